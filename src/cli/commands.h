@@ -1,0 +1,36 @@
+#pragma once
+// The command table of the velaupdate command line.
+
+#include "cli/args.h"
+#include "cli/link_options.h"
+#include "cli/terminal_ui.h"
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vela::cli {
+
+struct Context {
+    Args& args;
+    TerminalUi& ui;
+    LinkOptions link;
+    std::FILE* out = stdout;  // data and --json
+};
+
+struct Command {
+    const char* name;
+    const char* summary;
+    const char* help;  // the whole text of "velaupdate NAME --help"
+    // Options the command takes besides the global ones.
+    std::set<std::string> options;
+    int (*run)(Context&);
+};
+
+const std::vector<Command>& commands();
+
+// Commands, one function each, grouped by file.
+int runDevices(Context& ctx);
+
+}  // namespace vela::cli

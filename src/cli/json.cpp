@@ -1,0 +1,109 @@
+#include "cli/json.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace vela::cli {
+
+std::string formatDouble(double d) {
+    if (!std::isfinite(d)) return "null";
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 17);
+    return std::string(buf, r.ptr);
+}
+
+std::string jsonEscape(std::string_view s) {
+    std::string out;
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (u < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", u);
+                out += buf;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+void JsonWriter::raw(std::string_view s) { std::fwrite(s.data(), 1, s.size(), out_); }
+
+void JsonWriter::separate() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (!first_.empty()) {
+        if (!first_.back()) raw(",");
+        first_.back() = false;
+    }
+}
+
+void JsonWriter::beginObject() {
+    separate();
+    raw("{");
+    first_.push_back(true);
+}
+
+void JsonWriter::endObject() {
+    first_.pop_back();
+    raw("}");
+}
+
+void JsonWriter::beginArray() {
+    separate();
+    raw("[");
+    first_.push_back(true);
+}
+
+void JsonWriter::endArray() {
+    first_.pop_back();
+    raw("]");
+}
+
+void JsonWriter::key(std::string_view k) {
+    separate();
+    raw("\"" + jsonEscape(k) + "\":");
+    afterKey_ = true;
+}
+
+void JsonWriter::value(std::string_view s) {
+    separate();
+    raw("\"" + jsonEscape(s) + "\"");
+}
+
+void JsonWriter::value(double d) {
+    separate();
+    raw(formatDouble(d));
+}
+
+void JsonWriter::value(std::int64_t i) {
+    separate();
+    raw(std::to_string(i));
+}
+
+void JsonWriter::value(bool b) {
+    separate();
+    raw(b ? "true" : "false");
+}
+
+void JsonWriter::null() {
+    separate();
+    raw("null");
+}
+
+void JsonWriter::finish() {
+    raw("\n");
+    std::fflush(out_);
+}
+
+}  // namespace vela::cli

@@ -1,0 +1,59 @@
+#include "cli/link_options.h"
+
+#include "link/port_discovery.h"
+#include "link/qt_serial_port.h"
+#include "link/qt_tcp_socket.h"
+
+#include <stdexcept>
+
+namespace vela::cli {
+
+LinkOptions parseLinkOptions(const Args& args) {
+    LinkOptions o;
+    int chosen = 0;
+    if (args.has("usb")) {
+        ++chosen;
+        o.usbDevice = args.value("usb", "");
+    }
+    if (args.has("serial")) {
+        ++chosen;
+        o.kind = LinkKind::COM1;
+        o.serialPort = args.value("serial", "");
+    }
+    if (auto e = args.value("ethernet")) {
+        ++chosen;
+        o.kind = LinkKind::Ethernet;
+        const auto colon = e->rfind(':');
+        o.host = e->substr(0, colon);
+        if (colon != std::string::npos) {
+            const long port = parseInteger(e->substr(colon + 1), "--ethernet port");
+            if (port < 1 || port > 65535) throw std::invalid_argument("--ethernet: port out of range: " + *e);
+            o.tcpPort = static_cast<std::uint16_t>(port);
+        }
+        if (o.host.empty()) throw std::invalid_argument("--ethernet needs a host: --ethernet=HOST[:PORT]");
+    }
+    if (args.has("offline")) {
+        ++chosen;
+        o.kind = LinkKind::Offline;
+    }
+    if (chosen > 1) throw std::invalid_argument("choose one link: --usb, --serial, --ethernet or --offline");
+    o.sim = args.has("sim");
+    return o;
+}
+
+LinkDevices hardwareDevices(const LinkOptions& o) {
+    LinkDevices d;
+    d.usb = ttyLocator(o.usbDevice);
+    d.serial = std::make_unique<QtSerialPort>(o.serialPort.empty() ? defaultSerialPort() : o.serialPort);
+    d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
+        return std::make_unique<QtTcpSocket>(host, port);
+    };
+    return d;
+}
+
+const std::set<std::string>& linkOptionNames() {
+    static const std::set<std::string> names = {"usb", "serial", "ethernet", "sim", "offline"};
+    return names;
+}
+
+}  // namespace vela::cli

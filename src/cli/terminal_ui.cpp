@@ -1,0 +1,110 @@
+#include "cli/terminal_ui.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace vela::cli {
+
+bool isInteractiveTerminal() { return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO); }
+
+TerminalUi::TerminalUi(TerminalOptions options, std::FILE* in, std::FILE* err)
+    : options_(options), in_(in), err_(err) {}
+
+TerminalUi::~TerminalUi() { finishProgress(); }
+
+void TerminalUi::finishProgress() {
+    if (barShown_) std::fputc('\n', err_);
+    barShown_ = false;
+    drawnPercent_[0] = drawnPercent_[1] = -1;
+}
+
+void TerminalUi::line(std::string_view text) {
+    finishProgress();
+    std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(err_);
+}
+
+Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view text) {
+    const bool question = buttons != Buttons::Ok;
+    if (!options_.quiet || kind == MessageKind::Error || question) {
+        const char* prefix = kind == MessageKind::Error ? "error: " : kind == MessageKind::Warning ? "warning: " : "";
+        line(std::string(prefix) + std::string(text));
+    }
+    const Answer a = ask(buttons);
+    if (a == Answer::No || a == Answer::Cancel) declined_ = true;
+    return a;
+}
+
+Answer TerminalUi::ask(Buttons buttons) {
+    const bool yesNo = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
+    const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
+    const Answer no = buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    if (buttons == Buttons::Ok || options_.yes) return yes;
+    if (!options_.interactive) {
+        std::fprintf(err_, "(no terminal to answer on: taken as %s; --yes answers yes)\n", yesNo ? "No" : "Cancel");
+        return no;
+    }
+    const char* prompt = buttons == Buttons::YesNo        ? "[y]es/[n]o? "
+                         : buttons == Buttons::YesNoCancel ? "[y]es/[n]o/[c]ancel? "
+                                                           : "[o]k/[c]ancel? ";
+    for (;;) {
+        std::fputs(prompt, err_);
+        std::fflush(err_);
+        char buf[64];
+        if (!std::fgets(buf, sizeof buf, in_)) return no;
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(buf[0])));
+        if (c == 'y' && yesNo) return Answer::Yes;
+        if (c == 'o' && !yesNo) return Answer::Ok;
+        if (c == 'n' && yesNo) return Answer::No;
+        if (c == 'c' && buttons != Buttons::YesNo) return Answer::Cancel;
+    }
+}
+
+bool TerminalUi::takeDeclined() { return std::exchange(declined_, false); }
+
+void TerminalUi::status(StatusField field, std::string_view text) {
+    // The transfer window repeats the library window's line; show each text once.
+    if (options_.quiet || field == StatusField::TransferInfo || text == lastStatus_) return;
+    lastStatus_ = std::string(text);
+    if (options_.interactive) {
+        label_ = lastStatus_;
+        drawBar();
+    } else {
+        line(text);
+    }
+}
+
+void TerminalUi::gaugeChanged(Gauge gauge) {
+    if (options_.quiet || !options_.interactive) return;
+    const int i = gauge == Gauge::ProgressBar ? 0 : 1;
+    const int max = gaugeMaximumOf(gauge);
+    const int percent = max > 0 ? gaugePositionOf(gauge) * 100 / max : 0;
+    if (percent == drawnPercent_[i]) return;
+    drawnPercent_[i] = percent;
+    drawBar();
+}
+
+void TerminalUi::drawBar() {
+    auto bar = [this](Gauge g) {
+        const int max = gaugeMaximumOf(g);
+        const int filled = max > 0 ? std::clamp(gaugePositionOf(g) * 20 / max, 0, 20) : 0;
+        return "[" + std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(20 - filled), ' ') + "]";
+    };
+    std::string text = bar(Gauge::ProgressBar) + " " + bar(Gauge::TotalProgress) + " " + label_;
+    if (text.size() > 78) text.resize(78);
+    std::fprintf(err_, "\r%-78s", text.c_str());
+    std::fflush(err_);
+    barShown_ = true;
+}
+
+void TerminalUi::beep() {
+    if (options_.interactive) std::fputc('\a', err_);
+}
+
+void TerminalUi::pump() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+}  // namespace vela::cli

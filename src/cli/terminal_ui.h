@@ -1,0 +1,58 @@
+#pragma once
+// The command line's answer to the user interface: the system's texts verbatim on stderr,
+// questions asked at the terminal (or answered by --yes, or declined without a terminal),
+// and a progress bar redrawn only when it changes.
+
+#include "core/user_interface.h"
+
+#include <cstdio>
+#include <string>
+
+namespace vela::cli {
+
+struct TerminalOptions {
+    bool yes = false;    // answer Yes / OK to every question
+    bool quiet = false;  // only errors
+    bool interactive = false;  // stdin and stderr are a terminal
+};
+
+class TerminalUi : public GaugeKeeper {
+public:
+    TerminalUi(TerminalOptions options, std::FILE* in = stdin, std::FILE* err = stderr);
+    ~TerminalUi() override;
+
+    Answer message(MessageKind kind, Buttons buttons, std::string_view text) override;
+    void status(StatusField field, std::string_view text) override;
+    void showTransferWindow() override {}
+    void closeTransferWindow() override {}
+    void beep() override;
+    void pump() override;
+
+    // True when the user declined a question since the last call.
+    bool takeDeclined();
+    // Ends the progress line so that the next output starts on a fresh line.
+    void finishProgress();
+    const TerminalOptions& options() const { return options_; }
+
+protected:
+    void gaugeChanged(Gauge gauge) override;
+
+private:
+    Answer ask(Buttons buttons);
+    void drawBar();
+    void line(std::string_view text);
+
+    TerminalOptions options_;
+    std::FILE* in_;
+    std::FILE* err_;
+    std::string label_;
+    std::string lastStatus_;
+    int drawnPercent_[2] = {-1, -1};
+    bool barShown_ = false;
+    bool declined_ = false;
+};
+
+// Reads stdin/stderr and the environment to decide whether questions can be asked.
+bool isInteractiveTerminal();
+
+}  // namespace vela::cli

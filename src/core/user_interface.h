@@ -1,0 +1,67 @@
+#pragma once
+// The one way every procedure reaches the user: dialogs, status texts, gauges, the transfer
+// window, beeps and the message-queue pump. The GUI, the command line and the tests each
+// answer it in their own way, so a procedure is written once.
+
+#include <string>
+#include <string_view>
+
+namespace vela {
+
+enum class MessageKind { Plain, Information, Warning, Error };
+enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// Status lines: the library window's Info, the transfer window's Info, the processor window's
+// InfoLabel, the connection window's ConnectedL and StatusB, the transfer window's
+// Info_Com_Label.
+enum class StatusField { LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel };
+enum class Gauge { ProgressBar, TotalProgress };
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A modal message box; returns the button the user chose.
+    virtual Answer message(MessageKind kind, Buttons buttons, std::string_view text) = 0;
+    virtual void status(StatusField field, std::string_view text) = 0;
+    virtual void gaugeMaximum(Gauge gauge, int maximum) = 0;
+    virtual void gaugePosition(Gauge gauge, int position) = 0;
+    virtual int gaugePositionOf(Gauge gauge) const = 0;
+    virtual void showTransferWindow() = 0;
+    virtual void closeTransferWindow() = 0;
+    virtual void beep() = 0;
+    // Handles the events that are pending, once.
+    virtual void pump() = 0;
+
+    // Conveniences built on the calls above.
+    void pump(int times);
+    void gaugeAdvance(Gauge gauge, int by) { gaugePosition(gauge, gaugePositionOf(gauge) + by); }
+    void error(std::string_view text) { message(MessageKind::Error, Buttons::Ok, text); }
+    void warning(std::string_view text) { message(MessageKind::Warning, Buttons::Ok, text); }
+    void information(std::string_view text) { message(MessageKind::Information, Buttons::Ok, text); }
+    bool confirm(MessageKind kind, std::string_view text) {
+        const Answer a = message(kind, Buttons::YesNo, text);
+        return a == Answer::Yes || a == Answer::Ok;
+    }
+};
+
+// Keeps gauge positions so that front ends which only draw need not track them.
+class GaugeKeeper : public UserInterface {
+public:
+    void gaugeMaximum(Gauge gauge, int maximum) override;
+    void gaugePosition(Gauge gauge, int position) override;
+    int gaugePositionOf(Gauge gauge) const override { return position_[index(gauge)]; }
+    int gaugeMaximumOf(Gauge gauge) const { return maximum_[index(gauge)]; }
+
+protected:
+    // Called after a gauge changed.
+    virtual void gaugeChanged(Gauge) {}
+
+private:
+    static int index(Gauge g) { return g == Gauge::ProgressBar ? 0 : 1; }
+    int position_[2] = {0, 0};
+    int maximum_[2] = {100, 100};
+};
+
+}  // namespace vela

@@ -1,0 +1,1 @@
+// The designers arrive here.

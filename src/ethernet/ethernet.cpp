@@ -1,0 +1,1 @@
+// The Ethernet module management arrives here.

@@ -1,0 +1,1 @@
+// The model catalogue and library files arrive here.

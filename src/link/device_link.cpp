@@ -1,0 +1,98 @@
+#include "link/device_link.h"
+
+#include "link/timeouts.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace vela {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Millis remaining(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<Millis>(deadline - Clock::now());
+    return std::clamp(left, Millis(0), timeouts::kPumpSlice);
+}
+
+}  // namespace
+
+DeviceLink::DeviceLink(SessionState& s, UserInterface& u, LinkDevices devices)
+    : state(s), ui(u), usb(*this, std::move(devices.usb)), serial(*this, std::move(devices.serial)),
+      ethernet(*this, std::move(devices.ethernet)) {}
+
+void DeviceLink::basicOffline() {
+    state.PressedLinkTag = static_cast<std::int32_t>(LinkKind::Offline);
+    state.Link = LinkKind::Offline;
+    serial.SerialClose();
+    state.UsbActive = state.EthernetActive = state.SerialActive = false;
+    DisableUnitCommands();
+}
+
+void DeviceLink::runOfflineAction() {
+    if (offlineAction)
+        offlineAction();
+    else
+        basicOffline();
+}
+
+void DeviceLink::EnableUnitCommands() {
+    if (state.SerialActive || state.UsbActive || state.EthernetActive) unitCommands.enabled = true;
+}
+
+bool DeviceLink::WaitForReply(bool report) {
+    if (state.UsbActive) return usb.readReplyByte();
+    if (state.EthernetActive) return waitForEthernetReply();
+    return waitForSerialReply(report);
+}
+
+bool DeviceLink::waitForSerialReply(bool report) {
+    buffers.ByteReceived = false;
+    buffers.ReplyTimedOut = false;
+    const auto deadline = Clock::now() + timeouts::kReplyTimer;
+    while (!buffers.ByteReceived) {
+        if (Clock::now() >= deadline) {
+            buffers.ReplyTimedOut = true;
+            break;
+        }
+        serial.pollReceive(remaining(deadline));
+        ui.pump();
+    }
+    if (!buffers.ReplyTimedOut) return false;
+    if (report) {
+        ui.beep();
+        ui.error("Comunication ERROR. Please verify that the COM port selected is correct and there isn't a USB "
+                 "Connected and your HALDA40 unit is in its Main Menu");
+        runOfflineAction();
+        ui.closeTransferWindow();
+    }
+    return true;
+}
+
+bool DeviceLink::waitForEthernetReply() {
+    // A receive event since the last wait satisfies this one at once.
+    buffers.ReplyTimedOut = false;
+    const auto deadline = Clock::now() + timeouts::kReplyTimer;
+    while (!buffers.EthernetDataReceived) {
+        if (Clock::now() >= deadline) {
+            buffers.ReplyTimedOut = true;
+            return true;
+        }
+        ethernet.pollReceive(remaining(deadline));
+        ui.pump();
+    }
+    buffers.LastReplyByte = buffers.EthernetReceiveBuffer[0];
+    buffers.EthernetDataReceived = false;
+    return false;
+}
+
+void DeviceLink::DropLink() {
+    ui.closeTransferWindow();
+    state.Link = LinkKind::Offline;
+    state.UsbActive = state.EthernetActive = state.SerialActive = false;
+    serial.SerialClose();
+    ethernet.close();
+    ui.status(StatusField::InfoLabel, "Status: Offline");
+}
+
+}  // namespace vela

@@ -1,0 +1,61 @@
+#pragma once
+// The device-link subsystem of one session: the three channels, their buffers and reply
+// flags, the reply wait and the link-lost handler.
+
+#include "core/session_state.h"
+#include "core/user_interface.h"
+#include "link/channel_buffers.h"
+#include "link/ethernet_channel.h"
+#include "link/serial_channel.h"
+#include "link/usb_channel.h"
+
+#include <functional>
+
+namespace vela {
+
+// What the channels lead to: chosen by the front end (real hardware, a pseudo-terminal,
+// the simulated unit).
+struct LinkDevices {
+    FtdiDriver::Locator usb;
+    std::unique_ptr<ByteChannel> serial;
+    EthernetChannel::SocketFactory ethernet;
+};
+
+// The ten unit-command controls of the processor window, locked around every command.
+struct UnitCommands {
+    bool enabled = false;
+};
+
+class DeviceLink {
+public:
+    DeviceLink(SessionState& state, UserInterface& ui, LinkDevices devices);
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+    SessionState& state;
+    UserInterface& ui;
+    ChannelBuffers buffers;
+    UsbChannel usb;
+    SerialChannel serial;
+    EthernetChannel ethernet;
+    UnitCommands unitCommands;
+
+    // The connection window's offline selection; the session installs the full procedure.
+    std::function<void()> offlineAction;
+    void runOfflineAction();
+
+    // One reply byte on the active channel into LastReplyByte; false on success, true on
+    // failure. `report` applies to the serial channel only.
+    bool WaitForReply(bool report);
+    bool waitForSerialReply(bool report);
+    bool waitForEthernetReply();
+    void DropLink();
+
+    void DisableUnitCommands() { unitCommands.enabled = false; }
+    void EnableUnitCommands();
+
+private:
+    void basicOffline();
+};
+
+}  // namespace vela

@@ -1,0 +1,1 @@
+// The preset document arrives here.

@@ -1,0 +1,27 @@
+#pragma once
+// One session: every process-wide record, owned in one place and passed by reference, so
+// that several sessions can live side by side (the tests run many).
+
+#include "core/session_state.h"
+#include "core/user_interface.h"
+#include "link/device_link.h"
+
+#include <cstdint>
+
+namespace vela {
+
+class Session {
+public:
+    Session(UserInterface& ui, LinkDevices devices);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Set before anything else; every filter, delay and dynamics computation reads it.
+    std::int32_t SampleRate = kSampleRate;
+    SessionState state;
+    UserInterface& ui;
+    ProgramImage programImage{};
+    DeviceLink link;
+};
+
+}  // namespace vela

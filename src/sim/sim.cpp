@@ -1,0 +1,1 @@
+// The simulated unit arrives here.

@@ -1,0 +1,1 @@
+// The version check arrives here.

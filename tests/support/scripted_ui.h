@@ -1,0 +1,43 @@
+#pragma once
+// A user interface for tests: records every call and answers questions from a script.
+
+#include "core/user_interface.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace vela::test {
+
+struct RecordedMessage {
+    MessageKind kind;
+    Buttons buttons;
+    std::string text;
+};
+
+class ScriptedUi : public GaugeKeeper {
+public:
+    Answer message(MessageKind kind, Buttons buttons, std::string_view text) override;
+    void status(StatusField field, std::string_view text) override;
+    void showTransferWindow() override;
+    void closeTransferWindow() override;
+    void beep() override { ++beeps; }
+    void pump() override { ++pumps; }
+
+    // Answers for the next questions, in order; when empty, Yes or OK.
+    std::deque<Answer> answers;
+
+    std::vector<RecordedMessage> messages;
+    std::vector<std::pair<StatusField, std::string>> statuses;
+    std::vector<std::string> events;  // "show", "close", in order, with gauge maxima
+    std::string lastStatus(StatusField field) const;
+    bool hasStatus(std::string_view text) const;
+    bool transferWindowVisible = false;
+    int beeps = 0;
+    long pumps = 0;
+
+protected:
+    void gaugeChanged(Gauge gauge) override;
+};
+
+}  // namespace vela::test
