@@ -1,0 +1,13 @@
+#pragma once
+// Makes the session a command works in, its channels leading where the link options say.
+
+#include "cli/commands.h"
+#include "session/session.h"
+
+#include <memory>
+
+namespace vela::cli {
+
+std::unique_ptr<Session> openSession(Context& ctx);
+
+}  // namespace vela::cli
