@@ -1,1 +1,87 @@
+#include "cli/terminal_ui.h"
+
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <string>
+
+namespace vela::cli {
+namespace {
+
+// Runs the terminal interface against files standing in for stdin and stderr.
+struct Terminal {
+    explicit Terminal(TerminalOptions o, const std::string& typed = "") : in(std::tmpfile()), err(std::tmpfile()) {
+        std::fputs(typed.c_str(), in);
+        std::rewind(in);
+        ui = std::make_unique<TerminalUi>(o, in, err);
+    }
+    ~Terminal() {
+        ui.reset();
+        std::fclose(in);
+        std::fclose(err);
+    }
+    std::string written() {
+        std::fflush(err);
+        std::rewind(err);
+        std::string s;
+        for (int c; (c = std::fgetc(err)) != EOF;) s += static_cast<char>(c);
+        return s;
+    }
+    std::FILE* in;
+    std::FILE* err;
+    std::unique_ptr<TerminalUi> ui;
+};
+
+TEST(TerminalUi, WithoutATerminalQuestionsAreDeclined) {
+    Terminal t({.yes = false, .quiet = false, .interactive = false});
+    EXPECT_EQ(t.ui->message(MessageKind::Warning, Buttons::YesNo, "Overwrite?"), Answer::No);
+    EXPECT_TRUE(t.ui->takeDeclined());
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::OkCancel, "Go?"), Answer::Cancel);
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::YesNoCancel, "Save?"), Answer::Cancel);
+    EXPECT_EQ(t.ui->message(MessageKind::Error, Buttons::Ok, "ERROR"), Answer::Ok);
+    EXPECT_NE(t.written().find("warning: Overwrite?"), std::string::npos);
+}
+
+TEST(TerminalUi, YesAnswersEveryQuestion) {
+    Terminal t({.yes = true, .quiet = false, .interactive = false});
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::YesNo, "?"), Answer::Yes);
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::OkCancel, "?"), Answer::Ok);
+    EXPECT_FALSE(t.ui->takeDeclined());
+}
+
+TEST(TerminalUi, AsksAtTheTerminalUntilItGetsAnAnswer) {
+    Terminal t({.yes = false, .quiet = false, .interactive = true}, "maybe\nn\nc\n");
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::YesNo, "Write memory 5?"), Answer::No);
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::YesNoCancel, "Save?"), Answer::Cancel);
+    // End of input declines.
+    EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::YesNo, "Again?"), Answer::No);
+}
+
+TEST(TerminalUi, QuietKeepsOnlyErrorsAndShowsTextsVerbatim) {
+    Terminal t({.yes = false, .quiet = true, .interactive = false});
+    t.ui->status(StatusField::LibraryInfo, "Sending START...");
+    t.ui->information("Turn Off and ON the cabinet.");
+    t.ui->error("  ¡¡ERROR!! HEADER NO VALID(3)");
+    EXPECT_EQ(t.written(), "error:   ¡¡ERROR!! HEADER NO VALID(3)\n");
+}
+
+TEST(TerminalUi, StatusTextsAreShownOnceEach) {
+    Terminal t({.yes = false, .quiet = false, .interactive = false});
+    t.ui->status(StatusField::LibraryInfo, "Sending START...");
+    t.ui->status(StatusField::TransferInfo, "Sending START...");
+    t.ui->status(StatusField::LibraryInfo, "Received START...");
+    EXPECT_EQ(t.written(), "Sending START...\nReceived START...\n");
+}
+
+TEST(TerminalUi, GaugesStayWithinTheirMaximum) {
+    Terminal t({.yes = false, .quiet = false, .interactive = true});
+    t.ui->gaugeMaximum(Gauge::ProgressBar, 3570);
+    t.ui->gaugePosition(Gauge::ProgressBar, 64);
+    t.ui->gaugeAdvance(Gauge::ProgressBar, 5000);
+    EXPECT_EQ(t.ui->gaugePositionOf(Gauge::ProgressBar), 3570);
+    t.ui->gaugeMaximum(Gauge::ProgressBar, 100);
+    EXPECT_EQ(t.ui->gaugePositionOf(Gauge::ProgressBar), 100);
+    EXPECT_NE(t.written().find("[####################]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vela::cli

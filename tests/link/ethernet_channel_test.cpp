@@ -1,1 +1,140 @@
+#include "link/device_link.h"
+#include "link/qt_tcp_socket.h"
+#include "support/scripted_ui.h"
+
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vela {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A listening socket on 127.0.0.1 standing in for the Ethernet module's TCP side.
+class LoopbackPeer {
+public:
+    LoopbackPeer() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(listener_, 4);
+        socklen_t len = sizeof a;
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~LoopbackPeer() {
+        if (peer_ >= 0) ::close(peer_);
+        ::close(listener_);
+    }
+    std::uint16_t port() const { return port_; }
+    void accept() { peer_ = ::accept(listener_, nullptr, nullptr); }
+    void send(const Bytes& b) { ASSERT_EQ(::send(peer_, b.data(), b.size(), 0), static_cast<ssize_t>(b.size())); }
+    Bytes receive(std::size_t n) {
+        Bytes b(n);
+        std::size_t got = 0;
+        while (got < n) {
+            const ssize_t r = ::recv(peer_, b.data() + got, n - got, 0);
+            if (r <= 0) break;
+            got += static_cast<std::size_t>(r);
+        }
+        b.resize(got);
+        return b;
+    }
+
+private:
+    int listener_ = -1;
+    int peer_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+LinkDevices tcpDevices() {
+    return LinkDevices{nullptr, nullptr, [](const std::string& host, std::uint16_t port) {
+                           return std::unique_ptr<ByteChannel>(std::make_unique<QtTcpSocket>(host, port));
+                       }};
+}
+
+struct EthernetFixture : ::testing::Test {
+    LoopbackPeer peer;
+    test::ScriptedUi ui;
+    SessionState state;
+    DeviceLink link{state, ui, tcpDevices()};
+    void SetUp() override {
+        state.Link = LinkKind::Ethernet;
+        state.EthernetActive = true;
+        link.ethernet.setAddress("127.0.0.1", peer.port());
+        ASSERT_TRUE(link.ethernet.ReconnectEthernet());
+        peer.accept();
+    }
+};
+
+TEST_F(EthernetFixture, EachReadTakesAtMost101BytesAndLeavesTheRest) {
+    ASSERT_TRUE(link.ethernet.writeBytes(Bytes{0x65}));
+    EXPECT_EQ(peer.receive(1), Bytes{0x65});
+    Bytes reply(150);
+    for (std::size_t i = 0; i < reply.size(); ++i) reply[i] = static_cast<std::uint8_t>(i + 1);
+    peer.send(reply);
+    ASSERT_FALSE(link.WaitForReply(false));
+    EXPECT_EQ(link.buffers.LastReplyByte, 1);
+    EXPECT_EQ(link.buffers.EthernetReceiveCount, 101);
+    EXPECT_FALSE(link.buffers.EthernetDataReceived);
+    ASSERT_FALSE(link.WaitForReply(false));
+    EXPECT_EQ(link.buffers.EthernetReceiveCount, 49);
+    EXPECT_EQ(link.buffers.LastReplyByte, 102);
+    // Each event clears the whole buffer first.
+    EXPECT_EQ(link.buffers.EthernetReceiveBuffer[48], 150);
+    EXPECT_EQ(link.buffers.EthernetReceiveBuffer[49], 0);
+}
+
+TEST_F(EthernetFixture, AnEventBeforeTheWaitSatisfiesItAtOnce) {
+    peer.send({0x55});
+    ASSERT_TRUE(link.ethernet.pollReceive(std::chrono::seconds(2)));
+    ASSERT_FALSE(link.WaitForReply(false));
+    EXPECT_EQ(link.buffers.LastReplyByte, 0x55);
+}
+
+TEST_F(EthernetFixture, NoReplyFailsWithoutAMessage) {
+    EXPECT_TRUE(link.WaitForReply(false));
+    EXPECT_TRUE(link.buffers.ReplyTimedOut);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(state.EthernetActive);
+}
+
+TEST_F(EthernetFixture, EveryExchangeGetsAFreshConnection) {
+    ASSERT_TRUE(link.ethernet.ReconnectEthernet());
+    LoopbackPeer* p = &peer;
+    p->accept();
+    ASSERT_TRUE(link.ethernet.writeBytes(Bytes{0x11, 0x22}));
+    EXPECT_EQ(p->receive(2), (Bytes{0x11, 0x22}));
+}
+
+TEST(EthernetErrors, AConnectionErrorReportsDropsTheLinkAndAbandons) {
+    std::uint16_t port;
+    {
+        LoopbackPeer closed;  // a port that nothing listens on once it is gone
+        port = closed.port();
+    }
+    test::ScriptedUi ui;
+    SessionState state;
+    state.Link = LinkKind::Ethernet;
+    state.EthernetActive = true;
+    DeviceLink link(state, ui, tcpDevices());
+    link.ethernet.setAddress("127.0.0.1", port);
+    ui.showTransferWindow();
+    EXPECT_THROW(link.ethernet.ReconnectEthernet(), LinkAbandoned);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the Processor is Switched ON");
+    EXPECT_EQ(state.Link, LinkKind::Offline);
+    EXPECT_FALSE(state.UsbActive || state.EthernetActive || state.SerialActive);
+    EXPECT_EQ(ui.lastStatus(StatusField::InfoLabel), "Status: Offline");
+    EXPECT_FALSE(ui.transferWindowVisible);
+    EXPECT_FALSE(link.ethernet.isActive());
+}
+
+}  // namespace
+}  // namespace vela
