@@ -1,1 +1,0 @@
-// The model catalogue and library files arrive here.

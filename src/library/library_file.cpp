@@ -1,0 +1,101 @@
+#include "library/library_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+namespace vela {
+namespace {
+
+std::uint16_t readU16be(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] << 8 | p[1]); }
+
+// Where the next entry would start, when the library is valid.
+std::size_t endOfEntries(const std::vector<LibraryEntry>& entries) {
+    return entries.empty() ? 1 : entries.back().offset + entries.back().size();
+}
+
+}  // namespace
+
+std::optional<std::vector<LibraryEntry>> libraryEntries(const LibraryBuffer& b, std::string* reason) {
+    auto fail = [&](std::string why) -> std::optional<std::vector<LibraryEntry>> {
+        if (reason) *reason = std::move(why);
+        return std::nullopt;
+    };
+    const std::size_t n = b[0];
+    if (n > kLibraryMaxPrograms)
+        return fail("it claims " + std::to_string(n) + " programs; a library holds at most 13");
+    std::vector<LibraryEntry> entries;
+    std::size_t offset = 1;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (offset + 2 > kLibrarySize) return fail("program " + std::to_string(k + 1) + " runs past the end");
+        LibraryEntry e;
+        e.offset = offset;
+        e.length = readU16be(&b[offset]);
+        if (offset + e.size() > kLibrarySize) return fail("program " + std::to_string(k + 1) + " runs past the end");
+        if (e.size() >= 52) e.name.assign(reinterpret_cast<const char*>(&b[offset + 12]), 40);
+        entries.push_back(std::move(e));
+        offset += entries.back().size();
+    }
+    return entries;
+}
+
+LibraryReadResult readLibraryFile(const std::filesystem::path& file, LibraryBuffer& buffer) {
+    buffer.fill(0);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {false, "Cannot open the library file " + file.string() + ": " + std::generic_category().message(errno)};
+    in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got < kLibrarySize) {
+        // A truncated library must not reach the unit: keep nothing of it.
+        buffer.fill(0);
+        return {false, "Read beyond end of file: the library file " + file.string() + " holds " +
+                           std::to_string(got) + " bytes, not 57121"};
+    }
+    std::string reason;
+    if (!libraryEntries(buffer, &reason)) {
+        buffer.fill(0);
+        return {false, "The library file " + file.string() + " is not valid: " + reason};
+    }
+    return {true, {}};
+}
+
+std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuffer& buffer) {
+    std::filesystem::path tmp = file;
+    tmp += ".part";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) return "Cannot create " + tmp.string() + ": " + std::generic_category().message(errno);
+        out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ec;
+            std::filesystem::remove(tmp, ec);
+            return "Cannot write " + file.string() + ": " + std::generic_category().message(errno);
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, file, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return "Cannot write " + file.string() + ": " + ec.message();
+    }
+    return {};
+}
+
+bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image) {
+    const auto entries = libraryEntries(buffer);
+    if (!entries || entries->size() >= kLibraryMaxPrograms) return false;
+    const std::size_t offset = endOfEntries(*entries);
+    const std::size_t size = std::size_t(readU16be(image.data())) + 2;
+    if (offset + size > kLibrarySize) return false;
+    std::copy_n(image.begin(), size, buffer.begin() + static_cast<std::ptrdiff_t>(offset));
+    buffer[0] = static_cast<std::uint8_t>(entries->size() + 1);
+    return true;
+}
+
+void copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image) {
+    std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(entry.offset), entry.size(), image.begin());
+}
+
+}  // namespace vela
