@@ -14,8 +14,10 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 // Status lines: the library window's Info, the transfer window's Info, the processor window's
 // InfoLabel, the connection window's ConnectedL and StatusB, the transfer window's
-// Info_Com_Label.
-enum class StatusField { LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel };
+// Info_Com_Label; the Ethernet window's scan label Label2; the download window's InfoLabel.
+enum class StatusField {
+    LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel, ScanStatus, DownloadInfo
+};
 enum class Gauge { ProgressBar, TotalProgress };
 
 class UserInterface {
