@@ -14,9 +14,11 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 // Status lines: the library window's Info, the transfer window's Info, the processor window's
 // InfoLabel, the connection window's ConnectedL and StatusB, the transfer window's
-// Info_Com_Label; the Ethernet window's scan label Label2; the download window's InfoLabel.
+// Info_Com_Label; the Ethernet window's scan label Label2; the download window's InfoLabel;
+// the preset progress window's title and step text.
 enum class StatusField {
-    LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel, ScanStatus, DownloadInfo
+    LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel, ScanStatus, DownloadInfo,
+    PresetTitle, PresetStep
 };
 enum class Gauge { ProgressBar, TotalProgress };
 
