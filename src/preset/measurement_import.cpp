@@ -1,0 +1,268 @@
+#include "preset/measurement_import.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <numbers>
+
+namespace vela {
+namespace {
+
+constexpr std::array<ImportFormat, 10> kFormats = {{
+    {0, "CLIO", "    Freq\t      dB\t   Phase", 0, 1, {1, 8}, {10, 17}, {19, 26}, true},
+    {1, "MLSSA", "      \"Hz\"  \"Mag (dB)\"       \"deg\"", 1, 2, {1, 10}, {12, 22}, {24, 34}, true},
+    {2, "WINAIR", " WinAIRR saved file", 0, 4, {1, 10}, {11, 22}, {23, 34}, false},
+    {3, "SIA Smaart Pro - Transfer Function", "; Frequency (Hz)\tMagnitude (dB)\tPhase (degrees)", 1, 18, {}, {},
+     {}, true},
+    {4, "MiniLyzer", "    f[Hz] Level[dBu]", 0, 1, {1, 9}, {12, 20}, {}, false},
+    {6, " CALSOD ", "CALSOD", 0, 8, {1, 9}, {10, 17}, {18, 25}, true},
+    {7, "DAAS 32 - CALSOD ", "CALSOD", 0, 8, {1, 9}, {10, 17}, {18, 25}, false},
+    {8, "LoudSpeaker Lab - CALSOD ", "CALSOD", 0, 8, {1, 9}, {10, 17}, {18, 25}, false},
+    {9, "MiniLyzerSPL", "", -1, 1, {1, 9}, {12, 20}, {}, false},
+    {10, "MiniLyzerFFT", "", -1, 7, {1, 9}, {12, 18}, {}, false},
+}};
+
+// The second CLIO layout, chosen when line 0 begins "Freq [Hz]" after one character.
+constexpr ImportFormat kClioSecond = {0, "CLIO", "Freq [Hz]", 0, 1, {1, 9}, {17, 24}, {33, 39}, true};
+constexpr int kSmaartLastHeaderLine = 39;
+
+// Lines as a text list splits them: at CR, LF or CR LF.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string_view columns(std::string_view line, Columns c) {
+    const auto first = static_cast<std::size_t>(c.first - 1);
+    if (first >= line.size()) return {};
+    return line.substr(first, static_cast<std::size_t>(c.last - c.first + 1));
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool isBlank(std::string_view s) { return trim(s).empty(); }
+
+// A decimal number with "." as separator whatever the locale; finite values only.
+std::optional<double> toNumber(std::string_view text) {
+    std::string_view s = trim(text);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    double v = 0;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+const ImportFormat* checkHeader(const std::vector<std::string_view>& lines, const ImportFormat& format) {
+    const auto line = [&](int i) -> std::optional<std::string_view> {
+        if (i < 0 || static_cast<std::size_t>(i) >= lines.size()) return std::nullopt;
+        return lines[static_cast<std::size_t>(i)];
+    };
+    if (format.code == 0) {
+        const auto l0 = line(0);
+        if (!l0) return nullptr;
+        if (*l0 == format.header) return &format;
+        if (l0->size() >= 9 && l0->substr(0, 9) == kClioSecond.header) return &kClioSecond;
+        return nullptr;
+    }
+    if (format.code == 3) {
+        for (int i = 1; i <= kSmaartLastHeaderLine; ++i)
+            if (const auto l = line(i); l && *l == format.header) return &format;
+        return nullptr;
+    }
+    if (format.headerLine < 0) return &format;
+    const auto l = line(format.headerLine);
+    return l && *l == format.header ? &format : nullptr;
+}
+
+// The Smaart layout: tab-separated, only lines that start with a digit.
+struct Fields {
+    std::string_view frequency, magnitude, phase;
+};
+
+Fields tabFields(std::string_view line) {
+    Fields f;
+    const auto t1 = line.find('\t');
+    f.frequency = line.substr(0, t1);
+    if (t1 == std::string_view::npos) return f;
+    const auto t2 = line.find('\t', t1 + 1);
+    f.magnitude = line.substr(t1 + 1, t2 == std::string_view::npos ? std::string_view::npos : t2 - t1 - 1);
+    if (t2 != std::string_view::npos) f.phase = line.substr(t2 + 1, 15);
+    return f;
+}
+
+}  // namespace
+
+const ImportFormat* importFormat(std::int32_t code) {
+    for (const auto& f : kFormats)
+        if (f.code == code) return &f;
+    return nullptr;
+}
+
+ParseResult parseMeasurement(std::string_view text, const ImportFormat& requested, double sensitivity) {
+    ParseResult r;
+    const auto lines = splitLines(text);
+    const ImportFormat* format = checkHeader(lines, requested);
+    if (!format) {
+        r.status = ParseStatus::NotValid;
+        return r;
+    }
+    const bool tabbed = format->code == 3;
+    const bool dbu = format->code == 4;
+    const bool hasPhase = tabbed || format->phase.first > 0;
+    const auto n = lines.size();
+    const auto first = static_cast<std::size_t>(format->firstDataLine);
+    if (n > first) {
+        r.curve.frequency.reserve(n - first);
+        r.curve.magnitude.reserve(n - first);
+        r.curve.phase.reserve(n - first);
+    }
+    for (std::size_t l = first; l < n; ++l) {
+        const std::string_view line = lines[l];
+        // Blank lines (a trailing empty line of an export) carry no point.
+        if (isBlank(line)) continue;
+        Fields f;
+        if (tabbed) {
+            if (line.front() < '0' || line.front() > '9') continue;
+            f = tabFields(line);
+        } else {
+            f = {columns(line, format->frequency), columns(line, format->magnitude),
+                 hasPhase ? columns(line, format->phase) : std::string_view{}};
+        }
+        const auto fail = [&](std::string_view what) {
+            r.status = ParseStatus::BadNumber;
+            r.badLine = static_cast<int>(l);
+            r.badText = std::string(trim(what));
+            return r;
+        };
+        const auto freq = toNumber(f.frequency);
+        if (!freq) return fail(f.frequency);
+        const auto mag = toNumber(f.magnitude);
+        if (!mag) return fail(f.magnitude);
+        double ph = 0;
+        if (hasPhase) {
+            const auto p = toNumber(f.phase);
+            if (!p) return fail(f.phase);
+            ph = *p;
+        }
+        double magnitude = *mag;
+        if (dbu) {
+            // Level in dBu at the microphone to sound pressure level.
+            const double s = sensitivity > 0 ? sensitivity : kDefaultSensitivity;
+            const double pascal = std::pow(10.0, magnitude / 20.0) * 0.775 / s;
+            magnitude = 20.0 * std::log10(pascal / 0.00002);
+        }
+        r.curve.frequency.push_back(static_cast<float>(*freq));
+        r.curve.magnitude.push_back(static_cast<float>(magnitude));
+        r.curve.phase.push_back(static_cast<float>(ph));
+    }
+    return r;
+}
+
+void resampleMeasurement(const MeasuredCurve& m, const ImportFormat& format, std::span<const std::int32_t> grid,
+                         double referenceLevel, ImportCurve& out) {
+    out = ImportCurve{};
+    const std::size_t count = m.frequency.size();
+    const std::size_t points = std::min(grid.size(), kImportPoints);
+    const double phaseScale = format.phaseInDegrees ? std::numbers::pi / 180.0 : 1.0;
+    std::size_t i = 0;
+    for (std::size_t k = 0; k < points; ++k) {
+        const double g = grid[k];
+        if (count == 0 || g > m.frequency[count - 1] || g < m.frequency[0]) {
+            out.magnitude[k] = kOutsideMagnitude;
+            out.phase[k] = 0.0f;
+            continue;
+        }
+        if (count == 1) {
+            out.magnitude[k] = static_cast<float>(m.magnitude[0] - referenceLevel);
+            out.phase[k] = static_cast<float>(m.phase[0] * phaseScale);
+            continue;
+        }
+        while (i + 2 < count && g > m.frequency[i] && g >= m.frequency[i + 1]) ++i;
+        const double f0 = m.frequency[i], f1 = m.frequency[i + 1];
+        // Two points at one frequency have no slope between them: take the first.
+        const double t = f1 != f0 ? (g - f0) / (f1 - f0) : 0.0;
+        const double mag = m.magnitude[i] + (m.magnitude[i + 1] - double(m.magnitude[i])) * t;
+        const double ph = m.phase[i] + (m.phase[i + 1] - double(m.phase[i])) * t;
+        out.magnitude[k] = static_cast<float>(mag - referenceLevel);
+        out.phase[k] = static_cast<float>(ph * phaseScale);
+    }
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+std::string bareFileName(const std::string& path) {
+    const auto p = path.find_last_of("\\/");
+    return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::int32_t> grid, const ImportOptions& options,
+                                       UserInterface& ui) {
+    std::array<ImportOutcome, 2> outcome{ImportOutcome::NoFile, ImportOutcome::NoFile};
+    for (std::size_t out = 0; out < 2; ++out) {
+        data.curves[out] = ImportCurve{};
+        std::string& path = data.path[out];
+        if (path.empty()) continue;
+        auto text = readWholeFile(path);
+        if (!text && !options.presetFolder.empty())
+            text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string());
+        if (!text) {
+            path.clear();
+            outcome[out] = ImportOutcome::Missing;
+            continue;
+        }
+        const ImportFormat* format = importFormat(data.ImportDataType);
+        if (!format) {
+            // Code 5 and unknown codes have no format: no data.
+            outcome[out] = ImportOutcome::NoFormat;
+            continue;
+        }
+        ParseResult parsed;
+        try {
+            parsed = parseMeasurement(*text, *format, options.sensitivity);
+        } catch (const std::bad_alloc&) {
+            ui.message(MessageKind::Plain, Buttons::Ok, "Not enough memory. Please close the others programs.");
+            outcome[out] = ImportOutcome::OutOfMemory;
+            return outcome;
+        }
+        if (parsed.status == ParseStatus::NotValid) {
+            ui.message(MessageKind::Plain, Buttons::Ok,
+                       path + " is not a valid " + std::string(format->name) + " exported data file.");
+            outcome[out] = ImportOutcome::NotValid;
+            continue;
+        }
+        if (parsed.status == ParseStatus::BadNumber) {
+            ui.error(path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText +
+                     "\" is not a valid number.");
+            outcome[out] = ImportOutcome::BadNumber;
+            continue;
+        }
+        resampleMeasurement(parsed.curve, *format, grid, data.ReferenceLevel.value(), data.curves[out]);
+        outcome[out] = ImportOutcome::Imported;
+    }
+    return outcome;
+}
+
+}  // namespace vela

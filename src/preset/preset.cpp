@@ -1,1 +1,0 @@
-// The preset document arrives here.

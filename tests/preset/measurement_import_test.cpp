@@ -1,0 +1,232 @@
+#include "preset/measurement_import.h"
+#include "support/scripted_ui.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <vector>
+
+namespace vela {
+namespace {
+
+using test::ScriptedUi;
+using test::TempDir;
+
+// The display grid: whole Hz, logarithmic from 20 Hz.
+std::vector<std::int32_t> grid() {
+    std::vector<std::int32_t> g(401);
+    const double step = (std::log10(23999.0) - std::log10(20.0)) / 400.0;
+    for (std::size_t i = 0; i < g.size(); ++i)
+        g[i] = static_cast<std::int32_t>(std::nearbyint(std::pow(10.0, std::log10(20.0) + static_cast<double>(i) * step)));
+    return g;
+}
+
+std::size_t firstAtOrAbove(const std::vector<std::int32_t>& g, double f) {
+    std::size_t i = 0;
+    while (g[i] < f) ++i;
+    return i;
+}
+
+std::string fmt(const char* format, double a, double b, double c) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, format, a, b, c);
+    return buf;
+}
+
+// CLIO, first layout: a flat 93 dB and 45 degrees from 100 Hz to 10 kHz.
+std::string clioFile(double from = 100, double to = 10000) {
+    std::string s = "    Freq\t      dB\t   Phase\r\n";
+    for (double f = from; f < to; f *= 1.25) s += fmt("%8.2f %8.2f %8.2f\r\n", f, 93.0, 45.0);
+    s += fmt("%8.2f %8.2f %8.2f\r\n", to, 93.0, 45.0);
+    return s;
+}
+
+struct Importer {
+    TempDir dir;
+    ScriptedUi ui;
+    ImportData data;
+    std::vector<std::int32_t> g = grid();
+    ImportOptions options;
+
+    std::array<ImportOutcome, 2> run() { return RunImport(data, g, options, ui); }
+};
+
+TEST(MeasurementImport, ClioFirstLayoutRelativeToReferenceAndOutsideRange) {
+    Importer t;
+    t.data.path[0] = t.dir.write("m.txt", clioFile());
+    const auto outcome = t.run();
+    EXPECT_EQ(outcome[0], ImportOutcome::Imported);
+    EXPECT_EQ(outcome[1], ImportOutcome::NoFile);
+    const ImportCurve& c = t.data.curves[0];
+    const std::size_t in = firstAtOrAbove(t.g, 100);
+    EXPECT_EQ(c.magnitude[in - 1], -140.0f);
+    EXPECT_EQ(c.phase[in - 1], 0.0f);
+    EXPECT_NEAR(c.magnitude[in], 3.0, 1e-4);  // 93 dB against 90 dBspl
+    EXPECT_NEAR(c.phase[in], std::numbers::pi / 4, 1e-6);
+    const std::size_t above = firstAtOrAbove(t.g, 10000.01);
+    EXPECT_NEAR(c.magnitude[above - 1], 3.0, 1e-4);
+    EXPECT_EQ(c.magnitude[above], -140.0f);
+    EXPECT_EQ(c.magnitude[399], -140.0f);
+    EXPECT_TRUE(t.ui.messages.empty());
+}
+
+TEST(MeasurementImport, InterpolatesLinearlyInFrequency) {
+    Importer t;
+    t.data.ReferenceLevel.setValue(0);
+    std::string s = "    Freq\t      dB\t   Phase\n";
+    s += fmt("%8.2f %8.2f %8.2f\n", 20.0, 0.0, 0.0);
+    s += fmt("%8.2f %8.2f %8.2f\n", 20000.0, 100.0, 90.0);
+    t.data.path[1] = t.dir.write("m.txt", s);
+    t.run();
+    for (std::size_t k : {0u, 100u, 250u, 380u}) {
+        const double expected = (t.g[k] - 20.0) / 19980.0 * 100.0;
+        EXPECT_NEAR(t.data.curves[1].magnitude[k], expected, 1e-3) << k;
+    }
+}
+
+TEST(MeasurementImport, ClioSecondLayoutWhenLineZeroBeginsFreqHz) {
+    Importer t;
+    std::string s = "Freq [Hz]     dBSPL      Phase [Deg]\n";
+    for (double f = 50; f <= 20000; f *= 2) s += fmt("%9.2f       %8.2f        %7.2f\n", f, 96.0, -90.0);
+    t.data.path[0] = t.dir.write("clio2.txt", s);
+    EXPECT_EQ(t.run()[0], ImportOutcome::Imported);
+    const std::size_t in = firstAtOrAbove(t.g, 50);
+    EXPECT_NEAR(t.data.curves[0].magnitude[in], 6.0, 1e-4);
+    EXPECT_NEAR(t.data.curves[0].phase[in], -std::numbers::pi / 2, 1e-6);
+}
+
+TEST(MeasurementImport, SmaartHeaderAnywhereButDataOnlyFromLine18AndDigitLines) {
+    Importer t;
+    t.data.ImportDataType = 3;
+    std::vector<std::string> lines(18, "; comment");
+    lines[5] = "; Frequency (Hz)\tMagnitude (dB)\tPhase (degrees)";
+    lines[10] = "1\t500\t0";  // before the first data line: never read
+    std::string s;
+    for (const auto& l : lines) s += l + "\n";
+    s += "100\t90\t10\n";
+    s += "; a note between data lines\n";
+    s += "1000\t100\t30\n";
+    t.data.path[0] = t.dir.write("smaart.txt", s);
+    EXPECT_EQ(t.run()[0], ImportOutcome::Imported);
+    const auto& c = t.data.curves[0];
+    EXPECT_EQ(c.magnitude[firstAtOrAbove(t.g, 100) - 1], -140.0f);
+    EXPECT_NEAR(c.magnitude[firstAtOrAbove(t.g, 100)], 0.0, 1e-4);
+    const std::size_t k = firstAtOrAbove(t.g, 550);
+    const double x = (t.g[k] - 100.0) / 900.0;
+    EXPECT_NEAR(c.magnitude[k], x * 10, 1e-3);
+    EXPECT_NEAR(c.phase[k], (10 + x * 20) * std::numbers::pi / 180, 1e-5);
+}
+
+TEST(MeasurementImport, HeaderChecksOfEachFormat) {
+    struct Case {
+        std::int32_t code;
+        std::string good, bad, name;
+    };
+    const std::vector<Case> cases = {
+        {0, "    Freq\t      dB\t   Phase", "    Freq      dB   Phase", "CLIO"},
+        {1, "\n      \"Hz\"  \"Mag (dB)\"       \"deg\"", "      \"Hz\"  \"Mag (dB)\"       \"deg\"", "MLSSA"},
+        {2, " WinAIRR saved file", "WinAIRR saved file", "WINAIR"},
+        {3, "x\n; Frequency (Hz)\tMagnitude (dB)\tPhase (degrees)", "; Frequency (Hz)\tMagnitude (dB)\tPhase (degrees)",
+         "SIA Smaart Pro - Transfer Function"},
+        {4, "    f[Hz] Level[dBu]", "f[Hz] Level[dBu]", "MiniLyzer"},
+        {6, "CALSOD", "CALSOD ", " CALSOD "},
+        {7, "CALSOD", "calsod", "DAAS 32 - CALSOD "},
+        {8, "CALSOD", "", "LoudSpeaker Lab - CALSOD "},
+    };
+    for (const auto& c : cases) {
+        Importer t;
+        t.data.ImportDataType = c.code;
+        t.data.path[0] = t.dir.write("good.txt", c.good + "\n");
+        t.data.path[1] = t.dir.write("bad.txt", c.bad + "\n");
+        const auto outcome = t.run();
+        EXPECT_EQ(outcome[0], ImportOutcome::Imported) << c.code;
+        EXPECT_EQ(outcome[1], ImportOutcome::NotValid) << c.code;
+        ASSERT_EQ(t.ui.messages.size(), 1u) << c.code;
+        EXPECT_EQ(t.ui.messages[0].text, t.data.path[1] + " is not a valid " + c.name + " exported data file.");
+    }
+}
+
+TEST(MeasurementImport, MiniLyzerLevelsInDbuBecomeSoundPressure) {
+    Importer t;
+    t.data.ImportDataType = 4;
+    t.data.ReferenceLevel.setValue(0);
+    const std::string s =
+        "    f[Hz] Level[dBu]\n" + fmt("%9.2f  %9.3f\n", 20.0, 0.0, 0) + fmt("%9.2f  %9.3f\n", 24000.0, 0.0, 0);
+    t.data.path[0] = t.dir.write("mini.txt", s);
+    t.run();
+    // 0 dBu = 0.775 V; at 20 mV/Pa that is 38.75 Pa.
+    EXPECT_NEAR(t.data.curves[0].magnitude[10], 20 * std::log10(38.75 / 0.00002), 1e-3);
+    EXPECT_EQ(t.data.curves[0].phase[10], 0.0f);
+    t.options.sensitivity = 0.0775;
+    t.run();
+    EXPECT_NEAR(t.data.curves[0].magnitude[10], 20 * std::log10(10.0 / 0.00002), 1e-3);
+}
+
+TEST(MeasurementImport, NonNumericFieldNamesFileAndLineAndNextOutputStillImports) {
+    Importer t;
+    std::string s = "    Freq\t      dB\t   Phase\r\n";
+    for (double f : {100.0, 200.0}) s += fmt("%8.2f %8.2f %8.2f\r\n", f, 93.0, 45.0);
+    s += "   12x.5    93.00    45.00\r\n";
+    t.data.path[0] = t.dir.write("broken.txt", s);
+    t.data.path[1] = t.dir.write("fine.txt", clioFile());
+    const auto outcome = t.run();
+    EXPECT_EQ(outcome[0], ImportOutcome::BadNumber);
+    EXPECT_EQ(outcome[1], ImportOutcome::Imported);
+    ASSERT_EQ(t.ui.messages.size(), 1u);
+    EXPECT_EQ(t.ui.messages[0].text, t.data.path[0] + ", line 4: \"12x.5\" is not a valid number.");
+    for (float m : t.data.curves[0].magnitude) ASSERT_EQ(m, 0.0f);
+}
+
+TEST(MeasurementImport, RepeatedFrequencyGivesFiniteValues) {
+    Importer t;
+    std::string s = "    Freq\t      dB\t   Phase\n";
+    for (double f : {20.0, 1000.0, 1000.0, 1000.0, 24000.0}) s += fmt("%8.2f %8.2f %8.2f\n", f, f / 100, 0.0);
+    t.data.path[0] = t.dir.write("dup.txt", s);
+    t.run();
+    for (float m : t.data.curves[0].magnitude) ASSERT_TRUE(std::isfinite(m));
+}
+
+TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseEmptiesThePath) {
+    Importer t;
+    t.dir.write("beside.txt", clioFile());
+    t.data.path[0] = "C:\\Measurements\\beside.txt";
+    t.data.path[1] = "/nowhere/gone.txt";
+    t.options.presetFolder = t.dir.path().string();
+    const auto outcome = t.run();
+    EXPECT_EQ(outcome[0], ImportOutcome::Imported);
+    EXPECT_EQ(t.data.path[0], "C:\\Measurements\\beside.txt");
+    EXPECT_EQ(outcome[1], ImportOutcome::Missing);
+    EXPECT_EQ(t.data.path[1], "");
+    EXPECT_TRUE(t.ui.messages.empty());
+}
+
+TEST(MeasurementImport, FormatWithoutLayoutAndEmptyPathLeaveZeros) {
+    Importer t;
+    t.data.curves[0].magnitude.fill(7.0f);
+    t.data.curves[1].magnitude.fill(7.0f);
+    t.data.ImportDataType = 5;
+    t.data.path[0] = t.dir.write("m.txt", clioFile());
+    const auto outcome = t.run();
+    EXPECT_EQ(outcome[0], ImportOutcome::NoFormat);
+    EXPECT_EQ(outcome[1], ImportOutcome::NoFile);
+    EXPECT_EQ(t.data.curves[0].magnitude[5], 0.0f);
+    EXPECT_EQ(t.data.curves[1].magnitude[5], 0.0f);
+}
+
+TEST(MeasurementImport, DecimalCommaLocaleStillReadsPoint) {
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE locale";
+    Importer t;
+    t.data.path[0] = t.dir.write("m.txt", clioFile());
+    t.run();
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_NEAR(t.data.curves[0].magnitude[firstAtOrAbove(t.g, 100)], 3.0, 1e-4);
+}
+
+}  // namespace
+}  // namespace vela
