@@ -1,1 +1,0 @@
-// The Ethernet module management arrives here.

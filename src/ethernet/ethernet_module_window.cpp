@@ -1,0 +1,251 @@
+#include "ethernet/ethernet_module_window.h"
+
+#include <algorithm>
+
+namespace vela {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+milliseconds until(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+    return std::max(left, milliseconds(0));
+}
+
+}  // namespace
+
+EthernetModuleWindow::EthernetModuleWindow(EthernetModuleState& state, UserInterface& ui, DeviceLink& link,
+                                           DatagramEndpoint& udp, LocalHost& host, EthernetModuleSettings settings)
+    : state_(state), view_(state.view), ui_(ui), link_(link), udp_(udp), host_(host), settings_(std::move(settings)) {}
+
+void EthernetModuleWindow::ModelComboBoxChange(const std::string& model) {
+    view_.modelText = model;
+    view_.scanButtonShown = true;
+    const auto it = std::find(view_.modelItems.begin(), view_.modelItems.end(), model);
+    if (selectLibraryModel && it != view_.modelItems.end())
+        selectLibraryModel(static_cast<int>(it - view_.modelItems.begin()));
+    ScanBClick();
+}
+
+void EthernetModuleWindow::hideModuleControls() {
+    view_.moduleControlsShown = false;
+    view_.managementShown = false;
+}
+
+bool EthernetModuleWindow::findBroadcastAddress() {
+    if (settings_.broadcast) {
+        state_.BroadcastAddress = *settings_.broadcast;
+        return true;
+    }
+    const std::string name = host_.hostName();
+    const auto address = name.empty() ? std::nullopt : host_.addressOf(name);
+    const auto broadcast = address ? broadcastAddressFor(*address) : std::nullopt;
+    if (!broadcast) {
+        // The previous broadcast address stays in use.
+        ui_.error(name.empty() ? std::string("The host name of this computer could not be read")
+                               : "The host name of this computer (" + name + ") resolves to no IPv4 address");
+        return false;
+    }
+    state_.BroadcastAddress = *broadcast;
+    return true;
+}
+
+void EthernetModuleWindow::ScanBClick() {
+    const auto start = Clock::now();
+    state_.scanning = true;
+    state_.table.clear();
+    view_.ipList.clear();
+    view_.deviceListShown = false;
+    hideModuleControls();
+    view_.scanStatus = "Scaning ...";
+    ui_.status(StatusField::ScanStatus, view_.scanStatus);
+
+    findBroadcastAddress();
+    if (!state_.BroadcastAddress.empty()) sendTo(state_.BroadcastAddress, discoverDatagram());
+
+    // The progress runs 5..100 over the timer's length; replies are taken as they come.
+    const auto step = std::max(settings_.scanTime / 100 - milliseconds(1), milliseconds(0));
+    ui_.gaugeMaximum(Gauge::ProgressBar, 100);
+    for (int position = 5; position <= 100; ++position) {
+        ui_.gaugePosition(Gauge::ProgressBar, position);
+        deliverFor(step);
+        ui_.pump();
+    }
+    deliverFor(until(start + settings_.scanTime));
+    TimerScanTimer();
+}
+
+void EthernetModuleWindow::NMUDP1DataReceived(const Datagram& datagram) {
+    const auto n = std::min(datagram.bytes.size(), kReplyDatagramSize);
+    state_.replyDatagram.assign(datagram.bytes.begin(), datagram.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+    state_.replyReceived = true;
+    if (!state_.scanning) return;
+    const auto device = parseDiscoveryReply(state_.replyDatagram, datagram.address);
+    if (device && device->Model == view_.modelText) state_.table.add(*device);
+}
+
+void EthernetModuleWindow::TimerScanTimer() {
+    state_.scanning = false;
+    view_.deviceListShown = true;
+    view_.processorBox.clear();
+    view_.ipList.clear();
+    const int count = state_.table.DeviceCount();
+    if (count == 0) {
+        view_.deviceListShown = false;
+        hideModuleControls();
+        view_.scanStatus = "No Devices Found";
+    } else {
+        for (const auto& d : state_.table.devices()) {
+            view_.processorBox.push_back(d.Name);
+            view_.ipList.push_back(d.Name + "=" + d.IP);
+        }
+        view_.scanStatus = std::to_string(count) + ".- Devices detected";
+    }
+    ui_.status(StatusField::ScanStatus, view_.scanStatus);
+}
+
+void EthernetModuleWindow::ProcessorBoxClick(int index) {
+    if (index < 0 || index >= state_.table.DeviceCount()) return;
+    chooseModule(state_.table[static_cast<std::size_t>(index)]);
+}
+
+void EthernetModuleWindow::chooseModule(const EthernetDevice& device) {
+    state_.chosen = device;
+    view_.moduleControlsShown = true;
+    view_.managementShown = true;
+    view_.chosenIp = device.IP;
+    // Split at the dots into the four address edits; missing parts stay empty.
+    view_.ip = {};
+    std::size_t field = 0;
+    for (const char c : device.IP) {
+        if (c == '.') {
+            if (++field == view_.ip.size()) break;
+        } else {
+            view_.ip[field] += c;
+        }
+    }
+    view_.hostEdit = device.Name;
+}
+
+void EthernetModuleWindow::IPListKeyDown(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= view_.ipList.size()) return;
+    const auto entry = view_.ipList[static_cast<std::size_t>(index)];
+    if (ui_.message(MessageKind::Warning, Buttons::OkCancel, "Do you want to Delete: " + entry) == Answer::Ok)
+        view_.ipList.erase(view_.ipList.begin() + index);
+}
+
+ChangeResult EthernetModuleWindow::ChangeIPClick() {
+    const std::string address = view_.ip[0] + "." + view_.ip[1] + "." + view_.ip[2] + "." + view_.ip[3];
+    const std::string id = state_.chosen ? state_.chosen->DeviceId : std::string();
+    drainPending();
+    state_.replyReceived = false;
+    const bool sent = !state_.BroadcastAddress.empty() && sendTo(state_.BroadcastAddress, changeIpDatagram(id, address));
+    const auto answer = sent ? awaitAnswer() : std::nullopt;
+    ChangeResult result = ChangeResult::NoAnswer;
+    if (answer == 'A') {
+        ui_.information("IP Changed Successfully");
+        result = ChangeResult::Changed;
+    } else if (answer) {
+        ui_.error("Error Changing IP");
+        result = ChangeResult::Refused;
+    } else {
+        ui_.error("Error Changing IP: no answer from the module within " +
+                  std::to_string(settings_.answerTime.count()) + " ms");
+    }
+    state_.replyReceived = false;
+    if (settings_.rescanAfterChange) ScanBClick();
+    return result;
+}
+
+ChangeResult EthernetModuleWindow::ChangeNameClick() {
+    const std::string ip = state_.chosen ? state_.chosen->IP : std::string();
+    drainPending();
+    state_.replyReceived = false;
+    const auto [first, second] = hostNameDatagrams(view_.hostEdit);
+    const bool sent = !ip.empty() && sendTo(ip, first) && sendTo(ip, second);
+    const auto answer = sent ? awaitAnswer() : std::nullopt;
+    ChangeResult result = ChangeResult::NoAnswer;
+    if (answer == 'A') {
+        ui_.information("Host Name Changed Successfully");
+        result = ChangeResult::Changed;
+    } else if (answer) {
+        ui_.error("Error Changing Host Name");
+        result = ChangeResult::Refused;
+    } else {
+        ui_.error("Error Changing Host Name: no answer from the module within " +
+                  std::to_string(settings_.answerTime.count()) + " ms");
+    }
+    state_.replyReceived = false;
+    if (settings_.rescanAfterChange) ScanBClick();
+    return result;
+}
+
+void EthernetModuleWindow::IdentifyButton1Click() {
+    if (state_.chosen) sendTo(state_.chosen->IP, identifyDatagram());
+}
+
+bool EthernetModuleWindow::ConnectBClick() {
+    if (view_.chosenIp == "IP" || !state_.chosen) {
+        ui_.message(MessageKind::Plain, Buttons::Ok, "You must Select a Processor from the Drop Down List");
+        return false;
+    }
+    const EthernetDevice module = *state_.chosen;
+    link_.ethernet.setAddress(module.IP, settings_.tcpPort);
+    // A connection error reports itself, drops the link and abandons the connect.
+    link_.ethernet.ReconnectEthernet();
+    state_.pcHostName = host_.hostName();
+    if (!probe || !probe()) {
+        link_.ethernet.close();
+        ui_.message(MessageKind::Plain, Buttons::Ok, "ETHERNET Comunication Error. Connecting with: " + module.Name);
+        link_.DropLink();
+        return false;
+    }
+    view_.statusB = "ETHERNET: Connected with " + module.Name + " from " + state_.pcHostName;
+    ui_.status(StatusField::StatusB, view_.statusB);
+    ui_.status(StatusField::ConnectedL, view_.statusB);
+    ui_.status(StatusField::InfoLabel, view_.statusB);
+    link_.EnableUnitCommands();
+    view_.windowShown = false;
+    if (libraryModelChanged) libraryModelChanged();
+    return true;
+}
+
+bool EthernetModuleWindow::sendTo(const std::string& address, const Bytes& bytes) {
+    return udp_.send(address, settings_.udpPort, bytes);
+}
+
+bool EthernetModuleWindow::deliver(milliseconds timeout) {
+    auto datagram = udp_.receive(timeout);
+    if (!datagram) return false;
+    NMUDP1DataReceived(*datagram);
+    return true;
+}
+
+void EthernetModuleWindow::deliverFor(milliseconds duration) {
+    const auto deadline = Clock::now() + duration;
+    do {
+        while (deliver(milliseconds(0))) {
+        }
+    } while (deliver(until(deadline)));
+}
+
+void EthernetModuleWindow::drainPending() {
+    ui_.pump();
+    while (deliver(milliseconds(0))) {
+    }
+}
+
+std::optional<std::uint8_t> EthernetModuleWindow::awaitAnswer() {
+    const auto deadline = Clock::now() + settings_.answerTime;
+    for (;;) {
+        ui_.pump();
+        deliver(std::min(until(deadline), em100_timing::kPumpSlice));
+        if (state_.replyReceived) break;
+        if (Clock::now() >= deadline) return std::nullopt;
+    }
+    if (state_.replyDatagram.empty()) return std::uint8_t{0};
+    return state_.replyDatagram.front();
+}
+
+}  // namespace vela

@@ -1,0 +1,86 @@
+#pragma once
+// The procedures of the Ethernet module window: scan for modules of the chosen model, pick
+// one, change its IP address or host name, make it blink, and connect the TCP link to it.
+// The window's state lives in the session; a front end shows it and calls these handlers.
+
+#include "core/user_interface.h"
+#include "ethernet/datagram_endpoint.h"
+#include "ethernet/em100_datagrams.h"
+#include "ethernet/ethernet_module_state.h"
+#include "link/device_link.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace vela {
+
+namespace em100_timing {
+using std::chrono::milliseconds;
+inline constexpr milliseconds kScanTimer{3000};    // TimerScan: the length of a scan
+inline constexpr milliseconds kChangeAnswer{3000};  // longest wait for a change-IP or host-name answer
+inline constexpr milliseconds kPumpSlice{20};      // longest wait between two message pumps
+}  // namespace em100_timing
+
+struct EthernetModuleSettings {
+    std::uint16_t udpPort = kModuleUdpPort;
+    std::uint16_t tcpPort = kEthernetTcpPort;
+    // When set, the address every scan and change-IP request goes to, instead of the one made
+    // from the PC's address.
+    std::optional<std::string> broadcast;
+    std::chrono::milliseconds scanTime = em100_timing::kScanTimer;
+    std::chrono::milliseconds answerTime = em100_timing::kChangeAnswer;
+    // Change IP and change host name end with a new scan.
+    bool rescanAfterChange = true;
+};
+
+enum class ChangeResult { Changed, Refused, NoAnswer };
+
+class EthernetModuleWindow {
+public:
+    EthernetModuleWindow(EthernetModuleState& state, UserInterface& ui, DeviceLink& link, DatagramEndpoint& udp,
+                         LocalHost& host, EthernetModuleSettings settings = {});
+
+    // The probe exchange over the TCP link (SendProgram with ProbeCommand); true on success.
+    std::function<bool()> probe;
+    // The library window's model list: select the same index; run its change action.
+    std::function<void(int index)> selectLibraryModel;
+    std::function<void()> libraryModelChanged;
+
+    void ModelComboBoxChange(const std::string& model);
+    void ScanBClick();
+    void NMUDP1DataReceived(const Datagram& datagram);
+    void TimerScanTimer();
+    void ProcessorBoxClick(int index);
+    // Delete or Backspace on an IPList entry: asks, then removes it from IPList only.
+    void IPListKeyDown(int index);
+    ChangeResult ChangeIPClick();
+    ChangeResult ChangeNameClick();
+    void IdentifyButton1Click();
+    bool ConnectBClick();
+
+    // Picks a module known by other means (the command line), as a click on it would.
+    void chooseModule(const EthernetDevice& device);
+    // BroadcastAddress from the setting or the PC's address; false when neither gives one.
+    bool findBroadcastAddress();
+
+private:
+    // Takes one datagram, waiting up to timeout; true when one came.
+    bool deliver(std::chrono::milliseconds timeout);
+    void deliverFor(std::chrono::milliseconds duration);
+    void drainPending();
+    // The first byte of the first datagram within answerTime.
+    std::optional<std::uint8_t> awaitAnswer();
+    bool sendTo(const std::string& address, const Bytes& bytes);
+    void hideModuleControls();
+
+    EthernetModuleState& state_;
+    EthernetModuleView& view_;
+    UserInterface& ui_;
+    DeviceLink& link_;
+    DatagramEndpoint& udp_;
+    LocalHost& host_;
+    EthernetModuleSettings settings_;
+};
+
+}  // namespace vela
