@@ -1,0 +1,82 @@
+#include "link/realtime.h"
+
+#include "link/big_endian.h"
+
+#include <algorithm>
+
+namespace vela {
+
+std::size_t realTimePayloadSize(std::uint8_t type) {
+    switch (type) {
+    case 0: return 22;
+    case 2:
+    case 3: return 6;
+    default: return 0;
+    }
+}
+
+ExchangeResult RealTimeSender::SendRealTime(Channel channel, std::uint8_t target, std::uint8_t type) {
+    const std::size_t n = realTimePayloadSize(type);
+    const std::uint8_t header[4] = {kStartByte, kRealTimeMarker, target, type};
+    const std::span<const std::uint8_t> payload(RealTimeMessage.data(), n);
+    const std::uint8_t end = kEndByte;
+    SessionState& state = link_.state;
+    switch (channel) {
+    case Channel::Usb:
+        if (link_.usb.UsbOpen() != FT_OK) return ExchangeResult::Failure;
+        state.RealTimeBusy = true;
+        link_.usb.writeBytes(header);
+        link_.usb.writeBytes(payload);
+        link_.usb.writeBytes(std::span(&end, 1));
+        state.RealTimeBusy = false;
+        link_.usb.UsbClose();
+        break;
+    case Channel::Ethernet:
+        // On the socket as it is: no reconnection, no answer awaited.
+        state.RealTimeBusy = true;
+        link_.ethernet.writeBytes(header);
+        link_.ethernet.writeBytes(payload);
+        link_.ethernet.writeBytes(std::span(&end, 1));
+        state.RealTimeBusy = false;
+        break;
+    case Channel::Serial: {
+        state.RealTimeBusy = true;
+        if (!link_.serial.isOpen()) link_.serial.SerialOpen();
+        for (const std::uint8_t b : header) link_.serial.SerialWrite(&b, 1);
+        for (const std::uint8_t b : payload) link_.serial.SerialWrite(&b, 1);
+        link_.serial.SerialWrite(&end, 1);
+        link_.ui.closeTransferWindow();
+        state.RealTimeBusy = false;
+        link_.serial.SerialClose();
+        break;
+    }
+    }
+    return ExchangeResult::Success;
+}
+
+void RealTimeSender::sendOnActiveLinks(std::uint8_t type) {
+    const SessionState& state = link_.state;
+    const std::uint8_t target = state.RealTimeTarget;
+    if (state.UsbActive && SendRealTime(Channel::Usb, target, type) == ExchangeResult::Failure)
+        link_.ui.message(MessageKind::Plain, Buttons::Ok, "USB ERROR REAL TIME");
+    if (state.EthernetActive && SendRealTime(Channel::Ethernet, target, type) == ExchangeResult::Failure)
+        link_.ui.message(MessageKind::Plain, Buttons::Ok, "ETHERNET ERROR REAL TIME");
+    if (state.SerialActive && SendRealTime(Channel::Serial, target, type) == ExchangeResult::Failure)
+        link_.ui.message(MessageKind::Plain, Buttons::Ok, "COM ERROR REAL TIME");
+}
+
+void RealTimeSender::SendParameterValue(std::int32_t value, std::uint16_t address) {
+    link_.ui.pump();  // the short pause before the message
+    be::put16(RealTimeMessage, 0, address);
+    be::put32(RealTimeMessage, 2, static_cast<std::uint32_t>(value));
+    sendOnActiveLinks(2);
+}
+
+void RealTimeSender::sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words) {
+    be::put16(RealTimeMessage, 0, address);
+    const std::size_t fit = std::min(words.size(), (RealTimeMessage.size() - 2) / 4);
+    for (std::size_t i = 0; i < fit; ++i) be::put32(RealTimeMessage, 2 + 4 * i, words[i]);
+    sendOnActiveLinks(type);
+}
+
+}  // namespace vela

@@ -1,0 +1,42 @@
+#pragma once
+// Real-time frames: 0x65 0x12 target type payload 0x55, sent at once and never answered,
+// carrying single parameter changes while real-time mode is on.
+
+#include "link/device_link.h"
+#include "link/exchange.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace vela {
+
+inline constexpr std::uint8_t kRealTimeMarker = 0x12;
+inline constexpr std::size_t kRealTimeMessageSize = 22;
+
+// Payload bytes of a frame type: 22 for a biquad section (0), 6 for one value (2, 3); 0 for
+// a type the unit does not know.
+std::size_t realTimePayloadSize(std::uint8_t type);
+
+class RealTimeSender {
+public:
+    explicit RealTimeSender(DeviceLink& link) : link_(link) {}
+
+    // The payload of the next frame.
+    std::array<std::uint8_t, kRealTimeMessageSize> RealTimeMessage{};
+
+    // One frame on one channel. Failure only when the USB bridge cannot be opened.
+    ExchangeResult SendRealTime(Channel channel, std::uint8_t target, std::uint8_t type);
+    // The frame in RealTimeMessage on every active link, in the order USB, Ethernet, serial;
+    // a link that fails shows its own message.
+    void sendOnActiveLinks(std::uint8_t type);
+    // A type-2 frame: a 2-byte address and a 4-byte value.
+    void SendParameterValue(std::int32_t value, std::uint16_t address);
+    // A frame of `type` with an address and 4-byte words (five for a section, one for a value).
+    void sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words);
+
+private:
+    DeviceLink& link_;
+};
+
+}  // namespace vela

@@ -1,0 +1,111 @@
+#include "sim/memory_link.h"
+
+#include <algorithm>
+
+namespace vela::sim {
+
+class MemoryLink::HostChannel : public ByteChannel {
+public:
+    HostChannel(std::shared_ptr<MemoryLink> link, std::string address)
+        : link_(std::move(link)), address_(std::move(address)) {}
+    ~HostChannel() override { close(); }
+
+    bool open() override {
+        generation_ = link_->connect();
+        return true;
+    }
+    void close() override {
+        if (generation_) link_->disconnect(generation_);
+        generation_ = 0;
+    }
+    bool isOpen() const override {
+        std::lock_guard lock(link_->mutex_);
+        return link_->connected(generation_);
+    }
+    std::size_t write(std::span<const std::uint8_t> bytes) override {
+        std::lock_guard lock(link_->mutex_);
+        if (!link_->connected(generation_)) return 0;
+        link_->toUnit_.insert(link_->toUnit_.end(), bytes.begin(), bytes.end());
+        link_->changed_.notify_all();
+        return bytes.size();
+    }
+    bool waitForData(Millis timeout) override {
+        std::unique_lock lock(link_->mutex_);
+        link_->changed_.wait_for(lock, timeout, [this] {
+            return !link_->connected(generation_) || !link_->toHost_.empty();
+        });
+        return link_->connected(generation_) && !link_->toHost_.empty();
+    }
+    std::size_t read(std::span<std::uint8_t> out, Millis timeout) override {
+        if (out.empty() || !waitForData(timeout)) return 0;
+        std::lock_guard lock(link_->mutex_);
+        auto& q = link_->toHost_;
+        const std::size_t n = std::min(out.size(), q.size());
+        std::copy_n(q.begin(), n, out.begin());
+        q.erase(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(n));
+        return n;
+    }
+    std::string address() const override { return address_; }
+
+private:
+    std::shared_ptr<MemoryLink> link_;
+    std::string address_;
+    std::uint64_t generation_ = 0;
+};
+
+std::unique_ptr<ByteChannel> MemoryLink::hostChannel(std::string address) {
+    return std::make_unique<HostChannel>(shared_from_this(), std::move(address));
+}
+
+std::uint64_t MemoryLink::connect() {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    connected_ = true;
+    toUnit_.clear();
+    toHost_.clear();
+    changed_.notify_all();
+    return generation_;
+}
+
+void MemoryLink::disconnect(std::uint64_t generation) {
+    std::lock_guard lock(mutex_);
+    if (generation != generation_) return;
+    connected_ = false;
+    changed_.notify_all();
+}
+
+bool MemoryLink::waitForConnection(Millis timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [this] { return connected_; });
+}
+
+UnitPort::Wait MemoryLink::Port::wait(Millis timeout) {
+    std::unique_lock lock(link_.mutex_);
+    link_.changed_.wait_for(lock, timeout, [this] { return !link_.connected_ || !link_.toUnit_.empty(); });
+    if (!link_.toUnit_.empty()) return Wait::Data;
+    return link_.connected_ ? Wait::Timeout : Wait::Hangup;
+}
+
+std::size_t MemoryLink::Port::read(std::span<std::uint8_t> out) {
+    std::lock_guard lock(link_.mutex_);
+    auto& q = link_.toUnit_;
+    const std::size_t n = std::min(out.size(), q.size());
+    std::copy_n(q.begin(), n, out.begin());
+    q.erase(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+}
+
+void MemoryLink::Port::write(std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(link_.mutex_);
+    if (!link_.connected_) return;
+    link_.toHost_.insert(link_.toHost_.end(), bytes.begin(), bytes.end());
+    link_.changed_.notify_all();
+}
+
+void MemoryLink::Port::hangup() {
+    std::lock_guard lock(link_.mutex_);
+    link_.connected_ = false;
+    link_.changed_.notify_all();
+}
+
+}  // namespace vela::sim

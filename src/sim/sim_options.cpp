@@ -1,0 +1,60 @@
+#include "sim/sim_options.h"
+
+#include <charconv>
+
+namespace vela::sim {
+namespace {
+
+std::optional<int> number(std::string_view text) {
+    int v = 0;
+    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+constexpr std::pair<std::string_view, SimFault::Kind> kFaults[] = {
+    {"start", SimFault::Kind::Start},
+    {"long", SimFault::Kind::Long},
+    {"end", SimFault::Kind::End},
+    {"silent-block", SimFault::Kind::SilentBlock},
+    {"hangup-block", SimFault::Kind::HangupBlock},
+};
+
+}  // namespace
+
+std::optional<SimFault> parseFault(std::string_view text) {
+    SimFault fault;
+    const auto at = text.find('@');
+    if (at != std::string_view::npos) {
+        const auto n = number(text.substr(at + 1));
+        if (!n || *n < 1) return std::nullopt;
+        fault.at = *n;
+        text = text.substr(0, at);
+    }
+    for (const auto& [name, kind] : kFaults)
+        if (text == name) {
+            fault.kind = kind;
+            return fault;
+        }
+    return std::nullopt;
+}
+
+std::optional<std::set<int>> parseMemoryList(std::string_view text) {
+    std::set<int> out;
+    while (!text.empty()) {
+        const auto comma = text.find(',');
+        const auto n = number(text.substr(0, comma));
+        if (!n || *n < 1 || *n > 13) return std::nullopt;
+        out.insert(*n);
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    return out;
+}
+
+std::string faultName(SimFault::Kind kind) {
+    for (const auto& [name, k] : kFaults)
+        if (k == kind) return std::string(name);
+    return {};
+}
+
+}  // namespace vela::sim
