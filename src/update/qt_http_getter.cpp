@@ -1,0 +1,62 @@
+#include "update/qt_http_getter.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+namespace vela {
+
+HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Progress& progress, HttpLimits limits) {
+    HttpReply result;
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(QString::fromStdString(url)));
+    request.setTransferTimeout(static_cast<int>(limits.idle.count()));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // The manager owns the reply and deletes it when it goes.
+    QNetworkReply* reply = manager.get(request);
+
+    QEventLoop loop;
+    std::string stopped;
+    auto stop = [&](std::string why) {
+        if (stopped.empty()) stopped = std::move(why);
+        reply->abort();
+    };
+    auto drain = [&] {
+        const QByteArray data = reply->readAll();
+        if (stopped.empty() && !data.isEmpty() && !sink(std::span(data.constData(), static_cast<std::size_t>(data.size()))))
+            stop("the download could not be stored");
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, drain);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+        if (stopped.empty() && progress && !progress(received, total)) stop("cancelled");
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    if (limits.total.count() > 0) {
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { stop("no answer within the time allowed"); });
+        deadline.start(static_cast<int>(limits.total.count()));
+    }
+    if (!reply->isFinished()) loop.exec();
+    drain();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    result.status = status.isValid() ? status.toInt() : 0;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    result.contentLength = length.isValid() ? length.toLongLong() : -1;
+    if (!stopped.empty()) {
+        result.error = stopped;
+    } else if (result.status != 0 && (result.status < 200 || result.status > 299)) {
+        result.error = "the server answered with status " + std::to_string(result.status);
+    } else if (reply->error() != QNetworkReply::NoError || result.status == 0) {
+        result.error = reply->errorString().toStdString();
+    } else {
+        result.ok = true;
+    }
+    return result;
+}
+
+}  // namespace vela

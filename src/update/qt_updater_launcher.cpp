@@ -1,0 +1,12 @@
+#include "update/qt_updater_launcher.h"
+
+#include <QProcess>
+#include <QString>
+
+namespace vela {
+
+bool QtUpdaterLauncher::start(const std::string& program, const std::string& workingDirectory) {
+    return QProcess::startDetached(QString::fromStdString(program), {}, QString::fromStdString(workingDirectory));
+}
+
+}  // namespace vela

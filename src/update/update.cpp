@@ -1,1 +1,0 @@
-// The version check arrives here.

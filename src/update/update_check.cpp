@@ -1,0 +1,140 @@
+#include "update/update_check.h"
+
+#include "update/download_progress.h"
+#include "update/private_download_file.h"
+#include "update/version_check.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace vela {
+namespace {
+
+std::string trimEnd(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.pop_back();
+    return s;
+}
+
+std::string join(std::string server, const char* path) {
+    if (server.rfind("http://", 0) != 0 && server.rfind("https://", 0) != 0)
+        throw std::invalid_argument("the update server must be an http:// or https:// address: " + server);
+    while (!server.empty() && server.back() == '/') server.pop_back();
+    return server + path;
+}
+
+}  // namespace
+
+UpdateSettings UpdateSettings::fromEnvironment() {
+    UpdateSettings s;
+    if (const char* v = std::getenv(kUpdateServerVariable); v && *v) s.server = v;
+    return s;
+}
+
+std::string UpdateSettings::versionUrl() const { return join(server, kVersionTextPath); }
+std::string UpdateSettings::updaterUrl() const { return join(server, kUpdaterPath); }
+
+UpdateCheck::UpdateCheck(SessionState& state, UserInterface& ui, HttpGetter& http, UpdateSettings settings)
+    : state_(state), ui_(ui), http_(http), settings_(std::move(settings)) {}
+
+CheckResult UpdateCheck::fetchVersion() {
+    CheckResult result;
+    std::string body;
+    const auto reply = http_.get(
+        settings_.versionUrl(),
+        [&](std::span<const char> bytes) {
+            if (body.size() + bytes.size() > settings_.maxVersionText) return false;
+            body.append(bytes.begin(), bytes.end());
+            return true;
+        },
+        {}, settings_.versionLimits);
+    if (!reply.ok) {
+        result.error = "The update server could not be reached (" + settings_.versionUrl() + "): " + reply.error;
+        ui_.error(result.error);
+        return result;
+    }
+    result.versionText = trimEnd(body);
+    const VersionVerdict verdict = compareWithOwnVersion(body);
+    if (!verdict.valid()) {
+        result.outcome = CheckOutcome::BadVersionText;
+        result.error = verdict.error;
+        ui_.error(result.error);
+        return result;
+    }
+    result.outcome = verdict.newer ? CheckOutcome::Newer : CheckOutcome::NotNewer;
+    return result;
+}
+
+bool UpdateCheck::VerHTTPSuccess(std::string_view body, UpdaterLauncher& launcher) {
+    const VersionVerdict verdict = compareWithOwnVersion(body);
+    if (!verdict.valid()) {
+        ui_.error(verdict.error);
+        return false;
+    }
+    if (!verdict.newer) return false;
+    if (ui_.message(MessageKind::Information, Buttons::YesNo, "There is a newer version. Do you wish to install it?") !=
+        Answer::Yes)
+        return false;
+    const DownloadResult download = downloadUpdater();
+    return download.ok && NMHTTP1Success(download, launcher);
+}
+
+void UpdateCheck::progress(std::int64_t received, std::int64_t total) {
+    if (total < received) total = received;  // size not announced
+    ui_.status(StatusField::DownloadInfo, downloadProgressText(received, total));
+    // The gauge counts in ints: scale very large files down.
+    const std::int64_t scale = total / INT_MAX + 1;
+    ui_.gaugeMaximum(Gauge::ProgressBar, static_cast<int>(total / scale));
+    ui_.gaugePosition(Gauge::ProgressBar, static_cast<int>(received / scale));
+}
+
+DownloadResult UpdateCheck::downloadUpdater() {
+    DownloadResult result;
+    std::string error;
+    auto file = PrivateDownloadFile::create(state_.TempPath, kUpdaterFileName, error);
+    if (file) {
+        const std::string url = settings_.updaterUrl();
+        const auto reply = http_.get(
+            url, [&](std::span<const char> bytes) { return file->write(bytes); },
+            [&](std::int64_t received, std::int64_t total) {
+                progress(received, total);
+                ui_.pump();
+                return true;
+            },
+            settings_.downloadLimits);
+        if (!reply.ok)
+            error = reply.error;
+        else if (reply.contentLength >= 0 && file->size() != reply.contentLength)
+            error = "the download ended after " + std::to_string(file->size()) + " of " +
+                    std::to_string(reply.contentLength) + " bytes";
+        else if (file->size() == 0)
+            error = "the server sent an empty file";
+        else if (!file->keep())
+            error = "the file could not be written";
+        if (error.empty()) {
+            result.ok = true;
+            result.path = file->path();
+            result.directory = file->directory();
+            return result;
+        }
+        file->discard();
+        error = url + ": " + error;
+    }
+    result.error = "The update could not be downloaded: " + error;
+    ui_.error(result.error);
+    return result;
+}
+
+bool UpdateCheck::NMHTTP1Success(const DownloadResult& download, UpdaterLauncher& launcher) {
+    if (!download.ok) return false;
+    if (!launcher.start(download.path, download.directory)) {
+        ui_.error("The updater could not be started: " + download.path);
+        return false;
+    }
+    // The main window closes: the program ends once this handler returns.
+    quitRequested_ = true;
+    return true;
+}
+
+}  // namespace vela
