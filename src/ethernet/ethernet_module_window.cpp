@@ -1,6 +1,9 @@
 #include "ethernet/ethernet_module_window.h"
 
+#include "link/send_program.h"
+
 #include <algorithm>
+#include <memory>
 
 namespace vela {
 namespace {
@@ -17,7 +20,14 @@ milliseconds until(Clock::time_point deadline) {
 
 EthernetModuleWindow::EthernetModuleWindow(EthernetModuleState& state, UserInterface& ui, DeviceLink& link,
                                            DatagramEndpoint& udp, LocalHost& host, EthernetModuleSettings settings)
-    : state_(state), view_(state.view), ui_(ui), link_(link), udp_(udp), host_(host), settings_(std::move(settings)) {}
+    : state_(state), view_(state.view), ui_(ui), link_(link), udp_(udp), host_(host), settings_(std::move(settings)) {
+    probe = [this] {
+        // The probe carries no program bytes: a blank image serves.
+        const auto blank = std::make_unique<ProgramImage>();
+        return SendProgram(link_, *blank, Channel::Ethernet, CommandCode::ProbeCommand, 0, 0, false) ==
+               ExchangeResult::Success;
+    };
+}
 
 void EthernetModuleWindow::ModelComboBoxChange(const std::string& model) {
     view_.modelText = model;

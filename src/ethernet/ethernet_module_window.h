@@ -41,7 +41,8 @@ public:
     EthernetModuleWindow(EthernetModuleState& state, UserInterface& ui, DeviceLink& link, DatagramEndpoint& udp,
                          LocalHost& host, EthernetModuleSettings settings = {});
 
-    // The probe exchange over the TCP link (SendProgram with ProbeCommand); true on success.
+    // The probe exchange over the TCP link; true on success. SendProgram with ProbeCommand
+    // unless replaced.
     std::function<bool()> probe;
     // The library window's model list: select the same index; run its change action.
     std::function<void(int index)> selectLibraryModel;

@@ -36,8 +36,10 @@ sim::SimulatedModule module(const std::string& id, const std::string& model, con
 
 class Discovery : public ::testing::Test {
 protected:
+    // Before the fixture's sockets are made: they need the application's event dispatcher.
+    static void SetUpTestSuite() { test::ensureQtApplication(); }
+
     void SetUp() override {
-        test::ensureQtApplication();
         ASSERT_TRUE(simEndpoint.bound());
         ASSERT_TRUE(pcEndpoint.bound());
         ui.onPump = [this] {
