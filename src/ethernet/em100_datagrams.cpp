@@ -65,6 +65,8 @@ std::optional<std::string> broadcastAddressFor(const std::string& pcAddress) {
     return (*o)[0] + "." + (*o)[1] + "." + (*o)[2] + ".255";
 }
 
+bool isDottedIPv4(const std::string& text) { return octets(text).has_value(); }
+
 std::optional<std::string> validModuleAddress(const std::string& dotted) {
     const auto o = octets(dotted);
     if (!o) return std::nullopt;

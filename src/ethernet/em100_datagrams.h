@@ -35,6 +35,9 @@ std::optional<EthernetDevice> parseDiscoveryReply(std::span<const std::uint8_t> 
 // dotted IPv4 address.
 std::optional<std::string> broadcastAddressFor(const std::string& pcAddress);
 
+// True for a dotted IPv4 address: four numbers 0..255 of one to three digits.
+bool isDottedIPv4(const std::string& text);
+
 // The four octets of an address the module may take: each 0..255, the last 1..254, at most
 // three digits each (the limits of the address edits).
 std::optional<std::string> validModuleAddress(const std::string& dotted);

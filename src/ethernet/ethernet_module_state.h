@@ -26,7 +26,6 @@ struct EthernetModuleView {
     std::array<std::string, 4> ip{"192", "168", "0", "1"};  // IP01..IP04
     std::string hostEdit;                                // HostEdit
     std::string statusB = "offline";                     // StatusB
-    bool windowShown = false;
 };
 
 struct EthernetModuleState {

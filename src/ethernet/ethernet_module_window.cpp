@@ -191,8 +191,8 @@ ChangeResult EthernetModuleWindow::ChangeNameClick() {
     return result;
 }
 
-void EthernetModuleWindow::IdentifyButton1Click() {
-    if (state_.chosen) sendTo(state_.chosen->IP, identifyDatagram());
+bool EthernetModuleWindow::IdentifyButton1Click() {
+    return state_.chosen && sendTo(state_.chosen->IP, identifyDatagram());
 }
 
 bool EthernetModuleWindow::ConnectBClick() {
@@ -216,7 +216,7 @@ bool EthernetModuleWindow::ConnectBClick() {
     ui_.status(StatusField::ConnectedL, view_.statusB);
     ui_.status(StatusField::InfoLabel, view_.statusB);
     link_.EnableUnitCommands();
-    view_.windowShown = false;
+    if (closeWindow) closeWindow();
     if (libraryModelChanged) libraryModelChanged();
     return true;
 }

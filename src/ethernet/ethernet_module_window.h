@@ -47,6 +47,8 @@ public:
     // The library window's model list: select the same index; run its change action.
     std::function<void(int index)> selectLibraryModel;
     std::function<void()> libraryModelChanged;
+    // Closes the window once connected.
+    std::function<void()> closeWindow;
 
     void ModelComboBoxChange(const std::string& model);
     void ScanBClick();
@@ -57,7 +59,8 @@ public:
     void IPListKeyDown(int index);
     ChangeResult ChangeIPClick();
     ChangeResult ChangeNameClick();
-    void IdentifyButton1Click();
+    // False when the datagram could not be sent.
+    bool IdentifyButton1Click();
     bool ConnectBClick();
 
     // Picks a module known by other means (the command line), as a click on it would.

@@ -52,9 +52,9 @@ TEST_F(Connect, AProbedModuleBecomesTheLink) {
     sim::SimulatedUnit unit({});
     sim::TcpEndpoint tcp(unit, 0);
     EthernetModuleWindow w(state, ui, link, udp, host, settings(tcp.port()));
-    bool libraryRefreshed = false;
+    bool libraryRefreshed = false, closed = false;
     w.libraryModelChanged = [&] { libraryRefreshed = true; };
-    state.view.windowShown = true;
+    w.closeWindow = [&] { closed = true; };
     w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
 
     ASSERT_TRUE(w.ConnectBClick());
@@ -66,7 +66,7 @@ TEST_F(Connect, AProbedModuleBecomesTheLink) {
     EXPECT_EQ(state.pcHostName, "DESK");
     EXPECT_EQ(link.ethernet.host(), "127.0.0.1");
     EXPECT_EQ(link.ethernet.port(), tcp.port());
-    EXPECT_FALSE(state.view.windowShown);
+    EXPECT_TRUE(closed);
     EXPECT_TRUE(libraryRefreshed);
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_TRUE(unit.waitIdle(5000ms));
