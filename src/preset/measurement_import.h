@@ -32,6 +32,8 @@ struct ImportData {
     std::array<std::string, 2> path;  // Edit1, Edit2
     std::int32_t ImportDataType = 0;
     NumberSource ReferenceLevel{-140.0, 140.0, kDefaultReferenceLevel, 1};  // field dBspl
+    // Microphone sensitivity of the dBu format, volts per pascal (1 to 999 mV/Pa); not saved.
+    NumberSource Sensitivity{0.001, 0.999, kDefaultSensitivity, 3};
     std::array<ImportCurve, 2> curves;
 };
 

@@ -1,0 +1,44 @@
+#pragma once
+// What the preset procedures work with: the model, the session record (real-time mode and
+// its busy flag), the user interface, the sample rate, and where real-time frames go.
+
+#include "core/session_state.h"
+#include "core/user_interface.h"
+#include "dsp/realtime_sink.h"
+#include "preset/preset_parameters.h"
+
+#include <cstdint>
+
+namespace vela {
+
+struct PresetContext {
+    PresetParameters& p;
+    SessionState& state;
+    UserInterface& ui;
+    std::int32_t SampleRate = kSampleRate;
+    // The protocol's senders; none when nothing can be sent.
+    dsp::RealTimeSink* sink = nullptr;
+
+    // A procedure sends its change only in real-time mode and while no frame is in flight.
+    bool canSend() const { return sink != nullptr && state.RealTimeMode && !state.RealTimeBusy; }
+};
+
+// The progress window of New and Open: a title, a step text and a bar of 0..100. Its labels
+// change whether or not it is shown.
+struct PresetProgress {
+    UserInterface& ui;
+    bool visible = false;
+
+    void show(std::string_view title) {
+        visible = true;
+        ui.status(StatusField::PresetTitle, title);
+        ui.gaugeMaximum(Gauge::ProgressBar, 100);
+    }
+    void step(int bar, std::string_view text) {
+        ui.gaugePosition(Gauge::ProgressBar, bar);
+        ui.status(StatusField::PresetStep, text);
+    }
+    void hide() { visible = false; }
+};
+
+}  // namespace vela

@@ -1,0 +1,305 @@
+#include "preset/byte_order.h"
+#include "preset/crossover_procedures.h"
+#include "preset/dynamics_procedures.h"
+#include "preset/equaliser_procedures.h"
+#include "preset/output_procedures.h"
+#include "preset/preset_file.h"
+#include "preset/program_image.h"
+#include "preset_fixture.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace vela {
+namespace {
+
+using test::PresetFixture;
+using test::TempDir;
+
+std::vector<std::uint8_t> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+ProgramImage imageOf(PresetFixture& f) {
+    ProgramImage image{};
+    GeneraBClick(f.p(), kSampleRate, image);
+    return image;
+}
+
+// Changes something in every part of the model, each through its procedure.
+void editEverything(PresetFixture& f) {
+    PresetContext& c = f.ctx;
+    PresetParameters& p = f.p();
+    SetSystemName(p, "Front fill \xC3\xA9t\xC3\xA9 with a name longer than forty chars");
+    p.SystemInfo.ProjectName.set("Hall B");
+    p.SystemInfo.EngineerLabel.set("R. Vela");
+    p.SystemInfo.Comments.set("line one\r\nline two");
+    TemperatureUpdate(c, 31);
+    DelaySetSamples(c, 0, 24);
+    DelaySetSamples(c, 1, -1);
+    InputDelaySetSamples(c, 1234);
+    EqualiserSelectOutput(c, 0);
+    EqualiserSelectBand(c, 3);
+    EqualiserSetType(c, 1);
+    EqualiserSetGain(c, 6.0);
+    EqualiserSetFrequency(c, 1234.5);
+    EqualiserSetQ(c, 2.5);
+    EqualiserSelectOutput(c, 1);
+    EqualiserSelectBand(c, 8);
+    EqualiserSetType(c, 5);
+    EqualiserSetGain(c, -4.5);
+    EqualiserSetFrequency(c, 80.0);
+    OutputSetLevelDb(c, 0, -3.4);
+    OutputSetPolarity(c, 0, true);
+    OutputSetMute(c, 1, true);
+    OutputSetLevelDb(c, 1, 2.2);
+    CrossoverSetAlignmentIndex(c, 0, CrossoverEdge::HighPass, 2);
+    CrossoverSetOrder(c, 0, CrossoverEdge::HighPass, 5);
+    CrossoverSetFrequency(c, 0, CrossoverEdge::HighPass, 85);
+    CrossoverSetAlignmentIndex(c, 1, CrossoverEdge::LowPass, 3);
+    CrossoverSetOrder(c, 1, CrossoverEdge::LowPass, 3);
+    CrossoverSetFrequency(c, 1, CrossoverEdge::LowPass, 2500);
+    CrossoverSetOff(c, 1, CrossoverEdge::HighPass, true);
+    DynamicsSetThreshold(c, DynamicsKind::Rms, 0, -12.5);
+    DynamicsSetCompressor(c, DynamicsKind::Rms, 0, true);
+    DynamicsSetRatio(c, DynamicsKind::Rms, 0, 4.0);
+    DynamicsSetRmsTime(c, 0, 150.0);
+    DynamicsSetHold(c, DynamicsKind::Rms, 1, 40.0);
+    DynamicsSetDecay(c, DynamicsKind::Rms, 1, 10.0);
+    DynamicsSetGate(c, DynamicsKind::Rms, 1, 7);
+    DynamicsSetGateRamp(c, DynamicsKind::Rms, 1, 3);
+    DynamicsSetAmplifier(c, 1, AmplifierValue::ImpedanceOhm, 4.0);
+    DynamicsSetBridgeMode(c, 1, false);
+    DynamicsSetThreshold(c, DynamicsKind::Peak, 1, -3.0);
+    DynamicsSetBypass(c, DynamicsKind::Peak, 0, true);
+    DynamicsSetKnee(c, DynamicsKind::Peak, 2, 1.5);
+    AdvanceInputRoute(p, 0);
+    AdvanceInputRoute(p, 1);
+    AdvanceInputRoute(p, 1);
+    p.SpeakerDistance = {17, -3};
+    p.Import.ImportDataType = 3;
+    p.Import.ReferenceLevel.setValue(84.5);
+}
+
+TEST(PresetFile, SaveThenOpenGivesBackEveryValueAndTheSameImage) {
+    TempDir dir;
+    PresetFixture a;
+    editEverything(a);
+    const std::string path = dir.file("front.hdp");
+    ASSERT_TRUE(SavePreset(a.ctx, path));
+    EXPECT_EQ(std::filesystem::file_size(path), kPresetRecordSize);
+    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+
+    PresetFixture b;
+    ASSERT_EQ(OpenPreset(b.ctx, path), OpenResult::Opened);
+    EXPECT_EQ(imageOf(a), imageOf(b));
+    const PresetParameters& p = b.p();
+    EXPECT_EQ(p.MainSystemName, "Front fill \xC3\xA9t\xC3\xA9 with a name longer than f");  // 40 characters
+    EXPECT_EQ(p.SystemInfo.Comments.text(), "line one\r\nline two");
+    EXPECT_EQ(p.Temperature, 31);
+    EXPECT_EQ(p.OutputDelay, (std::array<std::int32_t, 2>{24, -1}));
+    EXPECT_EQ(p.InputDelay, 1234);
+    EXPECT_EQ(p.band(0, 3).Frequency, 1234.5);
+    EXPECT_EQ(p.band(0, 3).Q, 2.5);
+    EXPECT_EQ(p.band(1, 8).FilterType, 18);
+    EXPECT_EQ(p.InputRoute, (std::array<std::int32_t, 2>{0, 1}));
+    EXPECT_EQ(p.Crossovers[0].HighPass.Order, 6);  // Linkwitz-Riley stores odd orders raised
+    EXPECT_EQ(p.Crossovers[1].LowPass.Alignment, 5);
+    EXPECT_EQ(p.HighPassOff[1], 1);
+    EXPECT_FLOAT_EQ(p.RmsDynamics[0].ThresholdDb, -12.5f);
+    EXPECT_EQ(p.RmsDynamics[1].GateSetting, 7.0f);
+    EXPECT_FALSE(p.RmsDynamics[1].AmpBridgeMode);
+    EXPECT_TRUE(p.PeakDynamics[0].Bypass);
+    EXPECT_FLOAT_EQ(p.PeakDynamics[2].ShapeDb, 1.5f);
+    EXPECT_EQ(p.PeakDynamics[2].GainTable, a.p().PeakDynamics[2].GainTable);
+    EXPECT_EQ(p.SpeakerDistance, (std::array<std::int32_t, 2>{17, -3}));
+    EXPECT_EQ(p.Import.ImportDataType, 3);
+    EXPECT_EQ(p.Import.ReferenceLevel.value(), 84.5);
+    EXPECT_NEAR(p.OutputDb[0], -3.4, 1e-9);
+    EXPECT_LT(p.OutputGain[0], 0.0);
+    EXPECT_EQ(p.MuteFactor[1], 0.0);
+
+    // Saving the opened preset again writes the same bytes.
+    ASSERT_TRUE(SavePreset(b.ctx, dir.file("again.hdp")));
+    auto first = readBytes(path), second = readBytes(dir.file("again.hdp"));
+    std::fill(first.begin() + 15, first.begin() + 116, 0);
+    std::fill(second.begin() + 15, second.begin() + 116, 0);
+    EXPECT_EQ(first, second);
+}
+
+TEST(PresetFile, OpenShowsItsStepsInOrder) {
+    TempDir dir;
+    PresetFixture f;
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("p.hdp")));
+    f.ui.statuses.clear();
+    ASSERT_EQ(OpenPreset(f.ctx, dir.file("p.hdp")), OpenResult::Opened);
+    std::vector<std::string> steps;
+    for (const auto& [field, text] : f.ui.statuses)
+        if (field == StatusField::PresetStep && (steps.empty() || steps.back() != text)) steps.push_back(text);
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "Reading VERSION and HEADER...", "Reading PEQs...", "Reading Gains, and Polarity...",
+                         "Reading CrossOvers...", "Reading Dinamics...", "Reading Sub Route...",
+                         "Reading Import File Route...", "Updating Delays...",
+                         "Updating relative distance between speakers...", "Updating Gains...",
+                         "Updating Xover...", "Updating Dinamics...", "Updating Equalization...", "DONE"}));
+    EXPECT_EQ(f.ui.lastStatus(StatusField::PresetTitle), "Opening " + dir.file("p.hdp"));
+    EXPECT_EQ(f.ui.gaugePositionOf(Gauge::ProgressBar), 100);
+}
+
+TEST(PresetFile, HeaderTextNamesThePathCutToItsField) {
+    TempDir dir;
+    PresetFixture f;
+    const std::string path = dir.file(std::string(120, 'n') + ".hdp");
+    ASSERT_TRUE(SavePreset(f.ctx, path));
+    const auto bytes = readBytes(path);
+    EXPECT_EQ(bytes[15], 100);
+    EXPECT_EQ(std::string(bytes.begin() + 16, bytes.begin() + 49), "Vela Acoustic Labs HALDA402.0.0.0");
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 6),
+              (std::vector<std::uint8_t>{5, 'K', 'T', 'R', 'M', 'F'}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 10, bytes.begin() + 15),
+              (std::vector<std::uint8_t>{0x04, 0x32, 0x2E, 0x30, 0x2E}));
+    EXPECT_EQ(bytes::getLeI32(bytes, 420), 48000);
+}
+
+TEST(PresetFile, OlderFileKeepsThePresentInputDelay) {
+    TempDir dir;
+    PresetFixture a;
+    editEverything(a);
+    ASSERT_TRUE(SavePreset(a.ctx, dir.file("new.hdp")));
+    auto bytes = readBytes(dir.file("new.hdp"));
+    bytes.resize(kOlderPresetRecordSize);
+    const std::string older = dir.file("old.hdp");
+    writeBytes(older, bytes);
+
+    PresetFixture b;
+    InputDelaySetSamples(b.ctx, 77);
+    EXPECT_EQ(OpenPreset(b.ctx, older), OpenResult::OpenedOlder);
+    ASSERT_FALSE(b.ui.messages.empty());
+    EXPECT_EQ(b.ui.messages[0].kind, MessageKind::Warning);
+    EXPECT_EQ(b.ui.messages[0].text, older + " is not a HALDA40 File or is an older version (then re-save the file "
+                                             "to translate it to VERSION 2.0.0.0");
+    EXPECT_EQ(b.p().InputDelay, 77);
+    EXPECT_EQ(b.p().Temperature, 31);
+    EXPECT_EQ(b.p().band(1, 8).FilterType, 18);
+    EXPECT_EQ(b.p().OpenDialogFileName, "");
+}
+
+TEST(PresetFile, RefusedFilesLeaveTheModelUnchanged) {
+    TempDir dir;
+    PresetFixture good;
+    editEverything(good);
+    ASSERT_TRUE(SavePreset(good.ctx, dir.file("good.hdp")));
+    const auto bytes = readBytes(dir.file("good.hdp"));
+
+    PresetFixture f;
+    OutputSetMute(f.ctx, 0, true);
+    const ProgramImage before = imageOf(f);
+    const auto recordBefore = encodePresetRecord(RecordFromModel(f.p(), kSampleRate, "x"));
+
+    auto wrongLength = bytes;
+    wrongLength.push_back(0);
+    auto badLengthByte = bytes;
+    badLengthByte[0] = 4;
+    auto badLetter = bytes;
+    badLetter[3] = 'X';
+    auto shortBad = badLetter;
+    shortBad.resize(kOlderPresetRecordSize);
+    int n = 0;
+    for (const auto& variant : {wrongLength, badLengthByte, badLetter, shortBad, std::vector<std::uint8_t>{}}) {
+        const std::string path = dir.file("bad" + std::to_string(n++) + ".hdp");
+        writeBytes(path, variant);
+        f.ui.messages.clear();
+        const OpenResult r = OpenPreset(f.ctx, path);
+        EXPECT_TRUE(r == OpenResult::WrongSize || r == OpenResult::WrongSignature) << path;
+        ASSERT_FALSE(f.ui.messages.empty());
+        EXPECT_EQ(f.ui.messages.back().text, path + " is not a HALDA40File");
+        EXPECT_EQ(f.ui.messages.back().kind, MessageKind::Error);
+        EXPECT_EQ(imageOf(f), before) << path;
+        EXPECT_EQ(encodePresetRecord(RecordFromModel(f.p(), kSampleRate, "x")), recordBefore) << path;
+    }
+    EXPECT_EQ(OpenPreset(f.ctx, dir.file("missing.hdp")), OpenResult::Unreadable);
+    EXPECT_EQ(imageOf(f), before);
+}
+
+TEST(PresetFile, RouteCodesSurviveBothWays) {
+    TempDir dir;
+    PresetFixture f;
+    AdvanceInputRoute(f.p(), 1);
+    AdvanceInputRoute(f.p(), 1);  // output 2 on input B
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("r.hdp")));
+    auto bytes = readBytes(dir.file("r.hdp"));
+    // Readers that take one off get -1 (not chosen) and 1 back.
+    EXPECT_EQ(bytes::getLeI32(bytes, 2312), 0);
+    EXPECT_EQ(bytes::getLeI32(bytes, 2316), 2);
+    // A file of the older writer holds the codes as they were, without the marker.
+    std::fill(bytes.begin() + 2336, bytes.begin() + 2373, 0);
+    bytes::putLeI32(bytes, 2312, 1);
+    bytes::putLeI32(bytes, 2316, 0);
+    writeBytes(dir.file("older-writer.hdp"), bytes);
+    PresetFixture g;
+    ASSERT_EQ(OpenPreset(g.ctx, dir.file("older-writer.hdp")), OpenResult::Opened);
+    EXPECT_EQ(g.p().InputRoute, (std::array<std::int32_t, 2>{1, 0}));
+    ASSERT_EQ(OpenPreset(g.ctx, dir.file("r.hdp")), OpenResult::Opened);
+    EXPECT_EQ(g.p().InputRoute, (std::array<std::int32_t, 2>{-1, 1}));
+    EXPECT_EQ(g.p().RouteGainB[1], 1.0);
+}
+
+TEST(PresetFile, DamagedValuesAreDesignedWithinTheEditorsRanges) {
+    TempDir dir;
+    PresetFixture f;
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("p.hdp")));
+    auto bytes = readBytes(dir.file("p.hdp"));
+    bytes[504 + 24] = 1;                        // band 1: peaking ...
+    bytes::putLeF64(bytes, 504 + 8, -5.0);      // ... at a negative frequency
+    bytes::putLeF32(bytes, 1928, std::nanf(""));  // RMS 1 threshold
+    bytes::putLeI32(bytes, 1868 + 8, 99);       // crossover 1 low-pass order
+    bytes::putLeI32(bytes, 424, -400);          // temperature
+    writeBytes(dir.file("damaged.hdp"), bytes);
+    PresetFixture g;
+    ASSERT_EQ(OpenPreset(g.ctx, dir.file("damaged.hdp")), OpenResult::Opened);
+    EXPECT_EQ(g.p().band(0, 1).Frequency, 10.0);
+    EXPECT_EQ(g.p().Crossovers[0].LowPass.Order, 8);
+    EXPECT_EQ(g.p().Temperature, 0);
+    EXPECT_TRUE(std::isfinite(g.p().RmsDynamics[0].ThresholdDb));
+    EXPECT_GE(g.ui.messages.size(), 2u);
+    for (double x : g.p().RmsDynamics[0].GainTable) EXPECT_TRUE(std::isfinite(x));
+}
+
+TEST(PresetFile, SaveFailureLeavesTheOldFile) {
+    TempDir dir;
+    PresetFixture f;
+    EXPECT_FALSE(SavePreset(f.ctx, dir.file("no/such/folder/p.hdp")));
+    ASSERT_FALSE(f.ui.messages.empty());
+    EXPECT_EQ(f.ui.messages.back().kind, MessageKind::Error);
+    // The target is a folder: the rename fails and nothing is left behind.
+    std::filesystem::create_directory(dir.file("taken.hdp"));
+    EXPECT_FALSE(SavePreset(f.ctx, dir.file("taken.hdp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("taken.hdp.part")));
+}
+
+TEST(PresetFile, BatchReadsAtMostThirteenAndStopsAtARefusedFile) {
+    TempDir dir;
+    PresetFixture f;
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("p.hdp")));
+    std::vector<std::string> paths(15, dir.file("p.hdp"));
+    int images = 0;
+    EXPECT_EQ(BatchReadPresets(f.ctx, paths, [&] { ++images; }), 13);
+    EXPECT_EQ(images, 13);
+    EXPECT_EQ(f.ui.beeps, 1);
+    EXPECT_EQ(f.ui.messages[0].text, "You are selecting more than 13 memories. Only the first 13 memories will be read.");
+    writeBytes(dir.file("bad.hdp"), {1, 2, 3});
+    paths = {dir.file("p.hdp"), dir.file("bad.hdp"), dir.file("p.hdp")};
+    EXPECT_EQ(BatchReadPresets(f.ctx, paths, [&] {}), 1);
+}
+
+}  // namespace
+}  // namespace vela
