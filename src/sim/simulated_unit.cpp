@@ -323,6 +323,7 @@ void SimulatedUnit::finish(SimRecord record) {
     std::lock_guard lock(mutex_);
     if (records_.size() >= kKeptRecords) records_.erase(records_.begin());
     records_.push_back(std::move(record));
+    ++total_;
     --busy_;
     idle_.notify_all();
 }
@@ -346,6 +347,11 @@ UnitStatus SimulatedUnit::status() const {
 std::vector<SimRecord> SimulatedUnit::records() const {
     std::lock_guard lock(mutex_);
     return records_;
+}
+
+long SimulatedUnit::exchangeCount() const {
+    std::lock_guard lock(mutex_);
+    return total_;
 }
 
 std::vector<Bytes> SimulatedUnit::realTimeFrames() const {

@@ -36,7 +36,9 @@ public:
     std::optional<Bytes> memory(int k) const;
     Bytes firmware() const;
     UnitStatus status() const;
+    // The latest records, oldest first; a long run keeps only the last few hundred.
     std::vector<SimRecord> records() const;
+    long exchangeCount() const;
     // Every real-time frame received, whole (0x65 0x12 ... 0x55).
     std::vector<Bytes> realTimeFrames() const;
     // Waits until no exchange is under way; false when one still is after `timeout`.
@@ -62,6 +64,7 @@ private:
     int pendingRead_ = 0;  // the memory a read request asked for, until the PC's START
     std::array<int, 5> reached_{};
     std::vector<SimRecord> records_;
+    long total_ = 0;
     std::vector<Bytes> frames_;
     TraceFile trace_;
 };

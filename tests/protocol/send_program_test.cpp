@@ -1,0 +1,178 @@
+// The handshaken exchange against the simulated unit, byte for byte, over the USB bridge on a
+// pseudo-terminal, over TCP on 127.0.0.1 and over the serial line.
+#include "link/send_program.h"
+#include "protocol/sim_harness.h"
+
+#include <gtest/gtest.h>
+
+namespace vela::test {
+namespace {
+
+Bytes imageBytes(const ProgramImage& image, std::size_t n) { return Bytes(image.begin(), image.begin() + n); }
+
+bool hasMessage(const ScriptedUi& ui, std::string_view text) {
+    for (const auto& m : ui.messages)
+        if (m.text == text) return true;
+    return false;
+}
+
+class WriteOverEachLink : public ::testing::TestWithParam<Channel> {};
+
+TEST_P(WriteOverEachLink, Memory5WithA3570ByteImageMatchesTheTrace) {
+    SimHarness h(GetParam());
+    h.fillProgram(3570);
+    h.state.ProgramNumber = 5;
+    const auto length = programImageLength(h.image);
+    ASSERT_EQ(length, 3570);
+    ASSERT_EQ(h.send(CommandCode::WriteProgramCommand, 5, *length), ExchangeResult::Success);
+
+    const auto records = h.records();
+    ASSERT_EQ(records.size(), 1u);
+    const Bytes data = imageBytes(h.image, 3570);
+    EXPECT_EQ(records[0].host, hostBytesOf(3, 5, data));
+    // START, COMMAND, PROGRAM, LONG low byte, 55 blocks and the 50-byte remainder, END.
+    const Bytes& unit = records[0].unit;
+    ASSERT_EQ(unit.size(), 4u + 55 + 1 + 1);
+    EXPECT_EQ(Bytes(unit.begin(), unit.begin() + 4), (Bytes{0x65, 0x03, 0x05, 0xF2}));
+    EXPECT_EQ(unit.back(), 0x55);
+    EXPECT_EQ(Bytes(records[0].host.begin() + 4, records[0].host.begin() + 6), (Bytes{0x0D, 0xF2}));
+    EXPECT_EQ(h.unit->memory(5), data);
+
+    EXPECT_TRUE(h.ui.hasStatus("Sending DATA... to Memory 5"));
+    EXPECT_TRUE(h.ui.hasStatus("Communication OK..."));
+    EXPECT_EQ(h.ui.hasStatus("Received END..."), GetParam() != Channel::Ethernet);
+    EXPECT_EQ(h.ui.lastStatus(StatusField::InfoComLabel),
+              GetParam() == Channel::Usb ? "Comunication: USB" : "Comunication: ETHERNET");
+    EXPECT_FALSE(h.ui.transferWindowVisible);
+    EXPECT_EQ(h.ui.gaugePositionOf(Gauge::ProgressBar), 55 * 64);
+    EXPECT_EQ(h.ui.gaugePositionOf(Gauge::TotalProgress), 100);  // clamped at its maximum of 100
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, WriteOverEachLink, ::testing::Values(Channel::Usb, Channel::Ethernet));
+
+class WriteLengths : public ::testing::TestWithParam<std::uint16_t> {};
+
+TEST_P(WriteLengths, SendFullBlocksThenTheRemainder) {
+    const std::uint16_t length = GetParam();
+    SimHarness h(Channel::Usb);
+    for (std::size_t i = 0; i < length; ++i) h.image[i] = static_cast<std::uint8_t>(0xA0 + i);
+    ASSERT_EQ(h.send(CommandCode::WriteProgramCommand, 2, length), ExchangeResult::Success);
+    const auto r = h.records().at(0);
+    EXPECT_EQ(r.host, hostBytesOf(3, 2, imageBytes(h.image, length)));
+    const std::size_t answers = length / 64 + (length % 64 ? 1 : 0);
+    EXPECT_EQ(r.unit.size(), 4u + answers + 1);
+    EXPECT_EQ(r.unit[3], static_cast<std::uint8_t>(length & 0xFF));
+    EXPECT_EQ(h.unit->memory(2), imageBytes(h.image, length));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, WriteLengths, ::testing::Values(0, 1, 63, 64, 65, 128));
+
+TEST(WriteOverSerial, TakesTheSameBytesAndShowsOnlyTheLibraryLine) {
+    SimHarness h(Channel::Serial);
+    for (std::size_t i = 0; i < 65; ++i) h.image[i] = static_cast<std::uint8_t>(i);
+    ASSERT_EQ(h.send(CommandCode::WriteProgramCommand, 7, 65), ExchangeResult::Success);
+    EXPECT_EQ(h.records().at(0).host, hostBytesOf(3, 7, imageBytes(h.image, 65)));
+    EXPECT_TRUE(h.ui.hasStatus("Received END..."));
+    for (const auto& [field, text] : h.ui.statuses) EXPECT_NE(field, StatusField::TransferInfo) << text;
+}
+
+class ProtectedMemory : public ::testing::TestWithParam<Channel> {};
+
+TEST_P(ProtectedMemory, ShowsTheDialogSendsNothingMoreAndFails) {
+    sim::SimOptions o;
+    o.protectedMemories = {5};
+    SimHarness h(GetParam(), o);
+    h.fillProgram();
+    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 5, 3570), ExchangeResult::Failure);
+    EXPECT_TRUE(hasMessage(h.ui,
+                           "MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
+                           "Processor."));
+    const auto r = h.records().at(0);
+    EXPECT_EQ(r.outcome, "protected");
+    EXPECT_EQ(r.host, (Bytes{0x65, 0x03, 0x05}));
+    EXPECT_EQ(h.unit->memory(5), std::nullopt);
+    if (GetParam() == Channel::Usb) {
+        EXPECT_FALSE(h.link->usb.isOpen());
+    } else {
+        EXPECT_FALSE(h.link->ethernet.isActive());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ProtectedMemory, ::testing::Values(Channel::Usb, Channel::Ethernet));
+
+struct WrongAnswer {
+    Channel channel;
+    sim::SimFault::Kind fault;
+    const char* status;
+};
+
+class WrongAnswers : public ::testing::TestWithParam<WrongAnswer> {};
+
+TEST_P(WrongAnswers, EndTheExchangeWithTheirStatusText) {
+    const auto p = GetParam();
+    sim::SimOptions o;
+    o.faults = {{p.fault, 0}};
+    SimHarness h(p.channel, o);
+    h.fillProgram(200);
+    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 4, 200), ExchangeResult::Failure);
+    EXPECT_TRUE(h.ui.hasStatus(p.status)) << h.ui.lastStatus(StatusField::LibraryInfo);
+    EXPECT_EQ(h.unit->memory(4), std::nullopt);
+    EXPECT_EQ(hasMessage(h.ui, "ERROR"), p.fault == sim::SimFault::Kind::End);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, WrongAnswers,
+    ::testing::Values(WrongAnswer{Channel::Usb, sim::SimFault::Kind::Start, "  ¡¡ERROR!! HEADER NO VALID(0)"},
+                      WrongAnswer{Channel::Ethernet, sim::SimFault::Kind::Start, "  ¡¡ERROR!! DATA NO VALID(0)"},
+                      WrongAnswer{Channel::Usb, sim::SimFault::Kind::Long, "¡¡ERROR!! DATA NO VALID (Long)"},
+                      WrongAnswer{Channel::Ethernet, sim::SimFault::Kind::Long, "¡¡ERROR!! DATA NO VALID (Long)"},
+                      WrongAnswer{Channel::Usb, sim::SimFault::Kind::End, " ¡¡ERROR!! DATA NO VALID (END)"},
+                      WrongAnswer{Channel::Ethernet, sim::SimFault::Kind::End, " ¡¡ERROR!! DATA NO VALID (END)"}));
+
+TEST(SilentUnit, AnUnansweredBlockEndsTheExchangeOnEveryLink) {
+    for (const Channel c : {Channel::Usb, Channel::Ethernet}) {
+        sim::SimOptions o;
+        o.faults = {{sim::SimFault::Kind::SilentBlock, 2}};
+        SimHarness h(c, o);
+        h.fillProgram(300);
+        EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 300), ExchangeResult::Failure);
+        EXPECT_FALSE(h.ui.hasStatus("Sending END..."));
+    }
+}
+
+TEST(DroppedConnection, MidTransferFailsTheExchange) {
+    sim::SimOptions o;
+    o.faults = {{sim::SimFault::Kind::HangupBlock, 3}};
+    SimHarness h(Channel::Ethernet, o);
+    h.fillProgram(300);
+    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 300), ExchangeResult::Failure);
+    EXPECT_EQ(h.records().at(0).outcome, "hangup");
+}
+
+TEST(ExchangeLength, BeyondTheTransmitBufferIsRefusedBeforeAnythingIsSent) {
+    SimHarness h(Channel::Usb);
+    h.image[0] = 0xFF;  // a length field of 65535
+    h.image[1] = 0xFF;
+    EXPECT_EQ(programImageLength(h.image), std::nullopt);
+    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 40000), ExchangeResult::Failure);
+    EXPECT_TRUE(h.records().empty());
+}
+
+TEST(FirmwareExchange, NamesTheDspProgramInItsDataStatus) {
+    SimHarness usb(Channel::Usb);
+    ASSERT_EQ(usb.send(CommandCode::DspProgramCommand, 15, 0), ExchangeResult::Success);
+    EXPECT_TRUE(usb.ui.hasStatus("Sending DATA... DSP Program "));
+    SimHarness tcp(Channel::Ethernet);
+    ASSERT_EQ(tcp.send(CommandCode::DspProgramCommand, 15, 0), ExchangeResult::Success);
+    EXPECT_TRUE(tcp.ui.hasStatus("Sending DATA... DSP Program"));
+}
+
+TEST(ProgramNumberAnswer, OtherThanTheNumberFailsWithItsText) {
+    SimHarness h(Channel::Usb);
+    // The unit has no memory 14.
+    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 14, 0), ExchangeResult::Failure);
+    EXPECT_TRUE(h.ui.hasStatus("  ¡¡ERROR!! DATA NO VALID (n_prog)"));
+}
+
+}  // namespace
+}  // namespace vela::test
