@@ -32,5 +32,6 @@ const std::vector<Command>& commands();
 
 // Commands, one function each, grouped by file.
 int runDevices(Context& ctx);
+int runDesign(Context& ctx);
 
 }  // namespace vela::cli

@@ -1,1 +1,0 @@
-// The designers arrive here.
