@@ -2,6 +2,7 @@
 
 #include "dsp/design_error.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -11,13 +12,17 @@ namespace {
 
 std::size_t index(int object) { return static_cast<std::size_t>(std::clamp(object, 0, kDynamicsObjects - 1)); }
 
-// The curve parameters as the editor's sliders give them.
-void curveFromSources(const DynamicsEditor& e, dsp::TDYNAMIC& d) {
-    d.ThresholdDb = static_cast<float>((1 - e.threstrack.position()) / 2.0);
+// Replaces the stored values that no curve admits (from a damaged file): the curve's own by
+// the editor's sliders, a gate outside the table by the nearest that fits.
+void sanitize(const DynamicsEditor& e, dsp::TDYNAMIC& d) {
+    if (!std::isfinite(d.ThresholdDb)) d.ThresholdDb = static_cast<float>((1 - e.threstrack.position()) / 2.0);
     // A ratio of 0 (the slider's far end) would divide by zero; 1:1 is the least there is.
-    d.Ratio = static_cast<float>(std::max(10 - e.RatioTrack.position(), 1));
-    d.ShapeDb = static_cast<float>((20 - e.KneeTrack.position()) / 2.0);
-    d.CurveGainDb = static_cast<float>((181 - e.GainTrack.position()) / 10.0 - 12.1);
+    if (!(d.Ratio > 0.0f) || !std::isfinite(d.Ratio))
+        d.Ratio = static_cast<float>(std::max(10 - e.RatioTrack.position(), 1));
+    if (!std::isfinite(d.ShapeDb)) d.ShapeDb = static_cast<float>((20 - e.KneeTrack.position()) / 2.0);
+    if (!std::isfinite(d.CurveGainDb)) d.CurveGainDb = static_cast<float>((181 - e.GainTrack.position()) / 10.0 - 12.1);
+    d.GateSetting = std::isfinite(d.GateSetting) ? std::clamp(std::nearbyint(d.GateSetting), 0.0f, 33.0f) : 0.0f;
+    d.GateRamp = std::isfinite(d.GateRamp) ? std::clamp(std::nearbyint(d.GateRamp), 1.0f, 10.0f) : 2.0f;
 }
 
 // Shows the object in its editor and returns it.
@@ -60,8 +65,8 @@ void DynamicsUpdate(PresetContext& ctx, DynamicsKind kind, int object) {
     } catch (const dsp::DesignError& error) {
         ctx.ui.warning(std::string(kind == DynamicsKind::Rms ? "RMS" : "Peak") + " dynamics " +
                        std::to_string(index(object) + 1) + ": " + error.what() +
-                       "; the curve was set from the editor's ranges.");
-        curveFromSources(dynamicsEditor(ctx.p, kind), d);
+                       "; the values were limited to the editor's ranges.");
+        sanitize(dynamicsEditor(ctx.p, kind), d);
         d.BuildGainTable();
     }
     if (kind == DynamicsKind::Rms && index(object) < 2 && ctx.canSend())
@@ -96,6 +101,7 @@ void DynamicsSetRatio(PresetContext& ctx, DynamicsKind kind, int object, double 
     dsp::TDYNAMIC& d = edit(ctx, kind, object);
     DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
     if (std::isfinite(ratio)) e.RatioTrack.setRounded(10.0 - ratio);
+    // The slider's far end would be a ratio of 0, which divides by zero: 1:1 is the least.
     d.Ratio = static_cast<float>(std::max(10 - e.RatioTrack.position(), 1));
     DynamicsUpdate(ctx, kind, object);
 }

@@ -1,5 +1,6 @@
 #include "preset/preset_parameters.h"
 
+#include "core/session_state.h"
 #include "dsp/filter_types.h"
 
 namespace vela {
@@ -20,6 +21,10 @@ PresetParameters::PresetParameters() {
         Crossovers[static_cast<std::size_t>(out)].AssignAddresses(out + 1);
     }
     for (auto& s : Loudness) s.DspAddress = 116;
+    // The dynamics objects start as New leaves them: their constructor's gate lies outside the
+    // gain table.
+    for (auto& d : RmsDynamics) d.ApplyRmsDefaults(kSampleRate);
+    for (auto& d : PeakDynamics) d.ApplyPeakDefaults(kSampleRate);
 }
 
 }  // namespace vela
