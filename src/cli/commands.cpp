@@ -8,6 +8,95 @@ const std::vector<Command>& commands() {
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",
          {"json"}, runDevices},
+        {"probe", "check that a HALDA40 answers (over USB: connect and read its program back)",
+         "usage: velaupdate probe [--json]\n"
+         "Over USB runs the connection step: opens and configures the bridge, sends the probe exchange\n"
+         "(command 0), reads the current memory back and reports the model code it carries (a code of 2\n"
+         "or more locks the model list to that catalogue row). Over Ethernet or serial sends the probe\n"
+         "exchange only. Exit 0 when the unit answers, 1 when it does not.\n",
+         {"json"}, runProbe},
+        {"read", "read a program memory back from the unit",
+         "usage: velaupdate read MEMORY [--out FILE] [--json]\n"
+         "Reads memory MEMORY (1..13) back (a read request, command 4, then the unit sends the program)\n"
+         "and prints its length, model code (byte 4) and program name (bytes 12 to 51).\n"
+         "  --out FILE   also save the bytes read, as received\n",
+         {"out", "json"}, runRead},
+        {"write", "write a program image into a memory and make it current",
+         "usage: velaupdate write MEMORY --image FILE [--yes]\n"
+         "Writes the program image in FILE (a 2-byte big-endian length L, then L bytes, as a library\n"
+         "entry holds it) into memory MEMORY (command 3), then makes that memory current (command 7).\n"
+         "Asks \"The memory N have a preset stored. Do you want to overwrite it?\" unless --yes.\n",
+         {"image"}, runWrite},
+        {"change", "make a memory the unit's current program",
+         "usage: velaupdate change MEMORY [--yes]\n"
+         "Loads memory MEMORY (1..13) in the unit (command 7), after the question unless --yes.\n",
+         {}, runChange},
+        {"copy-all", "write one program image into all 13 memories",
+         "usage: velaupdate copy-all --image FILE\n"
+         "Writes the program image in FILE into memories 1 to 13 in turn (command 3), over USB or the\n"
+         "serial line. Stops at the first memory that fails.\n",
+         {"image"}, runCopyAll},
+        {"reset", "reset the unit's DSP",
+         "usage: velaupdate reset [--yes]\n"
+         "Resets the DSP (command 8) after \"Do you want to RESET the DSP?\" unless --yes.\n",
+         {}, runReset},
+        {"update-dsp", "replace the unit's DSP operating system",
+         "usage: velaupdate update-dsp [--firmware FILE] [--force] [--yes]\n"
+         "Writes the 7680-byte DSP operating system as program 15 (command 1) in 64-byte blocks, then\n"
+         "resets the DSP (command 8). Asks the warning question unless --yes.\n"
+         "  --firmware FILE  the operating system as text: 1536 lines of five \"0xHH, \" groups (the last\n"
+         "                   line is not sent); default: the text built into this program\n"
+         "  --force          send a stand-in text to a unit that is not the simulated one. The text built\n"
+         "                   from these sources is a labelled stand-in until the maker drops in the real\n"
+         "                   one, and a stand-in would leave a real unit without a working program.\n",
+         {"firmware", "force"}, runUpdateDsp},
+        {"lock", "lock the unit's keyboard",
+         "usage: velaupdate lock [--yes]\n"
+         "Sends the keyboard lock (command 5, data byte 0xFF) over USB or the serial line, after\n"
+         "\"Do you want to LOCK the Keyboard?\" unless --yes.\n",
+         {}, runLock},
+        {"unlock", "unlock the unit's keyboard",
+         "usage: velaupdate unlock [--yes]\n"
+         "Sends the keyboard unlock (command 5, data byte 0x00) over USB or the serial line, after\n"
+         "\"Do you want to UNLOCK the Keyboard?\" unless --yes.\n",
+         {}, runUnlock},
+        {"password", "set the unit's password",
+         "usage: velaupdate password CODE\n"
+         "Sends the password (command 6, seven data bytes) over USB or the serial line. CODE is one to\n"
+         "seven printable ASCII characters, sent as their character codes; a shorter code is padded\n"
+         "with zero bytes to seven.\n",
+         {}, runPassword},
+        {"only-change", "let the unit's keyboard only change memories",
+         "usage: velaupdate only-change [--yes]\n"
+         "Activates only-change-memory-from-keyboard mode (command 20, data byte 0xFF) over USB or the\n"
+         "serial line, after the question unless --yes.\n",
+         {}, runOnlyChange},
+        {"realtime", "send one real-time parameter value",
+         "usage: velaupdate realtime --address A --value V [--target T] [--json]\n"
+         "Switches real-time mode on and sends one type-2 frame 65 12 T 02, A (2 bytes), V (4 bytes,\n"
+         "signed), 55, big-endian, without an answer; prints the frame sent.\n"
+         "  --address A  0..65535      --value V  a signed 32-bit number      --target T  1 (default) or 2\n",
+         {"address", "value", "target", "json"}, runRealtime},
+        {"sim", "run the simulated HALDA40 until interrupted",
+         "usage: velaupdate sim [--pty] [--tcp PORT] [options]\n"
+         "Runs a simulated HALDA40 that answers every exchange byte for byte: 13 program memories, the DSP\n"
+         "operating system (program 15), read-back and real-time frames (recorded, never answered).\n"
+         "Prints one line per way to reach it, then runs until Ctrl-C.\n"
+         "  --pty               a pseudo-terminal (the default); prints \"PTY <path>\" first. Use it with\n"
+         "                      --usb=<path> or --serial=<path>. A pseudo-terminal cannot be unplugged:\n"
+         "                      there hangup-block makes the unit fall silent instead\n"
+         "  --tcp PORT          the Ethernet module's TCP link on 127.0.0.1:PORT (--ethernet=127.0.0.1:PORT)\n"
+         "  --memory-dir DIR    keep the memories and the operating system as files in DIR\n"
+         "  --model-code N      byte 4 of what a never-written memory reads back as (default 1: no model)\n"
+         "  --empty             a never-written memory answers a read with length 0xFFFF (no program)\n"
+         "  --protect 3,5       memories that refuse writes (they answer the memory number with 0xFF)\n"
+         "  --baud 57600        take each byte's wire time (10 bits a byte) both ways\n"
+         "  --fault F[@N]       start, long, end: a wrong answer at that step; silent-block: no answer\n"
+         "                      to a data block; hangup-block: drop the connection at a data block. With @N\n"
+         "                      only the N-th time the unit reaches that point, else every time.\n"
+         "                      Repeatable.\n"
+         "  --trace FILE        one JSON line per exchange with the bytes each side sent\n",
+         {"pty", "tcp", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace"}, runSim},
         {"design", "run a filter, crossover or dynamics designer and print what it computes",
          "usage: velaupdate design biquad --type CODE [--gain DB] [--freq HZ] [--q Q]\n"
          "                                [--response] [--json]\n"

@@ -32,6 +32,22 @@ const std::vector<Command>& commands();
 
 // Commands, one function each, grouped by file.
 int runDevices(Context& ctx);
+// program_commands.cpp
+int runProbe(Context& ctx);
+int runRead(Context& ctx);
+int runWrite(Context& ctx);
+int runChange(Context& ctx);
+int runCopyAll(Context& ctx);
+// unit_control_commands.cpp
+int runReset(Context& ctx);
+int runUpdateDsp(Context& ctx);
+int runLock(Context& ctx);
+int runUnlock(Context& ctx);
+int runPassword(Context& ctx);
+int runOnlyChange(Context& ctx);
+int runRealtime(Context& ctx);
+// sim_command.cpp
+int runSim(Context& ctx);
 int runDesign(Context& ctx);
 
 }  // namespace vela::cli

@@ -1,11 +1,12 @@
 #include "cli/session_factory.h"
 
-#include <stdexcept>
+#include "sim/in_process_unit.h"
 
 namespace vela::cli {
 
 std::unique_ptr<Session> openSession(Context& ctx) {
-    if (ctx.link.sim) throw std::invalid_argument("--sim: the simulated unit is not part of this build yet");
+    // --sim: every channel leads to a simulated unit running inside this process.
+    if (ctx.link.sim) return std::make_unique<Session>(ctx.ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()));
     return std::make_unique<Session>(ctx.ui, hardwareDevices(ctx.link));
 }
 

@@ -5,6 +5,10 @@
 #include "core/session_state.h"
 #include "core/user_interface.h"
 #include "link/device_link.h"
+#include "link/library_window_state.h"
+#include "link/realtime.h"
+#include "link/receive_program.h"
+#include "session/connection_windows.h"
 
 #include <cstdint>
 
@@ -22,6 +26,11 @@ public:
     UserInterface& ui;
     ProgramImage programImage{};
     DeviceLink link;
+    // The program read back from the unit last.
+    ReceivedImage receivedImage{};
+    RealTimeSender realTime{link};
+    LibraryWindowState libraryWindow;
+    ConnectionWindows windows;
 };
 
 }  // namespace vela

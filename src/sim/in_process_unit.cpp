@@ -13,6 +13,7 @@ InProcessUnit::InProcessUnit(SimOptions options) : unit_(std::move(options)) {
 
 InProcessUnit::~InProcessUnit() {
     thread_.request_stop();
+    link_->shutdown();
     if (thread_.joinable()) thread_.join();
 }
 

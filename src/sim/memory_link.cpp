@@ -61,7 +61,8 @@ std::uint64_t MemoryLink::connect() {
     std::lock_guard lock(mutex_);
     ++generation_;
     connected_ = true;
-    toUnit_.clear();
+    // What the PC sent before it closed is on its way to the unit; a fresh open sees only
+    // new answers.
     toHost_.clear();
     changed_.notify_all();
     return generation_;
@@ -76,12 +77,19 @@ void MemoryLink::disconnect(std::uint64_t generation) {
 
 bool MemoryLink::waitForConnection(Millis timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return connected_; });
+    return changed_.wait_for(lock, timeout, [this] { return connected_ || stopping_; }) && connected_;
+}
+
+void MemoryLink::shutdown() {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    changed_.notify_all();
 }
 
 UnitPort::Wait MemoryLink::Port::wait(Millis timeout) {
     std::unique_lock lock(link_.mutex_);
-    link_.changed_.wait_for(lock, timeout, [this] { return !link_.connected_ || !link_.toUnit_.empty(); });
+    link_.changed_.wait_for(lock, timeout,
+                            [this] { return link_.stopping_ || !link_.connected_ || !link_.toUnit_.empty(); });
     if (!link_.toUnit_.empty()) return Wait::Data;
     return link_.connected_ ? Wait::Timeout : Wait::Hangup;
 }

@@ -21,6 +21,8 @@ public:
     UnitPort& unitPort() { return unitPort_; }
     // Waits up to `timeout` until a host channel is connected.
     bool waitForConnection(Millis timeout);
+    // Wakes every wait at once, for a unit that is stopping.
+    void shutdown();
 
 private:
     class HostChannel;
@@ -46,6 +48,7 @@ private:
     std::deque<std::uint8_t> toHost_;
     std::uint64_t generation_ = 0;
     bool connected_ = false;
+    bool stopping_ = false;
     Port unitPort_{*this};
 };
 

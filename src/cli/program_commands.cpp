@@ -1,0 +1,192 @@
+// probe, read, write, change and copy-all: the commands that move programs to and from the
+// unit's memories.
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/json.h"
+#include "cli/link_selection.h"
+#include "cli/session_factory.h"
+#include "library/model_catalogue.h"
+#include "link/send_program.h"
+#include "session/connection.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace vela::cli {
+namespace {
+
+// Reads a program image file (its 2-byte length field L, then L bytes) into the buffer.
+bool loadProgramImage(const std::string& path, ProgramImage& image, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    if (bytes.size() < 2 || bytes.size() > image.size()) {
+        error = path + ": not a program image (" + std::to_string(bytes.size()) + " bytes)";
+        return false;
+    }
+    const std::size_t length = std::size_t(bytes[0]) << 8 | bytes[1];
+    if (length + 2 != bytes.size()) {
+        error = path + ": its length field says " + std::to_string(length) + " bytes follow, the file has " +
+                std::to_string(bytes.size() - 2);
+        return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    return true;
+}
+
+// The program name of a read-back image: bytes 12 to 51, without the padding.
+std::string programName(const ReceivedImage& image, std::size_t length) {
+    if (length < 52) return {};
+    std::string name(image.begin() + 12, image.begin() + 52);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    return name;
+}
+
+std::string modelName(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= kModelCount) return {};
+    return std::string(ModelCatalogue::rows()[static_cast<std::size_t>(row)].name);
+}
+
+int probeUsb(Context& ctx, Session& s) {
+    OffLineBClick(s, LinkKind::USB);
+    const bool answered = s.state.UsbActive && s.state.Link == LinkKind::USB;
+    const auto& lib = s.libraryWindow;
+    const bool unitEmpty = !s.state.LibraryLoadLocked;
+    const int code = static_cast<std::int8_t>(s.receivedImage[4]);
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.field("link", "USB");
+        j.field("answered", answered);
+        if (answered) {
+            j.field("unitEmpty", unitEmpty);
+            if (!unitEmpty) j.field("modelCode", code);
+            j.field("modelListEnabled", lib.modelListEnabled);
+            if (lib.selectedRow >= 0) {
+                j.field("modelRow", lib.selectedRow);
+                j.field("model", modelName(lib.selectedRow));
+            }
+        }
+        j.endObject();
+        j.finish();
+    } else if (answered) {
+        std::fprintf(ctx.out, "HALDA40 answers on USB\n");
+        if (unitEmpty)
+            std::fprintf(ctx.out, "memory %d holds no program: the model list is free\n", s.state.ProgramNumber);
+        else if (!lib.modelListEnabled)
+            std::fprintf(ctx.out, "model code %d: %s (the model list is locked to it)\n", code,
+                         modelName(lib.selectedRow).c_str());
+        else
+            std::fprintf(ctx.out, "model code %d: no model of its own (the model list is free)\n", code);
+    }
+    return answered ? kExitOk : kExitLinkFailed;
+}
+
+}  // namespace
+
+int runProbe(Context& ctx) {
+    auto s = openSession(ctx);
+    if (ctx.link.kind == LinkKind::Offline) return selectLink(ctx, *s) ? kExitOk : kExitUsage;
+    if (ctx.link.kind == LinkKind::USB) return probeUsb(ctx, *s);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
+    const bool answered = SendProgram(s->link, s->programImage, channel, CommandCode::ProbeCommand, 0, 0, false) ==
+                          ExchangeResult::Success;
+    if (channel == Channel::Serial) s->link.serial.SerialClose();
+    if (!answered) ctx.ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.field("link", std::string(channelName(channel)));
+        j.field("answered", answered);
+        j.endObject();
+        j.finish();
+    } else if (answered) {
+        std::fprintf(ctx.out, "HALDA40 answers on %s\n", std::string(channelName(channel)).c_str());
+    }
+    return answered ? kExitOk : kExitLinkFailed;
+}
+
+int runRead(Context& ctx) {
+    const int memory = memoryArgument(ctx, "read");
+    auto s = openSession(ctx);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    s->state.setProgramNumber(memory);
+    const ReceiveResult r = ReadButtonClick(*s);
+    ctx.ui.finishProgress();
+    if (!r.received && !r.noProgram) return kExitLinkFailed;
+    const int code = static_cast<std::int8_t>(s->receivedImage[4]);
+    const std::string name = programName(s->receivedImage, r.length);
+    if (const auto out = ctx.args.value("out"); out && r.received) {
+        std::ofstream file(*out, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(s->receivedImage.data()), r.length);
+        if (!file) {
+            std::fprintf(stderr, "velaupdate read: %s: cannot be written\n", out->c_str());
+            return kExitBadInput;
+        }
+    }
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.field("memory", memory);
+        j.field("program", r.received);
+        if (r.received) {
+            j.field("length", static_cast<int>(r.length));
+            if (r.length > 4) j.field("modelCode", code);
+            j.field("name", name);
+        }
+        j.endObject();
+        j.finish();
+    } else if (!r.received) {
+        std::fprintf(ctx.out, "memory %d: no program\n", memory);
+    } else {
+        std::fprintf(ctx.out, "memory %d: %u bytes\n", memory, static_cast<unsigned>(r.length));
+        if (r.length > 4) std::fprintf(ctx.out, "model code: %d\n", code);
+        std::fprintf(ctx.out, "name: %s\n", name.c_str());
+    }
+    return kExitOk;
+}
+
+int runWrite(Context& ctx) {
+    const int memory = memoryArgument(ctx, "write");
+    const auto imageFile = ctx.args.value("image");
+    if (!imageFile) throw std::invalid_argument("give the program image: --image FILE");
+    auto s = openSession(ctx);
+    std::string error;
+    if (!loadProgramImage(*imageFile, s->programImage, error)) {
+        std::fprintf(stderr, "velaupdate write: %s\n", error.c_str());
+        return kExitBadInput;
+    }
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    s->state.setProgramNumber(memory);
+    return exitCode(WriteButtonClick(*s));
+}
+
+int runChange(Context& ctx) {
+    const int memory = memoryArgument(ctx, "change");
+    auto s = openSession(ctx);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    s->state.setProgramNumber(memory);
+    return exitCode(ChangeButtonClick(*s));
+}
+
+int runCopyAll(Context& ctx) {
+    const auto imageFile = ctx.args.value("image");
+    if (!imageFile) throw std::invalid_argument("give the program image: --image FILE");
+    if (refuseEthernet(ctx, "copy-all")) return kExitUsage;
+    auto s = openSession(ctx);
+    std::string error;
+    if (!loadProgramImage(*imageFile, s->programImage, error)) {
+        std::fprintf(stderr, "velaupdate copy-all: %s\n", error.c_str());
+        return kExitBadInput;
+    }
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    return exitCode(CopyAllMemClick(*s));
+}
+
+}  // namespace vela::cli

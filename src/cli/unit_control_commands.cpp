@@ -1,0 +1,116 @@
+// reset, update-dsp, lock, unlock, password, only-change and realtime: the commands that act
+// on the unit as a whole.
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/json.h"
+#include "cli/link_selection.h"
+#include "cli/session_factory.h"
+#include "link/firmware_image.h"
+#include "sim/sim_trace.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace vela::cli {
+namespace {
+
+void noPositionals(const Context& ctx, const char* command) {
+    if (!ctx.args.positional.empty())
+        throw std::invalid_argument(std::string(command) + " takes no argument: " + ctx.args.positional.front());
+}
+
+// A command with no argument that runs one procedure on the chosen link.
+int runUnitCommand(Context& ctx, const char* command, CommandOutcome (*procedure)(Session&), bool usbOrSerial) {
+    noPositionals(ctx, command);
+    if (usbOrSerial && refuseEthernet(ctx, command)) return kExitUsage;
+    auto s = openSession(ctx);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    return exitCode(procedure(*s));
+}
+
+}  // namespace
+
+int runReset(Context& ctx) { return runUnitCommand(ctx, "reset", ResetDSPClick, false); }
+int runLock(Context& ctx) { return runUnitCommand(ctx, "lock", BlockBClick, true); }
+int runUnlock(Context& ctx) { return runUnitCommand(ctx, "unlock", UnblockBClick, true); }
+int runOnlyChange(Context& ctx) { return runUnitCommand(ctx, "only-change", OnlyChangeProgBClick, true); }
+
+int runUpdateDsp(Context& ctx) {
+    noPositionals(ctx, "update-dsp");
+    std::string text(builtInFirmwareText());
+    std::string source = "the built-in DSP operating system";
+    if (const auto file = ctx.args.value("firmware")) {
+        std::ifstream in(*file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "velaupdate update-dsp: %s: cannot be read\n", file->c_str());
+            return kExitBadInput;
+        }
+        text.assign(std::istreambuf_iterator<char>(in), {});
+        source = *file;
+    }
+    std::string error;
+    const auto firmware = firmwareImageFromText(text, error);
+    if (!firmware) {
+        std::fprintf(stderr, "velaupdate update-dsp: %s: %s\n", source.c_str(), error.c_str());
+        return kExitBadInput;
+    }
+    // A placeholder program would leave a real unit without one.
+    if (isStandInFirmware(text) && !ctx.link.sim && !ctx.args.flag("force")) {
+        std::fprintf(stderr,
+                     "velaupdate update-dsp: %s is a stand-in, not the unit's program; it goes only to the simulated "
+                     "unit (--sim), or with --force. Give the real text with --firmware FILE.\n",
+                     source.c_str());
+        return kExitBadInput;
+    }
+    auto s = openSession(ctx);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    return exitCode(UpdateDSPClick(*s, *firmware));
+}
+
+int runPassword(Context& ctx) {
+    if (ctx.args.positional.size() != 1) throw std::invalid_argument("give the code: velaupdate password CODE");
+    const auto bytes = passwordBytes(ctx.args.positional[0]);
+    if (!bytes) throw std::invalid_argument("CODE is one to seven printable ASCII characters");
+    if (refuseEthernet(ctx, "password")) return kExitUsage;
+    auto s = openSession(ctx);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    return exitCode(PasswordBClick(*s, bytes));
+}
+
+int runRealtime(Context& ctx) {
+    noPositionals(ctx, "realtime");
+    const auto address = ctx.args.integer("address");
+    const auto value = ctx.args.integer("value");
+    if (!address || !value) throw std::invalid_argument("give --address A and --value V");
+    if (*address < 0 || *address > 0xFFFF) throw std::invalid_argument("--address must be 0..65535");
+    if (*value < INT32_MIN || *value > INT32_MAX) throw std::invalid_argument("--value must fit 32 bits, signed");
+    const long target = ctx.args.integer("target").value_or(1);
+    if (target < 1 || target > 2) throw std::invalid_argument("--target must be 1 or 2");
+    auto s = openSession(ctx);
+    if (!selectLink(ctx, *s)) return kExitUsage;
+    s->state.RealTimeTarget = static_cast<std::uint8_t>(target);
+    RealTimeBClick(*s);
+    if (!s->state.RealTimeMode) return kExitLinkFailed;
+    s->realTime.SendParameterValue(static_cast<std::int32_t>(*value), static_cast<std::uint16_t>(*address));
+    std::vector<std::uint8_t> frame(11);
+    frame[0] = 0x65;
+    frame[1] = 0x12;
+    frame[2] = s->state.RealTimeTarget;
+    frame[3] = 0x02;
+    std::copy_n(s->realTime.RealTimeMessage.begin(), 6, frame.begin() + 4);
+    frame[10] = 0x55;
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.field("frame", sim::hexBytes(frame));
+        j.endObject();
+        j.finish();
+    } else {
+        std::fprintf(ctx.out, "%s\n", sim::hexBytes(frame).c_str());
+    }
+    // A link that could not take the frame has said so and gone offline.
+    return s->state.Link == LinkKind::Offline ? kExitLinkFailed : kExitOk;
+}
+
+}  // namespace vela::cli

@@ -1,0 +1,92 @@
+#include "session/connection.h"
+
+#include "link/receive_program.h"
+#include "link/send_program.h"
+#include "session/session.h"
+
+namespace vela {
+namespace {
+
+bool probeUsb(Session& s) {
+    return SendProgram(s.link, s.programImage, Channel::Usb, CommandCode::ProbeCommand, 0, 0, false) ==
+           ExchangeResult::Success;
+}
+
+}  // namespace
+
+void OffLineBClick(Session& s, LinkKind tag) {
+    SessionState& st = s.state;
+    st.PressedLinkTag = static_cast<std::int32_t>(tag);
+    st.Link = LinkKind::Offline;
+    switch (tag) {
+    case LinkKind::Offline:
+        s.link.serial.SerialClose();
+        st.UsbActive = st.EthernetActive = st.SerialActive = false;
+        s.libraryWindow.visible = true;
+        s.link.DisableUnitCommands();
+        break;
+    case LinkKind::USB:
+        // A USB choice never inherits an Ethernet or serial state.
+        OffLineBClick(s, LinkKind::Offline);
+        st.UsbActive = true;
+        st.EthernetActive = st.SerialActive = false;
+        s.link.usb.UsbConnect();
+        s.libraryWindow.visible = true;
+        break;
+    case LinkKind::Ethernet:
+        st.Link = LinkKind::Ethernet;
+        st.UsbActive = st.SerialActive = false;
+        st.EthernetActive = true;
+        s.windows.ethernetButtonVisible = true;
+        s.link.EnableUnitCommands();
+        s.libraryWindow.visible = true;
+        break;
+    default:
+        // COM1 and COM2 leave the link flags as they are.
+        break;
+    }
+    OKBotonClick(s);
+    s.windows.connectFormVisible = false;
+}
+
+void OKBotonClick(Session& s) {
+    SessionState& st = s.state;
+    UserInterface& ui = s.ui;
+    if (st.UsbActive) {
+        s.link.ethernet.close();
+        if (!probeUsb(s)) {
+            closeUsbIfOpen(s.link);
+            ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
+            ui.status(StatusField::InfoLabel, "Status : Offline");
+            OffLineBClick(s, LinkKind::Offline);
+        } else {
+            ReceiveProgram(s.link, s.programImage, Channel::Usb, static_cast<std::uint8_t>(st.ProgramNumber),
+                           s.receivedImage, s.libraryWindow);
+            if (st.LibraryLoadLocked) {
+                closeUsbIfOpen(s.link);
+            } else {
+                st.UsbActive = true;
+                st.EthernetActive = st.SerialActive = false;
+                s.link.usb.UsbConnect();
+                if (st.UsbActive) probeUsb(s);  // its result is not used
+                closeUsbIfOpen(s.link);
+                s.libraryWindow.modelListEnabled = true;
+                s.libraryWindow.sendPanelVisible = true;
+            }
+            ui.status(StatusField::ConnectedL, "Status : USB");
+        }
+        s.libraryWindow.visible = true;
+    }
+    if (st.EthernetActive) {
+        st.EqRefreshSuppressed = false;
+        s.windows.ethernetFormVisible = true;
+    }
+    if (st.Link == LinkKind::Offline && !st.UsbActive && !st.EthernetActive && !st.SerialActive) {
+        s.link.ethernet.close();
+        st.EqRefreshSuppressed = false;
+        ui.status(StatusField::InfoLabel, "Status : Offline");
+    }
+    ui.closeTransferWindow();
+}
+
+}  // namespace vela

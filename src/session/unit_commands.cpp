@@ -1,0 +1,242 @@
+#include "session/unit_commands.h"
+
+#include "link/dsp_update.h"
+#include "link/send_program.h"
+#include "session/session.h"
+
+#include <string>
+
+namespace vela {
+namespace {
+
+constexpr int kCopyAllSettle = 20000;  // message-queue rounds between two memories
+
+std::uint8_t memory(const Session& s) { return static_cast<std::uint8_t>(s.state.ProgramNumber); }
+
+bool send(Session& s, Channel channel, CommandCode code, std::uint8_t program, std::uint16_t length) {
+    return SendProgram(s.link, s.programImage, channel, code, program, length, true) == ExchangeResult::Success;
+}
+
+// Opens the bridge with its settings before a USB command; false when it cannot be opened,
+// which has been reported and has taken the session offline.
+bool connectUsb(Session& s) {
+    s.link.usb.UsbConnect();
+    return s.state.UsbActive;
+}
+
+// The commands that address the unit as a whole go over USB, or over the serial line when
+// USB is not active.
+Channel usbOrSerial(const Session& s) { return s.state.UsbActive ? Channel::Usb : Channel::Serial; }
+
+bool sendUsbOrSerial(Session& s, CommandCode code, std::uint16_t length) {
+    const Channel channel = usbOrSerial(s);
+    if (send(s, channel, code, 0, length)) return true;
+    if (channel == Channel::Usb) closeUsbIfOpen(s.link);
+    return false;
+}
+
+// A one-byte command after an OK/Cancel question.
+CommandOutcome oneByteCommand(Session& s, std::string_view question, CommandCode code, std::uint8_t data) {
+    s.link.DisableUnitCommands();
+    if (s.ui.message(MessageKind::Warning, Buttons::OkCancel, question) != Answer::Ok) {
+        s.link.EnableUnitCommands();
+        return CommandOutcome::Declined;
+    }
+    s.programImage[0] = data;
+    if (!sendUsbOrSerial(s, code, 1)) return CommandOutcome::Failed;
+    s.link.EnableUnitCommands();
+    return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome WriteButtonClick(Session& s) {
+    UserInterface& ui = s.ui;
+    const std::string n = std::to_string(s.state.ProgramNumber);
+    if (ui.message(MessageKind::Warning, Buttons::YesNoCancel,
+                   "The memory " + n + " have a preset stored. Do you want to overwrite it?") != Answer::Yes)
+        return CommandOutcome::Declined;
+    s.link.DisableUnitCommands();
+    const auto length = programImageLength(s.programImage);
+    if (!length) return CommandOutcome::Failed;
+    const auto write = CommandCode::WriteProgramCommand;
+    const auto change = CommandCode::ChangeProgramCommand;
+
+    if (s.state.UsbActive) {
+        if (!connectUsb(s)) return CommandOutcome::Failed;
+        if (!send(s, Channel::Usb, write, memory(s), *length)) {
+            ui.closeTransferWindow();
+            closeUsbIfOpen(s.link);
+            ui.warning("The HALDA40 was closed. You need to Reconnect.");
+            s.windows.connectFormVisible = true;
+            return CommandOutcome::Failed;
+        }
+        ui.pump();
+        if (!send(s, Channel::Usb, change, memory(s), 0)) {
+            closeUsbIfOpen(s.link);
+            return CommandOutcome::Failed;
+        }
+    }
+    if (s.state.EthernetActive) {
+        if (!send(s, Channel::Ethernet, write, memory(s), *length)) {
+            ui.closeTransferWindow();
+            ui.error("ETHERNET: Communication Error with HALDA40");
+            s.link.DropLink();
+            return CommandOutcome::Failed;
+        }
+        ui.pump();
+        if (!send(s, Channel::Ethernet, change, memory(s), 0)) {
+            s.link.DropLink();
+            return CommandOutcome::Failed;
+        }
+    }
+    if (s.state.SerialActive) {
+        if (!send(s, Channel::Serial, write, memory(s), *length)) return CommandOutcome::Failed;
+        ui.pump();
+        if (!send(s, Channel::Serial, change, memory(s), 0)) return CommandOutcome::Failed;
+    }
+    ui.pump();
+    s.link.EnableUnitCommands();
+    return CommandOutcome::Done;
+}
+
+CommandOutcome CopyAllMemClick(Session& s) {
+    s.link.DisableUnitCommands();
+    const auto length = programImageLength(s.programImage);
+    if (!length) return CommandOutcome::Failed;
+    const Channel channel = usbOrSerial(s);
+    for (int k = 1; k <= kMemoryCount; ++k) {
+        s.state.setProgramNumber(k);
+        s.ui.pump();  // the short pause before each memory
+        if (!send(s, channel, CommandCode::WriteProgramCommand, static_cast<std::uint8_t>(k), *length)) {
+            if (channel == Channel::Usb) closeUsbIfOpen(s.link);
+            return CommandOutcome::Failed;
+        }
+        s.ui.pump(kCopyAllSettle);
+    }
+    s.link.EnableUnitCommands();
+    return CommandOutcome::Done;
+}
+
+ReceiveResult ReadButtonClick(Session& s) {
+    s.link.DisableUnitCommands();
+    ReceiveResult result;
+    if (!s.state.NewCancelled) {
+        if (s.state.UsbActive && connectUsb(s)) {
+            result = ReceiveProgram(s.link, s.programImage, Channel::Usb, memory(s), s.receivedImage, s.libraryWindow);
+            closeUsbIfOpen(s.link);
+        }
+        if (s.state.EthernetActive)
+            result =
+                ReceiveProgram(s.link, s.programImage, Channel::Ethernet, memory(s), s.receivedImage, s.libraryWindow);
+        if (s.state.SerialActive) {
+            result =
+                ReceiveProgram(s.link, s.programImage, Channel::Serial, memory(s), s.receivedImage, s.libraryWindow);
+            s.link.serial.SerialClose();
+        }
+    }
+    s.link.EnableUnitCommands();
+    return result;
+}
+
+CommandOutcome ChangeButtonClick(Session& s) {
+    if (s.ui.message(MessageKind::Warning, Buttons::YesNoCancel,
+                     "Do you want to Change the present configuration and load the memory " +
+                         std::to_string(s.state.ProgramNumber) + " in the " + kUnitName + " ?") != Answer::Yes)
+        return CommandOutcome::Declined;
+    s.link.DisableUnitCommands();
+    const auto change = CommandCode::ChangeProgramCommand;
+    if (s.state.UsbActive) {
+        if (!connectUsb(s)) return CommandOutcome::Failed;
+        if (!send(s, Channel::Usb, change, memory(s), 0)) {
+            closeUsbIfOpen(s.link);
+            return CommandOutcome::Failed;
+        }
+    }
+    if (s.state.EthernetActive && !send(s, Channel::Ethernet, change, memory(s), 0)) return CommandOutcome::Failed;
+    if (s.state.SerialActive && !send(s, Channel::Serial, change, memory(s), 0)) return CommandOutcome::Failed;
+    s.link.EnableUnitCommands();
+    return CommandOutcome::Done;
+}
+
+CommandOutcome ResetDSPClick(Session& s) {
+    s.ui.beep();
+    if (s.ui.message(MessageKind::Information, Buttons::YesNo, "Do you want to RESET the DSP?") != Answer::Yes)
+        return CommandOutcome::Declined;
+    s.link.DisableUnitCommands();
+    const auto reset = CommandCode::ResetCommand;
+    if (s.state.UsbActive) {
+        if (!connectUsb(s)) return CommandOutcome::Failed;
+        if (!send(s, Channel::Usb, reset, 0, 0)) {
+            closeUsbIfOpen(s.link);
+            return CommandOutcome::Failed;
+        }
+    }
+    if (s.state.EthernetActive && !send(s, Channel::Ethernet, reset, 0, 0)) return CommandOutcome::Failed;
+    if (s.state.SerialActive && !send(s, Channel::Serial, reset, 0, 0)) return CommandOutcome::Failed;
+    s.link.EnableUnitCommands();
+    return CommandOutcome::Done;
+}
+
+CommandOutcome UpdateDSPClick(Session& s, const FirmwareImage& firmware) {
+    s.ui.beep();
+    if (s.ui.message(MessageKind::Warning, Buttons::YesNo,
+                     "WARNING!!! Updating the DSP Operating System may left your HALDA40 unit blocked if it does not "
+                     "finish correctlly. Please, be sure that  everything is connected well. Do you want to continue "
+                     "anyway?") != Answer::Yes)
+        return CommandOutcome::Declined;
+    s.link.DisableUnitCommands();
+    const bool ok = UpdateDspOperatingSystem(s.link, s.programImage, firmware);
+    s.link.EnableUnitCommands();
+    return ok ? CommandOutcome::Done : CommandOutcome::Failed;
+}
+
+CommandOutcome BlockBClick(Session& s) {
+    return oneByteCommand(s, "Do you want to LOCK the Keyboard?", CommandCode::KeyboardLockCommand, 0xFF);
+}
+
+CommandOutcome UnblockBClick(Session& s) {
+    return oneByteCommand(s, "Do you want to UNLOCK the Keyboard?", CommandCode::KeyboardLockCommand, 0x00);
+}
+
+CommandOutcome OnlyChangeProgBClick(Session& s) {
+    return oneByteCommand(s, "Do you want to Activate, Only Change Memory from Keyboard?",
+                          CommandCode::KeyboardOnlyChangeCommand, 0xFF);
+}
+
+std::optional<PasswordBytes> passwordBytes(std::string_view code) {
+    if (code.empty() || code.size() > 7) return std::nullopt;
+    PasswordBytes bytes{};
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const auto c = static_cast<unsigned char>(code[i]);
+        if (c < 0x20 || c > 0x7E) return std::nullopt;
+        bytes[i] = c;
+    }
+    return bytes;
+}
+
+CommandOutcome PasswordBClick(Session& s, const std::optional<PasswordBytes>& confirmed) {
+    s.link.DisableUnitCommands();
+    if (!confirmed) {
+        s.link.EnableUnitCommands();
+        return CommandOutcome::Declined;
+    }
+    std::copy(confirmed->begin(), confirmed->end(), s.programImage.begin());
+    if (!sendUsbOrSerial(s, CommandCode::PasswordCommand, static_cast<std::uint16_t>(confirmed->size())))
+        return CommandOutcome::Failed;
+    s.link.EnableUnitCommands();
+    return CommandOutcome::Done;
+}
+
+void RealTimeBClick(Session& s) {
+    SessionState& st = s.state;
+    st.RealTimeMode = !st.RealTimeMode;
+    if (st.Link == LinkKind::Offline) {
+        st.RealTimeMode = false;
+        s.ui.information("You are Offline, Real Time Mode is not posible");
+    }
+    if (st.RealTimeMode)
+        s.ui.information("You are in Real Time Mode!. HALDA40 is going to read the present configuration for security");
+}
+
+}  // namespace vela
