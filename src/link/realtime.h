@@ -2,6 +2,7 @@
 // Real-time frames: 0x65 0x12 target type payload 0x55, sent at once and never answered,
 // carrying single parameter changes while real-time mode is on.
 
+#include "dsp/realtime_sink.h"
 #include "link/device_link.h"
 #include "link/exchange.h"
 
@@ -18,7 +19,8 @@ inline constexpr std::size_t kRealTimeMessageSize = 22;
 // a type the unit does not know.
 std::size_t realTimePayloadSize(std::uint8_t type);
 
-class RealTimeSender {
+// The designers' real-time sends go out here, on every active link.
+class RealTimeSender : public dsp::RealTimeSink {
 public:
     explicit RealTimeSender(DeviceLink& link) : link_(link) {}
 
@@ -34,6 +36,11 @@ public:
     void SendParameterValue(std::int32_t value, std::uint16_t address);
     // A frame of `type` with an address and 4-byte words (five for a section, one for a value).
     void sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words);
+
+    void send(dsp::RealTimeType type, std::uint16_t address, std::span<const std::uint32_t> words) override {
+        sendWords(static_cast<std::uint8_t>(type), address, words);
+    }
+    void setTarget(std::uint8_t target) override { link_.state.RealTimeTarget = target; }
 
 private:
     DeviceLink& link_;

@@ -14,9 +14,11 @@ TEST(RealTimeFrames, ASectionIs27BytesAndAValue11OnEveryLink) {
         SimHarness h(c);
         if (c == Channel::Ethernet) h.link->ethernet.ReconnectEthernet();
         RealTimeSender rt(*h.link);
-        h.state.RealTimeTarget = 2;
+        // The designers reach the sender through their sink.
+        dsp::RealTimeSink& sink = rt;
+        sink.setTarget(2);
         const std::uint32_t words[5] = {0x00800000, 0x0F800000, 1, 2, 3};
-        rt.sendWords(0, 0x0123, words);
+        sink.send(dsp::RealTimeType::FiveWords, 0x0123, words);
         rt.SendParameterValue(65792, 2);
         h.unit->waitIdle(std::chrono::seconds(5));
         for (int i = 0; i < 100 && h.unit->realTimeFrames().size() < 2; ++i) {
