@@ -47,7 +47,9 @@ TEST(ModelCatalogue, RowsFollowTheNamingRuleWithItsExceptions) {
         if (auto d = base.find(" Display"); d != std::string::npos) base.replace(d, 8, "LCD");
         std::erase(base, ' ');
         EXPECT_EQ(rows[r].libraryFile, base + ".HLB") << r;
-        if (r != 28) EXPECT_EQ(rows[r].manualFile, base + ".pdf") << r;
+        if (r != 28) {
+            EXPECT_EQ(rows[r].manualFile, base + ".pdf") << r;
+        }
     }
 }
 

@@ -1,0 +1,177 @@
+#include "library/library_window.h"
+
+#include "library/model_catalogue.h"
+#include "link/dsp_update.h"
+#include "link/send_program.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace vela {
+
+LibraryWindow::LibraryWindow(SessionState& state, DeviceLink& link, ProgramImage& image, LibraryWindowState& window,
+                             UserInterface& ui)
+    : state_(state), link_(link), image_(image), window_(window), ui_(ui) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    ServiceCode = serviceCodeFor(local.tm_year + 1900, local.tm_mon + 1);
+    window_.changeAction = [this](int row) { ComboBox1Change(row); };
+}
+
+std::string LibraryWindow::serviceCodeFor(int year, int month) {
+    // Changes every month; only the service staff know how.
+    const long v = (static_cast<long>(year) + 2) / 4 * 37 * 13 + month * 4111 + 90210 - month * year;
+    return std::to_string(v);
+}
+
+std::filesystem::path LibraryWindow::locate(const std::filesystem::path& file) const {
+    std::error_code ec;
+    if (file.is_absolute() || std::filesystem::exists(file, ec)) return file;
+    for (const auto& dir : dataDirectories)
+        if (std::filesystem::exists(dir / file, ec)) return dir / file;
+    return file;
+}
+
+void LibraryWindow::ComboBox1Change(int row) {
+    gaugesVisible = false;
+    window_.sendPanelVisible = state_.UsbActive || link_.ethernet.isActive();
+    ui_.status(StatusField::LibraryInfo, "");
+    const auto& rows = ModelCatalogue::rows();
+    const bool inCatalogue = row >= 0 && row < static_cast<int>(rows.size());
+    window_.selectedRow = row;
+    send1Caption = "Update " + (inCatalogue ? std::string(rows[static_cast<std::size_t>(row)].name) : std::string());
+    if (inCatalogue) libraryFileName = std::string(rows[static_cast<std::size_t>(row)].libraryFile);
+    OpenLibraryBClick();
+}
+
+bool LibraryWindow::OpenLibraryBClick() {
+    Clear1BClick();
+    const auto path = locate(libraryFileName);
+    const auto result = readLibraryFile(path, buffer);
+    openedFile = std::filesystem::path(libraryFileName).filename().string();
+    if (!result.ok) {
+        ui_.error(result.error);
+        return false;
+    }
+    listNames();
+    return true;
+}
+
+void LibraryWindow::listNames() {
+    Clear1BClick();
+    const auto entries = libraryEntries(buffer);
+    if (!entries) return;
+    for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = (*entries)[k].name;
+}
+
+void LibraryWindow::Image1Click() {
+    const int row = window_.selectedRow;
+    if (row < 0 || row >= static_cast<int>(kModelCount)) return;
+    const std::filesystem::path manual(ModelCatalogue::rows()[static_cast<std::size_t>(row)].manualFile);
+    const auto path = locate(manual);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        ui_.warning("The manual " + manual.string() + " is not installed with this program.");
+        return;
+    }
+    if (!openWithShell || !openWithShell(path)) ui_.error("The manual " + path.string() + " could not be opened.");
+}
+
+void LibraryWindow::LOGOImageClick() {
+    if (++state_.ServiceClickCount < 4) return;
+    passwordEditVisible = true;
+    state_.ServiceClickCount = 0;
+}
+
+void LibraryWindow::Password_EditEnter(const std::string& text) { window_.modelListEnabled = text == ServiceCode; }
+
+void LibraryWindow::reportIncomplete(const LoadAllReport& r) {
+    std::string text = "The update did not finish. ";
+    if (r.writtenMemories.empty()) {
+        text += "No memory was written";
+    } else {
+        text += "Memories written: ";
+        for (std::size_t i = 0; i < r.writtenMemories.size(); ++i)
+            text += (i ? ", " : "") + std::to_string(r.writtenMemories[i]);
+    }
+    if (static_cast<int>(r.writtenMemories.size()) < r.programs)
+        text += "; memories " + std::to_string(r.writtenMemories.size() + 1) + " to " + std::to_string(r.programs) +
+                " keep their old programs";
+    text += r.operatingSystemSent ? "." : "; the DSP Operating System was not updated.";
+    text += " Connect the cabinet and run the update again.";
+    ui_.error(text);
+}
+
+LoadAllReport LibraryWindow::Send1Click(const FirmwareImage& firmware) {
+    LoadAllReport report;
+    link_.DisableUnitCommands();
+    if (state_.Link == LinkKind::Offline) {
+        ui_.warning("You must be connected not offline");
+        if (showConnectFormModal) showConnectFormModal();
+    }
+    window_.modelListEnabled = false;
+    gaugesVisible = true;
+    send1Enabled = false;
+
+    const auto entries = libraryEntries(buffer);
+    if (!entries || entries->empty()) {
+        ui_.warning("You must open a library before the sending");
+        OpenLibraryBClick();
+        return report;
+    }
+    const int n = static_cast<int>(entries->size());
+    report.programs = n;
+    if (state_.UsbActive) link_.usb.UsbConnect();
+    ui_.gaugePosition(Gauge::TotalProgress, 0);
+    for (int k = 1; k <= n; ++k) {
+        const LibraryEntry& e = (*entries)[static_cast<std::size_t>(k - 1)];
+        ui_.gaugeMaximum(Gauge::TotalProgress, (static_cast<int>(e.length) - 50) * n + static_cast<int>(kFirmwareSize));
+        copyLibraryEntry(buffer, e, image_);
+        state_.setProgramNumber(k);
+        ui_.gaugePosition(Gauge::ProgressBar, 0);
+        const auto length = static_cast<std::uint16_t>(e.size());
+        const auto memory = static_cast<std::uint8_t>(state_.ProgramNumber);
+        if (state_.UsbActive) {
+            if (SendProgram(link_, image_, Channel::Usb, CommandCode::WriteProgramCommand, memory, length, true) !=
+                ExchangeResult::Success) {
+                ui_.closeTransferWindow();
+                closeUsbIfOpen(link_);
+                ui_.warning("The HALDA40 was closed. You need to Reconnect.");
+                if (showConnectForm) showConnectForm();
+                reportIncomplete(report);
+                return report;
+            }
+            report.writtenMemories.push_back(k);
+        }
+        if (state_.EthernetActive) {
+            if (SendProgram(link_, image_, Channel::Ethernet, CommandCode::WriteProgramCommand, memory, length, true) !=
+                ExchangeResult::Success) {
+                ui_.closeTransferWindow();
+                ui_.error("ETHERNET: Communication Error with HALDA40");
+                link_.DropLink();
+            } else {
+                report.writtenMemories.push_back(k);
+            }
+            ui_.pump();
+        }
+    }
+    link_.EnableUnitCommands();
+    for (int i = 0; i < 20; ++i) {
+        ui_.pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const bool anyLink = state_.UsbActive || state_.EthernetActive || state_.SerialActive;
+    report.operatingSystemSent = anyLink && UpdateDspOperatingSystem(link_, image_, firmware);
+    send1Enabled = true;
+    window_.sendPanelVisible = false;
+    connectButtonVisible = true;
+    if (report.complete())
+        ui_.information("Turn Off and ON the cabinet.");
+    else
+        reportIncomplete(report);
+    return report;
+}
+
+}  // namespace vela

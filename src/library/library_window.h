@@ -1,0 +1,83 @@
+#pragma once
+// The library window's procedures: choosing a model opens its library and lists its
+// programs; "Update" writes them into the unit's memories and updates the DSP operating
+// system. The window (or the command line) binds to the state kept here.
+
+#include "core/session_state.h"
+#include "core/user_interface.h"
+#include "library/library_file.h"
+#include "link/device_link.h"
+#include "link/firmware_image.h"
+#include "link/library_window_state.h"
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vela {
+
+// What a load-all run achieved, so that nobody is told to power-cycle a half-updated unit.
+struct LoadAllReport {
+    int programs = 0;                 // N of the library
+    std::vector<int> writtenMemories;  // in the order written
+    bool operatingSystemSent = false;
+    bool complete() const {
+        return programs > 0 && static_cast<int>(writtenMemories.size()) == programs && operatingSystemSent;
+    }
+};
+
+class LibraryWindow {
+public:
+    LibraryWindow(SessionState& state, DeviceLink& link, ProgramImage& image, LibraryWindowState& window,
+                  UserInterface& ui);
+
+    LibraryBuffer buffer{};                 // LibraryBuffer: the last library opened or built
+    std::array<std::string, 13> names;      // Edit1..Edit13
+    std::string libraryFileName;            // OpenDialog2's file name
+    std::string openedFile;                 // Edit40: the open library's name without directory
+    std::string send1Caption = "Update";
+    bool send1Enabled = true;
+    bool gaugesVisible = false;
+    bool connectButtonVisible = true;
+    bool passwordEditVisible = false;
+    // Where library and manual files are looked for after the current directory.
+    std::vector<std::filesystem::path> dataDirectories;
+
+    // Shows the connection window modally (a run started offline) or not (after a lost link).
+    std::function<void()> showConnectFormModal;
+    std::function<void()> showConnectForm;
+    // Opens a file with the desktop's "open" action; false when it could not.
+    std::function<bool(const std::filesystem::path&)> openWithShell;
+
+    void ComboBox1Change(int row);
+    // Reads the library named by libraryFileName; true when it was read and listed.
+    bool OpenLibraryBClick();
+    void Clear1BClick() { names.fill({}); }
+    // Opens the chosen model's manual, or says that it is missing.
+    void Image1Click();
+    LoadAllReport Send1Click(const FirmwareImage& firmware);
+    // Lists the names of the programs in `buffer`.
+    void listNames();
+
+    // The service unlock of the model list.
+    void LOGOImageClick();
+    void Password_EditEnter(const std::string& text);
+    static std::string serviceCodeFor(int year, int month);
+    std::string ServiceCode;
+
+    // Finds a data file: as given, in the current directory, then in the data directories.
+    std::filesystem::path locate(const std::filesystem::path& file) const;
+
+private:
+    void reportIncomplete(const LoadAllReport& report);
+
+    SessionState& state_;
+    DeviceLink& link_;
+    ProgramImage& image_;
+    LibraryWindowState& window_;
+    UserInterface& ui_;
+};
+
+}  // namespace vela

@@ -1,0 +1,161 @@
+#include "library/library_window.h"
+#include "link/firmware_image.h"
+#include "sim/in_process_unit.h"
+#include "support/scripted_ui.h"
+
+#include <gtest/gtest.h>
+
+namespace vela {
+namespace {
+
+ProgramImage programImage(int k) {
+    ProgramImage im{};
+    im[0] = 0x0D;
+    im[1] = 0xF0;
+    for (std::size_t i = 2; i < 3570; ++i) im[i] = static_cast<std::uint8_t>(k * 7 + i);
+    const std::string name = "Program " + std::to_string(k) + std::string(40, ' ');
+    std::copy_n(name.begin(), 40, im.begin() + 12);
+    return im;
+}
+
+// A library window over a USB link to the simulated unit, in this process.
+struct LoadAll {
+    explicit LoadAll(sim::SimOptions options = {}, int programs = 13)
+        : unit(std::make_shared<sim::InProcessUnit>(options)),
+          link(state, ui, sim::inProcessDevices(unit)),
+          window(state, link, image, windowState, ui) {
+        for (int k = 1; k <= programs; ++k) EXPECT_TRUE(appendLibraryEntry(window.buffer, programImage(k)));
+        std::string error;
+        firmware = *firmwareImageFromText(builtInFirmwareText(), error);
+    }
+    void connectUsb() {
+        state.UsbActive = true;
+        link.usb.UsbConnect();
+        ASSERT_EQ(state.Link, LinkKind::USB);
+    }
+    sim::Bytes entry(int k) const {
+        const auto im = programImage(k);
+        return sim::Bytes(im.begin(), im.begin() + 3570);
+    }
+    bool said(const std::string& text) const {
+        return std::any_of(ui.messages.begin(), ui.messages.end(), [&](const auto& m) { return m.text == text; });
+    }
+    std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back().text; }
+
+    test::ScriptedUi ui;
+    SessionState state;
+    ProgramImage image{};
+    LibraryWindowState windowState;
+    std::shared_ptr<sim::InProcessUnit> unit;
+    DeviceLink link;
+    LibraryWindow window;
+    FirmwareImage firmware{};
+};
+
+TEST(LoadAllRun, ThirteenProgramsLandInMemoriesOneToThirteen) {
+    LoadAll run;
+    run.connectUsb();
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_TRUE(report.complete());
+    for (int k = 1; k <= 13; ++k) EXPECT_EQ(run.unit->unit().memory(k), run.entry(k)) << "memory " << k;
+    EXPECT_EQ(run.unit->unit().status().firmwareWrites, 1);
+    EXPECT_EQ(run.unit->unit().status().resets, 1);
+    EXPECT_EQ(run.ui.gaugeMaximumOf(Gauge::TotalProgress), (3568 - 50) * 13 + 7680);
+    EXPECT_EQ(run.lastMessage(), "Turn Off and ON the cabinet.");
+    EXPECT_EQ(run.state.ProgramNumber, 13);
+    EXPECT_TRUE(run.window.send1Enabled);
+    EXPECT_FALSE(run.windowState.sendPanelVisible);
+    EXPECT_FALSE(run.windowState.modelListEnabled);
+}
+
+TEST(LoadAllRun, FiveProgramsLeaveTheOtherMemoriesUntouched) {
+    LoadAll run({}, 5);
+    run.connectUsb();
+    EXPECT_TRUE(run.window.Send1Click(run.firmware).complete());
+    for (int k = 1; k <= 5; ++k) EXPECT_EQ(run.unit->unit().memory(k), run.entry(k));
+    for (int k = 6; k <= 13; ++k) EXPECT_FALSE(run.unit->unit().memory(k)) << k;
+    EXPECT_EQ(run.ui.gaugeMaximumOf(Gauge::TotalProgress), (3568 - 50) * 5 + 7680);
+}
+
+TEST(LoadAllRun, AProtectedMemoryStopsTheRunAndSaysWhatWasWritten) {
+    sim::SimOptions o;
+    o.protectedMemories = {3};
+    LoadAll run(o);
+    run.connectUsb();
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_FALSE(report.complete());
+    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(run.said("MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
+                         "Processor."));
+    EXPECT_TRUE(run.said("The HALDA40 was closed. You need to Reconnect."));
+    EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
+    EXPECT_NE(run.lastMessage().find("Memories written: 1, 2"), std::string::npos) << run.lastMessage();
+    EXPECT_FALSE(run.unit->unit().memory(4));
+    EXPECT_EQ(run.unit->unit().status().firmwareWrites, 0);
+    EXPECT_FALSE(run.window.send1Enabled);
+}
+
+TEST(LoadAllRun, ALinkLostPartWayIsNotReportedAsAnUpdate) {
+    sim::SimOptions o;
+    o.faults = {{sim::SimFault::Kind::HangupBlock, 200}};  // within program 4
+    LoadAll run(o);
+    run.connectUsb();
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_FALSE(report.complete());
+    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(run.said("The HALDA40 was closed. You need to Reconnect."));
+    EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
+}
+
+TEST(LoadAllRun, StartedOfflineItSendsNothingAndSaysSo) {
+    LoadAll run;
+    bool askedToConnect = false;
+    run.window.showConnectFormModal = [&] { askedToConnect = true; };
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_TRUE(askedToConnect);
+    EXPECT_EQ(run.ui.messages.front().text, "You must be connected not offline");
+    EXPECT_TRUE(report.writtenMemories.empty());
+    EXPECT_FALSE(report.operatingSystemSent);
+    EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
+    EXPECT_NE(run.lastMessage().find("No memory was written"), std::string::npos);
+    EXPECT_EQ(run.unit->unit().exchangeCount(), 0);
+}
+
+TEST(LoadAllRun, WithoutALibraryItAsksForOne) {
+    LoadAll run({}, 0);
+    run.connectUsb();
+    run.window.libraryFileName = "no-such-library.HLB";
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_EQ(report.programs, 0);
+    EXPECT_TRUE(run.said("You must open a library before the sending"));
+    EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
+    EXPECT_FALSE(run.window.send1Enabled);
+}
+
+TEST(LibraryWindow, ChoosingAModelOpensItsLibraryAndTheServiceUnlockFreesTheList) {
+    LoadAll run({}, 0);
+    run.window.dataDirectories = {std::filesystem::temp_directory_path() / "vela-no-data"};
+    run.windowState.sendPanelVisible = true;
+    run.windowState.chooseRow(28);
+    EXPECT_EQ(run.window.libraryFileName, "M06ps2.HLB");
+    EXPECT_EQ(run.window.send1Caption, "Update M06ps2");
+    EXPECT_FALSE(run.windowState.sendPanelVisible);  // no USB link
+    EXPECT_NE(run.lastMessage().find("M06ps2.HLB"), std::string::npos);
+
+    run.window.Image1Click();
+    EXPECT_EQ(run.lastMessage(), "The manual M06ps.pdf is not installed with this program.");
+
+    run.windowState.modelListEnabled = false;
+    for (int i = 0; i < 3; ++i) run.window.LOGOImageClick();
+    EXPECT_FALSE(run.window.passwordEditVisible);
+    run.window.LOGOImageClick();
+    EXPECT_TRUE(run.window.passwordEditVisible);
+    EXPECT_EQ(run.state.ServiceClickCount, 0);
+    run.window.Password_EditEnter("nope");
+    EXPECT_FALSE(run.windowState.modelListEnabled);
+    run.window.Password_EditEnter(run.window.ServiceCode);
+    EXPECT_TRUE(run.windowState.modelListEnabled);
+}
+
+}  // namespace
+}  // namespace vela
