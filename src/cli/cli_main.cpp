@@ -1,5 +1,6 @@
 #include "cli/cli_main.h"
 
+#include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "link/ethernet_channel.h"
@@ -44,7 +45,7 @@ const Command* find(const std::string& name) {
 
 int runCli(int argc, char** argv) {
     // Sockets and serial ports want an application object; no window is opened.
-    QCoreApplication app(argc, argv);
+    const auto app = makeCliApplication(argc, argv);
     Args args;
     try {
         args = Args::parse(argc, argv);

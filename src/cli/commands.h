@@ -49,5 +49,8 @@ int runRealtime(Context& ctx);
 // sim_command.cpp
 int runSim(Context& ctx);
 int runDesign(Context& ctx);
+// preset_command.cpp, import_command.cpp
+int runPreset(Context& ctx);
+int runImport(Context& ctx);
 
 }  // namespace vela::cli

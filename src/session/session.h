@@ -8,6 +8,7 @@
 #include "link/library_window_state.h"
 #include "link/realtime.h"
 #include "link/receive_program.h"
+#include "preset/preset_parameters.h"
 #include "session/connection_windows.h"
 
 #include <cstdint>
@@ -31,6 +32,8 @@ public:
     RealTimeSender realTime{link};
     LibraryWindowState libraryWindow;
     ConnectionWindows windows;
+    // The current preset; its procedures send their real-time frames through realTime.
+    PresetParameters preset;
 };
 
 }  // namespace vela

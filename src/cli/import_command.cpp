@@ -1,0 +1,71 @@
+// import: one measurement export file onto the 400-point display grid.
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/json.h"
+#include "dsp/number_text.h"
+#include "dsp/response.h"
+#include "preset/measurement_import.h"
+
+#include <stdexcept>
+
+namespace vela::cli {
+
+int runImport(Context& ctx) {
+    if (ctx.args.positional.size() != 1) throw std::invalid_argument("usage: velaupdate import --format CODE FILE");
+    const std::string path = ctx.args.positional[0];
+    const auto code = ctx.args.integer("format");
+    if (!code) throw std::invalid_argument("give the file's format: --format CODE (velaupdate import --help)");
+    const ImportFormat* format = importFormat(static_cast<std::int32_t>(*code));
+    if (!format) throw std::invalid_argument("--format: " + std::to_string(*code) + " is not one of 0..4, 6..10");
+    ImportData data;
+    if (const auto ref = ctx.args.number("reference")) {
+        if (!(*ref >= -140.0 && *ref <= 140.0)) throw std::invalid_argument("--reference: -140..140 dBspl");
+        data.ReferenceLevel.setValue(*ref);
+    }
+    double sensitivity = kDefaultSensitivity;
+    if (const auto mv = ctx.args.number("sensitivity")) {
+        if (!(*mv >= 1.0 && *mv <= 999.0)) throw std::invalid_argument("--sensitivity: 1..999 mV/Pa");
+        sensitivity = *mv / 1000.0;
+    }
+    const auto text = readWholeFile(path);
+    if (!text) {
+        ctx.ui.error(path + ": cannot be read");
+        return kExitBadInput;
+    }
+    const ParseResult parsed = parseMeasurement(*text, *format, sensitivity);
+    if (parsed.status == ParseStatus::NotValid) {
+        ctx.ui.message(MessageKind::Plain, Buttons::Ok,
+                       path + " is not a valid " + std::string(format->name) + " exported data file.");
+        return kExitBadInput;
+    }
+    if (parsed.status == ParseStatus::BadNumber) {
+        ctx.ui.error(path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText +
+                     "\" is not a valid number.");
+        return kExitBadInput;
+    }
+    const dsp::ResponseGrid grid(kSampleRate);
+    ImportCurve curve;
+    resampleMeasurement(parsed.curve, *format, grid.frequencies(), data.ReferenceLevel.value(), curve);
+
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.key("frequency");
+        j.beginArray();
+        for (std::size_t k = 0; k < kImportPoints; ++k) j.value(grid.frequency(static_cast<int>(k)));
+        j.endArray();
+        j.array("magnitude", std::vector<double>(curve.magnitude.begin(), curve.magnitude.end()));
+        j.array("phase", std::vector<double>(curve.phase.begin(), curve.phase.end()));
+        j.endObject();
+        j.finish();
+        return kExitOk;
+    }
+    std::fprintf(ctx.out, "# frequency (Hz)  magnitude (dB re %s dBspl)  phase\n",
+                 dsp::plainText(data.ReferenceLevel.value()).c_str());
+    for (std::size_t k = 0; k < kImportPoints; ++k)
+        std::fprintf(ctx.out, "%d %s %s\n", grid.frequency(static_cast<int>(k)),
+                     dsp::plainText(curve.magnitude[k]).c_str(), dsp::plainText(curve.phase[k]).c_str());
+    return kExitOk;
+}
+
+}  // namespace vela::cli

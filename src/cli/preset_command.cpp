@@ -1,0 +1,87 @@
+// preset new|show|image|plot|set: the preset document from the command line.
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/preset_cli.h"
+#include "cli/session_factory.h"
+#include "preset/new_preset.h"
+#include "preset/preset_file.h"
+#include "preset/program_image.h"
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace vela::cli {
+
+PresetContext presetContext(Session& s, UserInterface& ui) {
+    return {s.preset, s.state, ui, s.SampleRate, &s.realTime};
+}
+
+bool loadPreset(Session& s, const std::string& path) {
+    MessagesOnlyUi ui(s.ui);
+    PresetContext ctx = presetContext(s, ui);
+    ResetPreset(ctx);
+    const OpenResult r = OpenPreset(ctx, path);
+    if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
+    s.preset.Caption = CaptionForFile(path);
+    return true;
+}
+
+std::string presetFileArgument(const Context& ctx, const char* usage) {
+    if (ctx.args.positional.size() < 2) throw std::invalid_argument(std::string("usage: ") + usage);
+    return ctx.args.positional[1];
+}
+
+namespace {
+
+std::string outArgument(const Context& ctx, const char* usage) {
+    const auto out = ctx.args.value("out");
+    if (!out || out->empty()) throw std::invalid_argument(std::string("give the output file: ") + usage);
+    return *out;
+}
+
+int runPresetNew(Context& ctx) {
+    const std::string out = outArgument(ctx, "velaupdate preset new --out FILE.hdp");
+    auto s = openSession(ctx);
+    MessagesOnlyUi ui(ctx.ui);
+    PresetContext pc = presetContext(*s, ui);
+    ResetPreset(pc);
+    if (!SavePreset(pc, out)) return kExitBadInput;
+    ctx.ui.status(StatusField::PresetStep, "Saved " + out);
+    return kExitOk;
+}
+
+int runPresetImage(Context& ctx) {
+    const char* usage = "velaupdate preset image FILE.hdp --out IMAGE.bin";
+    const std::string file = presetFileArgument(ctx, usage);
+    const std::string out = outArgument(ctx, usage);
+    auto s = openSession(ctx);
+    if (!loadPreset(*s, file)) return kExitBadInput;
+    // A fresh buffer: the bytes generation leaves alone are zero.
+    ProgramImage image{};
+    GeneraBClick(s->preset, s->SampleRate, image);
+    std::ofstream f(out, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(kImageBytes));
+    f.close();
+    if (!f) {
+        std::fprintf(stderr, "velaupdate preset image: cannot write %s\n", out.c_str());
+        return kExitBadInput;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int runPreset(Context& ctx) {
+    if (ctx.args.positional.empty())
+        throw std::invalid_argument("which one: preset new|show|image|plot|set (velaupdate preset --help)");
+    const std::string& sub = ctx.args.positional[0];
+    if (sub == "new") return runPresetNew(ctx);
+    if (sub == "show") return runPresetShow(ctx);
+    if (sub == "image") return runPresetImage(ctx);
+    if (sub == "plot") return runPresetPlot(ctx);
+    if (sub == "set") return runPresetSet(ctx);
+    throw std::invalid_argument("unknown preset subcommand '" + sub + "': new, show, image, plot or set");
+}
+
+}  // namespace vela::cli
