@@ -78,7 +78,7 @@ const std::vector<Command>& commands() {
          "  --address A  0..65535      --value V  a signed 32-bit number      --target T  1 (default) or 2\n",
          {"address", "value", "target", "json"}, runRealtime},
         {"sim", "run the simulated HALDA40 until interrupted",
-         "usage: velaupdate sim [--pty] [--tcp PORT] [options]\n"
+         "usage: velaupdate sim [--pty] [--tcp PORT] [--udp PORT --module ID,MODEL,NAME...] [options]\n"
          "Runs a simulated HALDA40 that answers every exchange byte for byte: 13 program memories, the DSP\n"
          "operating system (program 15), read-back and real-time frames (recorded, never answered).\n"
          "Prints one line per way to reach it, then runs until Ctrl-C.\n"
@@ -86,6 +86,10 @@ const std::vector<Command>& commands() {
          "                      --usb=<path> or --serial=<path>. A pseudo-terminal cannot be unplugged:\n"
          "                      there hangup-block makes the unit fall silent instead\n"
          "  --tcp PORT          the Ethernet module's TCP link on 127.0.0.1:PORT (--ethernet=127.0.0.1:PORT)\n"
+         "  --udp PORT          the Ethernet module's UDP side on 127.0.0.1:PORT: answers discovery, change\n"
+         "                      IP and host name, blinks on identify (velaupdate ethernet ... --port PORT)\n"
+         "  --module ID,MODEL,NAME  one module behind --udp: its device id, reported model and host\n"
+         "                      name. Repeatable; host name and identify go to the first\n"
          "  --memory-dir DIR    keep the memories and the operating system as files in DIR\n"
          "  --model-code N      byte 4 of what a never-written memory reads back as (default 1: no model)\n"
          "  --empty             a never-written memory answers a read with length 0xFFFF (no program)\n"
@@ -96,7 +100,7 @@ const std::vector<Command>& commands() {
          "                      only the N-th time the unit reaches that point, else every time.\n"
          "                      Repeatable.\n"
          "  --trace FILE        one JSON line per exchange with the bytes each side sent\n",
-         {"pty", "tcp", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace"}, runSim},
+         {"pty", "tcp", "udp", "module", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace"}, runSim},
         {"design", "run a filter, crossover or dynamics designer and print what it computes",
          "usage: velaupdate design biquad --type CODE [--gain DB] [--freq HZ] [--q Q]\n"
          "                                [--response] [--json]\n"
@@ -202,6 +206,46 @@ const std::vector<Command>& commands() {
          "A file that is not the chosen format's export, or a field that is not a number (named with\n"
          "its line), ends with exit code 3.\n",
          {"format", "reference", "sensitivity", "json"}, runImport},
+        {"ethernet", "find and configure the unit's Ethernet module; open the TCP link to it",
+         "usage: velaupdate ethernet scan --model NAME [--broadcast ADDR] [--port PORT] [--json]\n"
+         "       velaupdate ethernet set-ip --id ID --ip A.B.C.D [--broadcast ADDR] [--port PORT] [--model NAME]\n"
+         "       velaupdate ethernet set-name --ip ADDR --name NAME [--port PORT] [--model NAME --broadcast ADDR]\n"
+         "       velaupdate ethernet identify --ip ADDR [--port PORT]\n"
+         "       velaupdate ethernet connect --ip ADDR [--tcp-port PORT] [--name NAME] [--json]\n"
+         "Talks to the unit's Ethernet module over UDP, port 65535 unless --port.\n"
+         "scan      sends the discover datagram to the broadcast address and, after 3 seconds, lists the\n"
+         "          modules that report exactly the model NAME (letter case counts): IP, host name,\n"
+         "          model and device id. --json: a list of objects with the keys IP, Name, Model,\n"
+         "          DeviceId. At most 101 modules are listed; a module that answers twice is listed twice.\n"
+         "set-ip    asks the module with device id ID (as scan lists it) to take the address A.B.C.D\n"
+         "          (A, B, C 0..255, D 1..254); the request goes to the broadcast address. With --model\n"
+         "          a new scan follows and its list is printed.\n"
+         "set-name  gives the module at ADDR the host name NAME (1 to 8 characters, sent in upper\n"
+         "          case). With --model a new scan follows.\n"
+         "identify  makes the module at ADDR blink its Ethernet LEDs; no answer is expected.\n"
+         "connect   opens the TCP link to the module at ADDR (port 1001 unless --tcp-port) and probes\n"
+         "          the unit over it; NAME names the module in the messages (default: ADDR).\n"
+         "--broadcast ADDR  where scan and set-ip send. Default: the first three numbers of this\n"
+         "          computer's IPv4 address followed by .255. With the simulated module\n"
+         "          (velaupdate sim --udp PORT --module ...) use --broadcast 127.0.0.1 --port PORT.\n"
+         "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
+         "refuses or does not answer, or when connect fails.\n",
+         {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
+        {"check-update", "ask the update server whether a newer version is published",
+         "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
+         "Fetches URL/updates/version.txt from the update server and says whether the version it\n"
+         "publishes is newer than this one (1.9.0.0).\n"
+         "  --url URL   the update server, http:// or https://. Default: the environment variable\n"
+         "              VELAUPDATE_UPDATE_SERVER, else http://updates.tessera.example, a reserved\n"
+         "              name that no server answers: set the maker's server there.\n"
+         "  --download  when newer, asks \"There is a newer version. Do you wish to install it?\" and\n"
+         "              on yes downloads URL/updates/TESSERAUPDATER.EXE as TESSERA-Update.exe into a\n"
+         "              new directory under the temporary directory that only you can open, and\n"
+         "              prints where. A failed or incomplete download is removed.\n"
+         "  --json      {\"version\", \"published\", \"newer\", \"saved\"} on standard output\n"
+         "Without network the check gives up within 15 seconds. Exit code 1 when the server cannot\n"
+         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n",
+         {"url", "download", "json"}, runCheckUpdate},
     };
     return table;
 }

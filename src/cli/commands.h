@@ -52,5 +52,9 @@ int runDesign(Context& ctx);
 // preset_command.cpp, import_command.cpp
 int runPreset(Context& ctx);
 int runImport(Context& ctx);
+// ethernet_command.cpp
+int runEthernet(Context& ctx);
+// update_command.cpp
+int runCheckUpdate(Context& ctx);
 
 }  // namespace vela::cli

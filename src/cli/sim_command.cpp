@@ -5,6 +5,7 @@
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
+#include "sim/udp_module_endpoint.h"
 
 #include <csignal>
 #include <memory>
@@ -40,12 +41,25 @@ sim::SimOptions simOptions(const Args& args) {
     return o;
 }
 
+// --udp PORT with its --module ID,MODEL,NAME options: the Ethernet module's UDP side.
+std::unique_ptr<sim::SimEndpoint> ethernetModuleEndpoint(const Context& ctx) {
+    const auto port = ctx.args.integer("udp");
+    const auto options = ctx.args.values("module");
+    if (!port && options.empty()) return nullptr;
+    if (!port || *port < 0 || *port > 65535) throw std::invalid_argument("--module needs --udp PORT (0..65535)");
+    if (options.empty()) throw std::invalid_argument("--udp needs at least one --module ID,MODEL,NAME");
+    std::vector<sim::SimulatedModule> modules;
+    for (const auto& m : options) modules.push_back(sim::EthernetModuleSim::parseModuleOption(m));
+    auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    return std::make_unique<sim::UdpModuleEndpoint>(std::move(modules), static_cast<std::uint16_t>(*port), log);
+}
+
 }  // namespace
 
 int runSim(Context& ctx) {
     if (!ctx.args.positional.empty()) throw std::invalid_argument("sim takes no argument: " + ctx.args.positional.front());
     const sim::SimOptions options = simOptions(ctx.args);
-    const bool pty = ctx.args.flag("pty") || !ctx.args.has("tcp");
+    const bool pty = ctx.args.flag("pty") || (!ctx.args.has("tcp") && !ctx.args.has("udp"));
     std::optional<std::uint16_t> tcpPort;
     if (const auto port = ctx.args.integer("tcp")) {
         if (*port < 0 || *port > 65535) throw std::invalid_argument("--tcp must be a port 0..65535");
@@ -69,6 +83,7 @@ int runSim(Context& ctx) {
     try {
         if (pty) endpoints.push_back(std::make_unique<sim::PtyEndpoint>(unit));
         if (tcpPort) endpoints.push_back(std::make_unique<sim::TcpEndpoint>(unit, *tcpPort));
+        if (auto udp = ethernetModuleEndpoint(ctx)) endpoints.push_back(std::move(udp));
     } catch (const std::runtime_error& e) {
         std::fprintf(stderr, "velaupdate sim: %s\n", e.what());
         return kExitLinkFailed;

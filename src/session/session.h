@@ -4,6 +4,7 @@
 
 #include "core/session_state.h"
 #include "core/user_interface.h"
+#include "ethernet/ethernet_module_state.h"
 #include "link/device_link.h"
 #include "link/library_window_state.h"
 #include "link/realtime.h"
@@ -32,6 +33,8 @@ public:
     RealTimeSender realTime{link};
     LibraryWindowState libraryWindow;
     ConnectionWindows windows;
+    // The Ethernet module window's device table, broadcast address and controls.
+    EthernetModuleState ethernetModule;
     // The current preset; its procedures send their real-time frames through realTime.
     PresetParameters preset;
 };

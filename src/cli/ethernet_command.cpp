@@ -1,0 +1,161 @@
+// velaupdate ethernet scan|set-ip|set-name|identify|connect: the Ethernet module window's
+// procedures from the command line.
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/json.h"
+#include "cli/session_factory.h"
+#include "ethernet/ethernet_module_window.h"
+#include "ethernet/qt_udp_endpoint.h"
+#include "session/connection.h"
+
+#include <stdexcept>
+
+namespace vela::cli {
+namespace {
+
+struct EthernetOptions {
+    EthernetModuleSettings settings;
+    std::optional<std::string> model;
+};
+
+std::string required(const Context& ctx, const char* option, const char* sub) {
+    const auto v = ctx.args.value(option);
+    if (!v || v->empty()) throw std::invalid_argument(std::string("ethernet ") + sub + " needs --" + option);
+    return *v;
+}
+
+std::uint16_t portOption(const Context& ctx, const char* option, std::uint16_t fallback) {
+    const auto v = ctx.args.integer(option);
+    if (!v) return fallback;
+    if (*v < 1 || *v > 65535) throw std::invalid_argument(std::string("--") + option + ": not a port 1..65535");
+    return static_cast<std::uint16_t>(*v);
+}
+
+std::string ipv4Option(const Context& ctx, const char* option, const char* sub) {
+    const std::string v = required(ctx, option, sub);
+    if (!isDottedIPv4(v)) throw std::invalid_argument(std::string("--") + option + ": not an IPv4 address: " + v);
+    return v;
+}
+
+EthernetOptions parseOptions(const Context& ctx) {
+    EthernetOptions o;
+    o.settings.udpPort = portOption(ctx, "port", kModuleUdpPort);
+    o.settings.tcpPort = portOption(ctx, "tcp-port", kEthernetTcpPort);
+    if (const auto b = ctx.args.value("broadcast")) {
+        if (!isDottedIPv4(*b)) throw std::invalid_argument("--broadcast: not an IPv4 address: " + *b);
+        o.settings.broadcast = *b;
+    }
+    if (const auto m = ctx.args.value("model")) {
+        if (m->empty()) throw std::invalid_argument("--model needs a model name");
+        o.model = *m;
+    }
+    // A change ends with a new scan only when there is a model to list.
+    o.settings.rescanAfterChange = o.model.has_value();
+    return o;
+}
+
+void printDevices(const Context& ctx, const EthernetModuleState& state) {
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginArray();
+        for (const auto& d : state.table.devices()) {
+            j.beginObject();
+            j.field("IP", d.IP);
+            j.field("Name", d.Name);
+            j.field("Model", d.Model);
+            j.field("DeviceId", d.DeviceId);
+            j.endObject();
+        }
+        j.endArray();
+        j.finish();
+    } else {
+        for (const auto& d : state.table.devices())
+            std::fprintf(ctx.out, "%-15s  %-8s  %-6s  %s\n", d.IP.c_str(), d.Name.c_str(), d.Model.c_str(),
+                         d.DeviceId.c_str());
+    }
+    if (state.table.dropped() > 0)
+        ctx.ui.warning(std::to_string(state.table.dropped()) + " more modules answered than the list holds (" +
+                       std::to_string(kDeviceTableSize) + "); they are not listed");
+}
+
+int exitOf(ChangeResult r) { return r == ChangeResult::Changed ? kExitOk : kExitLinkFailed; }
+
+}  // namespace
+
+int runEthernet(Context& ctx) {
+    if (ctx.args.positional.empty())
+        throw std::invalid_argument("ethernet needs a subcommand: scan, set-ip, set-name, identify or connect");
+    const std::string sub = ctx.args.positional.front();
+    if (sub != "scan" && sub != "set-ip" && sub != "set-name" && sub != "identify" && sub != "connect")
+        throw std::invalid_argument("unknown ethernet subcommand '" + sub + "' (velaupdate ethernet --help)");
+    EthernetOptions o = parseOptions(ctx);
+    if (sub == "scan" && !o.model) throw std::invalid_argument("ethernet scan needs --model");
+
+    auto session = openSession(ctx);
+    QtUdpEndpoint udp;
+    if (!udp.bound()) {
+        ctx.ui.error("Cannot open a UDP socket: " + udp.errorText());
+        return kExitLinkFailed;
+    }
+    QtLocalHost host;
+    EthernetModuleWindow window(session->ethernetModule, ctx.ui, session->link, udp, host, o.settings);
+    EthernetModuleState& state = session->ethernetModule;
+    window.closeWindow = [&] { session->windows.ethernetFormVisible = false; };
+    if (o.model) state.view.modelText = *o.model;
+
+    if (sub == "scan") {
+        window.ModelComboBoxChange(*o.model);
+        printDevices(ctx, state);
+        return kExitOk;
+    }
+    if (sub == "set-ip") {
+        const std::string id = required(ctx, "id", "set-ip");
+        const auto address = validModuleAddress(required(ctx, "ip", "set-ip"));
+        if (!address)
+            throw std::invalid_argument("--ip: the module takes A.B.C.D with A, B, C 0..255 and D 1..254");
+        if (!window.findBroadcastAddress()) return kExitLinkFailed;
+        window.chooseModule({"", "", o.model.value_or(""), id});
+        for (std::size_t i = 0, start = 0; i < 4; ++i) {
+            const auto dot = address->find('.', start);
+            state.view.ip[i] = address->substr(start, dot - start);
+            start = dot + 1;
+        }
+        const int code = exitOf(window.ChangeIPClick());
+        if (o.model) printDevices(ctx, state);
+        return code;
+    }
+    const std::string ip = ipv4Option(ctx, "ip", sub.c_str());
+    if (sub == "set-name") {
+        const std::string wanted = required(ctx, "name", "set-name");
+        const auto name = validHostName(wanted);
+        if (!name) throw std::invalid_argument("--name: 1 to 8 printable ASCII characters: " + wanted);
+        window.chooseModule({ip, "", o.model.value_or(""), ""});
+        state.view.hostEdit = *name;
+        const int code = exitOf(window.ChangeNameClick());
+        if (o.model) printDevices(ctx, state);
+        return code;
+    }
+    if (sub == "identify") {
+        window.chooseModule({ip, "", "", ""});
+        if (window.IdentifyButton1Click()) return kExitOk;
+        ctx.ui.error("Cannot send to " + ip + ": " + udp.errorText());
+        return kExitLinkFailed;
+    }
+    // connect: the connection window's Ethernet choice, then the module window's Connect.
+    OffLineBClick(*session, LinkKind::Ethernet);
+    window.chooseModule({ip, ctx.args.value("name", ip), o.model.value_or(""), ""});
+    if (!window.ConnectBClick()) return kExitLinkFailed;
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.field("IP", ip);
+        j.field("Name", state.chosen->Name);
+        j.field("status", state.view.statusB);
+        j.endObject();
+        j.finish();
+    }
+    return kExitOk;
+}
+
+}  // namespace vela::cli

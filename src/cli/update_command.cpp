@@ -1,0 +1,55 @@
+// velaupdate check-update: the on-line version check and, on request, the updater download.
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/json.h"
+#include "update/qt_http_getter.h"
+#include "update/update_check.h"
+
+namespace vela::cli {
+
+int runCheckUpdate(Context& ctx) {
+    UpdateSettings settings = UpdateSettings::fromEnvironment();
+    if (const auto url = ctx.args.value("url")) settings.server = *url;
+    settings.versionUrl();  // a malformed server address is a usage error, before any request
+
+    SessionState state;
+    state.TempPath = platformTempPath();
+    QtHttpGetter http;
+    UpdateCheck check(state, ctx.ui, http, settings);
+    const CheckResult r = check.fetchVersion();
+    if (r.outcome == CheckOutcome::Unreachable || r.outcome == CheckOutcome::BadVersionText) return kExitLinkFailed;
+
+    const bool newer = r.outcome == CheckOutcome::Newer;
+    DownloadResult download;
+    int code = kExitOk;
+    if (newer && ctx.args.flag("download")) {
+        if (ctx.ui.message(MessageKind::Information, Buttons::YesNo,
+                           "There is a newer version. Do you wish to install it?") != Answer::Yes) {
+            code = kExitDeclined;
+        } else {
+            download = check.downloadUpdater();
+            if (!download.ok) code = kExitLinkFailed;
+        }
+    }
+    ctx.ui.finishProgress();
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginObject();
+        j.field("version", "1.9.0.0");
+        j.field("published", r.versionText);
+        j.field("newer", newer);
+        if (download.ok) j.field("saved", download.path);
+        j.endObject();
+        j.finish();
+    } else {
+        if (newer)
+            std::fprintf(ctx.out, "A newer version is published: %s (this is 1.9.0.0)\n", r.versionText.c_str());
+        else
+            std::fprintf(ctx.out, "Up to date: the published version is %s (this is 1.9.0.0)\n", r.versionText.c_str());
+        if (download.ok) std::fprintf(ctx.out, "Saved the updater to %s\n", download.path.c_str());
+    }
+    return code;
+}
+
+}  // namespace vela::cli
