@@ -21,8 +21,12 @@ struct LinkDevices {
     EthernetChannel::SocketFactory ethernet;
 };
 
-// The ten unit-command controls of the processor window, locked around every command.
+// The ten unit-command controls of the processor window, locked around every command and
+// always together, so one flag carries them all.
 struct UnitCommands {
+    static constexpr const char* kControls[10] = {"ReadButton", "WriteButton", "ChangeButton", "UpdateDSP",
+                                                  "ResetDSP",   "UnblockB",    "BlockB",       "PasswordB",
+                                                  "NProgramSpin", "OnlyChangeProgB"};
     bool enabled = false;
 };
 
