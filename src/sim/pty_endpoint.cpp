@@ -72,10 +72,14 @@ PtyEndpoint::PtyEndpoint(SimulatedUnit& unit) {
     }
     thread_ = std::jthread([this, &unit](std::stop_token stop) {
         PtyPort port(master_);
+        int idleRounds = 0;
         while (!stop.stop_requested()) {
+            const long before = unit.exchangeCount();
             unit.serve(port, stop);
-            // Nobody has the line open: look again shortly.
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            // Nobody has the line open: look again soon while the PC is busy (it reopens the
+            // line for every exchange), less often once it has gone quiet.
+            idleRounds = unit.exchangeCount() == before ? idleRounds + 1 : 0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(idleRounds < 500 ? 1 : 10));
         }
     });
 }
