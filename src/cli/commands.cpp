@@ -23,19 +23,23 @@ const std::vector<Command>& commands() {
          {"out", "json"}, runRead},
         {"write", "write a program image into a memory and make it current",
          "usage: velaupdate write MEMORY --image FILE [--yes]\n"
+         "       velaupdate write MEMORY --preset FILE.hdp [--yes]\n"
          "Writes the program image in FILE (a 2-byte big-endian length L, then L bytes, as a library\n"
          "entry holds it) into memory MEMORY (command 3), then makes that memory current (command 7).\n"
+         "With --preset the image is generated from the preset file (as preset image does).\n"
          "Asks \"The memory N have a preset stored. Do you want to overwrite it?\" unless --yes.\n",
-         {"image"}, runWrite},
+         {"image", "preset"}, runWrite},
         {"change", "make a memory the unit's current program",
          "usage: velaupdate change MEMORY [--yes]\n"
          "Loads memory MEMORY (1..13) in the unit (command 7), after the question unless --yes.\n",
          {}, runChange},
         {"copy-all", "write one program image into all 13 memories",
          "usage: velaupdate copy-all --image FILE\n"
-         "Writes the program image in FILE into memories 1 to 13 in turn (command 3), over USB or the\n"
-         "serial line. Stops at the first memory that fails.\n",
-         {"image"}, runCopyAll},
+         "       velaupdate copy-all --preset FILE.hdp\n"
+         "Writes the program image in FILE (or the one generated from the preset file) into memories\n"
+         "1 to 13 in turn (command 3), over USB or the serial line. Stops at the first memory that\n"
+         "fails.\n",
+         {"image", "preset"}, runCopyAll},
         {"reset", "reset the unit's DSP",
          "usage: velaupdate reset [--yes]\n"
          "Resets the DSP (command 8) after \"Do you want to RESET the DSP?\" unless --yes.\n",

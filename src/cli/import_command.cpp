@@ -6,9 +6,20 @@
 #include "dsp/response.h"
 #include "preset/measurement_import.h"
 
+#include <charconv>
 #include <stdexcept>
 
 namespace vela::cli {
+namespace {
+
+// The shortest text that reads back as the same single-precision value, "." as separator.
+std::string floatText(float v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+}  // namespace
 
 int runImport(Context& ctx) {
     if (ctx.args.positional.size() != 1) throw std::invalid_argument("usage: velaupdate import --format CODE FILE");
@@ -64,7 +75,7 @@ int runImport(Context& ctx) {
                  dsp::plainText(data.ReferenceLevel.value()).c_str());
     for (std::size_t k = 0; k < kImportPoints; ++k)
         std::fprintf(ctx.out, "%d %s %s\n", grid.frequency(static_cast<int>(k)),
-                     dsp::plainText(curve.magnitude[k]).c_str(), dsp::plainText(curve.phase[k]).c_str());
+                     floatText(curve.magnitude[k]).c_str(), floatText(curve.phase[k]).c_str());
     return kExitOk;
 }
 

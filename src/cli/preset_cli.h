@@ -31,6 +31,9 @@ PresetContext presetContext(Session& s, UserInterface& ui);
 // New, then opens `path` into the session's preset. False when the file was refused (the
 // reason has been shown).
 bool loadPreset(Session& s, const std::string& path);
+// Opens a preset file and generates its program image into the session's ProgramImage, as
+// the Write and copy-all commands do before sending. False when the file was refused.
+bool imageFromPreset(Session& s, const std::string& path);
 // The one positional FILE argument after the subcommand; throws std::invalid_argument.
 std::string presetFileArgument(const Context& ctx, const char* usage);
 

@@ -27,6 +27,12 @@ bool loadPreset(Session& s, const std::string& path) {
     return true;
 }
 
+bool imageFromPreset(Session& s, const std::string& path) {
+    if (!loadPreset(s, path)) return false;
+    GeneraBClick(s.preset, s.SampleRate, s.programImage);
+    return true;
+}
+
 std::string presetFileArgument(const Context& ctx, const char* usage) {
     if (ctx.args.positional.size() < 2) throw std::invalid_argument(std::string("usage: ") + usage);
     return ctx.args.positional[1];

@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
+#include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
@@ -155,10 +156,13 @@ int runRead(Context& ctx) {
 int runWrite(Context& ctx) {
     const int memory = memoryArgument(ctx, "write");
     const auto imageFile = ctx.args.value("image");
-    if (!imageFile) throw std::invalid_argument("give the program image: --image FILE");
+    const auto presetFile = ctx.args.value("preset");
+    if (!imageFile && !presetFile) throw std::invalid_argument("give the program image: --image FILE or --preset FILE.hdp");
     auto s = openSession(ctx);
     std::string error;
-    if (!loadProgramImage(*imageFile, s->programImage, error)) {
+    if (presetFile) {
+        if (!imageFromPreset(*s, *presetFile)) return kExitBadInput;
+    } else if (!loadProgramImage(*imageFile, s->programImage, error)) {
         std::fprintf(stderr, "velaupdate write: %s\n", error.c_str());
         return kExitBadInput;
     }
@@ -177,11 +181,14 @@ int runChange(Context& ctx) {
 
 int runCopyAll(Context& ctx) {
     const auto imageFile = ctx.args.value("image");
-    if (!imageFile) throw std::invalid_argument("give the program image: --image FILE");
+    const auto presetFile = ctx.args.value("preset");
+    if (!imageFile && !presetFile) throw std::invalid_argument("give the program image: --image FILE or --preset FILE.hdp");
     if (refuseEthernet(ctx, "copy-all")) return kExitUsage;
     auto s = openSession(ctx);
     std::string error;
-    if (!loadProgramImage(*imageFile, s->programImage, error)) {
+    if (presetFile) {
+        if (!imageFromPreset(*s, *presetFile)) return kExitBadInput;
+    } else if (!loadProgramImage(*imageFile, s->programImage, error)) {
         std::fprintf(stderr, "velaupdate copy-all: %s\n", error.c_str());
         return kExitBadInput;
     }

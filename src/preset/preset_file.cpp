@@ -334,6 +334,21 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress) {
     section(progress, 100, "DONE");
 }
 
+bool OpenButtonClick(PresetContext& ctx, const std::string& path, const std::function<void()>& save) {
+    if (!NewButtonClick(ctx, save)) return false;
+    ctx.state.RealTimeMode = false;
+    const OpenResult r = OpenPreset(ctx, path);
+    if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
+    ctx.p.Caption = CaptionForFile(path);
+    return true;
+}
+
+bool SaveButtonClick(PresetContext& ctx, const std::string& path) {
+    if (!SavePreset(ctx, path)) return false;
+    ctx.p.Caption = CaptionForFile(path);
+    return true;
+}
+
 int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths, const std::function<void()>& onImage) {
     if (paths.size() > static_cast<std::size_t>(kMaxBatchFiles)) {
         ctx.ui.beep();

@@ -41,4 +41,11 @@ int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths, con
 // The main window's caption after opening or saving `path`.
 std::string CaptionForFile(const std::string& path);
 
+// The main window's Open command once the user chose `path`: New (with its save question;
+// `save` runs on Yes), real-time mode off, the file, the caption. False when New was cancelled
+// or the file refused.
+bool OpenButtonClick(PresetContext& ctx, const std::string& path, const std::function<void()>& save);
+// The main window's Save command once the user chose `path`.
+bool SaveButtonClick(PresetContext& ctx, const std::string& path);
+
 }  // namespace vela
