@@ -123,7 +123,11 @@ PresetRecord RecordFromModel(const PresetParameters& p, std::int32_t sampleRate,
 }
 
 bool SavePreset(PresetContext& ctx, const std::string& path) {
-    const auto bytes = encodePresetRecord(RecordFromModel(ctx.p, ctx.SampleRate, path));
+    std::error_code absoluteError;
+    const auto full = std::filesystem::absolute(path, absoluteError);
+    // The header names the file by its full path.
+    const auto bytes =
+        encodePresetRecord(RecordFromModel(ctx.p, ctx.SampleRate, absoluteError ? path : full.string()));
     const std::filesystem::path file(path);
     std::filesystem::path part = file;
     part += ".part";
