@@ -4,6 +4,35 @@ namespace vela::cli {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
+        {"load-all", "load a model's presets into every memory and update the DSP operating system",
+         "usage: velaupdate load-all [--model NAME | --library FILE.HLB] [--verify] [--repeat [--count N]]\n"
+         "                          [--firmware FILE] [--force] [--json]\n"
+         "Connects to the unit, opens the model's library and writes its program k into memory k,\n"
+         "then updates the DSP Operating System. Without --model the unit's own model is used when it\n"
+         "reports one. Library files are looked for in the current directory, then beside the\n"
+         "program (build/libraries) and in its installed data directory.\n"
+         "  --model NAME       a cabinet model of velaupdate models (case and blanks do not matter)\n"
+         "  --library FILE     a library file instead of the model's\n"
+         "  --verify           read every written memory back and compare it with the library\n"
+         "  --repeat           update one cabinet after another: at a terminal press Enter for the\n"
+         "                     next; on a USB bridge unplugging one cabinet and plugging the next is\n"
+         "                     enough. Ctrl-C stops. Counts the units done and failed.\n"
+         "  --count N          with --repeat, stop after N cabinets\n"
+         "  --firmware FILE    the DSP operating system text to send instead of the built-in one\n"
+         "  --force            send the built-in stand-in operating system to a real unit\n"
+         "Exit code 0 only when every program and the operating system were sent.\n",
+         {"model", "library", "verify", "repeat", "count", "firmware", "force", "json"}, runLoadAll},
+        {"models", "list the cabinet models and their library files",
+         "usage: velaupdate models [--json]\n"
+         "Lists the catalogue: model code, name, library file and manual file.\n",
+         {"json"}, runModels},
+        {"library", "show a library file, or build one from preset files",
+         "usage: velaupdate library show FILE.HLB [--json]\n"
+         "       velaupdate library build --out FILE.HLB PRESET.hdp...\n"
+         "show: the number of programs and, per program, its memory, length and name.\n"
+         "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
+         "data block and saves the library; nothing is saved when a preset file is refused.\n",
+         {"json", "out"}, runLibrary},
         {"devices", "list the FTDI bridges and serial ports found",
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",

@@ -56,5 +56,9 @@ int runImport(Context& ctx);
 int runEthernet(Context& ctx);
 // update_command.cpp
 int runCheckUpdate(Context& ctx);
+// library_commands.cpp
+int runModels(Context& ctx);
+int runLibrary(Context& ctx);
+int runLoadAll(Context& ctx);
 
 }  // namespace vela::cli

@@ -2,12 +2,28 @@
 
 #include "sim/in_process_unit.h"
 
+#include <QCoreApplication>
+
 namespace vela::cli {
+namespace {
+
+// Library and manual files not in the current directory are looked for beside the program
+// (the build tree) and in its installed data directory.
+std::vector<std::filesystem::path> dataDirectories() {
+    if (!QCoreApplication::instance()) return {};
+    const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
+    return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
+            dir.parent_path() / "share" / "velaupdate" / "manuals"};
+}
+
+}  // namespace
 
 std::unique_ptr<Session> openSession(Context& ctx) {
     // --sim: every channel leads to a simulated unit running inside this process.
-    if (ctx.link.sim) return std::make_unique<Session>(ctx.ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()));
-    return std::make_unique<Session>(ctx.ui, hardwareDevices(ctx.link));
+    auto s = ctx.link.sim ? std::make_unique<Session>(ctx.ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()))
+                          : std::make_unique<Session>(ctx.ui, hardwareDevices(ctx.link));
+    s->libraryForm.dataDirectories = dataDirectories();
+    return s;
 }
 
 }  // namespace vela::cli

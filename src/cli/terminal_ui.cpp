@@ -71,9 +71,10 @@ void TerminalUi::status(StatusField field, std::string_view text) {
     if (options_.interactive) {
         label_ = lastStatus_;
         drawBar();
-    } else {
-        line(text);
+        return;
     }
+    if (field == StatusField::InfoComLabel) logged_.clear();  // a new exchange begins
+    if (logged_.insert(lastStatus_).second) line(text);
 }
 
 void TerminalUi::gaugeChanged(Gauge gauge) {

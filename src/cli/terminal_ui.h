@@ -6,6 +6,7 @@
 #include "core/user_interface.h"
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace vela::cli {
@@ -47,6 +48,8 @@ private:
     std::FILE* err_;
     std::string label_;
     std::string lastStatus_;
+    // Without a terminal each text is logged once per exchange, not once per data block.
+    std::set<std::string> logged_;
     int drawnPercent_[2] = {-1, -1};
     bool barShown_ = false;
     bool declined_ = false;

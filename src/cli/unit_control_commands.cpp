@@ -1,6 +1,7 @@
 // reset, update-dsp, lock, unlock, password, only-change and realtime: the commands that act
 // on the unit as a whole.
 #include "cli/commands.h"
+#include "cli/firmware_option.h"
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
@@ -38,31 +39,8 @@ int runOnlyChange(Context& ctx) { return runUnitCommand(ctx, "only-change", Only
 
 int runUpdateDsp(Context& ctx) {
     noPositionals(ctx, "update-dsp");
-    std::string text(builtInFirmwareText());
-    std::string source = "the built-in DSP operating system";
-    if (const auto file = ctx.args.value("firmware")) {
-        std::ifstream in(*file, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "velaupdate update-dsp: %s: cannot be read\n", file->c_str());
-            return kExitBadInput;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), {});
-        source = *file;
-    }
-    std::string error;
-    const auto firmware = firmwareImageFromText(text, error);
-    if (!firmware) {
-        std::fprintf(stderr, "velaupdate update-dsp: %s: %s\n", source.c_str(), error.c_str());
-        return kExitBadInput;
-    }
-    // A placeholder program would leave a real unit without one.
-    if (isStandInFirmware(text) && !ctx.link.sim && !ctx.args.flag("force")) {
-        std::fprintf(stderr,
-                     "velaupdate update-dsp: %s is a stand-in, not the unit's program; it goes only to the simulated "
-                     "unit (--sim), or with --force. Give the real text with --firmware FILE.\n",
-                     source.c_str());
-        return kExitBadInput;
-    }
+    const auto firmware = firmwareFromOptions(ctx, "update-dsp");
+    if (!firmware) return kExitBadInput;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     return exitCode(UpdateDSPClick(*s, *firmware));

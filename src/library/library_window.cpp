@@ -3,6 +3,8 @@
 #include "library/model_catalogue.h"
 #include "link/dsp_update.h"
 #include "link/send_program.h"
+#include "preset/preset_file.h"
+#include "preset/program_image.h"
 
 #include <chrono>
 #include <ctime>
@@ -64,6 +66,29 @@ void LibraryWindow::listNames() {
     const auto entries = libraryEntries(buffer);
     if (!entries) return;
     for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = (*entries)[k].name;
+}
+
+int LibraryWindow::LoadDirectoryBClick(PresetContext& preset, std::span<const std::string> files) {
+    Clear1BClick();
+    buffer.fill(0);
+    link_.DisableUnitCommands();
+    BatchReadPresets(preset, files, [&] {
+        GeneraBClick(preset.p, preset.SampleRate, image_);
+        appendLibraryEntry(buffer, image_);
+    });
+    link_.EnableUnitCommands();
+    listNames();
+    return buffer[0];
+}
+
+bool LibraryWindow::MakeLibraryBClick(const std::filesystem::path& file) {
+    if (buffer[0] == 0) {
+        ui_.warning("You must to Load the files before saving");
+        return false;
+    }
+    const std::string error = saveLibraryFile(file, buffer);
+    if (!error.empty()) ui_.error(error);
+    return error.empty();
 }
 
 void LibraryWindow::Image1Click() {

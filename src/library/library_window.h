@@ -9,10 +9,12 @@
 #include "link/device_link.h"
 #include "link/firmware_image.h"
 #include "link/library_window_state.h"
+#include "preset/preset_context.h"
 
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,11 @@ public:
     LoadAllReport Send1Click(const FirmwareImage& firmware);
     // Lists the names of the programs in `buffer`.
     void listNames();
+
+    // Builds the library from preset files, program 1 first; returns the number of programs.
+    int LoadDirectoryBClick(PresetContext& preset, std::span<const std::string> files);
+    // Saves the built library; false when there was nothing to save or the file failed.
+    bool MakeLibraryBClick(const std::filesystem::path& file);
 
     // The service unlock of the model list.
     void LOGOImageClick();

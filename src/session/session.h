@@ -5,6 +5,7 @@
 #include "core/session_state.h"
 #include "core/user_interface.h"
 #include "ethernet/ethernet_module_state.h"
+#include "library/library_window.h"
 #include "link/device_link.h"
 #include "link/library_window_state.h"
 #include "link/realtime.h"
@@ -37,6 +38,8 @@ public:
     EthernetModuleState ethernetModule;
     // The current preset; its procedures send their real-time frames through realTime.
     PresetParameters preset;
+    // The library window: the open library, its program names and the load-all run.
+    LibraryWindow libraryForm{state, link, programImage, libraryWindow, ui};
 };
 
 }  // namespace vela
