@@ -1,5 +1,7 @@
 // velaupdate design, run as the built program.
 
+#include "support/velaupdate_process.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,23 +10,8 @@
 
 namespace {
 
-struct Outcome {
-    std::string out;
-    int code;
-};
-
-Outcome run(const std::string& arguments) {
-    const std::string command = std::string(VELAUPDATE_BINARY) + " " + arguments + " 2>&1";
-    std::FILE* p = ::popen(command.c_str(), "r");
-    Outcome r{"", -1};
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
-        r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using vela::test::Outcome;
+using vela::test::run;
 
 TEST(DesignCommand, BiquadJson) {
     const Outcome r = run("design biquad --type 4 --gain 5 --freq 12000 --q 1 --json");

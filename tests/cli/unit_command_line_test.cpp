@@ -1,6 +1,8 @@
 // The unit commands and the simulated unit as a user runs them: the built program, with
 // --sim in-process or against "velaupdate sim" on a pseudo-terminal and TCP on 127.0.0.1.
 
+#include "support/velaupdate_process.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -13,24 +15,10 @@
 
 namespace {
 
-struct Outcome {
-    std::string out;
-    int code;
-};
-
-Outcome run(const std::string& arguments, bool withStderr = true) {
-    const std::string command = std::string(VELAUPDATE_BINARY) + " " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
-    std::FILE* p = ::popen(command.c_str(), "r");
-    Outcome r{"", -1};
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-bool has(const Outcome& r, const std::string& text) { return r.out.find(text) != std::string::npos; }
+using vela::test::has;
+using vela::test::Outcome;
+using vela::test::run;
+using vela::test::SimProcess;
 
 std::string programImage() {
     const std::string path = ::testing::TempDir() + "vela-image-" + std::to_string(::getpid()) + ".bin";
@@ -43,47 +31,6 @@ std::string programImage() {
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
-
-// "velaupdate sim" running in the background; stopped with Ctrl-C's signal.
-class SimProcess {
-public:
-    explicit SimProcess(const std::string& options) {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        const std::string command = std::string("exec ") + VELAUPDATE_BINARY + " sim " + options + " 2>/dev/null";
-        const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
-        ::posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        out_ = ::fdopen(fds[0], "r");
-    }
-    ~SimProcess() {
-        if (pid_ > 0) stop();
-        if (out_) std::fclose(out_);
-    }
-    std::string line() {
-        char buf[256] = {};
-        if (!out_ || !std::fgets(buf, sizeof buf, out_)) return {};
-        std::string s(buf);
-        if (!s.empty() && s.back() == '\n') s.pop_back();
-        return s;
-    }
-    int stop() {
-        ::kill(pid_, SIGINT);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::FILE* out_ = nullptr;
-};
 
 TEST(SimOption, ProbeReadAndWriteWorkWithNoHardware) {
     const Outcome probe = run("--sim probe --json", false);
