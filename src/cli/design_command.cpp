@@ -120,18 +120,18 @@ int designBiquad(Context& ctx) {
 
 // "--section HZ:Q", once per section of a custom alignment, section 1 first.
 void applyCustomSections(const Args& args, TXOVERPB& edge) {
-    const auto specs = args.values("section");
-    if (specs.empty()) return;
+    const auto sections = args.values("section");
+    if (sections.empty()) return;
     if (edge.Alignment != kAlignCustomLowPass && edge.Alignment != kAlignCustomHighPass)
         throw std::invalid_argument("--section applies to the custom alignments 7 and 8 only");
-    if (specs.size() > static_cast<std::size_t>(kDesignedSections))
+    if (sections.size() > static_cast<std::size_t>(kDesignedSections))
         throw std::invalid_argument("--section: at most four sections");
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const auto colon = specs[i].find(':');
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const auto colon = sections[i].find(':');
         if (colon == std::string::npos)
-            throw std::invalid_argument("--section: expected HZ:Q, got " + specs[i]);
-        edge.Sections[i].Frequency = parseNumber(specs[i].substr(0, colon), "--section frequency");
-        edge.Sections[i].Q = parseNumber(specs[i].substr(colon + 1), "--section Q");
+            throw std::invalid_argument("--section: expected HZ:Q, got " + sections[i]);
+        edge.Sections[i].Frequency = parseNumber(sections[i].substr(0, colon), "--section frequency");
+        edge.Sections[i].Q = parseNumber(sections[i].substr(colon + 1), "--section Q");
     }
 }
 

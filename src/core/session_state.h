@@ -24,8 +24,7 @@ struct SessionState {
     std::int32_t PressedLinkTag = 0;
     bool LibraryLoadLocked = true;
     bool EqRefreshSuppressed = true;
-    // The platform's temporary directory. Unlike the fixed-size field of older builds this
-    // holds any length, so a long path never leaves it empty.
+    // The platform's temporary directory, of any length: a long path never leaves it empty.
     std::string TempPath;
     std::int32_t ProgramNumber = 1;  // 1..13, mirrors NProgramSpin
     bool RealTimeMode = false;

@@ -1,6 +1,6 @@
 #pragma once
-// The Bessel tables of the crossover designer (Part 5.3), single-precision constants as in the
-// original. Per order: the first-order factor for odd orders, then for each biquad k the pair
+// The Bessel tables of the crossover designer, single-precision constants as the unit's designs
+// use them. Per order: the first-order factor for odd orders, then for each biquad k the pair
 // (a_k, b_k). A low-pass biquad runs at the edge frequency divided by sqrt(b_k) with
 // Q = sqrt(b_k)/a_k (a high-pass one at the frequency multiplied by sqrt(b_k)); the first-order
 // section at the frequency times the factor (divided by it for a high-pass). These give the

@@ -2,7 +2,7 @@
 // The unit's coefficient word: w = Trunc(x * 2^23) toward zero, kept as its low 28 bits, that
 // is 5.23 two's-complement fixed point (1.0 is 0x00800000, -1.0 is 0x0F800000, values outside
 // -16..+16 wrap). It travels as four bytes, most significant first, in the DSP data block
-// (Part 5.1) and in real-time frames (Part 2.5).
+// and in real-time frames.
 
 #include <cstdint>
 

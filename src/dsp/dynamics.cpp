@@ -17,7 +17,7 @@ double pow10(double x) {
     return std::exp(x * std::numbers::ln10);
 }
 
-// Delphi's Round: to nearest, ties to even (the default floating-point rounding mode).
+// Rounding to nearest, ties to even (the default floating-point rounding mode).
 long roundEven(double x) {
     return std::lrint(x);
 }

@@ -1,12 +1,11 @@
 #pragma once
-// TDYNAMIC, the dynamics designer behind each output's RMS compressor/limiter and peak limiter
-// (Part 5.4). From a threshold, ratio, knee and make-up gain it computes the static curve of
+// TDYNAMIC, the dynamics designer behind each output's RMS compressor/limiter and peak limiter.
+// From a threshold, ratio, knee and make-up gain it computes the static curve of
 // the gain computer and reduces it to a 33-entry gain table, one gain per 3 dB step of input
 // level from -96 dB to 0 dB. The power check is in power_check.h.
 //
-// Single precision is kept where the Part says f32 (the level axis, the curve, the parameters):
-// the gain table's low bits depend on it. The fields the Part leaves unnamed and that nothing
-// reads are left out.
+// Single precision is kept for the level axis, the curve and the parameters: the gain table's
+// low bits depend on it. Fields that nothing reads are left out.
 
 #include "dsp/sos.h"
 
@@ -20,7 +19,7 @@ class RealTimeSink;
 inline constexpr int kGainTableSize = 33;      // entry j for -96 + 3j dB
 inline constexpr int kLevelAxisCapacity = 256; // LevelLin[1..256] and its siblings
 
-// A level-axis array, indexed 1..256 as in the Part; entry 0 is unused.
+// A level-axis array, indexed 1..256; entry 0 is unused.
 using LevelArray = std::array<float, kLevelAxisCapacity + 1>;
 
 class TDYNAMIC {
@@ -28,13 +27,13 @@ class TDYNAMIC {
     // Construction: the defaults below, then the level axis and the curve (ComputeCurve).
     TDYNAMIC();
 
-    // Named fields in the Part's order, with the constructor's defaults.
+    // The named fields, with the constructor's defaults.
     float ThresholdDb = -23.0f; // dB re digital full scale
     float Ratio = 1.0f;         // slope above the knee is 1/Ratio
     float CurveGainDb = 0.0f;   // dB added to the whole output curve
     float GateSetting = -83.0f; // gate position in the gain table, as a whole number (editors: 0..33)
     float GateRamp = -98.0f;    // length of the gate's ramp in table entries (editors: 1..10)
-    std::uint8_t AuxSwitch = 0; // kept and saved only (Part 4.1's name)
+    std::uint8_t AuxSwitch = 0; // kept and saved only
     float ImpedanceOhm = 8.0f;
     float BoxPowerW = 400.0f;
     float AmpGain = 41.0f;         // amplifier voltage gain, linear

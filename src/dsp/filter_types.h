@@ -1,6 +1,6 @@
 #pragma once
-// The stored type codes of TSOS.FilterType and the equaliser list that offers them
-// (Part 5.2). The stored code, not the list index, is what presets keep and the image carries.
+// The stored type codes of TSOS.FilterType and the equaliser list that offers them.
+// The stored code, not the list index, is what presets keep and the image carries.
 
 #include <array>
 #include <cstdint>
@@ -59,7 +59,7 @@ inline constexpr std::array<FilterListEntry, 17> kFilterList = {{
 std::optional<std::uint8_t> FilterCodeOfListIndex(int index);
 // The list index of a stored code; a code not in the list maps to 0 ("Bypass").
 int ListIndexOfFilterCode(std::uint8_t code);
-// The code the DSP image carries: 1..19 unchanged, anything else 0 (Part 5.1).
+// The code the DSP image carries: 1..19 unchanged, anything else 0.
 std::uint8_t ImageFilterCode(std::uint8_t code);
 
 } // namespace vela::dsp

@@ -1,5 +1,5 @@
 #pragma once
-// The power checks of the dynamics editors (Part 5.4): the maximum output level, voltage and
+// The power checks of the dynamics editors: the maximum output level, voltage and
 // power at a full-scale input, against the loudspeaker's power capacity. They read OutDb of an
 // object whose curve has been computed (ComputeCurve or BuildGainTable).
 

@@ -1,9 +1,9 @@
 #pragma once
 // Where the designers' real-time sends go. The designers decide what is sent and in which
-// order (Parts 5.3, 5.4, 5.5); the protocol (Part 2.5) implements this interface, builds the
+// order; the protocol implements this interface, builds the
 // frame 0x65 0x12 target type payload 0x55 and sends it on every active link.
 //
-// The caller of a designer's send checks real-time mode and the busy flag first (Part 2.5):
+// The caller of a designer's send checks real-time mode and the busy flag first:
 // the designers send unconditionally.
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace vela::dsp {
 
-// RealTimeType of Part 2.5: the payload is a 2-byte address followed by the 4-byte words.
+// RealTimeType: the payload is a 2-byte address followed by the 4-byte words.
 enum class RealTimeType : std::uint8_t {
     FiveWords = 0,    // 22-byte payload: a biquad's B0, B1, B2, A1, A2, or five gain-table entries
     OneWord = 2,      // 6-byte payload: SendParameterValue, the first three gain-table entries

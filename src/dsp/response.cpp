@@ -10,7 +10,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// Complex arithmetic spelled out, so that the order of operations is the Part's and no
+// Complex arithmetic spelled out, so that the order of operations is fixed and no
 // library special-casing of infinities gets in the way.
 struct Complex {
     double re, im;

@@ -1,6 +1,6 @@
 #pragma once
-// The frequency response of a cascade of sections on the shared 401-point grid (Part 5.2,
-// "Response evaluation"), which the equaliser, crossover and loudness editors draw.
+// The frequency response of a cascade of sections on the shared 401-point grid, which the
+// equaliser, crossover and loudness editors draw.
 
 #include "dsp/sos.h"
 
@@ -13,8 +13,7 @@ namespace vela::dsp {
 
 inline constexpr int kResponsePoints = 401; // i = 0..400
 
-// One curve: magnitude in dB or phase in radians, as 32-bit floats. (The original's arrays had
-// room for 513 entries of which 0..400 were written; only those 401 exist here.)
+// One curve: magnitude in dB or phase in radians, as 32-bit floats, one per grid point.
 using ResponseCurve = std::array<float, kResponsePoints>;
 
 // 401 whole-Hz frequencies spaced evenly in log10 from 20 Hz to Round(fs/2) - 1 (23999 Hz at
@@ -36,12 +35,12 @@ class ResponseGrid {
 };
 
 // Sets both curves to 0, then adds each section's 20 log10|H| (values below 1e-8 in magnitude
-// become exactly 0) and atan2(Im H, Re H) (-pi for a negative real H). The Part passes up to
-// eight sections with a count; here the span holds exactly the sections to use.
+// become exactly 0) and atan2(Im H, Re H) (-pi for a negative real H). The span holds exactly
+// the sections to use, at most eight.
 void ComputeResponse(const ResponseGrid& grid, std::span<const TSOS* const> sections,
                      ResponseCurve& magnitude, ResponseCurve& phase);
 
-// A phase in radians as the crossover editor shows it (Part 5.3, step 8): in degrees, wrapped
+// A phase in radians as the crossover editor shows it: in degrees, wrapped
 // by phi*180/pi - 360*Int(phi/(2 pi) + 0.5*sign(phi)), sign(phi) = +1 for phi >= 0.
 double WrappedPhaseDegrees(double phi);
 

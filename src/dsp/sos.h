@@ -1,5 +1,5 @@
 #pragma once
-// TSOS: one second-order section (biquad) of the signal path, Part 5.2. It holds the design
+// TSOS: one second-order section (biquad) of the signal path. It holds the design
 // parameters of one filter, the five coefficients designed from them and the section's
 // real-time address. The equaliser bands, the crossover sections, the dynamics side-chain
 // filters and the sub-reinforcement filters are all TSOS objects.
@@ -9,7 +9,7 @@
 // A1 and A2 are stored already negated. Coefficients travel in the order B0, B1, B2, A1, A2.
 //
 // Every design reads Gain, Frequency, Q and the sample rate, writes the five coefficients and
-// sets FilterType to its own code (exceptions are noted). Unlike the original, a design first
+// sets FilterType to its own code (exceptions are noted). A design first
 // checks its parameters (0 < f < fs/2, Q > 0, finite gain) and throws DesignError, leaving the
 // section untouched, instead of producing non-finite coefficients.
 
@@ -22,7 +22,7 @@ namespace vela::dsp {
 
 class RealTimeSink;
 
-// The real-time address of equaliser band 1..8 of output 1 or 2 (Part 5.2): 5 band + 6
+// The real-time address of equaliser band 1..8 of output 1 or 2: 5 band + 6
 // (11..46) for output 1, 5 band + 46 (51..86) for output 2.
 constexpr std::int32_t equaliserBandAddress(int output, int band) {
     return 5 * band + (output == 1 ? 6 : 46);
@@ -32,9 +32,8 @@ inline constexpr std::int32_t kSubReinforcementAddress = 116;
 
 class TSOS {
   public:
-    // Fields in the Part's declaration order. The Part keeps the coefficients as 80-bit
-    // extended reals; doubles change no transmitted word in the editor ranges (Part 5.2,
-    // "Left to the implementer").
+    // Fields in declaration order. Doubles are precise enough: extended precision would change
+    // no transmitted word within the editors' ranges.
     double B0 = 1.0;
     double B1 = 0.0;
     double B2 = 0.0;
@@ -57,7 +56,7 @@ class TSOS {
     double EquivalentLowPassQ() const;
     double EquivalentHighPassQ() const;
 
-    // The designs, by list text (Part 5.2, Algorithms 1 to 18).
+    // The designs, by list text.
     void DesignParametricAdaptive(std::int32_t sampleRate);  // 1  "Parametric Q adap", code 1
     void DesignParametricConstant(std::int32_t sampleRate);  // 2  "Parametric Q const", code 17
     void DesignLowShelf6(std::int32_t sampleRate);           // 3  "Shelv Low 6dB", code 2
@@ -80,7 +79,7 @@ class TSOS {
 
     // The five coefficient words (Trunc(x * 2^23), 28 bits) in the order B0, B1, B2, A1, A2.
     std::array<std::uint32_t, 5> Words() const;
-    // One five-coefficient message (type 0) to DspAddress (Part 5.5, "Redesign with send").
+    // One five-coefficient message (type 0) to DspAddress.
     void SendRealTime(RealTimeSink& sink) const;
 
   private:

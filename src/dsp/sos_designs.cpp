@@ -1,4 +1,4 @@
-// The nineteen designs of TSOS (Part 5.2, Algorithms). All are bilinear transforms at the
+// The nineteen designs of TSOS. All are bilinear transforms at the
 // sample rate fs; w = 2 pi f / fs, s = sin w, c = cos w; 10^x is exp(x ln 10).
 
 #include "dsp/design_checks.h"

@@ -72,9 +72,8 @@ std::optional<BesselLimit> TXOVERPB::Design(std::int32_t sampleRate) {
     case kAlignBesselLowPass:
     case kAlignBesselHighPass:
         work.SectionCount = sectionsForOrder(Order);
-        // The Part compares section 1's frequency, which the parameter update has just set to
-        // the edge frequency; the edge frequency is compared here, which is the same there and
-        // stays right when Design runs again without that copy.
+        // Section 1's frequency equals the edge frequency after a parameter update; comparing
+        // the edge frequency itself stays right when Design runs again without that copy.
         if (sign > 0 && Frequency > besselMaximumCutoff(Order)) {
             limit = BesselLimit{Order, besselMaximumCutoff(Order)};
             break; // no sections designed in this pass

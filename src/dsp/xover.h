@@ -1,5 +1,5 @@
 #pragma once
-// The crossover designer (Part 5.3). TXOVERPB is one crossover edge: an alignment, an order
+// The crossover designer. TXOVERPB is one crossover edge: an alignment, an order
 // 1..8 and a corner frequency, realised as a cascade of up to four TSOS sections. TXOVER holds
 // one output's two edges, the high-pass edge (fc1, the editor's "L" side) and the low-pass
 // edge (fc2, the "H" side).
@@ -45,7 +45,7 @@ struct BesselLimit {
 
 class TXOVERPB {
   public:
-    // Fields in the Part's order. Sections[0] is the Part's section 1.
+    // Fields in declaration order. Sections[0] is section 1.
     std::array<TSOS, kEdgeSections> Sections{};
     std::int32_t Order = 4;        // 1..8
     std::int32_t SectionCount = 1; // sections in use, 1..4
@@ -59,7 +59,7 @@ class TXOVERPB {
     // DesignError, changing nothing, for an order outside 1..8 or a frequency or Q out of range.
     std::optional<BesselLimit> Design(std::int32_t sampleRate);
 
-    // Butterworth sections of order n from section firstSection (1-based, as the Part counts)
+    // Butterworth sections of order n from section firstSection (1-based)
     // on: a first-order section for odd n, then one biquad per pole pair. sign +1 low-pass,
     // -1 high-pass. Sets each section's Frequency, Q (the equivalent Q) and FilterType
     // (12/13 first-order, 10/11 biquad).
@@ -87,8 +87,7 @@ struct SectionList {
     std::span<const TSOS* const> span() const { return {items.data(), count}; }
 };
 
-// One output's crossover. (The original also derives TXOVER from TXOVERPB, but that base
-// part's sections and fields are never used, so it is left out.)
+// One output's crossover: its two edges.
 class TXOVER {
   public:
     TXOVERPB HighPass; // fc1

@@ -1,4 +1,4 @@
-// The Bessel design of a crossover edge (Part 5.3): "LowPass Q" / "HiPass Q" sections from the
+// The Bessel design of a crossover edge: "LowPass Q" / "HiPass Q" sections from the
 // Bessel table, after a first-order section for odd orders.
 
 #include "dsp/bessel_table.h"

@@ -1,4 +1,4 @@
-// The dynamics designer (Part 5.4): level axis, static curve, gain table, gate, New defaults
+// The dynamics designer: level axis, static curve, gain table, gate, New defaults
 // and the gain-table real-time send.
 
 #include "dsp/coefficient_word.h"

@@ -1,4 +1,4 @@
-// The dynamics power checks (Part 5.4) with the figures of the defaults after New.
+// The dynamics power checks with the figures of the defaults after New.
 
 #include "dsp/power_check.h"
 #include "dsp_test_util.h"

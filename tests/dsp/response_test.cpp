@@ -1,4 +1,4 @@
-// The shared 401-point response grid and ComputeResponse (Part 5.2, "Response evaluation").
+// The shared 401-point response grid and ComputeResponse.
 
 #include "dsp/response.h"
 #include "dsp_test_util.h"

@@ -1,5 +1,5 @@
 // TSOS: construction, the dispatcher, the quirks of the designs and the refusal of bad
-// parameters (Part 5.2).
+// parameters.
 
 #include "dsp/coefficient_word.h"
 #include "dsp/design_error.h"
@@ -306,7 +306,7 @@ TEST(CoefficientWord, TruncatesTowardZeroIn28Bits) {
     EXPECT_EQ(coefficientWord(0.3), 2516582u); // 00 26 66 66
     EXPECT_EQ(coefficientWord(-0.3), 0x0FD9999Au);
     EXPECT_EQ(coefficientWord(13.0), 0x06800000u);
-    EXPECT_EQ(coefficientWord(4381.0), 0x0E800000u); // wraps: the Part's 0E 80 00 00
+    EXPECT_EQ(coefficientWord(4381.0), 0x0E800000u); // wraps to 0E 80 00 00
     EXPECT_EQ(coefficientWord(0.0), 0u);
     EXPECT_EQ(coefficientWord(1e30) & ~kCoefficientWordMask, 0u);
 }

@@ -1,4 +1,4 @@
-// The crossover designer (Part 5.3) against independent mathematics: Butterworth magnitudes,
+// The crossover designer against independent mathematics: Butterworth magnitudes,
 // slopes, Linkwitz-Riley sums, Bessel corners; and its quirks, limits and send order.
 
 #include "dsp/bessel_table.h"
