@@ -107,6 +107,26 @@ TEST(LoadAllRun, ALinkLostPartWayIsNotReportedAsAnUpdate) {
     EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
 }
 
+TEST(LoadAllRun, AnEthernetLinkLostPartWayDropsTheLinkAndSendsNoMore) {
+    sim::SimOptions o;
+    o.faults = {{sim::SimFault::Kind::HangupBlock, 60}};  // within program 2
+    LoadAll run(o);
+    run.state.Link = LinkKind::Ethernet;
+    run.state.EthernetActive = true;
+    run.link.ethernet.setAddress("127.0.0.1");
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1}));
+    EXPECT_FALSE(report.operatingSystemSent);
+    EXPECT_TRUE(run.said("ETHERNET: Communication Error with HALDA40"));
+    EXPECT_EQ(run.state.Link, LinkKind::Offline);
+    EXPECT_FALSE(run.state.EthernetActive);
+    EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
+    EXPECT_NE(run.lastMessage().find("Memories written: 1; memories 2 to 13 keep their old programs"),
+              std::string::npos)
+        << run.lastMessage();
+    EXPECT_FALSE(run.unit->unit().memory(2));
+}
+
 TEST(LoadAllRun, StartedOfflineItSendsNothingAndSaysSo) {
     LoadAll run;
     bool askedToConnect = false;
