@@ -13,9 +13,6 @@ enum class LinkKind : std::int32_t { Offline = 0, COM1 = 1, COM2 = 2, USB = 3, E
 // Every filter, crossover, delay and dynamics computation runs at this rate.
 inline constexpr std::int32_t kSampleRate = 48000;
 
-// Size of the temporary-directory field, terminating zero included.
-inline constexpr std::size_t kTempPathSize = 100;
-
 struct SessionState {
     LinkKind Link = LinkKind::Offline;
     bool UsbActive = false;
