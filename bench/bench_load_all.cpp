@@ -1,7 +1,7 @@
 // A whole load-all run (13 programs, the operating system and the reset) against the
 // simulated unit on a pseudo-terminal emulating 57600 baud. Prints the ratio of the run's
 // time to the wire time of all its bytes (both ways x 10 bits / baud).
-#include "core/user_interface.h"
+#include "quiet_ui.h"
 #include "library/library_window.h"
 #include "link/tty_port.h"
 #include "sim/pty_endpoint.h"
@@ -18,16 +18,6 @@ namespace {
 
 constexpr int kBaud = 57600;
 constexpr int kRuns = 3;
-
-class QuietUi : public vela::GaugeKeeper {
-public:
-    vela::Answer message(vela::MessageKind, vela::Buttons, std::string_view) override { return vela::Answer::Yes; }
-    void status(vela::StatusField, std::string_view) override {}
-    void showTransferWindow() override {}
-    void closeTransferWindow() override {}
-    void beep() override {}
-    void pump() override { QCoreApplication::processEvents(); }
-};
 
 vela::LibraryBuffer thirteenPrograms() {
     vela::LibraryBuffer library{};
@@ -50,7 +40,7 @@ int main(int argc, char** argv) {
     vela::sim::SimulatedUnit unit(options);
     vela::sim::PtyEndpoint pty(unit);
 
-    QuietUi ui;
+    vela::bench::QuietUi ui;
     vela::SessionState state;
     const std::string path = pty.path();
     vela::LinkDevices devices;

@@ -1,7 +1,7 @@
 // How close a program write and the operating-system write come to the wire time of their
 // bytes, against the simulated unit on a pseudo-terminal emulating 57600 baud. Prints the
 // ratio measured / wire time, where wire time = bytes both ways x 10 bits / baud.
-#include "core/user_interface.h"
+#include "quiet_ui.h"
 #include "link/device_link.h"
 #include "link/firmware_image.h"
 #include "link/send_program.h"
@@ -20,17 +20,6 @@ namespace {
 
 constexpr int kBaud = 57600;
 constexpr int kRuns = 5;
-
-// Pumps the event queue as the command line does; shows nothing.
-class QuietUi : public vela::GaugeKeeper {
-public:
-    vela::Answer message(vela::MessageKind, vela::Buttons, std::string_view) override { return vela::Answer::Yes; }
-    void status(vela::StatusField, std::string_view) override {}
-    void showTransferWindow() override {}
-    void closeTransferWindow() override {}
-    void beep() override {}
-    void pump() override { QCoreApplication::processEvents(); }
-};
 
 struct Result {
     double seconds = 0;
@@ -71,7 +60,7 @@ int main(int argc, char** argv) {
     vela::sim::SimulatedUnit unit(options);
     vela::sim::PtyEndpoint pty(unit);
 
-    QuietUi ui;
+    vela::bench::QuietUi ui;
     vela::SessionState state;
     state.UsbActive = true;
     state.Link = vela::LinkKind::USB;
