@@ -24,6 +24,12 @@ double positionOfGain(double g) { return (-g - 15.0) / 0.1 + 273.0; }
 // Redesigns a band from its stored values. Values that no design admits (from a damaged file)
 // are limited to the editor's ranges, so the band's coefficients always match its parameters.
 void redesignStored(PresetContext& ctx, dsp::TSOS& band, int output, int number) {
+    // A type code that no equaliser design stores leaves the coefficients alone, which after a
+    // batch read would be those of the previous file: such a band passes the signal unchanged.
+    if (dsp::ListIndexOfFilterCode(band.FilterType) == 0) {
+        band.SetPassThrough();
+        return;
+    }
     try {
         band.Redesign(ctx.SampleRate);
         return;

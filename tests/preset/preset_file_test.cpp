@@ -301,5 +301,27 @@ TEST(PresetFile, BatchReadsAtMostThirteenAndStopsAtARefusedFile) {
     EXPECT_EQ(BatchReadPresets(f.ctx, paths, [&] {}), 1);
 }
 
+TEST(PresetFile, BandTypeWithoutDesignKeepsNoCoefficientsOfThePreviousFile) {
+    TempDir dir;
+    PresetFixture f;
+    EqualiserSelectBand(f.ctx, 1);
+    EqualiserSetType(f.ctx, 1);
+    EqualiserSetGain(f.ctx, 6.0);
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("boost.hdp")));
+    auto bytes = readBytes(dir.file("boost.hdp"));
+    bytes[504 + 24] = 14;  // band 1: a code no design stores
+    writeBytes(dir.file("odd.hdp"), bytes);
+    // The library maker reads one file after the other without New in between.
+    std::vector<ProgramImage> images;
+    const std::vector<std::string> paths{dir.file("boost.hdp"), dir.file("odd.hdp")};
+    ASSERT_EQ(BatchReadPresets(f.ctx, paths, [&] { images.push_back(imageOf(f)); }), 2);
+    const dsp::TSOS& band = f.p().band(0, 1);
+    EXPECT_EQ(band.FilterType, 14);
+    EXPECT_EQ((std::array<double, 5>{band.B0, band.B1, band.B2, band.A1, band.A2}),
+              (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.0}));
+    EXPECT_EQ(images[1][144 + 1], 0x80);  // b0 = 1.0
+    EXPECT_EQ(images[1][148 + 1], 0x00);  // b1 = 0
+}
+
 }  // namespace
 }  // namespace vela
