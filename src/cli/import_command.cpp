@@ -45,13 +45,11 @@ int runImport(Context& ctx) {
     }
     const ParseResult parsed = parseMeasurement(*text, *format, sensitivity);
     if (parsed.status == ParseStatus::NotValid) {
-        ctx.ui.message(MessageKind::Plain, Buttons::Ok,
-                       path + " is not a valid " + std::string(format->name) + " exported data file.");
+        ctx.ui.message(MessageKind::Plain, Buttons::Ok, notValidMessage(path, *format));
         return kExitBadInput;
     }
     if (parsed.status == ParseStatus::BadNumber) {
-        ctx.ui.error(path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText +
-                     "\" is not a valid number.");
+        ctx.ui.error(badNumberMessage(path, parsed));
         return kExitBadInput;
     }
     const dsp::ResponseGrid grid(kSampleRate);

@@ -25,7 +25,7 @@ constexpr std::array<ImportFormat, 10> kFormats = {{
     {10, "MiniLyzerFFT", "", -1, 7, {1, 9}, {12, 18}, {}, false},
 }};
 
-// The second CLIO layout, chosen when line 0 begins "Freq [Hz]" after one character.
+// The second CLIO layout, chosen when line 0 begins with "Freq [Hz]".
 constexpr ImportFormat kClioSecond = {0, "CLIO", "Freq [Hz]", 0, 1, {1, 9}, {17, 24}, {33, 39}, true};
 constexpr int kSmaartLastHeaderLine = 39;
 
@@ -57,13 +57,15 @@ std::string_view trim(std::string_view s) {
 
 bool isBlank(std::string_view s) { return trim(s).empty(); }
 
-// A decimal number with "." as separator whatever the locale; finite values only.
+// A decimal number with "." as separator whatever the locale; only values that single
+// precision, which keeps the curves, holds as finite numbers.
 std::optional<double> toNumber(std::string_view text) {
     std::string_view s = trim(text);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     double v = 0;
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(static_cast<float>(v)))
+        return std::nullopt;
     return v;
 }
 
@@ -213,6 +215,14 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return text;
 }
 
+std::string notValidMessage(const std::string& path, const ImportFormat& format) {
+    return path + " is not a valid " + std::string(format.name) + " exported data file.";
+}
+
+std::string badNumberMessage(const std::string& path, const ParseResult& parsed) {
+    return path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText + "\" is not a valid number.";
+}
+
 std::string bareFileName(const std::string& path) {
     const auto p = path.find_last_of("\\/");
     return p == std::string::npos ? path : path.substr(p + 1);
@@ -225,22 +235,23 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
         data.curves[out] = ImportCurve{};
         std::string& path = data.path[out];
         if (path.empty()) continue;
-        auto text = readWholeFile(path);
-        if (!text && !options.presetFolder.empty())
-            text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string());
-        if (!text) {
-            path.clear();
-            outcome[out] = ImportOutcome::Missing;
-            continue;
-        }
-        const ImportFormat* format = importFormat(data.ImportDataType);
-        if (!format) {
-            // Code 5 and unknown codes have no format: no data.
-            outcome[out] = ImportOutcome::NoFormat;
-            continue;
-        }
+        std::optional<std::string> text;
         ParseResult parsed;
+        const ImportFormat* format = importFormat(data.ImportDataType);
         try {
+            text = readWholeFile(path);
+            if (!text && !options.presetFolder.empty())
+                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string());
+            if (!text) {
+                path.clear();
+                outcome[out] = ImportOutcome::Missing;
+                continue;
+            }
+            if (!format) {
+                // Code 5 and unknown codes have no format: no data.
+                outcome[out] = ImportOutcome::NoFormat;
+                continue;
+            }
             parsed = parseMeasurement(*text, *format, options.sensitivity);
         } catch (const std::bad_alloc&) {
             ui.message(MessageKind::Plain, Buttons::Ok, "Not enough memory. Please close the others programs.");
@@ -248,14 +259,12 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
             return outcome;
         }
         if (parsed.status == ParseStatus::NotValid) {
-            ui.message(MessageKind::Plain, Buttons::Ok,
-                       path + " is not a valid " + std::string(format->name) + " exported data file.");
+            ui.message(MessageKind::Plain, Buttons::Ok, notValidMessage(path, *format));
             outcome[out] = ImportOutcome::NotValid;
             continue;
         }
         if (parsed.status == ParseStatus::BadNumber) {
-            ui.error(path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText +
-                     "\" is not a valid number.");
+            ui.error(badNumberMessage(path, parsed));
             outcome[out] = ImportOutcome::BadNumber;
             continue;
         }

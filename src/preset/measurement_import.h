@@ -87,6 +87,10 @@ struct ImportOptions {
 std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::int32_t> grid,
                                        const ImportOptions& options, UserInterface& ui);
 
+// The message of a file that is not the format's export, and of a field that is not a number.
+std::string notValidMessage(const std::string& path, const ImportFormat& format);
+std::string badNumberMessage(const std::string& path, const ParseResult& parsed);
+
 // Reads a whole file; nothing when it cannot be read.
 std::optional<std::string> readWholeFile(const std::string& path);
 // The characters after the last folder separator ("\" or "/").

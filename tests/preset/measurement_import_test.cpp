@@ -180,6 +180,9 @@ TEST(MeasurementImport, NonNumericFieldNamesFileAndLineAndNextOutputStillImports
     ASSERT_EQ(t.ui.messages.size(), 1u);
     EXPECT_EQ(t.ui.messages[0].text, t.data.path[0] + ", line 4: \"12x.5\" is not a valid number.");
     for (float m : t.data.curves[0].magnitude) ASSERT_EQ(m, 0.0f);
+    // A number beyond single precision, which keeps the curves, is no number either.
+    EXPECT_EQ(parseMeasurement("    Freq\t      dB\t   Phase\n  100.00    1e39    45.00\n", *importFormat(0), 0.02).status,
+              ParseStatus::BadNumber);
 }
 
 TEST(MeasurementImport, RepeatedFrequencyGivesFiniteValues) {
