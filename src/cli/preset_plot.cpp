@@ -6,11 +6,13 @@
 #include "dsp/response.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -18,7 +20,8 @@
 namespace vela::cli {
 namespace {
 
-constexpr int kWidth = 1400, kHeight = 1000;
+constexpr int kWidth = 1400, kHeight = 1040;
+constexpr double kTop = 70;  // below the caption and the legend
 constexpr double kLowHz = 20.0, kHighHz = 24000.0;
 
 struct Curve {
@@ -30,7 +33,7 @@ struct Curve {
 };
 
 struct Panel {
-    QString title, unit;
+    QString title, axis;
     double low, high, step;
     bool phase;
     std::vector<Curve> curves;
@@ -45,8 +48,15 @@ double yOf(const QRectF& r, const Panel& p, double v) {
 
 QString hzText(double hz) { return hz >= 1000 ? QString::number(hz / 1000) + "k" : QString::number(hz); }
 
+// On a wrapped phase the point between two grid points that straddle a turn is interpolated
+// across the jump: it belongs to neither side.
+bool onPhaseJump(const Curve& c, std::size_t i) {
+    if (i == 0 || i + 1 >= c.value.size()) return false;
+    return std::abs(c.value[i + 1] - c.value[i - 1]) > 180.0;
+}
+
 void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
-    const QRectF r = box.adjusted(64, 34, -12, -40);
+    const QRectF r = box.adjusted(84, 34, -16, -40);
     g.setPen(Qt::NoPen);
     g.setBrush(QColor(250, 250, 252));
     g.drawRect(r);
@@ -73,10 +83,15 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
         g.drawText(QRectF(r.left() - 60, y - 8, 54, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(v));
     }
     g.drawText(QRectF(r.left(), r.bottom() + 20, r.width(), 16), Qt::AlignHCenter, "Frequency (Hz)");
+    g.save();
+    g.translate(box.left() + 14, r.center().y());
+    g.rotate(-90);
+    g.drawText(QRectF(-r.height() / 2, -9, r.height(), 18), Qt::AlignCenter, p.axis);
+    g.restore();
     font.setPixelSize(15);
     font.setBold(true);
     g.setFont(font);
-    g.drawText(QRectF(box.left() + 8, box.top() + 6, box.width(), 22), Qt::AlignLeft, p.title + "  (" + p.unit + ")");
+    g.drawText(QRectF(r.left(), box.top() + 8, r.width(), 22), Qt::AlignLeft, p.title);
     font.setBold(false);
     font.setPixelSize(12);
     g.setFont(font);
@@ -90,7 +105,7 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
         double last = 0;
         for (std::size_t i = 0; i < c.hz.size(); ++i) {
             const double v = c.value[i];
-            if (!std::isfinite(v)) {
+            if (!std::isfinite(v) || (p.phase && onPhaseJump(c, i))) {
                 open = false;
                 continue;
             }
@@ -111,20 +126,22 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
     g.setPen(QColor(120, 120, 130));
     g.setBrush(Qt::NoBrush);
     g.drawRect(r);
+}
 
-    // Legend, top right inside the panel, on a veil so the curves behind stay readable.
-    const double x = r.right() - 196;
-    g.setPen(QColor(200, 200, 208));
-    g.setBrush(QColor(255, 255, 255, 220));
-    g.drawRect(QRectF(x - 6, r.top() + 4, 196, 8 + 17.0 * static_cast<double>(p.curves.size())));
-    g.setBrush(Qt::NoBrush);
-    double y = r.top() + 8;
-    for (const Curve& c : p.curves) {
-        g.setPen(QPen(c.color, 3, c.style));
-        g.drawLine(QPointF(x, y + 7), QPointF(x + 24, y + 7));
+// One legend for all panels, in a row above them, so that it hides no curve.
+void drawLegend(QPainter& g, double y, const std::vector<const Curve*>& entries) {
+    QFont font = g.font();
+    font.setPixelSize(13);
+    font.setBold(false);
+    g.setFont(font);
+    double x = 100;
+    for (const Curve* c : entries) {
+        g.setPen(QPen(c->color, 3, c->style));
+        g.drawLine(QPointF(x, y + 9), QPointF(x + 30, y + 9));
         g.setPen(QColor(40, 40, 50));
-        g.drawText(QRectF(x + 30, y, 160, 16), Qt::AlignLeft | Qt::AlignVCenter, c.label);
-        y += 17;
+        const double w = g.fontMetrics().horizontalAdvance(c->label) + 8;
+        g.drawText(QRectF(x + 36, y, w, 18), Qt::AlignLeft | Qt::AlignVCenter, c->label);
+        x += 36 + w + 28;
     }
 }
 
@@ -150,7 +167,8 @@ std::pair<Panel, Panel> outputPanels(const PresetParameters& p, int out) {
     const auto& xoMag = p.Crossover.Magnitude[n];
     const auto& xoPhase = p.Crossover.Phase[n];
     const double gain = p.OutputGain[n] * p.MuteFactor[n];
-    const double levelDb = gain == 0.0 ? -200.0 : 20.0 * std::log10(std::abs(gain));
+    // A muted output has no total to draw; its panels say so.
+    const double levelDb = gain == 0.0 ? NAN : 20.0 * std::log10(std::abs(gain));
     const double levelPhase = gain < 0.0 ? std::numbers::pi : 0.0;
 
     const auto hz = gridHz(p.Grid, dsp::kResponsePoints);
@@ -159,18 +177,23 @@ std::pair<Panel, Panel> outputPanels(const PresetParameters& p, int out) {
         totalMag[i] = static_cast<float>(eqMag[i] + xoMag[i] + levelDb);
         totalPhase[i] = static_cast<float>(eqPhase[i] + xoPhase[i] + levelPhase);
     }
-    const std::string o = std::to_string(out + 1);
-    Panel mag{QString::fromStdString("Output " + o + " magnitude"), "dB", 0, 0, 6, false, {}};
-    Panel phase{QString::fromStdString("Output " + o + " phase"), "degrees", -180, 180, 45, true, {}};
+    std::string state;
+    if (p.PolOutput[n].on()) state += ", inverted";
+    if (p.MuteOutput[n].on()) state += ", muted";
+    const std::string o = "Output " + std::to_string(out + 1);
+    Panel mag{QString::fromStdString(o + " magnitude" + (state.empty() ? "" : " (" + state.substr(2) + ")")),
+              "Magnitude (dB)", 0, 0, 6, false, {}};
+    Panel phase{QString::fromStdString(o + " phase"), "Phase (degrees)", -180, 180, 45, true, {}};
     const QColor eqColour(30, 110, 200), xoColour(230, 120, 20), totalColour(20, 20, 30), measColour(40, 160, 80),
         resultColour(190, 30, 60);
     mag.curves.push_back({"Equaliser", eqColour, hz, {eqMag.begin(), eqMag.end()}});
     mag.curves.push_back({"Crossover", xoColour, hz, {xoMag.begin(), xoMag.end()}});
-    mag.curves.push_back({QString("Output total") + (p.MuteOutput[n].on() ? " (muted)" : ""), totalColour, hz,
-                          {totalMag.begin(), totalMag.end()}, 2.6});
+    mag.curves.push_back({"Output total", totalColour, hz, {totalMag.begin(), totalMag.end()}, 2.6});
     phase.curves.push_back({"Equaliser", eqColour, hz, degrees(eqPhase)});
     phase.curves.push_back({"Crossover", xoColour, hz, degrees(xoPhase)});
-    phase.curves.push_back({"Output total", totalColour, hz, degrees(totalPhase), 2.6});
+    auto totalDegrees = degrees(totalPhase);
+    if (gain == 0.0) std::fill(totalDegrees.begin(), totalDegrees.end(), NAN);
+    phase.curves.push_back({"Output total", totalColour, hz, totalDegrees, 2.6});
 
     const ImportCurve& m = p.Import.curves[n];
     const bool measured = !p.Import.path[n].empty() &&
@@ -198,6 +221,7 @@ std::pair<Panel, Panel> outputPanels(const PresetParameters& p, int out) {
                 hi = std::max(hi, c.value[i]);
                 lo = std::min(lo, c.value[i]);
             }
+    if (hi < lo) hi = lo = 0.0;
     mag.high = std::ceil(std::max(hi, 0.0) / 6.0) * 6.0 + 6.0;
     mag.low = std::max(std::floor(std::min(lo, 0.0) / 6.0) * 6.0 - 6.0, mag.high - 72.0);
     return {mag, phase};
@@ -212,11 +236,18 @@ void render(QPainter& g, const PresetParameters& p, const std::string& caption) 
     g.setFont(font);
     g.setPen(QColor(20, 20, 30));
     g.drawText(QRectF(16, 8, kWidth - 32, 26), Qt::AlignLeft, QString::fromStdString(caption));
-    const double w = kWidth / 2.0, h = (kHeight - 40) / 2.0;
+    const double w = kWidth / 2.0, h = (kHeight - kTop) / 2.0;
+    std::vector<const Curve*> legend;
+    std::vector<std::pair<Panel, Panel>> panels;
+    for (int out = 0; out < kOutputs; ++out) panels.push_back(outputPanels(p, out));
+    for (const auto& [mag, phase] : panels)
+        for (const Curve& c : mag.curves)
+            if (std::none_of(legend.begin(), legend.end(), [&](const Curve* e) { return e->label == c.label; }))
+                legend.push_back(&c);
+    drawLegend(g, 40, legend);
     for (int out = 0; out < kOutputs; ++out) {
-        const auto [mag, phase] = outputPanels(p, out);
-        drawPanel(g, QRectF(out * w, 40, w, h), mag);
-        drawPanel(g, QRectF(out * w, 40 + h, w, h), phase);
+        drawPanel(g, QRectF(out * w, kTop, w, h), panels[static_cast<std::size_t>(out)].first);
+        drawPanel(g, QRectF(out * w, kTop + h, w, h), panels[static_cast<std::size_t>(out)].second);
     }
 }
 
