@@ -85,6 +85,7 @@ void showJson(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
     j.field("InputDelay", p.InputDelay);
     j.array("OutputDelay", numbers(p.OutputDelay));
     j.array("SpeakerDistance", numbers(p.SpeakerDistance));
+    j.array("EqualiserEditorValues", numbers(p.EqualiserEditorValues));
     j.key("PeqBands");
     j.beginArray();
     for (const auto& b : p.PeqBands) sectionJson(j, b);
@@ -133,6 +134,16 @@ void showJson(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
     j.endArray();
     j.field("ImportDataType", p.Import.ImportDataType);
     j.field("ReferenceLevel", p.Import.ReferenceLevel.value());
+    // The imported curves on the first 400 grid points, one object per output.
+    j.key("curves");
+    j.beginArray();
+    for (const ImportCurve& c : p.Import.curves) {
+        j.beginObject();
+        j.array("magnitude", numbers(c.magnitude));
+        j.array("phase", numbers(c.phase));
+        j.endObject();
+    }
+    j.endArray();
     j.endObject();
     j.endObject();
     j.finish();
