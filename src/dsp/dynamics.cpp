@@ -62,6 +62,25 @@ void TDYNAMIC::checkCurveParameters() const {
 
 void TDYNAMIC::ComputeCurve() {
     checkCurveParameters();
+    // Worked out on a copy: a threshold, knee or gain far outside the editors' ranges can
+    // underflow the level axis or overflow the curve, and then leaves the object as it was.
+    TDYNAMIC work = *this;
+    work.computeCurve();
+    if (!work.curveIsFinite())
+        throw DesignError("threshold " + plainText(ThresholdDb) + " dB, knee " + plainText(ShapeDb) +
+                          " dB and curve gain " + plainText(CurveGainDb) + " dB give a curve that is not finite");
+    *this = work;
+}
+
+bool TDYNAMIC::curveIsFinite() const {
+    for (int i = 1; i <= PointCount - 1; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!std::isfinite(OutDb[k]) || !std::isfinite(CurveGain[k])) return false;
+    }
+    return true;
+}
+
+void TDYNAMIC::computeCurve() {
     if (ThresholdDb == 0.0f) ThresholdDb = -0.001f;
     const int n = PointCount;
     double S = 1.0 / static_cast<double>(Ratio);

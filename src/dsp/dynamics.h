@@ -67,7 +67,8 @@ class TDYNAMIC {
     // overwritten; entry n is not written).
     void FillLevelAxis(int n, double top, double bottom);
     // The level axis, the static curve and CurveGain from ThresholdDb, Ratio, CurveGainDb,
-    // ShapeDb, CompressorOn and Bypass. A threshold of exactly 0 dB becomes -0.001 dB.
+    // ShapeDb, CompressorOn and Bypass. A threshold of exactly 0 dB becomes -0.001 dB. Throws
+    // DesignError, changing nothing, when the parameters give a curve that is not finite.
     void ComputeCurve();
     // ComputeCurve, then the 33 table entries and the gate.
     void BuildGainTable();
@@ -94,6 +95,8 @@ class TDYNAMIC {
 
   private:
     void checkCurveParameters() const;
+    void computeCurve();
+    bool curveIsFinite() const;
 };
 
 } // namespace vela::dsp

@@ -12,15 +12,22 @@ namespace {
 
 std::size_t index(int object) { return static_cast<std::size_t>(std::clamp(object, 0, kDynamicsObjects - 1)); }
 
+// A stored value that is not finite or lies beyond the slider's ends becomes the slider's.
+template <typename ValueAt>
+void limitToSlider(float& stored, const PositionSource& slider, ValueAt valueAt) {
+    const double a = valueAt(slider.minimum()), b = valueAt(slider.maximum());
+    if (!(stored >= std::min(a, b) && stored <= std::max(a, b))) stored = static_cast<float>(valueAt(slider.position()));
+}
+
 // Replaces the stored values that no curve admits (from a damaged file): the curve's own by
 // the editor's sliders, a gate outside the table by the nearest that fits.
 void sanitize(const DynamicsEditor& e, dsp::TDYNAMIC& d) {
-    if (!std::isfinite(d.ThresholdDb)) d.ThresholdDb = static_cast<float>((1 - e.threstrack.position()) / 2.0);
+    limitToSlider(d.ThresholdDb, e.threstrack, [](int pos) { return (1 - pos) / 2.0; });
     // A ratio of 0 (the slider's far end) would divide by zero; 1:1 is the least there is.
     if (!(d.Ratio > 0.0f) || !std::isfinite(d.Ratio))
         d.Ratio = static_cast<float>(std::max(10 - e.RatioTrack.position(), 1));
-    if (!std::isfinite(d.ShapeDb)) d.ShapeDb = static_cast<float>((20 - e.KneeTrack.position()) / 2.0);
-    if (!std::isfinite(d.CurveGainDb)) d.CurveGainDb = static_cast<float>((181 - e.GainTrack.position()) / 10.0 - 12.1);
+    limitToSlider(d.ShapeDb, e.KneeTrack, [](int pos) { return (20 - pos) / 2.0; });
+    limitToSlider(d.CurveGainDb, e.GainTrack, [](int pos) { return (181 - pos) / 10.0 - 12.1; });
     d.GateSetting = std::isfinite(d.GateSetting) ? std::clamp(std::nearbyint(d.GateSetting), 0.0f, 33.0f) : 0.0f;
     d.GateRamp = std::isfinite(d.GateRamp) ? std::clamp(std::nearbyint(d.GateRamp), 1.0f, 10.0f) : 2.0f;
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace vela::dsp {
 namespace {
@@ -211,6 +212,18 @@ TEST(Dynamics, BadParametersAreRefused) {
     EXPECT_THROW(g.BuildGainTable(), DesignError);
     g.GateSetting = 0;
     EXPECT_NO_THROW(g.BuildGainTable());
+
+    // Far outside the editors' ranges the level axis underflows or the curve overflows.
+    TDYNAMIC c = rmsAfterNew();
+    for (const auto& [threshold, knee, gain] : {std::tuple{-1000.0f, 4.0f, 0.0f}, std::tuple{-6.0f, 1e30f, 0.0f},
+                                                std::tuple{-6.0f, 4.0f, 1e30f}}) {
+        c.ThresholdDb = threshold;
+        c.ShapeDb = knee;
+        c.CurveGainDb = gain;
+        EXPECT_THROW(c.BuildGainTable(), DesignError) << threshold << " " << knee << " " << gain;
+        EXPECT_EQ(c.GainTable, table);
+        EXPECT_EQ(c.ThresholdDb, threshold);
+    }
 
     TDYNAMIC p = rmsAfterNew();
     p.PointCount = 300;

@@ -261,6 +261,7 @@ TEST(PresetFile, DamagedValuesAreDesignedWithinTheEditorsRanges) {
     bytes[504 + 24] = 1;                        // band 1: peaking ...
     bytes::putLeF64(bytes, 504 + 8, -5.0);      // ... at a negative frequency
     bytes::putLeF32(bytes, 1928, std::nanf(""));  // RMS 1 threshold
+    bytes::putLeF32(bytes, 1928 + 64, -1000.0f);  // RMS 2 threshold: finite, but the level axis underflows
     bytes::putLeI32(bytes, 1868 + 8, 99);       // crossover 1 low-pass order
     bytes::putLeI32(bytes, 424, -400);          // temperature
     writeBytes(dir.file("damaged.hdp"), bytes);
@@ -272,6 +273,8 @@ TEST(PresetFile, DamagedValuesAreDesignedWithinTheEditorsRanges) {
     EXPECT_TRUE(std::isfinite(g.p().RmsDynamics[0].ThresholdDb));
     EXPECT_GE(g.ui.messages.size(), 2u);
     for (double x : g.p().RmsDynamics[0].GainTable) EXPECT_TRUE(std::isfinite(x));
+    EXPECT_EQ(g.p().RmsDynamics[1].ThresholdDb, -50.0f);
+    for (double x : g.p().RmsDynamics[1].GainTable) EXPECT_TRUE(std::isfinite(x));
 }
 
 TEST(PresetFile, SaveFailureLeavesTheOldFile) {
