@@ -8,6 +8,7 @@
 #include "ethernet/ethernet_module_window.h"
 #include "ethernet/qt_udp_endpoint.h"
 #include "session/connection.h"
+#include "session/ethernet_module_binding.h"
 
 #include <stdexcept>
 
@@ -101,7 +102,7 @@ int runEthernet(Context& ctx) {
     QtLocalHost host;
     EthernetModuleWindow window(session->ethernetModule, ctx.ui, session->link, udp, host, o.settings);
     EthernetModuleState& state = session->ethernetModule;
-    window.closeWindow = [&] { session->windows.ethernetFormVisible = false; };
+    bindLibraryWindow(window, *session);
     if (o.model) state.view.modelText = *o.model;
 
     if (sub == "scan") {
@@ -144,16 +145,28 @@ int runEthernet(Context& ctx) {
     }
     // connect: the connection window's Ethernet choice, then the module window's Connect.
     OffLineBClick(*session, LinkKind::Ethernet);
+    // The model a scan would have been made for picks the library that the connect opens.
+    if (o.model) window.selectLibraryModel(*o.model);
     window.chooseModule({ip, ctx.args.value("name", ip), o.model.value_or(""), ""});
     if (!window.ConnectBClick()) return kExitLinkFailed;
+    // What the library window holds now: a library that could not be read holds no programs.
+    const bool libraryOpened = session->libraryWindow.selectedRow >= 0;
+    const std::string& library = session->libraryForm.openedFile;
+    const int programs = session->libraryForm.buffer[0];
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.field("IP", ip);
         j.field("Name", state.chosen->Name);
         j.field("status", state.view.statusB);
+        if (libraryOpened) {
+            j.field("Library", library);
+            j.field("Programs", programs);
+        }
         j.endObject();
         j.finish();
+    } else if (libraryOpened) {
+        std::fprintf(ctx.out, "Library %s: %d programs\n", library.c_str(), programs);
     }
     return kExitOk;
 }

@@ -32,9 +32,7 @@ EthernetModuleWindow::EthernetModuleWindow(EthernetModuleState& state, UserInter
 void EthernetModuleWindow::ModelComboBoxChange(const std::string& model) {
     view_.modelText = model;
     view_.scanButtonShown = true;
-    const auto it = std::find(view_.modelItems.begin(), view_.modelItems.end(), model);
-    if (selectLibraryModel && it != view_.modelItems.end())
-        selectLibraryModel(static_cast<int>(it - view_.modelItems.begin()));
+    if (selectLibraryModel) selectLibraryModel(model);
     ScanBClick();
 }
 

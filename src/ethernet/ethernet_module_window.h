@@ -44,8 +44,10 @@ public:
     // The probe exchange over the TCP link; true on success. SendProgram with ProbeCommand
     // unless replaced.
     std::function<bool()> probe;
-    // The library window's model list: select the same index; run its change action.
-    std::function<void(int index)> selectLibraryModel;
+    // The library window's model list: a model chosen here selects that model's row there,
+    // without opening it; a successful connect then runs the list's change action, which
+    // opens the library. The session binds both (bindLibraryWindow).
+    std::function<void(const std::string& model)> selectLibraryModel;
     std::function<void()> libraryModelChanged;
     // Closes the window once connected.
     std::function<void()> closeWindow;

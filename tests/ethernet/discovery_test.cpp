@@ -78,11 +78,11 @@ TEST_F(Discovery, ListsOnlyTheChosenModelExactly) {
     startSim({module("ID1", "M09", "LEFT"), module("ID2", "M06", "SUB"), module("ID3", "m09", "LOWER"),
               module("ID4", "M09", "RIGHT")});
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    int librarySelection = -1;
-    w.selectLibraryModel = [&](int index) { librarySelection = index; };
+    std::string librarySelection;
+    w.selectLibraryModel = [&](const std::string& model) { librarySelection = model; };
     w.ModelComboBoxChange("M09");
 
-    EXPECT_EQ(librarySelection, 0);
+    EXPECT_EQ(librarySelection, "M09");
     EXPECT_TRUE(state.view.scanButtonShown);
     EXPECT_EQ(sim->requests().size(), 1u);
     ASSERT_EQ(state.table.DeviceCount(), 2);
