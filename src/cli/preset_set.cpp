@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cmath>
 #include <stdexcept>
 
 namespace vela::cli {
@@ -38,6 +40,18 @@ bool toBool(const std::string& name, const std::string& v) {
     if (l == "1" || l == "on" || l == "yes" || l == "true") return true;
     if (l == "0" || l == "off" || l == "no" || l == "false") return false;
     throw std::invalid_argument(name + ": give 1 or 0, not " + v);
+}
+
+// A finite number: the editors' fields take nothing else.
+double number(const std::string& name, const std::string& v) {
+    const double x = parseNumber(v, name);
+    if (!std::isfinite(x)) throw std::invalid_argument(name + ": not a number: " + v);
+    return x;
+}
+
+// A whole number held as the controls hold it; the control then limits it to its range.
+int wholeNumber(const std::string& name, const std::string& v) {
+    return static_cast<int>(std::clamp<long>(parseInteger(v, name), INT_MIN, INT_MAX));
 }
 
 // Whole number within `first`..`last` for an index in a parameter name.
@@ -71,7 +85,7 @@ void setOutput(PresetContext& c, const std::string& name, const std::vector<std:
     const int out = indexOf(name, k[1], 1, 2) - 1;
     const std::string& what = k[2];
     if (what == "gain") {
-        OutputSetLevelDb(c, out, parseNumber(v, name));
+        OutputSetLevelDb(c, out, number(name, v));
     } else if (what == "mute") {
         OutputSetMute(c, out, toBool(name, v));
     } else if (what == "polarity") {
@@ -94,11 +108,11 @@ void setEqualiser(PresetContext& c, const std::string& name, const std::vector<s
     if (what == "type") {
         EqualiserSetType(c, listIndex(name, v, kFilterListTexts));
     } else if (what == "gain") {
-        EqualiserSetGain(c, parseNumber(v, name));
+        EqualiserSetGain(c, number(name, v));
     } else if (what == "freq") {
-        EqualiserSetFrequency(c, parseNumber(v, name));
+        EqualiserSetFrequency(c, number(name, v));
     } else if (what == "q") {
-        EqualiserSetQ(c, parseNumber(v, name));
+        EqualiserSetQ(c, number(name, v));
     } else {
         unknown(name);
     }
@@ -121,9 +135,9 @@ void setCrossover(PresetContext& c, const std::string& name, const std::vector<s
         const dsp::TXOVER& x = c.p.Crossovers[static_cast<std::size_t>(out)];
         const dsp::TSOS& s = (edge == CrossoverEdge::HighPass ? x.HighPass : x.LowPass).Sections[static_cast<std::size_t>(section - 1)];
         if (k[5] == "freq") {
-            CrossoverSetSection(c, out, edge, section, parseNumber(v, name), s.Q);
+            CrossoverSetSection(c, out, edge, section, number(name, v), s.Q);
         } else if (k[5] == "q") {
-            CrossoverSetSection(c, out, edge, section, s.Frequency, parseNumber(v, name));
+            CrossoverSetSection(c, out, edge, section, s.Frequency, number(name, v));
         } else {
             unknown(name);
         }
@@ -133,9 +147,9 @@ void setCrossover(PresetContext& c, const std::string& name, const std::vector<s
     if (what == "alignment") {
         CrossoverSetAlignmentIndex(c, out, edge, listIndex(name, v, kAlignmentListTexts));
     } else if (what == "order") {
-        CrossoverSetOrder(c, out, edge, static_cast<std::int32_t>(parseInteger(v, name)));
+        CrossoverSetOrder(c, out, edge, wholeNumber(name, v));
     } else if (what == "freq") {
-        const double hz = parseNumber(v, name);
+        const double hz = number(name, v);
         if (!(hz >= 1 && hz <= 1e6)) throw std::invalid_argument(name + ": " + v + " Hz is out of range");
         CrossoverSetFrequency(c, out, edge, static_cast<std::int32_t>(std::nearbyint(hz)));
     } else if (what == "off") {
@@ -151,15 +165,14 @@ void setDynamics(PresetContext& c, const std::string& name, const std::vector<st
     const bool rms = kind == DynamicsKind::Rms;
     const int obj = indexOf(name, k[1], 1, kDynamicsObjects) - 1;
     const std::string& what = k[2];
-    auto number = [&] { return parseNumber(v, name); };
     if (what == "threshold") {
-        DynamicsSetThreshold(c, kind, obj, number());
+        DynamicsSetThreshold(c, kind, obj, number(name, v));
     } else if (what == "ratio") {
-        DynamicsSetRatio(c, kind, obj, number());
+        DynamicsSetRatio(c, kind, obj, number(name, v));
     } else if (what == "knee") {
-        DynamicsSetKnee(c, kind, obj, number());
+        DynamicsSetKnee(c, kind, obj, number(name, v));
     } else if (what == "gain") {
-        DynamicsSetCurveGain(c, kind, obj, number());
+        DynamicsSetCurveGain(c, kind, obj, number(name, v));
     } else if (what == "mode") {
         const std::string m = lower(v);
         if (m != "limiter" && m != "compressor") throw std::invalid_argument(name + ": give limiter or compressor");
@@ -167,23 +180,23 @@ void setDynamics(PresetContext& c, const std::string& name, const std::vector<st
     } else if (what == "bypass") {
         DynamicsSetBypass(c, kind, obj, toBool(name, v));
     } else if (what == "hold") {
-        DynamicsSetHold(c, kind, obj, number());
+        DynamicsSetHold(c, kind, obj, number(name, v));
     } else if (what == "decay") {
-        DynamicsSetDecay(c, kind, obj, number());
+        DynamicsSetDecay(c, kind, obj, number(name, v));
     } else if (what == "gate") {
-        DynamicsSetGate(c, kind, obj, static_cast<int>(parseInteger(v, name)));
+        DynamicsSetGate(c, kind, obj, wholeNumber(name, v));
     } else if (what == "ramp") {
-        DynamicsSetGateRamp(c, kind, obj, static_cast<int>(parseInteger(v, name)));
+        DynamicsSetGateRamp(c, kind, obj, wholeNumber(name, v));
     } else if (rms && what == "time") {
-        DynamicsSetRmsTime(c, obj, number());
+        DynamicsSetRmsTime(c, obj, number(name, v));
     } else if (rms && what == "impedance") {
-        DynamicsSetAmplifier(c, obj, AmplifierValue::ImpedanceOhm, number());
+        DynamicsSetAmplifier(c, obj, AmplifierValue::ImpedanceOhm, number(name, v));
     } else if (rms && what == "boxpower") {
-        DynamicsSetAmplifier(c, obj, AmplifierValue::BoxPowerW, number());
+        DynamicsSetAmplifier(c, obj, AmplifierValue::BoxPowerW, number(name, v));
     } else if (rms && what == "amppower") {
-        DynamicsSetAmplifier(c, obj, AmplifierValue::AmpPowerW, number());
+        DynamicsSetAmplifier(c, obj, AmplifierValue::AmpPowerW, number(name, v));
     } else if (rms && what == "ampgain") {
-        DynamicsSetAmplifier(c, obj, AmplifierValue::AmpGain, number());
+        DynamicsSetAmplifier(c, obj, AmplifierValue::AmpGain, number(name, v));
     } else if (rms && what == "bridge") {
         DynamicsSetBridgeMode(c, obj, toBool(name, v));
     } else {
@@ -198,7 +211,7 @@ void setImport(PresetContext& c, const std::string& name, const std::vector<std:
     } else if (k[1] == "type") {
         c.p.Import.ImportDataType = static_cast<std::int32_t>(indexOf(name, v, 0, 10));
     } else if (k[1] == "reference") {
-        c.p.Import.ReferenceLevel.setValue(parseNumber(v, name));
+        c.p.Import.ReferenceLevel.setValue(number(name, v));
     } else {
         unknown(name);
     }
@@ -213,7 +226,7 @@ void apply(PresetContext& c, const std::string& name, const std::string& v) {
         if (head == "project") return c.p.SystemInfo.ProjectName.set(v);
         if (head == "engineer") return c.p.SystemInfo.EngineerLabel.set(v);
         if (head == "comments") return c.p.SystemInfo.Comments.set(v);
-        if (head == "temperature") return TemperatureUpdate(c, static_cast<std::int32_t>(parseInteger(v, name)));
+        if (head == "temperature") return TemperatureUpdate(c, wholeNumber(name, v));
         unknown(name);
     }
     if (head == "delay" && k.size() == 2) {
