@@ -146,43 +146,36 @@ void EthernetModuleWindow::IPListKeyDown(int index) {
 ChangeResult EthernetModuleWindow::ChangeIPClick() {
     const std::string address = view_.ip[0] + "." + view_.ip[1] + "." + view_.ip[2] + "." + view_.ip[3];
     const std::string id = state_.chosen ? state_.chosen->DeviceId : std::string();
-    drainPending();
-    state_.replyReceived = false;
-    const bool sent = !state_.BroadcastAddress.empty() && sendTo(state_.BroadcastAddress, changeIpDatagram(id, address));
-    const auto answer = sent ? awaitAnswer() : std::nullopt;
-    ChangeResult result = ChangeResult::NoAnswer;
-    if (answer == 'A') {
-        ui_.information("IP Changed Successfully");
-        result = ChangeResult::Changed;
-    } else if (answer) {
-        ui_.error("Error Changing IP");
-        result = ChangeResult::Refused;
-    } else {
-        ui_.error("Error Changing IP: no answer from the module within " +
-                  std::to_string(settings_.answerTime.count()) + " ms");
-    }
-    state_.replyReceived = false;
-    if (settings_.rescanAfterChange) ScanBClick();
-    return result;
+    return requestChange({{state_.BroadcastAddress, changeIpDatagram(id, address)}}, "IP Changed Successfully",
+                         "Error Changing IP");
 }
 
 ChangeResult EthernetModuleWindow::ChangeNameClick() {
     const std::string ip = state_.chosen ? state_.chosen->IP : std::string();
+    const auto [first, second] = hostNameDatagrams(view_.hostEdit);
+    return requestChange({{ip, first}, {ip, second}}, "Host Name Changed Successfully", "Error Changing Host Name");
+}
+
+ChangeResult EthernetModuleWindow::requestChange(const std::vector<std::pair<std::string, Bytes>>& requests,
+                                                 const std::string& changed, const std::string& failed) {
     drainPending();
     state_.replyReceived = false;
-    const auto [first, second] = hostNameDatagrams(view_.hostEdit);
-    const bool sent = !ip.empty() && sendTo(ip, first) && sendTo(ip, second);
+    bool sent = true;
+    for (const auto& [address, bytes] : requests) sent = sent && !address.empty() && sendTo(address, bytes);
     const auto answer = sent ? awaitAnswer() : std::nullopt;
     ChangeResult result = ChangeResult::NoAnswer;
     if (answer == 'A') {
-        ui_.information("Host Name Changed Successfully");
+        ui_.information(changed);
         result = ChangeResult::Changed;
     } else if (answer) {
-        ui_.error("Error Changing Host Name");
+        ui_.error(failed);
         result = ChangeResult::Refused;
+    } else if (!sent) {
+        const std::string why = udp_.errorText();
+        ui_.error(failed + ": the request could not be sent" + (why.empty() ? "" : " (" + why + ")"));
     } else {
-        ui_.error("Error Changing Host Name: no answer from the module within " +
-                  std::to_string(settings_.answerTime.count()) + " ms");
+        ui_.error(failed + ": no answer from the module within " + std::to_string(settings_.answerTime.count()) +
+                  " ms");
     }
     state_.replyReceived = false;
     if (settings_.rescanAfterChange) ScanBClick();

@@ -77,6 +77,10 @@ private:
     void drainPending();
     // The first byte of the first datagram within answerTime.
     std::optional<std::uint8_t> awaitAnswer();
+    // Sends the requests in order, then reports the module's answer with these texts (or that
+    // none came) and scans again when the settings say so.
+    ChangeResult requestChange(const std::vector<std::pair<std::string, Bytes>>& requests, const std::string& changed,
+                               const std::string& failed);
     bool sendTo(const std::string& address, const Bytes& bytes);
     void hideModuleControls();
 
