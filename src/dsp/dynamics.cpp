@@ -4,6 +4,7 @@
 #include "dsp/design_checks.h"
 #include "dsp/design_error.h"
 #include "dsp/number_text.h"
+#include "dsp/pow10.h"
 #include "dsp/realtime_sink.h"
 
 #include <cmath>
@@ -12,10 +13,6 @@
 
 namespace vela::dsp {
 namespace {
-
-double pow10(double x) {
-    return std::exp(x * std::numbers::ln10);
-}
 
 // Rounding to nearest, ties to even (the default floating-point rounding mode).
 long roundEven(double x) {
@@ -138,17 +135,16 @@ void TDYNAMIC::BuildGainTable() {
             j < z ? 0.0 : static_cast<double>(j - z + 1) / static_cast<double>(g);
 }
 
-void TDYNAMIC::ApplyRmsDefaults(std::int32_t sampleRate) {
+void TDYNAMIC::applyNewDefaults(float gateRamp, double holdMs, double decay, std::int32_t sampleRate) {
     ThresholdDb = -6.0f;
     Ratio = 2.0f;
     GateSetting = 0.0f;
-    GateRamp = 2.0f;
+    GateRamp = gateRamp;
     AuxFlag = true;
     AuxValue = 12.5f;
     BuildGainTable();
-    SetRmsTime(100.0, sampleRate);
-    SetHoldMs(70.0, sampleRate);
-    SetDecay(3.0);
+    SetHoldMs(holdMs, sampleRate);
+    SetDecay(decay);
     ScaleCoef = 1.033;
     LeadSamples = 0;
     SideChainFrequency = 1000;
@@ -158,24 +154,14 @@ void TDYNAMIC::ApplyRmsDefaults(std::int32_t sampleRate) {
     SideChainHigh.DesignHighPassButterworth(sampleRate);
 }
 
+void TDYNAMIC::ApplyRmsDefaults(std::int32_t sampleRate) {
+    applyNewDefaults(2.0f, 70.0, 3.0, sampleRate);
+    SetRmsTime(100.0, sampleRate);
+}
+
 void TDYNAMIC::ApplyPeakDefaults(std::int32_t sampleRate) {
-    ThresholdDb = -6.0f;
-    Ratio = 2.0f;
-    GateSetting = 0.0f;
-    GateRamp = 4.0f;
-    CompressorOn = 0;
-    AuxFlag = true;
-    AuxValue = 12.5f;
-    BuildGainTable();
-    SetHoldMs(10.0, sampleRate);
-    SetDecay(50.0);
-    ScaleCoef = 1.033;
-    LeadSamples = 0;
-    SideChainFrequency = 1000;
-    SideChainLow.Frequency = SideChainFrequency;
-    SideChainLow.DesignLowPassButterworth(sampleRate);
-    SideChainHigh.Frequency = SideChainFrequency;
-    SideChainHigh.DesignHighPassButterworth(sampleRate);
+    CompressorOn = 0; // explicitly; the RMS objects keep theirs
+    applyNewDefaults(4.0f, 10.0, 50.0, sampleRate);
 }
 
 void TDYNAMIC::SetRmsTime(double value, std::int32_t sampleRate) {

@@ -97,6 +97,8 @@ class TDYNAMIC {
     void checkCurveParameters() const;
     void computeCurve();
     bool curveIsFinite() const;
+    // What New sets for every object; the RMS and peak objects differ in these arguments.
+    void applyNewDefaults(float gateRamp, double holdMs, double decay, std::int32_t sampleRate);
 };
 
 } // namespace vela::dsp

@@ -2,6 +2,7 @@
 
 #include "dsp/design_error.h"
 #include "dsp/number_text.h"
+#include "dsp/pow10.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,10 +11,6 @@
 
 namespace vela::dsp {
 namespace {
-
-double pow10(double x) {
-    return std::exp(x * std::numbers::ln10);
-}
 
 // The output level in dBu at a full-scale input: the 0 dB point of the curve plus the
 // converter's +23 - 5.45 dB (and offset for the peak detector); +18 dBu when bypassed, and never

@@ -2,6 +2,7 @@
 // sample rate fs; w = 2 pi f / fs, s = sin w, c = cos w; 10^x is exp(x ln 10).
 
 #include "dsp/design_checks.h"
+#include "dsp/pow10.h"
 #include "dsp/sos.h"
 
 #include <cmath>
@@ -14,10 +15,6 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kSqrt2 = std::numbers::sqrt2;
 // pi * 12000.5, the stored constant that "Parametric Q const" uses at exactly 12000 Hz.
 constexpr double kPiTimes12000_5 = 37700.68263940432;
-
-double pow10(double x) {
-    return std::exp(x * std::numbers::ln10);
-}
 
 // The common quantities of one design.
 struct Angle {

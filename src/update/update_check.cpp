@@ -12,11 +12,6 @@
 namespace vela {
 namespace {
 
-std::string trimEnd(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.pop_back();
-    return s;
-}
-
 std::string join(std::string server, const char* path) {
     if (server.rfind("http://", 0) != 0 && server.rfind("https://", 0) != 0)
         throw std::invalid_argument("the update server must be an http:// or https:// address: " + server);
@@ -54,7 +49,7 @@ CheckResult UpdateCheck::fetchVersion() {
         ui_.error(result.error);
         return result;
     }
-    result.versionText = trimEnd(body);
+    result.versionText = std::string(trimTrailingSpace(body));
     const VersionVerdict verdict = compareWithOwnVersion(body);
     if (!verdict.valid()) {
         result.outcome = CheckOutcome::BadVersionText;

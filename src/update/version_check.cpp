@@ -9,11 +9,6 @@ namespace {
 // Positions 1..12 of the body hold the version; the build field never reaches beyond.
 constexpr std::size_t kLastVersionPosition = 12;
 
-std::string_view trimEnd(std::string_view s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
-    return s;
-}
-
 // A short printable copy of the body for messages: it may be anything a server sends.
 std::string shown(std::string_view body) {
     std::string out;
@@ -32,6 +27,11 @@ std::optional<long long> wholeNumber(const std::string& text) {
 
 }  // namespace
 
+std::string_view trimTrailingSpace(std::string_view s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
+    return s;
+}
+
 VersionFields parseVersionText(std::string_view body) {
     VersionFields f;
     std::size_t pos = 0;
@@ -47,7 +47,7 @@ VersionFields parseVersionText(std::string_view body) {
 }
 
 VersionVerdict compareWithOwnVersion(std::string_view body) {
-    body = trimEnd(body);
+    body = trimTrailingSpace(body);
     const VersionFields f = parseVersionText(body);
     const std::array<std::pair<const std::optional<std::string>*, const char*>, 4> fields = {
         {{&f.major, "major"}, {&f.minor, "minor"}, {&f.release, "release"}, {&f.build, "build"}}};

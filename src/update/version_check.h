@@ -18,6 +18,9 @@ struct VersionFields {
 
 VersionFields parseVersionText(std::string_view body);
 
+// The body without its trailing blanks and line ends.
+std::string_view trimTrailingSpace(std::string_view body);
+
 struct VersionVerdict {
     bool newer = false;
     std::string error;  // set when a field the comparison needs is missing or not a whole number
