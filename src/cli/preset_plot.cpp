@@ -184,16 +184,17 @@ std::pair<Panel, Panel> outputPanels(const PresetParameters& p, int out) {
     Panel mag{QString::fromStdString(o + " magnitude" + (state.empty() ? "" : " (" + state.substr(2) + ")")),
               "Magnitude (dB)", 0, 0, 6, false, {}};
     Panel phase{QString::fromStdString(o + " phase"), "Phase (degrees)", -180, 180, 45, true, {}};
-    const QColor eqColour(30, 110, 200), xoColour(230, 120, 20), totalColour(20, 20, 30), measColour(40, 160, 80),
+    // The total goes first, wide and translucent, so a part that equals it still shows on top.
+    const QColor eqColour(30, 110, 200), xoColour(230, 120, 20), totalColour(20, 20, 30, 120), measColour(40, 160, 80),
         resultColour(190, 30, 60);
+    mag.curves.push_back({"Output total", totalColour, hz, {totalMag.begin(), totalMag.end()}, 5.0});
     mag.curves.push_back({"Equaliser", eqColour, hz, {eqMag.begin(), eqMag.end()}});
     mag.curves.push_back({"Crossover", xoColour, hz, {xoMag.begin(), xoMag.end()}});
-    mag.curves.push_back({"Output total", totalColour, hz, {totalMag.begin(), totalMag.end()}, 2.6});
-    phase.curves.push_back({"Equaliser", eqColour, hz, degrees(eqPhase)});
-    phase.curves.push_back({"Crossover", xoColour, hz, degrees(xoPhase)});
     auto totalDegrees = degrees(totalPhase);
     if (gain == 0.0) std::fill(totalDegrees.begin(), totalDegrees.end(), NAN);
-    phase.curves.push_back({"Output total", totalColour, hz, totalDegrees, 2.6});
+    phase.curves.push_back({"Output total", totalColour, hz, totalDegrees, 5.0});
+    phase.curves.push_back({"Equaliser", eqColour, hz, degrees(eqPhase)});
+    phase.curves.push_back({"Crossover", xoColour, hz, degrees(xoPhase)});
 
     const ImportCurve& m = p.Import.curves[n];
     const bool measured = !p.Import.path[n].empty() &&
