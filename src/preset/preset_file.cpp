@@ -362,6 +362,9 @@ int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths, con
     }
     int read = 0;
     for (const std::string& path : paths) {
+        // Every file starts from New's values: what a file does not hold (a custom
+        // crossover's sections) must not come from the file read before it.
+        ResetPreset(ctx);
         const OpenResult r = OpenPreset(ctx, path);
         if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) break;
         if (onImage) onImage();

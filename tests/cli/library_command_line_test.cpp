@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -77,6 +78,24 @@ TEST(LibraryBuild, FourteenFilesGiveTheMessageAndThirteenPrograms) {
     EXPECT_EQ(bytes[1], 0x0D);
     EXPECT_EQ(bytes[2], 0xF0);
     for (std::size_t i = 1 + 13 * 3570; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], 0) << i;
+}
+
+TEST(LibraryBuild, EachProgramIsItsPresetAloneWhateverCameBefore) {
+    WorkDir dir;
+    const std::string first = dir / "custom.hdp", second = dir / "plain-custom.hdp";
+    ASSERT_EQ(run("--quiet preset new --out " + first).code, 0);
+    ASSERT_EQ(run("--quiet preset set " + first +
+                  " xover.1.low.alignment=Custom xover.1.low.section.1.freq=300 xover.1.low.section.1.q=2")
+                  .code,
+              0);
+    ASSERT_EQ(run("--quiet preset new --out " + second).code, 0);
+    ASSERT_EQ(run("--quiet preset set " + second + " xover.1.low.alignment=Custom").code, 0);
+    ASSERT_EQ(run("--quiet library build --out " + (dir / "L.HLB") + " " + first + " " + second).code, 0);
+    ASSERT_EQ(run("--quiet preset image " + second + " --out " + (dir / "second.bin")).code, 0);
+    const auto library = bytesOf(dir / "L.HLB");
+    const auto image = bytesOf(dir / "second.bin");
+    ASSERT_EQ(image.size(), 3570u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), library.begin() + 1 + 3570));
 }
 
 TEST(LibraryBuild, ARefusedPresetSavesNothing) {
