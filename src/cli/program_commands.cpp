@@ -79,9 +79,11 @@ int probeUsb(Context& ctx, Session& s) {
         std::fprintf(ctx.out, "HALDA40 answers on USB\n");
         if (unitEmpty)
             std::fprintf(ctx.out, "memory %d holds no program: the model list is free\n", s.state.ProgramNumber);
-        else if (!lib.modelListEnabled)
+        else if (!lib.modelListEnabled && lib.selectedRow >= 0)
             std::fprintf(ctx.out, "model code %d: %s (the model list is locked to it)\n", code,
                          modelName(lib.selectedRow).c_str());
+        else if (!lib.modelListEnabled)
+            std::fprintf(ctx.out, "model code %d: no model of this catalogue (the model list is locked)\n", code);
         else
             std::fprintf(ctx.out, "model code %d: no model of its own (the model list is free)\n", code);
     }

@@ -12,6 +12,8 @@
 
 namespace vela {
 
+static_assert(kModelListRows == static_cast<int>(kModelCount), "the model list shows every catalogue row");
+
 LibraryWindow::LibraryWindow(SessionState& state, DeviceLink& link, ProgramImage& image, LibraryWindowState& window,
                              UserInterface& ui)
     : state_(state), link_(link), image_(image), window_(window), ui_(ui) {

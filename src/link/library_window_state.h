@@ -7,6 +7,9 @@
 
 namespace vela {
 
+// The model list shows the catalogue's rows; a model code past them selects none.
+inline constexpr int kModelListRows = 31;
+
 struct LibraryWindowState {
     bool visible = false;
     int selectedRow = -1;  // the model list's chosen row, -1 for none
@@ -16,9 +19,10 @@ struct LibraryWindowState {
     // library window; without it choosing a row only records it.
     std::function<void(int row)> changeAction;
 
+    // A row the list does not have leaves none chosen; the change action runs either way.
     void chooseRow(int row) {
-        selectedRow = row;
-        if (changeAction) changeAction(row);
+        selectedRow = row >= 0 && row < kModelListRows ? row : -1;
+        if (changeAction) changeAction(selectedRow);
     }
 };
 

@@ -27,7 +27,8 @@ ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channe
                              ReceivedImage& received, LibraryWindowState& library);
 
 // Byte 4 of the received image is the loudspeaker model code: 2 or more chooses catalogue
-// row code - 2 and locks the model list, anything less frees it.
+// row code - 2 (none when the catalogue has no such row) and locks the model list, anything
+// less frees it.
 void ApplyReceivedImage(UserInterface& ui, const ReceivedImage& received, LibraryWindowState& library);
 
 }  // namespace vela

@@ -97,6 +97,13 @@ TEST(ModelCode, TwoOrMoreLocksTheListToItsRowAndLessFreesIt) {
     ASSERT_TRUE(h.receive(3).received);
     EXPECT_TRUE(h.library.modelListEnabled);
     EXPECT_EQ(chosen.size(), 1u);
+
+    // A code past the catalogue locks the list with no row chosen, never a row it lacks.
+    store(h, 4, pattern(3570, 40));
+    ASSERT_TRUE(h.receive(4).received);
+    EXPECT_FALSE(h.library.modelListEnabled);
+    EXPECT_EQ(h.library.selectedRow, -1);
+    EXPECT_EQ(chosen, (std::vector<int>{0, -1}));
 }
 
 TEST(ModelCode, OfAnUnwrittenMemoryIsTheUnitsOwn) {
