@@ -70,14 +70,13 @@ int runRealtime(Context& ctx) {
     s->state.RealTimeTarget = static_cast<std::uint8_t>(target);
     RealTimeBClick(*s);
     if (!s->state.RealTimeMode) return kExitLinkFailed;
+    // Frames go out on the TCP link as it stands, which the module window's connect opened;
+    // a connection that cannot be made reports itself and ends the command.
+    if (ctx.link.kind == LinkKind::Ethernet) s->link.ethernet.ReconnectEthernet();
     s->realTime.SendParameterValue(static_cast<std::int32_t>(*value), static_cast<std::uint16_t>(*address));
-    std::vector<std::uint8_t> frame(11);
-    frame[0] = 0x65;
-    frame[1] = 0x12;
-    frame[2] = s->state.RealTimeTarget;
-    frame[3] = 0x02;
-    std::copy_n(s->realTime.RealTimeMessage.begin(), 6, frame.begin() + 4);
-    frame[10] = 0x55;
+    // A link that could not take the frame has said so and gone offline.
+    if (s->state.Link == LinkKind::Offline) return kExitLinkFailed;
+    const auto frame = s->realTime.frame(s->state.RealTimeTarget, 2);
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
@@ -87,8 +86,7 @@ int runRealtime(Context& ctx) {
     } else {
         std::fprintf(ctx.out, "%s\n", sim::hexBytes(frame).c_str());
     }
-    // A link that could not take the frame has said so and gone offline.
-    return s->state.Link == LinkKind::Offline ? kExitLinkFailed : kExitOk;
+    return kExitOk;
 }
 
 }  // namespace vela::cli

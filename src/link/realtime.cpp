@@ -54,6 +54,13 @@ ExchangeResult RealTimeSender::SendRealTime(Channel channel, std::uint8_t target
     return ExchangeResult::Success;
 }
 
+std::vector<std::uint8_t> RealTimeSender::frame(std::uint8_t target, std::uint8_t type) const {
+    std::vector<std::uint8_t> f = {kStartByte, kRealTimeMarker, target, type};
+    f.insert(f.end(), RealTimeMessage.begin(), RealTimeMessage.begin() + static_cast<long>(realTimePayloadSize(type)));
+    f.push_back(kEndByte);
+    return f;
+}
+
 void RealTimeSender::sendOnActiveLinks(std::uint8_t type) {
     const SessionState& state = link_.state;
     const std::uint8_t target = state.RealTimeTarget;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace vela {
 
@@ -36,6 +37,8 @@ public:
     void SendParameterValue(std::int32_t value, std::uint16_t address);
     // A frame of `type` with an address and 4-byte words (five for a section, one for a value).
     void sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words);
+    // The whole frame that SendRealTime puts on the wire for RealTimeMessage.
+    std::vector<std::uint8_t> frame(std::uint8_t target, std::uint8_t type) const;
 
     void send(dsp::RealTimeType type, std::uint16_t address, std::span<const std::uint32_t> words) override {
         sendWords(static_cast<std::uint8_t>(type), address, words);

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -73,7 +74,8 @@ TEST(UpdateDsp, SendsTheStandInOnlyToTheSimulatedUnit) {
 }
 
 TEST(SimCommand, ServesAPseudoTerminalAndTcpUntilInterrupted) {
-    SimProcess sim("--pty --tcp 0 --model-code 4 --protect 3");
+    const std::string trace = ::testing::TempDir() + "vela-trace-" + std::to_string(::getpid()) + ".jsonl";
+    SimProcess sim("--pty --tcp 0 --model-code 4 --protect 3 --trace " + trace);
     const std::string pty = sim.line();
     const std::string tcp = sim.line();
     ASSERT_EQ(pty.rfind("PTY /dev/", 0), 0u) << pty;
@@ -85,12 +87,22 @@ TEST(SimCommand, ServesAPseudoTerminalAndTcpUntilInterrupted) {
     EXPECT_EQ(usb.code, 0);
     EXPECT_TRUE(has(usb, "model code 4")) << usb.out;
     EXPECT_EQ(run("--serial=" + path + " probe --quiet").code, 0);
+    // The real-time frame has to reach the unit over TCP too, not only be printed.
+    const Outcome frame = run("--ethernet=" + host + " realtime --address 2 --value 65792 --yes --quiet", false);
+    EXPECT_EQ(frame.code, 0);
+    EXPECT_EQ(frame.out, "65 12 01 02 00 02 00 01 01 00 55\n");
     const Outcome eth = run("--ethernet=" + host + " read 2 --json", false);
     EXPECT_EQ(eth.out, "{\"memory\":2,\"program\":true,\"length\":3570,\"modelCode\":4,\"name\":\"MEMORY 2\"}\n");
     const std::string image = programImage();
     EXPECT_EQ(run("--usb=" + path + " write 3 --image " + image + " --yes --quiet").code, 1);  // protected
     std::remove(image.c_str());
     EXPECT_EQ(sim.stop(), 0);
+    std::ifstream in(trace);
+    const std::string records((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_TRUE(records.find("\"kind\":\"realtime\",\"outcome\":\"ok\",\"host\":\"65 12 01 02 00 02 00 01 01 00 55\"") !=
+                std::string::npos)
+        << records;
+    std::remove(trace.c_str());
 }
 
 }  // namespace
