@@ -35,7 +35,8 @@ bool sendUsbOrSerial(Session& s, CommandCode code, std::uint16_t length) {
     return false;
 }
 
-// A one-byte command after an OK/Cancel question.
+// A one-byte command after an OK/Cancel question. The keyboard lock gives the controls back
+// whatever its exchange did; the other commands leave them locked after a failure.
 CommandOutcome oneByteCommand(Session& s, std::string_view question, CommandCode code, std::uint8_t data) {
     s.link.DisableUnitCommands();
     if (s.ui.message(MessageKind::Warning, Buttons::OkCancel, question) != Answer::Ok) {
@@ -43,9 +44,24 @@ CommandOutcome oneByteCommand(Session& s, std::string_view question, CommandCode
         return CommandOutcome::Declined;
     }
     s.programImage[0] = data;
-    if (!sendUsbOrSerial(s, code, 1)) return CommandOutcome::Failed;
-    s.link.EnableUnitCommands();
-    return CommandOutcome::Done;
+    const bool sent = sendUsbOrSerial(s, code, 1);
+    if (sent || code == CommandCode::KeyboardLockCommand) s.link.EnableUnitCommands();
+    return sent ? CommandOutcome::Done : CommandOutcome::Failed;
+}
+
+// A command without data on every active link in the order USB, Ethernet, serial; false at
+// the first link that fails.
+bool sendOnActiveLinks(Session& s, CommandCode code, std::uint8_t program) {
+    if (s.state.UsbActive) {
+        if (!connectUsb(s)) return false;
+        if (!send(s, Channel::Usb, code, program, 0)) {
+            closeUsbIfOpen(s.link);
+            return false;
+        }
+    }
+    if (s.state.EthernetActive && !send(s, Channel::Ethernet, code, program, 0)) return false;
+    if (s.state.SerialActive && !send(s, Channel::Serial, code, program, 0)) return false;
+    return true;
 }
 
 }  // namespace
@@ -145,16 +161,7 @@ CommandOutcome ChangeButtonClick(Session& s) {
                          std::to_string(s.state.ProgramNumber) + " in the " + kUnitName + " ?") != Answer::Yes)
         return CommandOutcome::Declined;
     s.link.DisableUnitCommands();
-    const auto change = CommandCode::ChangeProgramCommand;
-    if (s.state.UsbActive) {
-        if (!connectUsb(s)) return CommandOutcome::Failed;
-        if (!send(s, Channel::Usb, change, memory(s), 0)) {
-            closeUsbIfOpen(s.link);
-            return CommandOutcome::Failed;
-        }
-    }
-    if (s.state.EthernetActive && !send(s, Channel::Ethernet, change, memory(s), 0)) return CommandOutcome::Failed;
-    if (s.state.SerialActive && !send(s, Channel::Serial, change, memory(s), 0)) return CommandOutcome::Failed;
+    if (!sendOnActiveLinks(s, CommandCode::ChangeProgramCommand, memory(s))) return CommandOutcome::Failed;
     s.link.EnableUnitCommands();
     return CommandOutcome::Done;
 }
@@ -164,16 +171,7 @@ CommandOutcome ResetDSPClick(Session& s) {
     if (s.ui.message(MessageKind::Information, Buttons::YesNo, "Do you want to RESET the DSP?") != Answer::Yes)
         return CommandOutcome::Declined;
     s.link.DisableUnitCommands();
-    const auto reset = CommandCode::ResetCommand;
-    if (s.state.UsbActive) {
-        if (!connectUsb(s)) return CommandOutcome::Failed;
-        if (!send(s, Channel::Usb, reset, 0, 0)) {
-            closeUsbIfOpen(s.link);
-            return CommandOutcome::Failed;
-        }
-    }
-    if (s.state.EthernetActive && !send(s, Channel::Ethernet, reset, 0, 0)) return CommandOutcome::Failed;
-    if (s.state.SerialActive && !send(s, Channel::Serial, reset, 0, 0)) return CommandOutcome::Failed;
+    if (!sendOnActiveLinks(s, CommandCode::ResetCommand, 0)) return CommandOutcome::Failed;
     s.link.EnableUnitCommands();
     return CommandOutcome::Done;
 }

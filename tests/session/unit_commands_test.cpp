@@ -101,6 +101,17 @@ TEST(KeyboardCommands, CancelSendsNothingAndLeavesTheCommandsEnabled) {
     EXPECT_TRUE(h.session.link.unitCommands.enabled);
 }
 
+TEST(KeyboardCommands, AFailedLockGivesTheControlsBackAFailedOnlyChangeDoesNot) {
+    for (const auto command : {BlockBClick, OnlyChangeProgBClick}) {
+        sim::SimOptions o;
+        o.faults = {{sim::SimFault::Kind::Start, 0}};
+        SessionHarness h(o);
+        h.useUsb();
+        EXPECT_EQ(command(h.session), CommandOutcome::Failed);
+        EXPECT_EQ(h.session.link.unitCommands.enabled, command == BlockBClick);
+    }
+}
+
 TEST(Password, SendsTheCodePaddedToSevenBytes) {
     EXPECT_FALSE(passwordBytes(""));
     EXPECT_FALSE(passwordBytes("12345678"));
