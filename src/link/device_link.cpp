@@ -86,6 +86,14 @@ bool DeviceLink::waitForEthernetReply() {
     return false;
 }
 
+void DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
+    switch (channel) {
+    case Channel::Usb: usb.writeBytes(bytes); break;
+    case Channel::Ethernet: ethernet.writeBytes(bytes); break;
+    case Channel::Serial: serial.SerialWrite(bytes.data(), bytes.size()); break;
+    }
+}
+
 void DeviceLink::DropLink() {
     ui.closeTransferWindow();
     state.Link = LinkKind::Offline;

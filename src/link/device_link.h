@@ -6,6 +6,7 @@
 #include "core/user_interface.h"
 #include "link/channel_buffers.h"
 #include "link/ethernet_channel.h"
+#include "link/exchange.h"
 #include "link/serial_channel.h"
 #include "link/usb_channel.h"
 
@@ -53,6 +54,8 @@ public:
     bool WaitForReply(bool report);
     bool waitForSerialReply(bool report);
     bool waitForEthernetReply();
+    // Bytes out in one write on `channel`; what each channel's write reports is not examined.
+    void write(Channel channel, std::span<const std::uint8_t> bytes);
     void DropLink();
 
     void DisableUnitCommands() { unitCommands.enabled = false; }

@@ -125,13 +125,7 @@ public:
     }
 
     void show(std::string_view text) { ui_.status(StatusField::LibraryInfo, text); }
-    void writeByte(std::uint8_t b) {
-        switch (channel_) {
-        case Channel::Usb: link_.usb.writeBytes(std::span(&b, 1)); break;
-        case Channel::Ethernet: link_.ethernet.writeBytes(std::span(&b, 1)); break;
-        case Channel::Serial: link_.serial.SerialWrite(&b, 1); break;
-        }
-    }
+    void writeByte(std::uint8_t b) { link_.write(channel_, std::span(&b, 1)); }
 
     std::uint16_t length() const { return length_; }
     bool sawNoProgram() const { return noProgram_; }

@@ -27,13 +27,7 @@ public:
         pace();
     }
 
-    void write(std::span<const std::uint8_t> bytes) {
-        switch (channel_) {
-        case Channel::Usb: link_.usb.writeBytes(bytes); break;
-        case Channel::Ethernet: link_.ethernet.writeBytes(bytes); break;
-        case Channel::Serial: link_.serial.SerialWrite(bytes.data(), bytes.size()); break;
-        }
-    }
+    void write(std::span<const std::uint8_t> bytes) { link_.write(channel_, bytes); }
     void writeByte(std::uint8_t b) { write(std::span(&b, 1)); }
 
     // The unit's answer byte; nullopt when none came.
