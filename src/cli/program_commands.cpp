@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace vela::cli {
 namespace {
@@ -36,6 +37,21 @@ bool loadProgramImage(const std::string& path, ProgramImage& image, std::string&
     }
     std::copy(bytes.begin(), bytes.end(), image.begin());
     return true;
+}
+
+// write and copy-all send --image FILE or --preset FILE.hdp; checked before the unit is touched.
+void needImageOption(const Context& ctx) {
+    if (!ctx.args.has("image") && !ctx.args.has("preset"))
+        throw std::invalid_argument("give the program image: --image FILE or --preset FILE.hdp");
+}
+
+// Puts that image into the session's transmit buffer; false after saying why not.
+bool loadImageOption(const Context& ctx, Session& s, const char* command) {
+    if (const auto preset = ctx.args.value("preset")) return imageFromPreset(s, *preset);
+    std::string error;
+    if (loadProgramImage(*ctx.args.value("image"), s.programImage, error)) return true;
+    std::fprintf(stderr, "velaupdate %s: %s\n", command, error.c_str());
+    return false;
 }
 
 // The program name of a read-back image: bytes 12 to 51, without the padding.
@@ -157,17 +173,9 @@ int runRead(Context& ctx) {
 
 int runWrite(Context& ctx) {
     const int memory = memoryArgument(ctx, "write");
-    const auto imageFile = ctx.args.value("image");
-    const auto presetFile = ctx.args.value("preset");
-    if (!imageFile && !presetFile) throw std::invalid_argument("give the program image: --image FILE or --preset FILE.hdp");
+    needImageOption(ctx);
     auto s = openSession(ctx);
-    std::string error;
-    if (presetFile) {
-        if (!imageFromPreset(*s, *presetFile)) return kExitBadInput;
-    } else if (!loadProgramImage(*imageFile, s->programImage, error)) {
-        std::fprintf(stderr, "velaupdate write: %s\n", error.c_str());
-        return kExitBadInput;
-    }
+    if (!loadImageOption(ctx, *s, "write")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
     return exitCode(WriteButtonClick(*s));
@@ -182,18 +190,10 @@ int runChange(Context& ctx) {
 }
 
 int runCopyAll(Context& ctx) {
-    const auto imageFile = ctx.args.value("image");
-    const auto presetFile = ctx.args.value("preset");
-    if (!imageFile && !presetFile) throw std::invalid_argument("give the program image: --image FILE or --preset FILE.hdp");
+    needImageOption(ctx);
     if (refuseEthernet(ctx, "copy-all")) return kExitUsage;
     auto s = openSession(ctx);
-    std::string error;
-    if (presetFile) {
-        if (!imageFromPreset(*s, *presetFile)) return kExitBadInput;
-    } else if (!loadProgramImage(*imageFile, s->programImage, error)) {
-        std::fprintf(stderr, "velaupdate copy-all: %s\n", error.c_str());
-        return kExitBadInput;
-    }
+    if (!loadImageOption(ctx, *s, "copy-all")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
     return exitCode(CopyAllMemClick(*s));
 }
