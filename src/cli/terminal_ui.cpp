@@ -74,7 +74,8 @@ void TerminalUi::status(StatusField field, std::string_view text) {
         return;
     }
     if (field == StatusField::InfoComLabel) logged_.clear();  // a new exchange begins
-    if (logged_.insert(lastStatus_).second) line(text);
+    // A label being emptied is nothing to log.
+    if (!text.empty() && logged_.insert(lastStatus_).second) line(text);
 }
 
 void TerminalUi::gaugeChanged(Gauge gauge) {
