@@ -5,6 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+namespace vela {
+// Test names and failure reports say which link a case runs on.
+void PrintTo(Channel channel, std::ostream* os) { *os << channelName(channel); }
+}  // namespace vela
+
 namespace vela::test {
 namespace {
 
@@ -15,6 +22,8 @@ bool hasMessage(const ScriptedUi& ui, std::string_view text) {
         if (m.text == text) return true;
     return false;
 }
+
+std::string linkName(const ::testing::TestParamInfo<Channel>& c) { return std::string(channelName(c.param)); }
 
 class WriteOverEachLink : public ::testing::TestWithParam<Channel> {};
 
@@ -48,7 +57,7 @@ TEST_P(WriteOverEachLink, Memory5WithA3570ByteImageMatchesTheTrace) {
     EXPECT_EQ(h.ui.gaugePositionOf(Gauge::TotalProgress), 100);  // clamped at its maximum of 100
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, WriteOverEachLink, ::testing::Values(Channel::Usb, Channel::Ethernet));
+INSTANTIATE_TEST_SUITE_P(Links, WriteOverEachLink, ::testing::Values(Channel::Usb, Channel::Ethernet), linkName);
 
 class WriteLengths : public ::testing::TestWithParam<std::uint16_t> {};
 
@@ -98,13 +107,16 @@ TEST_P(ProtectedMemory, ShowsTheDialogSendsNothingMoreAndFails) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, ProtectedMemory, ::testing::Values(Channel::Usb, Channel::Ethernet));
+INSTANTIATE_TEST_SUITE_P(Links, ProtectedMemory, ::testing::Values(Channel::Usb, Channel::Ethernet), linkName);
 
 struct WrongAnswer {
     Channel channel;
     sim::SimFault::Kind fault;
     const char* status;
 };
+
+std::string caseName(const WrongAnswer& c) { return std::string(channelName(c.channel)) + "_" + sim::faultName(c.fault); }
+void PrintTo(const WrongAnswer& c, std::ostream* os) { *os << caseName(c); }
 
 class WrongAnswers : public ::testing::TestWithParam<WrongAnswer> {};
 
@@ -127,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WrongAnswer{Channel::Usb, sim::SimFault::Kind::Long, "¡¡ERROR!! DATA NO VALID (Long)"},
                       WrongAnswer{Channel::Ethernet, sim::SimFault::Kind::Long, "¡¡ERROR!! DATA NO VALID (Long)"},
                       WrongAnswer{Channel::Usb, sim::SimFault::Kind::End, " ¡¡ERROR!! DATA NO VALID (END)"},
-                      WrongAnswer{Channel::Ethernet, sim::SimFault::Kind::End, " ¡¡ERROR!! DATA NO VALID (END)"}));
+                      WrongAnswer{Channel::Ethernet, sim::SimFault::Kind::End, " ¡¡ERROR!! DATA NO VALID (END)"}),
+    [](const ::testing::TestParamInfo<WrongAnswer>& c) { return caseName(c.param); });
 
 TEST(SilentUnit, AnUnansweredBlockEndsTheExchangeOnEveryLink) {
     for (const Channel c : {Channel::Usb, Channel::Ethernet}) {
