@@ -109,6 +109,7 @@ int probeUsb(Context& ctx, Session& s) {
 }  // namespace
 
 int runProbe(Context& ctx) {
+    if (!ctx.args.positional.empty()) throw std::invalid_argument("probe takes no argument: " + ctx.args.positional.front());
     auto s = openSession(ctx);
     if (ctx.link.kind == LinkKind::Offline) return selectLink(ctx, *s) ? kExitOk : kExitUsage;
     if (ctx.link.kind == LinkKind::USB) return probeUsb(ctx, *s);
