@@ -76,8 +76,6 @@ public:
         ui_.closeTransferWindow();
     }
 
-    Channel channel() const { return channel_; }
-
 private:
     DeviceLink& link_;
     UserInterface& ui_;
