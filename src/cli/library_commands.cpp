@@ -88,13 +88,7 @@ bool connect(Context& ctx, Session& s) {
         OffLineBClick(s, LinkKind::USB);
         return s.state.UsbActive;
     }
-    if (!selectLink(ctx, s)) return false;
-    const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
-    if (SendProgram(s.link, s.programImage, channel, CommandCode::ProbeCommand, 0, 0, false) != ExchangeResult::Success) {
-        ctx.ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
-        return false;
-    }
-    return true;
+    return selectLink(ctx, s) && probeSelectedLink(ctx, s);
 }
 
 // Opens the library to send: the one the unit's model locks, the chosen model's, or a file.

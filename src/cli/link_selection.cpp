@@ -1,6 +1,7 @@
 #include "cli/link_selection.h"
 
 #include "cli/exit_codes.h"
+#include "link/send_program.h"
 
 #include <stdexcept>
 
@@ -35,6 +36,15 @@ bool refuseEthernet(Context& ctx, const char* command) {
     if (ctx.link.kind != LinkKind::Ethernet) return false;
     std::fprintf(stderr, "velaupdate %s: the unit takes this command over USB or the serial line only\n", command);
     return true;
+}
+
+bool probeSelectedLink(Context& ctx, Session& s) {
+    const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
+    const bool answered = SendProgram(s.link, s.programImage, channel, CommandCode::ProbeCommand, 0, 0, false) ==
+                          ExchangeResult::Success;
+    if (channel == Channel::Serial) s.link.serial.SerialClose();
+    if (!answered) ctx.ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
+    return answered;
 }
 
 int exitCode(CommandOutcome outcome) {

@@ -13,6 +13,8 @@ bool selectLink(Context& ctx, Session& session);
 // The keyboard, password, only-change and copy-all commands go over USB or the serial line.
 bool refuseEthernet(Context& ctx, const char* command);
 int exitCode(CommandOutcome outcome);
+// The probe exchange on the selected Ethernet or serial link; says so when no HALDA40 answers.
+bool probeSelectedLink(Context& ctx, Session& session);
 // MEMORY as a whole number 1..13; throws std::invalid_argument otherwise.
 int memoryArgument(const Context& ctx, const char* command);
 

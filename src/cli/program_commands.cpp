@@ -115,10 +115,7 @@ int runProbe(Context& ctx) {
     if (ctx.link.kind == LinkKind::USB) return probeUsb(ctx, *s);
     if (!selectLink(ctx, *s)) return kExitUsage;
     const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
-    const bool answered = SendProgram(s->link, s->programImage, channel, CommandCode::ProbeCommand, 0, 0, false) ==
-                          ExchangeResult::Success;
-    if (channel == Channel::Serial) s->link.serial.SerialClose();
-    if (!answered) ctx.ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
+    const bool answered = probeSelectedLink(ctx, *s);
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();

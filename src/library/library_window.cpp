@@ -52,6 +52,11 @@ void LibraryWindow::ComboBox1Change(int row) {
 
 bool LibraryWindow::OpenLibraryBClick() {
     Clear1BClick();
+    if (libraryFileName.empty()) {
+        // No model chosen yet: nothing to open, and nothing wrong.
+        buffer.fill(0);
+        return false;
+    }
     const auto path = locate(libraryFileName);
     const auto result = readLibraryFile(path, buffer);
     openedFile = std::filesystem::path(libraryFileName).filename().string();
