@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace vela::cli {
@@ -94,9 +95,12 @@ void TerminalUi::drawBar() {
         const int filled = max > 0 ? std::clamp(gaugePositionOf(g) * 20 / max, 0, 20) : 0;
         return "[" + std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(20 - filled), ' ') + "]";
     };
-    std::string text = bar(Gauge::ProgressBar) + " " + bar(Gauge::TotalProgress) + " " + label_;
-    if (text.size() > 78) text.resize(78);
-    std::fprintf(err_, "\r%-78s", text.c_str());
+    std::string text = "program " + bar(Gauge::ProgressBar) + " all " + bar(Gauge::TotalProgress) + " " + label_;
+    // Stay on one line of the terminal, however wide it is.
+    winsize ws{};
+    const int width = ::ioctl(::fileno(err_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20 ? ws.ws_col - 1 : 79;
+    if (text.size() > static_cast<std::size_t>(width)) text.resize(static_cast<std::size_t>(width));
+    std::fprintf(err_, "\r%-*s", width, text.c_str());
     std::fflush(err_);
     barShown_ = true;
 }
