@@ -1,9 +1,8 @@
 // A whole load-all run (13 programs, the operating system and the reset) against the
 // simulated unit on a pseudo-terminal emulating 57600 baud. Prints the ratio of the run's
 // time to the wire time of all its bytes (both ways x 10 bits / baud).
-#include "quiet_ui.h"
+#include "bench_support.h"
 #include "library/library_window.h"
-#include "link/tty_port.h"
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_unit.h"
 
@@ -42,10 +41,7 @@ int main(int argc, char** argv) {
 
     vela::bench::QuietUi ui;
     vela::SessionState state;
-    const std::string path = pty.path();
-    vela::LinkDevices devices;
-    devices.usb = [path](int) -> std::unique_ptr<vela::ByteChannel> { return std::make_unique<vela::TtyPort>(path); };
-    vela::DeviceLink link(state, ui, std::move(devices));
+    vela::DeviceLink link(state, ui, vela::bench::usbDevicesAt(pty.path()));
     vela::ProgramImage image{};
     vela::LibraryWindowState windowState;
     vela::LibraryWindow window(state, link, image, windowState, ui);

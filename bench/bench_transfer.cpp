@@ -1,11 +1,10 @@
 // How close a program write and the operating-system write come to the wire time of their
 // bytes, against the simulated unit on a pseudo-terminal emulating 57600 baud. Prints the
 // ratio measured / wire time, where wire time = bytes both ways x 10 bits / baud.
-#include "quiet_ui.h"
+#include "bench_support.h"
 #include "link/device_link.h"
 #include "link/firmware_image.h"
 #include "link/send_program.h"
-#include "link/tty_port.h"
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_unit.h"
 
@@ -64,10 +63,7 @@ int main(int argc, char** argv) {
     vela::SessionState state;
     state.UsbActive = true;
     state.Link = vela::LinkKind::USB;
-    const std::string path = pty.path();
-    vela::LinkDevices devices;
-    devices.usb = [path](int) -> std::unique_ptr<vela::ByteChannel> { return std::make_unique<vela::TtyPort>(path); };
-    vela::DeviceLink link(state, ui, std::move(devices));
+    vela::DeviceLink link(state, ui, vela::bench::usbDevicesAt(pty.path()));
     link.usb.UsbConnect();
 
     vela::ProgramImage image{};
