@@ -21,7 +21,8 @@ TEST(Args, ValuesComeWithEqualsOrAsTheNextWord) {
     EXPECT_EQ(a.number("gain"), -6.0);
     EXPECT_EQ(a.integer("freq"), 1000);
     EXPECT_EQ(a.values("module"), (std::vector<std::string>{"1,A,B", "2,A,C"}));
-    EXPECT_THROW(Args::parse({"--gain"}), std::invalid_argument);
+    EXPECT_EQ(Args::parse({"--gain"}).missingValue(), "--gain");
+    EXPECT_FALSE(a.missingValue());
     EXPECT_THROW(Args::parse({"--freq", "1k"}).integer("freq"), std::invalid_argument);
     EXPECT_EQ(a.unknown({"gain", "freq"}), (std::vector<std::string>{"--module", "--module"}));
 }
