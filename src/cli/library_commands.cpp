@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
+#include "cli/library_choice.h"
 #include "cli/link_selection.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
@@ -159,8 +160,8 @@ void printReport(Context& ctx, const LoadAllReport& r, const std::string& librar
         j.endObject();
         j.finish();
     } else if (r.complete()) {
-        std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated\n", library.c_str(),
-                     r.programs);
+        std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated%s\n", library.c_str(),
+                     r.programs, untouchedMemories(r.programs).c_str());
     }
 }
 
@@ -175,6 +176,9 @@ int loadAllOnce(Context& ctx, const FirmwareImage& firmware) {
     };
     const LibraryBuffer library = s->libraryForm.buffer;
     const std::string name = s->libraryForm.openedFile;
+    // Say exactly what is about to be written, before anything is.
+    if (const auto shadow = shadowedLibrary(s->libraryForm)) ctx.ui.warning(*shadow);
+    ctx.ui.message(MessageKind::Plain, Buttons::Ok, libraryToSend(s->libraryForm));
     const LoadAllReport report = s->libraryForm.Send1Click(firmware);
     ctx.ui.finishProgress();
     printReport(ctx, report, name);
