@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <stdexcept>
 
 namespace vela::cli {
@@ -54,9 +55,9 @@ bool loadImageOption(const Context& ctx, Session& s, const char* command) {
     return false;
 }
 
-// The program name of a read-back image: bytes 12 to 51, without the padding.
-std::string programName(const ReceivedImage& image, std::size_t length) {
-    if (length < 52) return {};
+// The program name of an image: bytes 12 to 51, without the padding.
+std::string programName(std::span<const std::uint8_t> image, std::size_t length) {
+    if (length < 52 || image.size() < 52) return {};
     std::string name(image.begin() + 12, image.begin() + 52);
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
     for (char& c : name)
@@ -67,6 +68,17 @@ std::string programName(const ReceivedImage& image, std::size_t length) {
 std::string modelName(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= kModelCount) return {};
     return std::string(ModelCatalogue::rows()[static_cast<std::size_t>(row)].name);
+}
+
+// After a successful write: which image went where, so that the run says what it did.
+int reportWritten(const Context& ctx, const Session& s, CommandOutcome outcome, const std::string& memories) {
+    if (outcome == CommandOutcome::Done && !ctx.args.flag("quiet")) {
+        const auto length = programImageLength(s.programImage).value_or(0);
+        const std::string source = ctx.args.value("preset").value_or(ctx.args.value("image", ""));
+        std::fprintf(ctx.out, "%s: wrote %s (%u bytes, program \"%s\")\n", memories.c_str(), source.c_str(),
+                     static_cast<unsigned>(length), programName(s.programImage, length).c_str());
+    }
+    return exitCode(outcome);
 }
 
 int probeUsb(Context& ctx, Session& s) {
@@ -176,7 +188,7 @@ int runWrite(Context& ctx) {
     if (!loadImageOption(ctx, *s, "write")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
-    return exitCode(WriteButtonClick(*s));
+    return reportWritten(ctx, *s, WriteButtonClick(*s), "memory " + std::to_string(memory) + " (now current)");
 }
 
 int runChange(Context& ctx) {
@@ -193,7 +205,7 @@ int runCopyAll(Context& ctx) {
     auto s = openSession(ctx);
     if (!loadImageOption(ctx, *s, "copy-all")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
-    return exitCode(CopyAllMemClick(*s));
+    return reportWritten(ctx, *s, CopyAllMemClick(*s), "memories 1 to 13");
 }
 
 }  // namespace vela::cli

@@ -50,7 +50,11 @@ Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view t
         if (kind == MessageKind::Error && !lastStep_.empty()) line(lastStep_);
         lastStep_.clear();
         const char* prefix = kind == MessageKind::Error ? "error: " : kind == MessageKind::Warning ? "warning: " : "";
-        line(std::string(prefix) + std::string(text));
+        // Under --yes the question is shown with the answer it was given.
+        const char* answered = !question || !options_.yes ? ""
+                               : buttons == Buttons::OkCancel ? " OK (--yes)"
+                                                              : " Yes (--yes)";
+        line(std::string(prefix) + std::string(text) + answered);
     }
     const Answer a = ask(buttons);
     if (a == Answer::No || a == Answer::Cancel) declined_ = true;
@@ -62,12 +66,7 @@ Answer TerminalUi::ask(Buttons buttons) {
     const bool yesNo = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
     const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
     const Answer no = buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-    if (buttons == Buttons::Ok) return yes;
-    if (options_.yes) {
-        // The question was shown above; its answer too, so that the output reads as a dialogue.
-        std::fprintf(err_, "(--yes: %s)\n", yesNo ? "Yes" : "OK");
-        return yes;
-    }
+    if (buttons == Buttons::Ok || options_.yes) return yes;
     if (!options_.interactive) {
         std::fprintf(err_, "(no terminal to answer on: taken as %s; --yes answers yes)\n", yesNo ? "No" : "Cancel");
         return no;
