@@ -27,6 +27,26 @@ TEST(Args, ValuesComeWithEqualsOrAsTheNextWord) {
     EXPECT_EQ(a.unknown({"gain", "freq"}), (std::vector<std::string>{"--module", "--module"}));
 }
 
+TEST(Args, DeviceOptionsTakeTheNextWordOnlyWhenItNamesADevice) {
+    const auto spaced = Args::parse({"--usb", "/dev/ttyUSB0", "probe"});
+    EXPECT_EQ(spaced.value("usb"), "/dev/ttyUSB0");
+    EXPECT_EQ(spaced.positional, (std::vector<std::string>{"probe"}));
+    // A bare --usb before a command or an option is still the first bridge.
+    const auto bare = Args::parse({"--usb", "probe", "--serial", "--json"});
+    EXPECT_EQ(bare.value("usb"), "");
+    EXPECT_EQ(bare.value("serial"), "");
+    EXPECT_EQ(bare.positional, (std::vector<std::string>{"probe"}));
+    EXPECT_EQ(Args::parse({"read", "3", "--serial", "ttyS1"}).value("serial"), "ttyS1");
+    EXPECT_EQ(parseLinkOptions(Args::parse({"load-all", "--usb", "/dev/pts/4"})).usbDevice, "/dev/pts/4");
+    EXPECT_FALSE(Args::parse({"--usb"}).missingValue());
+}
+
+TEST(Args, DashHIsHelp) {
+    EXPECT_TRUE(Args::parse({"-h"}).flag("help"));
+    EXPECT_TRUE(Args::parse({"probe", "-h"}).flag("help"));
+    EXPECT_EQ(Args::parse({"--", "-h"}).positional, (std::vector<std::string>{"-h"}));
+}
+
 TEST(Args, NumbersUseAPointWhateverTheLocale) {
     const char* old = std::setlocale(LC_ALL, nullptr);
     const std::string saved = old ? old : "C";
