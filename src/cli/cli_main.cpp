@@ -102,7 +102,8 @@ int runCommand(const Command& command, Args& args, int argc, char** argv) {
 
 int runCli(int argc, char** argv) {
     // Line by line even into a pipe or a file, so that a run that is killed keeps what it printed.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    static const bool lineBuffered = std::setvbuf(stdout, nullptr, _IOLBF, 0) == 0;
+    (void)lineBuffered;
     // Sockets and serial ports want an application object; no window is opened.
     const auto app = makeCliApplication(argc, argv);
     // The application object takes the user's locale; numbers printed by the C library must keep
