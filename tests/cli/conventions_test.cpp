@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +33,18 @@ struct WorkDir {
 std::string readAll(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs a shell line (to set the directory or the environment first); its output and exit code.
+Outcome shell(const std::string& line) {
+    std::FILE* p = ::popen((line + " 2>&1").c_str(), "r");
+    Outcome r{"", -1};
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
 }
 
 int lineCount(const std::string& s) {
@@ -83,13 +96,9 @@ TEST(LoadAll, WarnsWhenAFileHereHidesTheFactoryLibrary) {
     WorkDir dir;
     const fs::path factory = fs::path(VELAUPDATE_BINARY).parent_path() / "libraries" / "M02.HLB";
     fs::copy_file(factory, dir.path / "M02.HLB");
-    const std::string command = "cd " + dir.path.string() + " && " + VELAUPDATE_BINARY + " --sim load-all --model M02 2>&1";
-    std::FILE* p = ::popen(command.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    EXPECT_EQ(::pclose(p), 0) << out;
+    const Outcome r = shell("cd " + dir.path.string() + " && " + VELAUPDATE_BINARY + " --sim load-all --model M02");
+    const std::string& out = r.out;
+    EXPECT_EQ(r.code, 0) << out;
     EXPECT_NE(out.find("warning: the file M02.HLB in the current directory is used, not the library installed as " +
                        factory.string()),
               std::string::npos)
@@ -190,18 +199,21 @@ TEST(WriteAndCopyAll, SayWhatTheyWrote) {
     EXPECT_EQ(copy.out, "memories 1 to 13: wrote " + file + " (3570 bytes, program \"Stage Left\")\n");
 }
 
+TEST(PresetPlot, WithoutADesktopSessionSaysNothingOfRuntimeDirectories) {
+    WorkDir dir;
+    const std::string file = dir / "p.hdp";
+    ASSERT_EQ(run("--quiet preset new --out " + file).code, 0);
+    const Outcome r = shell("env -u XDG_RUNTIME_DIR " + std::string(VELAUPDATE_BINARY) + " preset plot " + file +
+                            " --out " + (dir / "q.png"));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_FALSE(has(r, "XDG_RUNTIME_DIR")) << r.out;
+    EXPECT_TRUE(fs::exists(dir.path / "q.png"));
+}
+
 // Makes a German locale (decimal comma) for this test alone when the machine has the sources.
 std::string germanLocale(const WorkDir& dir) {
-    const std::string probe = "LC_ALL=de_DE.UTF-8 /usr/bin/printf '%.1f' 1.5 2>/dev/null";
-    auto commaWith = [&](const std::string& prefix) {
-        std::FILE* p = ::popen((prefix + probe).c_str(), "r");
-        char buf[16] = {};
-        if (p) {
-            std::fgets(buf, sizeof buf, p);
-            ::pclose(p);
-        }
-        return std::string(buf) == "1,5";
-    };
+    const std::string probe = "LC_ALL=de_DE.UTF-8 /usr/bin/printf '%.1f' 1.5";
+    const auto commaWith = [&](const std::string& prefix) { return shell(prefix + probe).out == "1,5"; };
     if (commaWith("")) return "LC_ALL=de_DE.UTF-8 ";
     const std::string locpath = "LOCPATH=" + (dir / "locale") + " ";
     const std::string make = "localedef -i de_DE -f UTF-8 " + (dir / "locale/de_DE.UTF-8") + " >/dev/null 2>&1";
@@ -232,13 +244,7 @@ TEST(Locale, NumbersUseAPointUnderADecimalCommaLocale) {
         "--sim load-all --model M02 --json",
     };
     const auto runAs = [&](const std::string& env, const std::string& command) {
-        const std::string line = "cd " + dir.path.string() + " && " + env + VELAUPDATE_BINARY + " " + command + " 2>&1";
-        std::FILE* p = ::popen(line.c_str(), "r");
-        std::string out;
-        char buf[4096];
-        for (std::size_t n; p && (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-        if (p) ::pclose(p);
-        return out;
+        return shell("cd " + dir.path.string() + " && " + env + VELAUPDATE_BINARY + " " + command).out;
     };
     for (const auto& command : commands) {
         const std::string plain = runAs("LC_ALL=C ", command);
@@ -246,12 +252,11 @@ TEST(Locale, NumbersUseAPointUnderADecimalCommaLocale) {
         EXPECT_EQ(runAs(german, command), plain) << command;
     }
     // Files too: the plot and the program image.
-    for (const char* env : {"LC_ALL=C ", ""}) {
-        const std::string prefix = env[0] ? "c" : "de";
-        runAs(env[0] ? std::string(env) : german,
-              "preset plot " + file + " --out " + (dir / (prefix + ".svg")) + " && " + VELAUPDATE_BINARY +
-                  " preset image " + file + " --out " + (dir / (prefix + ".bin")));
+    for (const auto& [env, name] : {std::pair{std::string("LC_ALL=C "), "c"}, std::pair{german, "de"}}) {
+        runAs(env, "preset plot " + file + " --out " + (dir / (name + std::string(".svg"))));
+        runAs(env, "preset image " + file + " --out " + (dir / (name + std::string(".bin"))));
     }
+    EXPECT_FALSE(readAll(dir / "c.svg").empty());
     EXPECT_EQ(readAll(dir / "de.svg"), readAll(dir / "c.svg"));
     EXPECT_EQ(readAll(dir / "de.bin"), readAll(dir / "c.bin"));
 }
