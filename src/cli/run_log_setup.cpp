@@ -53,8 +53,8 @@ void startRunLog(RunLog& log, const Args& args, int argc, char** argv, const Lin
     const auto named = args.value("log");
     if (named) {
         if (!log.open(*named)) std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log.errorText().c_str());
-    } else if (const auto dir = RunLog::defaultDirectory(); !dir.empty()) {
-        log.open(RunLog::newRunFile(dir));
+    } else {
+        log.openNewRun();
     }
     if (!log.isOpen()) return;
     std::string command = "velaupdate";

@@ -77,6 +77,11 @@ bool RunLog::open(const fs::path& file) {
     return true;
 }
 
+bool RunLog::openNewRun() {
+    const fs::path dir = defaultDirectory();
+    return !dir.empty() && open(newRunFile(dir));
+}
+
 void RunLog::line(std::string_view text) {
     if (!file_) return;
     const std::string stamp = timeStamp();

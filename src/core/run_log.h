@@ -23,6 +23,8 @@ public:
 
     // Appends to `file`, making its directory; false with errorText() when it cannot.
     bool open(const std::filesystem::path& file);
+    // Opens a new file for this run in defaultDirectory(), after removing the oldest runs there.
+    bool openNewRun();
     bool isOpen() const { return file_ != nullptr; }
     const std::filesystem::path& path() const { return path_; }
     const std::string& errorText() const { return error_; }

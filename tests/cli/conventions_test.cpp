@@ -174,6 +174,18 @@ TEST(Numbering, WhatShowPrintsSetAndDesignAccept) {
     EXPECT_EQ(run("preset set " + file + " xover.1.low.alignment=3").code, 2);
 }
 
+TEST(EthernetScan, MatchesModelNamesAsLoadAllDoes) {
+    vela::test::SimProcess sim("--udp 0 --module 00A1,M02,UNIT1 --module 00A2,M09,UNIT2");
+    const std::string line = sim.line();  // "UDP 127.0.0.1:PORT (Ethernet module ...)"
+    const auto colon = line.find(':');
+    ASSERT_NE(colon, std::string::npos) << line;
+    const std::string port = line.substr(colon + 1, line.find(' ', colon) - colon - 1);
+    const Outcome r = run("ethernet scan --model ' m02' --broadcast 127.0.0.1 --port " + port + " --json", false);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(has(r, "\"Model\":\"M02\"")) << r.out;
+    EXPECT_FALSE(has(r, "M09")) << r.out;
+}
+
 TEST(PresetSet, SaysWhenAControlLimitedAValue) {
     WorkDir dir;
     const std::string file = dir / "p.hdp";
