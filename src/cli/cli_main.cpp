@@ -87,6 +87,7 @@ int runCommand(const Command& command, Args& args, int argc, char** argv) {
     try {
         Context ctx{args, ui, parseLinkOptions(args)};
         startRunLog(log, args, argc, argv, ctx.link);
+        log.note("version", kVersion);
         if (log.isOpen()) ui.setRunLog(&log);
         return outcome(command.run(ctx));
     } catch (const std::invalid_argument& e) {
