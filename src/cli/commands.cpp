@@ -59,7 +59,9 @@ const std::vector<Command>& commands() {
          "Writes the program image in FILE (a 2-byte big-endian length L, then L bytes, as a library\n"
          "entry holds it) into memory MEMORY (command 3), then makes that memory current (command 7).\n"
          "With --preset the image is generated from the preset file (as preset image does).\n"
-         "Asks \"The memory N have a preset stored. Do you want to overwrite it?\" unless --yes.\n",
+         "Asks \"The memory N have a preset stored. Do you want to overwrite it?\"; --yes answers Yes\n"
+         "and shows the question with that answer. Says what it wrote: the file, its length and the\n"
+         "program name.\n",
          {"image", "preset"}, runWrite},
         {"change", "make a memory the unit's current program",
          "usage: velaupdate change MEMORY [--yes]\n"
@@ -70,7 +72,7 @@ const std::vector<Command>& commands() {
          "       velaupdate copy-all --preset FILE.hdp\n"
          "Writes the program image in FILE (or the one generated from the preset file) into memories\n"
          "1 to 13 in turn (command 3), over USB or the serial line. Stops at the first memory that\n"
-         "fails.\n",
+         "fails. Says what it wrote: the file, its length and the program name.\n",
          {"image", "preset"}, runCopyAll},
         {"reset", "reset the unit's DSP",
          "usage: velaupdate reset [--yes]\n"
