@@ -1,5 +1,7 @@
 #include "preset/measurement_import.h"
 
+#include "core/input_file.h"
+
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -205,14 +207,14 @@ void resampleMeasurement(const MeasuredCurve& m, const ImportFormat& format, std
     }
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return text;
+std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
+    const auto bytes = readInputFile(path, kLongestMeasurementFile + 1, error);
+    if (!bytes) return std::nullopt;
+    if (bytes->size() > kLongestMeasurementFile) {
+        error = path + ": too long for a measurement export";
+        return std::nullopt;
+    }
+    return std::string(bytes->begin(), bytes->end());
 }
 
 std::string notValidMessage(const std::string& path, const ImportFormat& format) {
@@ -239,9 +241,10 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
         ParseResult parsed;
         const ImportFormat* format = importFormat(data.ImportDataType);
         try {
-            text = readWholeFile(path);
+            std::string error;
+            text = readWholeFile(path, error);
             if (!text && !options.presetFolder.empty())
-                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string());
+                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string(), error);
             if (!text) {
                 path.clear();
                 outcome[out] = ImportOutcome::Missing;

@@ -1,5 +1,7 @@
 #include "preset/preset_file.h"
 
+#include "core/input_file.h"
+
 #include "preset/crossover_procedures.h"
 #include "preset/dynamics_procedures.h"
 #include "preset/equaliser_procedures.h"
@@ -158,28 +160,15 @@ bool SavePreset(PresetContext& ctx, const std::string& path) {
 }
 
 OpenResult OpenPreset(PresetContext& ctx, const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        ctx.ui.error("Cannot open " + path + ": " + ec.message());
+    std::string error;
+    // One byte more than a record: a longer file is refused by its size.
+    auto bytes = readInputFile(path, kPresetRecordSize + 1, error);
+    if (!bytes) {
+        ctx.ui.error(error);
         ctx.p.OpenDialogFileName.clear();
         return OpenResult::Unreadable;
     }
-    std::vector<std::uint8_t> bytes;
-    // Only the two record sizes are worth reading; anything else is refused by its size.
-    if (size == kPresetRecordSize || size == kOlderPresetRecordSize) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.resize(static_cast<std::size_t>(size));
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!in) {
-            ctx.ui.error("Cannot read " + path + ": " + std::generic_category().message(errno));
-            ctx.p.OpenDialogFileName.clear();
-            return OpenResult::Unreadable;
-        }
-    } else {
-        bytes.resize(1);  // a size that is refused below
-    }
-    return OpenPresetBytes(ctx, path, bytes);
+    return OpenPresetBytes(ctx, path, *bytes);
 }
 
 OpenResult OpenPresetBytes(PresetContext& ctx, const std::string& path, std::span<const std::uint8_t> bytes) {
