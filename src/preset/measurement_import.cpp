@@ -235,7 +235,7 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
     std::array<ImportOutcome, 2> outcome{ImportOutcome::NoFile, ImportOutcome::NoFile};
     for (std::size_t out = 0; out < 2; ++out) {
         data.curves[out] = ImportCurve{};
-        std::string& path = data.path[out];
+        const std::string& path = data.path[out];
         if (path.empty()) continue;
         std::optional<std::string> text;
         ParseResult parsed;
@@ -245,8 +245,8 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
             text = readWholeFile(path, error);
             if (!text && !options.presetFolder.empty())
                 text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string(), error);
+            // The name stays: a save must not drop a file that is merely not here now.
             if (!text) {
-                path.clear();
                 outcome[out] = ImportOutcome::Missing;
                 continue;
             }

@@ -65,5 +65,40 @@ TEST(InputFiles, FirmwareTextWithAByteThatIsNotHexIsRefusedNamingTheLine) {
     EXPECT_TRUE(has(r.err, file + ": line 40: group 2")) << r.err;
 }
 
+// Runs in `dir` while it lives, as a user who changed to the preset's folder.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& dir) : before_(fs::current_path()) { fs::current_path(dir); }
+    ~InFolder() { fs::current_path(before_); }
+
+private:
+    fs::path before_;
+};
+
+// The short string of capacity 100 at `at` in a preset file.
+std::string shortString(const std::string& file, std::size_t at) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    return bytes.substr(at + 1, static_cast<unsigned char>(bytes[at]));
+}
+
+TEST(PresetByBareName, FindsItsMeasurementsBesideItAndASaveKeepsTheirNames) {
+    TempDir dir;
+    dir.write("m.txt", "    Freq\t      dB\t   Phase\n   100.00    93.00    90.00\n 10000.00    93.00    90.00\n");
+    const std::string file = dir.file("abs.hdp");
+    ASSERT_EQ(runCli({"preset", "new", "--out", file}).code, 0);
+    ASSERT_EQ(runCli({"preset", "set", file, "import.1=C:\\Meas\\m.txt", "import.2=gone.txt"}).code, 0);
+    {
+        InFolder here(dir.path());
+        const auto show = runCli({"preset", "show", "abs.hdp", "--json"});
+        ASSERT_EQ(show.code, 0) << show.err;
+        EXPECT_TRUE(has(show.out, "\"curves\":[{\"magnitude\":[-140,")) << show.out.substr(show.out.find("curves"), 80);
+        const auto set = runCli({"preset", "set", "abs.hdp", "name=X"});
+        ASSERT_EQ(set.code, 0) << set.err;
+    }
+    EXPECT_EQ(shortString(file, 2373), "C:\\Meas\\m.txt");
+    EXPECT_EQ(shortString(file, 2474), "gone.txt");  // not found, but not dropped
+}
+
 }  // namespace
 }  // namespace vela
