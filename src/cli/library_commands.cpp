@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
+#include "cli/output_file.h"
 #include "cli/link_selection.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
@@ -66,6 +67,7 @@ int libraryBuild(Context& ctx) {
     if (!out || ctx.args.positional.size() < 2)
         throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB PRESET.hdp...");
     const std::vector<std::string> files(ctx.args.positional.begin() + 1, ctx.args.positional.end());
+    if (!outputAllowed(ctx, "library build", *out, FileKind::Library, files)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
     PresetContext preset = presetContext(*s, ui);

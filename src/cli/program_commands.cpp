@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
+#include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "core/input_file.h"
@@ -131,6 +132,8 @@ int runProbe(Context& ctx) {
 
 int runRead(Context& ctx) {
     const int memory = memoryArgument(ctx, "read");
+    if (const auto out = ctx.args.value("out"); out && !outputAllowed(ctx, "read", *out, FileKind::ProgramImage))
+        return kExitBadInput;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);

@@ -65,6 +65,44 @@ TEST(InputFiles, FirmwareTextWithAByteThatIsNotHexIsRefusedNamingTheLine) {
     EXPECT_TRUE(has(r.err, file + ": line 40: group 2")) << r.err;
 }
 
+std::string contentOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(OutputFiles, NeverAnInputNorAnotherKindOfFileWithoutForce) {
+    TempDir dir;
+    const std::string x = dir.file("x.hdp"), victim = dir.file("victim.hdp"), lib = dir.file("lib.HLB");
+    ASSERT_EQ(runCli({"--quiet", "preset", "new", "--out", x}).code, 0);
+    ASSERT_EQ(runCli({"--quiet", "preset", "new", "--out", victim}).code, 0);
+    ASSERT_EQ(runCli({"--quiet", "library", "build", "--out", lib, x}).code, 0);
+    fs::create_symlink(x, dir.file("link.bin"));
+    const std::string preset = contentOf(x), victimPreset = contentOf(victim), library = contentOf(lib);
+
+    auto refused = [](const std::vector<std::string>& words, const std::string& why) {
+        const auto r = runCli(words);
+        EXPECT_EQ(r.code, 3) << r.err;
+        EXPECT_TRUE(has(r.err, why)) << r.err;
+    };
+    refused({"preset", "image", x, "--out", x}, "an input of this command");
+    refused({"preset", "image", x, "--out", dir.file("./x.hdp")}, "is the input file " + x);
+    refused({"preset", "image", x, "--out", dir.file("link.bin")}, "is the input file " + x);
+    refused({"library", "build", "--out", victim, victim}, "an input of this command");
+    refused({"library", "build", "--out", x, victim}, "is a preset file; it would be replaced by a library file");
+    refused({"preset", "set", x, "name=Y", "--out", lib}, "is a library file; it would be replaced by a preset file");
+    refused({"preset", "new", "--out", lib}, "--force to replace it");
+    EXPECT_TRUE(contentOf(x) == preset);
+    EXPECT_TRUE(contentOf(victim) == victimPreset);
+    EXPECT_TRUE(contentOf(lib) == library);
+
+    // Same kind, in-place edits and --force go ahead.
+    EXPECT_EQ(runCli({"--quiet", "preset", "set", x, "name=Y"}).code, 0);
+    EXPECT_EQ(runCli({"--quiet", "preset", "image", x, "--out", dir.file("x.bin")}).code, 0);
+    EXPECT_EQ(runCli({"--quiet", "preset", "image", victim, "--out", dir.file("x.bin")}).code, 0);
+    EXPECT_EQ(runCli({"--quiet", "preset", "set", x, "name=Z", "--out", lib, "--force"}).code, 0);
+    EXPECT_EQ(fs::file_size(lib), 2620u);
+}
+
 // Runs in `dir` while it lives, as a user who changed to the preset's folder.
 class InFolder {
 public:
