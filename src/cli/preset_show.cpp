@@ -3,6 +3,7 @@
 #include "cli/json.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
+#include "dsp/design_error.h"
 #include "dsp/filter_types.h"
 #include "dsp/number_text.h"
 #include "dsp/power_check.h"
@@ -204,9 +205,14 @@ void showText(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
              " dB, gain " + plainText(r.CurveGainDb) + " dB" + (r.Bypass ? ", bypassed" : "") + ", time " +
              dsp::fixedText(r.RmsTime(fs), 1) + ", hold " + dsp::fixedText(r.HoldMs(fs), 1) + " ms, decay " +
              dsp::fixedText(r.Decay(), 3) + ", gate " + plainText(r.GateSetting) + "/" + plainText(r.GateRamp));
-        const auto power = dsp::PowerCheckRms(r);
-        line("        " + power.PowerLine + "; " + power.VoltageLine.substr(4) +
-             (power.ExceedsBoxPower ? "  " + power.WarningLine1 + " " + power.WarningLine2 : ""));
+        // A damaged file may hold an impedance no power check admits; the rest still shows.
+        try {
+            const auto power = dsp::PowerCheckRms(r);
+            line("        " + power.PowerLine + "; " + power.VoltageLine.substr(4) +
+                 (power.ExceedsBoxPower ? "  " + power.WarningLine1 + " " + power.WarningLine2 : ""));
+        } catch (const dsp::DesignError& error) {
+            line(std::string("        no power check: ") + error.what());
+        }
         const dsp::TDYNAMIC& k = p.PeakDynamics[n];
         line("  Peak  threshold " + plainText(k.ThresholdDb) + " dB, knee " + plainText(k.ShapeDb) + " dB" +
              (k.Bypass ? ", bypassed" : "") + ", hold " + dsp::fixedText(k.HoldMs(fs), 1) + " ms, decay " +

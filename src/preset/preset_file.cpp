@@ -3,7 +3,6 @@
 #include "core/input_file.h"
 #include "dsp/design_error.h"
 #include "dsp/number_text.h"
-
 #include "preset/crossover_procedures.h"
 #include "preset/dynamics_procedures.h"
 #include "preset/equaliser_procedures.h"

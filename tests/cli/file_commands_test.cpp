@@ -1,5 +1,6 @@
 // What the commands do with the files they are given: paths that are not files, files whose
 // lengths do not fit, and outputs that would destroy something.
+#include "preset/byte_order.h"
 #include "preset/temp_dir.h"
 #include "support/run_cli.h"
 
@@ -101,6 +102,28 @@ TEST(OutputFiles, NeverAnInputNorAnotherKindOfFileWithoutForce) {
     EXPECT_EQ(runCli({"--quiet", "preset", "image", victim, "--out", dir.file("x.bin")}).code, 0);
     EXPECT_EQ(runCli({"--quiet", "preset", "set", x, "name=Z", "--out", lib, "--force"}).code, 0);
     EXPECT_EQ(fs::file_size(lib), 2620u);
+}
+
+TEST(DamagedPreset, OpensToAResultOnTheCommandLine) {
+    TempDir dir;
+    const std::string file = dir.file("damaged.hdp");
+    ASSERT_EQ(runCli({"--quiet", "preset", "new", "--out", file}).code, 0);
+    const std::string text = contentOf(file);
+    std::vector<std::uint8_t> record(text.begin(), text.end());
+    // Output 1 band 1: a 6 dB high shelf whose in-range gain leaves no finite filter.
+    record[504 + 24] = 3;
+    bytes::putLeF64(record, 504, -7.8970796717069922e-16);
+    bytes::putLeF64(record, 504 + 8, 40.590963855914993);
+    bytes::putLeF32(record, 1928 + 48, 0.0f);  // RMS 1 impedance: no power check admits it
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(record.data()),
+                                                static_cast<std::streamsize>(record.size()));
+
+    const auto image = runCli({"preset", "image", file, "--out", dir.file("d.bin")});
+    EXPECT_EQ(image.code, 0) << image.err;
+    EXPECT_TRUE(has(image.err, file + ": Output 1 band 1: Shelv High 6dB")) << image.err;
+    const auto show = runCli({"preset", "show", file});
+    EXPECT_EQ(show.code, 0) << show.err;
+    EXPECT_TRUE(has(show.out, "no power check: impedance 0 ohm is not positive")) << show.out;
 }
 
 // Runs in `dir` while it lives, as a user who changed to the preset's folder.
