@@ -34,8 +34,10 @@ const std::vector<Command>& commands() {
          "       velaupdate library build --out FILE.HLB PRESET.hdp...\n"
          "show: the number of programs and, per program, its memory, length and name.\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
-         "data block and saves the library; nothing is saved when a preset file is refused.\n",
-         {"json", "out"}, runLibrary},
+         "data block and saves the library; nothing is saved when a preset file is refused.\n"
+         "The output is never one of the preset files, and an existing file that is not a library\n"
+         "is replaced only with --force.\n",
+         {"json", "out", "force"}, runLibrary},
         {"devices", "list the FTDI bridges and serial ports found",
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",
@@ -52,7 +54,7 @@ const std::vector<Command>& commands() {
          "Reads memory MEMORY (1..13) back (a read request, command 4, then the unit sends the program)\n"
          "and prints its length, model code (byte 4) and program name (bytes 12 to 51).\n"
          "  --out FILE   also save the bytes read, as received\n",
-         {"out", "json"}, runRead},
+         {"out", "json", "force"}, runRead},
         {"write", "write a program image into a memory and make it current",
          "usage: velaupdate write MEMORY --image FILE [--yes]\n"
          "       velaupdate write MEMORY --preset FILE.hdp [--yes]\n"
@@ -184,8 +186,11 @@ const std::vector<Command>& commands() {
          "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
          "read with a warning and keep the present input delay. Files of another size or without the\n"
          "\"KTRMF\" signature are refused (exit code 3). Opening a file redesigns every filter,\n"
-         "crossover and dynamics table and re-imports the measurement files it names (beside the\n"
-         "preset when the stored path is not found).\n"
+         "crossover and RMS dynamics table (the peak limiters keep the tables of new, with a warning\n"
+         "when the file holds other peak settings) and re-imports the measurement files it names\n"
+         "(beside the preset, or in the current folder, when the stored path is not found).\n"
+         "An --out file is never the file read, and an existing file of another kind (a library\n"
+         "replaced by a preset, say) is replaced only with --force.\n"
          "\n"
          "new    writes a preset with the defaults of New.\n"
          "show   prints every parameter; --json uses the parameter names as keys (SystemName,\n"
@@ -229,7 +234,7 @@ const std::vector<Command>& commands() {
          "  rms.N.impedance=OHM  rms.N.boxpower=W  rms.N.amppower=W  rms.N.ampgain=X  rms.N.bridge=1|0\n"
          "  peak.N.threshold= peak.N.knee= peak.N.gain= peak.N.bypass= peak.N.hold= peak.N.decay=\n"
          "  import.N=PATH  import.type=CODE  import.reference=DBSPL   measurement files (see import)\n",
-         {"out", "json"}, runPreset},
+         {"out", "json", "force"}, runPreset},
         {"import", "read a measurement export file onto the 400-point response grid",
          "usage: velaupdate import --format CODE FILE [--reference DB] [--sensitivity MV] [--json]\n"
          "Reads a frequency response exported as text by a measurement program and resamples it onto\n"

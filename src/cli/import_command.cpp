@@ -38,9 +38,10 @@ int runImport(Context& ctx) {
         if (!(*mv >= 1.0 && *mv <= 999.0)) throw std::invalid_argument("--sensitivity: 1..999 mV/Pa");
         sensitivity = *mv / 1000.0;
     }
-    const auto text = readWholeFile(path);
+    std::string error;
+    const auto text = readWholeFile(path, error);
     if (!text) {
-        ctx.ui.error(path + ": cannot be read");
+        ctx.ui.error(error);
         return kExitBadInput;
     }
     const ParseResult parsed = parseMeasurement(*text, *format, sensitivity);

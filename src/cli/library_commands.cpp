@@ -5,6 +5,7 @@
 #include "cli/firmware_option.h"
 #include "cli/json.h"
 #include "cli/library_choice.h"
+#include "cli/output_file.h"
 #include "cli/link_selection.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
@@ -67,6 +68,7 @@ int libraryBuild(Context& ctx) {
     if (!out || ctx.args.positional.size() < 2)
         throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB PRESET.hdp...");
     const std::vector<std::string> files(ctx.args.positional.begin() + 1, ctx.args.positional.end());
+    if (!outputAllowed(ctx, "library build", *out, FileKind::Library, files)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
     PresetContext preset = presetContext(*s, ui);
@@ -136,10 +138,12 @@ bool verify(Context& ctx, Session& s, const LoadAllReport& report, const Library
         if (!r.received) {
             verdict = "could not be read back";
         } else {
+            // Only the bytes the unit sent are compared: the entry may be longer than the reply.
+            const std::size_t common = std::min<std::size_t>(r.length, e.size());
             std::size_t differs = e.size();
-            for (std::size_t i = 0; i < e.size() && differs == e.size(); ++i)
+            for (std::size_t i = 0; i < common && differs == e.size(); ++i)
                 if (s.receivedImage[i] != library[e.offset + i]) differs = i;
-            if (r.length != e.size() && differs == e.size()) differs = std::min<std::size_t>(r.length, e.size());
+            if (r.length != e.size() && differs == e.size()) differs = common;
             if (differs != e.size()) verdict = "differs from offset " + std::to_string(differs);
         }
         if (verdict != "same") allSame = false;

@@ -1,6 +1,7 @@
 // preset plot: magnitude and phase of each output's equaliser, crossover and their sum on the
 // display grid, with the imported measurement and what the processing makes of it.
 #include "cli/exit_codes.h"
+#include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "dsp/response.h"
@@ -263,6 +264,7 @@ int runPresetPlot(Context& ctx) {
     const bool svg = target.endsWith(".svg", Qt::CaseInsensitive);
     if (!svg && !target.endsWith(".png", Qt::CaseInsensitive))
         throw std::invalid_argument("--out: the picture is FILE.png or FILE.svg");
+    if (!outputAllowed(ctx, "preset plot", *out, FileKind::Plot, std::span(&file, 1))) return kExitBadInput;
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     const std::string caption = s->preset.MainSystemName + "  -  " + file;

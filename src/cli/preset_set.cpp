@@ -2,6 +2,7 @@
 #include "cli/args.h"
 #include "cli/exit_codes.h"
 #include "cli/filter_names.h"
+#include "cli/output_file.h"
 #include "cli/preset_limits.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
@@ -256,6 +257,9 @@ int runPresetSet(Context& ctx) {
         if (eq == std::string::npos || eq == 0) throw std::invalid_argument("not NAME=VALUE: " + word);
         edits.emplace_back(lower(word.substr(0, eq)), word.substr(eq + 1));
     }
+    // The file edited in place is the point of the command; only another kind is refused.
+    const std::string out = ctx.args.value("out", file);
+    if (!outputAllowed(ctx, "preset set", out, FileKind::Preset)) return kExitBadInput;
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     MessagesOnlyUi ui(ctx.ui);
@@ -264,7 +268,6 @@ int runPresetSet(Context& ctx) {
         apply(c, name, value);
         reportLimit(c, name, value);
     }
-    const std::string out = ctx.args.value("out", file);
     if (!SavePreset(c, out)) return kExitBadInput;
     return kExitOk;
 }

@@ -4,8 +4,10 @@
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
+#include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
+#include "core/input_file.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
 #include "session/connection.h"
@@ -20,14 +22,13 @@ namespace {
 
 // Reads a program image file (its 2-byte length field L, then L bytes) into the buffer.
 bool loadProgramImage(const std::string& path, ProgramImage& image, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    // One byte more than the buffer: a longer file is refused by its size.
+    const auto read = readInputFile(path, image.size() + 1, error);
+    if (!read) return false;
+    const std::vector<std::uint8_t>& bytes = *read;
     if (bytes.size() < 2 || bytes.size() > image.size()) {
-        error = path + ": not a program image (" + std::to_string(bytes.size()) + " bytes)";
+        error = path + ": not a program image (" + (bytes.size() > image.size() ? "over " : "") +
+                std::to_string(bytes.size() > image.size() ? image.size() : bytes.size()) + " bytes)";
         return false;
     }
     const std::size_t length = std::size_t(bytes[0]) << 8 | bytes[1];
@@ -143,6 +144,8 @@ int runProbe(Context& ctx) {
 
 int runRead(Context& ctx) {
     const int memory = memoryArgument(ctx, "read");
+    if (const auto out = ctx.args.value("out"); out && !outputAllowed(ctx, "read", *out, FileKind::ProgramImage))
+        return kExitBadInput;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);

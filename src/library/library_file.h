@@ -26,7 +26,8 @@ struct LibraryEntry {
     std::size_t size() const { return std::size_t(length) + 2; }
 };
 
-// The entries of a library; nullopt with a reason when its count or entries do not fit.
+// The entries of a library; nullopt with a reason when its count or entries do not fit in the
+// file or an entry is longer than the program image it is sent from.
 std::optional<std::vector<LibraryEntry>> libraryEntries(const LibraryBuffer& buffer, std::string* reason = nullptr);
 
 struct LibraryReadResult {
@@ -46,7 +47,8 @@ std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuff
 // library already holds thirteen programs or the entry would not fit.
 bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image);
 
-// Copies entry `index` (0-based) into the program image working buffer.
-void copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image);
+// Copies an entry into the program image working buffer; false, copying nothing, when it
+// does not fit there.
+bool copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image);
 
 }  // namespace vela

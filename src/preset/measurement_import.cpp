@@ -1,5 +1,7 @@
 #include "preset/measurement_import.h"
 
+#include "core/input_file.h"
+
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -205,14 +207,14 @@ void resampleMeasurement(const MeasuredCurve& m, const ImportFormat& format, std
     }
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return text;
+std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
+    const auto bytes = readInputFile(path, kLongestMeasurementFile + 1, error);
+    if (!bytes) return std::nullopt;
+    if (bytes->size() > kLongestMeasurementFile) {
+        error = path + ": too long for a measurement export";
+        return std::nullopt;
+    }
+    return std::string(bytes->begin(), bytes->end());
 }
 
 std::string notValidMessage(const std::string& path, const ImportFormat& format) {
@@ -233,17 +235,18 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
     std::array<ImportOutcome, 2> outcome{ImportOutcome::NoFile, ImportOutcome::NoFile};
     for (std::size_t out = 0; out < 2; ++out) {
         data.curves[out] = ImportCurve{};
-        std::string& path = data.path[out];
+        const std::string& path = data.path[out];
         if (path.empty()) continue;
         std::optional<std::string> text;
         ParseResult parsed;
         const ImportFormat* format = importFormat(data.ImportDataType);
         try {
-            text = readWholeFile(path);
+            std::string error;
+            text = readWholeFile(path, error);
             if (!text && !options.presetFolder.empty())
-                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string());
+                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string(), error);
+            // The name stays: a save must not drop a file that is merely not here now.
             if (!text) {
-                path.clear();
                 outcome[out] = ImportOutcome::Missing;
                 continue;
             }

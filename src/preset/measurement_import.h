@@ -91,8 +91,10 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
 std::string notValidMessage(const std::string& path, const ImportFormat& format);
 std::string badNumberMessage(const std::string& path, const ParseResult& parsed);
 
-// Reads a whole file; nothing when it cannot be read.
-std::optional<std::string> readWholeFile(const std::string& path);
+// Exports run to a few thousand lines; a file far larger is not one.
+inline constexpr std::size_t kLongestMeasurementFile = std::size_t{64} << 20;
+// Reads a whole export file; nothing, with `error` naming the path, when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path, std::string& error);
 // The characters after the last folder separator ("\" or "/").
 std::string bareFileName(const std::string& path);
 

@@ -194,7 +194,7 @@ TEST(MeasurementImport, RepeatedFrequencyGivesFiniteValues) {
     for (float m : t.data.curves[0].magnitude) ASSERT_TRUE(std::isfinite(m));
 }
 
-TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseEmptiesThePath) {
+TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseKeepsItsNameQuietly) {
     Importer t;
     t.dir.write("beside.txt", clioFile());
     t.data.path[0] = "C:\\Measurements\\beside.txt";
@@ -204,7 +204,7 @@ TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseEmptiesThePath) {
     EXPECT_EQ(outcome[0], ImportOutcome::Imported);
     EXPECT_EQ(t.data.path[0], "C:\\Measurements\\beside.txt");
     EXPECT_EQ(outcome[1], ImportOutcome::Missing);
-    EXPECT_EQ(t.data.path[1], "");
+    EXPECT_EQ(t.data.path[1], "/nowhere/gone.txt");
     EXPECT_TRUE(t.ui.messages.empty());
 }
 

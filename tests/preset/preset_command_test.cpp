@@ -1,5 +1,5 @@
 // The preset and import commands as a user runs them.
-#include "cli/cli_main.h"
+#include "support/run_cli.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,25 +12,9 @@ namespace {
 
 using test::TempDir;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::CliOutcome;
 
-Outcome run(std::vector<std::string> words) {
-    words.insert(words.begin(), "velaupdate");
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int code = cli::runCli(static_cast<int>(words.size()), argv.data());
-    std::fflush(stdout);
-    std::fflush(stderr);
-    Outcome r{code, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-    return r;
-}
+Outcome run(std::vector<std::string> words) { return test::runCli(std::move(words)); }
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
