@@ -28,11 +28,15 @@ const std::vector<Command>& commands() {
          {"json"}, runModels},
         {"library", "show a library file, or build one from preset files",
          "usage: velaupdate library show FILE.HLB [--json]\n"
-         "       velaupdate library build --out FILE.HLB PRESET.hdp...\n"
-         "show: the number of programs and, per program, its memory, length and name.\n"
+         "       velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...\n"
+         "show: the number of programs, the model code they carry and, per program, its memory,\n"
+         "length and name.\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
-         "data block and saves the library; nothing is saved when a preset file is refused.\n",
-         {"json", "out"}, runLibrary},
+         "data block and saves the library; nothing is saved when a preset file is refused.\n"
+         "  --model NAME       the cabinet model the library is for: every program carries its model\n"
+         "                     code (byte 4), so a unit loaded with it reports the model when read back.\n"
+         "                     Without it a program carries code 1 (no model).\n",
+         {"json", "out", "model"}, runLibrary},
         {"devices", "list the FTDI bridges and serial ports found",
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",
