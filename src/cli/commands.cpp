@@ -227,21 +227,7 @@ const std::vector<Command>& commands() {
          "  peak.N.threshold= peak.N.knee= peak.N.gain= peak.N.bypass= peak.N.hold= peak.N.decay=\n"
          "  import.N=PATH  import.type=CODE  import.reference=DBSPL   measurement files (see import)\n",
          {"out", "json"}, runPreset},
-        {"import", "read a measurement export file onto the 400-point response grid",
-         "usage: velaupdate import --format CODE FILE [--reference DB] [--sensitivity MV] [--json]\n"
-         "Reads a frequency response exported as text by a measurement program and resamples it onto\n"
-         "the first 400 points of the display grid (whole Hz, logarithmic from 20 Hz). Prints one line\n"
-         "per point: frequency, magnitude in dB relative to the reference level, phase (radians for\n"
-         "the formats exported in degrees; as read for the others). Points outside the measured range\n"
-         "hold -140 dB and phase 0. --json prints {\"frequency\": [...], \"magnitude\": [...],\n"
-         "\"phase\": [...]}.\n"
-         "  --format CODE     0 CLIO (both layouts), 1 MLSSA, 2 WINAIR, 3 SIA Smaart Pro transfer\n"
-         "                    function, 4 MiniLyzer (levels in dBu), 6 CALSOD, 7 DAAS 32 - CALSOD,\n"
-         "                    8 LoudSpeaker Lab - CALSOD, 9 MiniLyzer SPL, 10 MiniLyzer FFT\n"
-         "  --reference DB    the level in dBspl that becomes 0 dB, -140..140 (default 90)\n"
-         "  --sensitivity MV  microphone sensitivity for format 4, 1..999 mV/Pa (default 20)\n"
-         "A file that is not the chosen format's export, or a field that is not a number (named with\n"
-         "its line), ends with exit code 3.\n",
+        {"import", "read a measurement export file onto the 400-point response grid", importHelp(),
          {"format", "reference", "sensitivity", "json"}, runImport},
         {"ethernet", "find and configure the unit's Ethernet module; open the TCP link to it",
          "usage: velaupdate ethernet scan --model NAME [--broadcast ADDR] [--port PORT] [--json]\n"
