@@ -178,7 +178,7 @@ const std::vector<Command>& commands() {
          "usage: velaupdate preset new --out FILE.hdp\n"
          "       velaupdate preset show FILE.hdp [--json]\n"
          "       velaupdate preset image FILE.hdp --out IMAGE.bin\n"
-         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg\n"
+         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg [--layout combined]\n"
          "       velaupdate preset set FILE.hdp NAME=VALUE... [--out OTHER.hdp]\n"
          "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
          "read with a warning and keep the present input delay. Files of another size or without the\n"
@@ -194,7 +194,10 @@ const std::vector<Command>& commands() {
          "image  writes the program image (3570 bytes: the length 3568 as 2 big-endian bytes, then\n"
          "       the data block) that write and copy-all send and a library keeps.\n"
          "plot   draws magnitude and phase of each output's equaliser, crossover and their sum with\n"
-         "       the output level, with the imported measurement and what the processing makes of it.\n"
+         "       the output level, polarity and delay, with the imported measurement and what the\n"
+         "       processing makes of it. Both outputs share one dB scale; dashed lines mark the\n"
+         "       crossover frequencies; a muted output is drawn as silent. --layout combined draws\n"
+         "       both outputs' totals in one magnitude and one phase panel.\n"
          "set    changes parameters through the editors' controls, so each value is limited and\n"
          "       stepped as the control does it and the filters are redesigned; then saves the file\n"
          "       (or --out). Output N is 1 or 2, band B 1..8, dynamics object N 1..3 (1 and 2 serve\n"
@@ -226,7 +229,7 @@ const std::vector<Command>& commands() {
          "  rms.N.impedance=OHM  rms.N.boxpower=W  rms.N.amppower=W  rms.N.ampgain=X  rms.N.bridge=1|0\n"
          "  peak.N.threshold= peak.N.knee= peak.N.gain= peak.N.bypass= peak.N.hold= peak.N.decay=\n"
          "  import.N=PATH  import.type=CODE  import.reference=DBSPL   measurement files (see import)\n",
-         {"out", "json"}, runPreset},
+         {"out", "json", "layout"}, runPreset},
         {"import", "read a measurement export file onto the 400-point response grid", importHelp(),
          {"format", "reference", "sensitivity", "json"}, runImport},
         {"ethernet", "find and configure the unit's Ethernet module; open the TCP link to it",
