@@ -253,9 +253,12 @@ const std::vector<Command>& commands() {
          "          the unit over it; NAME names the module in the messages (default: ADDR). With\n"
          "          --model the library of that catalogue model is opened once connected and named\n"
          "          with its number of programs (JSON keys Library, Programs).\n"
-         "--broadcast ADDR  where scan and set-ip send. Default: the first three numbers of this\n"
-         "          computer's IPv4 address followed by .255. With the simulated module\n"
+         "--broadcast ADDR  where scan and set-ip send. Default: the broadcast address of every IPv4\n"
+         "          network interface that is up, one datagram each; when none is found, the first three\n"
+         "          numbers of this computer's IPv4 address followed by .255. With the simulated module\n"
          "          (velaupdate sim --udp PORT --module ...) use --broadcast 127.0.0.1 --port PORT.\n"
+         "connect, identify and set-name send no broadcast: where a network blocks broadcasts, a\n"
+         "          module whose address is known is reached with connect --ip ADDR.\n"
          "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
          "refuses or does not answer, or when connect fails.\n",
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
