@@ -264,6 +264,7 @@ const std::vector<Command>& commands() {
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
         {"check-update", "ask the update server whether a newer version is published",
          "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
+         "       velaupdate check-update --at-start on|off|show\n"
          "Fetches URL/updates/version.txt from the update server and says whether the version it\n"
          "publishes is newer than this one (1.9.0.0).\n"
          "  --url URL   the update server, http:// or https://. Default: the environment variable\n"
@@ -272,11 +273,16 @@ const std::vector<Command>& commands() {
          "  --download  when newer, asks \"There is a newer version. Do you wish to install it?\" and\n"
          "              on yes downloads URL/updates/TESSERAUPDATER.EXE as TESSERA-Update.exe into a\n"
          "              new directory under the temporary directory that only you can open, and\n"
-         "              prints where. A failed or incomplete download is removed.\n"
+         "              prints where. A failed or incomplete download is removed, and so is one whose\n"
+         "              SHA-256 differs from URL/updates/TESSERAUPDATER.EXE.sha256 when the server\n"
+         "              publishes that file.\n"
          "  --json      {\"version\", \"published\", \"newer\", \"saved\"} on standard output\n"
          "Without network the check gives up within 15 seconds. Exit code 1 when the server cannot\n"
-         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n",
-         {"url", "download", "json"}, runCheckUpdate},
+         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n"
+         "The window checks by itself when it opens, in the background, unless switched off there,\n"
+         "with --at-start off (the same setting, kept in ~/.config/velaupdate/velaupdate.ini), or\n"
+         "by the environment variable VELAUPDATE_NO_UPDATE_CHECK=1; --at-start show says which.\n",
+         {"url", "download", "json", "at-start"}, runCheckUpdate},
     };
     return table;
 }
