@@ -12,11 +12,13 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-velaupdate.rules DESTINATION ${
 
 # The man page comes from the program's own help texts, through help2man.
 find_program(HELP2MAN help2man)
-if(HELP2MAN)
+if(VELA_SANITIZE)
+  # The sanitizer build is for testing; nothing is installed from it.
+elseif(HELP2MAN)
   set(man_page ${CMAKE_BINARY_DIR}/man/velaupdate.1.gz)
   add_custom_command(OUTPUT ${man_page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
             ${CMAKE_COMMAND} -DVELA=$<TARGET_FILE:velaupdate> -DHELP2MAN=${HELP2MAN} -DVERSION=${PROJECT_VERSION}
             -DOUT=${man_page} -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
     DEPENDS velaupdate ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
