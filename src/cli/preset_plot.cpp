@@ -151,10 +151,14 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
         g.setPen(QPen(c.color, c.width, c.style, Qt::RoundCap, Qt::RoundJoin));
         g.drawPath(path);
     }
-    g.setPen(QColor(40, 40, 50));
-    for (int i = 0; i < p.notes.size(); ++i)
-        g.drawText(QRectF(r.left(), r.bottom() - 12 - 16.0 * static_cast<double>(p.notes.size() - i), r.width() - 8, 16),
-                   Qt::AlignRight | Qt::AlignVCenter, p.notes[i]);
+    for (int i = 0; i < p.notes.size(); ++i) {
+        // On a light backing, so that the curves beneath do not cross the words.
+        const double w = g.fontMetrics().horizontalAdvance(p.notes[i]) + 8;
+        const QRectF line(r.right() - 4 - w, r.bottom() - 12 - 16.0 * static_cast<double>(p.notes.size() - i), w, 16);
+        g.fillRect(line, QColor(255, 255, 255, 220));
+        g.setPen(QColor(40, 40, 50));
+        g.drawText(line, Qt::AlignCenter, p.notes[i]);
+    }
     g.restore();
     g.setPen(QColor(120, 120, 130));
     g.setBrush(Qt::NoBrush);
@@ -230,10 +234,15 @@ OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& 
     if (p.PolOutput[n].on()) o.state += ", inverted";
     if (p.MuteOutput[n].on()) o.state += ", muted";
 
+    // An edge that is switched off or bypassed crosses over nowhere.
     const dsp::TXOVER& x = p.Crossovers[n];
     const QString name = "Output " + QString::number(out + 1) + " ";
-    if (!p.HighPassOff[n]) o.crossovers.push_back({x.HighPass.Frequency, name + "HP " + frequencyText(x.HighPass.Frequency), markerColour});
-    if (!p.LowPassOff[n]) o.crossovers.push_back({x.LowPass.Frequency, name + "LP " + frequencyText(x.LowPass.Frequency), markerColour});
+    const auto mark = [&](const dsp::TXOVERPB& edge, bool off, const char* what) {
+        if (!off && edge.Alignment != dsp::kAlignBypass)
+            o.crossovers.push_back({edge.Frequency, name + what + frequencyText(edge.Frequency), markerColour});
+    };
+    mark(x.HighPass, p.HighPassOff[n], "HP ");
+    mark(x.LowPass, p.LowPassOff[n], "LP ");
 
     const ImportCurve& m = p.Import.curves[n];
     const bool measured = !p.Import.path[n].empty() &&
