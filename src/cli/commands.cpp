@@ -31,13 +31,17 @@ const std::vector<Command>& commands() {
          {"json"}, runModels},
         {"library", "show a library file, or build one from preset files",
          "usage: velaupdate library show FILE.HLB [--json]\n"
-         "       velaupdate library build --out FILE.HLB PRESET.hdp...\n"
-         "show: the number of programs and, per program, its memory, length and name.\n"
+         "       velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...\n"
+         "show: the number of programs, the model code they carry and, per program, its memory,\n"
+         "length and name.\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
          "data block and saves the library; nothing is saved when a preset file is refused.\n"
          "The output is never one of the preset files, and an existing file that is not a library\n"
-         "is replaced only with --force.\n",
-         {"json", "out", "force"}, runLibrary},
+         "is replaced only with --force.\n"
+         "  --model NAME       the cabinet model the library is for: every program carries its model\n"
+         "                     code (byte 4), so a unit loaded with it reports the model when read back.\n"
+         "                     Without it a program carries code 1 (no model).\n",
+         {"json", "out", "force", "model"}, runLibrary},
         {"devices", "list the FTDI bridges and serial ports found",
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",
@@ -181,7 +185,7 @@ const std::vector<Command>& commands() {
          "usage: velaupdate preset new --out FILE.hdp\n"
          "       velaupdate preset show FILE.hdp [--json]\n"
          "       velaupdate preset image FILE.hdp --out IMAGE.bin\n"
-         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg\n"
+         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg [--layout combined]\n"
          "       velaupdate preset set FILE.hdp NAME=VALUE... [--out OTHER.hdp]\n"
          "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
          "read with a warning and keep the present input delay. Files of another size or without the\n"
@@ -200,7 +204,10 @@ const std::vector<Command>& commands() {
          "image  writes the program image (3570 bytes: the length 3568 as 2 big-endian bytes, then\n"
          "       the data block) that write and copy-all send and a library keeps.\n"
          "plot   draws magnitude and phase of each output's equaliser, crossover and their sum with\n"
-         "       the output level, with the imported measurement and what the processing makes of it.\n"
+         "       the output level, polarity and delay, with the imported measurement and what the\n"
+         "       processing makes of it. Both outputs share one dB scale; dashed lines mark the\n"
+         "       crossover frequencies; a muted output is drawn as silent. --layout combined draws\n"
+         "       both outputs' totals in one magnitude and one phase panel.\n"
          "set    changes parameters through the editors' controls, so each value is limited and\n"
          "       stepped as the control does it and the filters are redesigned; then saves the file\n"
          "       (or --out); a value its control limited is named with what it became. Output N is\n"
@@ -234,22 +241,8 @@ const std::vector<Command>& commands() {
          "  rms.N.impedance=OHM  rms.N.boxpower=W  rms.N.amppower=W  rms.N.ampgain=X  rms.N.bridge=1|0\n"
          "  peak.N.threshold= peak.N.knee= peak.N.gain= peak.N.bypass= peak.N.hold= peak.N.decay=\n"
          "  import.N=PATH  import.type=CODE  import.reference=DBSPL   measurement files (see import)\n",
-         {"out", "json", "force"}, runPreset},
-        {"import", "read a measurement export file onto the 400-point response grid",
-         "usage: velaupdate import --format CODE FILE [--reference DB] [--sensitivity MV] [--json]\n"
-         "Reads a frequency response exported as text by a measurement program and resamples it onto\n"
-         "the first 400 points of the display grid (whole Hz, logarithmic from 20 Hz). Prints one line\n"
-         "per point: frequency, magnitude in dB relative to the reference level, phase (radians for\n"
-         "the formats exported in degrees; as read for the others). Points outside the measured range\n"
-         "hold -140 dB and phase 0. --json prints {\"frequency\": [...], \"magnitude\": [...],\n"
-         "\"phase\": [...]}.\n"
-         "  --format CODE     0 CLIO (both layouts), 1 MLSSA, 2 WINAIR, 3 SIA Smaart Pro transfer\n"
-         "                    function, 4 MiniLyzer (levels in dBu), 6 CALSOD, 7 DAAS 32 - CALSOD,\n"
-         "                    8 LoudSpeaker Lab - CALSOD, 9 MiniLyzer SPL, 10 MiniLyzer FFT\n"
-         "  --reference DB    the level in dBspl that becomes 0 dB, -140..140 (default 90)\n"
-         "  --sensitivity MV  microphone sensitivity for format 4, 1..999 mV/Pa (default 20)\n"
-         "A file that is not the chosen format's export, or a field that is not a number (named with\n"
-         "its line), ends with exit code 3.\n",
+         {"out", "json", "force", "layout"}, runPreset},
+        {"import", "read a measurement export file onto the 400-point response grid", importHelp(),
          {"format", "reference", "sensitivity", "json"}, runImport},
         {"ethernet", "find and configure the unit's Ethernet module; open the TCP link to it",
          "usage: velaupdate ethernet scan --model NAME [--broadcast ADDR] [--port PORT] [--json]\n"
@@ -272,14 +265,18 @@ const std::vector<Command>& commands() {
          "          the unit over it; NAME names the module in the messages (default: ADDR). With\n"
          "          --model the library of that catalogue model is opened once connected and named\n"
          "          with its number of programs (JSON keys Library, Programs).\n"
-         "--broadcast ADDR  where scan and set-ip send. Default: the first three numbers of this\n"
-         "          computer's IPv4 address followed by .255. With the simulated module\n"
+         "--broadcast ADDR  where scan and set-ip send. Default: the broadcast address of every IPv4\n"
+         "          network interface that is up, one datagram each; when none is found, the first three\n"
+         "          numbers of this computer's IPv4 address followed by .255. With the simulated module\n"
          "          (velaupdate sim --udp PORT --module ...) use --broadcast 127.0.0.1 --port PORT.\n"
+         "connect, identify and set-name send no broadcast: where a network blocks broadcasts, a\n"
+         "          module whose address is known is reached with connect --ip ADDR.\n"
          "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
          "refuses or does not answer, or when connect fails.\n",
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
         {"check-update", "ask the update server whether a newer version is published",
          "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
+         "       velaupdate check-update --at-start on|off|show\n"
          "Fetches URL/updates/version.txt from the update server and says whether the version it\n"
          "publishes is newer than this one (1.9.0.0).\n"
          "  --url URL   the update server, http:// or https://. Default: the environment variable\n"
@@ -288,11 +285,16 @@ const std::vector<Command>& commands() {
          "  --download  when newer, asks \"There is a newer version. Do you wish to install it?\" and\n"
          "              on yes downloads URL/updates/TESSERAUPDATER.EXE as TESSERA-Update.exe into a\n"
          "              new directory under the temporary directory that only you can open, and\n"
-         "              prints where. A failed or incomplete download is removed.\n"
+         "              prints where. A failed or incomplete download is removed, and so is one whose\n"
+         "              SHA-256 differs from URL/updates/TESSERAUPDATER.EXE.sha256 when the server\n"
+         "              publishes that file.\n"
          "  --json      {\"version\", \"published\", \"newer\", \"saved\"} on standard output\n"
          "Without network the check gives up within 15 seconds. Exit code 1 when the server cannot\n"
-         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n",
-         {"url", "download", "json"}, runCheckUpdate},
+         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n"
+         "The window checks by itself when it opens, in the background, unless switched off there,\n"
+         "with --at-start off (the same setting, kept in ~/.config/velaupdate/velaupdate.ini), or\n"
+         "by the environment variable VELAUPDATE_NO_UPDATE_CHECK=1; --at-start show says which.\n",
+         {"url", "download", "json", "at-start"}, runCheckUpdate},
     };
     return table;
 }

@@ -26,19 +26,29 @@ std::string trimmed(std::string s) {
     return s;
 }
 
+// "4 (M02)", "1 (no model)", or "33 (not in the catalogue)": what a unit loaded with it reports.
+std::string modelCodeText(int code) {
+    const auto row = ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(code));
+    if (row) return std::to_string(code) + " (" + trimmed(std::string(ModelCatalogue::rows()[*row].name)) + ")";
+    return std::to_string(code) + (code < 2 ? " (no model)" : " (not in the catalogue)");
+}
+
 void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& file) {
     const auto entries = libraryEntries(buffer);
+    const auto code = libraryModelCode(buffer);
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.field("file", file);
         j.field("count", static_cast<int>(buffer[0]));
+        if (code) j.field("modelCode", *code);
         j.key("programs");
         j.beginArray();
         for (std::size_t k = 0; entries && k < entries->size(); ++k) {
             j.beginObject();
             j.field("memory", static_cast<int>(k + 1));
             j.field("length", static_cast<int>((*entries)[k].length));
+            if (!code) j.field("modelCode", static_cast<int>((*entries)[k].modelCode));
             j.field("name", trimmed((*entries)[k].name));
             j.endObject();
         }
@@ -48,9 +58,14 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
         return;
     }
     std::fprintf(ctx.out, "%s: %d program%s\n", file.c_str(), buffer[0], buffer[0] == 1 ? "" : "s");
-    for (std::size_t k = 0; entries && k < entries->size(); ++k)
-        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes\n", k + 1, trimmed((*entries)[k].name).c_str(),
+    if (code) std::fprintf(ctx.out, "model code %s\n", modelCodeText(*code).c_str());
+    for (std::size_t k = 0; entries && k < entries->size(); ++k) {
+        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes", k + 1, trimmed((*entries)[k].name).c_str(),
                      static_cast<unsigned>((*entries)[k].length));
+        // Programs that disagree about the model each say theirs.
+        if (!code) std::fprintf(ctx.out, "  model code %s", modelCodeText((*entries)[k].modelCode).c_str());
+        std::fputc('\n', ctx.out);
+    }
 }
 
 int libraryShow(Context& ctx) {
@@ -66,7 +81,12 @@ int libraryShow(Context& ctx) {
 int libraryBuild(Context& ctx) {
     const auto out = ctx.args.value("out");
     if (!out || ctx.args.positional.size() < 2)
-        throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB PRESET.hdp...");
+        throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...");
+    std::optional<std::size_t> row;
+    if (const auto model = ctx.args.value("model")) {
+        row = ModelCatalogue::find(*model);
+        if (!row) throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
+    }
     const std::vector<std::string> files(ctx.args.positional.begin() + 1, ctx.args.positional.end());
     if (!outputAllowed(ctx, "library build", *out, FileKind::Library, files)) return kExitBadInput;
     auto s = openSession(ctx);
@@ -79,6 +99,7 @@ int libraryBuild(Context& ctx) {
                      std::min<std::size_t>(files.size(), kLibraryMaxPrograms));
         return kExitBadInput;
     }
+    if (row) setLibraryModelCode(s->libraryForm.buffer, ModelCatalogue::modelCode(*row));
     if (!s->libraryForm.MakeLibraryBClick(*out)) return kExitBadInput;
     if (!ctx.args.flag("quiet")) printLibrary(ctx, s->libraryForm.buffer, *out);
     return kExitOk;
@@ -262,7 +283,7 @@ int runLibrary(Context& ctx) {
     const std::string sub = ctx.args.positional.empty() ? "" : ctx.args.positional[0];
     if (sub == "show") return libraryShow(ctx);
     if (sub == "build") return libraryBuild(ctx);
-    throw std::invalid_argument("usage: velaupdate library show FILE.HLB | library build --out FILE.HLB PRESET.hdp...");
+    throw std::invalid_argument("usage: velaupdate library show FILE.HLB | library build --out FILE.HLB [--model NAME] PRESET.hdp...");
 }
 
 int runLoadAll(Context& ctx) {

@@ -199,7 +199,7 @@ void setImport(PresetContext& c, const std::string& name, const std::vector<std:
     if (k[1] == "1" || k[1] == "2") {
         c.p.Import.path[k[1] == "1" ? 0 : 1] = v;
     } else if (k[1] == "type") {
-        c.p.Import.ImportDataType = static_cast<std::int32_t>(indexOf(name, v, 0, 10));
+        c.p.Import.ImportDataType = static_cast<std::int32_t>(indexOf(name, v, 0, kFrdFormat));
     } else if (k[1] == "reference") {
         c.p.Import.ReferenceLevel.setValue(number(name, v));
     } else {

@@ -39,6 +39,7 @@ std::optional<std::vector<LibraryEntry>> libraryEntries(const LibraryBuffer& b, 
         if (e.size() > kProgramImageSize)
             return fail("program " + std::to_string(k + 1) + " is " + std::to_string(e.size()) +
                         " bytes long; a program image holds at most " + std::to_string(kProgramImageSize));
+        if (e.size() > 4) e.modelCode = static_cast<std::int8_t>(b[offset + 4]);
         if (e.size() >= 52) e.name.assign(reinterpret_cast<const char*>(&b[offset + 12]), 40);
         entries.push_back(std::move(e));
         offset += entries.back().size();
@@ -100,6 +101,22 @@ bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image) {
     std::copy_n(image.begin(), size, buffer.begin() + static_cast<std::ptrdiff_t>(offset));
     buffer[0] = static_cast<std::uint8_t>(entries->size() + 1);
     return true;
+}
+
+void setLibraryModelCode(LibraryBuffer& buffer, int modelCode) {
+    const auto entries = libraryEntries(buffer);
+    if (!entries) return;
+    for (const auto& e : *entries)
+        if (e.size() > 4) buffer[e.offset + 4] = static_cast<std::uint8_t>(modelCode);
+}
+
+std::optional<int> libraryModelCode(const LibraryBuffer& buffer) {
+    const auto entries = libraryEntries(buffer);
+    if (!entries || entries->empty()) return std::nullopt;
+    const int code = entries->front().modelCode;
+    for (const auto& e : *entries)
+        if (e.modelCode != code) return std::nullopt;
+    return code;
 }
 
 bool copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image) {

@@ -23,6 +23,7 @@ struct LibraryEntry {
     std::size_t offset = 0;     // of the entry's first length byte
     std::uint16_t length = 0;   // L: the bytes after the length field
     std::string name;           // entry bytes 12 to 51, as stored
+    std::int8_t modelCode = 0;  // entry byte 4: catalogue row + 2 selects the unit's model
     std::size_t size() const { return std::size_t(length) + 2; }
 };
 
@@ -46,6 +47,13 @@ std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuff
 // Appends a program image (its length field first) as the next entry. False when the
 // library already holds thirteen programs or the entry would not fit.
 bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image);
+
+// Stamps every entry's byte 4 with the model code, so that a unit loaded with the library
+// reports its model when it is read back. Nothing else of the library changes.
+void setLibraryModelCode(LibraryBuffer& buffer, int modelCode);
+
+// The model code that every entry carries; nullopt for an empty library or mixed codes.
+std::optional<int> libraryModelCode(const LibraryBuffer& buffer);
 
 // Copies an entry into the program image working buffer; false, copying nothing, when it
 // does not fit there.

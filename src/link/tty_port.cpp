@@ -1,5 +1,7 @@
 #include "link/tty_port.h"
 
+#include "link/permission_hint.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -44,7 +46,10 @@ bool TtyPort::open() {
     close();
     fd_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
-        fail(path_.c_str());
+        if (errno == EACCES || errno == EPERM)
+            error_ = permissionDeniedMessage(path_);
+        else
+            fail(path_.c_str());
         return false;
     }
     termios t{};

@@ -22,9 +22,10 @@ std::string usbErrorMessage(std::string_view callerText, FT_STATUS status) {
 UsbChannel::UsbChannel(DeviceLink& link, FtdiDriver::Locator locator)
     : link_(link), driver_(std::move(locator)) {}
 
-void UsbChannel::ReportUsbError(std::string_view callerText, FT_STATUS status) {
+void UsbChannel::ReportUsbError(std::string_view callerText, FT_STATUS status, std::string_view detail) {
     if (status == FT_OK || !settings.reportErrors) return;
-    const std::string text = usbErrorMessage(callerText, status);
+    std::string text = usbErrorMessage(callerText, status);
+    if (!detail.empty()) text.append("\n").append(detail);
     link_.runOfflineAction();
     link_.ui.error(text);
 }
@@ -35,8 +36,11 @@ FT_STATUS UsbChannel::check(std::string_view callerText, FT_STATUS status) {
 }
 
 FT_STATUS UsbChannel::UsbOpen() {
-    return check("Can't open the USB. Please verify that the USB is connected and your Box is switch on",
-                 driver_.FT_Open(settings.deviceIndex, &handle_));
+    const FT_STATUS status = driver_.FT_Open(settings.deviceIndex, &handle_);
+    // A bridge that is there but refused (permissions, a busy port) says why.
+    ReportUsbError("Can't open the USB. Please verify that the USB is connected and your Box is switch on", status,
+                   status == FT_DEVICE_NOT_OPENED ? driver_.openError() : std::string());
+    return status;
 }
 
 FT_STATUS UsbChannel::UsbClose() { return check("FT_Close", driver_.FT_Close(handle_)); }

@@ -84,6 +84,22 @@ TEST(LibraryFile, BuiltEntriesListTheirNamesAndLeaveZerosAfter) {
     EXPECT_EQ(working, image("Program 3", 3));
 }
 
+TEST(LibraryFile, ModelCodeStampsByteFourOfEveryEntryAndNothingElse) {
+    LibraryBuffer lib{};
+    EXPECT_FALSE(libraryModelCode(lib));
+    for (int k = 0; k < 3; ++k) ASSERT_TRUE(appendLibraryEntry(lib, image("P", 0x01)));
+    EXPECT_EQ(libraryModelCode(lib), 1);
+    LibraryBuffer before = lib;
+    setLibraryModelCode(lib, 4);
+    EXPECT_EQ(libraryModelCode(lib), 4);
+    for (std::size_t i = 0; i < lib.size(); ++i) {
+        const bool byteFour = i >= 1 && i < 1 + 3 * 3570 && (i - 1) % 3570 == 4;
+        ASSERT_EQ(lib[i], byteFour ? 4 : before[i]) << i;
+    }
+    lib[1 + 3570 + 4] = 9;  // one program of another model
+    EXPECT_FALSE(libraryModelCode(lib));
+}
+
 TEST(LibraryFile, SaveThenOpenGivesTheSameBytes) {
     TempDir dir;
     LibraryBuffer lib{};
