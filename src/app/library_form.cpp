@@ -216,7 +216,9 @@ void TLoadAllMemForm::run(std::function<void(Session&)> operation, std::function
     for (QWidget* w : std::initializer_list<QWidget*>{Send1, ComboBox1, LoadDirectoryB, MakeLibraryB, UpdateDSP,
                                                       ResetDSP, OpenLibraryB})
         w->setEnabled(false);
+    ++running_;
     context_.worker.run(std::move(operation), [this, done = std::move(done)] {
+        --running_;
         for (QWidget* w : std::initializer_list<QWidget*>{LoadDirectoryB, MakeLibraryB, UpdateDSP, ResetDSP,
                                                           OpenLibraryB})
             w->setEnabled(true);
@@ -232,12 +234,12 @@ void TLoadAllMemForm::showView(const SessionViewPtr& view) {
     view_ = view;
     const LibraryView& l = view->library;
     if (l.visible && !isVisible()) show();
-    ComboBox1->setEnabled(l.modelListEnabled && !context_.worker.busy());
+    ComboBox1->setEnabled(l.modelListEnabled && running_ == 0);
     ComboBox1->setCurrentIndex(l.selectedRow);
     for (std::size_t k = 0; k < Edit.size(); ++k) Edit[k]->setText(text(l.names[k]));
     SendPanel->setVisible(l.sendPanelVisible);
     Send1->setText(text(l.send1Caption));
-    Send1->setEnabled(l.send1Enabled && !context_.worker.busy());
+    Send1->setEnabled(l.send1Enabled && running_ == 0);
     ProgressBar->setVisible(l.gaugesVisible);
     TotalProgress->setVisible(l.gaugesVisible);
     ConnectB->setVisible(l.connectButtonVisible);
