@@ -7,6 +7,7 @@
 #include "ethernet/qt_udp_endpoint.h"
 #include "session/ethernet_module_binding.h"
 #include "session/session.h"
+#include "session/session_view.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -158,6 +159,12 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
     });
 
     showView(start);
+    connect(&context_.worker, &SessionWorker::sessionChanged, this, &TEM100Form::showSession);
+}
+
+void TEM100Form::CerrarIconClick() {
+    context_.worker.run([](Session& s) { s.windows.ethernetFormVisible = false; });
+    hide();
 }
 
 TEM100Form::~TEM100Form() {
@@ -167,18 +174,21 @@ TEM100Form::~TEM100Form() {
 
 void TEM100Form::runProcedure(std::function<void(EthernetModuleWindow&, Session&)> step, std::function<void()> then) {
     setBusy(true);
-    auto view = std::make_shared<EthernetModuleView>();
     context_.worker.run(
-        [procedures = procedures_, settings = settings, step = std::move(step), view](Session& s) {
+        [procedures = procedures_, settings = settings, step = std::move(step)](Session& s) {
             if (!*procedures) *procedures = std::make_unique<Procedures>(s, settings);
             step((*procedures)->window, s);
-            *view = s.ethernetModule.view;
         },
-        [this, view, then = std::move(then)] {
+        [this, then = std::move(then)] {
             setBusy(false);
-            showView(*view);
             if (then) then();
         });
+}
+
+void TEM100Form::showSession(const SessionViewPtr& view) {
+    showView(view->ethernet);
+    if (view->windows.ethernetFormVisible && !isVisible()) show();
+    if (!view->windows.ethernetFormVisible && isVisible()) hide();
 }
 
 void TEM100Form::setBusy(bool busy) {
@@ -192,11 +202,24 @@ void TEM100Form::showView(const EthernetModuleView& view) {
     Label2->setText(QString::fromStdString(view.scanStatus));
     Label1->setVisible(view.deviceListShown);
     ProcessorBox->setVisible(view.deviceListShown);
-    ProcessorBox->clear();
-    for (const auto& name : view.processorBox) ProcessorBox->addItem(QString::fromStdString(name));
-    ProcessorBox->setCurrentIndex(-1);
-    IPList->clear();
-    for (const auto& entry : view.ipList) IPList->addItem(QString::fromStdString(entry));
+    // The lists are rebuilt only when they changed, so the user's choice in them stays.
+    QStringList names;
+    for (const auto& name : view.processorBox) names << QString::fromStdString(name);
+    QStringList shown;
+    for (int i = 0; i < ProcessorBox->count(); ++i) shown << ProcessorBox->itemText(i);
+    if (names != shown) {
+        ProcessorBox->clear();
+        ProcessorBox->addItems(names);
+        ProcessorBox->setCurrentIndex(-1);
+    }
+    QStringList entries;
+    for (const auto& entry : view.ipList) entries << QString::fromStdString(entry);
+    QStringList listed;
+    for (int i = 0; i < IPList->count(); ++i) listed << IPList->item(i)->text();
+    if (entries != listed) {
+        IPList->clear();
+        IPList->addItems(entries);
+    }
     for (QWidget* w : std::initializer_list<QWidget*>{ConnectB, IdentifyButton1, Label3, Label5})
         w->setVisible(view.moduleControlsShown);
     ManagementGroup->setVisible(view.managementShown);
@@ -278,9 +301,7 @@ void TEM100Form::ConnectBClick() {
     auto connected = std::make_shared<bool>(false);
     runProcedure([connected](EthernetModuleWindow& w, Session&) { *connected = w.ConnectBClick(); },
                  [this, connected] {
-                     if (!*connected) return;
-                     if (!context_.worker.session().windows.ethernetFormVisible) hide();
-                     emit moduleConnected();
+                     if (*connected) emit moduleConnected();
                  });
 }
 

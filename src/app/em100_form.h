@@ -4,6 +4,7 @@
 // connect the TCP link to it. The module procedures run on the session's worker.
 
 #include "app/borderless_window.h"
+#include "app/session_worker.h"
 #include "ethernet/ethernet_module_state.h"
 #include "ethernet/ethernet_module_window.h"
 
@@ -68,6 +69,8 @@ public slots:
     void ChangeNameClick();
     void IdentifyButton1Click();
     void ConnectBClick();
+    // Closes only this window.
+    void CerrarIconClick() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +80,7 @@ private:
     // Runs `step` with the module procedures on the worker, then shows the window's state.
     void runProcedure(std::function<void(EthernetModuleWindow&, Session&)> step, std::function<void()> then = {});
     void showView(const EthernetModuleView& view);
+    void showSession(const SessionViewPtr& view);
     void setBusy(bool busy);
 
     AppContext& context_;

@@ -1,6 +1,10 @@
 #include "app/main_menu.h"
 
+#include "app/acercade_form.h"
 #include "app/app_context.h"
+#include "app/connect_form.h"
+#include "app/library_form.h"
+#include "app/system_info_form.h"
 #include "app/gui_options.h"
 #include "app/led_button.h"
 #include "app/password_dialog.h"
@@ -12,6 +16,7 @@
 #include "session/operations.h"
 #include "session/preset_operations.h"
 #include "session/session.h"
+#include "session/session_view.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -28,9 +33,6 @@ namespace vela::app {
 namespace {
 
 constexpr int kServiceClicks = 20;
-
-// Places of the windows in the window set, in creation order.
-enum WindowIndex : std::size_t { kConnect = 0, kLibrary = 1, kEthernet = 2, kAbout = 4, kSystemInfo = 7 };
 const QString kPresetFilter = QStringLiteral("Preset files (*.hdp);;All files (*)");
 
 QPushButton* button(const QString& caption, const QString& hint, const QRect& geometry, QWidget* parent) {
@@ -159,7 +161,7 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
                                                                                        : QString());
     });
     // Operations started from any window change what this one shows.
-    connect(&context_.worker, &SessionWorker::idle, this, &TMainMenu::refreshFromSession);
+    connect(&context_.worker, &SessionWorker::sessionChanged, this, &TMainMenu::showView);
 
     chooseOpenFile = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kPresetFilter);
@@ -185,27 +187,27 @@ void TMainMenu::setUnitCommandsEnabled(bool enabled) {
     for (QWidget* w : unitCommandControls()) w->setEnabled(enabled);
 }
 
-void TMainMenu::refreshFromSession() {
-    if (context_.worker.busy()) return;
-    const Session& s = context_.worker.session();
-    setUnitCommandsEnabled(s.link.unitCommands.enabled);
-    if (NProgramSpin->value() != s.state.ProgramNumber) {
+void TMainMenu::showView(const SessionViewPtr& view) {
+    setUnitCommandsEnabled(view->unitCommandsEnabled);
+    if (NProgramSpin->value() != view->state.ProgramNumber) {
         const QSignalBlocker quiet(NProgramSpin);
-        NProgramSpin->setValue(s.state.ProgramNumber);
+        NProgramSpin->setValue(view->state.ProgramNumber);
     }
-    RealTimeB->setLedOn(s.state.RealTimeMode);
-    EthernetB->setVisible(s.windows.ethernetButtonVisible);
-    showPresetIdentity(s);
+    RealTimeB->setLedOn(view->state.RealTimeMode);
+    EthernetB->setVisible(view->windows.ethernetButtonVisible);
 }
 
-void TMainMenu::showPresetIdentity(const Session& s) {
+void TMainMenu::showPresetIdentity() {
+    // Read in an operation's end, while the worker waits for the next one.
+    const Session& s = context_.worker.session();
     copySystemName(QString::fromStdString(s.preset.MainSystemName));
     setWindowTitle(s.preset.Caption.empty() ? QStringLiteral("MainMenu") : QString::fromStdString(s.preset.Caption));
+    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->showFields(s.preset.SystemInfo);
 }
 
 void TMainMenu::runUnitCommand(std::function<void(Session&)> command) {
     setUnitCommandsEnabled(false);
-    context_.worker.run(std::move(command), [this] { refreshFromSession(); });
+    context_.worker.run(std::move(command));
 }
 
 // ---- The preset document ---------------------------------------------------------------
@@ -221,7 +223,7 @@ void TMainMenu::runNew(std::function<void()> then) {
         return file.toStdString();
     };
     context_.worker.run([askSavePath](Session& s) { newPreset(s, askSavePath); }, [this, then] {
-        refreshFromSession();
+        showPresetIdentity();
         if (then) then();
     });
 }
@@ -234,7 +236,7 @@ void TMainMenu::OpenButtonClick() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         context_.worker.run([path = file.toStdString()](Session& s) { openPresetFile(s, path); }, [this] {
             QApplication::restoreOverrideCursor();
-            refreshFromSession();
+            showPresetIdentity();
         });
     });
 }
@@ -243,7 +245,7 @@ void TMainMenu::SaveButtonClick() {
     const QString file = chooseSaveFile();
     if (file.isEmpty()) return;
     context_.worker.run([path = file.toStdString()](Session& s) { savePresetFile(s, path); },
-                        [this] { refreshFromSession(); });
+                        [this] { showPresetIdentity(); });
 }
 
 void TMainMenu::SystemNameChange(const QString& text) {
@@ -320,37 +322,33 @@ void TMainMenu::SpinEdit1Change(int value) {
 }
 
 void TMainMenu::RealTimeBClick() {
-    context_.worker.run([](Session& s) { toggleRealTime(s); }, [this] { refreshFromSession(); });
+    context_.worker.run([](Session& s) { toggleRealTime(s); });
 }
 
 // ---- Other windows ---------------------------------------------------------------------
 
-QWidget* TMainMenu::windowAt(std::size_t index) const {
-    if (!context_.windows || index >= context_.windows->inCreationOrder.size()) return nullptr;
-    return context_.windows->inCreationOrder[index];
-}
-
 void TMainMenu::ConnectButtonClick() {
-    if (QWidget* w = windowAt(kConnect)) w->show();
+    // The connection window shows itself when the session says it is visible.
+    context_.worker.run([](Session& s) { s.windows.connectFormVisible = true; });
 }
 
 void TMainMenu::EthernetBClick() {
-    if (QWidget* w = windowAt(kEthernet)) w->show();
+    context_.worker.run([](Session& s) { s.windows.ethernetFormVisible = true; });
 }
 
 void TMainMenu::LoadAllMemBClick() {
-    if (QWidget* w = windowAt(kLibrary)) {
-        w->show();
-        w->raise();
+    if (context_.windows && context_.windows->library) {
+        context_.windows->library->show();
+        context_.windows->library->raise();
     }
 }
 
 void TMainMenu::SystemInfoBClick() {
-    if (QWidget* w = windowAt(kSystemInfo)) w->show();
+    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->show();
 }
 
 void TMainMenu::AcercadeButtonClick() {
-    if (QWidget* w = windowAt(kAbout)) w->show();
+    if (context_.windows && context_.windows->about) context_.windows->about->show();
 }
 
 void TMainMenu::Label9Click() {
@@ -370,7 +368,7 @@ void TMainMenu::Label9Click() {
 }
 
 void TMainMenu::FormActivate() {
-    context_.worker.run([](Session& s) { s.state.ServiceClickCount = 0; }, [this] { refreshFromSession(); });
+    context_.worker.run([](Session& s) { s.state.ServiceClickCount = 0; });
 }
 
 void TMainMenu::showEvent(QShowEvent* event) {
@@ -379,8 +377,8 @@ void TMainMenu::showEvent(QShowEvent* event) {
 }
 
 void TMainMenu::CerrarIconClick() {
-    if (QWidget* main = windowAt(kConnect))
-        main->close();
+    if (context_.windows && context_.windows->connect)
+        context_.windows->connect->close();
     else
         close();
 }

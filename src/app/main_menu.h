@@ -4,6 +4,7 @@
 // service technicians. Its status line and program number serve the whole program.
 
 #include "app/borderless_window.h"
+#include "app/session_worker.h"
 #include "session/unit_commands.h"
 
 #include <QLabel>
@@ -114,9 +115,9 @@ public slots:
     // Ends the program: the connection window is the main window.
     void CerrarIconClick() override;
 
-    // Shows what the session holds after an operation: the unit commands' state, the program
-    // number, the real-time indicator, the Ethernet button, the preset's name and caption.
-    void refreshFromSession();
+    // What an operation left: the unit commands' state, the program number, the real-time
+    // indicator, the Ethernet button.
+    void showView(const SessionViewPtr& view);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -127,8 +128,8 @@ private:
     void setUnitCommandsEnabled(bool enabled);
     // New with its save question, then `then` on the GUI thread.
     void runNew(std::function<void()> then);
-    QWidget* windowAt(std::size_t index) const;
-    void showPresetIdentity(const Session& session);
+    // The preset's name, caption and System-Info fields, after New, Open or Save.
+    void showPresetIdentity();
 
     AppContext& context_;
 };

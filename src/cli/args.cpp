@@ -9,7 +9,7 @@ namespace {
 // Options that never take a value: "--sim probe" is a switch and a command.
 const std::set<std::string> kSwitches = {
     "json", "yes", "quiet", "help", "version", "response", "compressor", "bypass", "peak", "verify",
-    "repeat", "empty", "pty", "download", "sim", "offline", "usb", "serial", "force",
+    "repeat", "empty", "pty", "download", "sim", "offline", "usb", "serial", "force", "service",
 };
 
 }  // namespace

@@ -35,7 +35,9 @@ struct EthernetWindow : ::testing::Test {
         form.settings.broadcast = "127.0.0.1";
         form.settings.udpPort = modules.port();
         form.settings.scanTime = 300ms;
-        form.show();
+        // The connection window's Ethernet choice shows the window.
+        h.worker->run([](Session& s) { OffLineBClick(s, LinkKind::Ethernet); });
+        h.settle();
     }
     void chooseModel(const QString& model) {
         form.ModelComboBox->setCurrentText(model);
@@ -141,8 +143,7 @@ TEST_F(EthernetWindow, ConnectWithoutAChosenModuleSaysSo) {
 }
 
 TEST_F(EthernetWindow, ConnectProbesTheUnitAndClosesTheWindow) {
-    // The connection window's Ethernet choice, which shows this window.
-    h.worker->run([](Session& s) { OffLineBClick(s, LinkKind::Ethernet); });
+    ASSERT_TRUE(form.isVisible());
     chooseModel("M09");
     chooseProcessor(0);
     bool connected = false;
