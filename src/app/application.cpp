@@ -1,6 +1,11 @@
 #include "app/application.h"
 
+#include "app/acercade_form.h"
 #include "app/connect_form.h"
+#include "app/download_window.h"
+#include "app/em100_form.h"
+#include "app/main_menu.h"
+#include "app/system_info_form.h"
 #include "app/library_form.h"
 #include "app/transfer_form.h"
 #include "cli/session_factory.h"
@@ -45,6 +50,7 @@ Application::~Application() {
     worker_->stopServing();
     worker_->requestStop();
     worker_->waitIdle(30000);
+    download_.reset();
     owned_.clear();
     worker_.reset();
 }
@@ -62,11 +68,29 @@ void Application::createWindows() {
     windows_.connect = create<TConnectForm>();
     windows_.library = create<TLoadAllMemForm>(firmware_);
     windows_.connect->show();
-    windows_.ethernet = nullptr;
+    windows_.ethernet = create<TEM100Form>();
     // The main window is painted before the rest are made.
     for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+    windows_.mainMenu = create<TMainMenu>();
+    windows_.about = create<TAcercadeForm>();
     windows_.data = create<TDATAForm>();
     windows_.transfer = create<TW_Serial_Info_Form>();
+    windows_.systemInfo = create<TSystemInfoForm>();
+    // The preset name is one name shown in two windows.
+    QObject::connect(windows_.mainMenu, &TMainMenu::systemNameChanged, windows_.systemInfo,
+                     &TSystemInfoForm::copySystemName);
+    QObject::connect(windows_.systemInfo, &TSystemInfoForm::systemNameChanged, windows_.mainMenu,
+                     &TMainMenu::copySystemName);
+    if (options_.service) windows_.mainMenu->show();
+    createDownloadWindow();
+}
+
+void Application::createDownloadWindow() {
+    download_ = std::make_unique<DownloadProgressWindow>(context_);
+    QObject::connect(download_.get(), &DownloadProgressWindow::quitRequested, windows_.connect, &QWidget::close);
+    // The check runs at start-up where the maker's installation names its update server; the
+    // built-in name reaches no server and would only report that.
+    if (qEnvironmentVariableIsSet(kUpdateServerVariable)) download_->checkForUpdate(UpdateSettings::fromEnvironment());
 }
 
 void Application::installSessionHooks() {

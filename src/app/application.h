@@ -16,6 +16,8 @@ class QWidget;
 
 namespace vela::app {
 
+class DownloadProgressWindow;
+
 class Application {
 public:
     // Makes the session on the worker thread; by default the options choose the devices.
@@ -29,10 +31,13 @@ public:
     SessionWorker& worker() { return *worker_; }
     QtUserInterface& ui() { return ui_; }
     const FirmwareChoice& firmware() const { return firmware_; }
+    // The updater download's progress window; not one of the eight.
+    DownloadProgressWindow& download() { return *download_; }
 
 private:
     void createWindows();
     void installSessionHooks();
+    void createDownloadWindow();
     template <typename Window, typename... Args>
     Window* create(Args&&... args);
 
@@ -43,6 +48,7 @@ private:
     WindowSet windows_;
     AppContext context_;
     std::vector<std::unique_ptr<QWidget>> owned_;
+    std::unique_ptr<DownloadProgressWindow> download_;
 };
 
 // The session the options ask for, its channels created on the calling thread.

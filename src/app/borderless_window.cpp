@@ -34,6 +34,31 @@ protected:
 
 }  // namespace
 
+void paintPanel(QPainter& p, const QRect& area) {
+    p.setRenderHint(QPainter::Antialiasing);
+    paintArtwork(p, art::kPanel, QRectF(area));
+    // Brushed grain: faint light and dark hairlines.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    for (int y = area.top(); y < area.bottom(); y += 3) {
+        p.fillRect(QRectF(area.left(), y, area.width(), 0.5), QColor(255, 255, 255, 5));
+        p.fillRect(QRectF(area.left(), y + 2, area.width(), 0.5), QColor(0, 0, 0, 13));
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    // A machined edge: dark outer line, light inner bevel.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0x06, 0x07, 0x08), 1));
+    p.drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));
+    p.setPen(QPen(QColor(255, 255, 255, 22), 1));
+    p.drawRect(QRectF(area).adjusted(1.5, 1.5, -1.5, -1.5));
+    // Panel screws where the panel is tall enough to carry them.
+    if (area.height() >= 120) {
+        const int right = area.right() + 1 - kScrewInset - kScrewSize;
+        const int bottom = area.bottom() + 1 - kScrewInset - kScrewSize;
+        for (const QPoint at : {QPoint(area.left() + kScrewInset, bottom), QPoint(right, bottom)})
+            paintArtwork(p, art::kScrew, QRectF(at, QSizeF(kScrewSize, kScrewSize)));
+    }
+}
+
 BorderlessWindow::BorderlessWindow(const QString& caption, QSize size, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     registerArtwork();
@@ -88,28 +113,7 @@ void BorderlessWindow::MinimizarIconClick() { showMinimized(); }
 
 void BorderlessWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintArtwork(p, art::kPanel, QRectF(rect()));
-    // Brushed grain: faint light and dark hairlines, one device pixel each.
-    p.setRenderHint(QPainter::Antialiasing, false);
-    for (int y = 0; y < height(); y += 3) {
-        p.fillRect(QRectF(0, y, width(), 0.5), QColor(255, 255, 255, 5));
-        p.fillRect(QRectF(0, y + 2, width(), 0.5), QColor(0, 0, 0, 13));
-    }
-    p.setRenderHint(QPainter::Antialiasing);
-    // A machined edge: dark outer line, light inner bevel.
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(0x06, 0x07, 0x08), 1));
-    p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
-    p.setPen(QPen(QColor(255, 255, 255, 22), 1));
-    p.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
-    // Panel screws where the window is large enough to carry them.
-    if (height() >= 120) {
-        const int right = width() - kScrewInset - kScrewSize;
-        const int bottom = height() - kScrewInset - kScrewSize;
-        for (const QPoint at : {QPoint(kScrewInset, bottom), QPoint(right, bottom)})
-            paintArtwork(p, art::kScrew, QRectF(at, QSizeF(kScrewSize, kScrewSize)));
-    }
+    paintPanel(p, rect());
 }
 
 void BorderlessWindow::mousePressEvent(QMouseEvent* event) {

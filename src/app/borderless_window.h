@@ -8,8 +8,12 @@
 
 class QAbstractButton;
 class QLabel;
+class QPainter;
 
 namespace vela::app {
+
+// The panel every window and dialog is drawn on: background, edge and screws.
+void paintPanel(QPainter& painter, const QRect& area);
 
 class BorderlessWindow : public QWidget {
     Q_OBJECT
