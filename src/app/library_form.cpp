@@ -171,6 +171,9 @@ void TLoadAllMemForm::buildSendPanel() {
                        "neither the PC or the cabinet until the process has \n"
                        "been finished.",
                        QRect(0, 0, 264, 62));
+    QFont small = SendWarning->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    SendWarning->setFont(small);
     Send1 = button(SendPanel, "Send1", "Update", QRect(0, 70, 264, 32));
     Send1->setToolTip("Send library to the processor");
     ProgressBar = gauge(SendPanel, "ProgressBar", "Program progress", QRect(0, 112, 264, 14));

@@ -50,6 +50,11 @@ QWidget* control(QWidget* window, const QString& name) {
 
 void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
 
+void snapshot(QWidget* window, const QString& name) {
+    const QString dir = qEnvironmentVariable("VELA_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) window->grab().save(dir + "/" + name + ".png");
+}
+
 app::GuiOptions GuiHarness::simulated() {
     app::GuiOptions o;
     o.link.sim = true;

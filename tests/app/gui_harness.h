@@ -37,6 +37,8 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000);
 QWidget* control(QWidget* window, const QString& name);
 // Clicks it with the mouse, as a user would.
 void click(QWidget* widget);
+// Saves the window as VELA_SCREENSHOT_DIR/name.png when that variable is set, for review.
+void snapshot(QWidget* window, const QString& name);
 
 struct GuiHarness {
     explicit GuiHarness(sim::SimOptions options = {}, app::GuiOptions gui = simulated());

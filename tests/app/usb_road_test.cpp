@@ -61,8 +61,10 @@ TEST(WindowSet, CreatedInOrderWithTheirCaptionsAndSizes) {
 
 TEST(UsbRoad, ModelCodeTwoLocksM01AndUpdateEndsWithThePowerCycle) {
     GuiHarness h(modelCode(2));
+    snapshot(h.app->windows().connect, "connect");
     pressUsb(h);
     auto* lib = library(h);
+    snapshot(lib, "library-connected");
     EXPECT_TRUE(lib->isVisible());
     EXPECT_FALSE(h.app->windows().connect->isVisible());
     EXPECT_EQ(lib->ComboBox1->currentText(), "M01");
@@ -84,6 +86,7 @@ TEST(UsbRoad, ModelCodeTwoLocksM01AndUpdateEndsWithThePowerCycle) {
     EXPECT_EQ(codes[codes.size() - 2], 1);  // the operating system as program 15
     EXPECT_EQ(codes.back(), 8);             // then the reset
     EXPECT_TRUE(h.boxes.said("Turn Off and ON the cabinet."));
+    snapshot(lib, "library-updated");
     EXPECT_EQ(lib->TotalProgress->value(), lib->TotalProgress->maximum());
     EXPECT_FALSE(lib->SendPanel->isVisible());
     EXPECT_TRUE(lib->ConnectB->isVisible());
