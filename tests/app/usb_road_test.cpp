@@ -5,6 +5,7 @@
 #include "app/gui_harness.h"
 #include "app/library_form.h"
 #include "app/transfer_form.h"
+#include "session/operations.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -163,6 +164,28 @@ TEST(LibraryWindow, UpdateWithNoLibraryAsksForOneAndSendsNothing) {
     ASSERT_TRUE(h.settle());
     EXPECT_TRUE(h.boxes.said("You must open a library before the sending"));
     EXPECT_TRUE(h.memoriesWritten().empty());
+}
+
+}  // namespace
+}  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+TEST(LibraryWindow, RunStartedOfflineWaitsForTheConnectionWindowThenWrites) {
+    GuiHarness h(modelCode(2));
+    h.app->worker().run([](Session& s) { openLibraryFile(s, "M01.HLB"); });
+    ASSERT_TRUE(h.settle());
+    // The run asks for a link and waits while the connection window is shown modally.
+    h.app->worker().run([&h](Session& s) { loadAllMemories(s, h.app->firmware()); });
+    auto* connectForm = h.app->windows().connect;
+    ASSERT_TRUE(waitFor([&] { return connectForm->isVisible() && connectForm->isModal(); }));
+    EXPECT_TRUE(h.boxes.said("You must be connected not offline"));
+    click(control(connectForm, "USB"));
+    ASSERT_TRUE(h.settle(60000));
+    EXPECT_FALSE(connectForm->isModal());
+    EXPECT_EQ(h.memoriesWritten(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(h.boxes.said("Turn Off and ON the cabinet."));
 }
 
 }  // namespace
