@@ -190,3 +190,37 @@ TEST(LibraryWindow, RunStartedOfflineWaitsForTheConnectionWindowThenWrites) {
 
 }  // namespace
 }  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+// The road as `velaupdate --usb=/dev/pts/N --force` takes it against `velaupdate sim --pty
+// --model-code 2`; the Xvfb script starts that unit and names its terminal.
+TEST(PtyRoad, UsbDeviceAndForceReachTheUnitOnAPseudoTerminal) {
+    const QString device = qEnvironmentVariable("VELA_PTY_DEVICE");
+    if (device.isEmpty()) GTEST_SKIP() << "VELA_PTY_DEVICE names no simulated unit";
+    const char* argv[] = {"velaupdate", "--force", nullptr};
+    const std::string usb = "--usb=" + device.toStdString();
+    std::vector<std::string> words = {argv[0], usb, argv[1]};
+    app::GuiOptions options = app::parseGuiOptions(cli::Args::parse(words));
+    BoxAnswerer boxes;
+    app::Application window(options, [&options](UserInterface& ui) {
+        auto s = app::makeSession(ui, options);
+        s->libraryForm.dataDirectories = {VELA_LIBRARIES};
+        return s;
+    });
+    ASSERT_TRUE(window.worker().waitIdle(10000));
+    click(control(window.windows().connect, "USB"));
+    ASSERT_TRUE(window.worker().waitIdle(30000));
+    auto* lib = window.windows().library;
+    EXPECT_EQ(lib->ComboBox1->currentText(), "M01");
+    EXPECT_FALSE(lib->ComboBox1->isEnabled());
+    QWidget* update = control(lib, "Update M01");
+    ASSERT_NE(update, nullptr);
+    click(update);
+    ASSERT_TRUE(window.worker().waitIdle(120000));
+    EXPECT_TRUE(boxes.said("Turn Off and ON the cabinet.")) << boxes.texts.join(" | ").toStdString();
+}
+
+}  // namespace
+}  // namespace vela::test
