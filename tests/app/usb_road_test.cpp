@@ -79,8 +79,18 @@ TEST(UsbRoad, ModelCodeTwoLocksM01AndUpdateEndsWithThePowerCycle) {
 
     QWidget* update = control(lib, "Update M01");
     ASSERT_NE(update, nullptr);
+    // Half-way through, the gauges and the transfer window as the user sees them.
+    bool halfway = false;
+    QObject::connect(&h.app->ui(), &app::QtUserInterface::gaugeChanged, lib,
+                     [&](vela::Gauge g, int position, int maximum) {
+                         if (halfway || g != vela::Gauge::TotalProgress || position * 2 < maximum) return;
+                         halfway = true;
+                         snapshot(lib, "library-running");
+                         snapshot(h.app->windows().transfer, "transfer-running");
+                     });
     click(update);
     ASSERT_TRUE(h.settle(60000));
+    EXPECT_TRUE(halfway);
     EXPECT_EQ(h.memoriesWritten(), (std::vector<int>{1, 2, 3, 4, 5}));
     const auto codes = h.commandsSent();
     ASSERT_GE(codes.size(), 2u);
