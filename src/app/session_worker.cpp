@@ -26,7 +26,7 @@ SessionWorker::~SessionWorker() {
         context_,
         [this] {
             session_.reset();
-            delete context_;
+            context_->deleteLater();  // goes when the thread finishes
         },
         Qt::BlockingQueuedConnection);
     thread_.quit();

@@ -97,3 +97,19 @@ TEST(LibraryWindow, MakeLibraryWithNothingLoadedWarnsThenAsksForTheFiles) {
 
 }  // namespace
 }  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+TEST(Start, LibraryWindowCloseIconClosesTheMainWindow) {
+    GuiHarness h;
+    auto* lib = h.app->windows().library;
+    lib->show();
+    QWidget* close = control(lib, "Close");
+    ASSERT_NE(close, nullptr);
+    click(close);
+    EXPECT_FALSE(h.app->windows().connect->isVisible());
+}
+
+}  // namespace
+}  // namespace vela::test
