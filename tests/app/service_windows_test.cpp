@@ -2,6 +2,7 @@
 // simulated unit in this process.
 
 #include "app/acercade_form.h"
+#include "app/icon_button.h"
 #include "app/led_button.h"
 #include "app/main_menu.h"
 #include "app/password_dialog.h"
@@ -250,10 +251,14 @@ TEST_F(ServiceWindows, EveryControlIsNamedAndReachedInReadingOrder) {
                                         menu.ChangeButton, menu.BlockB, menu.UnblockB, menu.PasswordB,
                                         menu.OnlyChangeProgB, menu.UpdateDSP, menu.ResetDSP, menu.ConnectButton,
                                         menu.RealTimeB, menu.AcercadeButton};
-    for (std::size_t i = 0; i < reading.size(); ++i) {
-        ASSERT_LT(at(reading[i]), std::ptrdiff_t(chain.size())) << accessibleNameOf(reading[i]).toStdString();
+    // The window's own controls first, then its minimise and close icons.
+    std::vector<QWidget*> order = reading;
+    for (IconButton* icon : menu.findChildren<IconButton*>()) order.push_back(icon);
+    ASSERT_EQ(order.size(), reading.size() + 2);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        ASSERT_LT(at(order[i]), std::ptrdiff_t(chain.size())) << accessibleNameOf(order[i]).toStdString();
         if (i > 0) {
-            EXPECT_LT(at(reading[i - 1]), at(reading[i])) << accessibleNameOf(reading[i]).toStdString();
+            EXPECT_LT(at(order[i - 1]), at(order[i])) << accessibleNameOf(order[i]).toStdString();
         }
     }
 }
