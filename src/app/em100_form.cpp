@@ -222,6 +222,8 @@ void TEM100Form::showView(const EthernetModuleView& view) {
         IPList->clear();
         IPList->addItems(entries);
     }
+    // An empty box with no caption says nothing to the user; it appears with its entries.
+    IPList->setVisible(!entries.isEmpty());
     for (QWidget* w : std::initializer_list<QWidget*>{ConnectB, IdentifyButton1, Label3, Label5})
         w->setVisible(view.moduleControlsShown);
     ManagementGroup->setVisible(view.managementShown);
