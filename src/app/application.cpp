@@ -31,11 +31,12 @@ std::unique_ptr<Session> makeSession(UserInterface& ui, const GuiOptions& option
     return s;
 }
 
-Application::Application(GuiOptions options, SessionWorker::SessionFactory factory)
+Application::Application(GuiOptions options, SessionMaker maker)
     : options_(std::move(options)),
       firmware_(chooseFirmware(pathOf(options_.firmwareFile), options_.link.sim, options_.force)),
-      worker_(std::make_unique<SessionWorker>(factory ? std::move(factory)
-                                                      : [this] { return makeSession(ui_, options_); })),
+      worker_(std::make_unique<SessionWorker>([this, maker = std::move(maker)] {
+          return maker ? maker(ui_) : makeSession(ui_, options_);
+      })),
       context_{*worker_, ui_, options_, &windows_} {
     createWindows();
     installSessionHooks();

@@ -20,8 +20,9 @@ class DownloadProgressWindow;
 
 class Application {
 public:
-    // `makeSession` runs on the worker thread; by default the options choose the devices.
-    explicit Application(GuiOptions options, SessionWorker::SessionFactory makeSession = {});
+    // Makes the session on the worker thread; by default the options choose the devices.
+    using SessionMaker = std::function<std::unique_ptr<Session>(UserInterface& ui)>;
+    explicit Application(GuiOptions options, SessionMaker makeSession = {});
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

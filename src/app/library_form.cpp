@@ -171,6 +171,9 @@ void TLoadAllMemForm::buildSendPanel() {
                        "neither the PC or the cabinet until the process has \n"
                        "been finished.",
                        QRect(0, 0, 264, 62));
+    QFont small = SendWarning->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    SendWarning->setFont(small);
     Send1 = button(SendPanel, "Send1", "Update", QRect(0, 70, 264, 32));
     Send1->setToolTip("Send library to the processor");
     ProgressBar = gauge(SendPanel, "ProgressBar", "Program progress", QRect(0, 112, 264, 14));
@@ -216,7 +219,9 @@ void TLoadAllMemForm::run(std::function<void(Session&)> operation, std::function
     for (QWidget* w : std::initializer_list<QWidget*>{Send1, ComboBox1, LoadDirectoryB, MakeLibraryB, UpdateDSP,
                                                       ResetDSP, OpenLibraryB})
         w->setEnabled(false);
+    ++running_;
     context_.worker.run(std::move(operation), [this, done = std::move(done)] {
+        --running_;
         for (QWidget* w : std::initializer_list<QWidget*>{LoadDirectoryB, MakeLibraryB, UpdateDSP, ResetDSP,
                                                           OpenLibraryB})
             w->setEnabled(true);
@@ -232,12 +237,12 @@ void TLoadAllMemForm::showView(const SessionViewPtr& view) {
     view_ = view;
     const LibraryView& l = view->library;
     if (l.visible && !isVisible()) show();
-    ComboBox1->setEnabled(l.modelListEnabled && !context_.worker.busy());
+    ComboBox1->setEnabled(l.modelListEnabled && running_ == 0);
     ComboBox1->setCurrentIndex(l.selectedRow);
     for (std::size_t k = 0; k < Edit.size(); ++k) Edit[k]->setText(text(l.names[k]));
     SendPanel->setVisible(l.sendPanelVisible);
     Send1->setText(text(l.send1Caption));
-    Send1->setEnabled(l.send1Enabled && !context_.worker.busy());
+    Send1->setEnabled(l.send1Enabled && running_ == 0);
     ProgressBar->setVisible(l.gaugesVisible);
     TotalProgress->setVisible(l.gaugesVisible);
     ConnectB->setVisible(l.connectButtonVisible);

@@ -85,6 +85,7 @@ private:
     AppContext& context_;
     const FirmwareChoice& firmware_;
     SessionViewPtr view_;
+    int running_ = 0;  // operations this window started that have not ended
 };
 
 }  // namespace vela::app

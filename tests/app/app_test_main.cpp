@@ -1,13 +1,14 @@
-// The window tests' main: one QApplication for the whole run, made before the first test and
-// gone before the program's static objects, which Qt's input devices need.
-
+// The window tests need an application object before any widget exists.
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // Test discovery runs this program too, without the tests' environment.
+    // Listing the tests at build time needs an application object too, display or none.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QApplication::setApplicationName("VELAupdate");
+    QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
