@@ -2,6 +2,7 @@
 // simulated unit in this process.
 
 #include "app/acercade_form.h"
+#include "app/application.h"
 #include "app/icon_button.h"
 #include "app/led_button.h"
 #include "app/main_menu.h"
@@ -10,6 +11,8 @@
 #include "window_harness.h"
 
 #include <QAccessible>
+#include <filesystem>
+#include <unistd.h>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -200,6 +203,45 @@ TEST_F(ServiceWindows, NewBringsTheNameAndFieldsBack) {
     EXPECT_EQ(menu.SystemName->text(), "NoName");
     EXPECT_EQ(info.SystemName->text(), "NoName");
     EXPECT_TRUE(h.session().preset.SystemInfo.ProjectName.text().empty());
+}
+
+TEST_F(ServiceWindows, SaveThenOpenAfterACancelledNewStillOpensTheFile) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("vela-menu-" + std::to_string(::getpid()) + ".hdp");
+    menu.chooseSaveFile = [&] { return QString::fromStdString(file.string()); };
+    menu.chooseOpenFile = [&] { return QString::fromStdString(file.string()); };
+    menu.SystemName->setText("ARENA");
+    QTest::mouseClick(menu.SaveButton, Qt::LeftButton);
+    h.settle();
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const QString caption = QString("HALDA40 - Digital Audio Controller - KSN : ") + file.filename().c_str();
+    EXPECT_EQ(menu.windowTitle(), caption);
+
+    menu.SystemName->setText("OTHER");
+    menu.setWindowTitle("MainMenu");
+    h.answerer.answers = {"Cancel"};  // at New's save question: ends only New
+    QTest::mouseClick(menu.OpenButton, Qt::LeftButton);
+    h.settle();
+    h.settle();  // the file is read by an operation queued when New has ended
+    EXPECT_EQ(menu.SystemName->text(), "ARENA");
+    EXPECT_EQ(info.SystemName->text(), "ARENA");
+    EXPECT_EQ(menu.windowTitle(), caption);
+    EXPECT_FALSE(h.session().state.NewCancelled);  // Read reads again
+    std::filesystem::remove(file);
+}
+
+TEST(ServiceOption, ShowsTheProcessorWindowWhoseNameFollowsSystemInfo) {
+    for (const bool service : {false, true}) {
+        GuiOptions o;
+        o.link.sim = true;
+        o.service = service;
+        Application app(o);
+        EXPECT_EQ(app.windows().mainMenu->isVisible(), service);
+        EXPECT_FALSE(app.windows().systemInfo->isVisible());
+        app.windows().systemInfo->SystemName->setText("FOH");
+        EXPECT_EQ(app.windows().mainMenu->SystemName->text(), "FOH");
+        app.worker().waitIdle(10000);
+    }
 }
 
 TEST_F(ServiceWindows, AboutSetsItsCaptionAndLabelsOnEveryShow) {
