@@ -4,6 +4,7 @@
 
 #include "app/acercade_form.h"
 #include "app/application.h"
+#include "app/artwork.h"
 #include "app/connect_form.h"
 #include "app/download_window.h"
 #include "app/em100_form.h"
@@ -126,6 +127,8 @@ void shootAll(Shooter& shooter) {
     PasswordDialog password(w.mainMenu);
     password.codeEdit()->setText("ABC");
     shooter.shoot(password, "dialog-password");
+
+    shooter.save(artworkPixmap(art::kAppIcon, {64, 64}, qApp->devicePixelRatio()), "app-icon");
 
     DownloadProgressWindow& download = app.download();
     download.InfoLabel->setText("Downloading Update:  2.00Mb  -->  5.00Mb");
