@@ -56,7 +56,6 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
 TAcercadeForm::TAcercadeForm(AppContext&, QWidget* parent) : BorderlessWindow(QStringLiteral("About K-TRM"), {409, 297}, parent) {
     setWindowModality(Qt::ApplicationModal);
     addLogo({18, 14, 120, 40});
-    addCloseIcon({377, 10});
 
     VersionLabel = new QLabel(this);
     VersionLabel->setProperty("role", "banner");
@@ -70,15 +69,18 @@ TAcercadeForm::TAcercadeForm(AppContext&, QWidget* parent) : BorderlessWindow(QS
     Memo1->setAccessibleName(QStringLiteral("About the maker"));
     Memo1->setGeometry(18, 70, 373, 110);
     Memo1->setPlainText(kMaker + QStringLiteral(
-                                     " designs and builds powered loudspeakers and the digital audio controllers "
-                                     "inside them. This program puts a model's factory presets and the controller's "
-                                     "DSP operating system into the unit.\n\nWeb: ") +
+                                     " builds powered loudspeakers and the digital audio controllers inside them. "
+                                     "This program loads a model's factory presets and the controller's DSP "
+                                     "operating system.\n\nWeb: ") +
                         kWebAddress + QStringLiteral("\nE-mail: ") + kMailAddress);
 
     web = new LinkLabel(kWebAddress, QStringLiteral("http://") + kWebAddress, 5, this);
     web->setGeometry(18, 190, 250, 22);
     mail = new LinkLabel(kMailAddress, QStringLiteral("mailto:") + kMailAddress, 3, this);
     mail->setGeometry(18, 214, 250, 22);
+    // The icons come last in the keyboard order, after the window's own controls.
+    addCloseIcon({377, 10});
+
     connect(web, &LinkLabel::activated, this, &TAcercadeForm::webClick);
     connect(mail, &LinkLabel::activated, this, &TAcercadeForm::mailClick);
 
@@ -106,7 +108,7 @@ void TAcercadeForm::fillLabels() {
     VersionLabel->setText(QStringLiteral("HALDA40 V 2.0"));
     BuildLabel->setText(QStringLiteral("Build ") + ownFileVersion());
     RightsLabel1->setText(QStringLiteral("Copyright (C) ") + kMaker + QStringLiteral(". All rights reserved."));
-    RightsLabel2->setText(QStringLiteral("Copying or distributing this program without permission is prohibited."));
+    RightsLabel2->setText(QStringLiteral("Unauthorised copying or distribution is prohibited."));
 }
 
 void TAcercadeForm::webClick() { QDesktopServices::openUrl(QUrl(web->url())); }

@@ -5,6 +5,7 @@
 #include "app/panel_style.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -63,6 +64,7 @@ BorderlessWindow::BorderlessWindow(const QString& caption, QSize size, QWidget* 
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     registerArtwork();
     setWindowTitle(caption);
+    setWindowIcon(QIcon(art::kAppIcon));
     setAccessibleName(caption);
     setFixedSize(size);
     setStyleSheet(panelStyleSheet());

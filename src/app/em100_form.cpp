@@ -62,8 +62,6 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
 
     addLogo({16, 10, 96, 32});
     addBanner(QStringLiteral("ETHERNET"), {120, 14, 220, 24});
-    addMinimiseIcon({404, 10});
-    addCloseIcon({430, 10});
 
     const EthernetModuleView start;
     legend(QStringLiteral("MODEL"), {20, 56, 70, 24}, this);
@@ -131,6 +129,10 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
     StatusB->setProperty("role", "status");
     StatusB->setAccessibleName(QStringLiteral("Connection status"));
     StatusB->setGeometry(20, 408, 420, 22);
+
+    // The icons come last in the keyboard order, after the window's own controls.
+    addMinimiseIcon({404, 10});
+    addCloseIcon({430, 10});
 
     connect(ModelComboBox, &QComboBox::activated, this, &TEM100Form::ModelComboBoxChange);
     connect(ScanB, &QPushButton::clicked, this, &TEM100Form::ScanBClick);
@@ -220,6 +222,8 @@ void TEM100Form::showView(const EthernetModuleView& view) {
         IPList->clear();
         IPList->addItems(entries);
     }
+    // An empty box with no caption says nothing to the user; it appears with its entries.
+    IPList->setVisible(!entries.isEmpty());
     for (QWidget* w : std::initializer_list<QWidget*>{ConnectB, IdentifyButton1, Label3, Label5})
         w->setVisible(view.moduleControlsShown);
     ManagementGroup->setVisible(view.managementShown);

@@ -63,8 +63,6 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     : BorderlessWindow(QStringLiteral("MainMenu"), {560, 372}, parent), context_(context) {
     addLogo({16, 10, 96, 32});
     addBanner(QStringLiteral("HALDA40 - Digital Audio Controller"), {120, 14, 330, 24});
-    addMinimiseIcon({504, 10});
-    addCloseIcon({530, 10});
 
     // The preset document.
     QGroupBox* preset = group(QStringLiteral("PRESET"), {16, 52, 528, 62}, this);
@@ -82,30 +80,30 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     QGroupBox* memory = group(QStringLiteral("MEMORY"), {16, 122, 528, 62}, this);
     Label9 = new ClickableLabel(QStringLiteral("PROGRAM"), memory);
     Label9->setProperty("role", "legend");
-    Label9->setGeometry(10, 24, 62, 26);
+    Label9->setGeometry(10, 24, 70, 26);
     NProgramSpin = new QSpinBox(memory);
     NProgramSpin->setRange(1, 13);
     NProgramSpin->setValue(1);
     NProgramSpin->setToolTip(QStringLiteral("Select Memory to Load / Store"));
     NProgramSpin->setAccessibleName(QStringLiteral("PROGRAM"));
-    NProgramSpin->setGeometry(72, 25, 52, 24);
+    NProgramSpin->setGeometry(82, 25, 52, 24);
     Label9->setBuddy(NProgramSpin);
-    ReadButton = button(QStringLiteral("Read"), QStringLiteral("Read From HALDA40"), {134, 24, 64, 26}, memory);
-    WriteButton = button(QStringLiteral("Write"), QStringLiteral("Write to HALDA40 Memory"), {204, 24, 64, 26}, memory);
-    ChangeButton = button(QStringLiteral("Change"), QStringLiteral("Change HALDA40 Memory"), {274, 24, 70, 26}, memory);
+    ReadButton = button(QStringLiteral("Read"), QStringLiteral("Read From HALDA40"), {146, 24, 64, 26}, memory);
+    WriteButton = button(QStringLiteral("Write"), QStringLiteral("Write to HALDA40 Memory"), {216, 24, 64, 26}, memory);
+    ChangeButton = button(QStringLiteral("Change"), QStringLiteral("Change HALDA40 Memory"), {286, 24, 70, 26}, memory);
     CopyAllMem = button(QStringLiteral("Same Copy at All Memories"), QStringLiteral("Same Copy at All Memories"),
-                        {350, 24, 168, 26}, memory);
+                        {362, 24, 156, 26}, memory);
     CopyAllMem->hide();
 
     // The unit as a whole.
     UnitPanel = group(QStringLiteral("UNIT"), {16, 192, 528, 62}, this);
-    BlockB = button(QStringLiteral("Lock"), QStringLiteral("To Block HALDA40 Keyboard"), {10, 24, 64, 26}, UnitPanel);
-    UnblockB = button(QStringLiteral("Unlock"), QStringLiteral("Unblock HALDA40 Keyboard"), {80, 24, 64, 26}, UnitPanel);
-    PasswordB = button(QStringLiteral("Password"), QStringLiteral("Set Password"), {150, 24, 78, 26}, UnitPanel);
+    BlockB = button(QStringLiteral("Lock"), QStringLiteral("To Block HALDA40 Keyboard"), {10, 24, 60, 26}, UnitPanel);
+    UnblockB = button(QStringLiteral("Unlock"), QStringLiteral("Unblock HALDA40 Keyboard"), {76, 24, 66, 26}, UnitPanel);
+    PasswordB = button(QStringLiteral("Password"), QStringLiteral("Set Password"), {148, 24, 80, 26}, UnitPanel);
     OnlyChangeProgB = button(QStringLiteral("Only Change"), QStringLiteral("Unblock HALDA40 Keyboard"),
-                             {234, 24, 92, 26}, UnitPanel);
-    UpdateDSP = button(QStringLiteral("Update DSP"), QStringLiteral("Update DSP Program"), {344, 24, 96, 26}, UnitPanel);
-    ResetDSP = button(QStringLiteral("RST"), QStringLiteral("Reset DSP"), {446, 24, 72, 26}, UnitPanel);
+                             {234, 24, 104, 26}, UnitPanel);
+    UpdateDSP = button(QStringLiteral("Update DSP"), QStringLiteral("Update DSP Program"), {350, 24, 96, 26}, UnitPanel);
+    ResetDSP = button(QStringLiteral("RST"), QStringLiteral("Reset DSP"), {452, 24, 66, 26}, UnitPanel);
 
     // The link and the rest.
     ConnectButton = button(QStringLiteral("Connect"), QStringLiteral("Connect"), {16, 268, 80, 28}, this);
@@ -128,6 +126,10 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     InfoLabel->setProperty("role", "status");
     InfoLabel->setAccessibleName(QStringLiteral("Status"));
     InfoLabel->setGeometry(20, 318, 500, 22);
+
+    // The icons come last in the keyboard order, after the window's own controls.
+    addMinimiseIcon({504, 10});
+    addCloseIcon({530, 10});
 
     connect(NewButton, &QPushButton::clicked, this, &TMainMenu::NewButtonClick);
     connect(OpenButton, &QPushButton::clicked, this, &TMainMenu::OpenButtonClick);

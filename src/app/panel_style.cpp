@@ -37,6 +37,21 @@ QCheckBox { color: #d6d9dc; spacing: 6px; }
 QGroupBox { color: #8a9198; border: 1px solid #3a4047; border-radius: 3px; margin-top: 8px; padding-top: 4px; }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }
 QToolTip { color: #e4e6e8; background: #101214; border: 1px solid #3a4047; }
+QToolButton { background: transparent; border: 1px solid transparent; border-radius: 3px; }
+QToolButton:hover { border-color: #3a4047; }
+QToolButton:focus { border-color: #6fb7d6; }
+QScrollBar:vertical { background: #0c0e10; width: 10px; margin: 0; }
+QScrollBar:horizontal { background: #0c0e10; height: 10px; margin: 0; }
+QScrollBar::handle { background: #3a4047; border-radius: 3px; min-height: 20px; min-width: 20px; }
+QScrollBar::handle:hover { background: #4a525a; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }
+QMessageBox, QDialog { background-color: #1d2024; }
+QMessageBox QLabel { color: #e4e6e8; }
+QTreeView, QListView, QTableView { color: #e4e6e8; background: #0c0e10; alternate-background-color: #131619;
+  border: 1px solid #3a4047; selection-background-color: #2f6f8c; }
+QHeaderView::section { color: #aab1b8; background: #22262b; border: none; border-right: 1px solid #3a4047;
+  padding: 2px 4px; }
 )");
 }
 

@@ -37,7 +37,6 @@ TSystemInfoForm::TSystemInfoForm(AppContext& context, QWidget* parent)
     : BorderlessWindow(QStringLiteral("System Info"), {464, 297}, parent), context_(context) {
     setWindowModality(Qt::ApplicationModal);
     addBanner(QStringLiteral("System Info"), {20, 12, 424, 22});
-    addCloseIcon({432, 10});
 
     const SystemInfoFields limits;
     SystemName = field(QStringLiteral("PRESET NAME"), int(limits.SystemName.limit()), {140, 50, 304, 22}, this);
@@ -54,6 +53,9 @@ TSystemInfoForm::TSystemInfoForm(AppContext& context, QWidget* parent)
 
     // Reset at creation: the name as the processor window has it, the rest empty.
     SystemName->setText(QString::fromLatin1(kDefaultSystemName));
+
+    // The icons come last in the keyboard order, after the window's own controls.
+    addCloseIcon({432, 10});
 
     connect(SystemName, &QLineEdit::textChanged, this, &TSystemInfoForm::SystemNameChange);
     connect(ProjectName, &QLineEdit::textChanged, this, &TSystemInfoForm::storeFields);

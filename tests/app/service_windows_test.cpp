@@ -2,6 +2,8 @@
 // simulated unit in this process.
 
 #include "app/acercade_form.h"
+#include "app/application.h"
+#include "app/icon_button.h"
 #include "app/led_button.h"
 #include "app/main_menu.h"
 #include "app/password_dialog.h"
@@ -9,6 +11,8 @@
 #include "window_harness.h"
 
 #include <QAccessible>
+#include <filesystem>
+#include <unistd.h>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -201,6 +205,45 @@ TEST_F(ServiceWindows, NewBringsTheNameAndFieldsBack) {
     EXPECT_TRUE(h.session().preset.SystemInfo.ProjectName.text().empty());
 }
 
+TEST_F(ServiceWindows, SaveThenOpenAfterACancelledNewStillOpensTheFile) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("vela-menu-" + std::to_string(::getpid()) + ".hdp");
+    menu.chooseSaveFile = [&] { return QString::fromStdString(file.string()); };
+    menu.chooseOpenFile = [&] { return QString::fromStdString(file.string()); };
+    menu.SystemName->setText("ARENA");
+    QTest::mouseClick(menu.SaveButton, Qt::LeftButton);
+    h.settle();
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const QString caption = QString("HALDA40 - Digital Audio Controller - KSN : ") + file.filename().c_str();
+    EXPECT_EQ(menu.windowTitle(), caption);
+
+    menu.SystemName->setText("OTHER");
+    menu.setWindowTitle("MainMenu");
+    h.answerer.answers = {"Cancel"};  // at New's save question: ends only New
+    QTest::mouseClick(menu.OpenButton, Qt::LeftButton);
+    h.settle();
+    h.settle();  // the file is read by an operation queued when New has ended
+    EXPECT_EQ(menu.SystemName->text(), "ARENA");
+    EXPECT_EQ(info.SystemName->text(), "ARENA");
+    EXPECT_EQ(menu.windowTitle(), caption);
+    EXPECT_FALSE(h.session().state.NewCancelled);  // Read reads again
+    std::filesystem::remove(file);
+}
+
+TEST(ServiceOption, ShowsTheProcessorWindowWhoseNameFollowsSystemInfo) {
+    for (const bool service : {false, true}) {
+        GuiOptions o;
+        o.link.sim = true;
+        o.service = service;
+        Application app(o);
+        EXPECT_EQ(app.windows().mainMenu->isVisible(), service);
+        EXPECT_FALSE(app.windows().systemInfo->isVisible());
+        app.windows().systemInfo->SystemName->setText("FOH");
+        EXPECT_EQ(app.windows().mainMenu->SystemName->text(), "FOH");
+        app.worker().waitIdle(10000);
+    }
+}
+
 TEST_F(ServiceWindows, AboutSetsItsCaptionAndLabelsOnEveryShow) {
     EXPECT_EQ(about.windowTitle(), "About K-TRM");
     EXPECT_EQ(about.size(), QSize(409, 297));
@@ -250,10 +293,14 @@ TEST_F(ServiceWindows, EveryControlIsNamedAndReachedInReadingOrder) {
                                         menu.ChangeButton, menu.BlockB, menu.UnblockB, menu.PasswordB,
                                         menu.OnlyChangeProgB, menu.UpdateDSP, menu.ResetDSP, menu.ConnectButton,
                                         menu.RealTimeB, menu.AcercadeButton};
-    for (std::size_t i = 0; i < reading.size(); ++i) {
-        ASSERT_LT(at(reading[i]), std::ptrdiff_t(chain.size())) << accessibleNameOf(reading[i]).toStdString();
+    // The window's own controls first, then its minimise and close icons.
+    std::vector<QWidget*> order = reading;
+    for (IconButton* icon : menu.findChildren<IconButton*>()) order.push_back(icon);
+    ASSERT_EQ(order.size(), reading.size() + 2);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        ASSERT_LT(at(order[i]), std::ptrdiff_t(chain.size())) << accessibleNameOf(order[i]).toStdString();
         if (i > 0) {
-            EXPECT_LT(at(reading[i - 1]), at(reading[i])) << accessibleNameOf(reading[i]).toStdString();
+            EXPECT_LT(at(order[i - 1]), at(order[i])) << accessibleNameOf(order[i]).toStdString();
         }
     }
 }

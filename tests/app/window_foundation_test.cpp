@@ -4,7 +4,6 @@
 #include "app/borderless_window.h"
 #include "app/icon_button.h"
 #include "app/led_button.h"
-#include "gui_app.h"
 
 #include <QAccessible>
 #include <QGuiApplication>
@@ -15,10 +14,7 @@
 namespace vela::app {
 namespace {
 
-class WindowFoundation : public ::testing::Test {
-protected:
-    void SetUp() override { test::ensureGuiApplication(); }
-};
+class WindowFoundation : public ::testing::Test {};
 
 QString accessibleNameOf(QWidget* w) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);

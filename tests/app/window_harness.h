@@ -1,5 +1,5 @@
 #pragma once
-// What a window test needs: the worker with a session whose links all lead to a simulated
+// What a window test needs (the test main has made the QApplication): the worker with a session whose links all lead to a simulated
 // unit in this process, the Qt user interface, the options, and a way to answer the message
 // boxes the procedures ask on the GUI thread.
 
@@ -8,7 +8,6 @@
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
 #include "app/window_set.h"
-#include "gui_app.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
@@ -74,9 +73,6 @@ struct WindowHarness {
     void settle(int timeoutMs = 10000) { worker->waitIdle(timeoutMs); }
     const Session& session() const { return worker->session(); }
 
-    struct App {
-        App() { ensureGuiApplication(); }
-    } guiApp;
     app::QtUserInterface ui;
     std::shared_ptr<sim::InProcessUnit> unit;
     std::unique_ptr<app::SessionWorker> worker;
