@@ -41,5 +41,7 @@ pty=$(sed -n 's/^PTY //p' "$work/sim.out")
 [ -n "$pty" ] || { echo "the simulated unit did not start:"; cat "$work/sim.out"; exit 1; }
 
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb VELA_PTY_DEVICE="$pty"
+# Under the sanitizers: what the desktop's libraries keep for the life of the process is theirs.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/xcb_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 unset WAYLAND_DISPLAY
 "$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*'
