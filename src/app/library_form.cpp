@@ -333,7 +333,7 @@ void TLoadAllMemForm::MakeLibraryBClick() {
 }
 
 void TLoadAllMemForm::UpdateDSPClick() {
-    run([this](Session& s) { updateDspOperatingSystem(s, firmware_); });
+    run([this](Session& s) { sendDspOperatingSystem(s, firmware_); });
 }
 
 void TLoadAllMemForm::ResetDSPClick() {

@@ -1,5 +1,6 @@
 #include "session/operations.h"
 
+#include "link/dsp_update.h"
 #include "link/ethernet_channel.h"
 #include "link/send_program.h"
 #include "session/connection.h"
@@ -175,6 +176,19 @@ OperationResult updateDspOperatingSystem(Session& s, const FirmwareChoice& firmw
     }
     return guarded(s, OperationResult::Failed, OperationResult::LinkLost,
                    [&] { return resultOf(UpdateDSPClick(s, *firmware.image)); });
+}
+
+OperationResult sendDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
+    if (!firmware.image || !firmware.refusal.empty()) {
+        s.ui.error(firmware.refusal);
+        return OperationResult::Failed;
+    }
+    return guarded(s, OperationResult::Failed, OperationResult::LinkLost, [&] {
+        s.link.DisableUnitCommands();
+        const bool sent = UpdateDspOperatingSystem(s.link, s.programImage, *firmware.image);
+        s.link.EnableUnitCommands();
+        return sent ? OperationResult::Done : OperationResult::Failed;
+    });
 }
 
 void toggleRealTime(Session& s) {

@@ -63,7 +63,10 @@ OperationResult lockKeyboard(Session& session);
 OperationResult unlockKeyboard(Session& session);
 OperationResult sendPassword(Session& session, const std::optional<PasswordBytes>& confirmed);
 OperationResult onlyChangeFromKeyboard(Session& session);
+// The processor window's Update DSP, after its warning question.
 OperationResult updateDspOperatingSystem(Session& session, const FirmwareChoice& firmware);
+// The library window's service button: the same update without a question.
+OperationResult sendDspOperatingSystem(Session& session, const FirmwareChoice& firmware);
 void toggleRealTime(Session& session);
 
 }  // namespace vela

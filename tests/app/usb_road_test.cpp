@@ -236,3 +236,25 @@ TEST(PtyRoad, UsbDeviceAndForceReachTheUnitOnAPseudoTerminal) {
 
 }  // namespace
 }  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+TEST(LibraryWindow, ServiceButtonsUpdateTheOperatingSystemAtOnceAndResetAfterItsQuestion) {
+    GuiHarness h(modelCode(2));
+    pressUsb(h);
+    const auto before = h.commandsSent().size();
+    click(library(h)->UpdateDSP);
+    ASSERT_TRUE(h.settle(60000));
+    EXPECT_TRUE(h.boxes.texts.isEmpty());
+    click(library(h)->ResetDSP);
+    ASSERT_TRUE(h.settle());
+    const auto codes = h.commandsSent();
+    EXPECT_EQ(std::vector<int>(codes.begin() + static_cast<long>(before), codes.end()),
+              (std::vector<int>{1, 8, 8}));  // the system and its reset, then RST
+    EXPECT_EQ(h.unit->unit().status().firmwareWrites, 1);
+    EXPECT_EQ(h.boxes.texts, QStringList{"Do you want to RESET the DSP?"});
+}
+
+}  // namespace
+}  // namespace vela::test
