@@ -82,6 +82,21 @@ TEST_F(EthernetWindow, ScanListsTheModulesOfTheChosenModelOnly) {
     EXPECT_EQ(form.HostEdit->text(), "RIGHT");
 }
 
+TEST_F(EthernetWindow, EveryControlIsNamedAndReachedInOrder) {
+    chooseModel("M09");
+    chooseProcessor(0);
+    test::expectNamedControls(&form);
+    const std::vector<QWidget*> order = test::keyboardOrder(&form);
+    const auto at = [&](QWidget* c) { return std::find(order.begin(), order.end(), c) - order.begin(); };
+    const std::vector<QWidget*> reading{form.ModelComboBox, form.ScanB, form.ProcessorBox, form.IPList, form.ConnectB,
+                                        form.IdentifyButton1, form.IP[0], form.IP[3], form.ChangeIP, form.HostEdit,
+                                        form.ChangeName};
+    for (std::size_t i = 1; i < reading.size(); ++i) {
+        EXPECT_LT(at(reading[i - 1]), at(reading[i])) << test::accessibleNameOf(reading[i]).toStdString();
+    }
+    EXPECT_LT(at(reading.back()), std::ptrdiff_t(order.size()));
+}
+
 TEST_F(EthernetWindow, AModelNoModuleReportsFindsNothing) {
     sim::UdpModuleEndpoint none{{module("ID9,M01,OTHER")}, 0};
     form.settings.udpPort = none.port();

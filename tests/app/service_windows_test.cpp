@@ -26,12 +26,8 @@
 namespace vela::app {
 namespace {
 
+using test::accessibleNameOf;
 using test::WindowHarness;
-
-QString accessibleNameOf(QWidget* w) {
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-    return a ? a->text(QAccessible::Name) : QString();
-}
 
 struct ServiceWindows : ::testing::Test {
     WindowHarness h;
@@ -260,6 +256,19 @@ TEST_F(ServiceWindows, AboutSetsItsCaptionAndLabelsOnEveryShow) {
     EXPECT_EQ(about.VersionLabel->text(), "HALDA40 V 2.0");
 }
 
+TEST_F(ServiceWindows, AboutAndSystemInfoControlsAreNamed) {
+    about.show();
+    info.show();
+    test::expectNamedControls(&about);
+    test::expectNamedControls(&info);
+    // The fields first, in reading order, then the close icon.
+    const std::vector<QWidget*> order = test::keyboardOrder(&info);
+    ASSERT_EQ(order.size(), 5u);
+    EXPECT_EQ(order[0], info.SystemName);
+    EXPECT_EQ(order[3], info.Comments);
+    EXPECT_EQ(accessibleNameOf(order[4]), "Close");
+}
+
 TEST_F(ServiceWindows, AboutLinksShowTheHandOnlyWellInside) {
     about.show();
     QTest::mouseMove(about.web, {2, 2});
@@ -274,19 +283,8 @@ TEST_F(ServiceWindows, EveryControlIsNamedAndReachedInReadingOrder) {
     menu.show();
     connectUsb();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
-    std::vector<QWidget*> chain;
-    QWidget* w = menu.nextInFocusChain();
-    for (int guard = 0; w != &menu && guard < 200; ++guard, w = w->nextInFocusChain())
-        // A spin box's own edit is part of the spin box.
-        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
-            !qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
-            chain.push_back(w);
-    for (QWidget* c : chain) {
-        EXPECT_FALSE(accessibleNameOf(c).isEmpty()) << c->metaObject()->className();
-        if (auto* b = qobject_cast<QAbstractButton*>(c)) {
-            EXPECT_EQ(accessibleNameOf(b), b->text().remove('&'));
-        }
-    }
+    test::expectNamedControls(&menu);
+    const std::vector<QWidget*> chain = test::keyboardOrder(&menu);
     const auto at = [&](QWidget* c) { return std::find(chain.begin(), chain.end(), c) - chain.begin(); };
     const std::vector<QWidget*> reading{menu.NewButton, menu.OpenButton, menu.SaveButton, menu.SystemName,
                                         menu.SystemInfoB, menu.NProgramSpin, menu.ReadButton, menu.WriteButton,

@@ -12,11 +12,14 @@
 #include "sim/in_process_unit.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <deque>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +64,33 @@ private:
 
     QTimer timer_;
 };
+
+inline QString accessibleNameOf(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+// The controls the Tab key reaches in `window`, in order (a spin box's own edit counts as the
+// spin box).
+inline std::vector<QWidget*> keyboardOrder(QWidget* window) {
+    std::vector<QWidget*> chain;
+    QWidget* w = window->nextInFocusChain();
+    for (int guard = 0; w != window && guard < 500; ++guard, w = w->nextInFocusChain())
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            !qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+            chain.push_back(w);
+    return chain;
+}
+
+// Every control the keyboard reaches has a name; a button's name is its caption.
+inline void expectNamedControls(QWidget* window) {
+    for (QWidget* c : keyboardOrder(window)) {
+        EXPECT_FALSE(accessibleNameOf(c).isEmpty()) << c->metaObject()->className();
+        if (auto* b = qobject_cast<QAbstractButton*>(c)) {
+            EXPECT_EQ(accessibleNameOf(b), b->text().remove('&'));
+        }
+    }
+}
 
 struct WindowHarness {
     explicit WindowHarness(sim::SimOptions simOptions = {})
