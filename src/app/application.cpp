@@ -101,8 +101,11 @@ void Application::installSessionHooks() {
         s.libraryForm.showConnectFormModal = [&s, connectForm, worker] {
             s.windows.connectFormVisible = true;
             auto open = std::make_shared<std::atomic<bool>>(true);
-            QMetaObject::invokeMethod(connectForm, [connectForm, open] {
-                connectForm->showModalForRun([open] { *open = false; });
+            QMetaObject::invokeMethod(connectForm, [connectForm, open, worker] {
+                connectForm->showModalForRun([open, worker] {
+                    *open = false;
+                    worker->wake();
+                });
             });
             worker->serveUntil([open] { return !open->load(); });
         };

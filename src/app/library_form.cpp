@@ -172,8 +172,11 @@ void TLoadAllMemForm::buildSendPanel() {
                        "been finished.",
                        QRect(0, 0, 264, 62));
     QFont small = SendWarning->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    small.setPointSizeF(small.pointSizeF() * 0.8);
     SendWarning->setFont(small);
+    // Its three lines as written, one line each.
+    SendWarning->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SendWarning->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Send1 = button(SendPanel, "Send1", "Update", QRect(0, 70, 264, 32));
     Send1->setToolTip("Send library to the processor");
     ProgressBar = gauge(SendPanel, "ProgressBar", "Program progress", QRect(0, 112, 264, 14));

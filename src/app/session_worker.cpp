@@ -3,8 +3,8 @@
 #include "session/session.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <exception>
 
@@ -26,7 +26,7 @@ SessionWorker::~SessionWorker() {
         context_,
         [this] {
             session_.reset();
-            delete context_;
+            context_->deleteLater();  // goes when the thread finishes
         },
         Qt::BlockingQueuedConnection);
     thread_.quit();
@@ -56,13 +56,20 @@ void SessionWorker::publishView() { emit sessionChanged(std::make_shared<const S
 
 void SessionWorker::serveUntil(const std::function<bool()>& finished) {
     QEventLoop loop;
-    while (!finished() && !closing_) loop.processEvents(QEventLoop::WaitForMoreEvents, 20);
+    while (!finished() && !closing_) loop.processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void SessionWorker::wake() {
+    QMetaObject::invokeMethod(context_, [] {});
 }
 
 bool SessionWorker::waitIdle(int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (busy() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (!busy()) return true;
+    // Sleeps in the event loop until the last operation ends; no polling.
+    QEventLoop loop;
+    connect(this, &SessionWorker::idle, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (busy()) loop.exec();
     return !busy();
 }
 

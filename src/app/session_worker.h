@@ -50,7 +50,12 @@ public:
     // an operation (every operation does so when it ends).
     void publishView();
     // Ends every wait of serveUntil, for a program that is closing.
-    void stopServing() { closing_ = true; }
+    void stopServing() {
+        closing_ = true;
+        wake();
+    }
+    // Lets serveUntil look at its condition again after another thread changed it.
+    void wake();
 
     // On the GUI thread: keeps the windows alive until no operation is queued or running, or
     // until `timeoutMs` ran out; true when idle.

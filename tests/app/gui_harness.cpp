@@ -33,9 +33,12 @@ void BoxAnswerer::answerOpenBoxes() {
 bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
+    // A timer wakes the loop now and then to look at the condition; no busy polling.
+    QTimer tick;
+    tick.start(10);
     while (!done()) {
         if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "app/gui_harness.h"
 #include "app/library_form.h"
 #include "app/transfer_form.h"
+#include "session/operations.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -78,8 +79,18 @@ TEST(UsbRoad, ModelCodeTwoLocksM01AndUpdateEndsWithThePowerCycle) {
 
     QWidget* update = control(lib, "Update M01");
     ASSERT_NE(update, nullptr);
+    // Half-way through, the gauges and the transfer window as the user sees them.
+    bool halfway = false;
+    QObject::connect(&h.app->ui(), &app::QtUserInterface::gaugeChanged, lib,
+                     [&](vela::Gauge g, int position, int maximum) {
+                         if (halfway || g != vela::Gauge::TotalProgress || position * 2 < maximum) return;
+                         halfway = true;
+                         snapshot(lib, "library-running");
+                         snapshot(h.app->windows().transfer, "transfer-running");
+                     });
     click(update);
     ASSERT_TRUE(h.settle(60000));
+    EXPECT_TRUE(halfway);
     EXPECT_EQ(h.memoriesWritten(), (std::vector<int>{1, 2, 3, 4, 5}));
     const auto codes = h.commandsSent();
     ASSERT_GE(codes.size(), 2u);
@@ -163,6 +174,62 @@ TEST(LibraryWindow, UpdateWithNoLibraryAsksForOneAndSendsNothing) {
     ASSERT_TRUE(h.settle());
     EXPECT_TRUE(h.boxes.said("You must open a library before the sending"));
     EXPECT_TRUE(h.memoriesWritten().empty());
+}
+
+}  // namespace
+}  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+TEST(LibraryWindow, RunStartedOfflineWaitsForTheConnectionWindowThenWrites) {
+    GuiHarness h(modelCode(2));
+    h.app->worker().run([](Session& s) { openLibraryFile(s, "M01.HLB"); });
+    ASSERT_TRUE(h.settle());
+    // The run asks for a link and waits while the connection window is shown modally.
+    h.app->worker().run([&h](Session& s) { loadAllMemories(s, h.app->firmware()); });
+    auto* connectForm = h.app->windows().connect;
+    ASSERT_TRUE(waitFor([&] { return connectForm->isVisible() && connectForm->isModal(); }));
+    EXPECT_TRUE(h.boxes.said("You must be connected not offline"));
+    click(control(connectForm, "USB"));
+    ASSERT_TRUE(h.settle(60000));
+    EXPECT_FALSE(connectForm->isModal());
+    EXPECT_EQ(h.memoriesWritten(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(h.boxes.said("Turn Off and ON the cabinet."));
+}
+
+}  // namespace
+}  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+// The road as `velaupdate --usb=/dev/pts/N --force` takes it against `velaupdate sim --pty
+// --model-code 2`; the Xvfb script starts that unit and names its terminal.
+TEST(PtyRoad, UsbDeviceAndForceReachTheUnitOnAPseudoTerminal) {
+    const QString device = qEnvironmentVariable("VELA_PTY_DEVICE");
+    if (device.isEmpty()) GTEST_SKIP() << "VELA_PTY_DEVICE names no simulated unit";
+    const char* argv[] = {"velaupdate", "--force", nullptr};
+    const std::string usb = "--usb=" + device.toStdString();
+    std::vector<std::string> words = {argv[0], usb, argv[1]};
+    app::GuiOptions options = app::parseGuiOptions(cli::Args::parse(words));
+    BoxAnswerer boxes;
+    app::Application window(options, [&options](UserInterface& ui) {
+        auto s = app::makeSession(ui, options);
+        s->libraryForm.dataDirectories = {VELA_LIBRARIES};
+        return s;
+    });
+    ASSERT_TRUE(window.worker().waitIdle(10000));
+    click(control(window.windows().connect, "USB"));
+    ASSERT_TRUE(window.worker().waitIdle(30000));
+    auto* lib = window.windows().library;
+    EXPECT_EQ(lib->ComboBox1->currentText(), "M01");
+    EXPECT_FALSE(lib->ComboBox1->isEnabled());
+    QWidget* update = control(lib, "Update M01");
+    ASSERT_NE(update, nullptr);
+    click(update);
+    ASSERT_TRUE(window.worker().waitIdle(120000));
+    EXPECT_TRUE(boxes.said("Turn Off and ON the cabinet.")) << boxes.texts.join(" | ").toStdString();
 }
 
 }  // namespace
