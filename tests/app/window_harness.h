@@ -1,12 +1,13 @@
 #pragma once
-// What a window test needs (the test main has made the QApplication): the worker with a session whose links all lead to a simulated
-// unit in this process, the Qt user interface, the options, and a way to answer the message
-// boxes the procedures ask on the GUI thread.
+// One window at a time, for the windows' own tests: the worker with a session whose links all
+// lead to a simulated unit in this process, the Qt user interface, the options, and the hand
+// that answers the message boxes the procedures ask on the GUI thread.
 
 #include "app/app_context.h"
 #include "app/gui_options.h"
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
+#include "app/gui_harness.h"
 #include "app/window_set.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
@@ -14,56 +15,12 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAccessible>
-#include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
 
-#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace vela::test {
-
-// Answers every message box that opens with the next caption queued (OK or Yes when none is
-// queued) and keeps what they said.
-class MessageAnswerer : public QObject {
-public:
-    MessageAnswerer() {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, this, [this] { answerOpenBox(); });
-        timer_.start();
-    }
-
-    std::deque<QString> answers;
-    std::vector<QString> texts;
-
-    bool said(const QString& text) const { return std::find(texts.begin(), texts.end(), text) != texts.end(); }
-
-private:
-    void answerOpenBox() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        texts.push_back(box->text());
-        QString wanted;
-        if (!answers.empty()) {
-            wanted = answers.front();
-            answers.pop_front();
-        }
-        for (QAbstractButton* b : box->buttons()) {
-            const QString caption = b->text().remove('&');
-            const bool fallback = wanted.isEmpty() && (caption == "OK" || caption == "Yes");
-            if (caption == wanted || fallback) {
-                b->click();
-                return;
-            }
-        }
-        box->buttons().front()->click();
-    }
-
-    QTimer timer_;
-};
 
 inline QString accessibleNameOf(QWidget* w) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
@@ -109,7 +66,7 @@ struct WindowHarness {
     app::GuiOptions options;
     app::WindowSet windows;
     app::AppContext context{*worker, ui, options, &windows};
-    MessageAnswerer answerer;
+    BoxAnswerer answerer;
 };
 
 }  // namespace vela::test
