@@ -3,6 +3,8 @@
 
 #include "app/acercade_form.h"
 #include "app/application.h"
+#include "app/em100_form.h"
+#include "sim/udp_module_endpoint.h"
 #include "app/icon_button.h"
 #include "app/led_button.h"
 #include "app/main_menu.h"
@@ -236,6 +238,14 @@ TEST(ServiceOption, ShowsTheProcessorWindowWhoseNameFollowsSystemInfo) {
         EXPECT_FALSE(app.windows().systemInfo->isVisible());
         app.windows().systemInfo->SystemName->setText("FOH");
         EXPECT_EQ(app.windows().mainMenu->SystemName->text(), "FOH");
+        // A scan makes the module window's socket on the worker; the application lets it go
+        // there when it ends.
+        sim::UdpModuleEndpoint module({sim::EthernetModuleSim::parseModuleOption("ID1,M09,FOH")}, 0);
+        TEM100Form& ethernet = *app.windows().ethernet;
+        ethernet.settings.broadcast = "127.0.0.1";
+        ethernet.settings.udpPort = module.port();
+        ethernet.settings.scanTime = std::chrono::milliseconds(100);
+        ethernet.ScanBClick();
         app.worker().waitIdle(10000);
     }
 }
