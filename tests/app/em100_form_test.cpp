@@ -120,6 +120,19 @@ TEST_F(EthernetWindow, HostNameChangeIsAnsweredAndScansAgain) {
     EXPECT_EQ(form.ProcessorBox->itemText(0), "STAGE1XY");
 }
 
+TEST_F(EthernetWindow, AddressChangeSendsTheFourEditsToTheChosenModule) {
+    chooseModel("M09");
+    chooseProcessor(1);  // RIGHT, ID3
+    form.IP[2]->setValue(5);
+    form.IP[3]->setValue(20);
+    QTest::mouseClick(form.ChangeIP, Qt::LeftButton);
+    h.settle();
+    EXPECT_TRUE(h.answerer.said("IP Changed Successfully"));
+    EXPECT_EQ(modules.modules()[2].ip, "127.0.5.20");
+    EXPECT_EQ(modules.modules()[0].ip, "127.0.0.1");  // the other module of the model is untouched
+    EXPECT_EQ(form.Label2->text(), "2.- Devices detected");  // and the list was scanned again
+}
+
 TEST_F(EthernetWindow, AddressEditsKeepTheModulesLimits) {
     chooseModel("M09");
     chooseProcessor(0);
