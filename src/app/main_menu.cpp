@@ -3,13 +3,13 @@
 #include "app/acercade_form.h"
 #include "app/app_context.h"
 #include "app/connect_form.h"
-#include "app/library_form.h"
-#include "app/system_info_form.h"
 #include "app/gui_options.h"
 #include "app/led_button.h"
+#include "app/library_form.h"
 #include "app/password_dialog.h"
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
+#include "app/system_info_form.h"
 #include "app/window_set.h"
 #include "preset/new_preset.h"
 #include "preset/program_image.h"
@@ -88,11 +88,12 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     NProgramSpin->setAccessibleName(QStringLiteral("PROGRAM"));
     NProgramSpin->setGeometry(82, 25, 52, 24);
     Label9->setBuddy(NProgramSpin);
-    ReadButton = button(QStringLiteral("Read"), QStringLiteral("Read From HALDA40"), {146, 24, 64, 26}, memory);
-    WriteButton = button(QStringLiteral("Write"), QStringLiteral("Write to HALDA40 Memory"), {216, 24, 64, 26}, memory);
-    ChangeButton = button(QStringLiteral("Change"), QStringLiteral("Change HALDA40 Memory"), {286, 24, 70, 26}, memory);
+    ReadButton = button(QStringLiteral("Read"), QStringLiteral("Read From HALDA40"), {142, 24, 54, 26}, memory);
+    WriteButton = button(QStringLiteral("Write"), QStringLiteral("Write to HALDA40 Memory"), {200, 24, 54, 26}, memory);
+    ChangeButton = button(QStringLiteral("Change"), QStringLiteral("Change HALDA40 Memory"), {258, 24, 72, 26}, memory);
     CopyAllMem = button(QStringLiteral("Same Copy at All Memories"), QStringLiteral("Same Copy at All Memories"),
-                        {362, 24, 156, 26}, memory);
+                        {334, 24, 184, 26}, memory);
+    CopyAllMem->setStyleSheet(QStringLiteral("padding: 3px 4px;"));  // a long caption in a short row
     CopyAllMem->hide();
 
     // The unit as a whole.

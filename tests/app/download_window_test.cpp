@@ -46,7 +46,7 @@ TEST_F(DownloadWindow, AFinishedDownloadIsNamedAndTheProgramMayEnd) {
     h.answerer.answers = {"Yes", "No"};  // install it; do not open the folder
     window.checkForUpdate(settings);
     h.settle(20000);
-    ASSERT_EQ(h.answerer.texts.size(), 2u);
+    ASSERT_EQ(h.answerer.texts.size(), 2);
     EXPECT_EQ(h.answerer.texts[0], "There is a newer version. Do you wish to install it?");
     const QString named = h.answerer.texts[1];
     ASSERT_TRUE(named.startsWith("The update was downloaded to:\n")) << named.toStdString();
@@ -73,7 +73,7 @@ TEST_F(DownloadWindow, CancelStopsTheDownloadAndKeepsTheProgramRunning) {
     window.checkForUpdate(settings);
     h.settle(20000);
     // Only the question: a cancelled download reports nothing and names no file.
-    EXPECT_EQ(h.answerer.texts, std::vector<QString>{"There is a newer version. Do you wish to install it?"});
+    EXPECT_EQ(h.answerer.texts, QStringList{"There is a newer version. Do you wish to install it?"});
     EXPECT_EQ(quit.count(), 0);
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(window.CancelButton->isEnabled());  // ready for the next download

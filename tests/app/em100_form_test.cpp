@@ -82,6 +82,21 @@ TEST_F(EthernetWindow, ScanListsTheModulesOfTheChosenModelOnly) {
     EXPECT_EQ(form.HostEdit->text(), "RIGHT");
 }
 
+TEST_F(EthernetWindow, EveryControlIsNamedAndReachedInOrder) {
+    chooseModel("M09");
+    chooseProcessor(0);
+    test::expectNamedControls(&form);
+    const std::vector<QWidget*> order = test::keyboardOrder(&form);
+    const auto at = [&](QWidget* c) { return std::find(order.begin(), order.end(), c) - order.begin(); };
+    const std::vector<QWidget*> reading{form.ModelComboBox, form.ScanB, form.ProcessorBox, form.IPList, form.ConnectB,
+                                        form.IdentifyButton1, form.IP[0], form.IP[3], form.ChangeIP, form.HostEdit,
+                                        form.ChangeName};
+    for (std::size_t i = 1; i < reading.size(); ++i) {
+        EXPECT_LT(at(reading[i - 1]), at(reading[i])) << test::accessibleNameOf(reading[i]).toStdString();
+    }
+    EXPECT_LT(at(reading.back()), std::ptrdiff_t(order.size()));
+}
+
 TEST_F(EthernetWindow, AModelNoModuleReportsFindsNothing) {
     sim::UdpModuleEndpoint none{{module("ID9,M01,OTHER")}, 0};
     form.settings.udpPort = none.port();
@@ -103,6 +118,19 @@ TEST_F(EthernetWindow, HostNameChangeIsAnsweredAndScansAgain) {
     EXPECT_EQ(modules.modules()[0].name, "STAGE1XY");
     ASSERT_EQ(form.ProcessorBox->count(), 2);
     EXPECT_EQ(form.ProcessorBox->itemText(0), "STAGE1XY");
+}
+
+TEST_F(EthernetWindow, AddressChangeSendsTheFourEditsToTheChosenModule) {
+    chooseModel("M09");
+    chooseProcessor(1);  // RIGHT, ID3
+    form.IP[2]->setValue(5);
+    form.IP[3]->setValue(20);
+    QTest::mouseClick(form.ChangeIP, Qt::LeftButton);
+    h.settle();
+    EXPECT_TRUE(h.answerer.said("IP Changed Successfully"));
+    EXPECT_EQ(modules.modules()[2].ip, "127.0.5.20");
+    EXPECT_EQ(modules.modules()[0].ip, "127.0.0.1");  // the other module of the model is untouched
+    EXPECT_EQ(form.Label2->text(), "2.- Devices detected");  // and the list was scanned again
 }
 
 TEST_F(EthernetWindow, AddressEditsKeepTheModulesLimits) {
