@@ -1,19 +1,49 @@
 #include "app/gui_main.h"
 
+#include "app/application.h"
+#include "app/gui_options.h"
+#include "cli/exit_codes.h"
+
 #include <QApplication>
-#include <QLabel>
 
-namespace vela {
+#include <cstdio>
+#include <stdexcept>
 
-int runGui(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("VELAupdate");
-    QLabel banner("Tessera UPDATER V1.9");
-    banner.setWindowTitle("VELAupdate");
-    banner.setAlignment(Qt::AlignCenter);
-    banner.resize(489, 396);
-    banner.show();
-    return app.exec();
+namespace vela::app {
+
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-}  // namespace vela
+int runGui(int argc, char** argv) {
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "velaupdate: no display found (DISPLAY and WAYLAND_DISPLAY are not set); every "
+                             "procedure also runs without one: velaupdate --help\n");
+        return cli::kExitUsage;
+    }
+    GuiOptions options;
+    try {
+        options = parseGuiOptions(cli::Args::parse(argc, argv));
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "velaupdate: %s\n", e.what());
+        return cli::kExitUsage;
+    }
+    if (options.firmwareFile) {
+        // A file named on the command line that cannot be used is said at once, not at Update.
+        const FirmwareChoice firmware = chooseFirmware(std::filesystem::path(*options.firmwareFile), true, true);
+        if (!firmware.image) {
+            std::fprintf(stderr, "velaupdate: %s\n", firmware.refusal.c_str());
+            return cli::kExitBadInput;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("VELAupdate");
+    // The connection window is the main window: the program ends when it closes, not when
+    // the last window happens to be hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Application application(std::move(options));
+    return QApplication::exec();
+}
+
+}  // namespace vela::app

@@ -18,10 +18,12 @@ std::vector<std::filesystem::path> dataDirectories() {
 
 }  // namespace
 
-std::unique_ptr<Session> openSession(Context& ctx) {
+std::unique_ptr<Session> openSession(Context& ctx) { return openSession(ctx.ui, ctx.link); }
+
+std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link) {
     // --sim: every channel leads to a simulated unit running inside this process.
-    auto s = ctx.link.sim ? std::make_unique<Session>(ctx.ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()))
-                          : std::make_unique<Session>(ctx.ui, hardwareDevices(ctx.link));
+    auto s = link.sim ? std::make_unique<Session>(ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()))
+                      : std::make_unique<Session>(ui, hardwareDevices(link));
     s->libraryForm.dataDirectories = dataDirectories();
     return s;
 }

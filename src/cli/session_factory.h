@@ -9,5 +9,7 @@
 namespace vela::cli {
 
 std::unique_ptr<Session> openSession(Context& ctx);
+// The same for a front end of its own (the window).
+std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link);
 
 }  // namespace vela::cli

@@ -105,7 +105,11 @@ void LibraryWindow::Image1Click() {
     const auto path = locate(manual);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        ui_.warning("The manual " + manual.string() + " is not installed with this program.");
+        // Say where it was looked for, so that the user can put it there.
+        std::string places = std::filesystem::current_path(ec).string();
+        for (const auto& dir : dataDirectories) places += ", " + dir.string();
+        ui_.warning("The manual " + manual.string() + " is not installed with this program (looked in " + places +
+                    ").");
         return;
     }
     if (!openWithShell || !openWithShell(path)) ui_.error("The manual " + path.string() + " could not be opened.");

@@ -13,7 +13,7 @@ inline constexpr int kModelListRows = 31;
 struct LibraryWindowState {
     bool visible = false;
     int selectedRow = -1;  // the model list's chosen row, -1 for none
-    bool modelListEnabled = true;
+    bool modelListEnabled = false;  // the model list starts locked
     bool sendPanelVisible = false;
     // The model list's change action: opens the chosen model's library. Installed by the
     // library window; without it choosing a row only records it.

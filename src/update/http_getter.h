@@ -29,7 +29,8 @@ public:
 
     // Body bytes as they arrive; returning false stops the request (it then fails).
     using Sink = std::function<bool(std::span<const char>)>;
-    // Bytes received so far and the total (-1 when unknown); returning false cancels.
+    // Bytes received so far and the total (-1 when unknown); returning false cancels. Asked
+    // as bytes arrive and at a steady pace meanwhile, so a cancel is heard on a stalled line.
     using Progress = std::function<bool(std::int64_t received, std::int64_t total)>;
 
     virtual HttpReply get(const std::string& url, const Sink& sink, const Progress& progress, HttpLimits limits) = 0;

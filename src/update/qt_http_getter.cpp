@@ -8,6 +8,11 @@
 #include <QUrl>
 
 namespace vela {
+namespace {
+
+constexpr std::chrono::milliseconds kProgressPace{250};
+
+}  // namespace
 
 HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Progress& progress, HttpLimits limits) {
     HttpReply result;
@@ -25,13 +30,25 @@ HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Prog
         reply->abort();
     };
     auto drain = [&] {
+        if (!reply->isOpen()) return;  // aborted
         const QByteArray data = reply->readAll();
         if (stopped.empty() && !data.isEmpty() && !sink(std::span(data.constData(), static_cast<std::size_t>(data.size()))))
             stop("the download could not be stored");
     };
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, drain);
+    // Progress is also asked at a steady pace, so that a cancel is heard while no bytes come
+    // (Qt may hold back the progress of a transfer that stalls until it ends).
+    qint64 lastReceived = 0, lastTotal = -1;
+    auto report = [&] {
+        if (stopped.empty() && progress && !progress(lastReceived, lastTotal)) stop("cancelled");
+    };
+    QTimer pace;
+    pace.setInterval(kProgressPace);
+    QObject::connect(&pace, &QTimer::timeout, &loop, report);
     QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-        if (stopped.empty() && progress && !progress(received, total)) stop("cancelled");
+        lastReceived = received;
+        lastTotal = total;
+        report();
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer deadline;
@@ -40,6 +57,7 @@ HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Prog
         QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { stop("no answer within the time allowed"); });
         deadline.start(static_cast<int>(limits.total.count()));
     }
+    if (progress) pace.start();
     if (!reply->isFinished()) loop.exec();
     drain();
 

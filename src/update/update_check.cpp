@@ -104,9 +104,14 @@ DownloadResult UpdateCheck::downloadUpdater() {
             [&](std::int64_t received, std::int64_t total) {
                 progress(received, total);
                 ui_.pump();
-                return true;
+                return !(cancelRequested && cancelRequested());
             },
             settings_.downloadLimits);
+        if (!reply.ok && cancelRequested && cancelRequested()) {
+            file->discard();
+            result.cancelled = true;
+            return result;
+        }
         if (!reply.ok)
             error = reply.error;
         else if (reply.contentLength >= 0 && file->size() != reply.contentLength)

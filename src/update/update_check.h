@@ -7,6 +7,7 @@
 #include "core/user_interface.h"
 #include "update/http_getter.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,7 @@ struct CheckResult {
 
 struct DownloadResult {
     bool ok = false;
+    bool cancelled = false;  // the user stopped it; nothing is kept and nothing more is said
     std::string path;       // the complete updater
     std::string directory;  // its private directory, the updater's working directory
     std::string error;
@@ -76,6 +78,9 @@ public:
     bool NMHTTP1Success(const DownloadResult& download, UpdaterLauncher& launcher);
 
     bool quitRequested() const { return quitRequested_; }
+
+    // Asked while the download runs; true stops it (the download window's Cancel).
+    std::function<bool()> cancelRequested;
 
 private:
     void progress(std::int64_t received, std::int64_t total);

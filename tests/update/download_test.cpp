@@ -205,6 +205,29 @@ TEST_F(Update, APublishedDigestVouchesForTheDownloadOrItIsDeleted) {
     }
 }
 
+TEST_F(Update, ACancelledDownloadKeepsNothingAndSaysNothing) {
+    server.routes["/updates/TESSERAUPDATER.EXE"] = {200, updaterBytes(300000)};
+    auto c = check();
+    c.cancelRequested = [] { return true; };
+    const auto d = c.downloadUpdater();
+    EXPECT_TRUE(d.cancelled);
+    EXPECT_FALSE(d.ok);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(tempIsEmpty());
+    EXPECT_FALSE(c.NMHTTP1Success(d, launcher));
+}
+
+TEST_F(Update, ACancelDuringAStallIsHeard) {
+    // Part of the file, then silence: the cancel is heard long before the idle time-out.
+    server.routes["/updates/TESSERAUPDATER.EXE"] = {200, updaterBytes(1000), 400000, false, true};
+    auto c = check();
+    int asked = 0;
+    c.cancelRequested = [&] { return ++asked > 1; };
+    const auto d = c.downloadUpdater();
+    EXPECT_TRUE(d.cancelled);
+    EXPECT_TRUE(tempIsEmpty());
+}
+
 TEST(PrivateDownloadFile, EachDownloadGetsItsOwnDirectory) {
     const fs::path parent = fs::temp_directory_path();
     std::string error;

@@ -20,6 +20,7 @@ public:
         std::string body;
         long long declaredLength = -1;  // Content-Length sent; -1: the body's size
         bool silent = false;            // accept the request and never answer
+        bool stall = false;             // send the body, then keep the connection open and quiet
     };
 
     TestHttpServer() {
@@ -66,7 +67,7 @@ private:
                                  "\r\nContent-Length: " + std::to_string(length) +
                                  "\r\nConnection: close\r\n\r\n";
         s->write((head + r.body).data(), static_cast<qint64>(head.size() + r.body.size()));
-        s->disconnectFromHost();
+        if (!r.stall) s->disconnectFromHost();
     }
 
     QTcpServer server_;

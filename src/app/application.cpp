@@ -1,0 +1,124 @@
+#include "app/application.h"
+
+#include "app/acercade_form.h"
+#include "app/connect_form.h"
+#include "app/download_window.h"
+#include "app/em100_form.h"
+#include "app/main_menu.h"
+#include "app/system_info_form.h"
+#include "app/library_form.h"
+#include "app/transfer_form.h"
+#include "cli/session_factory.h"
+#include "session/session.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace vela::app {
+namespace {
+
+std::optional<std::filesystem::path> pathOf(const std::optional<std::string>& file) {
+    if (!file) return std::nullopt;
+    return std::filesystem::path(*file);
+}
+
+}  // namespace
+
+std::unique_ptr<Session> makeSession(UserInterface& ui, const GuiOptions& options) {
+    auto s = cli::openSession(ui, options.link);
+    if (options.link.kind == LinkKind::Ethernet) s->link.ethernet.setAddress(options.link.host, options.link.tcpPort);
+    return s;
+}
+
+Application::Application(GuiOptions options, SessionMaker maker)
+    : options_(std::move(options)),
+      firmware_(chooseFirmware(pathOf(options_.firmwareFile), options_.link.sim, options_.force)),
+      worker_(std::make_unique<SessionWorker>([this, maker = std::move(maker)] {
+          return maker ? maker(ui_) : makeSession(ui_, options_);
+      })),
+      context_{*worker_, ui_, options_, &windows_} {
+    createWindows();
+    installSessionHooks();
+    worker_->run([](Session&) {});  // the windows' first view of the session
+}
+
+Application::~Application() {
+    // Questions still to come get their safe answer; a run waiting for the connection window
+    // goes on without it and ends; then the windows go, and the session with its thread.
+    ui_.setClosing();
+    worker_->stopServing();
+    worker_->requestStop();
+    worker_->waitIdle(30000);
+    download_.reset();
+    owned_.clear();
+    worker_.reset();
+}
+
+template <typename Window, typename... Args>
+Window* Application::create(Args&&... args) {
+    auto window = std::make_unique<Window>(context_, std::forward<Args>(args)...);
+    Window* w = window.get();
+    windows_.inCreationOrder.push_back(w);
+    owned_.push_back(std::move(window));
+    return w;
+}
+
+void Application::createWindows() {
+    windows_.connect = create<TConnectForm>();
+    windows_.library = create<TLoadAllMemForm>(firmware_);
+    windows_.connect->show();
+    windows_.ethernet = create<TEM100Form>();
+    // The main window is painted before the rest are made.
+    for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+    windows_.mainMenu = create<TMainMenu>();
+    windows_.about = create<TAcercadeForm>();
+    windows_.data = create<TDATAForm>();
+    windows_.transfer = create<TW_Serial_Info_Form>();
+    windows_.systemInfo = create<TSystemInfoForm>();
+    // The preset name is one name shown in two windows.
+    QObject::connect(windows_.mainMenu, &TMainMenu::systemNameChanged, windows_.systemInfo,
+                     &TSystemInfoForm::copySystemName);
+    QObject::connect(windows_.systemInfo, &TSystemInfoForm::systemNameChanged, windows_.mainMenu,
+                     &TMainMenu::copySystemName);
+    if (options_.service) windows_.mainMenu->show();
+    createDownloadWindow();
+}
+
+void Application::createDownloadWindow() {
+    download_ = std::make_unique<DownloadProgressWindow>(context_);
+    QObject::connect(download_.get(), &DownloadProgressWindow::quitRequested, windows_.connect, &QWidget::close);
+    // The check runs at start-up where the maker's installation names its update server; the
+    // built-in name reaches no server and would only report that.
+    if (qEnvironmentVariableIsSet(kUpdateServerVariable)) download_->checkForUpdate(UpdateSettings::fromEnvironment());
+}
+
+void Application::installSessionHooks() {
+    TConnectForm* connectForm = windows_.connect;
+    SessionWorker* worker = worker_.get();
+    worker_->run([connectForm, worker](Session& s) {
+        // A run started offline shows the connection window and waits until it is left.
+        s.libraryForm.showConnectFormModal = [&s, connectForm, worker] {
+            s.windows.connectFormVisible = true;
+            auto open = std::make_shared<std::atomic<bool>>(true);
+            QMetaObject::invokeMethod(connectForm, [connectForm, open, worker] {
+                connectForm->showModalForRun([open, worker] {
+                    *open = false;
+                    worker->wake();
+                });
+            });
+            worker->serveUntil([open] { return !open->load(); });
+        };
+        s.libraryForm.showConnectForm = [&s] { s.windows.connectFormVisible = true; };
+        s.libraryForm.openWithShell = [connectForm](const std::filesystem::path& file) {
+            bool opened = false;
+            QMetaObject::invokeMethod(
+                connectForm,
+                [&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string()))); },
+                Qt::BlockingQueuedConnection);
+            return opened;
+        };
+    });
+}
+
+}  // namespace vela::app

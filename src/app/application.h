@@ -1,0 +1,57 @@
+#pragma once
+// The desktop application: the user interface, the worker that owns the session and the
+// eight windows, created in their fixed order. The program and the tests both build it.
+
+#include "app/app_context.h"
+#include "app/gui_options.h"
+#include "app/qt_user_interface.h"
+#include "app/session_worker.h"
+#include "app/window_set.h"
+#include "session/operations.h"
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace vela::app {
+
+class DownloadProgressWindow;
+
+class Application {
+public:
+    // Makes the session on the worker thread; by default the options choose the devices.
+    using SessionMaker = std::function<std::unique_ptr<Session>(UserInterface& ui)>;
+    explicit Application(GuiOptions options, SessionMaker makeSession = {});
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    WindowSet& windows() { return windows_; }
+    SessionWorker& worker() { return *worker_; }
+    QtUserInterface& ui() { return ui_; }
+    const FirmwareChoice& firmware() const { return firmware_; }
+    // The updater download's progress window; not one of the eight.
+    DownloadProgressWindow& download() { return *download_; }
+
+private:
+    void createWindows();
+    void installSessionHooks();
+    void createDownloadWindow();
+    template <typename Window, typename... Args>
+    Window* create(Args&&... args);
+
+    GuiOptions options_;
+    FirmwareChoice firmware_;
+    QtUserInterface ui_;
+    std::unique_ptr<SessionWorker> worker_;
+    WindowSet windows_;
+    AppContext context_;
+    std::vector<std::unique_ptr<QWidget>> owned_;
+    std::unique_ptr<DownloadProgressWindow> download_;
+};
+
+// The session the options ask for, its channels created on the calling thread.
+std::unique_ptr<Session> makeSession(UserInterface& ui, const GuiOptions& options);
+
+}  // namespace vela::app

@@ -1,0 +1,51 @@
+#pragma once
+// The base of every window: no title bar, a fixed size, centred on the screen, our panel
+// artwork as background, moved by dragging the background, with close and minimise icons.
+
+#include "app/drag_state.h"
+
+#include <QWidget>
+
+class QAbstractButton;
+class QLabel;
+class QPainter;
+
+namespace vela::app {
+
+// The panel every window and dialog is drawn on: background, edge and screws.
+void paintPanel(QPainter& painter, const QRect& area);
+
+class BorderlessWindow : public QWidget {
+    Q_OBJECT
+public:
+    // caption is the window title that the desktop, screen readers and tests see.
+    BorderlessWindow(const QString& caption, QSize size, QWidget* parent = nullptr);
+
+    // Real buttons named "Close" and "Minimise"; they run CerrarIconClick / MinimizarIconClick.
+    QAbstractButton* addCloseIcon(QPoint topLeft);
+    QAbstractButton* addMinimiseIcon(QPoint topLeft);
+    // A banner caption across the top, in the panel's lettering.
+    QLabel* addBanner(const QString& text, const QRect& geometry);
+    // The maker's mark.
+    QWidget* addLogo(const QRect& geometry);
+
+    // Puts the window in the middle of the screen's available area.
+    void centre();
+    const DragState& dragState() const { return drag_; }
+
+public slots:
+    // The close icon closes this window; the main windows end the program instead.
+    virtual void CerrarIconClick();
+    virtual void MinimizarIconClick();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    DragState drag_;
+};
+
+}  // namespace vela::app

@@ -1,0 +1,107 @@
+#include "app/download_window.h"
+
+#include "app/app_context.h"
+#include "app/qt_user_interface.h"
+#include "app/session_worker.h"
+#include "session/session.h"
+#include "update/qt_http_getter.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+
+namespace vela::app {
+
+// Runs on the worker thread at the end of a complete download.
+class DownloadProgressWindow::FolderLauncher : public UpdaterLauncher {
+public:
+    explicit FolderLauncher(DownloadProgressWindow& window) : window_(window) {}
+
+    bool start(const std::string& program, const std::string& workingDirectory) override {
+        QMetaObject::invokeMethod(&window_, &DownloadProgressWindow::downloadEnded);
+        const Answer a = window_.context_.ui.message(
+            MessageKind::Information, Buttons::YesNo,
+            "The update was downloaded to:\n" + program +
+                "\n\nRun it to install the new version; VELAupdate now closes. Do you want to open the folder "
+                "that holds it?");
+        if (a == Answer::Yes) {
+            const QUrl folder = QUrl::fromLocalFile(QString::fromStdString(workingDirectory));
+            QMetaObject::invokeMethod(&window_, [folder] { QDesktopServices::openUrl(folder); });
+        }
+        // The updater is in the user's hands now, as if it had been started.
+        return true;
+    }
+
+private:
+    DownloadProgressWindow& window_;
+};
+
+DownloadProgressWindow::DownloadProgressWindow(AppContext& context, QWidget* parent)
+    : BorderlessWindow(QStringLiteral("Downloading Update"), {441, 63}, parent),
+      context_(context),
+      cancelled_(std::make_shared<std::atomic<bool>>(false)),
+      launcher_(std::make_unique<FolderLauncher>(*this)) {
+    InfoLabel = new QLabel(this);
+    InfoLabel->setAccessibleName(QStringLiteral("Download status"));
+    InfoLabel->setGeometry(12, 8, 330, 20);
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setAccessibleName(QStringLiteral("Download progress"));
+    ProgressBar->setGeometry(12, 34, 330, 16);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelButton->setGeometry(354, 18, 75, 28);
+    connect(CancelButton, &QPushButton::clicked, this, &DownloadProgressWindow::CancelButtonClick);
+
+    connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
+        if (field != StatusField::DownloadInfo) return;
+        InfoLabel->setText(text);
+        // The first progress text means the download connection is open.
+        if (!isVisible()) show();
+    });
+    connect(&context_.ui, &QtUserInterface::gaugeChanged, this, [this](Gauge gauge, int position, int maximum) {
+        if (!isVisible() || gauge != Gauge::ProgressBar) return;
+        ProgressBar->setMaximum(maximum);
+        ProgressBar->setValue(position);
+    });
+}
+
+DownloadProgressWindow::~DownloadProgressWindow() = default;
+
+void DownloadProgressWindow::attach(UpdateCheck& check) {
+    cancelled_->store(false);
+    check.cancelRequested = [flag = cancelled_] { return flag->load(); };
+}
+
+void DownloadProgressWindow::checkForUpdate(UpdateSettings settings) {
+    auto quit = std::make_shared<bool>(false);
+    context_.worker.run(
+        [this, settings = std::move(settings), quit](Session& s) {
+            QtHttpGetter http;
+            UpdateCheck check(s.state, s.ui, http, settings);
+            attach(check);
+            const CheckResult result = check.fetchVersion();
+            if (result.outcome == CheckOutcome::Newer) *quit = check.VerHTTPSuccess(result.versionText, *launcher_);
+        },
+        [this, quit] {
+            downloadEnded();
+            if (*quit) emit quitRequested();
+        });
+}
+
+void DownloadProgressWindow::downloadEnded() {
+    hide();
+    InfoLabel->clear();
+    ProgressBar->setValue(0);
+    CancelButton->setEnabled(true);
+}
+
+void DownloadProgressWindow::CancelButtonClick() {
+    cancelled_->store(true);
+    CancelButton->setEnabled(false);
+    InfoLabel->setText(QStringLiteral("Cancelling..."));
+}
+
+}  // namespace vela::app

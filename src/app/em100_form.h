@@ -1,0 +1,92 @@
+#pragma once
+// TEM100Form, the Ethernet module window "ETHERNET": choose the loudspeaker model, scan the
+// network for its modules, change a module's IP address or host name, make it blink, and
+// connect the TCP link to it. The module procedures run on the session's worker.
+
+#include "app/borderless_window.h"
+#include "app/session_worker.h"
+#include "ethernet/ethernet_module_state.h"
+#include "ethernet/ethernet_module_window.h"
+
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+
+namespace vela {
+class Session;
+}
+
+namespace vela::app {
+
+struct AppContext;
+
+class TEM100Form : public BorderlessWindow {
+    Q_OBJECT
+public:
+    explicit TEM100Form(AppContext& context, QWidget* parent = nullptr);
+    ~TEM100Form() override;
+
+    QComboBox* ModelComboBox;
+    QPushButton* ScanB;
+    QProgressBar* ScanProgress;
+    QLabel* Label2;
+    QLabel* Label1;
+    QComboBox* ProcessorBox;
+    QListWidget* IPList;
+    QLabel* Label3;
+    QLabel* Label5;
+    QPushButton* ConnectB;
+    QPushButton* IdentifyButton1;
+    QGroupBox* ManagementGroup;
+    std::array<QSpinBox*, 4> IP;  // IP01..IP04
+    QPushButton* ChangeIP;
+    QLineEdit* HostEdit;
+    QPushButton* ChangeName;
+    QLabel* StatusB;
+
+    // Where scans and requests go; the command line's scan options fill it. Read by the
+    // first operation, so set it before then.
+    EthernetModuleSettings settings;
+
+signals:
+    // The TCP link is connected and the library window's model was opened.
+    void moduleConnected();
+
+public slots:
+    void ModelComboBoxChange(int index);
+    void ScanBClick();
+    void ProcessorBoxClick(int index);
+    void ProcessorBoxDropDown() {}
+    void IPListKeyDown(int index);
+    void ChangeIPClick();
+    void ChangeNameClick();
+    void IdentifyButton1Click();
+    void ConnectBClick();
+    // Closes only this window.
+    void CerrarIconClick() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Procedures;
+    // Runs `step` with the module procedures on the worker, then shows the window's state.
+    void runProcedure(std::function<void(EthernetModuleWindow&, Session&)> step, std::function<void()> then = {});
+    void showView(const EthernetModuleView& view);
+    void showSession(const SessionViewPtr& view);
+    void setBusy(bool busy);
+
+    AppContext& context_;
+    // Made on the worker thread by the first operation and used only there.
+    std::shared_ptr<std::unique_ptr<Procedures>> procedures_;
+    bool scanning_ = false;
+};
+
+}  // namespace vela::app

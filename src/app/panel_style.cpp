@@ -1,0 +1,59 @@
+#include "app/panel_style.h"
+
+namespace vela::app {
+
+QString panelStyleSheet() {
+    // LedButton and IconButton paint themselves; the rules for plain buttons do not reach them
+    // because their paint events draw everything.
+    return QStringLiteral(R"(
+QLabel { color: #d6d9dc; background: transparent; }
+QLabel[role="banner"] { color: #e8ebee; font-weight: bold; letter-spacing: 1px; }
+QLabel[role="legend"] { color: #8a9198; font-size: 8pt; letter-spacing: 1px; }
+QLabel[role="status"] { color: #9fd3ea; }
+QLineEdit, QSpinBox, QComboBox, QPlainTextEdit, QTextEdit, QListWidget {
+  color: #e4e6e8; background: #0c0e10; border: 1px solid #3a4047; border-radius: 2px;
+  selection-background-color: #2f6f8c; selection-color: #ffffff; padding: 1px 3px;
+}
+QLineEdit:focus, QSpinBox:focus, QComboBox:focus, QPlainTextEdit:focus, QTextEdit:focus,
+QListWidget:focus { border: 1px solid #6fb7d6; }
+QLineEdit:disabled, QSpinBox:disabled, QComboBox:disabled, QListWidget:disabled { color: #5f656b; }
+QComboBox QAbstractItemView { color: #e4e6e8; background: #0c0e10; border: 1px solid #3a4047;
+  selection-background-color: #2f6f8c; }
+QComboBox::drop-down { border: none; width: 16px; }
+QComboBox::down-arrow { image: url(:/artwork/arrow_down.svg); width: 8px; height: 5px; }
+QSpinBox::up-button, QSpinBox::down-button { width: 14px; background: #22262b; border: none; }
+QSpinBox::up-arrow { image: url(:/artwork/arrow_up.svg); width: 7px; height: 4px; }
+QSpinBox::down-arrow { image: url(:/artwork/arrow_down.svg); width: 7px; height: 4px; }
+QProgressBar { color: #d6d9dc; background: #0a0b0d; border: 1px solid #3a4047; border-radius: 2px;
+  text-align: center; }
+QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8fcfee, stop:1 #3f8fb3); }
+QPushButton { color: #e4e6e8; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3a3f46,
+  stop:1 #22262b); border: 1px solid #0b0c0e; border-radius: 3px; padding: 3px 10px; }
+QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #444a52, stop:1 #292d33); }
+QPushButton:pressed { background: #1a1d21; }
+QPushButton:focus { border: 1px solid #6fb7d6; }
+QPushButton:disabled { color: #5f656b; }
+QCheckBox { color: #d6d9dc; spacing: 6px; }
+QGroupBox { color: #8a9198; border: 1px solid #3a4047; border-radius: 3px; margin-top: 8px; padding-top: 4px; }
+QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }
+QToolTip { color: #e4e6e8; background: #101214; border: 1px solid #3a4047; }
+QToolButton { background: transparent; border: 1px solid transparent; border-radius: 3px; }
+QToolButton:hover { border-color: #3a4047; }
+QToolButton:focus { border-color: #6fb7d6; }
+QScrollBar:vertical { background: #0c0e10; width: 10px; margin: 0; }
+QScrollBar:horizontal { background: #0c0e10; height: 10px; margin: 0; }
+QScrollBar::handle { background: #3a4047; border-radius: 3px; min-height: 20px; min-width: 20px; }
+QScrollBar::handle:hover { background: #4a525a; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }
+QMessageBox, QDialog { background-color: #1d2024; }
+QMessageBox QLabel { color: #e4e6e8; }
+QMessageBox QLabel#qt_msgbox_label { min-width: 300px; }
+QTreeView, QListView, QTableView { color: #e4e6e8; background: #0c0e10; alternate-background-color: #131619;
+  border: 1px solid #3a4047; selection-background-color: #2f6f8c; }
+QHeaderView::section { color: #aab1b8; background: #22262b; border: none; border-right: 1px solid #3a4047;
+  padding: 2px 4px; }
+)");
+}
+
+}  // namespace vela::app

@@ -1,0 +1,113 @@
+#include "app/qt_user_interface.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+
+#include <algorithm>
+
+namespace vela::app {
+namespace {
+
+QMessageBox::Icon iconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Plain: return QMessageBox::NoIcon;
+    case MessageKind::Information: return QMessageBox::Information;
+    case MessageKind::Warning: return QMessageBox::Warning;
+    case MessageKind::Error: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons buttonsOf(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok: return QMessageBox::Ok;
+    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+// What closing the box with Escape or its close button means: the safe answer.
+QMessageBox::StandardButton escapeOf(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok: return QMessageBox::Ok;
+    case Buttons::YesNo: return QMessageBox::No;
+    case Buttons::YesNoCancel:
+    case Buttons::OkCancel: return QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+Answer answerOf(int button) {
+    switch (button) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    default: return Answer::Ok;
+    }
+}
+
+}  // namespace
+
+QString answerName(Answer answer) {
+    switch (answer) {
+    case Answer::Ok: return "OK";
+    case Answer::Cancel: return "Cancel";
+    case Answer::Yes: return "Yes";
+    case Answer::No: return "No";
+    }
+    return {};
+}
+
+QtUserInterface::QtUserInterface(QObject* parent) : QObject(parent) {
+    qRegisterMetaType<vela::StatusField>();
+    qRegisterMetaType<vela::Gauge>();
+}
+
+Answer QtUserInterface::message(MessageKind kind, Buttons buttons, std::string_view text) {
+    const QString qtext = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (QThread::currentThread() == thread()) return ask(kind, buttons, qtext);
+    // The worker waits here while the GUI thread shows the box.
+    Answer answer = Answer::Cancel;
+    QMetaObject::invokeMethod(
+        this, [&] { answer = ask(kind, buttons, qtext); }, Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+Answer QtUserInterface::ask(MessageKind kind, Buttons buttons, const QString& text) {
+    if (closing_) return answerOf(escapeOf(buttons));
+    QWidget* parent = dialogParent ? dialogParent() : QApplication::activeWindow();
+    QMessageBox box(iconOf(kind), QApplication::applicationName(), text, buttonsOf(buttons), parent);
+    box.setEscapeButton(escapeOf(buttons));
+    box.setAccessibleName(text);
+    emit messageShown(text);
+    return answerOf(box.exec());
+}
+
+void QtUserInterface::status(StatusField field, std::string_view text) {
+    emit statusChanged(field, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtUserInterface::gaugeMaximum(Gauge gauge, int maximum) {
+    const auto i = index(gauge);
+    maximum_[i] = std::max(maximum, 0);
+    position_[i] = std::min(position_[i], maximum_[i]);
+    emit gaugeChanged(gauge, position_[i], maximum_[i]);
+}
+
+void QtUserInterface::gaugePosition(Gauge gauge, int position) {
+    // A gauge holds its position within 0..maximum, as a progress bar does.
+    const auto i = index(gauge);
+    const int clamped = std::clamp(position, 0, maximum_[i]);
+    if (clamped == position_[i]) return;
+    position_[i] = clamped;
+    emit gaugeChanged(gauge, position_[i], maximum_[i]);
+}
+
+void QtUserInterface::pump() {
+    if (QThread::currentThread() == thread()) QCoreApplication::processEvents();
+}
+
+}  // namespace vela::app

@@ -1,0 +1,69 @@
+#pragma once
+// The windows' answer to the user interface. The procedures call it on the worker thread:
+// questions are asked on the GUI thread in a message box while the worker waits for the
+// answer; status texts, gauges, the transfer window and beeps travel as signals that the
+// windows connect to.
+
+#include "core/user_interface.h"
+
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <functional>
+
+class QWidget;
+
+Q_DECLARE_METATYPE(vela::StatusField)
+Q_DECLARE_METATYPE(vela::Gauge)
+
+namespace vela::app {
+
+class QtUserInterface : public QObject, public UserInterface {
+    Q_OBJECT
+public:
+    explicit QtUserInterface(QObject* parent = nullptr);
+
+    Answer message(MessageKind kind, Buttons buttons, std::string_view text) override;
+    void status(StatusField field, std::string_view text) override;
+    void gaugeMaximum(Gauge gauge, int maximum) override;
+    void gaugePosition(Gauge gauge, int position) override;
+    int gaugePositionOf(Gauge gauge) const override { return position_[index(gauge)]; }
+    void showTransferWindow() override { emit transferWindowShown(); }
+    void closeTransferWindow() override { emit transferWindowClosed(); }
+    void beep() override { emit beeped(); }
+    // The worker thread has nothing to pump: the GUI thread runs its own event loop. Called
+    // on the GUI thread, it handles the pending events once.
+    void pump() override;
+
+    // A closing program asks nothing more: every question gets its safe answer at once.
+    void setClosing() { closing_ = true; }
+
+    // The window a message box belongs to; the active window when unset.
+    std::function<QWidget*()> dialogParent;
+
+signals:
+    void statusChanged(vela::StatusField field, QString text);
+    void gaugeChanged(vela::Gauge gauge, int position, int maximum);
+    void transferWindowShown();
+    void transferWindowClosed();
+    void beeped();
+    // A message box is about to be shown, and what it said once answered (for tests and logs).
+    void messageShown(QString text);
+
+private:
+    Answer ask(MessageKind kind, Buttons buttons, const QString& text);
+    static std::size_t index(Gauge g) { return g == Gauge::ProgressBar ? 0 : 1; }
+
+    // Written on the worker thread only; the windows hear the values through gaugeChanged.
+    std::array<int, 2> position_{0, 0};
+    std::array<int, 2> maximum_{100, 100};
+    std::atomic<bool> closing_{false};
+};
+
+// The caption of the button that gave this answer.
+QString answerName(Answer answer);
+
+}  // namespace vela::app

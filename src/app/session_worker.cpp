@@ -1,0 +1,76 @@
+#include "app/session_worker.h"
+
+#include "session/session.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <exception>
+
+namespace vela::app {
+
+SessionWorker::SessionWorker(SessionFactory makeSession, QObject* parent) : QObject(parent) {
+    qRegisterMetaType<SessionViewPtr>();
+    thread_.setObjectName("session");
+    context_ = new QObject;
+    context_->moveToThread(&thread_);
+    thread_.start();
+    QMetaObject::invokeMethod(
+        context_, [this, &makeSession] { session_ = makeSession(); }, Qt::BlockingQueuedConnection);
+}
+
+SessionWorker::~SessionWorker() {
+    // The session's channels belong to the worker thread and are closed there.
+    QMetaObject::invokeMethod(
+        context_,
+        [this] {
+            session_.reset();
+            context_->deleteLater();  // goes when the thread finishes
+        },
+        Qt::BlockingQueuedConnection);
+    thread_.quit();
+    thread_.wait();
+}
+
+void SessionWorker::run(std::function<void(Session&)> operation, std::function<void()> done) {
+    ++pending_;
+    QMetaObject::invokeMethod(context_, [this, operation = std::move(operation), done = std::move(done)]() mutable {
+        stopRequested_ = false;
+        try {
+            operation(*session_);
+        } catch (const std::exception& e) {
+            // Operations end in results; this is the last guard, never the normal path.
+            session_->ui.error(std::string("The operation stopped: ") + e.what());
+        }
+        publishView();
+        QMetaObject::invokeMethod(this, [this, done = std::move(done)] {
+            const bool last = --pending_ == 0;
+            if (done) done();
+            if (last) emit idle();
+        });
+    });
+}
+
+void SessionWorker::publishView() { emit sessionChanged(std::make_shared<const SessionView>(viewOf(*session_))); }
+
+void SessionWorker::serveUntil(const std::function<bool()>& finished) {
+    QEventLoop loop;
+    while (!finished() && !closing_) loop.processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void SessionWorker::wake() {
+    QMetaObject::invokeMethod(context_, [] {});
+}
+
+bool SessionWorker::waitIdle(int timeoutMs) {
+    if (!busy()) return true;
+    // Sleeps in the event loop until the last operation ends; no polling.
+    QEventLoop loop;
+    connect(this, &SessionWorker::idle, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (busy()) loop.exec();
+    return !busy();
+}
+
+}  // namespace vela::app

@@ -1,0 +1,31 @@
+#include "session/session_view.h"
+
+#include "session/session.h"
+
+namespace vela {
+
+SessionView viewOf(const Session& s) {
+    SessionView v;
+    v.state = s.state;
+    v.windows = s.windows;
+    v.unitCommandsEnabled = s.link.unitCommands.enabled;
+    v.ethernet = s.ethernetModule.view;
+    LibraryView& l = v.library;
+    const LibraryWindowState& list = s.libraryWindow;
+    const LibraryWindow& form = s.libraryForm;
+    l.visible = list.visible;
+    l.selectedRow = list.selectedRow;
+    l.modelListEnabled = list.modelListEnabled;
+    l.sendPanelVisible = list.sendPanelVisible;
+    l.names = form.names;
+    l.send1Caption = form.send1Caption;
+    l.send1Enabled = form.send1Enabled;
+    l.gaugesVisible = form.gaugesVisible;
+    l.connectButtonVisible = form.connectButtonVisible;
+    l.passwordEditVisible = form.passwordEditVisible;
+    l.openedFile = form.openedFile;
+    l.programs = form.buffer[0];
+    return v;
+}
+
+}  // namespace vela

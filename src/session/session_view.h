@@ -1,0 +1,41 @@
+#pragma once
+// A copy of what the windows show, taken on the thread that owns the session when an
+// operation ends, so that the windows never read the session while it works.
+
+#include "core/session_state.h"
+#include "ethernet/ethernet_module_state.h"
+#include "session/connection_windows.h"
+
+#include <array>
+#include <string>
+
+namespace vela {
+
+class Session;
+
+struct LibraryView {
+    bool visible = false;
+    int selectedRow = -1;
+    bool modelListEnabled = false;
+    bool sendPanelVisible = false;
+    std::array<std::string, 13> names;
+    std::string send1Caption;
+    bool send1Enabled = true;
+    bool gaugesVisible = false;
+    bool connectButtonVisible = true;
+    bool passwordEditVisible = false;
+    std::string openedFile;
+    int programs = 0;  // byte 0 of the library buffer
+};
+
+struct SessionView {
+    SessionState state;
+    ConnectionWindows windows;
+    LibraryView library;
+    EthernetModuleView ethernet;
+    bool unitCommandsEnabled = false;
+};
+
+SessionView viewOf(const Session& session);
+
+}  // namespace vela

@@ -1,0 +1,83 @@
+// The download progress window against an HTTP server on 127.0.0.1: progress, Cancel, and the
+// saved file named at the end.
+
+#include "app/download_window.h"
+#include "update/test_http_server.h"
+#include "window_harness.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace vela::app {
+namespace {
+
+std::string updaterBytes(std::size_t n) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131) & 0xFF);
+    return s;
+}
+
+struct DownloadWindow : ::testing::Test {
+    test::WindowHarness h;
+    test::TestHttpServer server;
+    DownloadProgressWindow window{h.context};
+    UpdateSettings settings;
+    QStringList texts;  // every progress text shown
+
+    void SetUp() override {
+        settings.server = server.base();
+        server.routes["/updates/version.txt"] = {200, "2.0.0.0"};
+        server.routes["/updates/TESSERAUPDATER.EXE"] = {200, updaterBytes(400000)};
+        QObject::connect(&h.ui, &QtUserInterface::statusChanged, &window, [this](StatusField f, const QString& text) {
+            if (f == StatusField::DownloadInfo) texts << text;
+        });
+    }
+};
+
+TEST_F(DownloadWindow, AFinishedDownloadIsNamedAndTheProgramMayEnd) {
+    EXPECT_EQ(window.size(), QSize(441, 63));
+    EXPECT_EQ(window.CancelButton->text(), "Cancel");
+    QSignalSpy quit(&window, &DownloadProgressWindow::quitRequested);
+    h.answerer.answers = {"Yes", "No"};  // install it; do not open the folder
+    window.checkForUpdate(settings);
+    h.settle(20000);
+    ASSERT_EQ(h.answerer.texts.size(), 2);
+    EXPECT_EQ(h.answerer.texts[0], "There is a newer version. Do you wish to install it?");
+    const QString named = h.answerer.texts[1];
+    ASSERT_TRUE(named.startsWith("The update was downloaded to:\n")) << named.toStdString();
+    const std::filesystem::path file = named.section('\n', 1, 1).toStdString();
+    EXPECT_EQ(file.filename(), "TESSERA-Update.exe");
+    EXPECT_EQ(std::filesystem::file_size(file), 400000u);
+    std::filesystem::remove_all(file.parent_path());
+    EXPECT_FALSE(texts.isEmpty());
+    EXPECT_EQ(texts.back(), "Downloading Update:  0.40Mb  -->  0.40Mb");
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(DownloadWindow, CancelStopsTheDownloadAndKeepsTheProgramRunning) {
+    // The server sends part of the file and then stalls, as a slow line would.
+    server.routes["/updates/TESSERAUPDATER.EXE"] = {200, updaterBytes(1000), 400000, false, true};
+    QSignalSpy quit(&window, &DownloadProgressWindow::quitRequested);
+    // The user presses Cancel as soon as the window shows the first progress.
+    QObject::connect(&h.ui, &QtUserInterface::statusChanged, &window, [this](StatusField f, const QString&) {
+        if (f == StatusField::DownloadInfo && window.isVisible() && window.CancelButton->isEnabled())
+            window.CancelButton->click();
+    });
+    h.answerer.answers = {"Yes"};
+    window.checkForUpdate(settings);
+    h.settle(20000);
+    // Only the question: a cancelled download reports nothing and names no file.
+    EXPECT_EQ(h.answerer.texts, QStringList{"There is a newer version. Do you wish to install it?"});
+    EXPECT_EQ(quit.count(), 0);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(window.CancelButton->isEnabled());  // ready for the next download
+}
+
+}  // namespace
+}  // namespace vela::app

@@ -1,0 +1,169 @@
+// Renders every window and dialog to PNG files for review: app_screenshots OUTPUT_DIR.
+// Run it under the offscreen platform, and again with QT_SCALE_FACTOR=2. The windows run on
+// the built-in simulated unit and a simulated Ethernet module on 127.0.0.1.
+
+#include "app/acercade_form.h"
+#include "app/application.h"
+#include "app/artwork.h"
+#include "app/connect_form.h"
+#include "app/download_window.h"
+#include "app/em100_form.h"
+#include "app/led_button.h"
+#include "app/library_form.h"
+#include "app/main_menu.h"
+#include "app/password_dialog.h"
+#include "app/system_info_form.h"
+#include "app/transfer_form.h"
+#include "session/session.h"
+#include "sim/ethernet_module.h"
+#include "sim/udp_module_endpoint.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace vela::app {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Shooter {
+public:
+    Shooter(QString dir, QString suffix) : dir_(std::move(dir)), suffix_(std::move(suffix)) {}
+
+    void shoot(QWidget& w, const QString& name) {
+        const bool wasVisible = w.isVisible();
+        if (!wasVisible) w.show();
+        QTest::qWait(30);
+        save(w.grab(), name);
+        if (!wasVisible) w.hide();
+    }
+    void save(const QPixmap& picture, const QString& name) {
+        const QString file = dir_ + "/" + name + suffix_ + ".png";
+        if (picture.save(file)) {
+            std::printf("%s\n", qPrintable(file));
+        } else {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            failed_ = true;
+        }
+    }
+    bool failed() const { return failed_; }
+
+private:
+    QString dir_;
+    QString suffix_;
+    bool failed_ = false;
+};
+
+void settle(Application& app) {
+    app.worker().waitIdle(15000);
+    QTest::qWait(50);
+}
+
+// A question asked the way the procedures ask it, photographed and then answered.
+void shootMessage(Application& app, Shooter& shooter, MessageKind kind, Buttons buttons, const std::string& text,
+                  const QString& name) {
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        QTest::qWait(30);
+        shooter.save(box->grab(), name);
+        box->buttons().front()->click();
+    });
+    poll.start();
+    app.worker().run([kind, buttons, text](Session& s) { s.ui.message(kind, buttons, text); });
+    settle(app);
+}
+
+void shootAll(Shooter& shooter) {
+    GuiOptions options;
+    options.link.sim = true;
+    Application app(options);
+    WindowSet& w = app.windows();
+    settle(app);
+    shooter.shoot(*w.connect, "1-connect");
+
+    // The USB road: the library window with the simulated unit's answer.
+    w.connect->USBButton->click();
+    settle(app);
+    shooter.shoot(*w.library, "2-library");
+
+    // The Ethernet window after a scan that found two modules, the first one chosen.
+    sim::UdpModuleEndpoint modules({sim::EthernetModuleSim::parseModuleOption("ID1,M09,STAGEL"),
+                                    sim::EthernetModuleSim::parseModuleOption("ID2,M09,STAGER")},
+                                   0);
+    w.ethernet->settings.broadcast = "127.0.0.1";
+    w.ethernet->settings.udpPort = modules.port();
+    w.ethernet->settings.scanTime = 300ms;
+    shooter.shoot(*w.ethernet, "3-ethernet-start");
+    w.ethernet->ModelComboBox->setCurrentIndex(0);
+    w.ethernet->ModelComboBoxChange(0);
+    settle(app);
+    w.ethernet->ProcessorBoxClick(0);
+    settle(app);
+    shooter.shoot(*w.ethernet, "3-ethernet-scanned");
+
+    shooter.shoot(*w.mainMenu, "4-mainmenu");
+    // The PROGRAM label's twenty clicks reveal copy-all and Library.
+    w.mainMenu->show();
+    for (int i = 0; i < 20; ++i) QTest::mouseClick(w.mainMenu->Label9, Qt::LeftButton);
+    settle(app);
+    shooter.shoot(*w.mainMenu, "4-mainmenu-revealed");
+    w.mainMenu->hide();
+    shooter.shoot(*w.about, "5-about");
+    shooter.shoot(*w.data, "6-data");
+    w.transfer->Info->setText("Sending DATA...");
+    w.transfer->Gauge->setValue(40);
+    shooter.shoot(*w.transfer, "7-transfer");
+    w.systemInfo->ProjectName->setText("Arena tour");
+    shooter.shoot(*w.systemInfo, "8-systeminfo");
+
+    PasswordDialog password(w.mainMenu);
+    password.codeEdit()->setText("ABC");
+    shooter.shoot(password, "dialog-password");
+
+    shooter.save(artworkPixmap(art::kAppIcon, {64, 64}, qApp->devicePixelRatio()), "app-icon");
+
+    DownloadProgressWindow& download = app.download();
+    download.InfoLabel->setText("Downloading Update:  2.00Mb  -->  5.00Mb");
+    download.ProgressBar->setRange(0, 100);
+    download.ProgressBar->setValue(40);
+    shooter.shoot(download, "dialog-download");
+
+    // Questions belong to the window the user works in.
+    app.ui().dialogParent = [&w] { return static_cast<QWidget*>(w.library); };
+    shootMessage(app, shooter, MessageKind::Information, Buttons::Ok, "Turn Off and ON the cabinet.",
+                 "dialog-information");
+    shootMessage(app, shooter, MessageKind::Warning, Buttons::YesNoCancel,
+                 "The memory 1 have a preset stored. Do you want to overwrite it?", "dialog-warning");
+    shootMessage(app, shooter, MessageKind::Error, Buttons::Ok, "ETHERNET: Communication Error with HALDA40",
+                 "dialog-error");
+    shootMessage(app, shooter, MessageKind::Plain, Buttons::Ok,
+                 "This is not a HALDA40 processor, It cannot communicate.", "dialog-plain");
+}
+
+}  // namespace
+}  // namespace vela::app
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(dir);
+    const QString suffix = app.devicePixelRatio() > 1.0 ? QStringLiteral("@2x") : QString();
+    vela::app::Shooter shooter(dir, suffix);
+    vela::app::shootAll(shooter);
+    return shooter.failed() ? 1 : 0;
+}
