@@ -124,7 +124,10 @@ void TerminalUi::drawBar() {
     auto bar = [this](Gauge g) {
         const int max = gaugeMaximumOf(g);
         const int filled = max > 0 ? std::clamp(gaugePositionOf(g) * 20 / max, 0, 20) : 0;
-        return "[" + std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(20 - filled), ' ') + "]";
+        // Appended piece by piece: GCC 12 at -O3 takes "[" + std::string for overlapping copies.
+        std::string out = "[";
+        out.append(static_cast<std::size_t>(filled), '#').append(static_cast<std::size_t>(20 - filled), ' ') += ']';
+        return out;
     };
     std::string text = "program " + bar(Gauge::ProgressBar) + " all " + bar(Gauge::TotalProgress) + " " + label_;
     // Stay on one line of the terminal, however wide it is.

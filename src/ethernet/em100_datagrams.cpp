@@ -1,6 +1,7 @@
 #include "ethernet/em100_datagrams.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace vela {
@@ -74,7 +75,10 @@ std::optional<std::string> validModuleAddress(const std::string& dotted) {
     if (last < 1 || last > 254) return std::nullopt;
     // The edits show plain numbers ("0" format), so 010 is sent as 10.
     std::string out;
-    for (const auto& part : *o) out += (out.empty() ? "" : ".") + std::to_string(std::stoi(part));
+    for (const auto& part : *o) {
+        if (!out.empty()) out += '.';
+        out += std::to_string(std::stoi(part));
+    }
     return out;
 }
 

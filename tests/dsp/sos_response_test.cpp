@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace vela::dsp {
@@ -83,6 +85,44 @@ TEST(SosResponse, PeakingFiltersReachTheirGainAtTheCentre) {
                 EXPECT_NEAR(dB(responseAt(s, kFs / 2.0)), 0.0, 1e-9);
                 EXPECT_TRUE(test::stable(s));
             }
+}
+
+// The bandwidth that Q sets, away from the centre, DC and Nyquist where Q does not show: each
+// peaking design is the bilinear transform, warped to the centre, of an analogue peaking
+// section H(s) = (s^2 + (Nz/Q) s + 1) / (s^2 + (Np/Q) s + 1), with Nz/Np = A/(1/A) for Q adap
+// (A^2 the centre gain) and N/D = gain/1 (boost) or 1/cut for Q const.
+TEST(SosResponse, PeakingBandwidthFollowsQ) {
+    const double f0 = 1000.0;
+    for (const double q : {0.4, 2.0, 7.0})
+        for (const double g : {9.0, -9.0})
+            for (const std::uint8_t code : {kCodeParametricAdaptive, kCodeParametricConstant}) {
+                const TSOS s = designed(code, g, f0, q);
+                const double v = std::pow(10.0, g / 20.0);
+                double nz = std::sqrt(v), np = 1.0 / std::sqrt(v);
+                if (code == kCodeParametricConstant) {
+                    nz = std::max(v, 1.0);
+                    np = std::max(1.0 / v, 1.0);
+                }
+                for (int k = -12; k <= 12; ++k) {
+                    const double f = f0 * std::pow(2.0, k / 4.0);
+                    const double w = std::tan(kPi * f / kFs) / std::tan(kPi * f0 / kFs);
+                    const std::complex<double> jw(0.0, w);
+                    const auto analogue = (jw * jw + nz / q * jw + 1.0) / (jw * jw + np / q * jw + 1.0);
+                    EXPECT_NEAR(dB(responseAt(s, f)), dB(analogue), 1e-6)
+                        << int(code) << " Q " << q << " " << g << " dB at " << f << " Hz";
+                }
+            }
+    // Half the gain, in dB, is reached an octave band apart that narrows as Q grows.
+    const auto halfGainWidth = [&](double q) {
+        const TSOS s = designed(kCodeParametricAdaptive, 12.0, f0, q);
+        double lo = f0, hi = f0;
+        while (dB(responseAt(s, lo)) > 6.0) lo /= 1.001;
+        while (dB(responseAt(s, hi)) > 6.0) hi *= 1.001;
+        return std::log2(hi / lo);
+    };
+    // Octaves between the half-gain points: 2 asinh(1/(2Q)) / ln 2, slightly warped at 1 kHz.
+    EXPECT_NEAR(halfGainWidth(4.0), 2.0 * std::asinh(1.0 / 8.0) / std::log(2.0), 0.01);
+    EXPECT_NEAR(halfGainWidth(0.5), 2.0 * std::asinh(1.0) / std::log(2.0), 0.02);
 }
 
 TEST(SosResponse, ShelvesReachTheirGainAtTheirEnd) {

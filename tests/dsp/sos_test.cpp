@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -257,22 +258,29 @@ TEST(Sos, BadParametersAreRefusedAndChangeNothing) {
     };
     const Case bad[] = {{3, 0, 1},      {3, -5, 1},     {3, 24000, 1},  {3, 30000, 1}, {3, nan, 1},
                         {3, 1000, nan}, {nan, 1000, 1}, {inf, 1000, 1}, {3, inf, 1}};
+    // Every design reads the frequency; these read the gain or Q as well.
+    const auto reads = [](std::uint8_t code, std::initializer_list<int> codes) {
+        return std::find(codes.begin(), codes.end(), code) != codes.end();
+    };
     for (const auto code : kDesignedCodes) {
+        const bool readsGain = reads(code, {1, 2, 3, 6, 15, 16, 17, 18, 19});
+        const bool readsQ = reads(code, {1, 6, 7, 9, 10, 11, 15, 16, 17});
         for (const auto& c : bad) {
+            const bool badFrequency = !(c.f > 0 && c.f < kFs / 2.0);
+            const bool refuses = badFrequency || (readsGain && !std::isfinite(c.gain)) || (readsQ && std::isnan(c.q));
             TSOS s = designed(code, 2, 1000, 1);
             const TSOS before = s;
-            TSOS probe = s;
-            probe.Gain = c.gain;
-            probe.Frequency = c.f;
-            probe.Q = c.q;
-            // Designs that do not read the bad parameter may run; the others must refuse.
-            try {
-                probe.Redesign(kFs);
+            s.Gain = c.gain;
+            s.Frequency = c.f;
+            s.Q = c.q;
+            if (refuses) {
+                EXPECT_THROW(s.Redesign(kFs), DesignError) << int(code) << ": " << c.gain << " dB " << c.f << " Hz Q " << c.q;
+                expectSameCoefficients(s, before);
+                EXPECT_EQ(s.FilterType, before.FilterType);
+            } else {
+                EXPECT_NO_THROW(s.Redesign(kFs)) << int(code) << ": " << c.gain << " dB Q " << c.q;
                 for (int i = 0; i < 5; ++i)
-                    EXPECT_TRUE(std::isfinite(probe.Coefficient(i))) << int(code);
-            } catch (const DesignError&) {
-                expectSameCoefficients(probe, before);
-                EXPECT_EQ(probe.FilterType, before.FilterType);
+                    EXPECT_TRUE(std::isfinite(s.Coefficient(i))) << int(code);
             }
         }
     }
@@ -309,6 +317,18 @@ TEST(CoefficientWord, TruncatesTowardZeroIn28Bits) {
     EXPECT_EQ(coefficientWord(4381.0), 0x0E800000u); // wraps to 0E 80 00 00
     EXPECT_EQ(coefficientWord(0.0), 0u);
     EXPECT_EQ(coefficientWord(1e30) & ~kCoefficientWordMask, 0u);
+    // Scaled fractions of one half and more, where rounding would differ, both signs.
+    const double lsb = std::ldexp(1.0, -23);
+    EXPECT_EQ(coefficientWord(2.5 * lsb), 2u);
+    EXPECT_EQ(coefficientWord(2.75 * lsb), 2u);
+    EXPECT_EQ(coefficientWord(3.5 * lsb), 3u);
+    EXPECT_EQ(coefficientWord(0.999 * lsb), 0u);
+    EXPECT_EQ(coefficientWord(-2.5 * lsb), 0x0FFFFFFEu);
+    EXPECT_EQ(coefficientWord(-3.5 * lsb), 0x0FFFFFFDu);
+    EXPECT_EQ(coefficientWord(-2.75 * lsb), 0x0FFFFFFEu);
+    EXPECT_EQ(coefficientWord(-0.999 * lsb), 0u);
+    EXPECT_EQ(coefficientWord(0.7), 0x00599999u);  // 5872025.6
+    EXPECT_EQ(coefficientWord(-0.7), 0x0FA66667u);
 }
 
 TEST(Sos, EqualiserAddresses) {

@@ -139,7 +139,10 @@ TEST_F(Discovery, ADeviceAnsweringTwiceIsListedTwiceAndASecondScanStartsEmpty) {
 
 TEST_F(Discovery, MoreThanTheTableHoldsKeepsTheFirstHundredAndOne) {
     std::vector<sim::SimulatedModule> many;
-    for (int i = 0; i < 105; ++i) many.push_back(module("ID" + std::to_string(i), "M09", "U" + std::to_string(i)));
+    for (int i = 0; i < 105; ++i) {
+        const std::string n = std::to_string(i);
+        many.push_back(module(std::string("ID").append(n), "M09", std::string("U").append(n)));
+    }
     startSim(many);
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
     w.ModelComboBoxChange("M09");

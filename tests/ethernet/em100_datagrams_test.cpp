@@ -84,7 +84,7 @@ TEST(Em100Datagrams, HostNamesAreUpperCaseAndAtMostEight) {
 
 TEST(DeviceTable, HoldsAHundredAndOneAndCountsTheRest) {
     DeviceTable t;
-    for (int i = 0; i < 105; ++i) t.add({"ip", "N" + std::to_string(i), "M09", "ID"});
+    for (int i = 0; i < 105; ++i) t.add({"ip", std::string("N").append(std::to_string(i)), "M09", "ID"});
     EXPECT_EQ(t.DeviceCount(), 101);
     EXPECT_EQ(t.dropped(), 4);
     EXPECT_EQ(t.devices().back().Name, "N100");

@@ -8,6 +8,7 @@
 #include <locale>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -167,6 +168,66 @@ TEST(MeasurementImport, MiniLyzerLevelsInDbuBecomeSoundPressure) {
     EXPECT_NEAR(t.data.curves[0].magnitude[10], 20 * std::log10(10.0 / 0.00002), 1e-3);
 }
 
+// A number that fills a column range of `width` characters: a minus sign first and a last
+// digit that counts, so that a range one character off either way reads something else.
+std::string filling(int width, double magnitude) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "-%0*.3f", width - 1, magnitude);
+    EXPECT_EQ(std::strlen(buf), static_cast<std::size_t>(width)) << buf;
+    return buf;
+}
+
+TEST(MeasurementImport, EveryColumnLayoutReadsNumbersThatFillTheirColumns) {
+    struct Range {
+        int first, last;
+    };
+    struct Layout {
+        int code;
+        std::vector<std::string> head;  // the lines before the first data line
+        Range frequency, magnitude, phase;  // phase.first 0: none
+    };
+    const std::string calsod = "CALSOD";
+    const auto filler = [](std::vector<std::string> lines, std::size_t n) {
+        while (lines.size() < n) lines.push_back("text line");
+        return lines;
+    };
+    const Layout layouts[] = {
+        {0, {"    Freq\t      dB\t   Phase"}, {1, 8}, {10, 17}, {19, 26}},
+        {0, {"Freq [Hz]    dB SPL   Phase"}, {1, 9}, {17, 24}, {33, 39}},
+        {1, {"text line", "      \"Hz\"  \"Mag (dB)\"       \"deg\""}, {1, 10}, {12, 22}, {24, 34}},
+        {2, filler({" WinAIRR saved file"}, 4), {1, 10}, {11, 22}, {23, 34}},
+        {4, {"    f[Hz] Level[dBu]"}, {1, 9}, {12, 20}, {0, 0}},
+        {6, filler({calsod}, 8), {1, 9}, {10, 17}, {18, 25}},
+        {7, filler({calsod}, 8), {1, 9}, {10, 17}, {18, 25}},
+        {8, filler({calsod}, 8), {1, 9}, {10, 17}, {18, 25}},
+        {9, {"text line"}, {1, 9}, {12, 20}, {0, 0}},
+        {10, filler({}, 7), {1, 9}, {12, 18}, {0, 0}},
+    };
+    for (const Layout& l : layouts) {
+        const double f = 100.125, m = 93.375, ph = 45.625;
+        std::string row(40, ' ');
+        const auto place = [&](Range r, double v) {
+            row.replace(static_cast<std::size_t>(r.first - 1), static_cast<std::size_t>(r.last - r.first + 1),
+                        filling(r.last - r.first + 1, v));
+        };
+        place(l.frequency, f);
+        place(l.magnitude, m);
+        if (l.phase.first) place(l.phase, ph);
+        std::string text;
+        for (const auto& line : l.head) text += line + "\r\n";
+        text += row + "\r\n" + row + "\r\n";
+
+        const ParseResult r = parseMeasurement(text, *importFormat(l.code), kDefaultSensitivity);
+        ASSERT_EQ(r.status, ParseStatus::Ok) << "code " << l.code << ", " << l.head[0] << ": \"" << r.badText << "\"";
+        ASSERT_EQ(r.curve.frequency.size(), 2u) << "code " << l.code;
+        EXPECT_EQ(r.curve.frequency[0], static_cast<float>(-f)) << "code " << l.code;
+        // 4 is in dBu at the default 20 mV/Pa; 9 and 10 keep their number.
+        const double level = l.code == 4 ? 20 * std::log10(std::pow(10.0, -m / 20) * 0.775 / kDefaultSensitivity / 0.00002) : -m;
+        EXPECT_NEAR(r.curve.magnitude[0], level, 1e-4) << "code " << l.code;
+        EXPECT_EQ(r.curve.phase[0], l.phase.first ? static_cast<float>(-ph) : 0.0f) << "code " << l.code;
+    }
+}
+
 TEST(MeasurementImport, NonNumericFieldNamesFileAndLineAndNextOutputStillImports) {
     Importer t;
     std::string s = "    Freq\t      dB\t   Phase\r\n";
@@ -266,12 +327,14 @@ struct CommaPunct : std::numpunct<char> {
 };
 
 TEST(MeasurementImport, DecimalCommaLocaleStillReadsPoint) {
+    // The file is made first: under the comma locale its own numbers would hold commas.
+    Importer t;
+    t.data.path[0] = t.dir.write("m.txt", clioFile());
     const std::locale savedCpp = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string savedC = previous ? previous : "C";
-    std::setlocale(LC_ALL, "de_DE.UTF-8");  // when the machine has it
-    Importer t;
-    t.data.path[0] = t.dir.write("m.txt", clioFile());
+    // The C library's comma where the machine has a German locale; the C++ one always.
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) std::setlocale(LC_ALL, "de_DE.utf8");
     t.run();
     std::setlocale(LC_ALL, savedC.c_str());
     std::locale::global(savedCpp);

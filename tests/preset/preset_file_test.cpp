@@ -4,12 +4,14 @@
 #include "preset/equaliser_procedures.h"
 #include "preset/output_procedures.h"
 #include "preset/preset_file.h"
+#include "preset/preset_record.h"
 #include "preset/program_image.h"
 #include "preset_fixture.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <filesystem>
 #include <fstream>
 
@@ -377,6 +379,121 @@ TEST(PresetFile, BandTypeWithoutDesignKeepsNoCoefficientsOfThePreviousFile) {
               (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.0}));
     EXPECT_EQ(images[1][144 + 1], 0x80);  // b0 = 1.0
     EXPECT_EQ(images[1][148 + 1], 0x00);  // b1 = 0
+}
+
+// The record's layout, written here from the table of offsets rather than through the codec,
+// little-endian byte by byte.
+struct LayoutWriter {
+    std::vector<std::uint8_t> b = std::vector<std::uint8_t>(kPresetRecordSize, 0);
+    void u8(std::size_t at, std::uint8_t v) { b.at(at) = v; }
+    void i32(std::size_t at, std::int32_t v) {
+        for (std::size_t k = 0; k < 4; ++k) u8(at + k, static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * k)));
+    }
+    void f32(std::size_t at, float v) { i32(at, std::bit_cast<std::int32_t>(v)); }
+    void f64(std::size_t at, double v) {
+        const auto bits = std::bit_cast<std::uint64_t>(v);
+        for (std::size_t k = 0; k < 8; ++k) u8(at + k, static_cast<std::uint8_t>(bits >> (8 * k)));
+    }
+    void text(std::size_t at, const std::string& s) {
+        u8(at, static_cast<std::uint8_t>(s.size()));
+        for (std::size_t k = 0; k < s.size(); ++k) u8(at + 1 + k, static_cast<std::uint8_t>(s[k]));
+    }
+};
+
+// A record whose every field holds a value of its own, and the bytes the layout gives it.
+std::pair<PresetRecord, std::vector<std::uint8_t>> distinctRecord() {
+    PresetRecord r;
+    LayoutWriter w;
+    float next = 1.5f;  // every real differs from every other
+    const auto real = [&] { return next += 1.25f; };
+    r.Signature = "KTRMF", w.text(0, r.Signature);
+    r.VersionText = "2.0.", w.text(10, r.VersionText);
+    r.HeaderText = "header", w.text(15, r.HeaderText);
+    r.SystemName = "system", w.text(116, r.SystemName);
+    r.ProjectName = "project", w.text(157, r.ProjectName);
+    r.EngineerLabel = "engineer", w.text(188, r.EngineerLabel);
+    r.Comments = "comments", w.text(219, r.Comments);
+    r.SampleRate = 44100, w.i32(420, r.SampleRate);
+    r.Temperature = 31, w.i32(424, r.Temperature);
+    for (std::size_t i = 0; i < 2; ++i) {
+        r.OutputDelay[i] = 100 + static_cast<std::int32_t>(i), w.i32(472 + 4 * i, r.OutputDelay[i]);
+        r.EqualiserEditorValues[i] = 7 + static_cast<std::int32_t>(i), w.i32(480 + 4 * i, r.EqualiserEditorValues[i]);
+    }
+    for (std::size_t i = 0; i < 16; ++i) {
+        BandRecord& band = r.Bands[i];
+        const std::size_t at = 504 + 28 * i;
+        band.Gain = -real(), w.f64(at, band.Gain);
+        band.Frequency = 1000 + real(), w.f64(at + 8, band.Frequency);
+        band.Q = real() / 16, w.f64(at + 16, band.Q);
+        band.FilterType = static_cast<std::uint8_t>(i + 1), w.u8(at + 24, band.FilterType);
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        r.OutputGain[i] = -real(), w.f64(1848 + 8 * i, r.OutputGain[i]);
+        r.OutputPolarity[i] = static_cast<std::uint8_t>(0x10 + i), w.u8(1864 + i, r.OutputPolarity[i]);
+        r.OutputMute[i] = static_cast<std::uint8_t>(0x20 + i), w.u8(1866 + i, r.OutputMute[i]);
+        CrossoverRecord& x = r.Crossovers[i];
+        const std::size_t at = 1868 + 28 * i;
+        x.HighPassFrequency = real(), w.f32(at, x.HighPassFrequency);
+        x.LowPassFrequency = real(), w.f32(at + 4, x.LowPassFrequency);
+        x.LowPassOrder = 3 + static_cast<std::int32_t>(i), w.i32(at + 8, x.LowPassOrder);
+        x.HighPassOrder = 5 + static_cast<std::int32_t>(i), w.i32(at + 12, x.HighPassOrder);
+        x.LowPassAlignment = static_cast<std::uint8_t>(0x30 + i), w.u8(at + 24, x.LowPassAlignment);
+        x.HighPassAlignment = static_cast<std::uint8_t>(0x40 + i), w.u8(at + 25, x.HighPassAlignment);
+        r.LowPassOff[i] = static_cast<std::uint8_t>(0x50 + i), w.u8(1924 + i, r.LowPassOff[i]);
+        r.HighPassOff[i] = static_cast<std::uint8_t>(0x60 + i), w.u8(1926 + i, r.HighPassOff[i]);
+    }
+    std::uint8_t flag = 0x70;
+    std::int32_t count = 1000;
+    for (std::size_t k = 0; k < 6; ++k) {
+        DynamicsRecord& d = k < 3 ? r.Rms[k] : r.Peak[k - 3];
+        const std::size_t at = (k < 3 ? 1928 : 2120) + 64 * (k % 3);
+        d.ThresholdDb = -real(), w.f32(at, d.ThresholdDb);
+        d.Ratio = real(), w.f32(at + 4, d.Ratio);
+        d.CurveGainDb = real(), w.f32(at + 8, d.CurveGainDb);
+        d.TimeConstantCoef = real() / 1000, w.f32(at + 12, d.TimeConstantCoef);
+        d.WindowSamples = ++count, w.i32(at + 16, d.WindowSamples);
+        d.RateCode = ++count, w.i32(at + 20, d.RateCode);
+        d.LeadSamples = ++count, w.i32(at + 24, d.LeadSamples);
+        d.AuxSwitch = ++flag, w.u8(at + 28, d.AuxSwitch);
+        d.CompressorOn = ++flag, w.u8(at + 29, d.CompressorOn);
+        d.ShapeDb = real(), w.f32(at + 32, d.ShapeDb);
+        d.AmpBridgeMode = ++flag, w.u8(at + 36, d.AmpBridgeMode);
+        d.AuxFlag = ++flag, w.u8(at + 37, d.AuxFlag);
+        d.Bypass = ++flag, w.u8(at + 38, d.Bypass);
+        d.AuxValue = real(), w.f32(at + 40, d.AuxValue);
+        d.AmpGain = real(), w.f32(at + 44, d.AmpGain);
+        d.ImpedanceOhm = real(), w.f32(at + 48, d.ImpedanceOhm);
+        d.BoxPowerW = real(), w.f32(at + 52, d.BoxPowerW);
+        d.AmpPowerW = real(), w.f32(at + 56, d.AmpPowerW);
+        d.AuxCount = ++count, w.i32(at + 60, d.AuxCount);
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto n = static_cast<std::int32_t>(i);
+        r.InputRoute[i] = 2 + n, w.i32(2312 + 4 * i, r.InputRoute[i]);
+        r.RouteGainA10[i] = -11 - n, w.i32(2320 + 4 * i, r.RouteGainA10[i]);
+        r.RouteGainB10[i] = 21 + n, w.i32(2328 + 4 * i, r.RouteGainB10[i]);
+        r.ImportFile[i] = i == 0 ? "one.txt" : "two.txt", w.text(i == 0 ? 2373 : 2474, r.ImportFile[i]);
+        r.SpeakerDistance[i] = -30 - n, w.i32(2584 + 4 * i, r.SpeakerDistance[i]);
+        r.GateSetting[i] = 40 + n, w.i32(2592 + 4 * i, r.GateSetting[i]);
+        r.GateRamp[i] = 50 + n, w.i32(2604 + 4 * i, r.GateRamp[i]);
+    }
+    r.ImportDataType = 8, w.i32(2576, r.ImportDataType);
+    r.ReferenceLevel = real(), w.f32(2580, r.ReferenceLevel);
+    r.InputDelay = 4097, w.i32(2616, r.InputDelay);
+    return {r, w.b};
+}
+
+TEST(PresetFile, EveryFieldAtItsOffsetInWriterAndReader) {
+    const auto [record, layout] = distinctRecord();
+    const auto written = encodePresetRecord(record);
+    for (std::size_t i = 0; i < kPresetRecordSize; ++i)
+        ASSERT_EQ(written[i], layout[i]) << "byte " << i;
+    // Read back from the layout's bytes (the writer is right by now), every field is in place.
+    PresetRecord read;
+    ASSERT_TRUE(decodePresetRecord(layout, read));
+    const auto again = encodePresetRecord(read);
+    for (std::size_t i = 0; i < kPresetRecordSize; ++i)
+        ASSERT_EQ(again[i], layout[i]) << "byte " << i;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vela {
 namespace {
@@ -76,9 +77,70 @@ TEST(ProgramImage, CoefficientsAreTruncatedTowardZero) {
     ImageFixture f;
     f.p().RouteGainA[0] = 0.3;
     f.p().RouteGainB[0] = -0.3;
+    // Scaled fractions of .5 and more, where rounding would give the next word.
+    f.p().RouteGainA[1] = 0.7;            // 5872025.6
+    f.p().RouteGainB[1] = -2.5 / 8388608;  // -2.5
     f.generate();
     EXPECT_EQ(f.at(128, 4), (Bytes{0x00, 0x26, 0x66, 0x66}));
     EXPECT_EQ(f.at(132, 4), (Bytes{0x0F, 0xD9, 0x99, 0x9A}));
+    EXPECT_EQ(f.at(136, 4), (Bytes{0x00, 0x59, 0x99, 0x99}));
+    EXPECT_EQ(f.at(140, 4), (Bytes{0x0F, 0xFF, 0xFF, 0xFE}));
+}
+
+// The five words of a section as the unit expects them: b0, b1, b2, -a1, -a2, truncated.
+Bytes sectionBytes(const dsp::TSOS& s) {
+    Bytes out;
+    for (const double x : {s.B0, s.B1, s.B2, s.A1, s.A2}) {
+        const auto w = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::trunc(x * 8388608.0))) & 0x0FFFFFFFu;
+        for (const int shift : {24, 16, 8, 0}) out.push_back(static_cast<std::uint8_t>(w >> shift));
+    }
+    return out;
+}
+
+TEST(ProgramImage, DesignedBandsAndCrossoversAtTheirOffsets) {
+    ImageFixture f;
+    PresetParameters& p = f.p();
+    const auto band = [&](int output, int n, std::uint8_t type, double gain, double hz, double q) -> dsp::TSOS& {
+        dsp::TSOS& s = p.band(output, n);
+        s.FilterType = type;
+        s.Gain = gain;
+        s.Frequency = hz;
+        s.Q = q;
+        s.Redesign(kSampleRate);
+        return s;
+    };
+    const dsp::TSOS& peak = band(0, 3, dsp::kCodeParametricAdaptive, 6.0, 2500.0, 3.0);
+    const dsp::TSOS& shelf = band(1, 5, dsp::kCodeLowShelf12Q, -4.0, 150.0, 0.8);
+    // Every word differs from the others, so that no two can trade places unseen.
+    const Bytes words = sectionBytes(peak);
+    for (std::size_t i = 0; i < 5; ++i)
+        for (std::size_t j = i + 1; j < 5; ++j)
+            ASSERT_NE(Bytes(words.begin() + 4 * i, words.begin() + 4 * i + 4), Bytes(words.begin() + 4 * j, words.begin() + 4 * j + 4));
+
+    const auto design = [](dsp::TXOVERPB& e, std::uint8_t alignment, int order, double hz) {
+        e.Alignment = alignment;
+        e.Order = order;
+        e.Frequency = hz;
+        e.CopyFrequencyToSections();
+        ASSERT_FALSE(e.Design(kSampleRate));
+    };
+    design(p.Crossovers[0].LowPass, dsp::kAlignButterworthLowPass, 8, 2000.0);
+    design(p.Crossovers[0].HighPass, dsp::kAlignLinkwitzRileyHighPass, 8, 300.0);
+    design(p.Crossovers[1].LowPass, dsp::kAlignBesselLowPass, 7, 5000.0);
+    design(p.Crossovers[1].HighPass, dsp::kAlignButterworthHighPass, 5, 90.0);
+    f.generate();
+
+    EXPECT_EQ(f.at(144 + 2 * 20, 20), words);               // output 1, band 3
+    EXPECT_EQ(f.at(304 + 4 * 20, 20), sectionBytes(shelf));  // output 2, band 5
+    EXPECT_EQ(f.at(144 + 3 * 20, 20), sectionBytes(dsp::TSOS{}));  // an untouched band passes
+    // Biquads 4, 3, 2, 1, each low-pass then high-pass.
+    for (std::size_t output = 0; output < 2; ++output)
+        for (std::size_t k = 4; k >= 1; --k) {
+            const std::size_t at = 464 + 160 * output + 40 * (4 - k);
+            const auto& x = p.Crossovers[output];
+            EXPECT_EQ(f.at(at, 20), sectionBytes(x.LowPass.Sections[k - 1])) << "output " << output + 1 << " biquad " << k;
+            EXPECT_EQ(f.at(at + 20, 20), sectionBytes(x.HighPass.Sections[k - 1])) << "output " << output + 1 << " biquad " << k;
+        }
 }
 
 TEST(ProgramImage, ParameterBlockConversions) {

@@ -46,8 +46,18 @@ TEST(RealTimeFrames, WithNoLinkActiveNothingIsSent) {
     rt.SendParameterValue(-1, 0xFFFF);
     EXPECT_EQ(Bytes(rt.RealTimeMessage.begin(), rt.RealTimeMessage.begin() + 6),
               (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(h.unit->realTimeFrames().empty());
+    // A frame sent once the link is back arrives after anything sent before it: when it is
+    // the only one the unit saw, the first was never sent.
+    h.state.UsbActive = true;
+    rt.SendParameterValue(7, 3);
+    h.unit->waitIdle(std::chrono::seconds(5));
+    for (int i = 0; i < 100 && h.unit->realTimeFrames().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        h.unit->waitIdle(std::chrono::seconds(5));
+    }
+    const auto frames = h.unit->realTimeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(Bytes(frames[0].begin() + 4, frames[0].end()), (Bytes{0x00, 0x03, 0x00, 0x00, 0x00, 0x07, 0x55}));
 }
 
 TEST(RealTimeFrames, ABridgeThatCannotOpenIsReportedAndNothingSent) {
