@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     const auto image = firmwareImageFromText(text, error);
     if (!image && error.empty()) std::abort();  // a refusal always says why
-    // Short texts never get 1536 lines; the image of the lines there are still must build.
-    buildFirmwareImage(firmwareTextLines(text));
+    // Short texts never get 1536 lines; the lines there are still build or are refused with a reason.
+    std::string lineError;
+    if (!buildFirmwareImage(firmwareTextLines(text), lineError) && lineError.empty()) std::abort();
     return 0;
 }
