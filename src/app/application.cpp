@@ -8,8 +8,10 @@
 #include "app/system_info_form.h"
 #include "app/library_form.h"
 #include "app/transfer_form.h"
+#include "cli/run_log_setup.h"
 #include "cli/session_factory.h"
 #include "session/session.h"
+#include "update/startup_update_check.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -38,6 +40,7 @@ Application::Application(GuiOptions options, SessionMaker maker)
           return maker ? maker(ui_) : makeSession(ui_, options_);
       })),
       context_{*worker_, ui_, options_, &windows_} {
+    openRunLog();
     createWindows();
     installSessionHooks();
     worker_->run([](Session&) {});  // the windows' first view of the session
@@ -47,6 +50,7 @@ Application::~Application() {
     // Questions still to come get their safe answer; a run waiting for the connection window
     // goes on without it and ends; then the windows go, and the session with its thread.
     ui_.setClosing();
+    log_.note("outcome", "window closed");
     worker_->stopServing();
     worker_->requestStop();
     worker_->waitIdle(30000);
@@ -88,9 +92,25 @@ void Application::createWindows() {
 void Application::createDownloadWindow() {
     download_ = std::make_unique<DownloadProgressWindow>(context_);
     QObject::connect(download_.get(), &DownloadProgressWindow::quitRequested, windows_.connect, &QWidget::close);
-    // The check runs at start-up where the maker's installation names its update server; the
-    // built-in name reaches no server and would only report that.
-    if (qEnvironmentVariableIsSet(kUpdateServerVariable)) download_->checkForUpdate(UpdateSettings::fromEnvironment());
+    windows_.connect->bindUpdatePreferences(preferences_);
+    // The check runs at start-up where the maker's installation names its update server (the
+    // built-in name reaches no server and would only report that), unless it is switched off.
+    // It runs on a thread of its own, so the worker stays free for the unit; only a newer
+    // version reaches the user, as the question and the download.
+    if (!qEnvironmentVariableIsSet(kUpdateServerVariable)) return;
+    DownloadProgressWindow* window = download_.get();
+    StartupUpdateCheck::start(preferences_, UpdateSettings::fromEnvironment(), window, [window](const CheckResult& r) {
+        if (r.outcome == CheckOutcome::Newer) window->offerUpdate(UpdateSettings::fromEnvironment(), r.versionText);
+    });
+}
+
+void Application::openRunLog() {
+    // A window run is logged like a command: the support call afterwards reads the same file.
+    if (!log_.openNewRun()) return;
+    log_.note("command", "window");
+    log_.note("version", QCoreApplication::applicationVersion().toStdString());
+    log_.note("link", cli::describeLink(options_.link));
+    ui_.setRunLog(&log_);
 }
 
 void Application::installSessionHooks() {

@@ -7,7 +7,10 @@
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
 #include "app/window_set.h"
+#include "core/run_log.h"
 #include "session/operations.h"
+#include "update/qt_settings_store.h"
+#include "update/update_preferences.h"
 
 #include <memory>
 #include <vector>
@@ -33,16 +36,24 @@ public:
     const FirmwareChoice& firmware() const { return firmware_; }
     // The updater download's progress window; not one of the eight.
     DownloadProgressWindow& download() { return *download_; }
+    // The window's kept choice of checking for updates at start.
+    UpdatePreferences& updatePreferences() { return preferences_; }
+    // This run's log; closed when it could not be made.
+    const RunLog& runLog() const { return log_; }
 
 private:
     void createWindows();
     void installSessionHooks();
     void createDownloadWindow();
+    void openRunLog();
     template <typename Window, typename... Args>
     Window* create(Args&&... args);
 
     GuiOptions options_;
     FirmwareChoice firmware_;
+    QtSettingsStore settings_;
+    UpdatePreferences preferences_{settings_};
+    RunLog log_;
     QtUserInterface ui_;
     std::unique_ptr<SessionWorker> worker_;
     WindowSet windows_;

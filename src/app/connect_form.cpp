@@ -4,7 +4,14 @@
 #include "app/qt_user_interface.h"
 #include "session/operations.h"
 
+#include "core/run_log.h"
+
 #include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <filesystem>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -75,9 +82,42 @@ TConnectForm::TConnectForm(AppContext& context, QWidget* parent)
 
     for (LedButton* b : buttons()) connect(b, &QPushButton::clicked, this, &TConnectForm::OffLineBClick);
     connect(OKBoton, &QPushButton::clicked, this, &TConnectForm::OKBotonClick);
+    UpdateCheckBox = new QCheckBox("Check for updates at start", this);
+    UpdateCheckBox->setObjectName("UpdateCheckBox");
+    UpdateCheckBox->setGeometry(20, 366, 260, 20);
+    UpdateCheckBox->setEnabled(false);  // until the kept choice is bound
+    LogsButton = new QPushButton("Logs", this);
+    LogsButton->setObjectName("LogsButton");
+    LogsButton->setToolTip("Open the folder of the run logs");
+    LogsButton->setGeometry(399, 362, 70, 24);
+    connect(LogsButton, &QPushButton::clicked, this, &TConnectForm::LogsButtonClick);
+
     auto* close = addCloseIcon(QPoint(463, 6));
-    setTabOrder(USBButton, close);
+    setTabOrder(USBButton, UpdateCheckBox);
+    setTabOrder(UpdateCheckBox, LogsButton);
+    setTabOrder(LogsButton, close);
     connect(&context.worker, &SessionWorker::sessionChanged, this, &TConnectForm::showView);
+}
+
+void TConnectForm::bindUpdatePreferences(UpdatePreferences& preferences) {
+    UpdateCheckBox->setChecked(preferences.checkAtStart());
+    // The environment switch is the administrator's: the box shows it and cannot overrule it.
+    UpdateCheckBox->setEnabled(!UpdatePreferences::switchedOffByEnvironment());
+    if (UpdatePreferences::switchedOffByEnvironment())
+        UpdateCheckBox->setToolTip(QString("Switched off by %1").arg(kNoUpdateCheckVariable));
+    connect(UpdateCheckBox, &QCheckBox::toggled, this, [&preferences](bool on) { preferences.setCheckAtStart(on); });
+}
+
+void TConnectForm::LogsButtonClick() {
+    const auto dir = RunLog::defaultDirectory();
+    if (dir.empty()) {
+        context_.ui.information("No folder for the run logs is known: set XDG_STATE_HOME or HOME.");
+        return;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(dir.string()))))
+        context_.ui.information("The run logs are in " + dir.string());
 }
 
 void TConnectForm::showLinkButtons() {

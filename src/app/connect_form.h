@@ -6,9 +6,11 @@
 #include "app/borderless_window.h"
 #include "app/session_worker.h"
 #include "core/session_state.h"
+#include "update/update_preferences.h"
 
 #include <array>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -31,6 +33,12 @@ public:
     LedButton* Com2B = nullptr;
     LedButton* EtherButton = nullptr;
     QPushButton* OKBoton = nullptr;
+    // Our additions: the kept choice of checking for updates at start, and the folder of the
+    // run logs for a support call.
+    QCheckBox* UpdateCheckBox = nullptr;
+    QPushButton* LogsButton = nullptr;
+
+    void bindUpdatePreferences(UpdatePreferences& preferences);
 
     // USBButton and EtherButton start hidden; the transfer window shows them when it exists.
     void showLinkButtons();
@@ -38,6 +46,7 @@ public:
     void showModalForRun(std::function<void()> hidden);
 
 public slots:
+    void LogsButtonClick();
     void OffLineBClick();
     void OKBotonClick();
     void CerrarIconClick() override;

@@ -91,6 +91,21 @@ void DownloadProgressWindow::checkForUpdate(UpdateSettings settings) {
         });
 }
 
+void DownloadProgressWindow::offerUpdate(UpdateSettings settings, std::string versionText) {
+    auto quit = std::make_shared<bool>(false);
+    context_.worker.run(
+        [this, settings = std::move(settings), versionText = std::move(versionText), quit](Session& s) {
+            QtHttpGetter http;
+            UpdateCheck check(s.state, s.ui, http, settings);
+            attach(check);
+            *quit = check.VerHTTPSuccess(versionText, *launcher_);
+        },
+        [this, quit] {
+            downloadEnded();
+            if (*quit) emit quitRequested();
+        });
+}
+
 void DownloadProgressWindow::downloadEnded() {
     hide();
     InfoLabel->clear();

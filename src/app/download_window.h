@@ -42,6 +42,9 @@ public:
     // agrees, the download with this window's progress. quitRequested() follows a complete
     // download.
     void checkForUpdate(UpdateSettings settings);
+    // The same after a check made elsewhere (the start-up check) found `versionText` newer:
+    // the question and, on Yes, the download.
+    void offerUpdate(UpdateSettings settings, std::string versionText);
 
 signals:
     void quitRequested();

@@ -1,5 +1,7 @@
 #include "app/qt_user_interface.h"
 
+#include "core/run_log.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -68,12 +70,22 @@ QtUserInterface::QtUserInterface(QObject* parent) : QObject(parent) {
 
 Answer QtUserInterface::message(MessageKind kind, Buttons buttons, std::string_view text) {
     const QString qtext = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if (QThread::currentThread() == thread()) return ask(kind, buttons, qtext);
-    // The worker waits here while the GUI thread shows the box.
     Answer answer = Answer::Cancel;
-    QMetaObject::invokeMethod(
-        this, [&] { answer = ask(kind, buttons, qtext); }, Qt::BlockingQueuedConnection);
+    if (QThread::currentThread() == thread()) {
+        answer = ask(kind, buttons, qtext);
+    } else {
+        // The worker waits here while the GUI thread shows the box.
+        QMetaObject::invokeMethod(
+            this, [&] { answer = ask(kind, buttons, qtext); }, Qt::BlockingQueuedConnection);
+    }
+    std::lock_guard lock(logMutex_);
+    if (log_) log_->message(kind, buttons, text, answer);
     return answer;
+}
+
+void QtUserInterface::setRunLog(RunLog* log) {
+    std::lock_guard lock(logMutex_);
+    log_ = log;
 }
 
 Answer QtUserInterface::ask(MessageKind kind, Buttons buttons, const QString& text) {
@@ -87,6 +99,10 @@ Answer QtUserInterface::ask(MessageKind kind, Buttons buttons, const QString& te
 }
 
 void QtUserInterface::status(StatusField field, std::string_view text) {
+    {
+        std::lock_guard lock(logMutex_);
+        if (log_) log_->status(field, text);
+    }
     emit statusChanged(field, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 

@@ -13,8 +13,13 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 class QWidget;
+
+namespace vela {
+class RunLog;
+}
 
 Q_DECLARE_METATYPE(vela::StatusField)
 Q_DECLARE_METATYPE(vela::Gauge)
@@ -37,6 +42,9 @@ public:
     // The worker thread has nothing to pump: the GUI thread runs its own event loop. Called
     // on the GUI thread, it handles the pending events once.
     void pump() override;
+
+    // Every question with its answer and every status text also go to `log` from now on.
+    void setRunLog(RunLog* log);
 
     // A closing program asks nothing more: every question gets its safe answer at once.
     void setClosing() { closing_ = true; }
@@ -61,6 +69,9 @@ private:
     std::array<int, 2> position_{0, 0};
     std::array<int, 2> maximum_{100, 100};
     std::atomic<bool> closing_{false};
+    // Questions are asked from both threads; the log takes one line at a time.
+    std::mutex logMutex_;
+    RunLog* log_ = nullptr;
 };
 
 // The caption of the button that gave this answer.
