@@ -2,7 +2,10 @@
 
 #include "cli/cli_application.h"
 #include "cli/commands.h"
+#include "cli/counted_output.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupts.h"
+#include "cli/json.h"
 #include "link/ethernet_channel.h"
 
 #include <QCoreApplication>
@@ -23,8 +26,10 @@ constexpr const char* kGlobalHelp =
     "  --sim                   the built-in simulated unit, in this process\n"
     "  --offline               no unit\n"
     "  --yes                   answer Yes/OK to every question\n"
-    "  --quiet                 show only errors\n"
+    "  --quiet                 show only errors, warnings and the summary of a failed run\n"
     "  --help, --version\n"
+    "Ctrl-C, SIGTERM or a closed terminal during a command that talks to the unit let the exchange\n"
+    "in progress finish, then stop and say what was done; a second one stops at once.\n"
     "Exit codes: 0 success, 1 the unit, link or network failed, 2 usage error, 3 bad input file,\n"
     "4 the user declined a question.\n";
 
@@ -82,19 +87,30 @@ int runCli(int argc, char** argv) {
     args.positional.erase(args.positional.begin());
 
     TerminalUi ui({args.flag("yes"), args.flag("quiet"), isInteractiveTerminal()});
+    const InterruptRequests interrupts(ui.stop);
+    const CountedOutput out(stdout);
+    std::string error;
+    int code = kExitOk;
     try {
-        Context ctx{args, ui, parseLinkOptions(args)};
-        const int code = command->run(ctx);
-        ui.finishProgress();
-        return code;
+        Context ctx{args, ui, parseLinkOptions(args), out.file()};
+        code = command->run(ctx);
     } catch (const std::invalid_argument& e) {
-        ui.finishProgress();
+        error = e.what();
         std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
-        return kExitUsage;
+        code = kExitUsage;
     } catch (const LinkAbandoned&) {
+        code = kExitLinkFailed;
+    } catch (const RunStopped&) {
+        error = "stopped at once";
         ui.finishProgress();
-        return kExitLinkFailed;
+        std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), error.c_str());
+        code = kExitLinkFailed;
     }
+    ui.finishProgress();
+    // A failed --json command that printed nothing still gives one JSON document.
+    if (code != kExitOk && args.flag("json") && out.written() == 0)
+        writeJsonError(out.file(), error.empty() ? ui.lastError() : error, code);
+    return code;
 }
 
 }  // namespace vela::cli

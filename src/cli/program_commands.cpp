@@ -6,6 +6,7 @@
 #include "cli/link_selection.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
+#include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
 #include "session/connection.h"
@@ -57,11 +58,7 @@ bool loadImageOption(const Context& ctx, Session& s, const char* command) {
 // The program name of a read-back image: bytes 12 to 51, without the padding.
 std::string programName(const ReceivedImage& image, std::size_t length) {
     if (length < 52) return {};
-    std::string name(image.begin() + 12, image.begin() + 52);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20) c = '?';
-    return name;
+    return unitName(std::string_view(reinterpret_cast<const char*>(image.data()) + 12, 40));
 }
 
 std::string modelName(int row) {
@@ -109,6 +106,7 @@ int probeUsb(Context& ctx, Session& s) {
 }  // namespace
 
 int runProbe(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     if (!ctx.args.positional.empty()) throw std::invalid_argument("probe takes no argument: " + ctx.args.positional.front());
     auto s = openSession(ctx);
     if (ctx.link.kind == LinkKind::Offline) return selectLink(ctx, *s) ? kExitOk : kExitUsage;
@@ -130,6 +128,7 @@ int runProbe(Context& ctx) {
 }
 
 int runRead(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "read");
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
@@ -170,6 +169,7 @@ int runRead(Context& ctx) {
 }
 
 int runWrite(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "write");
     needImageOption(ctx);
     auto s = openSession(ctx);
@@ -180,6 +180,7 @@ int runWrite(Context& ctx) {
 }
 
 int runChange(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "change");
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
@@ -188,6 +189,7 @@ int runChange(Context& ctx) {
 }
 
 int runCopyAll(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     needImageOption(ctx);
     if (refuseEthernet(ctx, "copy-all")) return kExitUsage;
     auto s = openSession(ctx);

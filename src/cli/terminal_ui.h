@@ -34,6 +34,9 @@ public:
     // Ends the progress line so that the next output starts on a fresh line.
     void finishProgress();
     const TerminalOptions& options() const { return options_; }
+    // The last error the user was told of (a message box or an exchange's error status);
+    // empty when none.
+    const std::string& lastError() const { return lastError_; }
 
 protected:
     void gaugeChanged(Gauge gauge) override;
@@ -53,6 +56,8 @@ private:
     int drawnPercent_[2] = {-1, -1};
     bool barShown_ = false;
     bool declined_ = false;
+    bool stopAnnounced_ = false;
+    std::string lastError_;
 };
 
 // Reads stdin/stderr and the environment to decide whether questions can be asked.

@@ -25,6 +25,8 @@ struct LoadAllReport {
     int programs = 0;                 // N of the library
     std::vector<int> writtenMemories;  // in the order written
     bool operatingSystemSent = false;
+    bool stopped = false;                  // the user stopped the run
+    bool operatingSystemCutShort = false;  // stopped in the middle of the operating system
     bool complete() const {
         return programs > 0 && static_cast<int>(writtenMemories.size()) == programs && operatingSystemSent;
     }
@@ -79,6 +81,8 @@ public:
 
 private:
     void reportIncomplete(const LoadAllReport& report);
+    // Writes entry k into memory k; false when a USB failure ended the run (said already).
+    bool writeMemories(const std::vector<LibraryEntry>& entries, LoadAllReport& report);
 
     SessionState& state_;
     DeviceLink& link_;
