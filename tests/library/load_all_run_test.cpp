@@ -153,20 +153,10 @@ TEST(LoadAllRun, WithoutALibraryItAsksForOne) {
     EXPECT_FALSE(run.window.send1Enabled);
 }
 
-// Asks `times` times to stop as soon as the status line reads `text`, as Ctrl-C or the
-// Cancel button would.
-void stopWhen(test::ScriptedUi& ui, std::string text, int times) {
-    ui.onPump = [text = std::move(text), times, done = false](test::ScriptedUi& u) mutable {
-        if (done || u.lastStatus(StatusField::LibraryInfo) != text) return;
-        for (int i = 0; i < times; ++i) u.stop.request();
-        done = true;
-    };
-}
-
 TEST(StoppedLoadAll, AFirstRequestFinishesTheMemoryAndSendsNoMore) {
     LoadAll run({}, 5);
     run.connectUsb();
-    stopWhen(run.ui, "Sending DATA... to Memory 2", 1);
+    run.ui.stopWhenStatus("Sending DATA... to Memory 2", 1);
     const auto report = run.window.Send1Click(run.firmware);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
@@ -182,7 +172,7 @@ TEST(StoppedLoadAll, AFirstRequestFinishesTheMemoryAndSendsNoMore) {
 TEST(StoppedLoadAll, ASecondRequestCutsTheMemoryAndTheUnitAnswersTheNextRun) {
     LoadAll run({}, 3);
     run.connectUsb();
-    stopWhen(run.ui, "Sending DATA... to Memory 2", 2);
+    run.ui.stopWhenStatus("Sending DATA... to Memory 2", 2);
     const auto report = run.window.Send1Click(run.firmware);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1}));
@@ -199,7 +189,7 @@ TEST(StoppedLoadAll, ASecondRequestCutsTheMemoryAndTheUnitAnswersTheNextRun) {
 TEST(StoppedLoadAll, TheOperatingSystemGoesOnAfterAWarningUnlessAskedTwice) {
     LoadAll once({}, 2);
     once.connectUsb();
-    stopWhen(once.ui, "Sending DATA... DSP Program ", 1);
+    once.ui.stopWhenStatus("Sending DATA... DSP Program ", 1);
     EXPECT_TRUE(once.window.Send1Click(once.firmware).complete());
     EXPECT_TRUE(once.said(kOperatingSystemStopWarning));
     EXPECT_EQ(once.lastMessage(), "Turn Off and ON the cabinet.");
@@ -207,7 +197,7 @@ TEST(StoppedLoadAll, TheOperatingSystemGoesOnAfterAWarningUnlessAskedTwice) {
 
     LoadAll twice({}, 2);
     twice.connectUsb();
-    stopWhen(twice.ui, "Sending DATA... DSP Program ", 2);
+    twice.ui.stopWhenStatus("Sending DATA... DSP Program ", 2);
     const auto report = twice.window.Send1Click(twice.firmware);
     EXPECT_TRUE(report.operatingSystemCutShort);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));

@@ -30,6 +30,9 @@ public:
     }
     // Runs at every pump: a test asks for a stop at the moment it wants.
     std::function<void(ScriptedUi&)> onPump;
+    // Asks `times` times to stop once the library window's status reads `text`, as Ctrl-C
+    // or the Cancel button would.
+    void stopWhenStatus(std::string text, int times);
 
     // Answers for the next questions, in order; when empty, Yes or OK.
     std::deque<Answer> answers;
