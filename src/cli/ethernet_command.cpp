@@ -153,7 +153,7 @@ int runEthernet(Context& ctx) {
     if (!window.ConnectBClick()) return kExitLinkFailed;
     // What the library window holds now: a library that could not be read holds no programs.
     const bool libraryOpened = session->libraryWindow.selectedRow >= 0;
-    const std::string& library = session->libraryForm.openedFile;
+    const std::string library = displayText(session->libraryForm.openedFile);
     const int programs = session->libraryForm.buffer[0];
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);

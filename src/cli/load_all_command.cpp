@@ -186,6 +186,7 @@ void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* coun
             j.field("operatingSystem", r.report->operatingSystemSent);
             j.field("complete", r.report->complete());
             if (r.report->stopped) j.field("stopped", true);
+            if (!r.report->complete()) j.field("error", ctx.ui.lastError());
         } else {
             j.field("error", ctx.ui.lastError());
             j.field("exitCode", r.code);

@@ -1,5 +1,6 @@
 #include "library/library_window.h"
 
+#include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/run_stop.h"
 #include "link/send_program.h"
@@ -72,7 +73,7 @@ void LibraryWindow::listNames() {
     Clear1BClick();
     const auto entries = libraryEntries(buffer);
     if (!entries) return;
-    for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = (*entries)[k].name;
+    for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = unitName((*entries)[k].name);
 }
 
 int LibraryWindow::LoadDirectoryBClick(PresetContext& preset, std::span<const std::string> files) {

@@ -38,7 +38,7 @@ public:
                   UserInterface& ui);
 
     LibraryBuffer buffer{};                 // LibraryBuffer: the last library opened or built
-    std::array<std::string, 13> names;      // Edit1..Edit13
+    std::array<std::string, 13> names;      // Edit1..Edit13, decoded for display
     std::string libraryFileName;            // OpenDialog2's file name
     std::string openedFile;                 // Edit40: the open library's name without directory
     std::string send1Caption = "Update";

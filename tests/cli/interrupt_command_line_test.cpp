@@ -17,8 +17,10 @@ using vela::test::run;
 using vela::test::RunningCommand;
 using vela::test::SimProcess;
 
+// Slower units leave more time between two signals that must land in one exchange.
 struct SlowUnit {
-    SimProcess sim{"--pty --baud 57600"};
+    explicit SlowUnit(int baud = 57600) : sim("--pty --baud " + std::to_string(baud)) {}
+    SimProcess sim;
     std::string usb = "--usb=" + sim.line().substr(4);
 
     // The next command finds the unit between exchanges, whatever the last one left.
@@ -61,7 +63,7 @@ TEST(InterruptedLoadAll, FirstInterruptFinishesTheMemoryAndSaysWhatWasWritten) {
 }
 
 TEST(InterruptedLoadAll, SecondSignalStopsAtOnceAndTheNextCommandStillWorks) {
-    SlowUnit unit;
+    SlowUnit unit(19200);
     RunningCommand load(unit.usb + " load-all --model M01 --force");
     ASSERT_TRUE(load.waitFor("Sending DATA... to Memory 2")) << load.output();
     load.signal(SIGTERM);
@@ -75,7 +77,7 @@ TEST(InterruptedLoadAll, SecondSignalStopsAtOnceAndTheNextCommandStillWorks) {
 }
 
 TEST(InterruptedUpdateDsp, FirstSignalOnlyWarnsASecondCutsItShort) {
-    SlowUnit unit;
+    SlowUnit unit(28800);
     {
         RunningCommand update(unit.usb + " update-dsp --yes --force");
         ASSERT_TRUE(update.waitFor("Sending DATA... DSP Program")) << update.output();
@@ -97,7 +99,7 @@ TEST(InterruptedUpdateDsp, FirstSignalOnlyWarnsASecondCutsItShort) {
 }
 
 TEST(InterruptedUnitCommands, CopyAllWriteAndReadSayWhatTheyDid) {
-    SlowUnit unit;
+    SlowUnit unit(28800);
     const std::string image = imageFile();
     {
         RunningCommand copy(unit.usb + " copy-all --image " + image);
