@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <thread>
 
 namespace {
 
@@ -19,11 +21,23 @@ using vela::test::SimProcess;
 
 // Slower units leave more time between two signals that must land in one exchange.
 struct SlowUnit {
-    explicit SlowUnit(int baud = 57600) : sim("--pty --baud " + std::to_string(baud)) {}
+    explicit SlowUnit(int baud = 57600) : sim("--pty --baud " + std::to_string(baud) + " --trace " + trace) {}
+    ~SlowUnit() { std::remove(trace.c_str()); }
+    std::string trace = ::testing::TempDir() + "vela-stop-trace-" + std::to_string(::getpid()) + ".jsonl";
     SimProcess sim;
     std::string usb = "--usb=" + sim.line().substr(4);
 
-    // The next command finds the unit between exchanges, whatever the last one left.
+    // After a stop at once the unit is left in the middle of an exchange; it gives it up when
+    // the PC lets go of the line (or falls silent), and only then is it ready for the next.
+    bool gaveUpAnExchange() const {
+        for (int i = 0; i < 100; ++i) {
+            std::ifstream in(trace);
+            const std::string records((std::istreambuf_iterator<char>(in)), {});
+            if (records.find("\"outcome\":\"abandoned\"") != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
     void expectAnswers() const {
         const Outcome probe = run(usb + " probe");
         EXPECT_EQ(probe.code, 0) << probe.out;
@@ -72,6 +86,7 @@ TEST(InterruptedLoadAll, SecondSignalStopsAtOnceAndTheNextCommandStillWorks) {
     const Outcome r = load.finish();
     EXPECT_EQ(r.code, 1) << r.out;
     EXPECT_TRUE(has(r, "The update was stopped. Memories written: 1; memories 2 to 5 keep their old programs")) << r.out;
+    EXPECT_TRUE(unit.gaveUpAnExchange());
     unit.expectAnswers();
     EXPECT_EQ(unit.nameOf(2), "MEMORY 2");
 }
@@ -95,6 +110,7 @@ TEST(InterruptedUpdateDsp, FirstSignalOnlyWarnsASecondCutsItShort) {
     const Outcome r = update.finish();
     EXPECT_EQ(r.code, 1) << r.out;
     EXPECT_TRUE(has(r, "the DSP Operating System transfer was cut short: the HALDA40 may stay blocked")) << r.out;
+    EXPECT_TRUE(unit.gaveUpAnExchange());
     unit.expectAnswers();
 }
 
@@ -127,6 +143,7 @@ TEST(InterruptedUnitCommands, CopyAllWriteAndReadSayWhatTheyDid) {
     const Outcome r = read.finish();
     EXPECT_EQ(r.code, 1) << r.out;
     EXPECT_TRUE(has(r, "The read was stopped: memory 5 was not read.")) << r.out;
+    EXPECT_TRUE(unit.gaveUpAnExchange());
     unit.expectAnswers();
     EXPECT_EQ(unit.nameOf(5), "Copied");
     EXPECT_EQ(unit.nameOf(3), "MEMORY 3");
