@@ -98,7 +98,10 @@ int runCli(int argc, char** argv) {
         error = e.what();
         std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
         code = kExitUsage;
-    } catch (const LinkAbandoned&) {
+    } catch (const LinkAbandoned& e) {
+        error = e.what();
+        ui.finishProgress();
+        std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
         code = kExitLinkFailed;
     } catch (const RunStopped&) {
         error = "stopped at once";
