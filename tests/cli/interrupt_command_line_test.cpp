@@ -136,7 +136,7 @@ TEST(InterruptedUnitCommands, CopyAllWriteAndReadSayWhatTheyDid) {
         EXPECT_TRUE(has(r, "The write was stopped: memory 5 was written but not made current.")) << r.out;
     }
     RunningCommand read(unit.usb + " read 5");
-    ASSERT_TRUE(read.waitFor("Receive data...")) << read.output();
+    ASSERT_TRUE(read.waitFor("Reading Configuration 5")) << read.output();
     read.signal(SIGINT);
     ASSERT_TRUE(read.waitFor("Stopping after the exchange in progress"));
     read.signal(SIGINT);
