@@ -53,6 +53,7 @@ Application::~Application() {
     log_.note("outcome", "window closed");
     worker_->stopServing();
     worker_->requestStop();
+    ui_.stop.request();
     worker_->waitIdle(30000);
     download_.reset();
     owned_.clear();

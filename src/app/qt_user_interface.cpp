@@ -124,6 +124,7 @@ void QtUserInterface::gaugePosition(Gauge gauge, int position) {
 
 void QtUserInterface::pump() {
     if (QThread::currentThread() == thread()) QCoreApplication::processEvents();
+    else stop.checkpoint(*this);  // a request to stop at once ends the exchange under way
 }
 
 }  // namespace vela::app

@@ -2,8 +2,11 @@
 
 #include "cli/cli_application.h"
 #include "cli/commands.h"
+#include "cli/counted_output.h"
 #include "cli/exit_codes.h"
 #include "cli/run_log_setup.h"
+#include "cli/interrupts.h"
+#include "cli/json.h"
 #include "link/ethernet_channel.h"
 
 #include <QCoreApplication>
@@ -33,6 +36,8 @@ constexpr const char* kGlobalHelp =
     "                          20 runs kept\n"
     "  -h, --help, help [COMMAND], --version\n"
     "An option's value follows it after \"=\" or as the next word.\n"
+    "Ctrl-C, SIGTERM or a closed terminal during a command that talks to the unit let the exchange\n"
+    "in progress finish, then stop and say what was done; a second one stops at once.\n"
     "Exit codes: 0 success, 1 the unit, link or network failed, 2 usage error, 3 bad input file,\n"
     "4 the user declined a question.\n";
 
@@ -78,25 +83,37 @@ int runHelp(const Args& args) {
 // Runs the command with its terminal and its run log; the exit code.
 int runCommand(const Command& command, Args& args, int argc, char** argv) {
     TerminalUi ui({args.flag("yes"), args.flag("quiet"), isInteractiveTerminal(), args.flag("verbose")});
+    const InterruptRequests interrupts(ui.stop);
+    const CountedOutput out(stdout);
     RunLog log;
+    std::string error;
     const auto outcome = [&](int code) {
         ui.finishProgress();
+        // A failed --json command that printed nothing still gives one JSON document.
+        if (code != kExitOk && args.flag("json") && out.written() == 0)
+            writeJsonError(out.file(), error.empty() ? ui.lastError() : error, code);
         finishRunLog(log, code);
         return code;
     };
+    const auto failed = [&](const char* what, int code) {
+        error = what;
+        ui.finishProgress();
+        std::fprintf(stderr, "velaupdate %s: %s\n", command.name, what);
+        log.note("error", what);
+        return outcome(code);
+    };
     try {
-        Context ctx{args, ui, parseLinkOptions(args)};
+        Context ctx{args, ui, parseLinkOptions(args), out.file()};
         startRunLog(log, args, argc, argv, ctx.link);
         log.note("version", kVersion);
         if (log.isOpen()) ui.setRunLog(&log);
         return outcome(command.run(ctx));
     } catch (const std::invalid_argument& e) {
-        ui.finishProgress();
-        std::fprintf(stderr, "velaupdate %s: %s\n", command.name, e.what());
-        log.note("usage error", e.what());
-        return outcome(kExitUsage);
-    } catch (const LinkAbandoned&) {
-        return outcome(kExitLinkFailed);
+        return failed(e.what(), kExitUsage);
+    } catch (const LinkAbandoned& e) {
+        return failed(e.what(), kExitLinkFailed);
+    } catch (const RunStopped&) {
+        return failed("stopped at once", kExitLinkFailed);
     }
 }
 

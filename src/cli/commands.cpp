@@ -23,8 +23,14 @@ const std::vector<Command>& commands() {
          "  --count N          with --repeat, stop after N cabinets\n"
          "  --firmware FILE    the DSP operating system text to send instead of the built-in one\n"
          "  --force            send the built-in stand-in operating system to a real unit\n"
+         "  --service-code C   the service code, which frees the model list of a unit whose model code\n"
+         "                     locked it, so that another model's presets or library can go in\n"
+         "  --json             one JSON object (with --repeat one per cabinet, a line each)\n"
+         "The memories are written over USB or Ethernet; over the serial line nothing is sent.\n"
+         "Ctrl-C lets the memory being written finish and stops before the next one, saying what was\n"
+         "written; during the DSP Operating System it warns and goes on; a second Ctrl-C stops at once.\n"
          "Exit code 0 only when every program and the operating system were sent.\n",
-         {"model", "library", "verify", "repeat", "count", "firmware", "force", "json"}, runLoadAll},
+         {"model", "library", "verify", "repeat", "count", "firmware", "force", "json", "service-code"}, runLoadAll},
         {"models", "list the cabinet models and their library files",
          "usage: velaupdate models [--json]\n"
          "Lists the catalogue: model code, name, library file and manual file.\n",

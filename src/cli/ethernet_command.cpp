@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "cli/session_factory.h"
+#include "core/text_display.h"
 #include "ethernet/ethernet_module_window.h"
 #include "ethernet/qt_udp_endpoint.h"
 #include "library/model_catalogue.h"
@@ -65,18 +66,18 @@ void printDevices(const Context& ctx, const EthernetModuleState& state) {
         j.beginArray();
         for (const auto& d : state.table.devices()) {
             j.beginObject();
-            j.field("IP", d.IP);
-            j.field("Name", d.Name);
-            j.field("Model", d.Model);
-            j.field("DeviceId", d.DeviceId);
+            j.field("IP", unitText(d.IP));
+            j.field("Name", unitText(d.Name));
+            j.field("Model", unitText(d.Model));
+            j.field("DeviceId", unitText(d.DeviceId));
             j.endObject();
         }
         j.endArray();
         j.finish();
     } else {
         for (const auto& d : state.table.devices())
-            std::fprintf(ctx.out, "%-15s  %-8s  %-6s  %s\n", d.IP.c_str(), d.Name.c_str(), d.Model.c_str(),
-                         d.DeviceId.c_str());
+            std::fprintf(ctx.out, "%-15s  %-8s  %-6s  %s\n", unitText(d.IP).c_str(), unitText(d.Name).c_str(),
+                         unitText(d.Model).c_str(), unitText(d.DeviceId).c_str());
     }
     if (state.table.dropped() > 0)
         ctx.ui.warning(std::to_string(state.table.dropped()) + " more modules answered than the list holds (" +
@@ -147,6 +148,7 @@ int runEthernet(Context& ctx) {
         return kExitLinkFailed;
     }
     // connect: the connection window's Ethernet choice, then the module window's Connect.
+    const StopRequest::Listening listening(ctx.ui.stop);
     OffLineBClick(*session, LinkKind::Ethernet);
     // The model a scan would have been made for picks the library that the connect opens.
     if (o.model) window.selectLibraryModel(*o.model);
@@ -154,14 +156,14 @@ int runEthernet(Context& ctx) {
     if (!window.ConnectBClick()) return kExitLinkFailed;
     // What the library window holds now: a library that could not be read holds no programs.
     const bool libraryOpened = session->libraryWindow.selectedRow >= 0;
-    const std::string& library = session->libraryForm.openedFile;
+    const std::string library = displayText(session->libraryForm.openedFile);
     const int programs = session->libraryForm.buffer[0];
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.field("IP", ip);
-        j.field("Name", state.chosen->Name);
-        j.field("status", state.view.statusB);
+        j.field("Name", displayText(state.chosen->Name));
+        j.field("status", displayText(state.view.statusB));
         if (libraryOpened) {
             j.field("Library", library);
             j.field("Programs", programs);

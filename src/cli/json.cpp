@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace vela::cli {
 
@@ -105,6 +106,19 @@ void JsonWriter::value(bool b) {
 void JsonWriter::null() {
     separate();
     raw("null");
+}
+
+void writeJsonError(std::FILE* out, const std::string& text, int exitCode) {
+    static const char* kMeaning[] = {"", "the unit, the link or the network failed", "usage error",
+                                     "an input file could not be read or is not of its kind",
+                                     "the question was declined"};
+    JsonWriter j(out);
+    j.beginObject();
+    const bool known = exitCode >= 0 && exitCode < static_cast<int>(std::size(kMeaning));
+    j.field("error", !text.empty() ? text : known ? std::string(kMeaning[exitCode]) : "failed");
+    j.field("exitCode", exitCode);
+    j.endObject();
+    j.finish();
 }
 
 void JsonWriter::finish() {

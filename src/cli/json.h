@@ -55,6 +55,10 @@ private:
     bool afterKey_ = false;
 };
 
+// {"error": TEXT, "exitCode": CODE}: what a failed command prints with --json. An empty text
+// gives the meaning of the exit code.
+void writeJsonError(std::FILE* out, const std::string& text, int exitCode);
+
 // Formats a double with 17 significant digits, "." as separator; non-finite as null.
 std::string formatDouble(double d);
 std::string jsonEscape(std::string_view s);

@@ -52,6 +52,7 @@ int exitCode(CommandOutcome outcome) {
     case CommandOutcome::Done: return kExitOk;
     case CommandOutcome::Declined: return kExitDeclined;
     case CommandOutcome::Failed: return kExitLinkFailed;
+    case CommandOutcome::Stopped: return kExitLinkFailed;
     }
     return kExitLinkFailed;
 }

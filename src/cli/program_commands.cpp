@@ -8,6 +8,7 @@
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "core/input_file.h"
+#include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
 #include "session/connection.h"
@@ -56,14 +57,10 @@ bool loadImageOption(const Context& ctx, Session& s, const char* command) {
     return false;
 }
 
-// The program name of an image: bytes 12 to 51, without the padding.
+// The program name of an image: bytes 12 to 51, without the padding, shown safely.
 std::string programName(std::span<const std::uint8_t> image, std::size_t length) {
     if (length < 52 || image.size() < 52) return {};
-    std::string name(image.begin() + 12, image.begin() + 52);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20) c = '?';
-    return name;
+    return unitName(std::string_view(reinterpret_cast<const char*>(image.data()) + 12, 40));
 }
 
 std::string modelName(int row) {
@@ -122,6 +119,7 @@ int probeUsb(Context& ctx, Session& s) {
 }  // namespace
 
 int runProbe(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     if (!ctx.args.positional.empty()) throw std::invalid_argument("probe takes no argument: " + ctx.args.positional.front());
     auto s = openSession(ctx);
     if (ctx.link.kind == LinkKind::Offline) return selectLink(ctx, *s) ? kExitOk : kExitUsage;
@@ -143,6 +141,7 @@ int runProbe(Context& ctx) {
 }
 
 int runRead(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "read");
     if (const auto out = ctx.args.value("out"); out && !outputAllowed(ctx, "read", *out, FileKind::ProgramImage))
         return kExitBadInput;
@@ -185,6 +184,7 @@ int runRead(Context& ctx) {
 }
 
 int runWrite(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "write");
     needImageOption(ctx);
     auto s = openSession(ctx);
@@ -195,6 +195,7 @@ int runWrite(Context& ctx) {
 }
 
 int runChange(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "change");
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
@@ -203,6 +204,7 @@ int runChange(Context& ctx) {
 }
 
 int runCopyAll(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     needImageOption(ctx);
     if (refuseEthernet(ctx, "copy-all")) return kExitUsage;
     auto s = openSession(ctx);

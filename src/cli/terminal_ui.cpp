@@ -45,7 +45,9 @@ void TerminalUi::line(std::string_view text) {
 
 Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view text) {
     const bool question = buttons != Buttons::Ok;
-    if (!options_.quiet || kind == MessageKind::Error || question) {
+    // Quiet keeps what went wrong: errors, warnings and the plain boxes ("ERROR", "This is not
+    // a HALDA40 processor..."); it drops the information boxes.
+    if (!options_.quiet || kind != MessageKind::Information || question) {
         // Where the exchange stopped, when the default output left that step out.
         if (kind == MessageKind::Error && !lastStep_.empty()) line(lastStep_);
         lastStep_.clear();
@@ -56,6 +58,7 @@ Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view t
                                                               : " Yes (--yes)";
         line(std::string(prefix) + std::string(text) + answered);
     }
+    if (!question && kind != MessageKind::Information) lastError_ = std::string(text);
     const Answer a = ask(buttons);
     if (a == Answer::No || a == Answer::Cancel) declined_ = true;
     if (log_) log_->message(kind, buttons, text, a);
@@ -78,7 +81,12 @@ Answer TerminalUi::ask(Buttons buttons) {
         std::fputs(prompt, err_);
         std::fflush(err_);
         char buf[64];
-        if (!std::fgets(buf, sizeof buf, in_)) return no;
+        // An interrupt while the question waits is a No.
+        if (!std::fgets(buf, sizeof buf, in_)) {
+            std::clearerr(in_);
+            std::fputc('\n', err_);
+            return no;
+        }
         const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(buf[0])));
         if (c == 'y' && yesNo) return Answer::Yes;
         if (c == 'o' && !yesNo) return Answer::Ok;
@@ -89,10 +97,20 @@ Answer TerminalUi::ask(Buttons buttons) {
 
 bool TerminalUi::takeDeclined() { return std::exchange(declined_, false); }
 
+// The exchange's failure texts ("  ¡¡ERROR!! HEADER NO VALID(0)", " ERROR FINAL...") say at
+// which step it failed.
+static bool reportsAnError(std::string_view text) { return text.find("ERROR") != std::string_view::npos; }
+
 void TerminalUi::status(StatusField field, std::string_view text) {
     if (log_) log_->status(field, text);
+    if (reportsAnError(text)) lastError_ = std::string(text);
     // The transfer window repeats the library window's line; show each text once.
-    if (options_.quiet || field == StatusField::TransferInfo || text == lastStatus_) return;
+    if (field == StatusField::TransferInfo || text == lastStatus_) return;
+    if (options_.quiet) {
+        if (reportsAnError(text)) line(text);
+        lastStatus_ = std::string(text);
+        return;
+    }
     lastStatus_ = std::string(text);
     if (options_.interactive) {
         label_ = lastStatus_;
@@ -145,6 +163,9 @@ void TerminalUi::beep() {
 
 void TerminalUi::pump() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    if (stop.requested() && !stop.critical() && !std::exchange(stopAnnounced_, true))
+        line("Stopping after the exchange in progress; interrupt again to stop at once.");
+    stop.checkpoint(*this);
 }
 
 }  // namespace vela::cli

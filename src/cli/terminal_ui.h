@@ -44,6 +44,9 @@ public:
     const TerminalOptions& options() const { return options_; }
     // Records every message, answer and status text in `log` from now on (nullptr: none).
     void setRunLog(RunLog* log) { log_ = log; }
+    // The last error the user was told of (a message box or an exchange's error status);
+    // empty when none.
+    const std::string& lastError() const { return lastError_; }
 
 protected:
     void gaugeChanged(Gauge gauge) override;
@@ -66,6 +69,8 @@ private:
     int drawnPercent_[2] = {-1, -1};
     bool barShown_ = false;
     bool declined_ = false;
+    bool stopAnnounced_ = false;
+    std::string lastError_;
 };
 
 // Reads stdin/stderr and the environment to decide whether questions can be asked.

@@ -23,6 +23,7 @@ void noPositionals(const Context& ctx, const char* command) {
 
 // A command with no argument that runs one procedure on the chosen link.
 int runUnitCommand(Context& ctx, const char* command, CommandOutcome (*procedure)(Session&), bool usbOrSerial) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     noPositionals(ctx, command);
     if (usbOrSerial && refuseEthernet(ctx, command)) return kExitUsage;
     auto s = openSession(ctx);
@@ -38,6 +39,7 @@ int runUnlock(Context& ctx) { return runUnitCommand(ctx, "unlock", UnblockBClick
 int runOnlyChange(Context& ctx) { return runUnitCommand(ctx, "only-change", OnlyChangeProgBClick, true); }
 
 int runUpdateDsp(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     noPositionals(ctx, "update-dsp");
     const auto firmware = firmwareFromOptions(ctx, "update-dsp");
     if (!firmware) return kExitBadInput;
@@ -47,6 +49,7 @@ int runUpdateDsp(Context& ctx) {
 }
 
 int runPassword(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     if (ctx.args.positional.size() != 1) throw std::invalid_argument("give the code: velaupdate password CODE");
     const auto bytes = passwordBytes(ctx.args.positional[0]);
     if (!bytes) throw std::invalid_argument("CODE is one to seven printable ASCII characters");
@@ -57,6 +60,7 @@ int runPassword(Context& ctx) {
 }
 
 int runRealtime(Context& ctx) {
+    const StopRequest::Listening listening(ctx.ui.stop);
     noPositionals(ctx, "realtime");
     const auto address = ctx.args.integer("address");
     const auto value = ctx.args.integer("value");

@@ -3,6 +3,8 @@
 // window, beeps and the message-queue pump. The GUI, the command line and the tests each
 // answer it in their own way, so a procedure is written once.
 
+#include "core/stop_request.h"
+
 #include <string>
 #include <string_view>
 
@@ -35,8 +37,12 @@ public:
     virtual void showTransferWindow() = 0;
     virtual void closeTransferWindow() = 0;
     virtual void beep() = 0;
-    // Handles the events that are pending, once.
+    // Handles the events that are pending, once. Implementations end with
+    // stop.checkpoint(*this), so that a request to stop at once ends the exchange under way.
     virtual void pump() = 0;
+
+    // Ctrl-C, a closed terminal or the Cancel button ask the run in progress to stop.
+    StopRequest stop;
 
     // Conveniences built on the calls above.
     void pump(int times);

@@ -1,7 +1,8 @@
 #include "library/library_window.h"
 
+#include "core/text_display.h"
 #include "library/model_catalogue.h"
-#include "link/dsp_update.h"
+#include "link/run_stop.h"
 #include "link/send_program.h"
 #include "preset/preset_file.h"
 #include "preset/program_image.h"
@@ -72,7 +73,7 @@ void LibraryWindow::listNames() {
     Clear1BClick();
     const auto entries = libraryEntries(buffer);
     if (!entries) return;
-    for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = (*entries)[k].name;
+    for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = unitName((*entries)[k].name);
 }
 
 int LibraryWindow::LoadDirectoryBClick(PresetContext& preset, std::span<const std::string> files) {
@@ -124,20 +125,59 @@ void LibraryWindow::LOGOImageClick() {
 void LibraryWindow::Password_EditEnter(const std::string& text) { window_.modelListEnabled = text == ServiceCode; }
 
 void LibraryWindow::reportIncomplete(const LoadAllReport& r) {
-    std::string text = "The update did not finish. ";
-    if (r.writtenMemories.empty()) {
-        text += "No memory was written";
-    } else {
-        text += "Memories written: ";
-        for (std::size_t i = 0; i < r.writtenMemories.size(); ++i)
-            text += (i ? ", " : "") + std::to_string(r.writtenMemories[i]);
-    }
-    if (static_cast<int>(r.writtenMemories.size()) < r.programs)
-        text += "; memories " + std::to_string(r.writtenMemories.size() + 1) + " to " + std::to_string(r.programs) +
-                " keep their old programs";
-    text += r.operatingSystemSent ? "." : "; the DSP Operating System was not updated.";
+    std::string text = r.stopped ? "The update was stopped. " : "The update did not finish. ";
+    text += writtenMemoriesText(r.writtenMemories, r.programs);
+    if (r.operatingSystemCutShort)
+        text += std::string("; ") + kOperatingSystemCutShort + ".";
+    else
+        text += r.operatingSystemSent ? "." : "; the DSP Operating System was not updated.";
     text += " Connect the cabinet and run the update again.";
-    ui_.error(text);
+    if (r.stopped)
+        ui_.warning(text);
+    else
+        ui_.error(text);
+}
+
+bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, LoadAllReport& report) {
+    const int n = static_cast<int>(entries.size());
+    ui_.gaugePosition(Gauge::TotalProgress, 0);
+    for (int k = 1; k <= n; ++k) {
+        // A stop request waits for the memory being written; the next one is not begun.
+        if (ui_.stop.requested()) {
+            report.stopped = true;
+            return true;
+        }
+        const LibraryEntry& e = entries[static_cast<std::size_t>(k - 1)];
+        ui_.gaugeMaximum(Gauge::TotalProgress, (static_cast<int>(e.length) - 50) * n + static_cast<int>(kFirmwareSize));
+        copyLibraryEntry(buffer, e, image_);
+        state_.setProgramNumber(k);
+        ui_.gaugePosition(Gauge::ProgressBar, 0);
+        const auto length = static_cast<std::uint16_t>(e.size());
+        const auto memory = static_cast<std::uint8_t>(state_.ProgramNumber);
+        if (state_.UsbActive) {
+            if (SendProgram(link_, image_, Channel::Usb, CommandCode::WriteProgramCommand, memory, length, true) !=
+                ExchangeResult::Success) {
+                ui_.closeTransferWindow();
+                closeUsbIfOpen(link_);
+                ui_.warning("The HALDA40 was closed. You need to Reconnect.");
+                if (showConnectForm) showConnectForm();
+                return false;
+            }
+            report.writtenMemories.push_back(k);
+        }
+        if (state_.EthernetActive) {
+            if (SendProgram(link_, image_, Channel::Ethernet, CommandCode::WriteProgramCommand, memory, length, true) !=
+                ExchangeResult::Success) {
+                ui_.closeTransferWindow();
+                ui_.error("ETHERNET: Communication Error with HALDA40");
+                link_.DropLink();
+            } else {
+                report.writtenMemories.push_back(k);
+            }
+            ui_.pump();
+        }
+    }
+    return true;
 }
 
 LoadAllReport LibraryWindow::Send1Click(const FirmwareImage& firmware) {
@@ -157,49 +197,42 @@ LoadAllReport LibraryWindow::Send1Click(const FirmwareImage& firmware) {
         OpenLibraryBClick();
         return report;
     }
-    const int n = static_cast<int>(entries->size());
-    report.programs = n;
+    report.programs = static_cast<int>(entries->size());
+    // The memories go over USB or Ethernet only; over the serial line alone the run would
+    // replace the operating system of a unit that got none of its presets.
+    if (state_.SerialActive && !state_.UsbActive && !state_.EthernetActive) {
+        ui_.error("The memories are written over USB or Ethernet only; nothing was sent to the HALDA40.");
+        return report;
+    }
     if (state_.UsbActive) link_.usb.UsbConnect();
-    ui_.gaugePosition(Gauge::TotalProgress, 0);
-    for (int k = 1; k <= n; ++k) {
-        const LibraryEntry& e = (*entries)[static_cast<std::size_t>(k - 1)];
-        ui_.gaugeMaximum(Gauge::TotalProgress, (static_cast<int>(e.length) - 50) * n + static_cast<int>(kFirmwareSize));
-        copyLibraryEntry(buffer, e, image_);
-        state_.setProgramNumber(k);
-        ui_.gaugePosition(Gauge::ProgressBar, 0);
-        const auto length = static_cast<std::uint16_t>(e.size());
-        const auto memory = static_cast<std::uint8_t>(state_.ProgramNumber);
-        if (state_.UsbActive) {
-            if (SendProgram(link_, image_, Channel::Usb, CommandCode::WriteProgramCommand, memory, length, true) !=
-                ExchangeResult::Success) {
-                ui_.closeTransferWindow();
-                closeUsbIfOpen(link_);
-                ui_.warning("The HALDA40 was closed. You need to Reconnect.");
-                if (showConnectForm) showConnectForm();
-                reportIncomplete(report);
-                return report;
-            }
-            report.writtenMemories.push_back(k);
+    try {
+        if (!writeMemories(*entries, report)) {
+            reportIncomplete(report);
+            return report;
         }
-        if (state_.EthernetActive) {
-            if (SendProgram(link_, image_, Channel::Ethernet, CommandCode::WriteProgramCommand, memory, length, true) !=
-                ExchangeResult::Success) {
-                ui_.closeTransferWindow();
-                ui_.error("ETHERNET: Communication Error with HALDA40");
-                link_.DropLink();
-            } else {
-                report.writtenMemories.push_back(k);
-            }
-            ui_.pump();
-        }
+    } catch (const RunStopped&) {
+        closeAfterStop(link_);
+        report.stopped = true;
     }
     link_.EnableUnitCommands();
+    if (report.stopped || ui_.stop.requested()) {
+        // Nothing more is sent; the memories written keep their new programs.
+        report.stopped = true;
+        send1Enabled = true;
+        reportIncomplete(report);
+        return report;
+    }
     for (int i = 0; i < 20; ++i) {
         ui_.pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const bool anyLink = state_.UsbActive || state_.EthernetActive || state_.SerialActive;
-    report.operatingSystemSent = anyLink && UpdateDspOperatingSystem(link_, image_, firmware);
+    if (anyLink) {
+        const auto os = updateOperatingSystem(link_, image_, firmware);
+        report.operatingSystemSent = os == OperatingSystemUpdate::Sent;
+        report.operatingSystemCutShort = os == OperatingSystemUpdate::CutShort;
+        report.stopped = report.operatingSystemCutShort;
+    }
     send1Enabled = true;
     window_.sendPanelVisible = false;
     connectButtonVisible = true;

@@ -25,6 +25,8 @@ struct LoadAllReport {
     int programs = 0;                 // N of the library
     std::vector<int> writtenMemories;  // in the order written
     bool operatingSystemSent = false;
+    bool stopped = false;                  // the user stopped the run
+    bool operatingSystemCutShort = false;  // stopped in the middle of the operating system
     bool complete() const {
         return programs > 0 && static_cast<int>(writtenMemories.size()) == programs && operatingSystemSent;
     }
@@ -36,7 +38,7 @@ public:
                   UserInterface& ui);
 
     LibraryBuffer buffer{};                 // LibraryBuffer: the last library opened or built
-    std::array<std::string, 13> names;      // Edit1..Edit13
+    std::array<std::string, 13> names;      // Edit1..Edit13, decoded for display
     std::string libraryFileName;            // OpenDialog2's file name
     std::string openedFile;                 // Edit40: the open library's name without directory
     std::string send1Caption = "Update";
@@ -79,6 +81,8 @@ public:
 
 private:
     void reportIncomplete(const LoadAllReport& report);
+    // Writes entry k into memory k; false when a USB failure ended the run (said already).
+    bool writeMemories(const std::vector<LibraryEntry>& entries, LoadAllReport& report);
 
     SessionState& state_;
     DeviceLink& link_;

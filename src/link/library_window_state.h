@@ -14,6 +14,8 @@ struct LibraryWindowState {
     bool visible = false;
     int selectedRow = -1;  // the model list's chosen row, -1 for none
     bool modelListEnabled = false;  // the model list starts locked
+    // The unit read back last carries a model code: only the service code frees the list.
+    bool lockedByUnit = false;
     bool sendPanelVisible = false;
     // The model list's change action: opens the chosen model's library. Installed by the
     // library window; without it choosing a row only records it.

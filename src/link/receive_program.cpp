@@ -257,6 +257,7 @@ ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channe
 void ApplyReceivedImage(UserInterface& ui, const ReceivedImage& received, LibraryWindowState& library) {
     ui.pump(kSettle);
     const auto model = static_cast<std::int8_t>(received[4]);
+    library.lockedByUnit = model >= 2;
     if (model >= 2) {
         library.modelListEnabled = false;
         library.chooseRow(model - 2);

@@ -2,6 +2,7 @@
 
 #include "link/dsp_update.h"
 #include "link/ethernet_channel.h"
+#include "link/run_stop.h"
 #include "link/send_program.h"
 #include "session/connection.h"
 #include "session/session.h"
@@ -18,6 +19,7 @@ OperationResult resultOf(CommandOutcome outcome) {
     case CommandOutcome::Done: return OperationResult::Done;
     case CommandOutcome::Declined: return OperationResult::Declined;
     case CommandOutcome::Failed: return OperationResult::Failed;
+    case CommandOutcome::Stopped: return OperationResult::Stopped;
     }
     return OperationResult::Failed;
 }
@@ -34,6 +36,10 @@ Result guarded(Session& s, Result failed, Result lost, Body body) {
         result = body();
     } catch (const LinkAbandoned&) {
         result = lost;
+        faulted = true;
+    } catch (const RunStopped&) {
+        // Stopped at once: the exchange was cut short, so every channel is closed again.
+        closeAfterStop(s.link);
         faulted = true;
     } catch (const std::exception& e) {
         s.ui.closeTransferWindow();

@@ -16,7 +16,7 @@ namespace vela {
 
 class Session;
 
-enum class OperationResult { Done, Declined, Failed, LinkLost };
+enum class OperationResult { Done, Declined, Failed, LinkLost, Stopped };
 
 // The DSP operating system a run sends: the built-in text or a file. A stand-in text goes
 // only to the simulated unit, or with `force`; otherwise `refusal` says why not.

@@ -1,10 +1,11 @@
 #include "session/unit_commands.h"
 
-#include "link/dsp_update.h"
+#include "link/run_stop.h"
 #include "link/send_program.h"
 #include "session/session.h"
 
 #include <string>
+#include <vector>
 
 namespace vela {
 namespace {
@@ -64,6 +65,46 @@ bool sendOnActiveLinks(Session& s, CommandCode code, std::uint8_t program) {
     return true;
 }
 
+bool isActive(const Session& s, Channel channel) {
+    switch (channel) {
+    case Channel::Usb: return s.state.UsbActive;
+    case Channel::Ethernet: return s.state.EthernetActive;
+    case Channel::Serial: return s.state.SerialActive;
+    }
+    return false;
+}
+
+// The write exchange, then the change command, on one link; false at the first failure.
+// `written` tells the summary of a stopped write whether the memory got its program.
+bool writeAndChange(Session& s, Channel channel, std::uint16_t length, bool& written) {
+    UserInterface& ui = s.ui;
+    const auto write = CommandCode::WriteProgramCommand;
+    const auto change = CommandCode::ChangeProgramCommand;
+    if (channel == Channel::Usb && !connectUsb(s)) return false;
+    if (!send(s, channel, write, memory(s), length)) {
+        if (channel == Channel::Usb) {
+            ui.closeTransferWindow();
+            closeUsbIfOpen(s.link);
+            ui.warning("The HALDA40 was closed. You need to Reconnect.");
+            s.windows.connectFormVisible = true;
+        } else if (channel == Channel::Ethernet) {
+            ui.closeTransferWindow();
+            ui.error("ETHERNET: Communication Error with HALDA40");
+            s.link.DropLink();
+        }
+        return false;
+    }
+    written = true;
+    ui.pump();
+    if (ui.stop.requested()) throw RunStopped{};
+    if (!send(s, channel, change, memory(s), 0)) {
+        if (channel == Channel::Usb) closeUsbIfOpen(s.link);
+        if (channel == Channel::Ethernet) s.link.DropLink();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 CommandOutcome WriteButtonClick(Session& s) {
@@ -75,41 +116,19 @@ CommandOutcome WriteButtonClick(Session& s) {
     s.link.DisableUnitCommands();
     const auto length = programImageLength(s.programImage);
     if (!length) return CommandOutcome::Failed;
-    const auto write = CommandCode::WriteProgramCommand;
-    const auto change = CommandCode::ChangeProgramCommand;
-
-    if (s.state.UsbActive) {
-        if (!connectUsb(s)) return CommandOutcome::Failed;
-        if (!send(s, Channel::Usb, write, memory(s), *length)) {
-            ui.closeTransferWindow();
-            closeUsbIfOpen(s.link);
-            ui.warning("The HALDA40 was closed. You need to Reconnect.");
-            s.windows.connectFormVisible = true;
-            return CommandOutcome::Failed;
+    bool written = false;
+    try {
+        for (const Channel channel : {Channel::Usb, Channel::Ethernet, Channel::Serial}) {
+            if (!isActive(s, channel)) continue;
+            if (ui.stop.requested()) throw RunStopped{};
+            if (!writeAndChange(s, channel, *length, written)) return CommandOutcome::Failed;
         }
-        ui.pump();
-        if (!send(s, Channel::Usb, change, memory(s), 0)) {
-            closeUsbIfOpen(s.link);
-            return CommandOutcome::Failed;
-        }
-    }
-    if (s.state.EthernetActive) {
-        if (!send(s, Channel::Ethernet, write, memory(s), *length)) {
-            ui.closeTransferWindow();
-            ui.error("ETHERNET: Communication Error with HALDA40");
-            s.link.DropLink();
-            return CommandOutcome::Failed;
-        }
-        ui.pump();
-        if (!send(s, Channel::Ethernet, change, memory(s), 0)) {
-            s.link.DropLink();
-            return CommandOutcome::Failed;
-        }
-    }
-    if (s.state.SerialActive) {
-        if (!send(s, Channel::Serial, write, memory(s), *length)) return CommandOutcome::Failed;
-        ui.pump();
-        if (!send(s, Channel::Serial, change, memory(s), 0)) return CommandOutcome::Failed;
+    } catch (const RunStopped&) {
+        closeAfterStop(s.link);
+        s.link.EnableUnitCommands();
+        ui.warning(written ? "The write was stopped: memory " + n + " was written but not made current."
+                           : "The write was stopped: memory " + n + " was not written.");
+        return CommandOutcome::Stopped;
     }
     ui.pump();
     s.link.EnableUnitCommands();
@@ -121,14 +140,24 @@ CommandOutcome CopyAllMemClick(Session& s) {
     const auto length = programImageLength(s.programImage);
     if (!length) return CommandOutcome::Failed;
     const Channel channel = usbOrSerial(s);
-    for (int k = 1; k <= kMemoryCount; ++k) {
-        s.state.setProgramNumber(k);
-        s.ui.pump();  // the short pause before each memory
-        if (!send(s, channel, CommandCode::WriteProgramCommand, static_cast<std::uint8_t>(k), *length)) {
-            if (channel == Channel::Usb) closeUsbIfOpen(s.link);
-            return CommandOutcome::Failed;
+    std::vector<int> written;
+    try {
+        for (int k = 1; k <= kMemoryCount; ++k) {
+            if (s.ui.stop.requested()) throw RunStopped{};
+            s.state.setProgramNumber(k);
+            s.ui.pump();  // the short pause before each memory
+            if (!send(s, channel, CommandCode::WriteProgramCommand, static_cast<std::uint8_t>(k), *length)) {
+                if (channel == Channel::Usb) closeUsbIfOpen(s.link);
+                return CommandOutcome::Failed;
+            }
+            written.push_back(k);
+            s.ui.pump(kCopyAllSettle);
         }
-        s.ui.pump(kCopyAllSettle);
+    } catch (const RunStopped&) {
+        closeAfterStop(s.link);
+        s.link.EnableUnitCommands();
+        s.ui.warning("Copy to all memories was stopped. " + writtenMemoriesText(written, kMemoryCount) + ".");
+        return CommandOutcome::Stopped;
     }
     s.link.EnableUnitCommands();
     return CommandOutcome::Done;
@@ -137,19 +166,28 @@ CommandOutcome CopyAllMemClick(Session& s) {
 ReceiveResult ReadButtonClick(Session& s) {
     s.link.DisableUnitCommands();
     ReceiveResult result;
-    if (!s.state.NewCancelled) {
-        if (s.state.UsbActive && connectUsb(s)) {
-            result = ReceiveProgram(s.link, s.programImage, Channel::Usb, memory(s), s.receivedImage, s.libraryWindow);
-            closeUsbIfOpen(s.link);
+    // The request and the read-back that follows it are one exchange for a stop request: the
+    // unit answers a request by waiting for the read-back.
+    try {
+        if (!s.state.NewCancelled) {
+            if (s.state.UsbActive && connectUsb(s)) {
+                result =
+                    ReceiveProgram(s.link, s.programImage, Channel::Usb, memory(s), s.receivedImage, s.libraryWindow);
+                closeUsbIfOpen(s.link);
+            }
+            if (s.state.EthernetActive)
+                result = ReceiveProgram(s.link, s.programImage, Channel::Ethernet, memory(s), s.receivedImage,
+                                        s.libraryWindow);
+            if (s.state.SerialActive) {
+                result = ReceiveProgram(s.link, s.programImage, Channel::Serial, memory(s), s.receivedImage,
+                                        s.libraryWindow);
+                s.link.serial.SerialClose();
+            }
         }
-        if (s.state.EthernetActive)
-            result =
-                ReceiveProgram(s.link, s.programImage, Channel::Ethernet, memory(s), s.receivedImage, s.libraryWindow);
-        if (s.state.SerialActive) {
-            result =
-                ReceiveProgram(s.link, s.programImage, Channel::Serial, memory(s), s.receivedImage, s.libraryWindow);
-            s.link.serial.SerialClose();
-        }
+    } catch (const RunStopped&) {
+        closeAfterStop(s.link);
+        s.ui.warning("The read was stopped: memory " + std::to_string(s.state.ProgramNumber) + " was not read.");
+        result = ReceiveResult{};
     }
     s.link.EnableUnitCommands();
     return result;
@@ -183,10 +221,18 @@ CommandOutcome UpdateDSPClick(Session& s, const FirmwareImage& firmware) {
                      "finish correctlly. Please, be sure that  everything is connected well. Do you want to continue "
                      "anyway?") != Answer::Yes)
         return CommandOutcome::Declined;
+    if (s.ui.stop.requested()) {
+        s.ui.warning("The DSP Operating System update was stopped before it began; nothing was sent.");
+        return CommandOutcome::Stopped;
+    }
     s.link.DisableUnitCommands();
-    const bool ok = UpdateDspOperatingSystem(s.link, s.programImage, firmware);
+    const auto result = updateOperatingSystem(s.link, s.programImage, firmware);
     s.link.EnableUnitCommands();
-    return ok ? CommandOutcome::Done : CommandOutcome::Failed;
+    if (result == OperatingSystemUpdate::CutShort) {
+        s.ui.warning("The update was stopped: " + std::string(kOperatingSystemCutShort) + ".");
+        return CommandOutcome::Stopped;
+    }
+    return result == OperatingSystemUpdate::Sent ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 
 CommandOutcome BlockBClick(Session& s) {

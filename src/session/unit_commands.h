@@ -15,10 +15,13 @@ namespace vela {
 
 class Session;
 
-enum class CommandOutcome { Done, Declined, Failed };
+// Stopped: the user stopped the command part-way; what it had done has been said.
+enum class CommandOutcome { Done, Declined, Failed, Stopped };
 
 // Write and copy-all send the program image that the caller put in the session's
-// ProgramImage; its first two bytes are its length field.
+// ProgramImage; its first two bytes are its length field. A stop request (UserInterface::stop)
+// ends write, copy-all, read and the operating-system update between two exchanges, or at
+// once when repeated; each then says what it had done.
 CommandOutcome WriteButtonClick(Session& session);
 CommandOutcome CopyAllMemClick(Session& session);
 ReceiveResult ReadButtonClick(Session& session);

@@ -1,6 +1,7 @@
 #include "sim/memory_link.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vela::sim {
 
@@ -59,6 +60,12 @@ std::unique_ptr<ByteChannel> MemoryLink::hostChannel(std::string address) {
 
 std::uint64_t MemoryLink::connect() {
     std::lock_guard lock(mutex_);
+    // A new connection ends the one before it, even if the unit never saw it closed: the
+    // unit gets what that one sent, then its hang-up, then the new bytes.
+    if (generation_ > 0) {
+        oldBytes_ = toUnit_.size();
+        dropPending_ = true;
+    }
     ++generation_;
     connected_ = true;
     // What the PC sent before it closed is on its way to the unit; a fresh open sees only
@@ -90,6 +97,8 @@ UnitPort::Wait MemoryLink::Port::wait(Millis timeout) {
     std::unique_lock lock(link_.mutex_);
     link_.changed_.wait_for(lock, timeout,
                             [this] { return link_.stopping_ || !link_.connected_ || !link_.toUnit_.empty(); });
+    if (link_.oldBytes_ > 0) return Wait::Data;
+    if (std::exchange(link_.dropPending_, false)) return Wait::Hangup;
     if (!link_.toUnit_.empty()) return Wait::Data;
     return link_.connected_ ? Wait::Timeout : Wait::Hangup;
 }
@@ -97,9 +106,11 @@ UnitPort::Wait MemoryLink::Port::wait(Millis timeout) {
 std::size_t MemoryLink::Port::read(std::span<std::uint8_t> out) {
     std::lock_guard lock(link_.mutex_);
     auto& q = link_.toUnit_;
-    const std::size_t n = std::min(out.size(), q.size());
+    // The bytes of a dropped connection end where its hang-up comes.
+    const std::size_t n = std::min(out.size(), link_.dropPending_ ? link_.oldBytes_ : q.size());
     std::copy_n(q.begin(), n, out.begin());
     q.erase(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(n));
+    link_.oldBytes_ -= std::min(n, link_.oldBytes_);
     return n;
 }
 

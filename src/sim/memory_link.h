@@ -49,6 +49,10 @@ private:
     std::uint64_t generation_ = 0;
     bool connected_ = false;
     bool stopping_ = false;
+    // A reconnection the unit has not yet been told of, and how many of the queued bytes
+    // belong to the connection it ended.
+    bool dropPending_ = false;
+    std::size_t oldBytes_ = 0;
     Port unitPort_{*this};
 };
 

@@ -8,13 +8,14 @@
 #include <stdexcept>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vela::sim {
 namespace {
 
 class PtyPort : public UnitPort {
 public:
-    explicit PtyPort(int master) : master_(master) {}
+    PtyPort(int master, std::string slave) : master_(master), slave_(std::move(slave)) {}
 
     Wait wait(Millis timeout) override {
         pollfd p{master_, POLLIN, 0};
@@ -47,8 +48,17 @@ public:
     }
     // A pseudo-terminal cannot be unplugged from this side: the unit falls silent instead.
 
+    // A pseudo-terminal keeps what the unit wrote for its next reader; a bridge would not.
+    void discardUnread() override {
+        const int slave = ::open(slave_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (slave < 0) return;  // the PC has the line again, exclusively
+        ::tcflush(slave, TCIFLUSH);
+        ::close(slave);
+    }
+
 private:
     int master_;
+    std::string slave_;
 };
 
 }  // namespace
@@ -71,7 +81,7 @@ PtyEndpoint::PtyEndpoint(SimulatedUnit& unit) {
         ::close(slave);
     }
     thread_ = std::jthread([this, &unit](std::stop_token stop) {
-        PtyPort port(master_);
+        PtyPort port(master_, path_);
         int idleRounds = 0;
         while (!stop.stop_requested()) {
             const long before = unit.exchangeCount();

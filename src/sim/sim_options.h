@@ -2,6 +2,7 @@
 // How the simulated unit behaves: where its memories live, what an unwritten memory reads
 // back as, which memories are protected, the emulated wire speed, faults and the trace.
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -26,6 +27,9 @@ struct SimOptions {
     int baud = 0;                     // emulate the wire time of every byte; 0: as fast as possible
     std::vector<SimFault> faults;
     std::filesystem::path traceFile;  // one JSON line per exchange
+    // A PC silent this long in the middle of an exchange has given it up: the unit waits for
+    // the next START. Longer than any pause the PC makes within an exchange.
+    std::chrono::milliseconds exchangeTimeout{3000};
 };
 
 // "start", "long", "end", "silent-block", "hangup-block", each optionally "@N".

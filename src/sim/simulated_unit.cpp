@@ -17,7 +17,6 @@ constexpr std::uint8_t kRealTime = 0x12;
 constexpr std::uint8_t kProtected = 0xFF;
 constexpr std::uint8_t kRefused = 0xFE;  // the answer to a memory number the command cannot use
 constexpr std::size_t kBlock = 64;
-constexpr Millis kExchangeTimeout{3000};  // a PC silent this long has given the exchange up
 constexpr Millis kFrameGap{4};           // a real-time frame's 0x12 follows its 0x65 at once
 constexpr Millis kSlice{50};
 // A unit that runs for days keeps only its latest history.
@@ -84,7 +83,10 @@ private:
                 exchange();
         } catch (const Interrupted& i) {
             hungUp = i.hangup;
-            if (record_.outcome.empty()) record_.outcome = "abandoned";
+            if (record_.outcome.empty()) {
+                record_.outcome = "abandoned";
+                if (hungUp) port_.discardUnread();
+            }
         }
         recording_ = false;
         unit_.finish(std::move(record_));
@@ -202,7 +204,7 @@ private:
 
     // Takes whatever the PC still sends without answering, until it gives up.
     void swallow() {
-        while (take(kExchangeTimeout)) {
+        while (take(unit_.options_.exchangeTimeout)) {
         }
     }
 
@@ -266,7 +268,7 @@ private:
     }
 
     std::uint8_t next() {
-        const auto b = take(kExchangeTimeout);
+        const auto b = take(unit_.options_.exchangeTimeout);
         if (!b) throw Interrupted{false};
         return *b;
     }

@@ -23,6 +23,10 @@ public:
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
     // Drops the connection as a pulled cable would; links that cannot are left as they are.
     virtual void hangup() {}
+    // The PC let go of the line in the middle of an exchange: answers it never read are
+    // dropped, as a bridge drops its buffers when the PC closes it, so that they do not
+    // greet the next exchange. Links that keep no such bytes do nothing.
+    virtual void discardUnread() {}
 };
 
 }  // namespace vela::sim

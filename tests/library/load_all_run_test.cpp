@@ -1,5 +1,6 @@
 #include "library/library_window.h"
 #include "link/firmware_image.h"
+#include "link/run_stop.h"
 #include "sim/in_process_unit.h"
 #include "support/scripted_ui.h"
 
@@ -150,6 +151,70 @@ TEST(LoadAllRun, WithoutALibraryItAsksForOne) {
     EXPECT_TRUE(run.said("You must open a library before the sending"));
     EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
     EXPECT_FALSE(run.window.send1Enabled);
+}
+
+TEST(StoppedLoadAll, AFirstRequestFinishesTheMemoryAndSendsNoMore) {
+    LoadAll run({}, 5);
+    run.connectUsb();
+    run.ui.stopWhenStatus("Sending DATA... to Memory 2", 1);
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
+    EXPECT_EQ(run.unit->unit().memory(2), run.entry(2));
+    EXPECT_FALSE(run.unit->unit().memory(3));
+    EXPECT_EQ(run.unit->unit().status().firmwareWrites, 0);
+    EXPECT_EQ(run.lastMessage(), "The update was stopped. Memories written: 1, 2; memories 3 to 5 keep their old "
+                                 "programs; the DSP Operating System was not updated. Connect the cabinet and run the "
+                                 "update again.");
+    EXPECT_TRUE(run.window.send1Enabled);  // the user can start again
+}
+
+TEST(StoppedLoadAll, ASecondRequestCutsTheMemoryAndTheUnitAnswersTheNextRun) {
+    LoadAll run({}, 3);
+    run.connectUsb();
+    run.ui.stopWhenStatus("Sending DATA... to Memory 2", 2);
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1}));
+    EXPECT_FALSE(run.unit->unit().memory(2));
+    EXPECT_FALSE(run.link.usb.isOpen());
+    EXPECT_FALSE(run.ui.transferWindowVisible);
+
+    run.ui.onPump = nullptr;
+    run.ui.stop.clear();
+    EXPECT_TRUE(run.window.Send1Click(run.firmware).complete());
+    EXPECT_EQ(run.unit->unit().memory(2), run.entry(2));
+}
+
+TEST(StoppedLoadAll, TheOperatingSystemGoesOnAfterAWarningUnlessAskedTwice) {
+    LoadAll once({}, 2);
+    once.connectUsb();
+    once.ui.stopWhenStatus("Sending DATA... DSP Program ", 1);
+    EXPECT_TRUE(once.window.Send1Click(once.firmware).complete());
+    EXPECT_TRUE(once.said(kOperatingSystemStopWarning));
+    EXPECT_EQ(once.lastMessage(), "Turn Off and ON the cabinet.");
+    EXPECT_EQ(once.unit->unit().status().firmwareWrites, 1);
+
+    LoadAll twice({}, 2);
+    twice.connectUsb();
+    twice.ui.stopWhenStatus("Sending DATA... DSP Program ", 2);
+    const auto report = twice.window.Send1Click(twice.firmware);
+    EXPECT_TRUE(report.operatingSystemCutShort);
+    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
+    EXPECT_EQ(twice.unit->unit().status().firmwareWrites, 0);
+    EXPECT_NE(twice.lastMessage().find("the DSP Operating System transfer was cut short"), std::string::npos)
+        << twice.lastMessage();
+}
+
+TEST(LoadAllRun, OverTheSerialLineAloneNothingIsSent) {
+    LoadAll run({}, 2);
+    run.state.Link = LinkKind::COM1;
+    run.state.SerialActive = true;
+    const auto report = run.window.Send1Click(run.firmware);
+    EXPECT_TRUE(report.writtenMemories.empty());
+    EXPECT_FALSE(report.operatingSystemSent);
+    EXPECT_EQ(run.unit->unit().exchangeCount(), 0);
+    EXPECT_EQ(run.lastMessage(), "The memories are written over USB or Ethernet only; nothing was sent to the HALDA40.");
 }
 
 TEST(LibraryWindow, ChoosingAModelOpensItsLibraryAndTheServiceUnlockFreesTheList) {

@@ -29,6 +29,14 @@ void ScriptedUi::closeTransferWindow() {
 
 void ScriptedUi::gaugeChanged(Gauge) {}
 
+void ScriptedUi::stopWhenStatus(std::string text, int times) {
+    onPump = [text = std::move(text), times, done = false](ScriptedUi& u) mutable {
+        if (done || u.lastStatus(StatusField::LibraryInfo) != text) return;
+        for (int i = 0; i < times; ++i) u.stop.request();
+        done = true;
+    };
+}
+
 std::string ScriptedUi::lastStatus(StatusField field) const {
     for (auto it = statuses.rbegin(); it != statuses.rend(); ++it)
         if (it->first == field) return it->second;

@@ -4,6 +4,7 @@
 #include "core/user_interface.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,16 @@ public:
     void showTransferWindow() override;
     void closeTransferWindow() override;
     void beep() override { ++beeps; }
-    void pump() override { ++pumps; }
+    void pump() override {
+        ++pumps;
+        if (onPump) onPump(*this);
+        stop.checkpoint(*this);
+    }
+    // Runs at every pump: a test asks for a stop at the moment it wants.
+    std::function<void(ScriptedUi&)> onPump;
+    // Asks `times` times to stop once the library window's status reads `text`, as Ctrl-C
+    // or the Cancel button would.
+    void stopWhenStatus(std::string text, int times);
 
     // Answers for the next questions, in order; when empty, Yes or OK.
     std::deque<Answer> answers;

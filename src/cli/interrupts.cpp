@@ -1,0 +1,44 @@
+#include "cli/interrupts.h"
+
+#include <atomic>
+
+namespace vela::cli {
+namespace {
+
+constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+
+// The handler's only link to the program: where the request goes.
+std::atomic<StopRequest*> target{nullptr};
+
+extern "C" void onStopSignal(int signal) {
+    StopRequest* stop = target.load();
+    if (stop && stop->listening()) {
+        stop->request();
+        return;
+    }
+    // Nothing is listening: the signal's ordinary effect, as if no handler were installed.
+    struct sigaction plain {};
+    plain.sa_handler = SIG_DFL;
+    sigemptyset(&plain.sa_mask);
+    sigaction(signal, &plain, nullptr);
+    raise(signal);
+}
+
+}  // namespace
+
+InterruptRequests::InterruptRequests(StopRequest& stop) {
+    target.store(&stop);
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a question waiting at the terminal gives up, so the run can stop.
+    action.sa_flags = 0;
+    for (std::size_t i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &previous_[i]);
+}
+
+InterruptRequests::~InterruptRequests() {
+    for (std::size_t i = 0; i < 3; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+    target.store(nullptr);
+}
+
+}  // namespace vela::cli
