@@ -69,7 +69,7 @@ bool DeviceLink::waitForSerialReply(bool report) {
     return true;
 }
 
-bool DeviceLink::waitForEthernetReply() {
+bool DeviceLink::waitForEthernetReply(std::size_t expected) {
     // A receive event since the last wait satisfies this one at once.
     buffers.ReplyTimedOut = false;
     const auto deadline = Clock::now() + timeouts::kReplyTimer;
@@ -78,7 +78,9 @@ bool DeviceLink::waitForEthernetReply() {
             buffers.ReplyTimedOut = true;
             return true;
         }
-        ethernet.pollReceive(remaining(deadline));
+        // A connection the module closed or lost can bring no answer: say so now rather
+        // than at the time-out.
+        if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) ethernet.abandon();
         ui.pump();
     }
     buffers.LastReplyByte = buffers.EthernetReceiveBuffer[0];

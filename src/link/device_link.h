@@ -53,7 +53,10 @@ public:
     // failure. `report` applies to the serial channel only.
     bool WaitForReply(bool report);
     bool waitForSerialReply(bool report);
-    bool waitForEthernetReply();
+    // `expected`: how many bytes the step waits for (one answer byte, or the rest of a data
+    // block); the receive event ends as soon as they have come. A lost connection reports
+    // itself and throws LinkAbandoned.
+    bool waitForEthernetReply(std::size_t expected = 1);
     // Bytes out in one write on `channel`; what each channel's write reports is not examined.
     void write(Channel channel, std::span<const std::uint8_t> bytes);
     void DropLink();

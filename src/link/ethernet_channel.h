@@ -2,6 +2,7 @@
 // The TCP link to the unit's Ethernet module (ClientSocket1, port 1001).
 
 #include "link/byte_channel.h"
+#include "link/channel_buffers.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,9 +38,13 @@ public:
     // Sends bytes through EthernetSendBuffer, at most 64 at a time.
     bool writeBytes(std::span<const std::uint8_t> bytes);
     // Waits up to timeout for bytes, then reads them as one receive event.
-    bool pollReceive(Millis timeout);
-    void OnEthernetRead();
+    bool pollReceive(Millis timeout, std::size_t expected = kEthernetReceiveSize);
+    // One receive event: what is pending, and, while fewer than `expected` bytes have come,
+    // what follows within the settle time.
+    void OnEthernetRead(std::size_t expected = kEthernetReceiveSize);
     void OnEthernetError();
+    // Reports the lost connection (OnEthernetError) and abandons the operation in progress.
+    [[noreturn]] void abandon();
     void close();
     bool isActive() const { return socket_ && socket_->isOpen(); }
 

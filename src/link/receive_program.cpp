@@ -171,7 +171,7 @@ private:
         while (got < wanted) {
             std::span<const std::uint8_t> event;
             if (channel_ == Channel::Ethernet) {
-                if (link_.waitForEthernetReply()) return true;
+                if (link_.waitForEthernetReply(wanted - got)) return true;
                 event = std::span(link_.buffers.EthernetReceiveBuffer)
                             .first(static_cast<std::size_t>(std::max(link_.buffers.EthernetReceiveCount, 0)));
             } else {

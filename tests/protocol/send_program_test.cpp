@@ -1,5 +1,6 @@
 // The handshaken exchange against the simulated unit, byte for byte, over the USB bridge on a
 // pseudo-terminal, over TCP on 127.0.0.1 and over the serial line.
+#include "link/ethernet_channel.h"
 #include "link/send_program.h"
 #include "protocol/sim_harness.h"
 
@@ -153,12 +154,22 @@ TEST(SilentUnit, AnUnansweredBlockEndsTheExchangeOnEveryLink) {
     }
 }
 
-TEST(DroppedConnection, MidTransferFailsTheExchange) {
+TEST(DroppedConnection, MidTransferReportsDropsTheLinkAndAbandonsAtOnce) {
     sim::SimOptions o;
     o.faults = {{sim::SimFault::Kind::HangupBlock, 3}};
     SimHarness h(Channel::Ethernet, o);
     h.fillProgram(300);
-    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 300), ExchangeResult::Failure);
+    h.ui.showTransferWindow();
+    EXPECT_THROW(h.send(CommandCode::WriteProgramCommand, 1, 300), LinkAbandoned);
+    // It ended because the connection closed, not because the answer's time ran out.
+    EXPECT_FALSE(h.link->buffers.ReplyTimedOut);
+    EXPECT_TRUE(hasMessage(h.ui, "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
+                                 "Processor is Switched ON"));
+    EXPECT_EQ(h.state.Link, LinkKind::Offline);
+    EXPECT_FALSE(h.state.EthernetActive);
+    EXPECT_EQ(h.ui.lastStatus(StatusField::InfoLabel), "Status: Offline");
+    EXPECT_FALSE(h.ui.transferWindowVisible);
+    EXPECT_FALSE(h.ui.hasStatus("Sending END..."));
     EXPECT_EQ(h.records().at(0).outcome, "hangup");
 }
 
