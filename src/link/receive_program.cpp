@@ -10,7 +10,8 @@
 namespace vela {
 namespace {
 
-constexpr int kSettle = 100;  // message-queue rounds after each step's status text
+// Message-queue rounds after each step's status text: one delivers everything pending.
+constexpr int kSettle = 1;
 
 // The PC's side of the unit's exchange: each step returns true to stop the read.
 class Receiver {

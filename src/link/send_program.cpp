@@ -9,7 +9,9 @@
 namespace vela {
 namespace {
 
-constexpr int kPace = 50;  // message-queue rounds after each status text and block
+// After each status text and block the message queue is pumped so the window shows it. One
+// round delivers everything pending; more rounds only delay the next step on the wire.
+constexpr int kPace = 1;
 
 class Sender {
 public:
