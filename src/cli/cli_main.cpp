@@ -91,8 +91,9 @@ int runCli(int argc, char** argv) {
         ui.finishProgress();
         std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
         return kExitUsage;
-    } catch (const LinkAbandoned&) {
+    } catch (const LinkAbandoned& e) {
         ui.finishProgress();
+        std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
         return kExitLinkFailed;
     }
 }

@@ -59,14 +59,16 @@ bool DeviceLink::waitForSerialReply(bool report) {
         ui.pump();
     }
     if (!buffers.ReplyTimedOut) return false;
-    if (report) {
-        ui.beep();
-        ui.error("Comunication ERROR. Please verify that the COM port selected is correct and there isn't a USB "
-                 "Connected and your HALDA40 unit is in its Main Menu");
-        runOfflineAction();
-        ui.closeTransferWindow();
-    }
+    if (report) reportSerialFailure();
     return true;
+}
+
+void DeviceLink::reportSerialFailure() {
+    ui.beep();
+    ui.error("Comunication ERROR. Please verify that the COM port selected is correct and there isn't a USB "
+             "Connected and your HALDA40 unit is in its Main Menu");
+    runOfflineAction();
+    ui.closeTransferWindow();
 }
 
 bool DeviceLink::waitForEthernetReply(std::size_t expected) {
@@ -79,8 +81,11 @@ bool DeviceLink::waitForEthernetReply(std::size_t expected) {
             return true;
         }
         // A connection the module closed or lost can bring no answer: say so now rather
-        // than at the time-out.
-        if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) ethernet.abandon();
+        // than at the time-out, and let the caller end its operation with what it achieved.
+        if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) {
+            ethernet.OnEthernetError();
+            return true;
+        }
         ui.pump();
     }
     buffers.LastReplyByte = buffers.EthernetReceiveBuffer[0];
@@ -88,12 +93,20 @@ bool DeviceLink::waitForEthernetReply(std::size_t expected) {
     return false;
 }
 
-void DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
+bool DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
     switch (channel) {
-    case Channel::Usb: usb.writeBytes(bytes); break;
-    case Channel::Ethernet: ethernet.writeBytes(bytes); break;
-    case Channel::Serial: serial.SerialWrite(bytes.data(), bytes.size()); break;
+    case Channel::Usb: return usb.writeBytes(bytes);  // a failed FT_Write has been reported
+    case Channel::Ethernet:
+        // Only a socket that has failed refuses bytes.
+        if (ethernet.writeBytes(bytes)) return true;
+        ethernet.OnEthernetError();
+        return false;
+    case Channel::Serial:
+        if (serial.SerialWrite(bytes.data(), bytes.size()) == bytes.size()) return true;
+        reportSerialFailure();
+        return false;
     }
+    return false;
 }
 
 void DeviceLink::DropLink() {

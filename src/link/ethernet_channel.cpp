@@ -81,8 +81,10 @@ void EthernetChannel::OnEthernetError() {
 }
 
 void EthernetChannel::abandon() {
+    std::string what = host_ + ":" + std::to_string(port_);
+    if (const std::string why = socket_ ? socket_->errorText() : std::string(); !why.empty()) what += ": " + why;
     OnEthernetError();
-    throw LinkAbandoned("ETHERNET error: " + host_ + ":" + std::to_string(port_));
+    throw LinkAbandoned(what);
 }
 
 }  // namespace vela

@@ -17,7 +17,7 @@ inline constexpr std::uint16_t kEthernetTcpPort = 1001;
 
 // Thrown when the TCP link reports an error: the operation in progress is abandoned at
 // once, without its remaining steps or its own failure messages. Front ends catch it where
-// a command starts.
+// a command starts. what() names the module's host and port and the socket's reason.
 class LinkAbandoned : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -43,7 +43,8 @@ public:
     // what follows within the settle time.
     void OnEthernetRead(std::size_t expected = kEthernetReceiveSize);
     void OnEthernetError();
-    // Reports the lost connection (OnEthernetError) and abandons the operation in progress.
+    // A connection that cannot be made: OnEthernetError, and the operation in progress is
+    // abandoned.
     [[noreturn]] void abandon();
     void close();
     bool isActive() const { return socket_ && socket_->isOpen(); }

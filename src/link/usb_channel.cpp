@@ -24,7 +24,9 @@ UsbChannel::UsbChannel(DeviceLink& link, FtdiDriver::Locator locator)
 
 void UsbChannel::ReportUsbError(std::string_view callerText, FT_STATUS status) {
     if (status == FT_OK || !settings.reportErrors) return;
-    const std::string text = usbErrorMessage(callerText, status);
+    std::string text = usbErrorMessage(callerText, status);
+    // Which device failed and why, where the system can tell.
+    if (!driver_.lastError().empty()) text += "\n" + driver_.lastError();
     link_.runOfflineAction();
     link_.ui.error(text);
 }
@@ -83,20 +85,20 @@ std::uint32_t UsbChannel::UsbRead(std::uint32_t n) {
 }
 
 void UsbChannel::UsbConnect() {
-    if (UsbOpen() != FT_OK) {
+    // A bridge left open by an exchange that failed would refuse this open.
+    if (isOpen()) UsbClose();
+    const auto offline = [this] {
         // The error has been reported, which already ran the offline selection.
         link_.state.UsbActive = false;
         link_.state.Link = LinkKind::Offline;
-        return;
-    }
-    UsbSetBaudRate();
-    UsbSetRts();
-    UsbSetDtr();
-    UsbSetDataCharacteristics();
-    UsbSetFlowControl();
-    UsbSetChars();
-    UsbSetTimeouts(settings.readTimeoutMs, settings.writeTimeoutMs);
-    UsbClose();
+    };
+    if (UsbOpen() != FT_OK) return offline();
+    // A bridge that refuses a setting would garble every byte: stop at the first refusal.
+    const bool set = UsbSetBaudRate() == FT_OK && UsbSetRts() == FT_OK && UsbSetDtr() == FT_OK &&
+                     UsbSetDataCharacteristics() == FT_OK && UsbSetFlowControl() == FT_OK &&
+                     UsbSetChars() == FT_OK &&
+                     UsbSetTimeouts(settings.readTimeoutMs, settings.writeTimeoutMs) == FT_OK;
+    if (UsbClose() != FT_OK || !set) return offline();
     link_.state.UsbActive = true;
     link_.state.Link = LinkKind::USB;
     link_.EnableUnitCommands();
