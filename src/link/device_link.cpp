@@ -51,7 +51,8 @@ bool DeviceLink::waitForSerialReply(bool report) {
     buffers.ReplyTimedOut = false;
     const auto deadline = Clock::now() + timeouts::kReplyTimer;
     while (!buffers.ByteReceived) {
-        if (Clock::now() >= deadline) {
+        // A port that is closed or went away brings no answer: fail now, not at the time-out.
+        if (Clock::now() >= deadline || !serial.isOpen()) {
             buffers.ReplyTimedOut = true;
             break;
         }
