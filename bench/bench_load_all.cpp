@@ -1,7 +1,8 @@
 // A whole load-all run (13 programs, the operating system and the reset) against the
 // simulated unit emulating 57600 baud, over the USB bridge's pseudo-terminal and over TCP to
 // its Ethernet module. Prints, for each link, the ratio of the run's time to the wire time
-// of all its bytes (both ways x 10 bits / baud).
+// of all its bytes (both ways x 10 bits / baud), and how much of the run was the PC's own
+// turnaround between an answer and the next step.
 //
 //   bench_load_all [usb|ethernet|both] [runs]
 #include "bench_support.h"
@@ -36,10 +37,11 @@ vela::LibraryBuffer thirteenPrograms() {
     return library;
 }
 
-vela::LinkDevices tcpDevices() {
+vela::LinkDevices tcpDevices(vela::bench::Turnaround& timing) {
     vela::LinkDevices devices;
-    devices.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<vela::ByteChannel> {
-        return std::make_unique<vela::QtTcpSocket>(host, port);
+    devices.ethernet = [&timing](const std::string& host,
+                                 std::uint16_t port) -> std::unique_ptr<vela::ByteChannel> {
+        return std::make_unique<vela::bench::TimedChannel>(std::make_unique<vela::QtTcpSocket>(host, port), timing);
     };
     return devices;
 }
@@ -55,7 +57,9 @@ double measure(const char* name, bool ethernet, int runs) {
 
     vela::bench::QuietUi ui;
     vela::SessionState state;
-    vela::DeviceLink link(state, ui, ethernet ? tcpDevices() : vela::bench::usbDevicesAt(pty.path()));
+    vela::bench::Turnaround turnaround;
+    vela::DeviceLink link(state, ui,
+                          ethernet ? tcpDevices(turnaround) : vela::bench::usbDevicesAt(pty.path(), &turnaround));
     if (ethernet) link.ethernet.setAddress("127.0.0.1", tcp.port());
     vela::ProgramImage image{};
     vela::LibraryWindowState windowState;
@@ -74,6 +78,7 @@ double measure(const char* name, bool ethernet, int runs) {
             link.usb.UsbConnect();
         }
         const long before = unit.exchangeCount();
+        turnaround = {};
         const auto start = std::chrono::steady_clock::now();
         const auto report = window.Send1Click(*firmware);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -89,9 +94,12 @@ double measure(const char* name, bool ethernet, int runs) {
             wireBytes += records[i].host.size() + records[i].unit.size();
         const double wire = double(wireBytes) * 10.0 / kBaud;
         ratios.push_back(seconds / wire);
+        // The PC's share: from each answer to the next step's bytes (status texts, gauges,
+        // pumping the message queue); the rest beyond the wire time is the link and the unit.
+        const double pc = std::chrono::duration<double>(turnaround.total).count();
         std::printf("%-8s load-all of 13 programs + operating system: %zu exchanges, %zu wire bytes, wire %.2f s, "
-                    "measured %.2f s, ratio %.3f\n",
-                    name, exchanges, wireBytes, wire, seconds, seconds / wire);
+                    "measured %.2f s, ratio %.3f; PC turnaround %.3f s over %ld steps\n",
+                    name, exchanges, wireBytes, wire, seconds, seconds / wire, pc, turnaround.steps);
         std::fflush(stdout);
     }
     std::sort(ratios.begin(), ratios.end());
