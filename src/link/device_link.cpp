@@ -84,7 +84,7 @@ bool DeviceLink::waitForEthernetReply(std::size_t expected) {
         // A connection the module closed or lost can bring no answer: say so now rather
         // than at the time-out, and let the caller end its operation with what it achieved.
         if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) {
-            ethernet.OnEthernetError();
+            ethernet.OnEthernetError(ethernet.failure());
             return true;
         }
         ui.pump();
@@ -100,7 +100,7 @@ bool DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
     case Channel::Ethernet:
         // Only a socket that has failed refuses bytes.
         if (ethernet.writeBytes(bytes)) return true;
-        ethernet.OnEthernetError();
+        ethernet.OnEthernetError(ethernet.failure());
         return false;
     case Channel::Serial:
         if (serial.SerialWrite(bytes.data(), bytes.size()) == bytes.size()) return true;

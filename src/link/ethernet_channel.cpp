@@ -74,16 +74,23 @@ void EthernetChannel::OnEthernetRead(std::size_t expected) {
     b.EthernetReceiveCount = static_cast<std::int32_t>(count);
 }
 
-void EthernetChannel::OnEthernetError() {
-    link_.ui.error("ETHERNET error: Opening IP: " + host_ +
-                   ". Verify if the IP is Correct and the Processor is Switched ON");
+void EthernetChannel::OnEthernetError(std::string_view detail) {
+    std::string text =
+        "ETHERNET error: Opening IP: " + host_ + ". Verify if the IP is Correct and the Processor is Switched ON";
+    if (!detail.empty()) text += "\n" + std::string(detail);
+    link_.ui.error(text);
     link_.DropLink();
 }
 
-void EthernetChannel::abandon() {
+std::string EthernetChannel::failure() const {
     std::string what = host_ + ":" + std::to_string(port_);
     if (const std::string why = socket_ ? socket_->errorText() : std::string(); !why.empty()) what += ": " + why;
-    OnEthernetError();
+    return what;
+}
+
+void EthernetChannel::abandon() {
+    const std::string what = failure();
+    OnEthernetError();  // the front end that catches the abandonment names the module
     throw LinkAbandoned(what);
 }
 

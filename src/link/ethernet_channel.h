@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace vela {
 
@@ -42,7 +44,10 @@ public:
     // One receive event: what is pending, and, while fewer than `expected` bytes have come,
     // what follows within the settle time.
     void OnEthernetRead(std::size_t expected = kEthernetReceiveSize);
-    void OnEthernetError();
+    // The error dialog and DropLink; `detail` follows on a line of its own.
+    void OnEthernetError(std::string_view detail = {});
+    // The module's host and port and the socket's reason: "10.0.0.7:1001: Connection refused".
+    std::string failure() const;
     // A connection that cannot be made: OnEthernetError, and the operation in progress is
     // abandoned.
     [[noreturn]] void abandon();

@@ -153,8 +153,12 @@ TEST_F(EthernetFixture, AHangUpDuringTheWaitReportsAndDropsTheLinkAtOnce) {
     EXPECT_TRUE(link.WaitForReply(false));
     EXPECT_FALSE(link.buffers.ReplyTimedOut);  // the close ended it, not the time-out
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the Processor is Switched ON");
+    // The dialog's text, then the module's address and port and what the socket said.
+    EXPECT_EQ(ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
+                                        "Processor is Switched ON\n127.0.0.1:" + std::to_string(peer.port()) + ": ",
+                                        0),
+              0u)
+        << ui.messages[0].text;
     EXPECT_EQ(state.Link, LinkKind::Offline);
     EXPECT_FALSE(state.EthernetActive);
 }

@@ -164,8 +164,11 @@ TEST(DroppedConnection, MidTransferReportsAndDropsTheLinkAtOnce) {
     EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 300), ExchangeResult::Failure);
     // It ended because the connection closed, not because the answer's time ran out.
     EXPECT_FALSE(h.link->buffers.ReplyTimedOut);
-    EXPECT_TRUE(hasMessage(h.ui, "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
-                                 "Processor is Switched ON"));
+    ASSERT_FALSE(h.ui.messages.empty());
+    EXPECT_EQ(h.ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and "
+                                          "the Processor is Switched ON\n127.0.0.1:",
+                                          0),
+              0u);
     EXPECT_EQ(h.state.Link, LinkKind::Offline);
     EXPECT_FALSE(h.state.EthernetActive);
     EXPECT_EQ(h.ui.lastStatus(StatusField::InfoLabel), "Status: Offline");
