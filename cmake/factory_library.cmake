@@ -51,7 +51,9 @@ foreach(program IN LISTS programs)
   endif()
   list(APPEND files "${file}")
 endforeach()
-execute_process(COMMAND "${VELA}" --quiet library build --out "${OUT_DIR}/libraries/${MODEL}.HLB" ${files}
+# The library carries its model code, so that a unit loaded with it reports the model.
+execute_process(COMMAND "${VELA}" --quiet library build --out "${OUT_DIR}/libraries/${MODEL}.HLB" --model "${MODEL}"
+                        ${files}
                 RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${MODEL}: library build failed")

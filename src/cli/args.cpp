@@ -8,9 +8,16 @@ namespace {
 
 // Options that never take a value: "--sim probe" is a switch and a command.
 const std::set<std::string> kSwitches = {
-    "json", "yes", "quiet", "help", "version", "response", "compressor", "bypass", "peak", "verify",
-    "repeat", "empty", "pty", "download", "sim", "offline", "usb", "serial", "force",
+    "json", "yes", "quiet", "verbose", "help", "version", "response", "compressor", "bypass", "peak",
+    "verify", "repeat", "empty", "pty", "download", "sim", "offline", "force",
 };
+// Options whose value may be left out: they take the next word only when it names a device,
+// so that "--usb probe" still means the first bridge and the command probe.
+const std::set<std::string> kOptionalValues = {"usb", "serial"};
+
+bool namesDevice(const std::string& word) {
+    return word.find('/') != std::string::npos || word.rfind("tty", 0) == 0 || word.rfind("COM", 0) == 0;
+}
 
 }  // namespace
 
@@ -25,6 +32,10 @@ Args Args::parse(const std::vector<std::string>& words) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];
+        if (!optionsEnded && w == "-h") {
+            args.options_.emplace("help", "");
+            continue;
+        }
         if (optionsEnded || w.size() < 3 || w.compare(0, 2, "--") != 0) {
             if (w == "--") {
                 optionsEnded = true;
@@ -39,10 +50,14 @@ Args Args::parse(const std::vector<std::string>& words) {
             args.options_.emplace(name, w.substr(eq + 1));
         } else if (kSwitches.count(name)) {
             args.options_.emplace(name, "");
+        } else if (kOptionalValues.count(name)) {
+            const bool next = i + 1 < words.size() && namesDevice(words[i + 1]);
+            args.options_.emplace(name, next ? words[++i] : std::string());
         } else if (i + 1 < words.size()) {
             args.options_.emplace(name, words[++i]);
         } else {
-            throw std::invalid_argument("option --" + name + " needs a value");
+            args.options_.emplace(name, "");
+            args.missing_ = "--" + name;
         }
     }
     return args;

@@ -1,6 +1,7 @@
 #pragma once
 // Command-line arguments: positionals and --options. An option takes a value with "=" or
-// as the next word, except the switches, which never take one.
+// as the next word, except the switches, which never take one; --usb and --serial take the
+// next word only when it names a device. "-h" is --help.
 
 #include <map>
 #include <optional>
@@ -12,7 +13,8 @@ namespace vela::cli {
 
 class Args {
 public:
-    // Throws std::invalid_argument on a malformed line.
+    // An option at the end of the line that needs a value and has none is kept without one
+    // and named by missingValue(), so that the caller can first say whether it is known.
     static Args parse(int argc, char** argv);
     static Args parse(const std::vector<std::string>& words);
 
@@ -30,9 +32,12 @@ public:
 
     // Options the command did not expect; empty when all are known.
     std::vector<std::string> unknown(const std::set<std::string>& known) const;
+    // "--name" of an option given without its value, if any.
+    const std::optional<std::string>& missingValue() const { return missing_; }
 
 private:
     std::multimap<std::string, std::string> options_;
+    std::optional<std::string> missing_;
 };
 
 // Parses a whole decimal number or throws std::invalid_argument naming `what`.

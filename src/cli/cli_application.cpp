@@ -1,21 +1,16 @@
 #include "cli/cli_application.h"
 
 #include "cli/args.h"
+#include "core/runtime_directory.h"
 
 #include <QGuiApplication>
-
-#include <stdexcept>
 
 namespace vela::cli {
 namespace {
 
 bool drawsPictures(int argc, char** argv) {
-    try {
-        const Args args = Args::parse(argc, argv);
-        return args.positional.size() >= 2 && args.positional[0] == "preset" && args.positional[1] == "plot";
-    } catch (const std::invalid_argument&) {
-        return false;
-    }
+    const Args args = Args::parse(argc, argv);
+    return args.positional.size() >= 2 && args.positional[0] == "preset" && args.positional[1] == "plot";
 }
 
 }  // namespace
@@ -23,6 +18,7 @@ bool drawsPictures(int argc, char** argv) {
 std::unique_ptr<QCoreApplication> makeCliApplication(int& argc, char** argv) {
     if (!drawsPictures(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    provideRuntimeDirectory();
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

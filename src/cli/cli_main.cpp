@@ -3,10 +3,12 @@
 #include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/run_log_setup.h"
 #include "link/ethernet_channel.h"
 
 #include <QCoreApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <stdexcept>
 
@@ -17,16 +19,25 @@ constexpr const char* kVersion = "VELAupdate 1.9.0";
 
 constexpr const char* kGlobalHelp =
     "Global options:\n"
-    "  --usb[=DEVICE]          the unit on the FTDI USB-serial bridge (default; DEVICE: a tty path)\n"
-    "  --serial[=PORT]         the unit on a serial port (default: the machine's first)\n"
-    "  --ethernet=HOST[:PORT]  the unit's Ethernet module over TCP (port 1001 by default)\n"
+    "  --usb [DEVICE]          the unit on the FTDI USB-serial bridge (default; DEVICE: a tty path)\n"
+    "  --serial [PORT]         the unit on a serial port (default: the machine's first)\n"
+    "  --ethernet HOST[:PORT]  the unit's Ethernet module over TCP (port 1001 by default)\n"
     "  --sim                   the built-in simulated unit, in this process\n"
     "  --offline               no unit\n"
     "  --yes                   answer Yes/OK to every question\n"
     "  --quiet                 show only errors\n"
-    "  --help, --version\n"
+    "  --verbose               show every step of every exchange with the unit (without a\n"
+    "                          terminal the default is one line per memory and per phase)\n"
+    "  --log FILE              log the run in FILE; by default each run is logged in\n"
+    "                          $XDG_STATE_HOME/velaupdate (~/.local/state/velaupdate), the last\n"
+    "                          20 runs kept\n"
+    "  -h, --help, help [COMMAND], --version\n"
+    "An option's value follows it after \"=\" or as the next word.\n"
     "Exit codes: 0 success, 1 the unit, link or network failed, 2 usage error, 3 bad input file,\n"
     "4 the user declined a question.\n";
+
+// Options every command takes besides its own.
+const std::set<std::string> kGlobalOptions = {"yes", "quiet", "verbose", "log", "help", "version"};
 
 void printUsage(std::FILE* f) {
     std::fprintf(f, "usage: velaupdate [options] COMMAND [arguments]\n"
@@ -41,61 +52,107 @@ const Command* find(const std::string& name) {
     return nullptr;
 }
 
+int unknownCommand(const std::string& name) {
+    std::fprintf(stderr, "velaupdate: unknown command '%s' (velaupdate --help lists them)\n", name.c_str());
+    return kExitUsage;
+}
+
+void printCommandHelp(const Command& command) {
+    std::printf("%s\nGlobal options (--usb, --serial, --ethernet, --sim, --yes, --verbose, --log ...): "
+                "velaupdate --help\n",
+                command.help);
+}
+
+// "velaupdate help [COMMAND]".
+int runHelp(const Args& args) {
+    if (args.positional.size() < 2) {
+        printUsage(stdout);
+        return kExitOk;
+    }
+    const Command* command = find(args.positional[1]);
+    if (!command) return unknownCommand(args.positional[1]);
+    printCommandHelp(*command);
+    return kExitOk;
+}
+
+// Runs the command with its terminal and its run log; the exit code.
+int runCommand(const Command& command, Args& args, int argc, char** argv) {
+    TerminalUi ui({args.flag("yes"), args.flag("quiet"), isInteractiveTerminal(), args.flag("verbose")});
+    RunLog log;
+    const auto outcome = [&](int code) {
+        ui.finishProgress();
+        finishRunLog(log, code);
+        return code;
+    };
+    try {
+        Context ctx{args, ui, parseLinkOptions(args)};
+        startRunLog(log, args, argc, argv, ctx.link);
+        log.note("version", kVersion);
+        if (log.isOpen()) ui.setRunLog(&log);
+        return outcome(command.run(ctx));
+    } catch (const std::invalid_argument& e) {
+        ui.finishProgress();
+        std::fprintf(stderr, "velaupdate %s: %s\n", command.name, e.what());
+        log.note("usage error", e.what());
+        return outcome(kExitUsage);
+    } catch (const LinkAbandoned& e) {
+        std::fprintf(stderr, "velaupdate %s: %s\n", command.name, e.what());
+        return outcome(kExitLinkFailed);
+    }
+}
+
 }  // namespace
 
 int runCli(int argc, char** argv) {
+    // Line by line even into a pipe or a file, so that a run that is killed keeps what it printed.
+    static const bool lineBuffered = std::setvbuf(stdout, nullptr, _IOLBF, 0) == 0;
+    (void)lineBuffered;
     // Sockets and serial ports want an application object; no window is opened.
     const auto app = makeCliApplication(argc, argv);
-    Args args;
-    try {
-        args = Args::parse(argc, argv);
-    } catch (const std::invalid_argument& e) {
-        std::fprintf(stderr, "velaupdate: %s\n", e.what());
-        return kExitUsage;
-    }
+    // The application object takes the user's locale; numbers printed by the C library must keep
+    // "." as their decimal separator whatever it is.
+    std::setlocale(LC_NUMERIC, "C");
+    Args args = Args::parse(argc, argv);
     if (args.flag("version")) {
         std::printf("%s\n", kVersion);
         return kExitOk;
     }
+    if (!args.positional.empty() && args.positional.front() == "help") return runHelp(args);
     if (args.positional.empty()) {
-        printUsage(args.flag("help") ? stdout : stderr);
-        return args.flag("help") ? kExitOk : kExitUsage;
+        if (args.flag("help")) {
+            printUsage(stdout);
+            return kExitOk;
+        }
+        std::set<std::string> known = kGlobalOptions;
+        known.insert(linkOptionNames().begin(), linkOptionNames().end());
+        if (const auto bad = args.unknown(known); !bad.empty())
+            std::fprintf(stderr, "velaupdate: unknown option %s (see velaupdate --help)\n", bad.front().c_str());
+        else
+            std::fprintf(stderr, "velaupdate: no command given (velaupdate --help lists them)\n");
+        return kExitUsage;
     }
     const std::string name = args.positional.front();
     const Command* command = find(name);
-    if (!command) {
-        std::fprintf(stderr, "velaupdate: unknown command '%s' (velaupdate --help lists them)\n", name.c_str());
-        return kExitUsage;
-    }
+    if (!command) return unknownCommand(name);
     if (args.flag("help")) {
-        std::printf("%s\n%s", command->help, kGlobalHelp);
+        printCommandHelp(*command);
         return kExitOk;
     }
     std::set<std::string> known = command->options;
     known.insert(linkOptionNames().begin(), linkOptionNames().end());
-    known.insert({"yes", "quiet", "help", "version"});
+    known.insert(kGlobalOptions.begin(), kGlobalOptions.end());
     if (const auto bad = args.unknown(known); !bad.empty()) {
         std::fprintf(stderr, "velaupdate %s: unknown option %s (see velaupdate %s --help)\n", name.c_str(),
                      bad.front().c_str(), name.c_str());
         return kExitUsage;
     }
-    args.positional.erase(args.positional.begin());
-
-    TerminalUi ui({args.flag("yes"), args.flag("quiet"), isInteractiveTerminal()});
-    try {
-        Context ctx{args, ui, parseLinkOptions(args)};
-        const int code = command->run(ctx);
-        ui.finishProgress();
-        return code;
-    } catch (const std::invalid_argument& e) {
-        ui.finishProgress();
-        std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
+    if (const auto& missing = args.missingValue()) {
+        std::fprintf(stderr, "velaupdate %s: option %s needs a value (see velaupdate %s --help)\n", name.c_str(),
+                     missing->c_str(), name.c_str());
         return kExitUsage;
-    } catch (const LinkAbandoned& e) {
-        ui.finishProgress();
-        std::fprintf(stderr, "velaupdate %s: %s\n", name.c_str(), e.what());
-        return kExitLinkFailed;
     }
+    args.positional.erase(args.positional.begin());
+    return runCommand(*command, args, argc, argv);
 }
 
 }  // namespace vela::cli

@@ -8,9 +8,12 @@ const std::vector<Command>& commands() {
          "usage: velaupdate load-all [--model NAME | --library FILE.HLB] [--verify] [--repeat [--count N]]\n"
          "                          [--firmware FILE] [--force] [--json]\n"
          "Connects to the unit, opens the model's library and writes its program k into memory k,\n"
-         "then updates the DSP Operating System. Without --model the unit's own model is used when it\n"
-         "reports one. Library files are looked for in the current directory, then beside the\n"
-         "program (build/libraries) and in its installed data directory.\n"
+         "then updates the DSP Operating System. Before writing it names the library file (its full\n"
+         "path) and its programs, and warns when a file in the current directory hides the installed\n"
+         "library of that name; at the end it names the memories that keep their programs.\n"
+         "Without --model the unit's own model is used when it reports one. Library files are looked\n"
+         "for in the current directory, then beside the program (build/libraries) and in its installed\n"
+         "data directory.\n"
          "  --model NAME       a cabinet model of velaupdate models (case and blanks do not matter)\n"
          "  --library FILE     a library file instead of the model's\n"
          "  --verify           read every written memory back and compare it with the library\n"
@@ -28,11 +31,17 @@ const std::vector<Command>& commands() {
          {"json"}, runModels},
         {"library", "show a library file, or build one from preset files",
          "usage: velaupdate library show FILE.HLB [--json]\n"
-         "       velaupdate library build --out FILE.HLB PRESET.hdp...\n"
-         "show: the number of programs and, per program, its memory, length and name.\n"
+         "       velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...\n"
+         "show: the number of programs, the model code they carry and, per program, its memory,\n"
+         "length and name.\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
-         "data block and saves the library; nothing is saved when a preset file is refused.\n",
-         {"json", "out"}, runLibrary},
+         "data block and saves the library; nothing is saved when a preset file is refused.\n"
+         "The output is never one of the preset files, and an existing file that is not a library\n"
+         "is replaced only with --force.\n"
+         "  --model NAME       the cabinet model the library is for: every program carries its model\n"
+         "                     code (byte 4), so a unit loaded with it reports the model when read back.\n"
+         "                     Without it a program carries code 1 (no model).\n",
+         {"json", "out", "force", "model"}, runLibrary},
         {"devices", "list the FTDI bridges and serial ports found",
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",
@@ -49,14 +58,16 @@ const std::vector<Command>& commands() {
          "Reads memory MEMORY (1..13) back (a read request, command 4, then the unit sends the program)\n"
          "and prints its length, model code (byte 4) and program name (bytes 12 to 51).\n"
          "  --out FILE   also save the bytes read, as received\n",
-         {"out", "json"}, runRead},
+         {"out", "json", "force"}, runRead},
         {"write", "write a program image into a memory and make it current",
          "usage: velaupdate write MEMORY --image FILE [--yes]\n"
          "       velaupdate write MEMORY --preset FILE.hdp [--yes]\n"
          "Writes the program image in FILE (a 2-byte big-endian length L, then L bytes, as a library\n"
          "entry holds it) into memory MEMORY (command 3), then makes that memory current (command 7).\n"
          "With --preset the image is generated from the preset file (as preset image does).\n"
-         "Asks \"The memory N have a preset stored. Do you want to overwrite it?\" unless --yes.\n",
+         "Asks \"The memory N have a preset stored. Do you want to overwrite it?\"; --yes answers Yes\n"
+         "and shows the question with that answer. Says what it wrote: the file, its length and the\n"
+         "program name.\n",
          {"image", "preset"}, runWrite},
         {"change", "make a memory the unit's current program",
          "usage: velaupdate change MEMORY [--yes]\n"
@@ -67,7 +78,7 @@ const std::vector<Command>& commands() {
          "       velaupdate copy-all --preset FILE.hdp\n"
          "Writes the program image in FILE (or the one generated from the preset file) into memories\n"
          "1 to 13 in turn (command 3), over USB or the serial line. Stops at the first memory that\n"
-         "fails.\n",
+         "fails. Says what it wrote: the file, its length and the program name.\n",
          {"image", "preset"}, runCopyAll},
         {"reset", "reset the unit's DSP",
          "usage: velaupdate reset [--yes]\n"
@@ -147,13 +158,13 @@ const std::vector<Command>& commands() {
          "or an order outside 1..8 are refused (exit code 2).\n"
          "\n"
          "biquad: a new section (gain 0 dB, 1000 Hz, Q 0.707) redesigned as type CODE, the stored\n"
-         "  type code: 0 Bypass, 1 Parametric Q adap, 17 Parametric Q const, 2/3 Shelv Low/High 6dB,\n"
+         "  type code or its name (\"Parametric Q const\"), as preset show prints it: 0 Bypass, 1 Parametric Q adap, 17 Parametric Q const, 2/3 Shelv Low/High 6dB,\n"
          "  18/19 Shelv Low/High 12dB, 15/16 Shelv Low/High 12dB + Q (Q is the slope), 4/5\n"
          "  LowPass/HiPass Buttw, 10/11 LowPass/HiPass Q, 6 BandPass, 7 StopBand, 8 AllPass 1,\n"
          "  9 AllPass 2. Prints B0, B1, B2, A1, A2 (A1 and A2 stored negated:\n"
          "  y = B0 x + B1 x1 + B2 x2 + A1 y1 + A2 y2), FilterType and Gain.\n"
-         "crossover: one edge. Alignment 0 bypass, 1/2 Butterworth low/high-pass, 3/4\n"
-         "  Linkwitz-Riley, 5/6 Bessel, 7/8 custom (each section from its own --section HZ:Q,\n"
+         "crossover: one edge. Alignment by number or name, as preset show prints it: 0 bypass,\n"
+         "  1/2 Butterworth low/high-pass, 3/4 L-Riley, 5/6 Bessel, 7/8 custom (each section from its own --section HZ:Q,\n"
          "  section 1 first); order 1..8 (default 4); frequency default 1000 Hz. Prints the edge's\n"
          "  Order (Linkwitz-Riley raises an odd one), Frequency, SectionCount and sections 1 to 4\n"
          "  (coefficients, Frequency, Q, FilterType). A Bessel low-pass above its maximum cutoff\n"
@@ -174,13 +185,16 @@ const std::vector<Command>& commands() {
          "usage: velaupdate preset new --out FILE.hdp\n"
          "       velaupdate preset show FILE.hdp [--json]\n"
          "       velaupdate preset image FILE.hdp --out IMAGE.bin\n"
-         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg\n"
+         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg [--layout combined]\n"
          "       velaupdate preset set FILE.hdp NAME=VALUE... [--out OTHER.hdp]\n"
          "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
          "read with a warning and keep the present input delay. Files of another size or without the\n"
          "\"KTRMF\" signature are refused (exit code 3). Opening a file redesigns every filter,\n"
-         "crossover and dynamics table and re-imports the measurement files it names (beside the\n"
-         "preset when the stored path is not found).\n"
+         "crossover and RMS dynamics table (the peak limiters keep the tables of new, with a warning\n"
+         "when the file holds other peak settings) and re-imports the measurement files it names\n"
+         "(beside the preset, or in the current folder, when the stored path is not found).\n"
+         "An --out file is never the file read, and an existing file of another kind (a library\n"
+         "replaced by a preset, say) is replaced only with --force.\n"
          "\n"
          "new    writes a preset with the defaults of New.\n"
          "show   prints every parameter; --json uses the parameter names as keys (SystemName,\n"
@@ -190,11 +204,14 @@ const std::vector<Command>& commands() {
          "image  writes the program image (3570 bytes: the length 3568 as 2 big-endian bytes, then\n"
          "       the data block) that write and copy-all send and a library keeps.\n"
          "plot   draws magnitude and phase of each output's equaliser, crossover and their sum with\n"
-         "       the output level, with the imported measurement and what the processing makes of it.\n"
+         "       the output level, polarity and delay, with the imported measurement and what the\n"
+         "       processing makes of it. Both outputs share one dB scale; dashed lines mark the\n"
+         "       crossover frequencies; a muted output is drawn as silent. --layout combined draws\n"
+         "       both outputs' totals in one magnitude and one phase panel.\n"
          "set    changes parameters through the editors' controls, so each value is limited and\n"
          "       stepped as the control does it and the filters are redesigned; then saves the file\n"
-         "       (or --out). Output N is 1 or 2, band B 1..8, dynamics object N 1..3 (1 and 2 serve\n"
-         "       outputs 1 and 2):\n"
+         "       (or --out); a value its control limited is named with what it became. Output N is\n"
+         "       1 or 2, band B 1..8, dynamics object N 1..3 (1 and 2 serve outputs 1 and 2):\n"
          "  name= project= engineer= comments=   texts (40, 30, 30 and 200 characters)\n"
          "  temperature=C                       0..50 degrees Celsius\n"
          "  delay.N=SAMPLES                     output delay, -1..139 samples at 48 kHz\n"
@@ -202,14 +219,16 @@ const std::vector<Command>& commands() {
          "  out.N.gain=DB                       output level, -30..+6.1 dB in 0.1 dB steps\n"
          "  out.N.mute=1|0  out.N.polarity=1|0  mute; polarity 1 = inverted\n"
          "  out.N.route=A|B|A+B                 input routing\n"
-         "  eq.N.B.type=TYPE                    \"Bypass\", \"Parametric Q adap\", \"Parametric Q const\",\n"
-         "                                      \"Shelv Low 6dB\", \"Shelv High 6dB\", \"Shelv Low 12dB\",\n"
-         "                                      \"Shelv High 12dB\", \"Shelv Low 12dB + Q\",\n"
-         "                                      \"Shelv High 12dB + Q\", \"LowPass Buttw\", \"HiPass Buttw\",\n"
-         "                                      \"LowPass Q\", \"HiPass Q\", \"BandPass\", \"StopBand\",\n"
-         "                                      \"AllPass 1\", \"AllPass 2\" (or the list index 0..16)\n"
+         "  eq.N.B.type=TYPE                    a type by name or by the number show prints: 0 Bypass,\n"
+         "                                      1 Parametric Q adap, 17 Parametric Q const, 2/3 Shelv\n"
+         "                                      Low/High 6dB, 18/19 Shelv Low/High 12dB, 15/16 Shelv\n"
+         "                                      Low/High 12dB + Q, 4/5 LowPass/HiPass Buttw, 10/11\n"
+         "                                      LowPass/HiPass Q, 6 BandPass, 7 StopBand, 8 AllPass 1,\n"
+         "                                      9 AllPass 2 (case and blanks do not matter)\n"
          "  eq.N.B.gain=DB  eq.N.B.freq=HZ  eq.N.B.q=Q   -15..+12 dB, 10..22000 Hz, 0.2..20\n"
-         "  xover.N.EDGE.alignment=ByPass|ButtW|L-Riley|Bessel|Custom\n"
+         "  xover.N.EDGE.alignment=A            ByPass|ButtW|L-Riley|Bessel|Custom, or the name or number\n"
+         "                                      show prints (0 bypass; odd: low-pass, even: high-pass,\n"
+         "                                      as design crossover numbers them)\n"
          "  xover.N.EDGE.order=2..8  xover.N.EDGE.freq=HZ (whole Hz, 10..22000)  xover.N.EDGE.off=1|0\n"
          "  xover.N.EDGE.section.K.freq=HZ  xover.N.EDGE.section.K.q=Q   sections 1..4 of a Custom edge\n"
          "       EDGE is low (the band's low edge: the high-pass, fc1, also hp) or high (the band's\n"
@@ -222,22 +241,8 @@ const std::vector<Command>& commands() {
          "  rms.N.impedance=OHM  rms.N.boxpower=W  rms.N.amppower=W  rms.N.ampgain=X  rms.N.bridge=1|0\n"
          "  peak.N.threshold= peak.N.knee= peak.N.gain= peak.N.bypass= peak.N.hold= peak.N.decay=\n"
          "  import.N=PATH  import.type=CODE  import.reference=DBSPL   measurement files (see import)\n",
-         {"out", "json"}, runPreset},
-        {"import", "read a measurement export file onto the 400-point response grid",
-         "usage: velaupdate import --format CODE FILE [--reference DB] [--sensitivity MV] [--json]\n"
-         "Reads a frequency response exported as text by a measurement program and resamples it onto\n"
-         "the first 400 points of the display grid (whole Hz, logarithmic from 20 Hz). Prints one line\n"
-         "per point: frequency, magnitude in dB relative to the reference level, phase (radians for\n"
-         "the formats exported in degrees; as read for the others). Points outside the measured range\n"
-         "hold -140 dB and phase 0. --json prints {\"frequency\": [...], \"magnitude\": [...],\n"
-         "\"phase\": [...]}.\n"
-         "  --format CODE     0 CLIO (both layouts), 1 MLSSA, 2 WINAIR, 3 SIA Smaart Pro transfer\n"
-         "                    function, 4 MiniLyzer (levels in dBu), 6 CALSOD, 7 DAAS 32 - CALSOD,\n"
-         "                    8 LoudSpeaker Lab - CALSOD, 9 MiniLyzer SPL, 10 MiniLyzer FFT\n"
-         "  --reference DB    the level in dBspl that becomes 0 dB, -140..140 (default 90)\n"
-         "  --sensitivity MV  microphone sensitivity for format 4, 1..999 mV/Pa (default 20)\n"
-         "A file that is not the chosen format's export, or a field that is not a number (named with\n"
-         "its line), ends with exit code 3.\n",
+         {"out", "json", "force", "layout"}, runPreset},
+        {"import", "read a measurement export file onto the 400-point response grid", importHelp(),
          {"format", "reference", "sensitivity", "json"}, runImport},
         {"ethernet", "find and configure the unit's Ethernet module; open the TCP link to it",
          "usage: velaupdate ethernet scan --model NAME [--broadcast ADDR] [--port PORT] [--json]\n"
@@ -247,8 +252,8 @@ const std::vector<Command>& commands() {
          "       velaupdate ethernet connect --ip ADDR [--tcp-port PORT] [--name NAME] [--model NAME] [--json]\n"
          "Talks to the unit's Ethernet module over UDP, port 65535 unless --port.\n"
          "scan      sends the discover datagram to the broadcast address and, after 3 seconds, lists the\n"
-         "          modules that report exactly the model NAME (letter case counts): IP, host name,\n"
-         "          model and device id. --json: a list of objects with the keys IP, Name, Model,\n"
+         "          modules that report the model NAME (case and blanks do not matter, as for load-all):\n"
+         "          IP, host name, model and device id. --json: a list of objects with the keys IP, Name, Model,\n"
          "          DeviceId. At most 101 modules are listed; a module that answers twice is listed twice.\n"
          "set-ip    asks the module with device id ID (as scan lists it) to take the address A.B.C.D\n"
          "          (A, B, C 0..255, D 1..254); the request goes to the broadcast address. With --model\n"
@@ -260,14 +265,18 @@ const std::vector<Command>& commands() {
          "          the unit over it; NAME names the module in the messages (default: ADDR). With\n"
          "          --model the library of that catalogue model is opened once connected and named\n"
          "          with its number of programs (JSON keys Library, Programs).\n"
-         "--broadcast ADDR  where scan and set-ip send. Default: the first three numbers of this\n"
-         "          computer's IPv4 address followed by .255. With the simulated module\n"
+         "--broadcast ADDR  where scan and set-ip send. Default: the broadcast address of every IPv4\n"
+         "          network interface that is up, one datagram each; when none is found, the first three\n"
+         "          numbers of this computer's IPv4 address followed by .255. With the simulated module\n"
          "          (velaupdate sim --udp PORT --module ...) use --broadcast 127.0.0.1 --port PORT.\n"
+         "connect, identify and set-name send no broadcast: where a network blocks broadcasts, a\n"
+         "          module whose address is known is reached with connect --ip ADDR.\n"
          "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
          "refuses or does not answer, or when connect fails.\n",
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
         {"check-update", "ask the update server whether a newer version is published",
          "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
+         "       velaupdate check-update --at-start on|off|show\n"
          "Fetches URL/updates/version.txt from the update server and says whether the version it\n"
          "publishes is newer than this one (1.9.0.0).\n"
          "  --url URL   the update server, http:// or https://. Default: the environment variable\n"
@@ -276,11 +285,16 @@ const std::vector<Command>& commands() {
          "  --download  when newer, asks \"There is a newer version. Do you wish to install it?\" and\n"
          "              on yes downloads URL/updates/TESSERAUPDATER.EXE as TESSERA-Update.exe into a\n"
          "              new directory under the temporary directory that only you can open, and\n"
-         "              prints where. A failed or incomplete download is removed.\n"
+         "              prints where. A failed or incomplete download is removed, and so is one whose\n"
+         "              SHA-256 differs from URL/updates/TESSERAUPDATER.EXE.sha256 when the server\n"
+         "              publishes that file.\n"
          "  --json      {\"version\", \"published\", \"newer\", \"saved\"} on standard output\n"
          "Without network the check gives up within 15 seconds. Exit code 1 when the server cannot\n"
-         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n",
-         {"url", "download", "json"}, runCheckUpdate},
+         "be reached, its version text is not valid or the download fails; 4 when it is declined.\n"
+         "The window checks by itself when it opens, in the background, unless switched off there,\n"
+         "with --at-start off (the same setting, kept in ~/.config/velaupdate/velaupdate.ini), or\n"
+         "by the environment variable VELAUPDATE_NO_UPDATE_CHECK=1; --at-start show says which.\n",
+         {"url", "download", "json", "at-start"}, runCheckUpdate},
     };
     return table;
 }

@@ -52,6 +52,8 @@ int runDesign(Context& ctx);
 // preset_command.cpp, import_command.cpp
 int runPreset(Context& ctx);
 int runImport(Context& ctx);
+// The help of import, with the layout that each format's file must have.
+const char* importHelp();
 // ethernet_command.cpp
 int runEthernet(Context& ctx);
 // update_command.cpp

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/filter_names.h"
 #include "cli/json.h"
 #include "core/session_state.h"
 #include "dsp/dynamics.h"
@@ -11,6 +12,7 @@
 #include "dsp/sos.h"
 #include "dsp/xover.h"
 
+#include <cctype>
 #include <cstdio>
 #include <set>
 #include <stdexcept>
@@ -82,15 +84,18 @@ void writeResponse(Context& ctx, JsonWriter* j, std::span<const TSOS* const> sec
 int designBiquad(Context& ctx) {
     const Args& args = ctx.args;
     requireOnly(args, "biquad", {"type", "gain", "freq", "q", "response"});
-    const auto type = args.integer("type");
-    if (!type) throw std::invalid_argument("--type CODE is required (the stored type code, 0..19)");
-    if (*type < 0 || *type > 255) throw std::invalid_argument("--type: a type code is 0..255");
+    const auto typeValue = args.value("type");
+    if (!typeValue) throw std::invalid_argument("--type CODE is required (a type name or its stored code, 0..19)");
+    // Any stored code may be tried, also those without a name in the equaliser's list.
+    const bool byNumber = !typeValue->empty() && (std::isdigit(static_cast<unsigned char>((*typeValue)[0])) || (*typeValue)[0] == '-');
+    const long type = byNumber ? parseInteger(*typeValue, "--type") : filterTypeCode("--type", *typeValue);
+    if (type < 0 || type > 255) throw std::invalid_argument("--type: a type code is 0..255");
     TSOS s;
-    s.FilterType = static_cast<std::uint8_t>(*type);
+    s.FilterType = static_cast<std::uint8_t>(type);
     s.Gain = args.number("gain").value_or(s.Gain);
     s.Frequency = args.number("freq").value_or(s.Frequency);
     s.Q = args.number("q").value_or(s.Q);
-    const int code = static_cast<int>(*type);
+    const int code = static_cast<int>(type);
     if ((code >= 12 && code <= 14) || code >= 20)
         ctx.ui.message(MessageKind::Warning, Buttons::Ok,
                        "type code " + std::to_string(code) +
@@ -139,10 +144,9 @@ int designCrossover(Context& ctx) {
     const Args& args = ctx.args;
     requireOnly(args, "crossover", {"alignment", "order", "freq", "section", "response"});
     TXOVERPB edge;
-    const auto alignment = args.integer("alignment");
-    if (!alignment) throw std::invalid_argument("--alignment A is required (0..8)");
-    if (*alignment < 0 || *alignment > 8) throw std::invalid_argument("--alignment: an alignment is 0..8");
-    edge.Alignment = static_cast<std::uint8_t>(*alignment);
+    const auto alignment = args.value("alignment");
+    if (!alignment) throw std::invalid_argument("--alignment A is required (0..8 or its name)");
+    edge.Alignment = alignmentCode("--alignment", *alignment);
     const auto order = args.integer("order").value_or(edge.Order);
     if (order < 1 || order > 8) throw std::invalid_argument("--order: an order is 1..8");
     edge.Order = static_cast<std::int32_t>(order);

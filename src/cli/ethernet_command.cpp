@@ -7,6 +7,7 @@
 #include "cli/session_factory.h"
 #include "ethernet/ethernet_module_window.h"
 #include "ethernet/qt_udp_endpoint.h"
+#include "library/model_catalogue.h"
 #include "session/connection.h"
 #include "session/ethernet_module_binding.h"
 
@@ -49,7 +50,9 @@ EthernetOptions parseOptions(const Context& ctx) {
     }
     if (const auto m = ctx.args.value("model")) {
         if (m->empty()) throw std::invalid_argument("--model needs a model name");
-        o.model = *m;
+        // A catalogue model is matched as load-all matches it; modules report its exact name.
+        const auto row = ModelCatalogue::find(*m);
+        o.model = row ? std::string(ModelCatalogue::rows()[*row].name) : *m;
     }
     // A change ends with a new scan only when there is a model to list.
     o.settings.rescanAfterChange = o.model.has_value();

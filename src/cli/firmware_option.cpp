@@ -1,20 +1,31 @@
 #include "cli/firmware_option.h"
 
-#include <fstream>
-#include <iterator>
+#include "core/input_file.h"
 
 namespace vela::cli {
+namespace {
+
+// The text is about 46 kB; anything far larger is not one.
+constexpr std::size_t kLongestFirmwareText = 1 << 20;
+
+}  // namespace
 
 std::optional<FirmwareImage> firmwareFromOptions(const Context& ctx, const char* command) {
     std::string text(builtInFirmwareText());
     std::string source = "the built-in DSP operating system";
     if (const auto file = ctx.args.value("firmware")) {
-        std::ifstream in(*file, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "velaupdate %s: %s: cannot be read\n", command, file->c_str());
+        std::string error;
+        const auto bytes = readInputFile(*file, kLongestFirmwareText + 1, error);
+        if (!bytes) {
+            std::fprintf(stderr, "velaupdate %s: %s\n", command, error.c_str());
             return std::nullopt;
         }
-        text.assign(std::istreambuf_iterator<char>(in), {});
+        if (bytes->size() > kLongestFirmwareText) {
+            std::fprintf(stderr, "velaupdate %s: %s: too long for a DSP operating-system text\n", command,
+                         file->c_str());
+            return std::nullopt;
+        }
+        text.assign(bytes->begin(), bytes->end());
         source = *file;
     }
     std::string error;

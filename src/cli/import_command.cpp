@@ -19,7 +19,51 @@ std::string floatText(float v) {
     return std::string(buf, r.ptr);
 }
 
+// Breaks a long line at blanks, continuing under `indent` spaces, to suit a terminal.
+std::string wrapped(const std::string& line, std::size_t width, std::size_t indent) {
+    std::string out;
+    std::size_t start = 0, column = 0;
+    while (start < line.size()) {
+        const std::size_t room = width - column;
+        if (line.size() - start <= room) {
+            out += line.substr(start);
+            break;
+        }
+        std::size_t cut = line.rfind(' ', start + room);
+        if (cut == std::string::npos || cut <= start) cut = start + room;
+        out += line.substr(start, cut - start) + "\n" + std::string(indent, ' ');
+        column = indent;
+        start = cut + (line[cut] == ' ' ? 1 : 0);
+    }
+    return out;
+}
+
 }  // namespace
+
+const char* importHelp() {
+    static const std::string text = [] {
+        std::string s =
+            "usage: velaupdate import --format CODE FILE [--reference DB] [--sensitivity MV] [--json]\n"
+            "Reads a frequency response exported as text by a measurement program and resamples it onto\n"
+            "the first 400 points of the display grid (whole Hz, logarithmic from 20 Hz). Prints one line\n"
+            "per point: frequency, magnitude in dB relative to the reference level, phase (radians for\n"
+            "the formats exported in degrees; as read for the others). Points outside the measured range\n"
+            "hold -140 dB and phase 0. --json prints {\"frequency\": [...], \"magnitude\": [...],\n"
+            "\"phase\": [...]}.\n"
+            "  --format CODE     the exporting program (lines and columns counted from 1):\n";
+        for (const ImportFormat& f : importFormats())
+            s += wrapped("    " + std::to_string(f.code) + (f.code < 10 ? "  " : " ") + std::string(f.name) + ": " +
+                             importLayout(f),
+                         96, 8) +
+                 "\n";
+        s += "  --reference DB    the level in dBspl that becomes 0 dB, -140..140 (default 90)\n"
+             "  --sensitivity MV  microphone sensitivity for format 4, 1..999 mV/Pa (default 20)\n"
+             "A file that is not the chosen format's export, or a field that is not a number (named with\n"
+             "its line and the layout the format expects), ends with exit code 3.\n";
+        return s;
+    }();
+    return text.c_str();
+}
 
 int runImport(Context& ctx) {
     if (ctx.args.positional.size() != 1) throw std::invalid_argument("usage: velaupdate import --format CODE FILE");
@@ -27,7 +71,7 @@ int runImport(Context& ctx) {
     const auto code = ctx.args.integer("format");
     if (!code) throw std::invalid_argument("give the file's format: --format CODE (velaupdate import --help)");
     const ImportFormat* format = importFormat(static_cast<std::int32_t>(*code));
-    if (!format) throw std::invalid_argument("--format: " + std::to_string(*code) + " is not one of 0..4, 6..10");
+    if (!format) throw std::invalid_argument("--format: " + std::to_string(*code) + " is not one of 0..4, 6.." + std::to_string(kFrdFormat));
     ImportData data;
     if (const auto ref = ctx.args.number("reference")) {
         if (!(*ref >= -140.0 && *ref <= 140.0)) throw std::invalid_argument("--reference: -140..140 dBspl");
@@ -38,9 +82,10 @@ int runImport(Context& ctx) {
         if (!(*mv >= 1.0 && *mv <= 999.0)) throw std::invalid_argument("--sensitivity: 1..999 mV/Pa");
         sensitivity = *mv / 1000.0;
     }
-    const auto text = readWholeFile(path);
+    std::string error;
+    const auto text = readWholeFile(path, error);
     if (!text) {
-        ctx.ui.error(path + ": cannot be read");
+        ctx.ui.error(error);
         return kExitBadInput;
     }
     const ParseResult parsed = parseMeasurement(*text, *format, sensitivity);
@@ -49,7 +94,7 @@ int runImport(Context& ctx) {
         return kExitBadInput;
     }
     if (parsed.status == ParseStatus::BadNumber) {
-        ctx.ui.error(badNumberMessage(path, parsed));
+        ctx.ui.error(badNumberMessage(path, parsed, *format));
         return kExitBadInput;
     }
     const dsp::ResponseGrid grid(kSampleRate);

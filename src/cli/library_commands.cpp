@@ -4,6 +4,8 @@
 #include "cli/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
+#include "cli/library_choice.h"
+#include "cli/output_file.h"
 #include "cli/link_selection.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
@@ -24,19 +26,29 @@ std::string trimmed(std::string s) {
     return s;
 }
 
+// "4 (M02)", "1 (no model)", or "33 (not in the catalogue)": what a unit loaded with it reports.
+std::string modelCodeText(int code) {
+    const auto row = ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(code));
+    if (row) return std::to_string(code) + " (" + trimmed(std::string(ModelCatalogue::rows()[*row].name)) + ")";
+    return std::to_string(code) + (code < 2 ? " (no model)" : " (not in the catalogue)");
+}
+
 void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& file) {
     const auto entries = libraryEntries(buffer);
+    const auto code = libraryModelCode(buffer);
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.field("file", file);
         j.field("count", static_cast<int>(buffer[0]));
+        if (code) j.field("modelCode", *code);
         j.key("programs");
         j.beginArray();
         for (std::size_t k = 0; entries && k < entries->size(); ++k) {
             j.beginObject();
             j.field("memory", static_cast<int>(k + 1));
             j.field("length", static_cast<int>((*entries)[k].length));
+            if (!code) j.field("modelCode", static_cast<int>((*entries)[k].modelCode));
             j.field("name", trimmed((*entries)[k].name));
             j.endObject();
         }
@@ -46,9 +58,14 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
         return;
     }
     std::fprintf(ctx.out, "%s: %d program%s\n", file.c_str(), buffer[0], buffer[0] == 1 ? "" : "s");
-    for (std::size_t k = 0; entries && k < entries->size(); ++k)
-        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes\n", k + 1, trimmed((*entries)[k].name).c_str(),
+    if (code) std::fprintf(ctx.out, "model code %s\n", modelCodeText(*code).c_str());
+    for (std::size_t k = 0; entries && k < entries->size(); ++k) {
+        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes", k + 1, trimmed((*entries)[k].name).c_str(),
                      static_cast<unsigned>((*entries)[k].length));
+        // Programs that disagree about the model each say theirs.
+        if (!code) std::fprintf(ctx.out, "  model code %s", modelCodeText((*entries)[k].modelCode).c_str());
+        std::fputc('\n', ctx.out);
+    }
 }
 
 int libraryShow(Context& ctx) {
@@ -64,8 +81,14 @@ int libraryShow(Context& ctx) {
 int libraryBuild(Context& ctx) {
     const auto out = ctx.args.value("out");
     if (!out || ctx.args.positional.size() < 2)
-        throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB PRESET.hdp...");
+        throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...");
+    std::optional<std::size_t> row;
+    if (const auto model = ctx.args.value("model")) {
+        row = ModelCatalogue::find(*model);
+        if (!row) throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
+    }
     const std::vector<std::string> files(ctx.args.positional.begin() + 1, ctx.args.positional.end());
+    if (!outputAllowed(ctx, "library build", *out, FileKind::Library, files)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
     PresetContext preset = presetContext(*s, ui);
@@ -76,6 +99,7 @@ int libraryBuild(Context& ctx) {
                      std::min<std::size_t>(files.size(), kLibraryMaxPrograms));
         return kExitBadInput;
     }
+    if (row) setLibraryModelCode(s->libraryForm.buffer, ModelCatalogue::modelCode(*row));
     if (!s->libraryForm.MakeLibraryBClick(*out)) return kExitBadInput;
     if (!ctx.args.flag("quiet")) printLibrary(ctx, s->libraryForm.buffer, *out);
     return kExitOk;
@@ -135,10 +159,12 @@ bool verify(Context& ctx, Session& s, const LoadAllReport& report, const Library
         if (!r.received) {
             verdict = "could not be read back";
         } else {
+            // Only the bytes the unit sent are compared: the entry may be longer than the reply.
+            const std::size_t common = std::min<std::size_t>(r.length, e.size());
             std::size_t differs = e.size();
-            for (std::size_t i = 0; i < e.size() && differs == e.size(); ++i)
+            for (std::size_t i = 0; i < common && differs == e.size(); ++i)
                 if (s.receivedImage[i] != library[e.offset + i]) differs = i;
-            if (r.length != e.size() && differs == e.size()) differs = std::min<std::size_t>(r.length, e.size());
+            if (r.length != e.size() && differs == e.size()) differs = common;
             if (differs != e.size()) verdict = "differs from offset " + std::to_string(differs);
         }
         if (verdict != "same") allSame = false;
@@ -159,8 +185,8 @@ void printReport(Context& ctx, const LoadAllReport& r, const std::string& librar
         j.endObject();
         j.finish();
     } else if (r.complete()) {
-        std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated\n", library.c_str(),
-                     r.programs);
+        std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated%s\n", library.c_str(),
+                     r.programs, untouchedMemories(r.programs).c_str());
     }
 }
 
@@ -175,6 +201,9 @@ int loadAllOnce(Context& ctx, const FirmwareImage& firmware) {
     };
     const LibraryBuffer library = s->libraryForm.buffer;
     const std::string name = s->libraryForm.openedFile;
+    // Say exactly what is about to be written, before anything is.
+    if (const auto shadow = shadowedLibrary(s->libraryForm)) ctx.ui.warning(*shadow);
+    ctx.ui.message(MessageKind::Plain, Buttons::Ok, libraryToSend(s->libraryForm));
     const LoadAllReport report = s->libraryForm.Send1Click(firmware);
     ctx.ui.finishProgress();
     printReport(ctx, report, name);
@@ -254,7 +283,7 @@ int runLibrary(Context& ctx) {
     const std::string sub = ctx.args.positional.empty() ? "" : ctx.args.positional[0];
     if (sub == "show") return libraryShow(ctx);
     if (sub == "build") return libraryBuild(ctx);
-    throw std::invalid_argument("usage: velaupdate library show FILE.HLB | library build --out FILE.HLB PRESET.hdp...");
+    throw std::invalid_argument("usage: velaupdate library show FILE.HLB | library build --out FILE.HLB [--model NAME] PRESET.hdp...");
 }
 
 int runLoadAll(Context& ctx) {

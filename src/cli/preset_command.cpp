@@ -1,6 +1,7 @@
 // preset new|show|image|plot|set: the preset document from the command line.
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "preset/new_preset.h"
@@ -48,6 +49,7 @@ std::string outArgument(const Context& ctx, const char* usage) {
 
 int runPresetNew(Context& ctx) {
     const std::string out = outArgument(ctx, "velaupdate preset new --out FILE.hdp");
+    if (!outputAllowed(ctx, "preset new", out, FileKind::Preset)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
     PresetContext pc = presetContext(*s, ui);
@@ -61,6 +63,7 @@ int runPresetImage(Context& ctx) {
     const char* usage = "velaupdate preset image FILE.hdp --out IMAGE.bin";
     const std::string file = presetFileArgument(ctx, usage);
     const std::string out = outArgument(ctx, usage);
+    if (!outputAllowed(ctx, "preset image", out, FileKind::ProgramImage, std::span(&file, 1))) return kExitBadInput;
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     // A fresh buffer: the bytes generation leaves alone are zero.

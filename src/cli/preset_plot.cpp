@@ -1,6 +1,7 @@
 // preset plot: magnitude and phase of each output's equaliser, crossover and their sum on the
 // display grid, with the imported measurement and what the processing makes of it.
 #include "cli/exit_codes.h"
+#include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "dsp/response.h"
@@ -30,6 +31,14 @@ struct Curve {
     std::vector<double> hz, value;  // NaN values leave a gap
     double width = 2.0;
     Qt::PenStyle style = Qt::SolidLine;
+    bool silent = false;  // a muted output: drawn along the floor of the panel, not at its values
+};
+
+// A crossover frequency, drawn as a vertical line across the panel.
+struct Marker {
+    double hz;
+    QString label;
+    QColor color;
 };
 
 struct Panel {
@@ -37,6 +46,8 @@ struct Panel {
     double low, high, step;
     bool phase;
     std::vector<Curve> curves;
+    std::vector<Marker> markers;
+    QStringList notes;  // written inside the panel, bottom right
 };
 
 double xOf(const QRectF& r, double hz) {
@@ -99,7 +110,26 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
     g.save();
     g.setClipRect(r);
     g.setBrush(Qt::NoBrush);
+    std::vector<double> labelled;  // x of the labels drawn so far
+    for (const Marker& m : p.markers) {
+        const double x = xOf(r, m.hz);
+        g.setPen(QPen(m.color, 1.2, Qt::DashDotLine));
+        g.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+        // A label close to an earlier one goes on the next row.
+        const auto row = std::count_if(labelled.begin(), labelled.end(), [&](double e) { return std::abs(e - x) < 150; });
+        labelled.push_back(x);
+        g.setPen(m.color.darker(130));
+        g.drawText(QRectF(x + 3, r.top() + 2 + 16.0 * static_cast<double>(row), 200, 16), Qt::AlignLeft | Qt::AlignTop,
+                   m.label);
+    }
     for (const Curve& c : p.curves) {
+        if (c.silent) {
+            // Silence is below any scale: a dotted line along the floor.
+            g.setPen(QPen(c.color, c.width, Qt::DotLine, Qt::FlatCap));
+            const double y = r.bottom() - c.width;
+            g.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+            continue;
+        }
         QPainterPath path;
         bool open = false;
         double last = 0;
@@ -121,6 +151,14 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
         }
         g.setPen(QPen(c.color, c.width, c.style, Qt::RoundCap, Qt::RoundJoin));
         g.drawPath(path);
+    }
+    for (int i = 0; i < p.notes.size(); ++i) {
+        // On a light backing, so that the curves beneath do not cross the words.
+        const double w = g.fontMetrics().horizontalAdvance(p.notes[i]) + 8;
+        const QRectF line(r.right() - 4 - w, r.bottom() - 12 - 16.0 * static_cast<double>(p.notes.size() - i), w, 16);
+        g.fillRect(line, QColor(255, 255, 255, 220));
+        g.setPen(QColor(40, 40, 50));
+        g.drawText(line, Qt::AlignCenter, p.notes[i]);
     }
     g.restore();
     g.setPen(QColor(120, 120, 130));
@@ -157,78 +195,170 @@ std::vector<double> degrees(const dsp::ResponseCurve& phase) {
     return out;
 }
 
-// The two panels of one output.
-std::pair<Panel, Panel> outputPanels(const PresetParameters& p, int out) {
+std::vector<double> values(const dsp::ResponseCurve& c) { return {c.begin(), c.end()}; }
+
+// Everything drawn of one output: its parts, its total and the measurement through it.
+struct OutputResponse {
+    std::vector<double> hz;
+    dsp::ResponseCurve eqMag{}, eqPhase{}, totalMag{}, totalPhase{};
+    bool muted = false;  // gain 0: silent, no total to draw
+    double delayMs = 0;  // the output delay, in the total's phase
+    std::vector<double> measuredHz, measuredMag, measuredPhase, resultMag, resultPhase;  // empty: none
+    std::vector<Marker> crossovers;
+    std::string state;  // ", inverted", ", muted"
+};
+
+QString frequencyText(double hz) {
+    return hz >= 1000 ? QString::number(hz / 1000, 'g', 4) + " kHz" : QString::number(hz, 'g', 4) + " Hz";
+}
+
+OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& markerColour) {
     const auto n = static_cast<std::size_t>(out);
+    OutputResponse o;
     std::vector<const dsp::TSOS*> bands;
     for (int b = 1; b <= kBandsPerOutput; ++b) bands.push_back(&p.band(out, b));
-    dsp::ResponseCurve eqMag{}, eqPhase{};
-    dsp::ComputeResponse(p.Grid, bands, eqMag, eqPhase);
+    dsp::ComputeResponse(p.Grid, bands, o.eqMag, o.eqPhase);
     const auto& xoMag = p.Crossover.Magnitude[n];
     const auto& xoPhase = p.Crossover.Phase[n];
     const double gain = p.OutputGain[n] * p.MuteFactor[n];
-    // A muted output has no total to draw; its panels say so.
-    const double levelDb = gain == 0.0 ? NAN : 20.0 * std::log10(std::abs(gain));
+    o.muted = gain == 0.0;
+    const double levelDb = o.muted ? 0.0 : 20.0 * std::log10(std::abs(gain));
     const double levelPhase = gain < 0.0 ? std::numbers::pi : 0.0;
-
-    const auto hz = gridHz(p.Grid, dsp::kResponsePoints);
-    dsp::ResponseCurve totalMag{}, totalPhase{};
-    for (std::size_t i = 0; i < totalMag.size(); ++i) {
-        totalMag[i] = static_cast<float>(eqMag[i] + xoMag[i] + levelDb);
-        totalPhase[i] = static_cast<float>(eqPhase[i] + xoPhase[i] + levelPhase);
+    // The output delay turns the phase by 2 pi f t; the input delay is common to both outputs.
+    o.delayMs = 1000.0 * p.OutputDelay[n] / kSampleRate;
+    o.hz = gridHz(p.Grid, dsp::kResponsePoints);
+    for (std::size_t i = 0; i < o.totalMag.size(); ++i) {
+        const double delayPhase = -2.0 * std::numbers::pi * o.hz[i] * o.delayMs / 1000.0;
+        o.totalMag[i] = static_cast<float>(o.eqMag[i] + xoMag[i] + levelDb);
+        o.totalPhase[i] = static_cast<float>(o.eqPhase[i] + xoPhase[i] + levelPhase + delayPhase);
     }
-    std::string state;
-    if (p.PolOutput[n].on()) state += ", inverted";
-    if (p.MuteOutput[n].on()) state += ", muted";
-    const std::string o = "Output " + std::to_string(out + 1);
-    Panel mag{QString::fromStdString(o + " magnitude" + (state.empty() ? "" : " (" + state.substr(2) + ")")),
-              "Magnitude (dB)", 0, 0, 6, false, {}};
-    Panel phase{QString::fromStdString(o + " phase"), "Phase (degrees)", -180, 180, 45, true, {}};
-    // The total goes first, wide and translucent, so a part that equals it still shows on top.
-    const QColor eqColour(30, 110, 200), xoColour(230, 120, 20), totalColour(20, 20, 30, 120), measColour(40, 160, 80),
-        resultColour(190, 30, 60);
-    mag.curves.push_back({"Output total", totalColour, hz, {totalMag.begin(), totalMag.end()}, 5.0});
-    mag.curves.push_back({"Equaliser", eqColour, hz, {eqMag.begin(), eqMag.end()}});
-    mag.curves.push_back({"Crossover", xoColour, hz, {xoMag.begin(), xoMag.end()}});
-    auto totalDegrees = degrees(totalPhase);
-    if (gain == 0.0) std::fill(totalDegrees.begin(), totalDegrees.end(), NAN);
-    phase.curves.push_back({"Output total", totalColour, hz, totalDegrees, 5.0});
-    phase.curves.push_back({"Equaliser", eqColour, hz, degrees(eqPhase)});
-    phase.curves.push_back({"Crossover", xoColour, hz, degrees(xoPhase)});
+    if (p.PolOutput[n].on()) o.state += ", inverted";
+    if (p.MuteOutput[n].on()) o.state += ", muted";
+
+    // An edge that is switched off or bypassed crosses over nowhere.
+    const dsp::TXOVER& x = p.Crossovers[n];
+    const QString name = "Output " + QString::number(out + 1) + " ";
+    const auto mark = [&](const dsp::TXOVERPB& edge, bool off, const char* what) {
+        if (!off && edge.Alignment != dsp::kAlignBypass)
+            o.crossovers.push_back({edge.Frequency, name + what + frequencyText(edge.Frequency), markerColour});
+    };
+    mark(x.HighPass, p.HighPassOff[n], "HP ");
+    mark(x.LowPass, p.LowPassOff[n], "LP ");
 
     const ImportCurve& m = p.Import.curves[n];
     const bool measured = !p.Import.path[n].empty() &&
                           std::any_of(m.magnitude.begin(), m.magnitude.end(), [](float v) { return v != 0.0f; });
     if (measured) {
-        const auto mhz = gridHz(p.Grid, kImportPoints);
-        std::vector<double> mm(kImportPoints), mp(kImportPoints), rm(kImportPoints), rp(kImportPoints);
+        o.measuredHz = gridHz(p.Grid, kImportPoints);
         for (std::size_t i = 0; i < kImportPoints; ++i) {
             const bool inside = m.magnitude[i] != kOutsideMagnitude;
-            mm[i] = inside ? m.magnitude[i] : NAN;
-            mp[i] = inside ? dsp::WrappedPhaseDegrees(m.phase[i]) : NAN;
-            rm[i] = inside ? m.magnitude[i] + totalMag[i] : NAN;
-            rp[i] = inside ? dsp::WrappedPhaseDegrees(m.phase[i] + totalPhase[i]) : NAN;
+            o.measuredMag.push_back(inside ? m.magnitude[i] : NAN);
+            o.measuredPhase.push_back(inside ? dsp::WrappedPhaseDegrees(m.phase[i]) : NAN);
+            o.resultMag.push_back(inside && !o.muted ? m.magnitude[i] + o.totalMag[i] : NAN);
+            o.resultPhase.push_back(inside && !o.muted ? dsp::WrappedPhaseDegrees(m.phase[i] + o.totalPhase[i]) : NAN);
         }
-        mag.curves.push_back({"Measured", measColour, mhz, mm, 1.6, Qt::DashLine});
-        mag.curves.push_back({"Measured + output", resultColour, mhz, rm, 2.0});
-        phase.curves.push_back({"Measured", measColour, mhz, mp, 1.6, Qt::DashLine});
-        phase.curves.push_back({"Measured + output", resultColour, mhz, rp, 2.0});
     }
-    // The magnitude scale follows the curves in the audible band, 6 dB steps, at most 72 dB tall.
-    double hi = -1e9, lo = 1e9;
-    for (const Curve& c : mag.curves)
-        for (std::size_t i = 0; i < c.hz.size(); ++i)
-            if (std::isfinite(c.value[i]) && c.hz[i] <= 20000) {
-                hi = std::max(hi, c.value[i]);
-                lo = std::min(lo, c.value[i]);
-            }
-    if (hi < lo) hi = lo = 0.0;
-    mag.high = std::ceil(std::max(hi, 0.0) / 6.0) * 6.0 + 6.0;
-    mag.low = std::max(std::floor(std::min(lo, 0.0) / 6.0) * 6.0 - 6.0, mag.high - 72.0);
+    return o;
+}
+
+QString delayNote(const QString& whose, double ms) {
+    return whose + " includes the output delay of " + QString::number(ms, 'f', 3) + " ms";
+}
+
+// The input delay is common to both outputs: it would only turn every phase curve alike.
+void noteInputDelay(const PresetParameters& p, QStringList& notes) {
+    if (p.InputDelay > 0)
+        notes << "Input delay of " + QString::number(1000.0 * p.InputDelay / kSampleRate, 'f', 3) + " ms left out";
+}
+
+// A muted output's magnitude lies along the floor; it has no phase to draw.
+Curve totalCurve(const QString& label, const QColor& colour, const OutputResponse& o, double width, bool phase) {
+    Curve c{label, colour, o.hz, phase ? degrees(o.totalPhase) : values(o.totalMag), width};
+    if (o.muted) {
+        c.label += " (muted: silent)";
+        c.silent = !phase;
+        if (phase) std::fill(c.value.begin(), c.value.end(), NAN);
+    }
+    return c;
+}
+
+// The two panels of one output.
+std::pair<Panel, Panel> outputPanels(const PresetParameters& p, const std::vector<OutputResponse>& outputs, int out) {
+    const OutputResponse& o = outputs[static_cast<std::size_t>(out)];
+    const auto n = static_cast<std::size_t>(out);
+    const std::string title = "Output " + std::to_string(out + 1);
+    Panel mag{QString::fromStdString(title + " magnitude" + (o.state.empty() ? "" : " (" + o.state.substr(2) + ")")),
+              "Magnitude (dB)", 0, 0, 6, false, {}, o.crossovers, {}};
+    Panel phase{QString::fromStdString(title + " phase"), "Phase (degrees)", -180, 180, 45, true, {}, o.crossovers,
+                {}};
+    if (o.muted) mag.notes << "Muted: the output is silent";
+    if (o.delayMs > 0) phase.notes << delayNote("Total", o.delayMs);
+    noteInputDelay(p, phase.notes);
+    // The total goes first, wide and translucent, so a part that equals it still shows on top.
+    const QColor eqColour(30, 110, 200), xoColour(230, 120, 20), totalColour(20, 20, 30, 120), measColour(40, 160, 80),
+        resultColour(190, 30, 60);
+    mag.curves.push_back(totalCurve("Output total", totalColour, o, 5.0, false));
+    mag.curves.push_back({"Equaliser", eqColour, o.hz, values(o.eqMag)});
+    mag.curves.push_back({"Crossover", xoColour, o.hz, values(p.Crossover.Magnitude[n])});
+    phase.curves.push_back(totalCurve("Output total", totalColour, o, 5.0, true));
+    phase.curves.push_back({"Equaliser", eqColour, o.hz, degrees(o.eqPhase)});
+    phase.curves.push_back({"Crossover", xoColour, o.hz, degrees(p.Crossover.Phase[n])});
+    if (!o.measuredHz.empty()) {
+        mag.curves.push_back({"Measured", measColour, o.measuredHz, o.measuredMag, 1.6, Qt::DashLine});
+        mag.curves.push_back({"Measured + output", resultColour, o.measuredHz, o.resultMag, 2.0});
+        phase.curves.push_back({"Measured", measColour, o.measuredHz, o.measuredPhase, 1.6, Qt::DashLine});
+        phase.curves.push_back({"Measured + output", resultColour, o.measuredHz, o.resultPhase, 2.0});
+    }
     return {mag, phase};
 }
 
-void render(QPainter& g, const PresetParameters& p, const std::string& caption) {
+// Both outputs in one magnitude and one phase panel: their totals and measurements, each in
+// its output's colour.
+std::pair<Panel, Panel> combinedPanels(const PresetParameters& p, const std::vector<OutputResponse>& outputs) {
+    Panel mag{"Outputs 1 and 2 magnitude", "Magnitude (dB)", 0, 0, 6, false, {}, {}, {}};
+    Panel phase{"Outputs 1 and 2 phase", "Phase (degrees)", -180, 180, 45, true, {}, {}, {}};
+    const std::array<QColor, kOutputs> colours{QColor(30, 110, 200), QColor(220, 90, 20)};
+    for (std::size_t n = 0; n < outputs.size(); ++n) {
+        const OutputResponse& o = outputs[n];
+        const QString name = "Output " + QString::number(n + 1);
+        mag.curves.push_back(totalCurve(name, colours[n], o, 3.0, false));
+        phase.curves.push_back(totalCurve(name, colours[n], o, 3.0, true));
+        if (o.muted) mag.notes << name + " is muted: silent";
+        if (o.delayMs > 0) phase.notes << delayNote(name, o.delayMs);
+        if (!o.measuredHz.empty()) {
+            mag.curves.push_back({name + " measured + output", colours[n].darker(140), o.measuredHz, o.resultMag, 1.6,
+                                  Qt::DashLine});
+            phase.curves.push_back({name + " measured + output", colours[n].darker(140), o.measuredHz, o.resultPhase,
+                                    1.6, Qt::DashLine});
+        }
+        mag.markers.insert(mag.markers.end(), o.crossovers.begin(), o.crossovers.end());
+    }
+    noteInputDelay(p, phase.notes);
+    phase.markers = mag.markers;
+    return {mag, phase};
+}
+
+// One dB scale for every magnitude panel, so that the outputs compare at a glance: it follows
+// the curves in the audible band, in 6 dB steps, at most 72 dB tall.
+void shareMagnitudeScale(std::vector<Panel*> panels) {
+    double hi = -1e9, lo = 1e9;
+    for (const Panel* panel : panels)
+        for (const Curve& c : panel->curves)
+            for (std::size_t i = 0; !c.silent && i < c.hz.size(); ++i)
+                if (std::isfinite(c.value[i]) && c.hz[i] <= 20000) {
+                    hi = std::max(hi, c.value[i]);
+                    lo = std::min(lo, c.value[i]);
+                }
+    if (hi < lo) hi = lo = 0.0;
+    const double high = std::ceil(std::max(hi, 0.0) / 6.0) * 6.0 + 6.0;
+    const double low = std::max(std::floor(std::min(lo, 0.0) / 6.0) * 6.0 - 6.0, high - 72.0);
+    for (Panel* panel : panels) {
+        panel->high = high;
+        panel->low = low;
+    }
+}
+
+void render(QPainter& g, const PresetParameters& p, const std::string& caption, bool combined) {
     g.setRenderHint(QPainter::Antialiasing);
     g.fillRect(QRectF(0, 0, kWidth, kHeight), Qt::white);
     QFont font = g.font();
@@ -237,25 +367,37 @@ void render(QPainter& g, const PresetParameters& p, const std::string& caption) 
     g.setFont(font);
     g.setPen(QColor(20, 20, 30));
     g.drawText(QRectF(16, 8, kWidth - 32, 26), Qt::AlignLeft, QString::fromStdString(caption));
-    const double w = kWidth / 2.0, h = (kHeight - kTop) / 2.0;
-    std::vector<const Curve*> legend;
+    const std::array<QColor, kOutputs> markerColours{QColor(90, 60, 160), QColor(90, 60, 160)};
+    const std::array<QColor, kOutputs> combinedMarkers{QColor(30, 110, 200), QColor(220, 90, 20)};
+    std::vector<OutputResponse> outputs;
+    for (int out = 0; out < kOutputs; ++out)
+        outputs.push_back(outputResponse(p, out, (combined ? combinedMarkers : markerColours)[static_cast<std::size_t>(out)]));
     std::vector<std::pair<Panel, Panel>> panels;
-    for (int out = 0; out < kOutputs; ++out) panels.push_back(outputPanels(p, out));
+    if (combined)
+        panels.push_back(combinedPanels(p, outputs));
+    else
+        for (int out = 0; out < kOutputs; ++out) panels.push_back(outputPanels(p, outputs, out));
+    std::vector<Panel*> magnitudes;
+    for (auto& pair : panels) magnitudes.push_back(&pair.first);
+    shareMagnitudeScale(magnitudes);
+
+    std::vector<const Curve*> legend;
     for (const auto& [mag, phase] : panels)
         for (const Curve& c : mag.curves)
             if (std::none_of(legend.begin(), legend.end(), [&](const Curve* e) { return e->label == c.label; }))
                 legend.push_back(&c);
     drawLegend(g, 40, legend);
-    for (int out = 0; out < kOutputs; ++out) {
-        drawPanel(g, QRectF(out * w, kTop, w, h), panels[static_cast<std::size_t>(out)].first);
-        drawPanel(g, QRectF(out * w, kTop + h, w, h), panels[static_cast<std::size_t>(out)].second);
+    const double w = kWidth / static_cast<double>(panels.size()), h = (kHeight - kTop) / 2.0;
+    for (std::size_t i = 0; i < panels.size(); ++i) {
+        drawPanel(g, QRectF(static_cast<double>(i) * w, kTop, w, h), panels[i].first);
+        drawPanel(g, QRectF(static_cast<double>(i) * w, kTop + h, w, h), panels[i].second);
     }
 }
 
 }  // namespace
 
 int runPresetPlot(Context& ctx) {
-    const char* usage = "velaupdate preset plot FILE.hdp --out FILE.png|FILE.svg";
+    const char* usage = "velaupdate preset plot FILE.hdp --out FILE.png|FILE.svg [--layout split|combined]";
     const std::string file = presetFileArgument(ctx, usage);
     const auto out = ctx.args.value("out");
     if (!out || out->empty()) throw std::invalid_argument(std::string("give the picture file: ") + usage);
@@ -263,6 +405,10 @@ int runPresetPlot(Context& ctx) {
     const bool svg = target.endsWith(".svg", Qt::CaseInsensitive);
     if (!svg && !target.endsWith(".png", Qt::CaseInsensitive))
         throw std::invalid_argument("--out: the picture is FILE.png or FILE.svg");
+    if (!outputAllowed(ctx, "preset plot", *out, FileKind::Plot, std::span(&file, 1))) return kExitBadInput;
+    const std::string layout = ctx.args.value("layout").value_or("split");
+    if (layout != "split" && layout != "combined") throw std::invalid_argument("--layout: split or combined");
+    const bool combined = layout == "combined";
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     const std::string caption = s->preset.MainSystemName + "  -  " + file;
@@ -276,13 +422,13 @@ int runPresetPlot(Context& ctx) {
         QPainter g;
         ok = g.begin(&generator);
         if (ok) {
-            render(g, s->preset, caption);
+            render(g, s->preset, caption, combined);
             ok = g.end();
         }
     } else {
         QImage image(kWidth, kHeight, QImage::Format_ARGB32);
         QPainter g(&image);
-        render(g, s->preset, caption);
+        render(g, s->preset, caption, combined);
         g.end();
         ok = image.save(target, "PNG");
     }

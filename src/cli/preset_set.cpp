@@ -1,6 +1,9 @@
 // preset set: edits parameters through their sources and procedures, then saves.
 #include "cli/args.h"
 #include "cli/exit_codes.h"
+#include "cli/filter_names.h"
+#include "cli/output_file.h"
+#include "cli/preset_limits.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
 #include "preset/crossover_procedures.h"
@@ -62,20 +65,6 @@ int indexOf(const std::string& name, const std::string& text, int first, int las
     return static_cast<int>(v);
 }
 
-int listIndex(const std::string& name, const std::string& value, std::span<const std::string_view> items) {
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (lower(std::string(items[i])) == lower(value)) return static_cast<int>(i);
-    long i = -1;
-    try {
-        i = parseInteger(value, name);
-    } catch (const std::invalid_argument&) {
-    }
-    if (i >= 0 && static_cast<std::size_t>(i) < items.size()) return static_cast<int>(i);
-    std::string known;
-    for (const auto& item : items) known += (known.empty() ? "\"" : ", \"") + std::string(item) + "\"";
-    throw std::invalid_argument(name + ": not one of " + known);
-}
-
 [[noreturn]] void unknown(const std::string& name) {
     throw std::invalid_argument("unknown parameter '" + name + "' (velaupdate preset --help lists them)");
 }
@@ -106,7 +95,7 @@ void setEqualiser(PresetContext& c, const std::string& name, const std::vector<s
     EqualiserSelectBand(c, indexOf(name, k[2], 1, kBandsPerOutput));
     const std::string& what = k[3];
     if (what == "type") {
-        EqualiserSetType(c, listIndex(name, v, kFilterListTexts));
+        EqualiserSetType(c, dsp::ListIndexOfFilterCode(filterTypeCode(name, v)));
     } else if (what == "gain") {
         EqualiserSetGain(c, number(name, v));
     } else if (what == "freq") {
@@ -145,7 +134,8 @@ void setCrossover(PresetContext& c, const std::string& name, const std::vector<s
     }
     if (k.size() != 4) unknown(name);
     if (what == "alignment") {
-        CrossoverSetAlignmentIndex(c, out, edge, listIndex(name, v, kAlignmentListTexts));
+        const std::uint8_t code = alignmentCodeForEdge(name, v, edge == CrossoverEdge::LowPass);
+        CrossoverSetAlignmentIndex(c, out, edge, (code + 1) / 2);
     } else if (what == "order") {
         CrossoverSetOrder(c, out, edge, wholeNumber(name, v));
     } else if (what == "freq") {
@@ -209,7 +199,7 @@ void setImport(PresetContext& c, const std::string& name, const std::vector<std:
     if (k[1] == "1" || k[1] == "2") {
         c.p.Import.path[k[1] == "1" ? 0 : 1] = v;
     } else if (k[1] == "type") {
-        c.p.Import.ImportDataType = static_cast<std::int32_t>(indexOf(name, v, 0, 10));
+        c.p.Import.ImportDataType = static_cast<std::int32_t>(indexOf(name, v, 0, kFrdFormat));
     } else if (k[1] == "reference") {
         c.p.Import.ReferenceLevel.setValue(number(name, v));
     } else {
@@ -242,6 +232,19 @@ void apply(PresetContext& c, const std::string& name, const std::string& v) {
     unknown(name);
 }
 
+// Says when the control limited a number to its range, as its field would show.
+void reportLimit(PresetContext& c, const std::string& name, const std::string& value) {
+    const auto stored = storedValue(c.p, c.SampleRate, split(name));
+    if (!stored) return;
+    double requested = 0;
+    try {
+        requested = parseNumber(value, name);
+    } catch (const std::invalid_argument&) {
+        return;
+    }
+    if (const auto text = limitMessage(name, requested, *stored)) c.ui.warning(*text);
+}
+
 }  // namespace
 
 int runPresetSet(Context& ctx) {
@@ -254,12 +257,17 @@ int runPresetSet(Context& ctx) {
         if (eq == std::string::npos || eq == 0) throw std::invalid_argument("not NAME=VALUE: " + word);
         edits.emplace_back(lower(word.substr(0, eq)), word.substr(eq + 1));
     }
+    // The file edited in place is the point of the command; only another kind is refused.
+    const std::string out = ctx.args.value("out", file);
+    if (!outputAllowed(ctx, "preset set", out, FileKind::Preset)) return kExitBadInput;
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     MessagesOnlyUi ui(ctx.ui);
     PresetContext c = presetContext(*s, ui);
-    for (const auto& [name, value] : edits) apply(c, name, value);
-    const std::string out = ctx.args.value("out", file);
+    for (const auto& [name, value] : edits) {
+        apply(c, name, value);
+        reportLimit(c, name, value);
+    }
     if (!SavePreset(c, out)) return kExitBadInput;
     return kExitOk;
 }

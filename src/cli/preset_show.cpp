@@ -1,8 +1,10 @@
 // preset show: every value of the preset under its name, as text or JSON.
 #include "cli/exit_codes.h"
+#include "cli/filter_names.h"
 #include "cli/json.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
+#include "dsp/design_error.h"
 #include "dsp/filter_types.h"
 #include "dsp/number_text.h"
 #include "dsp/power_check.h"
@@ -159,14 +161,6 @@ std::string routeText(std::int32_t code) {
     }
 }
 
-std::string alignmentText(const dsp::TXOVERPB& e) {
-    static const char* names[] = {"bypass",          "Butterworth low-pass",    "Butterworth high-pass",
-                                  "L-Riley low-pass", "L-Riley high-pass",       "Bessel low-pass",
-                                  "Bessel high-pass", "custom low-pass",         "custom high-pass"};
-    const std::string name = e.Alignment <= 8 ? names[e.Alignment] : "unknown";
-    return name + " (" + std::to_string(e.Alignment) + ")";
-}
-
 void showText(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
     auto line = [out](const std::string& s) { std::fprintf(out, "%s\n", s.c_str()); };
     line("SystemName     " + p.SystemInfo.SystemName.text());
@@ -188,15 +182,16 @@ void showText(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
         line("  InputRoute       " + routeText(p.InputRoute[n]) + ", RouteGainA " + plainText(p.RouteGainA[n]) +
              ", RouteGainB " + plainText(p.RouteGainB[n]));
         const dsp::TXOVER& x = p.Crossovers[n];
-        line("  HighPass         " + alignmentText(x.HighPass) + ", order " + std::to_string(x.HighPass.Order) + ", " +
-             plainText(x.HighPass.Frequency) + " Hz" + (p.HighPassOff[n] ? ", off" : ""));
-        line("  LowPass          " + alignmentText(x.LowPass) + ", order " + std::to_string(x.LowPass.Order) + ", " +
-             plainText(x.LowPass.Frequency) + " Hz" + (p.LowPassOff[n] ? ", off" : ""));
+        line("  HighPass         " + alignmentText(x.HighPass.Alignment) + ", order " +
+             std::to_string(x.HighPass.Order) + ", " + plainText(x.HighPass.Frequency) + " Hz" +
+             (p.HighPassOff[n] ? ", off" : ""));
+        line("  LowPass          " + alignmentText(x.LowPass.Alignment) + ", order " +
+             std::to_string(x.LowPass.Order) + ", " + plainText(x.LowPass.Frequency) + " Hz" +
+             (p.LowPassOff[n] ? ", off" : ""));
         for (int b = 1; b <= kBandsPerOutput; ++b) {
             const dsp::TSOS& s = p.band(static_cast<int>(n), b);
-            const auto& entry = dsp::kFilterList[static_cast<std::size_t>(dsp::ListIndexOfFilterCode(s.FilterType))];
-            line("  PEQ " + std::to_string(b) + "  " + std::string(entry.text) + " (" + std::to_string(s.FilterType) +
-                 "), " + plainText(s.Gain) + " dB, " + plainText(s.Frequency) + " Hz, Q " + plainText(s.Q));
+            line("  PEQ " + std::to_string(b) + "  " + filterTypeText(s.FilterType) + ", " + plainText(s.Gain) +
+                 " dB, " + plainText(s.Frequency) + " Hz, Q " + plainText(s.Q));
         }
         const dsp::TDYNAMIC& r = p.RmsDynamics[n];
         line("  RMS   " + std::string(r.CompressorOn ? "compressor" : "limiter") + ", threshold " +
@@ -204,9 +199,14 @@ void showText(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
              " dB, gain " + plainText(r.CurveGainDb) + " dB" + (r.Bypass ? ", bypassed" : "") + ", time " +
              dsp::fixedText(r.RmsTime(fs), 1) + ", hold " + dsp::fixedText(r.HoldMs(fs), 1) + " ms, decay " +
              dsp::fixedText(r.Decay(), 3) + ", gate " + plainText(r.GateSetting) + "/" + plainText(r.GateRamp));
-        const auto power = dsp::PowerCheckRms(r);
-        line("        " + power.PowerLine + "; " + power.VoltageLine.substr(4) +
-             (power.ExceedsBoxPower ? "  " + power.WarningLine1 + " " + power.WarningLine2 : ""));
+        // A damaged file may hold an impedance no power check admits; the rest still shows.
+        try {
+            const auto power = dsp::PowerCheckRms(r);
+            line("        " + power.PowerLine + "; " + power.VoltageLine.substr(4) +
+                 (power.ExceedsBoxPower ? "  " + power.WarningLine1 + " " + power.WarningLine2 : ""));
+        } catch (const dsp::DesignError& error) {
+            line(std::string("        no power check: ") + error.what());
+        }
         const dsp::TDYNAMIC& k = p.PeakDynamics[n];
         line("  Peak  threshold " + plainText(k.ThresholdDb) + " dB, knee " + plainText(k.ShapeDb) + " dB" +
              (k.Bypass ? ", bypassed" : "") + ", hold " + dsp::fixedText(k.HoldMs(fs), 1) + " ms, decay " +

@@ -4,14 +4,17 @@
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
+#include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
+#include "core/input_file.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
 #include "session/connection.h"
 
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <stdexcept>
 
 namespace vela::cli {
@@ -19,14 +22,13 @@ namespace {
 
 // Reads a program image file (its 2-byte length field L, then L bytes) into the buffer.
 bool loadProgramImage(const std::string& path, ProgramImage& image, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    // One byte more than the buffer: a longer file is refused by its size.
+    const auto read = readInputFile(path, image.size() + 1, error);
+    if (!read) return false;
+    const std::vector<std::uint8_t>& bytes = *read;
     if (bytes.size() < 2 || bytes.size() > image.size()) {
-        error = path + ": not a program image (" + std::to_string(bytes.size()) + " bytes)";
+        error = path + ": not a program image (" + (bytes.size() > image.size() ? "over " : "") +
+                std::to_string(bytes.size() > image.size() ? image.size() : bytes.size()) + " bytes)";
         return false;
     }
     const std::size_t length = std::size_t(bytes[0]) << 8 | bytes[1];
@@ -54,9 +56,9 @@ bool loadImageOption(const Context& ctx, Session& s, const char* command) {
     return false;
 }
 
-// The program name of a read-back image: bytes 12 to 51, without the padding.
-std::string programName(const ReceivedImage& image, std::size_t length) {
-    if (length < 52) return {};
+// The program name of an image: bytes 12 to 51, without the padding.
+std::string programName(std::span<const std::uint8_t> image, std::size_t length) {
+    if (length < 52 || image.size() < 52) return {};
     std::string name(image.begin() + 12, image.begin() + 52);
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
     for (char& c : name)
@@ -67,6 +69,17 @@ std::string programName(const ReceivedImage& image, std::size_t length) {
 std::string modelName(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= kModelCount) return {};
     return std::string(ModelCatalogue::rows()[static_cast<std::size_t>(row)].name);
+}
+
+// After a successful write: which image went where, so that the run says what it did.
+int reportWritten(const Context& ctx, const Session& s, CommandOutcome outcome, const std::string& memories) {
+    if (outcome == CommandOutcome::Done && !ctx.args.flag("quiet")) {
+        const auto length = programImageLength(s.programImage).value_or(0);
+        const std::string source = ctx.args.value("preset").value_or(ctx.args.value("image", ""));
+        std::fprintf(ctx.out, "%s: wrote %s (%u bytes, program \"%s\")\n", memories.c_str(), source.c_str(),
+                     static_cast<unsigned>(length), programName(s.programImage, length).c_str());
+    }
+    return exitCode(outcome);
 }
 
 int probeUsb(Context& ctx, Session& s) {
@@ -131,6 +144,8 @@ int runProbe(Context& ctx) {
 
 int runRead(Context& ctx) {
     const int memory = memoryArgument(ctx, "read");
+    if (const auto out = ctx.args.value("out"); out && !outputAllowed(ctx, "read", *out, FileKind::ProgramImage))
+        return kExitBadInput;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
@@ -176,7 +191,7 @@ int runWrite(Context& ctx) {
     if (!loadImageOption(ctx, *s, "write")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
-    return exitCode(WriteButtonClick(*s));
+    return reportWritten(ctx, *s, WriteButtonClick(*s), "memory " + std::to_string(memory) + " (now current)");
 }
 
 int runChange(Context& ctx) {
@@ -193,7 +208,7 @@ int runCopyAll(Context& ctx) {
     auto s = openSession(ctx);
     if (!loadImageOption(ctx, *s, "copy-all")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
-    return exitCode(CopyAllMemClick(*s));
+    return reportWritten(ctx, *s, CopyAllMemClick(*s), "memories 1 to 13");
 }
 
 }  // namespace vela::cli

@@ -10,6 +10,22 @@ namespace vela::cli {
 
 bool isInteractiveTerminal() { return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO); }
 
+bool isHeadlineStep(std::string_view text) {
+    return text.find("Memory ") != std::string_view::npos || text.find("DSP Program") != std::string_view::npos ||
+           text.rfind("Reading Configuration", 0) == 0;
+}
+
+namespace {
+
+// The texts of the exchange steps, as opposed to the connection, scan, download and preset
+// texts, which are few and always shown.
+bool isStepField(StatusField field) {
+    return field == StatusField::LibraryInfo || field == StatusField::TransferInfo ||
+           field == StatusField::InfoComLabel;
+}
+
+}  // namespace
+
 TerminalUi::TerminalUi(TerminalOptions options, std::FILE* in, std::FILE* err)
     : options_(options), in_(in), err_(err) {}
 
@@ -30,11 +46,19 @@ void TerminalUi::line(std::string_view text) {
 Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view text) {
     const bool question = buttons != Buttons::Ok;
     if (!options_.quiet || kind == MessageKind::Error || question) {
+        // Where the exchange stopped, when the default output left that step out.
+        if (kind == MessageKind::Error && !lastStep_.empty()) line(lastStep_);
+        lastStep_.clear();
         const char* prefix = kind == MessageKind::Error ? "error: " : kind == MessageKind::Warning ? "warning: " : "";
-        line(std::string(prefix) + std::string(text));
+        // Under --yes the question is shown with the answer it was given.
+        const char* answered = !question || !options_.yes ? ""
+                               : buttons == Buttons::OkCancel ? " OK (--yes)"
+                                                              : " Yes (--yes)";
+        line(std::string(prefix) + std::string(text) + answered);
     }
     const Answer a = ask(buttons);
     if (a == Answer::No || a == Answer::Cancel) declined_ = true;
+    if (log_) log_->message(kind, buttons, text, a);
     return a;
 }
 
@@ -66,6 +90,7 @@ Answer TerminalUi::ask(Buttons buttons) {
 bool TerminalUi::takeDeclined() { return std::exchange(declined_, false); }
 
 void TerminalUi::status(StatusField field, std::string_view text) {
+    if (log_) log_->status(field, text);
     // The transfer window repeats the library window's line; show each text once.
     if (options_.quiet || field == StatusField::TransferInfo || text == lastStatus_) return;
     lastStatus_ = std::string(text);
@@ -76,7 +101,13 @@ void TerminalUi::status(StatusField field, std::string_view text) {
     }
     if (field == StatusField::InfoComLabel) logged_.clear();  // a new exchange begins
     // A label being emptied is nothing to log.
-    if (!text.empty() && logged_.insert(lastStatus_).second) line(text);
+    if (text.empty() || !logged_.insert(lastStatus_).second) return;
+    if (!options_.verbose && isStepField(field) && !isHeadlineStep(text)) {
+        lastStep_ = lastStatus_;
+        return;
+    }
+    lastStep_.clear();
+    line(text);
 }
 
 void TerminalUi::gaugeChanged(Gauge gauge) {

@@ -1,8 +1,11 @@
 #pragma once
 // The command line's answer to the user interface: the system's texts verbatim on stderr,
 // questions asked at the terminal (or answered by --yes, or declined without a terminal),
-// and a progress bar redrawn only when it changes.
+// and a progress bar redrawn only when it changes. Without a terminal a run writes one line
+// per memory and per phase; --verbose writes every step text. Everything shown also goes to
+// the run log when there is one.
 
+#include "core/run_log.h"
 #include "core/user_interface.h"
 
 #include <cstdio>
@@ -15,7 +18,12 @@ struct TerminalOptions {
     bool yes = false;    // answer Yes / OK to every question
     bool quiet = false;  // only errors
     bool interactive = false;  // stdin and stderr are a terminal
+    bool verbose = false;  // every step text of every exchange, not only the headlines
 };
+
+// The step text that says what an exchange is about ("... to Memory 3", "Reading
+// Configuration 3 ...", "... DSP Program"): the one line an exchange gets by default.
+bool isHeadlineStep(std::string_view text);
 
 class TerminalUi : public GaugeKeeper {
 public:
@@ -34,6 +42,8 @@ public:
     // Ends the progress line so that the next output starts on a fresh line.
     void finishProgress();
     const TerminalOptions& options() const { return options_; }
+    // Records every message, answer and status text in `log` from now on (nullptr: none).
+    void setRunLog(RunLog* log) { log_ = log; }
 
 protected:
     void gaugeChanged(Gauge gauge) override;
@@ -50,6 +60,9 @@ private:
     std::string lastStatus_;
     // Without a terminal each text is logged once per exchange, not once per data block.
     std::set<std::string> logged_;
+    // By default: the last step text, shown before an error when it was not shown itself.
+    std::string lastStep_;
+    RunLog* log_ = nullptr;
     int drawnPercent_[2] = {-1, -1};
     bool barShown_ = false;
     bool declined_ = false;

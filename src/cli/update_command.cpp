@@ -4,11 +4,37 @@
 #include "cli/exit_codes.h"
 #include "cli/json.h"
 #include "update/qt_http_getter.h"
+#include "update/qt_settings_store.h"
 #include "update/update_check.h"
 
+#include <stdexcept>
+
 namespace vela::cli {
+namespace {
+
+// The window's start-up check: switched on or off, or shown; no request is made.
+int atStart(Context& ctx, const std::string& choice) {
+    QtSettingsStore store;
+    UpdatePreferences preferences(store);
+    if (choice == "on" || choice == "off") {
+        preferences.setCheckAtStart(choice == "on");
+        if (!store.sync()) {
+            ctx.ui.error("The setting could not be saved in " + store.fileName());
+            return kExitBadInput;
+        }
+    } else if (choice != "show") {
+        throw std::invalid_argument("--at-start: on, off or show");
+    }
+    std::string text = std::string("Check for updates when the window opens: ") + (preferences.checkAtStart() ? "on" : "off");
+    if (UpdatePreferences::switchedOffByEnvironment()) text += std::string(" (switched off by ") + kNoUpdateCheckVariable + ")";
+    std::fprintf(ctx.out, "%s\n", text.c_str());
+    return kExitOk;
+}
+
+}  // namespace
 
 int runCheckUpdate(Context& ctx) {
+    if (const auto choice = ctx.args.value("at-start")) return atStart(ctx, *choice);
     UpdateSettings settings = UpdateSettings::fromEnvironment();
     if (const auto url = ctx.args.value("url")) settings.server = *url;
     settings.versionUrl();  // a malformed server address is a usage error, before any request

@@ -36,6 +36,9 @@ public:
     virtual std::string hostName() = 0;
     // The first IPv4 address the name resolves to, dotted; nothing when it resolves to none.
     virtual std::optional<std::string> addressOf(const std::string& hostName) = 0;
+    // The broadcast address of every IPv4 network interface that is up (loopback excepted),
+    // dotted, each once. A PC on two networks finds modules on both.
+    virtual std::vector<std::string> interfaceBroadcastAddresses() { return {}; }
 };
 
 }  // namespace vela

@@ -30,7 +30,8 @@ struct EthernetModuleView {
 
 struct EthernetModuleState {
     DeviceTable table;
-    std::string BroadcastAddress;
+    std::string BroadcastAddress;                 // the first of BroadcastAddresses
+    std::vector<std::string> BroadcastAddresses;  // where scans and change-IP requests go
     EthernetModuleView view;
     bool scanning = false;
     bool replyReceived = false;

@@ -42,21 +42,34 @@ void EthernetModuleWindow::hideModuleControls() {
 }
 
 bool EthernetModuleWindow::findBroadcastAddress() {
+    std::vector<std::string> found;
     if (settings_.broadcast) {
-        state_.BroadcastAddress = *settings_.broadcast;
-        return true;
+        found = {*settings_.broadcast};
+    } else {
+        found = host_.interfaceBroadcastAddresses();
     }
-    const std::string name = host_.hostName();
-    const auto address = name.empty() ? std::nullopt : host_.addressOf(name);
-    const auto broadcast = address ? broadcastAddressFor(*address) : std::nullopt;
-    if (!broadcast) {
-        // The previous broadcast address stays in use.
-        ui_.error(name.empty() ? std::string("The host name of this computer could not be read")
-                               : "The host name of this computer (" + name + ") resolves to no IPv4 address");
-        return false;
+    if (found.empty()) {
+        // No interface said: the first three octets of the PC's own address, and ".255".
+        const std::string name = host_.hostName();
+        const auto address = name.empty() ? std::nullopt : host_.addressOf(name);
+        const auto broadcast = address ? broadcastAddressFor(*address) : std::nullopt;
+        if (!broadcast) {
+            // The previous broadcast addresses stay in use.
+            ui_.error(name.empty() ? std::string("The host name of this computer could not be read")
+                                   : "The host name of this computer (" + name + ") resolves to no IPv4 address");
+            return false;
+        }
+        found = {*broadcast};
     }
-    state_.BroadcastAddress = *broadcast;
+    state_.BroadcastAddresses = found;
+    state_.BroadcastAddress = found.front();
     return true;
+}
+
+std::vector<std::string> EthernetModuleWindow::broadcastTargets() const {
+    if (!state_.BroadcastAddresses.empty()) return state_.BroadcastAddresses;
+    if (!state_.BroadcastAddress.empty()) return {state_.BroadcastAddress};
+    return {};
 }
 
 void EthernetModuleWindow::ScanBClick() {
@@ -70,7 +83,7 @@ void EthernetModuleWindow::ScanBClick() {
     ui_.status(StatusField::ScanStatus, view_.scanStatus);
 
     findBroadcastAddress();
-    if (!state_.BroadcastAddress.empty()) sendTo(state_.BroadcastAddress, discoverDatagram());
+    for (const auto& address : broadcastTargets()) sendTo(address, discoverDatagram());
 
     // The progress runs 5..100 over the timer's length; replies are taken as they come.
     const auto step = std::max(settings_.scanTime / 100 - milliseconds(1), milliseconds(0));
@@ -146,8 +159,11 @@ void EthernetModuleWindow::IPListKeyDown(int index) {
 ChangeResult EthernetModuleWindow::ChangeIPClick() {
     const std::string address = view_.ip[0] + "." + view_.ip[1] + "." + view_.ip[2] + "." + view_.ip[3];
     const std::string id = state_.chosen ? state_.chosen->DeviceId : std::string();
-    return requestChange({{state_.BroadcastAddress, changeIpDatagram(id, address)}}, "IP Changed Successfully",
-                         "Error Changing IP");
+    // The module may sit on any of the networks: the request goes to each.
+    std::vector<std::pair<std::string, Bytes>> requests;
+    for (const auto& target : broadcastTargets()) requests.emplace_back(target, changeIpDatagram(id, address));
+    if (requests.empty()) requests.emplace_back(std::string(), Bytes{});  // reported as not sent
+    return requestChange(requests, "IP Changed Successfully", "Error Changing IP");
 }
 
 ChangeResult EthernetModuleWindow::ChangeNameClick() {

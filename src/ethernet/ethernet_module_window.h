@@ -25,8 +25,8 @@ inline constexpr milliseconds kPumpSlice{20};      // longest wait between two m
 struct EthernetModuleSettings {
     std::uint16_t udpPort = kModuleUdpPort;
     std::uint16_t tcpPort = kEthernetTcpPort;
-    // When set, the address every scan and change-IP request goes to, instead of the one made
-    // from the PC's address.
+    // When set, the address every scan and change-IP request goes to, instead of the broadcast
+    // address of each network interface.
     std::optional<std::string> broadcast;
     std::chrono::milliseconds scanTime = em100_timing::kScanTimer;
     std::chrono::milliseconds answerTime = em100_timing::kChangeAnswer;
@@ -67,7 +67,8 @@ public:
 
     // Picks a module known by other means (the command line), as a click on it would.
     void chooseModule(const EthernetDevice& device);
-    // BroadcastAddress from the setting or the PC's address; false when neither gives one.
+    // BroadcastAddresses from the setting, else from the network interfaces that are up, else
+    // from the PC's address; false when none gives one (the previous ones stay).
     bool findBroadcastAddress();
 
 private:
@@ -82,6 +83,8 @@ private:
     ChangeResult requestChange(const std::vector<std::pair<std::string, Bytes>>& requests, const std::string& changed,
                                const std::string& failed);
     bool sendTo(const std::string& address, const Bytes& bytes);
+    // The addresses of the last successful findBroadcastAddress.
+    std::vector<std::string> broadcastTargets() const;
     void hideModuleControls();
 
     EthernetModuleState& state_;

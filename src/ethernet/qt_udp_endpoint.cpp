@@ -4,6 +4,7 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 
+#include <algorithm>
 #include <thread>
 
 namespace vela {
@@ -71,6 +72,22 @@ std::optional<std::string> QtLocalHost::addressOf(const std::string& hostName) {
         }
     }
     return first->toString().toStdString();
+}
+
+std::vector<std::string> QtLocalHost::interfaceBroadcastAddresses() {
+    std::vector<std::string> out;
+    for (const auto& iface : QNetworkInterface::allInterfaces()) {
+        const auto flags = iface.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
+            !(flags & QNetworkInterface::CanBroadcast) || (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const auto& entry : iface.addressEntries()) {
+            if (!ipv4(entry.ip()) || entry.broadcast().isNull()) continue;
+            const std::string b = entry.broadcast().toString().toStdString();
+            if (std::find(out.begin(), out.end(), b) == out.end()) out.push_back(b);
+        }
+    }
+    return out;
 }
 
 }  // namespace vela

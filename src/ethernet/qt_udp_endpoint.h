@@ -29,6 +29,7 @@ public:
     // The first IPv4 address of the name; when that is a loopback address (as a Debian host
     // name gives), the first IPv4 address of a network interface that is up instead.
     std::optional<std::string> addressOf(const std::string& hostName) override;
+    std::vector<std::string> interfaceBroadcastAddresses() override;
 };
 
 }  // namespace vela

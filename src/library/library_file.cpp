@@ -1,5 +1,7 @@
 #include "library/library_file.h"
 
+#include "core/input_file.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -33,6 +35,11 @@ std::optional<std::vector<LibraryEntry>> libraryEntries(const LibraryBuffer& b, 
         e.offset = offset;
         e.length = readU16be(&b[offset]);
         if (offset + e.size() > kLibrarySize) return fail("program " + std::to_string(k + 1) + " runs past the end");
+        // Each entry is copied into the program image to be sent.
+        if (e.size() > kProgramImageSize)
+            return fail("program " + std::to_string(k + 1) + " is " + std::to_string(e.size()) +
+                        " bytes long; a program image holds at most " + std::to_string(kProgramImageSize));
+        if (e.size() > 4) e.modelCode = static_cast<std::int8_t>(b[offset + 4]);
         if (e.size() >= 52) e.name.assign(reinterpret_cast<const char*>(&b[offset + 12]), 40);
         entries.push_back(std::move(e));
         offset += entries.back().size();
@@ -42,16 +49,18 @@ std::optional<std::vector<LibraryEntry>> libraryEntries(const LibraryBuffer& b, 
 
 LibraryReadResult readLibraryFile(const std::filesystem::path& file, LibraryBuffer& buffer) {
     buffer.fill(0);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {false, "Cannot open the library file " + file.string() + ": " + std::generic_category().message(errno)};
-    in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
+    std::string error;
+    // Bytes beyond the first 57121 are not part of the library.
+    const auto bytes = readInputFile(file, kLibrarySize, error);
+    if (!bytes) return {false, "Cannot open the library file " + error};
+    const std::size_t got = bytes->size();
     if (got < kLibrarySize) {
         // A truncated library must not reach the unit: keep nothing of it.
         buffer.fill(0);
         return {false, "Read beyond end of file: the library file " + file.string() + " holds " +
                            std::to_string(got) + " bytes, not 57121"};
     }
+    std::copy(bytes->begin(), bytes->end(), buffer.begin());
     std::string reason;
     if (!libraryEntries(buffer, &reason)) {
         buffer.fill(0);
@@ -88,14 +97,33 @@ bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image) {
     if (!entries || entries->size() >= kLibraryMaxPrograms) return false;
     const std::size_t offset = endOfEntries(*entries);
     const std::size_t size = std::size_t(readU16be(image.data())) + 2;
-    if (offset + size > kLibrarySize) return false;
+    if (size > image.size() || offset + size > kLibrarySize) return false;
     std::copy_n(image.begin(), size, buffer.begin() + static_cast<std::ptrdiff_t>(offset));
     buffer[0] = static_cast<std::uint8_t>(entries->size() + 1);
     return true;
 }
 
-void copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image) {
+void setLibraryModelCode(LibraryBuffer& buffer, int modelCode) {
+    const auto entries = libraryEntries(buffer);
+    if (!entries) return;
+    for (const auto& e : *entries)
+        if (e.size() > 4) buffer[e.offset + 4] = static_cast<std::uint8_t>(modelCode);
+}
+
+std::optional<int> libraryModelCode(const LibraryBuffer& buffer) {
+    const auto entries = libraryEntries(buffer);
+    if (!entries || entries->empty()) return std::nullopt;
+    const int code = entries->front().modelCode;
+    for (const auto& e : *entries)
+        if (e.modelCode != code) return std::nullopt;
+    return code;
+}
+
+bool copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image) {
+    if (entry.size() > image.size() || entry.offset > buffer.size() || entry.size() > buffer.size() - entry.offset)
+        return false;
     std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(entry.offset), entry.size(), image.begin());
+    return true;
 }
 
 }  // namespace vela

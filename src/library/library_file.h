@@ -23,10 +23,12 @@ struct LibraryEntry {
     std::size_t offset = 0;     // of the entry's first length byte
     std::uint16_t length = 0;   // L: the bytes after the length field
     std::string name;           // entry bytes 12 to 51, as stored
+    std::int8_t modelCode = 0;  // entry byte 4: catalogue row + 2 selects the unit's model
     std::size_t size() const { return std::size_t(length) + 2; }
 };
 
-// The entries of a library; nullopt with a reason when its count or entries do not fit.
+// The entries of a library; nullopt with a reason when its count or entries do not fit in the
+// file or an entry is longer than the program image it is sent from.
 std::optional<std::vector<LibraryEntry>> libraryEntries(const LibraryBuffer& buffer, std::string* reason = nullptr);
 
 struct LibraryReadResult {
@@ -46,7 +48,15 @@ std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuff
 // library already holds thirteen programs or the entry would not fit.
 bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image);
 
-// Copies entry `index` (0-based) into the program image working buffer.
-void copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image);
+// Stamps every entry's byte 4 with the model code, so that a unit loaded with the library
+// reports its model when it is read back. Nothing else of the library changes.
+void setLibraryModelCode(LibraryBuffer& buffer, int modelCode);
+
+// The model code that every entry carries; nullopt for an empty library or mixed codes.
+std::optional<int> libraryModelCode(const LibraryBuffer& buffer);
+
+// Copies an entry into the program image working buffer; false, copying nothing, when it
+// does not fit there.
+bool copyLibraryEntry(const LibraryBuffer& buffer, const LibraryEntry& entry, ProgramImage& image);
 
 }  // namespace vela

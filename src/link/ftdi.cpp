@@ -2,8 +2,6 @@
 
 #include "link/tty_port.h"
 
-#include <filesystem>
-
 namespace vela {
 
 FT_STATUS FtdiDriver::FT_Open(int deviceIndex, FT_HANDLE* handle) {
@@ -14,10 +12,7 @@ FT_STATUS FtdiDriver::FT_Open(int deviceIndex, FT_HANDLE* handle) {
     if (!channel) return FT_DEVICE_NOT_FOUND;
     if (!channel->open()) {
         lastError_ = channel->errorText();
-        const std::string path = channel->address();
-        std::error_code ignored;
-        const bool absent = !path.empty() && path.front() == '/' && !std::filesystem::exists(path, ignored);
-        return absent ? FT_DEVICE_NOT_FOUND : FT_DEVICE_NOT_OPENED;
+        return FT_DEVICE_NOT_OPENED;
     }
     channel_ = std::move(channel);
     if (auto* tty = dynamic_cast<TtyPort*>(channel_.get())) {

@@ -1,5 +1,7 @@
 #include "link/tty_port.h"
 
+#include "link/permission_hint.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -61,6 +63,8 @@ bool TtyPort::open() {
         // EBUSY: another program holds the tty in exclusive mode.
         if (errno == EBUSY)
             failInUse(flockHolder(path_));
+        else if (errno == EACCES || errno == EPERM)
+            error_ = permissionDeniedMessage(path_);
         else
             fail(path_.c_str());
         lockFile_.release();

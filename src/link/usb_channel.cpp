@@ -22,17 +22,17 @@ std::string usbErrorMessage(std::string_view callerText, FT_STATUS status) {
 UsbChannel::UsbChannel(DeviceLink& link, FtdiDriver::Locator locator)
     : link_(link), driver_(std::move(locator)) {}
 
-void UsbChannel::ReportUsbError(std::string_view callerText, FT_STATUS status) {
+void UsbChannel::ReportUsbError(std::string_view callerText, FT_STATUS status, std::string_view detail) {
     if (status == FT_OK || !settings.reportErrors) return;
     std::string text = usbErrorMessage(callerText, status);
-    // Which device failed and why, where the system can tell.
-    if (!driver_.lastError().empty()) text += "\n" + driver_.lastError();
+    if (!detail.empty()) text.append("\n").append(detail);
     link_.runOfflineAction();
     link_.ui.error(text);
 }
 
 FT_STATUS UsbChannel::check(std::string_view callerText, FT_STATUS status) {
-    ReportUsbError(callerText, status);
+    // Which device failed and why (refused, busy, gone), where the system can tell.
+    ReportUsbError(callerText, status, driver_.lastError());
     return status;
 }
 

@@ -49,7 +49,8 @@ public:
     // Reads up to n bytes into UsbReceiveBuffer; returns how many came.
     std::uint32_t UsbRead(std::uint32_t n);
 
-    void ReportUsbError(std::string_view callerText, FT_STATUS status);
+    // `detail`, when given, follows on its own line: why the system refused.
+    void ReportUsbError(std::string_view callerText, FT_STATUS status, std::string_view detail = {});
     // Opens the bridge, applies the settings and closes it; goes offline when it cannot.
     void UsbConnect();
 

@@ -40,7 +40,7 @@ std::optional<dsp::BesselLimit> designEdge(PresetContext& ctx, dsp::TXOVERPB& e)
             if (!(s.Q > 0.0) || !std::isfinite(s.Q)) s.Q = 0.707;
             if (!(s.Frequency > 0.0 && s.Frequency < nyquist)) s.Frequency = e.Frequency;
         }
-        ctx.ui.warning(std::string("Custom crossover: ") + error.what() + "; its sections were reset.");
+        ctx.ui.warning(ctx.aboutFile(std::string("Custom crossover: ") + error.what() + "; its sections were reset."));
     }
     return e.DesignAtEdgeFrequency(ctx.SampleRate);
 }

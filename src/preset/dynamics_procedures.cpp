@@ -70,9 +70,9 @@ void DynamicsUpdate(PresetContext& ctx, DynamicsKind kind, int object) {
     try {
         d.BuildGainTable();
     } catch (const dsp::DesignError& error) {
-        ctx.ui.warning(std::string(kind == DynamicsKind::Rms ? "RMS" : "Peak") + " dynamics " +
-                       std::to_string(index(object) + 1) + ": " + error.what() +
-                       "; the values were limited to the editor's ranges.");
+        ctx.ui.warning(ctx.aboutFile(std::string(kind == DynamicsKind::Rms ? "RMS" : "Peak") + " dynamics " +
+                                     std::to_string(index(object) + 1) + ": " + error.what() +
+                                     "; the values were limited to the editor's ranges."));
         sanitize(dynamicsEditor(ctx.p, kind), d);
         d.BuildGainTable();
     }

@@ -22,7 +22,8 @@ double positionOfQ(double q) { return 200.0 - 10.0 * q; }
 double positionOfGain(double g) { return (-g - 15.0) / 0.1 + 273.0; }
 
 // Redesigns a band from its stored values. Values that no design admits (from a damaged file)
-// are limited to the editor's ranges, so the band's coefficients always match its parameters.
+// are limited to the editor's ranges; when even those give no filter the band passes the
+// signal unchanged, so its coefficients never stay those of another band or file.
 void redesignStored(PresetContext& ctx, dsp::TSOS& band, int output, int number) {
     // A type code that no equaliser design stores leaves the coefficients alone, which after a
     // batch read would be those of the previous file: such a band passes the signal unchanged.
@@ -30,6 +31,7 @@ void redesignStored(PresetContext& ctx, dsp::TSOS& band, int output, int number)
         band.SetPassThrough();
         return;
     }
+    const std::string which = "Output " + std::to_string(output + 1) + " band " + std::to_string(number) + ": ";
     try {
         band.Redesign(ctx.SampleRate);
         return;
@@ -42,10 +44,15 @@ void redesignStored(PresetContext& ctx, dsp::TSOS& band, int output, int number)
         band.Frequency = f.value();
         band.Q = q.value();
         band.Gain = g.value();
-        ctx.ui.warning("Output " + std::to_string(output + 1) + " band " + std::to_string(number) + ": " + e.what() +
-                       "; the band was limited to the editor's ranges.");
+        ctx.ui.warning(ctx.aboutFile(which + e.what() + "; the band was limited to the editor's ranges."));
     }
-    band.Redesign(ctx.SampleRate);
+    try {
+        band.Redesign(ctx.SampleRate);
+    } catch (const dsp::DesignError& e) {
+        // The type stays, so that a save keeps what the file held.
+        band.SetPassThrough();
+        ctx.ui.warning(ctx.aboutFile(which + e.what() + "; the band passes the signal unchanged."));
+    }
 }
 
 }  // namespace

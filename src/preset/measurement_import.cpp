@@ -1,5 +1,7 @@
 #include "preset/measurement_import.h"
 
+#include "core/input_file.h"
+
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -11,7 +13,7 @@
 namespace vela {
 namespace {
 
-constexpr std::array<ImportFormat, 10> kFormats = {{
+constexpr std::array<ImportFormat, 11> kFormats = {{
     {0, "CLIO", "    Freq\t      dB\t   Phase", 0, 1, {1, 8}, {10, 17}, {19, 26}, true},
     {1, "MLSSA", "      \"Hz\"  \"Mag (dB)\"       \"deg\"", 1, 2, {1, 10}, {12, 22}, {24, 34}, true},
     {2, "WINAIR", " WinAIRR saved file", 0, 4, {1, 10}, {11, 22}, {23, 34}, false},
@@ -23,6 +25,7 @@ constexpr std::array<ImportFormat, 10> kFormats = {{
     {8, "LoudSpeaker Lab - CALSOD ", "CALSOD", 0, 8, {1, 9}, {10, 17}, {18, 25}, false},
     {9, "MiniLyzerSPL", "", -1, 1, {1, 9}, {12, 20}, {}, false},
     {10, "MiniLyzerFFT", "", -1, 7, {1, 9}, {12, 18}, {}, false},
+    {kFrdFormat, "FRD", "", -1, 0, {}, {}, {}, true},
 }};
 
 // The second CLIO layout, chosen when line 0 begins with "Freq [Hz]".
@@ -96,6 +99,24 @@ struct Fields {
     std::string_view frequency, magnitude, phase;
 };
 
+// FRD: values separated by any run of blanks and tabs; a missing phase reads as 0.
+bool isFrdComment(std::string_view line) {
+    const std::string_view t = trim(line);
+    return !t.empty() && (t.front() == '*' || t.front() == '"');
+}
+
+Fields blankFields(std::string_view line) {
+    std::array<std::string_view, 3> f{};
+    std::size_t i = 0;
+    for (auto& field : f) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        field = line.substr(start, i - start);
+    }
+    return {f[0], f[1], f[2].empty() ? std::string_view("0") : f[2]};
+}
+
 Fields tabFields(std::string_view line) {
     Fields f;
     const auto t1 = line.find('\t');
@@ -115,6 +136,49 @@ const ImportFormat* importFormat(std::int32_t code) {
     return nullptr;
 }
 
+std::span<const ImportFormat> importFormats() { return kFormats; }
+
+namespace {
+
+// A header as the user would type it: tabs shown as \t.
+std::string visibleText(std::string_view text) {
+    std::string s;
+    for (char c : text) s += c == '\t' ? std::string("\\t") : std::string(1, c);
+    return s;
+}
+
+std::string columnText(const char* what, Columns c) {
+    return std::string(what) + " in columns " + std::to_string(c.first) + "-" + std::to_string(c.last);
+}
+
+std::string columnLayout(const ImportFormat& f) {
+    std::string s = "from line " + std::to_string(f.firstDataLine + 1) + ": " + columnText("frequency", f.frequency) +
+                    ", " + columnText(f.code == 4 ? "level (dBu)" : "magnitude (dB)", f.magnitude);
+    if (f.phase.first > 0) s += ", " + columnText(f.phaseInDegrees ? "phase (degrees)" : "phase", f.phase);
+    return s;
+}
+
+}  // namespace
+
+std::string importLayout(const ImportFormat& f) {
+    const std::string header = "\"" + visibleText(f.header) + "\"";
+    switch (f.code) {
+    case 0:
+        return "line 1 is " + header + ", then values " + columnLayout(f) + "; or line 1 begins with \"" +
+               std::string(kClioSecond.header) + "\", then values " + columnLayout(kClioSecond);
+    case 3:
+        return header + " on one of lines 2 to " + std::to_string(kSmaartLastHeaderLine + 1) + "; from line " +
+               std::to_string(f.firstDataLine + 1) +
+               ", lines that begin with a digit: frequency, magnitude (dB) and phase (degrees) separated by tabs";
+    case kFrdFormat:
+        return "lines of frequency, magnitude (dB) and phase (degrees; may be left out) separated by blanks or "
+               "tabs; lines beginning with * or \" are comments";
+    default:
+        if (f.headerLine < 0) return "no header; values " + columnLayout(f);
+        return "line " + std::to_string(f.headerLine + 1) + " is " + header + "; values " + columnLayout(f);
+    }
+}
+
 ParseResult parseMeasurement(std::string_view text, const ImportFormat& requested, double sensitivity) {
     ParseResult r;
     const auto lines = splitLines(text);
@@ -124,8 +188,9 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
         return r;
     }
     const bool tabbed = format->code == 3;
+    const bool frd = format->code == kFrdFormat;
     const bool dbu = format->code == 4;
-    const bool hasPhase = tabbed || format->phase.first > 0;
+    const bool hasPhase = tabbed || frd || format->phase.first > 0;
     const auto n = lines.size();
     const auto first = static_cast<std::size_t>(format->firstDataLine);
     if (n > first) {
@@ -138,7 +203,10 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
         // Blank lines (a trailing empty line of an export) carry no point.
         if (isBlank(line)) continue;
         Fields f;
-        if (tabbed) {
+        if (frd) {
+            if (isFrdComment(line)) continue;
+            f = blankFields(line);
+        } else if (tabbed) {
             if (line.front() < '0' || line.front() > '9') continue;
             f = tabFields(line);
         } else {
@@ -205,22 +273,27 @@ void resampleMeasurement(const MeasuredCurve& m, const ImportFormat& format, std
     }
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return text;
+std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
+    const auto bytes = readInputFile(path, kLongestMeasurementFile + 1, error);
+    if (!bytes) return std::nullopt;
+    if (bytes->size() > kLongestMeasurementFile) {
+        error = path + ": too long for a measurement export";
+        return std::nullopt;
+    }
+    return std::string(bytes->begin(), bytes->end());
 }
 
 std::string notValidMessage(const std::string& path, const ImportFormat& format) {
     return path + " is not a valid " + std::string(format.name) + " exported data file.";
 }
 
-std::string badNumberMessage(const std::string& path, const ParseResult& parsed) {
-    return path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText + "\" is not a valid number.";
+std::string badNumberMessage(const std::string& path, const ParseResult& parsed, const ImportFormat& format) {
+    std::string text = path + ", line " + std::to_string(parsed.badLine + 1) + ": \"" + parsed.badText +
+                       "\" is not a valid number. " + std::string(format.name) + " expects: " + importLayout(format) + ".";
+    // Values in fixed columns are the usual victim of an export that separates them instead.
+    if (format.code != 3 && format.code != kFrdFormat)
+        text += " Values separated by blanks or tabs read as format " + std::to_string(kFrdFormat) + " (FRD).";
+    return text;
 }
 
 std::string bareFileName(const std::string& path) {
@@ -233,17 +306,18 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
     std::array<ImportOutcome, 2> outcome{ImportOutcome::NoFile, ImportOutcome::NoFile};
     for (std::size_t out = 0; out < 2; ++out) {
         data.curves[out] = ImportCurve{};
-        std::string& path = data.path[out];
+        const std::string& path = data.path[out];
         if (path.empty()) continue;
         std::optional<std::string> text;
         ParseResult parsed;
         const ImportFormat* format = importFormat(data.ImportDataType);
         try {
-            text = readWholeFile(path);
+            std::string error;
+            text = readWholeFile(path, error);
             if (!text && !options.presetFolder.empty())
-                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string());
+                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string(), error);
+            // The name stays: a save must not drop a file that is merely not here now.
             if (!text) {
-                path.clear();
                 outcome[out] = ImportOutcome::Missing;
                 continue;
             }
@@ -264,7 +338,7 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
             continue;
         }
         if (parsed.status == ParseStatus::BadNumber) {
-            ui.error(badNumberMessage(path, parsed));
+            ui.error(badNumberMessage(path, parsed, *format));
             outcome[out] = ImportOutcome::BadNumber;
             continue;
         }

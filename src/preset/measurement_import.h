@@ -52,8 +52,16 @@ struct ImportFormat {
     bool phaseInDegrees;
 };
 
+// The FRD exchange format: frequency, SPL and phase (degrees) separated by blanks or tabs,
+// with "*" and '"' comment lines. Its code follows the codes of the other formats.
+inline constexpr std::int32_t kFrdFormat = 11;
+
 // The format of a data type code, or nothing for code 5 and unknown codes.
 const ImportFormat* importFormat(std::int32_t code);
+// Every format, in code order.
+std::span<const ImportFormat> importFormats();
+// What a format's file must look like: header, first data line, where each value stands.
+std::string importLayout(const ImportFormat& format);
 
 struct MeasuredCurve {
     std::vector<float> frequency, magnitude, phase;
@@ -89,10 +97,13 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
 
 // The message of a file that is not the format's export, and of a field that is not a number.
 std::string notValidMessage(const std::string& path, const ImportFormat& format);
-std::string badNumberMessage(const std::string& path, const ParseResult& parsed);
+// The second names the expected layout, since a misplaced column is the usual cause.
+std::string badNumberMessage(const std::string& path, const ParseResult& parsed, const ImportFormat& format);
 
-// Reads a whole file; nothing when it cannot be read.
-std::optional<std::string> readWholeFile(const std::string& path);
+// Exports run to a few thousand lines; a file far larger is not one.
+inline constexpr std::size_t kLongestMeasurementFile = std::size_t{64} << 20;
+// Reads a whole export file; nothing, with `error` naming the path, when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path, std::string& error);
 // The characters after the last folder separator ("\" or "/").
 std::string bareFileName(const std::string& path);
 

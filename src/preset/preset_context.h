@@ -8,6 +8,8 @@
 #include "preset/preset_parameters.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace vela {
 
@@ -18,6 +20,11 @@ struct PresetContext {
     std::int32_t SampleRate = kSampleRate;
     // The protocol's senders; none when nothing can be sent.
     dsp::RealTimeSink* sink = nullptr;
+
+    // A warning's text, naming the file being opened when there is one.
+    std::string aboutFile(std::string_view text) const {
+        return p.OpeningFile.empty() ? std::string(text) : p.OpeningFile + ": " + std::string(text);
+    }
 
     // A procedure sends its change only in real-time mode and while no frame is in flight.
     bool canSend() const { return sink != nullptr && state.RealTimeMode && !state.RealTimeBusy; }

@@ -1,5 +1,8 @@
 #include "preset/preset_file.h"
 
+#include "core/input_file.h"
+#include "dsp/design_error.h"
+#include "dsp/number_text.h"
 #include "preset/crossover_procedures.h"
 #include "preset/dynamics_procedures.h"
 #include "preset/equaliser_procedures.h"
@@ -71,6 +74,30 @@ void section(PresetProgress& progress, int bar, const char* text) { progress.ste
 void settle(PresetContext& ctx) { ctx.ui.pump(kPumpsPerStep); }
 
 std::string notAFile(const std::string& path) { return path + " is not a " + kUnitName + "File"; }
+
+// Open leaves the peak tables as they were; says once when the file's peak settings of the
+// outputs in the image would have given other tables.
+void warnOfPeakSettingsNotInImage(PresetContext& ctx, const std::string& path) {
+    std::string outputs;
+    for (std::size_t n = 0; n < kOutputs; ++n) {
+        const dsp::TDYNAMIC& inImage = ctx.p.PeakDynamics[n];
+        dsp::TDYNAMIC stored = inImage;
+        bool same = false;
+        try {
+            stored.BuildGainTable();
+            same = stored.GainTable == inImage.GainTable;
+        } catch (const dsp::DesignError&) {
+        }
+        if (!same) outputs += (outputs.empty() ? "" : " and ") + std::to_string(n + 1);
+    }
+    if (outputs.empty()) return;
+    dsp::TDYNAMIC fresh;
+    fresh.ApplyPeakDefaults(ctx.SampleRate);
+    ctx.ui.warning(path + ": the peak limiter settings stored for output " + outputs +
+                   " are not what the image carries: opening a file keeps the peak limiter tables of a new "
+                   "preset (limiter at " + dsp::plainText(fresh.ThresholdDb) + " dB, knee " +
+                   dsp::plainText(fresh.ShapeDb) + " dB).");
+}
 
 }  // namespace
 
@@ -158,28 +185,15 @@ bool SavePreset(PresetContext& ctx, const std::string& path) {
 }
 
 OpenResult OpenPreset(PresetContext& ctx, const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        ctx.ui.error("Cannot open " + path + ": " + ec.message());
+    std::string error;
+    // One byte more than a record: a longer file is refused by its size.
+    auto bytes = readInputFile(path, kPresetRecordSize + 1, error);
+    if (!bytes) {
+        ctx.ui.error(error);
         ctx.p.OpenDialogFileName.clear();
         return OpenResult::Unreadable;
     }
-    std::vector<std::uint8_t> bytes;
-    // Only the two record sizes are worth reading; anything else is refused by its size.
-    if (size == kPresetRecordSize || size == kOlderPresetRecordSize) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.resize(static_cast<std::size_t>(size));
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!in) {
-            ctx.ui.error("Cannot read " + path + ": " + std::generic_category().message(errno));
-            ctx.p.OpenDialogFileName.clear();
-            return OpenResult::Unreadable;
-        }
-    } else {
-        bytes.resize(1);  // a size that is refused below
-    }
-    return OpenPresetBytes(ctx, path, bytes);
+    return OpenPresetBytes(ctx, path, *bytes);
 }
 
 OpenResult OpenPresetBytes(PresetContext& ctx, const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -213,14 +227,30 @@ OpenResult OpenPresetBytes(PresetContext& ctx, const std::string& path, std::spa
     ctx.ui.status(StatusField::PresetTitle, "Opening " + path);
     progress.step(0, "Reading VERSION and HEADER...");
     settle(ctx);
-    ApplyRecord(ctx, record, progress);
-    p.PresetFolder = std::filesystem::path(path).parent_path().string();
-    if (older) {
+    // The designers limit what a damaged file holds; should one still fail, the file is
+    // refused as a whole and the model stays as it was.
+    const PresetParameters before = p;
+    p.OpeningFile = path;
+    try {
+        ApplyRecord(ctx, record, progress);
+        // A bare file name lies in the current folder, where its measurement files are looked for.
+        p.PresetFolder = std::filesystem::path(path).parent_path().string();
+        if (p.PresetFolder.empty()) p.PresetFolder = ".";
+        if (older) {
+            p.OpenDialogFileName.clear();
+        } else {
+            p.OpenDialogFileName = path;
+        }
+        RecomputeAfterOpen(ctx, progress);
+    } catch (const dsp::DesignError& error) {
+        p = before;
+        progress.hide();
+        ctx.ui.error(path + ": " + error.what() + ". It is not a " + kUnitName + " File that can be used.");
         p.OpenDialogFileName.clear();
-    } else {
-        p.OpenDialogFileName = path;
+        return OpenResult::Undesignable;
     }
-    RecomputeAfterOpen(ctx, progress);
+    warnOfPeakSettingsNotInImage(ctx, path);
+    p.OpeningFile.clear();
     progress.hide();
     return older ? OpenResult::OpenedOlder : OpenResult::Opened;
 }
@@ -324,10 +354,10 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress) {
     settle(ctx);
 
     section(progress, 75, "Updating Dinamics...");
-    // Every gain table is rebuilt, the third objects and the peak limiters included, so that
-    // the image never carries a table of parameters that are no longer there.
-    for (int i = kDynamicsObjects - 1; i >= 0; --i) DynamicsUpdate(ctx, DynamicsKind::Rms, i);
-    for (int i = kDynamicsObjects - 1; i >= 0; --i) DynamicsUpdate(ctx, DynamicsKind::Peak, i);
+    // The RMS limiters of output 2, then output 1. The peak limiters keep the tables New made:
+    // units and the libraries built for them carry those.
+    DynamicsUpdate(ctx, DynamicsKind::Rms, 1);
+    DynamicsUpdate(ctx, DynamicsKind::Rms, 0);
     RunImport(p.Import, p.Grid.frequencies(), {p.Import.Sensitivity.value(), p.PresetFolder}, ctx.ui);
     settle(ctx);
 

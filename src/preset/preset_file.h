@@ -21,10 +21,11 @@ PresetRecord RecordFromModel(const PresetParameters& p, std::int32_t sampleRate,
 // failure never leaves a half-written preset. Returns false after showing the system's error.
 bool SavePreset(PresetContext& ctx, const std::string& path);
 
-enum class OpenResult { Opened, OpenedOlder, Unreadable, WrongSize, WrongSignature };
+// Undesignable: values that no designer could turn into a filter, even limited.
+enum class OpenResult { Opened, OpenedOlder, Unreadable, WrongSize, WrongSignature, Undesignable };
 
-// Validates, reads and applies one preset file, then recomputes every coefficient table.
-// Refused files leave the model unchanged.
+// Validates, reads and applies one preset file, then recomputes the coefficient tables (the
+// peak limiters' tables stay as they were). Refused files leave the model unchanged.
 OpenResult OpenPreset(PresetContext& ctx, const std::string& path);
 // The same for a file's bytes already read; `path` names it in the messages.
 OpenResult OpenPresetBytes(PresetContext& ctx, const std::string& path, std::span<const std::uint8_t> bytes);

@@ -156,6 +156,8 @@ struct PresetParameters {
     ImportData Import;
     std::string OpenDialogFileName;
     std::string PresetFolder;
+    // The preset file being opened, named in the warnings about its stored values.
+    std::string OpeningFile;
 
     dsp::TSOS& band(int output, int band) {
         return PeqBands[static_cast<std::size_t>(output * kBandsPerOutput + band - 1)];

@@ -2,11 +2,14 @@
 
 #include "update/download_progress.h"
 #include "update/private_download_file.h"
+#include "update/sha256.h"
 #include "update/version_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 
 namespace vela {
@@ -29,6 +32,7 @@ UpdateSettings UpdateSettings::fromEnvironment() {
 
 std::string UpdateSettings::versionUrl() const { return join(server, kVersionTextPath); }
 std::string UpdateSettings::updaterUrl() const { return join(server, kUpdaterPath); }
+std::string UpdateSettings::updaterDigestUrl() const { return join(server, kUpdaterDigestPath); }
 
 UpdateCheck::UpdateCheck(SessionState& state, UserInterface& ui, HttpGetter& http, UpdateSettings settings)
     : state_(state), ui_(ui), http_(http), settings_(std::move(settings)) {}
@@ -90,8 +94,13 @@ DownloadResult UpdateCheck::downloadUpdater() {
     auto file = PrivateDownloadFile::create(state_.TempPath, kUpdaterFileName, error);
     if (file) {
         const std::string url = settings_.updaterUrl();
+        Sha256 hash;
         const auto reply = http_.get(
-            url, [&](std::span<const char> bytes) { return file->write(bytes); },
+            url,
+            [&](std::span<const char> bytes) {
+                hash.update(bytes);
+                return file->write(bytes);
+            },
             [&](std::int64_t received, std::int64_t total) {
                 progress(received, total);
                 ui_.pump();
@@ -105,6 +114,8 @@ DownloadResult UpdateCheck::downloadUpdater() {
                     std::to_string(reply.contentLength) + " bytes";
         else if (file->size() == 0)
             error = "the server sent an empty file";
+        else if (const std::string problem = digestProblem(hash.hexDigest()); !problem.empty())
+            error = problem;
         else if (!file->keep())
             error = "the file could not be written";
         if (error.empty()) {
@@ -119,6 +130,46 @@ DownloadResult UpdateCheck::downloadUpdater() {
     result.error = "The update could not be downloaded: " + error;
     ui_.error(result.error);
     return result;
+}
+
+namespace {
+
+// The first word of a digest file ("HEX" or "HEX  NAME", as sha256sum writes it), when it is
+// 64 hex digits; lower case.
+std::optional<std::string> publishedDigest(const std::string& body) {
+    const auto start = body.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos) return std::nullopt;
+    std::string word = body.substr(start, body.find_first_of(" \t\r\n", start) - start);
+    if (word.size() != 64) return std::nullopt;
+    for (char& c : word) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return word;
+}
+
+}  // namespace
+
+std::string UpdateCheck::digestProblem(const std::string& digest) {
+    const std::string url = settings_.updaterDigestUrl();
+    std::string body;
+    const auto reply = http_.get(
+        url,
+        [&](std::span<const char> bytes) {
+            if (body.size() + bytes.size() > settings_.maxVersionText) return false;
+            body.append(bytes.begin(), bytes.end());
+            return true;
+        },
+        {}, settings_.versionLimits);
+    // Not published: nothing to compare with.
+    if (!reply.ok && (reply.status == 404 || reply.status == 410)) return {};
+    // Published but unreadable: the download cannot be vouched for.
+    if (!reply.ok) return "its SHA-256 could not be checked (" + url + ": " + reply.error + "); the download was deleted";
+    const auto expected = publishedDigest(body);
+    if (!expected) return "its SHA-256 could not be checked: " + url + " holds no SHA-256; the download was deleted";
+    if (*expected != digest)
+        return "its SHA-256 " + digest + " differs from the published " + *expected + "; the download was deleted";
+    return {};
 }
 
 bool UpdateCheck::NMHTTP1Success(const DownloadResult& download, UpdaterLauncher& launcher) {

@@ -18,6 +18,8 @@ inline constexpr const char* kDefaultUpdateServer = "http://updates.tessera.exam
 inline constexpr const char* kUpdateServerVariable = "VELAUPDATE_UPDATE_SERVER";
 inline constexpr const char* kVersionTextPath = "/updates/version.txt";
 inline constexpr const char* kUpdaterPath = "/updates/TESSERAUPDATER.EXE";
+// Beside the updater, when the server publishes it: the updater's SHA-256 in hex.
+inline constexpr const char* kUpdaterDigestPath = "/updates/TESSERAUPDATER.EXE.sha256";
 inline constexpr const char* kUpdaterFileName = "TESSERA-Update.exe";
 
 struct UpdateSettings {
@@ -32,6 +34,7 @@ struct UpdateSettings {
     // Throws std::invalid_argument unless the server is an http:// or https:// address.
     std::string versionUrl() const;
     std::string updaterUrl() const;
+    std::string updaterDigestUrl() const;
 };
 
 // Starts the downloaded updater: the front end's way of asking the shell to open it.
@@ -66,7 +69,8 @@ public:
     // complete, starts it. True when the updater was started (the program should then end).
     bool VerHTTPSuccess(std::string_view body, UpdaterLauncher& launcher);
     // The updater into a private directory under TempPath, with progress. A failed, truncated
-    // or empty download is reported and removed, never kept.
+    // or empty download, or one whose SHA-256 differs from the one the server publishes beside
+    // it, is reported and removed, never kept.
     DownloadResult downloadUpdater();
     // Completion: starts the updater from its directory and asks the program to end.
     bool NMHTTP1Success(const DownloadResult& download, UpdaterLauncher& launcher);
@@ -75,6 +79,9 @@ public:
 
 private:
     void progress(std::int64_t received, std::int64_t total);
+    // Why a download whose SHA-256 is `digest` must not be kept; empty when it may (it matches
+    // the published digest, or the server publishes none).
+    std::string digestProblem(const std::string& digest);
 
     SessionState& state_;
     UserInterface& ui_;

@@ -126,6 +126,32 @@ TEST(LoadAll, BuiltLibraryGoesIntoAUnitOnAPseudoTerminalAndReadsBackTheSame) {
     EXPECT_TRUE(has(unwritten, "\"name\":\"MEMORY 6\"")) << unwritten.out;
 }
 
+TEST(LoadAll, AUnitLoadedWithAFactoryLibraryReportsItsModel) {
+    WorkDir dir;
+    const Outcome show = run("library show M02.HLB", false);
+    EXPECT_TRUE(has(show, "model code 4 (M02)")) << show.out;
+
+    SimProcess sim("--pty --memory-dir " + (dir / "unit"));
+    const std::string usb = "--usb=" + sim.line().substr(4);
+    ASSERT_EQ(run(usb + " --quiet load-all --force --model M02").code, 0);
+    const Outcome probe = run(usb + " probe --json", false);
+    EXPECT_TRUE(has(probe, "\"modelCode\":4,\"modelListEnabled\":false,\"modelRow\":2,\"model\":\"M02\"")) << probe.out;
+    // Without --model the unit's own model is what gets loaded.
+    const Outcome again = run(usb + " --quiet load-all --force --json", false);
+    EXPECT_EQ(again.code, 0) << again.out;
+    EXPECT_TRUE(has(again, "\"library\":\"M02.HLB\"")) << again.out;
+}
+
+TEST(LibraryBuild, ModelOptionSetsTheCodeAndRefusesUnknownModels) {
+    WorkDir dir;
+    const auto files = dir.presets(2);
+    ASSERT_EQ(run("--quiet library build --model 'm06ps2' --out " + (dir / "L.HLB") + joined(files)).code, 0);
+    const Outcome show = run("library show " + (dir / "L.HLB") + " --json", false);
+    EXPECT_TRUE(has(show, "\"count\":2,\"modelCode\":30,")) << show.out;
+    EXPECT_EQ(run("library build --model M99 --out " + (dir / "M.HLB") + joined(files)).code, 2);
+    EXPECT_FALSE(fs::exists(dir / "M.HLB"));
+}
+
 TEST(LoadAll, AProtectedMemoryEndsTheRunWithWhatWasWritten) {
     WorkDir dir;
     ASSERT_EQ(run("--quiet library build --out " + (dir / "L.HLB") + joined(dir.presets(3))).code, 0);

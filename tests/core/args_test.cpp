@@ -21,9 +21,30 @@ TEST(Args, ValuesComeWithEqualsOrAsTheNextWord) {
     EXPECT_EQ(a.number("gain"), -6.0);
     EXPECT_EQ(a.integer("freq"), 1000);
     EXPECT_EQ(a.values("module"), (std::vector<std::string>{"1,A,B", "2,A,C"}));
-    EXPECT_THROW(Args::parse({"--gain"}), std::invalid_argument);
+    EXPECT_EQ(Args::parse({"--gain"}).missingValue(), "--gain");
+    EXPECT_FALSE(a.missingValue());
     EXPECT_THROW(Args::parse({"--freq", "1k"}).integer("freq"), std::invalid_argument);
     EXPECT_EQ(a.unknown({"gain", "freq"}), (std::vector<std::string>{"--module", "--module"}));
+}
+
+TEST(Args, DeviceOptionsTakeTheNextWordOnlyWhenItNamesADevice) {
+    const auto spaced = Args::parse({"--usb", "/dev/ttyUSB0", "probe"});
+    EXPECT_EQ(spaced.value("usb"), "/dev/ttyUSB0");
+    EXPECT_EQ(spaced.positional, (std::vector<std::string>{"probe"}));
+    // A bare --usb before a command or an option is still the first bridge.
+    const auto bare = Args::parse({"--usb", "probe", "--serial", "--json"});
+    EXPECT_EQ(bare.value("usb"), "");
+    EXPECT_EQ(bare.value("serial"), "");
+    EXPECT_EQ(bare.positional, (std::vector<std::string>{"probe"}));
+    EXPECT_EQ(Args::parse({"read", "3", "--serial", "ttyS1"}).value("serial"), "ttyS1");
+    EXPECT_EQ(parseLinkOptions(Args::parse({"load-all", "--usb", "/dev/pts/4"})).usbDevice, "/dev/pts/4");
+    EXPECT_FALSE(Args::parse({"--usb"}).missingValue());
+}
+
+TEST(Args, DashHIsHelp) {
+    EXPECT_TRUE(Args::parse({"-h"}).flag("help"));
+    EXPECT_TRUE(Args::parse({"probe", "-h"}).flag("help"));
+    EXPECT_EQ(Args::parse({"--", "-h"}).positional, (std::vector<std::string>{"-h"}));
 }
 
 TEST(Args, NumbersUseAPointWhateverTheLocale) {

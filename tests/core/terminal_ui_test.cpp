@@ -1,8 +1,12 @@
 #include "cli/terminal_ui.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
+#include <unistd.h>
 
 namespace vela::cli {
 namespace {
@@ -65,11 +69,58 @@ TEST(TerminalUi, QuietKeepsOnlyErrorsAndShowsTextsVerbatim) {
 }
 
 TEST(TerminalUi, StatusTextsAreShownOnceEach) {
-    Terminal t({.yes = false, .quiet = false, .interactive = false});
+    Terminal t({.yes = false, .quiet = false, .interactive = false, .verbose = true});
     t.ui->status(StatusField::LibraryInfo, "Sending START...");
     t.ui->status(StatusField::TransferInfo, "Sending START...");
     t.ui->status(StatusField::LibraryInfo, "Received START...");
     EXPECT_EQ(t.written(), "Sending START...\nReceived START...\n");
+}
+
+// The steps of a write to memory 3 that stops at LONG, as the procedures report them.
+void stepsOfAFailedWrite(TerminalUi& ui) {
+    ui.status(StatusField::InfoLabel, "Status : USB");
+    ui.status(StatusField::InfoComLabel, "Comunication: USB");
+    for (const char* step : {"Sending START...", "Received START...", "Sending DATA... to Memory 3", "Sending LONG..."})
+        ui.status(StatusField::LibraryInfo, step);
+    ui.error("  ¡¡ERROR!! HEADER NO VALID(3)");
+}
+
+TEST(TerminalUi, WithoutATerminalEachExchangeGetsOneLineAndAnErrorItsLastStep) {
+    Terminal t({.yes = false, .quiet = false, .interactive = false});
+    stepsOfAFailedWrite(*t.ui);
+    EXPECT_EQ(t.written(), "Status : USB\nSending DATA... to Memory 3\nSending LONG...\nerror:   ¡¡ERROR!! HEADER NO VALID(3)\n");
+
+    Terminal verbose({.yes = false, .quiet = false, .interactive = false, .verbose = true});
+    stepsOfAFailedWrite(*verbose.ui);
+    EXPECT_EQ(verbose.written(), "Status : USB\nComunication: USB\nSending START...\nReceived START...\n"
+                                 "Sending DATA... to Memory 3\nSending LONG...\nerror:   ¡¡ERROR!! HEADER NO VALID(3)\n");
+}
+
+TEST(TerminalUi, HeadlinesNameTheMemoryOrTheOperatingSystem) {
+    EXPECT_TRUE(isHeadlineStep("Sending DATA... to Memory 13"));
+    EXPECT_TRUE(isHeadlineStep("Sending DATA... DSP Program "));
+    EXPECT_TRUE(isHeadlineStep("Reading Configuration 2 from the HALDA40"));
+    EXPECT_FALSE(isHeadlineStep("Sending DATA..."));
+    EXPECT_FALSE(isHeadlineStep("Communication OK..."));
+}
+
+TEST(TerminalUi, UnderYesTheQuestionShowsItsAnswerAndTheLogGetsEverything) {
+    const auto file = std::filesystem::temp_directory_path() / ("vela-terminal-log-" + std::to_string(::getpid()));
+    {
+        Terminal t({.yes = true, .quiet = true, .interactive = false});
+        RunLog log;
+        ASSERT_TRUE(log.open(file));
+        t.ui->setRunLog(&log);
+        EXPECT_EQ(t.ui->message(MessageKind::Warning, Buttons::YesNoCancel, "Overwrite it?"), Answer::Yes);
+        t.ui->status(StatusField::LibraryInfo, "Sending START...");  // quiet: not shown, but logged
+        EXPECT_EQ(t.written(), "warning: Overwrite it? Yes (--yes)\n");
+    }
+    std::ifstream in(file);
+    const std::string logged((std::istreambuf_iterator<char>(in)), {});
+    std::filesystem::remove(file);
+    EXPECT_NE(logged.find("question: Overwrite it?\n"), std::string::npos);
+    EXPECT_NE(logged.find("answer: Yes\n"), std::string::npos);
+    EXPECT_NE(logged.find("Sending START...\n"), std::string::npos);
 }
 
 TEST(TerminalUi, GaugesStayWithinTheirMaximum) {

@@ -73,6 +73,29 @@ TEST_F(Connect, AProbedModuleBecomesTheLink) {
     ASSERT_FALSE(unit.records().empty());
 }
 
+// A network that drops every datagram: broadcasts are blocked.
+class BlockedUdp : public DatagramEndpoint {
+public:
+    int attempts = 0;
+    bool send(const std::string&, std::uint16_t, std::span<const std::uint8_t>) override {
+        ++attempts;
+        return false;
+    }
+    std::optional<Datagram> receive(std::chrono::milliseconds) override { return std::nullopt; }
+};
+
+TEST_F(Connect, AKnownAddressConnectsWhereBroadcastsAreBlocked) {
+    sim::SimulatedUnit unit({});
+    sim::TcpEndpoint tcp(unit, 0);
+    BlockedUdp blocked;
+    EthernetModuleWindow w(state, ui, link, blocked, host, settings(tcp.port()));
+    w.chooseModule({"127.0.0.1", "STAGE", "", ""});
+    ASSERT_TRUE(w.ConnectBClick());
+    EXPECT_EQ(state.view.statusB, "ETHERNET: Connected with STAGE from DESK");
+    EXPECT_EQ(blocked.attempts, 0);
+    ASSERT_TRUE(unit.waitIdle(5000ms));
+}
+
 TEST_F(Connect, AFailedProbeDropsTheLink) {
     sim::SimOptions options;
     options.faults.push_back({sim::SimFault::Kind::Start, 0});

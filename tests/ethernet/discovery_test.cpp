@@ -26,8 +26,27 @@ public:
 class FixedHost : public LocalHost {
 public:
     std::optional<std::string> address;
+    std::vector<std::string> broadcasts;
     std::string hostName() override { return "TESTPC"; }
     std::optional<std::string> addressOf(const std::string&) override { return address; }
+    std::vector<std::string> interfaceBroadcastAddresses() override { return broadcasts; }
+};
+
+// Keeps what would have been sent, and sends nothing.
+class RecordingUdp : public DatagramEndpoint {
+public:
+    std::vector<Datagram> sent;
+    bool send(const std::string& address, std::uint16_t port, std::span<const std::uint8_t> bytes) override {
+        sent.push_back({address, port, {bytes.begin(), bytes.end()}});
+        return true;
+    }
+    std::optional<Datagram> receive(std::chrono::milliseconds) override { return std::nullopt; }
+    std::vector<std::string> addressesOf(const Bytes& bytes) const {
+        std::vector<std::string> out;
+        for (const auto& d : sent)
+            if (d.bytes == bytes) out.push_back(d.address);
+        return out;
+    }
 };
 
 sim::SimulatedModule module(const std::string& id, const std::string& model, const std::string& name) {
@@ -214,6 +233,54 @@ TEST_F(Discovery, AnUnresolvableHostNameKeepsThePreviousBroadcastAddress) {
     EXPECT_EQ(ui.messages[0].text, "The host name of this computer (TESTPC) resolves to no IPv4 address");
     EXPECT_EQ(state.BroadcastAddress, "127.0.0.1");
     EXPECT_EQ(state.table.DeviceCount(), 1);
+}
+
+TEST_F(Discovery, EveryInterfaceGetsTheScanAndTheChangeUnlessABroadcastIsGiven) {
+    RecordingUdp udp;
+    host.broadcasts = {"192.0.2.255", "198.51.100.255"};
+    host.address = "203.0.113.7";  // the host name's address: not used while interfaces answer
+    auto s = settings();
+    s.broadcast.reset();
+    s.scanTime = 0ms;
+    s.answerTime = 0ms;
+    s.rescanAfterChange = false;
+    EthernetModuleWindow w(state, ui, link, udp, host, s);
+    w.ModelComboBoxChange("M09");
+    EXPECT_EQ(udp.addressesOf(Bytes{'X'}), host.broadcasts);
+    EXPECT_EQ(state.BroadcastAddress, "192.0.2.255");
+
+    w.chooseModule({"", "", "M09", "ID7"});
+    state.view.ip = {"192", "0", "2", "10"};
+    w.ChangeIPClick();
+    EXPECT_EQ(udp.addressesOf(changeIpDatagram("ID7", "192.0.2.10")), host.broadcasts);
+
+    // No interface: the host name's address with .255, as before.
+    host.broadcasts.clear();
+    udp.sent.clear();
+    w.ScanBClick();
+    EXPECT_EQ(udp.addressesOf(Bytes{'X'}), (std::vector<std::string>{"203.0.113.255"}));
+
+    // --broadcast wins over the interfaces.
+    host.broadcasts = {"192.0.2.255"};
+    udp.sent.clear();
+    EthernetModuleWindow given(state, ui, link, udp, host, [&] {
+        auto g = s;
+        g.broadcast = "127.0.0.1";
+        return g;
+    }());
+    given.ScanBClick();
+    EXPECT_EQ(udp.addressesOf(Bytes{'X'}), (std::vector<std::string>{"127.0.0.1"}));
+}
+
+TEST(LocalHostInterfaces, BroadcastAddressesAreDottedOnceEachAndNeverLoopback) {
+    test::ensureQtApplication();
+    QtLocalHost host;
+    const auto all = host.interfaceBroadcastAddresses();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_TRUE(isDottedIPv4(all[i])) << all[i];
+        EXPECT_NE(all[i].rfind("127.", 0), 0u) << all[i];
+        EXPECT_EQ(std::count(all.begin(), all.end(), all[i]), 1) << all[i];
+    }
 }
 
 TEST_F(Discovery, RepliesOutsideAScanAndMalformedRepliesAreNotListed) {

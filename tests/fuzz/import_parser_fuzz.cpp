@@ -12,7 +12,7 @@ using namespace vela;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     static const dsp::ResponseGrid grid(48000);
-    const ImportFormat* format = importFormat(data[0] % 11);
+    const ImportFormat* format = importFormat(data[0] % (kFrdFormat + 1));
     if (!format) return 0;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     const ParseResult r = parseMeasurement(text, *format, kDefaultSensitivity);

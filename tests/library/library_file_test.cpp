@@ -84,6 +84,22 @@ TEST(LibraryFile, BuiltEntriesListTheirNamesAndLeaveZerosAfter) {
     EXPECT_EQ(working, image("Program 3", 3));
 }
 
+TEST(LibraryFile, ModelCodeStampsByteFourOfEveryEntryAndNothingElse) {
+    LibraryBuffer lib{};
+    EXPECT_FALSE(libraryModelCode(lib));
+    for (int k = 0; k < 3; ++k) ASSERT_TRUE(appendLibraryEntry(lib, image("P", 0x01)));
+    EXPECT_EQ(libraryModelCode(lib), 1);
+    LibraryBuffer before = lib;
+    setLibraryModelCode(lib, 4);
+    EXPECT_EQ(libraryModelCode(lib), 4);
+    for (std::size_t i = 0; i < lib.size(); ++i) {
+        const bool byteFour = i >= 1 && i < 1 + 3 * 3570 && (i - 1) % 3570 == 4;
+        ASSERT_EQ(lib[i], byteFour ? 4 : before[i]) << i;
+    }
+    lib[1 + 3570 + 4] = 9;  // one program of another model
+    EXPECT_FALSE(libraryModelCode(lib));
+}
+
 TEST(LibraryFile, SaveThenOpenGivesTheSameBytes) {
     TempDir dir;
     LibraryBuffer lib{};
@@ -134,6 +150,36 @@ TEST(LibraryFile, RefusedFilesLeaveTheBufferZeroedAndNameTheFile) {
     overrun[1] = 0xFF;  // entry 1 claims 65280 bytes
     writeBytes(dir.path / "overrun.HLB", overrun);
     refused(dir.path / "overrun.HLB");
+
+    // Fits in the file but not in the 32768-byte program image it is sent from.
+    std::vector<std::uint8_t> huge(kLibrarySize, 0);
+    huge[0] = 1;
+    huge[1] = 0x7F;  // 32767 + 2 bytes
+    huge[2] = 0xFF;
+    writeBytes(dir.path / "huge.HLB", huge);
+    refused(dir.path / "huge.HLB");
+    refused(dir.path);  // a folder
+}
+
+TEST(LibraryFile, EntriesUpToTheProgramImageFitAndNoLongerOnesGetIn) {
+    LibraryBuffer lib{};
+    lib[0] = 1;
+    lib[1] = 0x7F;  // L = 32766: the entry fills the image exactly
+    lib[2] = 0xFE;
+    const auto entries = libraryEntries(lib);
+    ASSERT_TRUE(entries);
+    ProgramImage working{};
+    lib[1 + 32767] = 0xAB;
+    EXPECT_TRUE(copyLibraryEntry(lib, (*entries)[0], working));
+    EXPECT_EQ(working.back(), 0xAB);
+
+    // An image whose length field runs past its own end is not appended.
+    LibraryBuffer built{};
+    ProgramImage claims{};
+    claims[0] = 0x9C;  // 40000
+    claims[1] = 0x40;
+    EXPECT_FALSE(appendLibraryEntry(built, claims));
+    EXPECT_EQ(built[0], 0);
 }
 
 TEST(LibraryFile, SavingIntoAMissingDirectoryFailsWithoutLeavingAFile) {

@@ -140,17 +140,6 @@ TEST(UsbFaults, ARefusedSettingLeavesTheLinkOffline) {
     EXPECT_EQ(ui.messages[0].text, "FT_SetChars - Invalid Parameter ...");
 }
 
-TEST(UsbFaults, AMissingDeviceIsNotFoundAndNamed) {
-    test::ScriptedUi ui;
-    SessionState state;
-    DeviceLink link(state, ui, usbAt("/dev/no-such-tty"));
-    link.usb.UsbConnect();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
-              "Found....\n/dev/no-such-tty: No such file or directory");
-}
-
 TEST(UsbFaults, AnUnpluggedBridgeFailsReadsAndWritesWithTheirReport) {
     UnpluggablePty pty;
     test::ScriptedUi ui;

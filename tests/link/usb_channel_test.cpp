@@ -3,8 +3,17 @@
 #include "support/pty_pair.h"
 #include "support/scripted_ui.h"
 
+#include "link/permission_hint.h"
+
 #include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <grp.h>
+#include <optional>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vela {
 namespace {
@@ -49,6 +58,67 @@ TEST(UsbErrors, NoBridgeLeavesTheSystemOffline) {
     EXPECT_EQ(state.Link, LinkKind::Offline);
     EXPECT_FALSE(state.UsbActive || state.EthernetActive || state.SerialActive);
     EXPECT_FALSE(link.unitCommands.enabled);
+}
+
+TEST(UsbErrors, ARefusedBridgeSaysWhyAfterTheStatus) {
+    test::ScriptedUi ui;
+    SessionState state;
+    DeviceLink link(state, ui, LinkDevices{[](int) { return std::make_unique<TtyPort>("/dev/vela-no-such-tty"); },
+                                           nullptr, nullptr});
+    link.usb.UsbConnect();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
+              "Opened...\n/dev/vela-no-such-tty: No such file or directory");
+}
+
+// The text a user without the rights to the bridge gets from opening it; nothing where the
+// test cannot become such a user. Root may open anything, so the open runs in a child that
+// gives up root first.
+std::optional<std::string> refusedOpenText(const std::string& device) {
+    if (::getuid() != 0) {
+        TtyPort port(device);
+        return port.open() ? std::string() : port.errorText();
+    }
+    int fds[2];
+    if (::pipe(fds) != 0) return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        TtyPort port(device);
+        const std::string text = port.open() ? std::string() : port.errorText();
+        const bool ok = ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(ok ? 0 : 1);
+    }
+    ::close(fds[1]);
+    std::string text;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) return std::nullopt;
+    return text;
+}
+
+TEST(UsbErrors, PermissionRefusedNamesTheDeviceItsGroupAndBothFixes) {
+    const std::string device = (std::filesystem::temp_directory_path() /
+                                ("vela-tty-" + std::to_string(::getpid()))).string();
+    std::fclose(std::fopen(device.c_str(), "w"));
+    ::chmod(device.c_str(), 0);
+    const auto text = refusedOpenText(device);
+    const std::string expected = permissionDeniedMessage(device);
+    std::filesystem::remove(device);
+    if (!text) GTEST_SKIP() << "cannot open as a user without rights here";
+    const group* g = ::getgrgid(::getgid());
+    ASSERT_NE(g, nullptr);
+    const std::string groupName = g->gr_name;
+    EXPECT_EQ(*text, expected);
+    EXPECT_EQ(text->rfind(device + ": permission denied (the device belongs to the group " + groupName + ")", 0), 0u)
+        << *text;
+    EXPECT_NE(text->find("udev rule"), std::string::npos) << *text;
+    EXPECT_NE(text->find("sudo usermod -aG " + groupName + " $USER"), std::string::npos) << *text;
 }
 
 TEST(UsbErrors, ReportingSwitchedOffSaysNothing) {

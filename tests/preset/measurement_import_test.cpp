@@ -178,11 +178,50 @@ TEST(MeasurementImport, NonNumericFieldNamesFileAndLineAndNextOutputStillImports
     EXPECT_EQ(outcome[0], ImportOutcome::BadNumber);
     EXPECT_EQ(outcome[1], ImportOutcome::Imported);
     ASSERT_EQ(t.ui.messages.size(), 1u);
-    EXPECT_EQ(t.ui.messages[0].text, t.data.path[0] + ", line 4: \"12x.5\" is not a valid number.");
+    const std::string& text = t.ui.messages[0].text;
+    EXPECT_EQ(text.rfind(t.data.path[0] + ", line 4: \"12x.5\" is not a valid number. CLIO expects: line 1 is ", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("Values separated by blanks or tabs read as format 11 (FRD)."), std::string::npos) << text;
     for (float m : t.data.curves[0].magnitude) ASSERT_EQ(m, 0.0f);
     // A number beyond single precision, which keeps the curves, is no number either.
     EXPECT_EQ(parseMeasurement("    Freq\t      dB\t   Phase\n  100.00    1e39    45.00\n", *importFormat(0), 0.02).status,
               ParseStatus::BadNumber);
+}
+
+TEST(MeasurementImport, FrdSkipsCommentsAndSplitsAtAnyBlanks) {
+    const ImportFormat& frd = *importFormat(kFrdFormat);
+    const std::string text = "* exported by a measurement program\r\n"
+                             "\"Freq\" \"SPL\" \"Phase\"\r\n"
+                             "   * indented comment\r\n"
+                             "100\t93.0\t-90\r\n"
+                             "  1000   96.5    45  \r\n"
+                             "\r\n"
+                             "1e4 90\r\n";  // no phase
+    const ParseResult r = parseMeasurement(text, frd, 0.02);
+    ASSERT_EQ(r.status, ParseStatus::Ok);
+    EXPECT_EQ(r.curve.frequency, (std::vector<float>{100, 1000, 10000}));
+    EXPECT_EQ(r.curve.magnitude, (std::vector<float>{93.0f, 96.5f, 90}));
+    EXPECT_EQ(r.curve.phase, (std::vector<float>{-90, 45, 0}));
+
+    ImportCurve out;
+    const auto g = grid();
+    resampleMeasurement(r.curve, frd, g, 90.0, out);
+    const std::size_t k = firstAtOrAbove(g, 1000);
+    const double t = (g[k] - 1000.0) / 9000.0;
+    EXPECT_NEAR(out.magnitude[k], 96.5 - 6.5 * t - 90.0, 1e-4);
+    EXPECT_NEAR(out.phase[k], 45.0 * (1 - t) * std::numbers::pi / 180, 1e-6);  // degrees to radians
+    EXPECT_EQ(out.magnitude[firstAtOrAbove(g, 100) - 1], kOutsideMagnitude);
+}
+
+TEST(MeasurementImport, FrdBadValueNamesTheLineAndTheLayout) {
+    const ParseResult r = parseMeasurement("* x\n100 93 0\n200 93,5 0\n", *importFormat(kFrdFormat), 0.02);
+    ASSERT_EQ(r.status, ParseStatus::BadNumber);
+    EXPECT_EQ(r.badLine, 2);
+    EXPECT_EQ(badNumberMessage("m.frd", r, *importFormat(kFrdFormat)),
+              "m.frd, line 3: \"93,5\" is not a valid number. FRD expects: " + importLayout(*importFormat(kFrdFormat)) +
+                  ".");
+    // A line of one value has no magnitude.
+    EXPECT_EQ(parseMeasurement("100\n", *importFormat(kFrdFormat), 0.02).status, ParseStatus::BadNumber);
 }
 
 TEST(MeasurementImport, RepeatedFrequencyGivesFiniteValues) {
@@ -194,7 +233,7 @@ TEST(MeasurementImport, RepeatedFrequencyGivesFiniteValues) {
     for (float m : t.data.curves[0].magnitude) ASSERT_TRUE(std::isfinite(m));
 }
 
-TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseEmptiesThePath) {
+TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseKeepsItsNameQuietly) {
     Importer t;
     t.dir.write("beside.txt", clioFile());
     t.data.path[0] = "C:\\Measurements\\beside.txt";
@@ -204,7 +243,7 @@ TEST(MeasurementImport, MissingFileFallsBackBesideThePresetElseEmptiesThePath) {
     EXPECT_EQ(outcome[0], ImportOutcome::Imported);
     EXPECT_EQ(t.data.path[0], "C:\\Measurements\\beside.txt");
     EXPECT_EQ(outcome[1], ImportOutcome::Missing);
-    EXPECT_EQ(t.data.path[1], "");
+    EXPECT_EQ(t.data.path[1], "/nowhere/gone.txt");
     EXPECT_TRUE(t.ui.messages.empty());
 }
 

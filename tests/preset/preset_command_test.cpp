@@ -1,5 +1,5 @@
 // The preset and import commands as a user runs them.
-#include "cli/cli_main.h"
+#include "support/run_cli.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,25 +12,9 @@ namespace {
 
 using test::TempDir;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::CliOutcome;
 
-Outcome run(std::vector<std::string> words) {
-    words.insert(words.begin(), "velaupdate");
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int code = cli::runCli(static_cast<int>(words.size()), argv.data());
-    std::fflush(stdout);
-    std::fflush(stderr);
-    Outcome r{code, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-    return r;
-}
+Outcome run(std::vector<std::string> words) { return test::runCli(std::move(words)); }
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -94,6 +78,38 @@ TEST(PresetCommand, PlotsPngAndSvg) {
     ASSERT_EQ(run({"preset", "plot", file, "--out", dir.file("p.svg")}).code, 0);
     EXPECT_NE(readAll(dir.file("p.svg")).find("<svg"), std::string::npos);
     EXPECT_EQ(run({"preset", "plot", file, "--out", dir.file("p.gif")}).code, 2);
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(PresetCommand, PlotSharesTheScaleMarksCrossoversAndSaysWhatIsSilentOrLeftOut) {
+    TempDir dir;
+    const std::string file = dir.file("a.hdp");
+    ASSERT_EQ(run({"preset", "new", "--out", file}).code, 0);
+    // Output 1 boosted by 12 dB, output 2 flat and muted; output 1 delayed by 40 samples.
+    ASSERT_EQ(run({"preset", "set", file, "eq.1.1.type=Parametric Q const", "eq.1.1.gain=12", "eq.1.1.freq=100",
+                   "xover.1.high.alignment=L-Riley", "xover.1.high.freq=1200", "out.2.mute=1", "delay.1=40"})
+                  .code,
+              0);
+    ASSERT_EQ(run({"preset", "plot", file, "--out", dir.file("p.svg")}).code, 0);
+    const std::string svg = readAll(dir.file("p.svg"));
+    // Both magnitude panels reach up to the boost of output 1.
+    EXPECT_EQ(count(svg, ">18<"), 2u);
+    EXPECT_EQ(count(svg, ">Output 1 LP 1.2 kHz<"), 2u);  // magnitude and phase
+    EXPECT_EQ(count(svg, ">Muted: the output is silent<"), 1u);
+    EXPECT_EQ(count(svg, ">Output total (muted: silent)<"), 1u);
+    EXPECT_EQ(count(svg, ">Total includes the output delay of 0.833 ms<"), 1u);
+
+    ASSERT_EQ(run({"preset", "plot", file, "--out", dir.file("c.svg"), "--layout", "combined"}).code, 0);
+    const std::string combined = readAll(dir.file("c.svg"));
+    EXPECT_EQ(count(combined, ">Outputs 1 and 2 magnitude<"), 1u);
+    EXPECT_EQ(count(combined, ">Output 2 is muted: silent<"), 1u);
+    EXPECT_EQ(count(combined, ">Output 1 includes the output delay of 0.833 ms<"), 1u);
+    EXPECT_EQ(run({"preset", "plot", file, "--out", dir.file("x.svg"), "--layout", "one"}).code, 2);
 }
 
 TEST(ImportCommand, FourHundredPointsOrExitThree) {

@@ -101,6 +101,12 @@ TEST(PresetFile, SaveThenOpenGivesBackEveryValueAndTheSameImage) {
 
     PresetFixture b;
     ASSERT_EQ(OpenPreset(b.ctx, path), OpenResult::Opened);
+    // Open keeps New's peak limiter tables; everything else in the image is the saved preset's.
+    const PresetFixture fresh;
+    for (std::size_t n = 0; n < kDynamicsObjects; ++n) {
+        EXPECT_EQ(b.p().PeakDynamics[n].GainTable, fresh.model->PeakDynamics[n].GainTable) << n;
+        a.p().PeakDynamics[n].GainTable = fresh.model->PeakDynamics[n].GainTable;
+    }
     EXPECT_EQ(imageOf(a), imageOf(b));
     const PresetParameters& p = b.p();
     EXPECT_EQ(p.MainSystemName, "Front fill \xC3\xA9t\xC3\xA9 with a name longer than f");  // 40 characters
@@ -120,7 +126,6 @@ TEST(PresetFile, SaveThenOpenGivesBackEveryValueAndTheSameImage) {
     EXPECT_FALSE(p.RmsDynamics[1].AmpBridgeMode);
     EXPECT_TRUE(p.PeakDynamics[0].Bypass);
     EXPECT_FLOAT_EQ(p.PeakDynamics[2].ShapeDb, 1.5f);
-    EXPECT_EQ(p.PeakDynamics[2].GainTable, a.p().PeakDynamics[2].GainTable);
     EXPECT_EQ(p.SpeakerDistance, (std::array<std::int32_t, 2>{17, -3}));
     EXPECT_EQ(p.Import.ImportDataType, 3);
     EXPECT_EQ(p.Import.ReferenceLevel.value(), 84.5);
@@ -275,6 +280,54 @@ TEST(PresetFile, DamagedValuesAreDesignedWithinTheEditorsRanges) {
     for (double x : g.p().RmsDynamics[0].GainTable) EXPECT_TRUE(std::isfinite(x));
     EXPECT_EQ(g.p().RmsDynamics[1].ThresholdDb, -50.0f);
     for (double x : g.p().RmsDynamics[1].GainTable) EXPECT_TRUE(std::isfinite(x));
+}
+
+TEST(PresetFile, ABandThatNoDesignAdmitsPassesTheSignalWithAWarningNamingFileOutputAndBand) {
+    TempDir dir;
+    PresetFixture f;
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("p.hdp")));
+    auto bytes = readBytes(dir.file("p.hdp"));
+    // Output 2 band 3: a 6 dB high shelf whose gain is within range but so close to 0 dB
+    // that the shelf's terms divide zero by zero.
+    const std::size_t band = 728 + 2 * 28;
+    bytes[band + 24] = 3;
+    bytes::putLeF64(bytes, band, -7.8970796717069922e-16);
+    bytes::putLeF64(bytes, band + 8, 40.590963855914993);
+    bytes::putLeF64(bytes, band + 16, 15.93301070265726);
+    writeBytes(dir.file("shelf.hdp"), bytes);
+    PresetFixture g;
+    ASSERT_EQ(OpenPreset(g.ctx, dir.file("shelf.hdp")), OpenResult::Opened);
+    const dsp::TSOS& b = g.p().band(1, 3);
+    EXPECT_EQ((std::array<double, 5>{b.B0, b.B1, b.B2, b.A1, b.A2}), (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.0}));
+    EXPECT_EQ(b.FilterType, 3);  // kept for the next save
+    ASSERT_FALSE(g.ui.messages.empty());
+    EXPECT_EQ(g.ui.messages.back().kind, MessageKind::Warning);
+    EXPECT_EQ(g.ui.messages.back().text.rfind(dir.file("shelf.hdp") + ": Output 2 band 3: Shelv High 6dB", 0), 0u)
+        << g.ui.messages.back().text;
+}
+
+TEST(PresetFile, OpenKeepsNewsPeakTablesSaysSoOnceAndAnEditStillRedesigns) {
+    TempDir dir;
+    PresetFixture f;
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("plain.hdp")));
+    DynamicsSetThreshold(f.ctx, DynamicsKind::Peak, 0, -3.0);
+    DynamicsSetThreshold(f.ctx, DynamicsKind::Peak, 1, -10.0);
+    DynamicsSetThreshold(f.ctx, DynamicsKind::Peak, 2, -1.0);  // not in the image: no warning for it
+    ASSERT_TRUE(SavePreset(f.ctx, dir.file("peaks.hdp")));
+
+    PresetFixture g;
+    const auto newTables = g.p().PeakDynamics;
+    ASSERT_EQ(OpenPreset(g.ctx, dir.file("plain.hdp")), OpenResult::Opened);
+    EXPECT_TRUE(g.ui.messages.empty());
+    ASSERT_EQ(OpenPreset(g.ctx, dir.file("peaks.hdp")), OpenResult::Opened);
+    ASSERT_EQ(g.ui.messages.size(), 1u);
+    EXPECT_NE(g.ui.messages[0].text.find("output 1 and 2"), std::string::npos) << g.ui.messages[0].text;
+    EXPECT_NE(g.ui.messages[0].text.find("limiter at -6 dB, knee 4 dB"), std::string::npos) << g.ui.messages[0].text;
+    for (std::size_t n = 0; n < kDynamicsObjects; ++n) EXPECT_EQ(g.p().PeakDynamics[n].GainTable, newTables[n].GainTable);
+    EXPECT_FLOAT_EQ(g.p().PeakDynamics[0].ThresholdDb, -3.0f);  // the stored value itself is kept
+
+    DynamicsSetRatio(g.ctx, DynamicsKind::Peak, 0, 2.0);
+    EXPECT_EQ(g.p().PeakDynamics[0].GainTable, f.p().PeakDynamics[0].GainTable);
 }
 
 TEST(PresetFile, SaveFailureLeavesTheOldFile) {

@@ -18,11 +18,11 @@ TEST(FirmwareText, BuiltInHas1536LinesWithTheKnownRowsAndSaysItIsAStandIn) {
     EXPECT_TRUE(isStandInFirmware(text));
     const auto lines = firmwareTextLines(text);
     ASSERT_EQ(lines.size(), kFirmwareLineCount);
-    EXPECT_EQ(lines[0], "0x00, 0x00, 0x00, 0x00, 0x01, ");
-    EXPECT_EQ(lines[1], "0x00, 0x00, 0x00, 0xE8, 0x01, ");
-    EXPECT_EQ(lines[2], "0x00, 0x00, 0x00, 0x00, 0x01, ");
-    EXPECT_EQ(lines[3], "0x00, 0x08, 0x00, 0xE8, 0x01, ");
-    for (std::size_t l = 1279; l < 1536; ++l) EXPECT_EQ(lines[l], "0x00, 0x00, 0x00, 0x00, 0x01, ") << l + 1;
+    EXPECT_EQ(lines[0].text, "0x00, 0x00, 0x00, 0x00, 0x01, ");
+    EXPECT_EQ(lines[1].text, "0x00, 0x00, 0x00, 0xE8, 0x01, ");
+    EXPECT_EQ(lines[2].text, "0x00, 0x00, 0x00, 0x00, 0x01, ");
+    EXPECT_EQ(lines[3].text, "0x00, 0x08, 0x00, 0xE8, 0x01, ");
+    for (std::size_t l = 1279; l < 1536; ++l) EXPECT_EQ(lines[l].text, "0x00, 0x00, 0x00, 0x00, 0x01, ") << l + 1;
 }
 
 TEST(FirmwareImage, ConvertsEveryLineButTheLast) {
@@ -33,10 +33,19 @@ TEST(FirmwareImage, ConvertsEveryLineButTheLast) {
     EXPECT_EQ(Bytes(image->end() - 10, image->end()), (Bytes{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
 }
 
-TEST(FirmwareImage, ReadsDigitsOfEitherCaseAndTakesAnythingElseAsZero) {
-    const std::vector<std::string_view> lines = {"0xab, 0xCD, 0x1G, 0xZZ, 0x7", "0x00, 0x00, 0x00, 0x00, 0x01, "};
-    const auto image = buildFirmwareImage(lines);
-    EXPECT_EQ(Bytes(image.begin(), image.begin() + 6), (Bytes{0xAB, 0xCD, 0x10, 0x00, 0x70, 0x00}));
+TEST(FirmwareImage, ReadsDigitsOfEitherCaseAndRefusesAnythingElseNamingTheLine) {
+    const std::vector<FirmwareTextLine> good = {{1, "0xab, 0xCD, 0x10, 0x0f, 0x7A, "}, {2, "0x00"}};
+    std::string error;
+    const auto image = buildFirmwareImage(good, error);
+    ASSERT_TRUE(image) << error;
+    EXPECT_EQ(Bytes(image->begin(), image->begin() + 6), (Bytes{0xAB, 0xCD, 0x10, 0x0F, 0x7A, 0x00}));
+
+    for (const std::string_view bad : {"0xab, 0xCD, 0x1G, 0x00, 0x00, ", "0x00, 0x00, 0x00, 0x00, 0x7", "0x 0"}) {
+        std::string text = "# a remark\n";
+        for (std::size_t l = 1; l <= kFirmwareLineCount; ++l) (text += l == 7 ? bad : "0x00, 0x00, 0x00, 0x00, 0x01, ") += "\n";
+        EXPECT_FALSE(firmwareImageFromText(text, error)) << bad;
+        EXPECT_NE(error.find("line 8:"), std::string::npos) << error;  // the remark counts as a line
+    }
 }
 
 TEST(FirmwareImage, RefusesATextWithAnotherLineCount) {

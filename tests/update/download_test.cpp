@@ -6,6 +6,7 @@
 #include "test_http_server.h"
 #include "update/private_download_file.h"
 #include "update/qt_http_getter.h"
+#include "update/sha256.h"
 #include "update/update_check.h"
 
 #include <filesystem>
@@ -165,6 +166,43 @@ TEST_F(Update, ATruncatedRefusedOrEmptyDownloadIsNeverStarted) {
     EXPECT_TRUE(tempIsEmpty());
     EXPECT_FALSE(c.NMHTTP1Success(d, launcher));
     EXPECT_TRUE(launcher.started.empty());
+}
+
+std::string sha256Hex(const std::string& bytes) {
+    Sha256 h;
+    h.update(std::span(bytes.data(), bytes.size()));
+    return h.hexDigest();
+}
+
+TEST_F(Update, APublishedDigestVouchesForTheDownloadOrItIsDeleted) {
+    const std::string body = updaterBytes(70000);
+    server.routes["/updates/TESSERAUPDATER.EXE"] = {200, body};
+    std::string upper = sha256Hex(body);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // As sha256sum writes it, in either case.
+    server.routes["/updates/TESSERAUPDATER.EXE.sha256"] = {200, upper + "  TESSERAUPDATER.EXE\n"};
+    auto c = check();
+    const auto good = c.downloadUpdater();
+    ASSERT_TRUE(good.ok) << good.error;
+    EXPECT_EQ(readFile(good.path), body);
+    fs::remove_all(good.directory);
+
+    const std::string other = sha256Hex(body + "x");
+    const std::vector<std::pair<std::string, test::TestHttpServer::Response>> cases = {
+        {"differs from the published " + other, {200, other + "\n"}},
+        {"holds no SHA-256", {200, "not a digest\n"}},
+        {"could not be checked", {500, "", -1, false}},
+    };
+    for (const auto& [why, digest] : cases) {
+        server.routes["/updates/TESSERAUPDATER.EXE.sha256"] = digest;
+        ui.messages.clear();
+        auto d = check();
+        EXPECT_FALSE(d.VerHTTPSuccess("2.0.0.0", launcher)) << why;
+        EXPECT_TRUE(launcher.started.empty()) << why;
+        EXPECT_TRUE(tempIsEmpty()) << why;
+        EXPECT_NE(lastMessage().find(why), std::string::npos) << lastMessage();
+        EXPECT_NE(lastMessage().find("the download was deleted"), std::string::npos) << lastMessage();
+    }
 }
 
 TEST(PrivateDownloadFile, EachDownloadGetsItsOwnDirectory) {

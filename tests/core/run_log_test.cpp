@@ -1,0 +1,109 @@
+#include "core/run_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace vela {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() /
+                    ("vela-runlog-" + std::to_string(::getpid()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    TempDir() { fs::create_directories(path); }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(RunLog, RecordsWhatTheUserSawWithTimesAndAnswers) {
+    TempDir dir;
+    const fs::path file = dir.path / "sub" / "run.log";
+    {
+        RunLog log;
+        ASSERT_TRUE(log.open(file)) << log.errorText();
+        log.note("command", "velaupdate --sim load-all --model M02");
+        // A read repeats its steps for every block; the transfer window repeats the library window.
+        for (int block = 0; block < 3; ++block) {
+            log.status(StatusField::LibraryInfo, "Receive data...");
+            log.status(StatusField::LibraryInfo, "LONG : 3570");
+            log.status(StatusField::LibraryInfo, "Reading Configuration 1 from the HALDA40");
+        }
+        log.status(StatusField::TransferInfo, "Reading Configuration 1 from the HALDA40");
+        log.status(StatusField::LibraryInfo, "");
+        log.message(MessageKind::Warning, Buttons::YesNoCancel, "Overwrite?", Answer::No);
+        log.message(MessageKind::Error, Buttons::Ok, "ETHERNET: Communication Error with HALDA40", Answer::Ok);
+        log.note("outcome", "exit code 1");
+    }
+    const std::string text = contents(file);
+    EXPECT_NE(text.find("  command: velaupdate --sim load-all --model M02\n"), std::string::npos);
+    EXPECT_NE(text.find("  question: Overwrite?\n"), std::string::npos);
+    EXPECT_NE(text.find("  answer: No\n"), std::string::npos);
+    EXPECT_NE(text.find("  error: ETHERNET: Communication Error with HALDA40\n"), std::string::npos);
+    int lines = 0;
+    for (const char c : text) lines += c == '\n';
+    EXPECT_EQ(lines, 8) << text;
+    // Every line starts with its time: "2026-12-07 10:53:17.123  ".
+    EXPECT_EQ(text[4], '-');
+    EXPECT_EQ(text[19], '.');
+    EXPECT_EQ(text.substr(23, 2), "  ");
+}
+
+TEST(RunLog, KeepsOnlyTheLastRuns) {
+    TempDir dir;
+    for (int i = 0; i < 5; ++i) std::ofstream(dir.path / ("run-2026010" + std::to_string(i) + "-000000-1.log")) << i;
+    std::ofstream(dir.path / "notes.txt") << "not a run";
+    const fs::path next = RunLog::newRunFile(dir.path, 3);
+    EXPECT_EQ(next.parent_path(), dir.path);
+    EXPECT_EQ(next.filename().string().rfind("run-", 0), 0u);
+    EXPECT_FALSE(fs::exists(dir.path / "run-20260100-000000-1.log"));
+    EXPECT_FALSE(fs::exists(dir.path / "run-20260102-000000-1.log"));
+    EXPECT_TRUE(fs::exists(dir.path / "run-20260103-000000-1.log"));
+    EXPECT_TRUE(fs::exists(dir.path / "run-20260104-000000-1.log"));
+    EXPECT_TRUE(fs::exists(dir.path / "notes.txt"));
+}
+
+// Sets an environment variable for one scope.
+struct Env {
+    Env(const char* name, const char* value) : name_(name) {
+        if (const char* v = std::getenv(name)) saved_ = v;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~Env() { saved_.empty() ? ::unsetenv(name_) : ::setenv(name_, saved_.c_str(), 1); }
+    const char* name_;
+    std::string saved_;
+};
+
+TEST(RunLog, LivesInTheUsersStateDirectory) {
+    Env home("HOME", "/home/installer");
+    {
+        Env state("XDG_STATE_HOME", "/var/tmp/state");
+        EXPECT_EQ(RunLog::defaultDirectory(), fs::path("/var/tmp/state/velaupdate"));
+    }
+    // Unset or relative (which the convention says to ignore): under the home directory.
+    Env relative("XDG_STATE_HOME", "state");
+    EXPECT_EQ(RunLog::defaultDirectory(), fs::path("/home/installer/.local/state/velaupdate"));
+}
+
+TEST(RunLog, AFileThatCannotBeWrittenIsSaidSo) {
+    RunLog log;
+    EXPECT_FALSE(log.open("/proc/velaupdate-cannot/run.log"));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_FALSE(log.errorText().empty());
+    log.note("command", "nothing happens");  // and nothing breaks
+}
+
+}  // namespace
+}  // namespace vela
