@@ -8,7 +8,9 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vela::bench {
@@ -23,10 +25,55 @@ public:
     void pump() override { QCoreApplication::processEvents(); }
 };
 
-// Devices whose USB bridge is the tty at `path` (the simulated unit's pseudo-terminal).
-inline LinkDevices usbDevicesAt(const std::string& path) {
+// The PC's own share of a run: the time from each answer's arrival to the next write, summed
+// over every channel that a Turnaround-wrapped device opened.
+struct Turnaround {
+    std::chrono::steady_clock::duration total{};
+    long steps = 0;
+    std::optional<std::chrono::steady_clock::time_point> answered;
+};
+
+// A channel that notes when reads bring bytes and when the next write starts.
+class TimedChannel : public ByteChannel {
+public:
+    TimedChannel(std::unique_ptr<ByteChannel> inner, Turnaround& t) : inner_(std::move(inner)), t_(t) {}
+    bool open() override { return inner_->open(); }
+    void close() override { inner_->close(); }
+    bool isOpen() const override { return inner_->isOpen(); }
+    std::size_t write(std::span<const std::uint8_t> bytes) override {
+        if (t_.answered) {
+            t_.total += std::chrono::steady_clock::now() - *t_.answered;
+            ++t_.steps;
+            t_.answered.reset();
+        }
+        return inner_->write(bytes);
+    }
+    bool waitForData(Millis timeout) override { return inner_->waitForData(timeout); }
+    std::size_t read(std::span<std::uint8_t> out, Millis timeout) override {
+        const std::size_t n = inner_->read(out, timeout);
+        if (n > 0) t_.answered = std::chrono::steady_clock::now();
+        return n;
+    }
+    bool applySettings(const LineSettings& s) override { return inner_->applySettings(s); }
+    bool setDtr(bool on) override { return inner_->setDtr(on); }
+    bool setRts(bool on) override { return inner_->setRts(on); }
+    std::string errorText() const override { return inner_->errorText(); }
+    std::string address() const override { return inner_->address(); }
+
+private:
+    std::unique_ptr<ByteChannel> inner_;
+    Turnaround& t_;
+};
+
+// Devices whose USB bridge is the tty at `path` (the simulated unit's pseudo-terminal),
+// optionally timing the PC's turnaround.
+inline LinkDevices usbDevicesAt(const std::string& path, Turnaround* timing = nullptr) {
     LinkDevices devices;
-    devices.usb = [path](int) -> std::unique_ptr<ByteChannel> { return std::make_unique<TtyPort>(path); };
+    devices.usb = [path, timing](int) -> std::unique_ptr<ByteChannel> {
+        auto tty = std::make_unique<TtyPort>(path);
+        if (!timing) return tty;
+        return std::make_unique<TimedChannel>(std::move(tty), *timing);
+    };
     return devices;
 }
 

@@ -1,7 +1,7 @@
 #include "cli/link_options.h"
 
 #include "link/port_discovery.h"
-#include "link/qt_serial_port.h"
+#include "link/tty_port.h"
 #include "link/qt_tcp_socket.h"
 
 #include <stdexcept>
@@ -44,7 +44,10 @@ LinkOptions parseLinkOptions(const Args& args) {
 LinkDevices hardwareDevices(const LinkOptions& o) {
     LinkDevices d;
     d.usb = ttyLocator(o.usbDevice);
-    d.serial = std::make_unique<QtSerialPort>(o.serialPort.empty() ? defaultSerialPort() : o.serialPort);
+    // The serial port is locked for our use as the bridge is, and named by its device path.
+    std::string serialPath = o.serialPort.empty() ? defaultSerialPort() : o.serialPort;
+    if (serialPath.front() != '/') serialPath = "/dev/" + serialPath;
+    d.serial = std::make_unique<TtyPort>(serialPath);
     d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
         return std::make_unique<QtTcpSocket>(host, port);
     };

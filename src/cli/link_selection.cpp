@@ -40,6 +40,11 @@ bool refuseEthernet(Context& ctx, const char* command) {
 
 bool probeSelectedLink(Context& ctx, Session& s) {
     const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
+    // A port that cannot be opened (missing, busy, no permission) is no answer from a unit.
+    if (channel == Channel::Serial && !s.link.serial.SerialOpen()) {
+        ctx.ui.error(s.link.serial.openFailure());
+        return false;
+    }
     const bool answered = SendProgram(s.link, s.programImage, channel, CommandCode::ProbeCommand, 0, 0, false) ==
                           ExchangeResult::Success;
     if (channel == Channel::Serial) s.link.serial.SerialClose();

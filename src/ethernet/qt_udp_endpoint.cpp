@@ -5,6 +5,7 @@
 #include <QNetworkInterface>
 
 #include <algorithm>
+#include <thread>
 
 namespace vela {
 namespace {
@@ -31,6 +32,12 @@ bool QtUdpEndpoint::send(const std::string& address, std::uint16_t port, std::sp
 }
 
 std::optional<Datagram> QtUdpEndpoint::receive(std::chrono::milliseconds timeout) {
+    if (socket_.state() != QAbstractSocket::BoundState) {
+        // Nothing can come, and waitForReadyRead would return at once: callers that wait for
+        // an answer in slices would spin the processor until their time-out.
+        std::this_thread::sleep_for(timeout);
+        return std::nullopt;
+    }
     if (!socket_.hasPendingDatagrams() && !socket_.waitForReadyRead(static_cast<int>(timeout.count())))
         return std::nullopt;
     if (!socket_.hasPendingDatagrams()) return std::nullopt;

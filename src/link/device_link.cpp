@@ -51,7 +51,8 @@ bool DeviceLink::waitForSerialReply(bool report) {
     buffers.ReplyTimedOut = false;
     const auto deadline = Clock::now() + timeouts::kReplyTimer;
     while (!buffers.ByteReceived) {
-        if (Clock::now() >= deadline) {
+        // A port that is closed or went away brings no answer: fail now, not at the time-out.
+        if (Clock::now() >= deadline || !serial.isOpen()) {
             buffers.ReplyTimedOut = true;
             break;
         }
@@ -59,17 +60,19 @@ bool DeviceLink::waitForSerialReply(bool report) {
         ui.pump();
     }
     if (!buffers.ReplyTimedOut) return false;
-    if (report) {
-        ui.beep();
-        ui.error("Comunication ERROR. Please verify that the COM port selected is correct and there isn't a USB "
-                 "Connected and your HALDA40 unit is in its Main Menu");
-        runOfflineAction();
-        ui.closeTransferWindow();
-    }
+    if (report) reportSerialFailure();
     return true;
 }
 
-bool DeviceLink::waitForEthernetReply() {
+void DeviceLink::reportSerialFailure() {
+    ui.beep();
+    ui.error("Comunication ERROR. Please verify that the COM port selected is correct and there isn't a USB "
+             "Connected and your HALDA40 unit is in its Main Menu");
+    runOfflineAction();
+    ui.closeTransferWindow();
+}
+
+bool DeviceLink::waitForEthernetReply(std::size_t expected) {
     // A receive event since the last wait satisfies this one at once.
     buffers.ReplyTimedOut = false;
     const auto deadline = Clock::now() + timeouts::kReplyTimer;
@@ -78,7 +81,12 @@ bool DeviceLink::waitForEthernetReply() {
             buffers.ReplyTimedOut = true;
             return true;
         }
-        ethernet.pollReceive(remaining(deadline));
+        // A connection the module closed or lost can bring no answer: say so now rather
+        // than at the time-out, and let the caller end its operation with what it achieved.
+        if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) {
+            ethernet.OnEthernetError(ethernet.failure());
+            return true;
+        }
         ui.pump();
     }
     buffers.LastReplyByte = buffers.EthernetReceiveBuffer[0];
@@ -86,12 +94,20 @@ bool DeviceLink::waitForEthernetReply() {
     return false;
 }
 
-void DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
+bool DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
     switch (channel) {
-    case Channel::Usb: usb.writeBytes(bytes); break;
-    case Channel::Ethernet: ethernet.writeBytes(bytes); break;
-    case Channel::Serial: serial.SerialWrite(bytes.data(), bytes.size()); break;
+    case Channel::Usb: return usb.writeBytes(bytes);  // a failed FT_Write has been reported
+    case Channel::Ethernet:
+        // Only a socket that has failed refuses bytes.
+        if (ethernet.writeBytes(bytes)) return true;
+        ethernet.OnEthernetError(ethernet.failure());
+        return false;
+    case Channel::Serial:
+        if (serial.SerialWrite(bytes.data(), bytes.size()) == bytes.size()) return true;
+        reportSerialFailure();
+        return false;
     }
+    return false;
 }
 
 void DeviceLink::DropLink() {

@@ -53,9 +53,15 @@ public:
     // failure. `report` applies to the serial channel only.
     bool WaitForReply(bool report);
     bool waitForSerialReply(bool report);
-    bool waitForEthernetReply();
-    // Bytes out in one write on `channel`; what each channel's write reports is not examined.
-    void write(Channel channel, std::span<const std::uint8_t> bytes);
+    // `expected`: how many bytes the step waits for (one answer byte, or the rest of a data
+    // block); the receive event ends as soon as they have come. A connection that is lost
+    // during the wait fails it at once, after OnEthernetError.
+    bool waitForEthernetReply(std::size_t expected = 1);
+    // Bytes out in one write on `channel`; false, after the channel's own report, when they
+    // could not all go out.
+    bool write(Channel channel, std::span<const std::uint8_t> bytes);
+    // The serial line failed: beep, the COM error dialog, offline.
+    void reportSerialFailure();
     void DropLink();
 
     void DisableUnitCommands() { unitCommands.enabled = false; }

@@ -4,7 +4,7 @@
 #include "link/timeouts.h"
 
 #include <algorithm>
-#include <thread>
+#include <chrono>
 
 namespace vela {
 
@@ -25,10 +25,7 @@ void EthernetChannel::close() {
 bool EthernetChannel::ReconnectEthernet() {
     close();
     if (!socket_ && factory_) socket_ = factory_(host_, port_);
-    if (!socket_ || !socket_->open()) {
-        OnEthernetError();
-        throw LinkAbandoned("ETHERNET error: " + host_);
-    }
+    if (!socket_ || !socket_->open()) abandon();
     link_.buffers.EthernetDataReceived = false;
     return socket_->isOpen();
 }
@@ -50,25 +47,51 @@ bool EthernetChannel::writeBytes(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool EthernetChannel::pollReceive(Millis timeout) {
-    if (!isActive() || !socket_->waitForData(timeout)) return false;
-    OnEthernetRead();
+bool EthernetChannel::pollReceive(Millis timeout, std::size_t expected) {
+    // Bytes that came before the module closed the connection are still delivered.
+    if (!socket_ || !socket_->waitForData(timeout)) return false;
+    OnEthernetRead(expected);
     return true;
 }
 
-void EthernetChannel::OnEthernetRead() {
+void EthernetChannel::OnEthernetRead(std::size_t expected) {
     auto& b = link_.buffers;
     b.EthernetReceiveBuffer.fill(0);
-    std::this_thread::sleep_for(timeouts::kEthernetSettle);
+    const std::span<std::uint8_t> buffer(b.EthernetReceiveBuffer);
+    expected = std::clamp<std::size_t>(expected, 1, buffer.size());
+    // The event holds what the settle time would have gathered: the bytes the step expects
+    // come in one piece or several close together, and the unit sends nothing more until it
+    // is answered. So the event ends as soon as they are all here.
+    const auto settled = std::chrono::steady_clock::now() + timeouts::kEthernetSettle;
+    std::size_t count = socket_->read(buffer, Millis(0));
+    while (count < expected && socket_->isOpen()) {
+        const auto left =
+            std::chrono::ceil<Millis>(settled - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        count += socket_->read(buffer.subspan(count), left);
+    }
     b.EthernetDataReceived = true;
-    // At most 101 bytes per event; the rest stays pending for the next one.
-    b.EthernetReceiveCount = static_cast<std::int32_t>(socket_->read(std::span(b.EthernetReceiveBuffer), Millis(0)));
+    b.EthernetReceiveCount = static_cast<std::int32_t>(count);
 }
 
-void EthernetChannel::OnEthernetError() {
-    link_.ui.error("ETHERNET error: Opening IP: " + host_ +
-                   ". Verify if the IP is Correct and the Processor is Switched ON");
+void EthernetChannel::OnEthernetError(std::string_view detail) {
+    std::string text =
+        "ETHERNET error: Opening IP: " + host_ + ". Verify if the IP is Correct and the Processor is Switched ON";
+    if (!detail.empty()) text += "\n" + std::string(detail);
+    link_.ui.error(text);
     link_.DropLink();
+}
+
+std::string EthernetChannel::failure() const {
+    std::string what = host_ + ":" + std::to_string(port_);
+    if (const std::string why = socket_ ? socket_->errorText() : std::string(); !why.empty()) what += ": " + why;
+    return what;
+}
+
+void EthernetChannel::abandon() {
+    const std::string what = failure();
+    OnEthernetError();  // the front end that catches the abandonment names the module
+    throw LinkAbandoned(what);
 }
 
 }  // namespace vela

@@ -2,11 +2,14 @@
 // The TCP link to the unit's Ethernet module (ClientSocket1, port 1001).
 
 #include "link/byte_channel.h"
+#include "link/channel_buffers.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace vela {
 
@@ -16,7 +19,7 @@ inline constexpr std::uint16_t kEthernetTcpPort = 1001;
 
 // Thrown when the TCP link reports an error: the operation in progress is abandoned at
 // once, without its remaining steps or its own failure messages. Front ends catch it where
-// a command starts.
+// a command starts. what() names the module's host and port and the socket's reason.
 class LinkAbandoned : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -37,9 +40,17 @@ public:
     // Sends bytes through EthernetSendBuffer, at most 64 at a time.
     bool writeBytes(std::span<const std::uint8_t> bytes);
     // Waits up to timeout for bytes, then reads them as one receive event.
-    bool pollReceive(Millis timeout);
-    void OnEthernetRead();
-    void OnEthernetError();
+    bool pollReceive(Millis timeout, std::size_t expected = kEthernetReceiveSize);
+    // One receive event: what is pending, and, while fewer than `expected` bytes have come,
+    // what follows within the settle time.
+    void OnEthernetRead(std::size_t expected = kEthernetReceiveSize);
+    // The error dialog and DropLink; `detail` follows on a line of its own.
+    void OnEthernetError(std::string_view detail = {});
+    // The module's host and port and the socket's reason: "10.0.0.7:1001: Connection refused".
+    std::string failure() const;
+    // A connection that cannot be made: OnEthernetError, and the operation in progress is
+    // abandoned.
+    [[noreturn]] void abandon();
     void close();
     bool isActive() const { return socket_ && socket_->isOpen(); }
 

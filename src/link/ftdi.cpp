@@ -5,18 +5,15 @@
 namespace vela {
 
 FT_STATUS FtdiDriver::FT_Open(int deviceIndex, FT_HANDLE* handle) {
+    lastError_.clear();
     if (!handle) return FT_INVALID_PARAMETER;
     if (channel_) return FT_DEVICE_NOT_OPENED;  // one open handle at a time, as the bridge allows
     auto channel = locator_ ? locator_(deviceIndex) : nullptr;
-    if (!channel) {
-        openError_ = "no FTDI USB-serial bridge found";
-        return FT_DEVICE_NOT_FOUND;
-    }
+    if (!channel) return FT_DEVICE_NOT_FOUND;
     if (!channel->open()) {
-        openError_ = channel->errorText();
+        lastError_ = channel->errorText();
         return FT_DEVICE_NOT_OPENED;
     }
-    openError_.clear();
     channel_ = std::move(channel);
     if (auto* tty = dynamic_cast<TtyPort*>(channel_.get())) {
         tty->setWriteTimeout(writeTimeout_);
@@ -31,6 +28,7 @@ FT_STATUS FtdiDriver::FT_Open(int deviceIndex, FT_HANDLE* handle) {
 }
 
 FT_STATUS FtdiDriver::FT_Close(FT_HANDLE handle) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     channel_->close();
     channel_.reset();
@@ -38,6 +36,7 @@ FT_STATUS FtdiDriver::FT_Close(FT_HANDLE handle) {
 }
 
 FT_STATUS FtdiDriver::FT_Read(FT_HANDLE handle, std::uint8_t* buffer, std::uint32_t n, std::uint32_t* received) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     if (!buffer || !received) return FT_INVALID_PARAMETER;
     *received = 0;
@@ -46,7 +45,10 @@ FT_STATUS FtdiDriver::FT_Read(FT_HANDLE handle, std::uint8_t* buffer, std::uint3
         const auto left = std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now());
         if (left.count() < 0) break;
         const std::size_t got = channel_->read(std::span(buffer + *received, n - *received), left);
-        if (got == 0 && !channel_->isOpen()) return FT_IO_ERROR;
+        if (got == 0 && !channel_->isOpen()) {
+            lastError_ = channel_->errorText();
+            return FT_IO_ERROR;
+        }
         *received += static_cast<std::uint32_t>(got);
         if (got == 0 && left.count() == 0) break;
     }
@@ -55,15 +57,23 @@ FT_STATUS FtdiDriver::FT_Read(FT_HANDLE handle, std::uint8_t* buffer, std::uint3
 
 FT_STATUS FtdiDriver::FT_Write(FT_HANDLE handle, const std::uint8_t* buffer, std::uint32_t n,
                                std::uint32_t* written) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     if (!buffer || !written) return FT_INVALID_PARAMETER;
     *written = static_cast<std::uint32_t>(channel_->write(std::span(buffer, n)));
-    return *written == n ? FT_OK : FT_IO_ERROR;
+    if (*written == n) return FT_OK;
+    lastError_ = channel_->errorText();
+    return FT_IO_ERROR;
 }
 
-FT_STATUS FtdiDriver::applyLine() { return channel_->applySettings(line_) ? FT_OK : FT_IO_ERROR; }
+FT_STATUS FtdiDriver::applyLine() {
+    if (channel_->applySettings(line_)) return FT_OK;
+    lastError_ = channel_->errorText();
+    return FT_IO_ERROR;
+}
 
 FT_STATUS FtdiDriver::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     if (baud == 0) return FT_INVALID_PARAMETER;
     line_.baud = static_cast<int>(baud);
@@ -72,6 +82,7 @@ FT_STATUS FtdiDriver::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
 
 FT_STATUS FtdiDriver::FT_SetDataCharacteristics(FT_HANDLE handle, std::uint8_t wordLength,
                                                 std::uint8_t stopBits, std::uint8_t parity) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     if ((wordLength != FT_BITS_7 && wordLength != FT_BITS_8) ||
         (stopBits != FT_STOP_BITS_1 && stopBits != FT_STOP_BITS_2) || parity > FT_PARITY_EVEN)
@@ -83,18 +94,21 @@ FT_STATUS FtdiDriver::FT_SetDataCharacteristics(FT_HANDLE handle, std::uint8_t w
 }
 
 FT_STATUS FtdiDriver::FT_SetFlowControl(FT_HANDLE handle, std::uint16_t flow, std::uint8_t, std::uint8_t) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     line_.flowControl = flow == FT_FLOW_RTS_CTS;
     return applyLine();
 }
 
 FT_STATUS FtdiDriver::FT_SetDtr(FT_HANDLE handle) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     dtr_ = true;
     return channel_->setDtr(true) ? FT_OK : FT_IO_ERROR;
 }
 
 FT_STATUS FtdiDriver::FT_SetRts(FT_HANDLE handle) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     rts_ = true;
     return channel_->setRts(true) ? FT_OK : FT_IO_ERROR;
@@ -102,12 +116,14 @@ FT_STATUS FtdiDriver::FT_SetRts(FT_HANDLE handle) {
 
 FT_STATUS FtdiDriver::FT_SetChars(FT_HANDLE handle, std::uint8_t, std::uint8_t eventEnable, std::uint8_t,
                                   std::uint8_t errorEnable) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     // The kernel's driver has no event or error characters; disabling them is all we need.
     return (eventEnable || errorEnable) ? FT_INVALID_PARAMETER : FT_OK;
 }
 
 FT_STATUS FtdiDriver::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) {
+    lastError_.clear();
     if (!valid(handle)) return FT_INVALID_HANDLE;
     readTimeout_ = Millis(readMs);
     writeTimeout_ = Millis(writeMs);

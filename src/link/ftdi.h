@@ -59,8 +59,9 @@ public:
     const LineSettings& lineSettings() const { return line_; }
     Millis readTimeout() const { return readTimeout_; }
     bool isOpen() const { return channel_ != nullptr; }
-    // Why the last open failed, for the user's benefit.
-    const std::string& openError() const { return openError_; }
+    // The device and the system's reason behind the last failed call, for the user's
+    // benefit ("/dev/ttyUSB0: Permission denied"); empty when there is nothing to add.
+    const std::string& lastError() const { return lastError_; }
 
 private:
     bool valid(FT_HANDLE h) const { return channel_ && h == handle_; }
@@ -75,7 +76,7 @@ private:
     bool rts_ = false;
     Millis readTimeout_{1000};
     Millis writeTimeout_{1000};
-    std::string openError_;
+    std::string lastError_;
 };
 
 }  // namespace vela

@@ -7,7 +7,11 @@ namespace vela {
 bool QtTcpSocket::open() {
     close();
     socket_.connectToHost(QString::fromStdString(host_), port_);
-    return socket_.waitForConnected(static_cast<int>(timeouts::kEthernetConnect.count()));
+    if (!socket_.waitForConnected(static_cast<int>(timeouts::kEthernetConnect.count()))) return false;
+    // Every step is a few bytes and then a wait for the answer: never hold them back to
+    // gather a fuller segment.
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return true;
 }
 
 void QtTcpSocket::close() {

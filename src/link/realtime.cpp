@@ -1,6 +1,7 @@
 #include "link/realtime.h"
 
 #include "link/big_endian.h"
+#include "link/send_program.h"
 
 #include <algorithm>
 
@@ -21,37 +22,36 @@ ExchangeResult RealTimeSender::SendRealTime(Channel channel, std::uint8_t target
     const std::span<const std::uint8_t> payload(RealTimeMessage.data(), n);
     const std::uint8_t end = kEndByte;
     SessionState& state = link_.state;
+    // A frame that did not wholly go out is a failed send, which the caller reports.
+    bool sent = false;
     switch (channel) {
     case Channel::Usb:
         if (link_.usb.UsbOpen() != FT_OK) return ExchangeResult::Failure;
         state.RealTimeBusy = true;
-        link_.usb.writeBytes(header);
-        link_.usb.writeBytes(payload);
-        link_.usb.writeBytes(std::span(&end, 1));
+        sent = link_.usb.writeBytes(header) && link_.usb.writeBytes(payload) && link_.usb.writeBytes(std::span(&end, 1));
         state.RealTimeBusy = false;
-        link_.usb.UsbClose();
+        closeUsbIfOpen(link_);  // a failed write has already taken the link offline
         break;
     case Channel::Ethernet:
         // On the socket as it is: no reconnection, no answer awaited.
         state.RealTimeBusy = true;
-        link_.ethernet.writeBytes(header);
-        link_.ethernet.writeBytes(payload);
-        link_.ethernet.writeBytes(std::span(&end, 1));
+        sent = link_.ethernet.writeBytes(header) && link_.ethernet.writeBytes(payload) &&
+               link_.ethernet.writeBytes(std::span(&end, 1));
         state.RealTimeBusy = false;
         break;
     case Channel::Serial: {
         state.RealTimeBusy = true;
-        if (!link_.serial.isOpen()) link_.serial.SerialOpen();
-        for (const std::uint8_t b : header) link_.serial.SerialWrite(&b, 1);
-        for (const std::uint8_t b : payload) link_.serial.SerialWrite(&b, 1);
-        link_.serial.SerialWrite(&end, 1);
+        sent = link_.serial.isOpen() || link_.serial.SerialOpen();
+        for (const std::uint8_t b : header) sent = sent && link_.serial.SerialWrite(&b, 1) == 1;
+        for (const std::uint8_t b : payload) sent = sent && link_.serial.SerialWrite(&b, 1) == 1;
+        sent = sent && link_.serial.SerialWrite(&end, 1) == 1;
         link_.ui.closeTransferWindow();
         state.RealTimeBusy = false;
         link_.serial.SerialClose();
         break;
     }
     }
-    return ExchangeResult::Success;
+    return sent ? ExchangeResult::Success : ExchangeResult::Failure;
 }
 
 std::vector<std::uint8_t> RealTimeSender::frame(std::uint8_t target, std::uint8_t type) const {

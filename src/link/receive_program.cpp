@@ -10,7 +10,8 @@
 namespace vela {
 namespace {
 
-constexpr int kSettle = 100;  // message-queue rounds after each step's status text
+// Message-queue rounds after each step's status text: one delivers everything pending.
+constexpr int kSettle = 1;
 
 // The PC's side of the unit's exchange: each step returns true to stop the read.
 class Receiver {
@@ -24,7 +25,7 @@ public:
         const auto b = readByte();
         if (!b) return true;
         if (channel_ == Channel::Serial) show("Received BEGIN...");
-        writeByte(kStartByte);  // whatever arrived
+        if (!writeByte(kStartByte)) return true;  // whatever arrived
         if (*b != kStartByte)
             show(channel_ == Channel::Serial ? std::string("  ¡¡ERROR!! El dato no es el esperado (129)")
                                              : "  ¡¡ERROR!! El dato no es el esperado(" + std::to_string(*b) + ")");
@@ -78,7 +79,7 @@ public:
             const std::uint8_t ack = received_[i - 1];
             ui_.gaugeAdvance(Gauge::ProgressBar, static_cast<int>(kBlockSize));
             show("Reading Configuration " + std::to_string(link_.state.ProgramNumber) + " from the " + kUnitName);
-            writeByte(ack);
+            if (!writeByte(ack)) return true;
             settle();
         }
         if (rest > 0) {
@@ -90,7 +91,7 @@ public:
             // The bar runs to its end.
             ui_.gaugeMaximum(Gauge::ProgressBar, length_);
             ui_.gaugePosition(Gauge::ProgressBar, length_);
-            writeByte(ack);
+            if (!writeByte(ack)) return true;
         }
         show("Data Received...");
         return false;
@@ -125,7 +126,7 @@ public:
     }
 
     void show(std::string_view text) { ui_.status(StatusField::LibraryInfo, text); }
-    void writeByte(std::uint8_t b) { link_.write(channel_, std::span(&b, 1)); }
+    [[nodiscard]] bool writeByte(std::uint8_t b) { return link_.write(channel_, std::span(&b, 1)); }
 
     std::uint16_t length() const { return length_; }
     bool sawNoProgram() const { return noProgram_; }
@@ -158,7 +159,7 @@ private:
 
     std::optional<std::uint8_t> echo() {
         const auto b = readByte();
-        if (b) writeByte(*b);
+        if (b && !writeByte(*b)) return std::nullopt;
         return b;
     }
 
@@ -171,7 +172,7 @@ private:
         while (got < wanted) {
             std::span<const std::uint8_t> event;
             if (channel_ == Channel::Ethernet) {
-                if (link_.waitForEthernetReply()) return true;
+                if (link_.waitForEthernetReply(wanted - got)) return true;
                 event = std::span(link_.buffers.EthernetReceiveBuffer)
                             .first(static_cast<std::size_t>(std::max(link_.buffers.EthernetReceiveCount, 0)));
             } else {
@@ -210,7 +211,7 @@ bool beginRead(DeviceLink& link, const ProgramImage& image, Channel channel, std
             ui.closeTransferWindow();
             return false;
         }
-        r.writeByte(kStartByte);
+        if (!r.writeByte(kStartByte)) return false;
         r.show("Start comunication...");
         ui.pump(kSettle);
         return true;
@@ -221,14 +222,14 @@ bool beginRead(DeviceLink& link, const ProgramImage& image, Channel channel, std
         }
         ui.showTransferWindow();
         if (!request()) return false;
-        r.writeByte(kStartByte);
+        if (!r.writeByte(kStartByte)) return false;
         r.show("Start comunication...");
         ui.pump(kSettle);
         return true;
     case Channel::Serial:
         if (!request()) return false;
         r.show("Read program...");
-        r.writeByte(kStartByte);
+        if (!r.writeByte(kStartByte)) return false;
         r.show("Start comunication...");
         return true;
     }
@@ -241,12 +242,15 @@ ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channe
                              ReceivedImage& received, LibraryWindowState& library) {
     ReceiveResult result;
     Receiver r(link, image, channel, received);
-    if (!beginRead(link, image, channel, memory, r)) return result;
-    const bool stopped = r.ReceiveBegin() || r.ReceiveCommand() || r.ReceiveProgramNumber() || r.ReceiveLong() ||
-                         r.ReceiveData() || r.ReceiveEnd();
+    const bool stopped = !beginRead(link, image, channel, memory, r) || r.ReceiveBegin() || r.ReceiveCommand() ||
+                         r.ReceiveProgramNumber() || r.ReceiveLong() || r.ReceiveData() || r.ReceiveEnd();
     result.noProgram = r.sawNoProgram();
     result.length = r.length();
-    if (stopped) return result;
+    if (stopped) {
+        // The bridge takes one handle at a time: the next exchange must be able to open it.
+        if (channel == Channel::Usb) closeUsbIfOpen(link);
+        return result;
+    }
     r.show("Comunication is OK...");
     link.ui.closeTransferWindow();
     ApplyReceivedImage(link.ui, received, library);

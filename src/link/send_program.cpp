@@ -9,7 +9,9 @@
 namespace vela {
 namespace {
 
-constexpr int kPace = 50;  // message-queue rounds after each status text and block
+// After each status text and block the message queue is pumped so the window shows it. One
+// round delivers everything pending; more rounds only delay the next step on the wire.
+constexpr int kPace = 1;
 
 class Sender {
 public:
@@ -27,8 +29,9 @@ public:
         pace();
     }
 
-    void write(std::span<const std::uint8_t> bytes) { link_.write(channel_, bytes); }
-    void writeByte(std::uint8_t b) { write(std::span(&b, 1)); }
+    // False when the bytes could not go out; the channel has said why.
+    [[nodiscard]] bool write(std::span<const std::uint8_t> bytes) { return link_.write(channel_, bytes); }
+    [[nodiscard]] bool writeByte(std::uint8_t b) { return write(std::span(&b, 1)); }
 
     // The unit's answer byte; nullopt when none came.
     std::optional<std::uint8_t> reply() {
@@ -56,8 +59,9 @@ public:
             return link_.ethernet.ReconnectEthernet();
         case Channel::Serial:
             link_.serial.SerialClose();
-            link_.serial.SerialOpen();
-            return true;
+            if (link_.serial.SerialOpen()) return true;
+            link_.serial.reportOpenFailure();
+            return false;
         }
         return false;
     }
@@ -111,8 +115,10 @@ void closeUsbIfOpen(DeviceLink& link) {
     if (link.usb.isOpen()) link.usb.UsbClose();
 }
 
-ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel channel, CommandCode command,
-                           std::uint8_t program, std::uint16_t length, bool showWindow) {
+namespace {
+
+ExchangeResult exchange(DeviceLink& link, const ProgramImage& image, Channel channel, CommandCode command,
+                        std::uint8_t program, std::uint16_t length, bool showWindow) {
     constexpr auto kFailure = ExchangeResult::Failure;
     UserInterface& ui = link.ui;
     Sender s(link, channel);
@@ -132,7 +138,7 @@ ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel 
 
     // START
     s.showPaced("Sending START...");
-    s.writeByte(kStartByte);
+    if (!s.writeByte(kStartByte)) return kFailure;
     auto answer = s.reply();
     if (!answer) return kFailure;
     if (*answer != kStartByte) {
@@ -144,13 +150,12 @@ ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel 
 
     // COMMAND: any answer will do.
     s.showPaced("Sending COMMAND...");
-    s.writeByte(static_cast<std::uint8_t>(command));
-    if (!s.reply()) return kFailure;
+    if (!s.writeByte(static_cast<std::uint8_t>(command)) || !s.reply()) return kFailure;
     s.showPaced("Received COMMAND...");
 
     // PROGRAM NUMBER
     s.showPaced("Sending PROGRAM NUMBER...");
-    s.writeByte(program);
+    if (!s.writeByte(program)) return kFailure;
     answer = s.reply();
     if (!answer) return kFailure;
     if (*answer == kProtectedAnswer && program != kProtectedAnswer) {
@@ -167,19 +172,15 @@ ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel 
     }
     s.show("Received Program Number...");
     s.pace();
-    s.writeByte(program);  // the repetition is not answered
+    if (!s.writeByte(program)) return kFailure;  // the repetition is not answered
 
     // LONG
     s.showPaced("Sending LONG...");
     const auto low = static_cast<std::uint8_t>(length & 0xFF);
     const auto high = static_cast<std::uint8_t>(length >> 8);
-    if (channel == Channel::Ethernet) {
-        const std::uint8_t both[2] = {high, low};
-        s.write(both);
-    } else {
-        s.writeByte(high);
-        s.writeByte(low);
-    }
+    const std::uint8_t both[2] = {high, low};
+    const bool sent = channel == Channel::Ethernet ? s.write(both) : s.writeByte(high) && s.writeByte(low);
+    if (!sent) return kFailure;
     answer = s.reply();
     if (!answer) return kFailure;
     if (*answer != low) {
@@ -194,20 +195,18 @@ ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel 
     const std::size_t rest = length % kBlockSize;
     const std::span<const std::uint8_t> data(image.data(), length);
     for (std::size_t k = 0; k < blocks; ++k) {
-        s.write(data.subspan(k * kBlockSize, kBlockSize));
-        if (!s.reply()) return kFailure;
+        if (!s.write(data.subspan(k * kBlockSize, kBlockSize)) || !s.reply()) return kFailure;
         ui.gaugePosition(Gauge::ProgressBar, static_cast<int>((k + 1) * kBlockSize));
         if (channel != Channel::Serial) ui.gaugeAdvance(Gauge::TotalProgress, static_cast<int>(kBlockSize));
         s.pace();
     }
     if (rest > 0) {
-        s.write(data.subspan(blocks * kBlockSize, rest));
-        if (!s.reply()) return kFailure;
+        if (!s.write(data.subspan(blocks * kBlockSize, rest)) || !s.reply()) return kFailure;
     }
 
     // END
     s.showPaced("Sending END...");
-    s.writeByte(kEndByte);
+    if (!s.writeByte(kEndByte)) return kFailure;
     answer = s.reply();
     if (!answer) return kFailure;
     if (*answer != kEndByte) {
@@ -217,6 +216,17 @@ ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel 
     }
     s.succeed();
     return ExchangeResult::Success;
+}
+
+}  // namespace
+
+ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel channel, CommandCode command,
+                           std::uint8_t program, std::uint16_t length, bool showWindow) {
+    const auto result = exchange(link, image, channel, command, program, length, showWindow);
+    // The bridge takes one handle at a time: a failed exchange must not keep it, or the
+    // next exchange could not open it.
+    if (result == ExchangeResult::Failure && channel == Channel::Usb) closeUsbIfOpen(link);
+    return result;
 }
 
 }  // namespace vela

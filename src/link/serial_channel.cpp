@@ -13,9 +13,22 @@ SerialChannel::SerialChannel(DeviceLink& link, std::unique_ptr<ByteChannel> port
 bool SerialChannel::SerialOpen() {
     SerialClose();
     if (!port_ || !port_->open()) return false;
-    port_->applySettings(settings);
-    port_->setDtr(false);
+    if (!port_->applySettings(settings) || !port_->setDtr(false)) {
+        SerialClose();
+        return false;
+    }
     return true;
+}
+
+std::string SerialChannel::openFailure() const {
+    const std::string why = port_ ? port_->errorText() : std::string();
+    return "Can't open the serial port" + (why.empty() ? " " + portName() : ": " + why);
+}
+
+void SerialChannel::reportOpenFailure() {
+    link_.ui.error(openFailure());
+    link_.runOfflineAction();
+    link_.ui.closeTransferWindow();
 }
 
 void SerialChannel::SerialClose() {

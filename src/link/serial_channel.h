@@ -5,6 +5,7 @@
 #include "link/byte_channel.h"
 
 #include <memory>
+#include <string>
 
 namespace vela {
 
@@ -14,8 +15,13 @@ class SerialChannel {
 public:
     SerialChannel(DeviceLink& link, std::unique_ptr<ByteChannel> port);
 
-    // Closes the port if open, then opens it with 57600 8N1, no handshaking, DTR low.
+    // Closes the port if open, then opens it with 57600 8N1, no handshaking, DTR low; false
+    // when the port cannot be opened or set.
     bool SerialOpen();
+    // Why the last open failed, naming the port: "Can't open the serial port: /dev/ttyS4: ...".
+    std::string openFailure() const;
+    // Says so, and goes offline.
+    void reportOpenFailure();
     void SerialClose();
     // Gives up after the 6000 ms output time-out; returns the bytes written.
     std::size_t SerialWrite(const std::uint8_t* data, std::size_t n);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -42,16 +43,41 @@ int pollFor(int fd, short events, Millis timeout) {
 
 void TtyPort::fail(const char* what) { error_ = std::string(what) + ": " + std::strerror(errno); }
 
+void TtyPort::failInUse(const std::string& holder) {
+    error_ = path_ + " is in use by another program" + (holder.empty() ? std::string() : " (" + holder + ")");
+}
+
+void TtyPort::lost() {
+    error_ = path_ + ": the device is gone";
+    close();
+}
+
 bool TtyPort::open() {
     close();
+    if (const std::string holder = lockFile_.acquire(path_); !holder.empty()) {
+        failInUse(holder);
+        return false;
+    }
     fd_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
-        if (errno == EACCES || errno == EPERM)
+        // EBUSY: another program holds the tty in exclusive mode.
+        if (errno == EBUSY)
+            failInUse(flockHolder(path_));
+        else if (errno == EACCES || errno == EPERM)
             error_ = permissionDeniedMessage(path_);
         else
             fail(path_.c_str());
+        lockFile_.release();
         return false;
     }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        failInUse(flockHolder(path_));
+        ::close(fd_);
+        fd_ = -1;
+        lockFile_.release();
+        return false;
+    }
+    ::ioctl(fd_, TIOCEXCL);  // a pseudo-terminal's or a plain file's refusal does not matter
     termios t{};
     if (::tcgetattr(fd_, &t) == 0) {
         ::cfmakeraw(&t);
@@ -64,8 +90,13 @@ bool TtyPort::open() {
 }
 
 void TtyPort::close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) {
+        // The exclusive mode belongs to the tty, not to this descriptor: end it before letting go.
+        ::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);  // which ends the flock
+    }
     fd_ = -1;
+    lockFile_.release();
 }
 
 bool TtyPort::applySettings(const LineSettings& s) {
@@ -156,6 +187,11 @@ std::size_t TtyPort::read(std::span<std::uint8_t> out, Millis timeout) {
     if (fd_ < 0 || out.empty()) return 0;
     if (!waitForData(timeout)) return 0;
     const ssize_t n = ::read(fd_, out.data(), out.size());
+    // Ready but nothing to read is a hang-up; reading on would only spin.
+    if (n == 0 || (n < 0 && errno == EIO)) {
+        lost();
+        return 0;
+    }
     if (n < 0) {
         if (errno != EAGAIN && errno != EINTR) fail("read");
         return 0;

@@ -1,8 +1,11 @@
 #pragma once
 // A serial line opened as a tty through termios: the USB bridge's /dev/ttyUSBn, a serial
-// port, or one side of a pseudo-terminal.
+// port, or one side of a pseudo-terminal. While open it is ours alone: another program's
+// bytes in the middle of an exchange would corrupt it, so the device is locked (flock, the
+// tty's exclusive mode and the serial programs' lock file) and a busy device is refused.
 
 #include "link/byte_channel.h"
+#include "link/device_lock.h"
 
 namespace vela {
 
@@ -34,11 +37,15 @@ public:
 private:
     bool setModemLine(int line, bool on);
     void fail(const char* what);
+    void failInUse(const std::string& holder);
+    // The device went away (unplugged, or the other side of a pseudo-terminal closed).
+    void lost();
 
     std::string path_;
     int fd_ = -1;
     Millis writeTimeout_{6000};
     std::string error_;
+    UucpLock lockFile_;
 };
 
 }  // namespace vela

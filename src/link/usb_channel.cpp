@@ -31,16 +31,14 @@ void UsbChannel::ReportUsbError(std::string_view callerText, FT_STATUS status, s
 }
 
 FT_STATUS UsbChannel::check(std::string_view callerText, FT_STATUS status) {
-    ReportUsbError(callerText, status);
+    // Which device failed and why (refused, busy, gone), where the system can tell.
+    ReportUsbError(callerText, status, driver_.lastError());
     return status;
 }
 
 FT_STATUS UsbChannel::UsbOpen() {
-    const FT_STATUS status = driver_.FT_Open(settings.deviceIndex, &handle_);
-    // A bridge that is there but refused (permissions, a busy port) says why.
-    ReportUsbError("Can't open the USB. Please verify that the USB is connected and your Box is switch on", status,
-                   status == FT_DEVICE_NOT_OPENED ? driver_.openError() : std::string());
-    return status;
+    return check("Can't open the USB. Please verify that the USB is connected and your Box is switch on",
+                 driver_.FT_Open(settings.deviceIndex, &handle_));
 }
 
 FT_STATUS UsbChannel::UsbClose() { return check("FT_Close", driver_.FT_Close(handle_)); }
@@ -87,20 +85,20 @@ std::uint32_t UsbChannel::UsbRead(std::uint32_t n) {
 }
 
 void UsbChannel::UsbConnect() {
-    if (UsbOpen() != FT_OK) {
+    // A bridge left open by an exchange that failed would refuse this open.
+    if (isOpen()) UsbClose();
+    const auto offline = [this] {
         // The error has been reported, which already ran the offline selection.
         link_.state.UsbActive = false;
         link_.state.Link = LinkKind::Offline;
-        return;
-    }
-    UsbSetBaudRate();
-    UsbSetRts();
-    UsbSetDtr();
-    UsbSetDataCharacteristics();
-    UsbSetFlowControl();
-    UsbSetChars();
-    UsbSetTimeouts(settings.readTimeoutMs, settings.writeTimeoutMs);
-    UsbClose();
+    };
+    if (UsbOpen() != FT_OK) return offline();
+    // A bridge that refuses a setting would garble every byte: stop at the first refusal.
+    const bool set = UsbSetBaudRate() == FT_OK && UsbSetRts() == FT_OK && UsbSetDtr() == FT_OK &&
+                     UsbSetDataCharacteristics() == FT_OK && UsbSetFlowControl() == FT_OK &&
+                     UsbSetChars() == FT_OK &&
+                     UsbSetTimeouts(settings.readTimeoutMs, settings.writeTimeoutMs) == FT_OK;
+    if (UsbClose() != FT_OK || !set) return offline();
     link_.state.UsbActive = true;
     link_.state.Link = LinkKind::USB;
     link_.EnableUnitCommands();

@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <thread>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,6 +34,11 @@ public:
     }
     std::uint16_t port() const { return port_; }
     void accept() { peer_ = ::accept(listener_, nullptr, nullptr); }
+    // The module closes its end, as one that is switched off or reset would.
+    void hangUp() {
+        ::close(peer_);
+        peer_ = -1;
+    }
     void send(const Bytes& b) { ASSERT_EQ(::send(peer_, b.data(), b.size(), 0), static_cast<ssize_t>(b.size())); }
     Bytes receive(std::size_t n) {
         Bytes b(n);
@@ -95,6 +101,66 @@ TEST_F(EthernetFixture, AnEventBeforeTheWaitSatisfiesItAtOnce) {
     ASSERT_TRUE(link.ethernet.pollReceive(std::chrono::seconds(2)));
     ASSERT_FALSE(link.WaitForReply(false));
     EXPECT_EQ(link.buffers.LastReplyByte, 0x55);
+}
+
+Bytes counting(std::size_t n) {
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i + 1);
+    return b;
+}
+
+TEST_F(EthernetFixture, ABlockInPiecesCloseTogetherIsOneReceiveEvent) {
+    const Bytes block = counting(64);
+    std::jthread module([&] {
+        peer.send(Bytes(block.begin(), block.begin() + 20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        peer.send(Bytes(block.begin() + 20, block.end()));
+    });
+    ASSERT_FALSE(link.waitForEthernetReply(64));
+    module.join();
+    ASSERT_EQ(link.buffers.EthernetReceiveCount, 64);
+    EXPECT_EQ(Bytes(link.buffers.EthernetReceiveBuffer.begin(), link.buffers.EthernetReceiveBuffer.begin() + 64), block);
+}
+
+TEST_F(EthernetFixture, APieceLaterThanTheSettleTimeIsTheNextEvent) {
+    const Bytes block = counting(64);
+    std::jthread module([&] {
+        peer.send(Bytes(block.begin(), block.begin() + 20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        peer.send(Bytes(block.begin() + 20, block.end()));
+    });
+    ASSERT_FALSE(link.waitForEthernetReply(64));
+    EXPECT_EQ(link.buffers.EthernetReceiveCount, 20);
+    EXPECT_EQ(link.buffers.EthernetReceiveBuffer[20], 0);
+    ASSERT_FALSE(link.waitForEthernetReply(44));
+    EXPECT_EQ(link.buffers.EthernetReceiveCount, 44);
+    EXPECT_EQ(link.buffers.LastReplyByte, 21);
+}
+
+TEST_F(EthernetFixture, AnAnswerThatCameBeforeTheModuleHungUpIsStillTaken) {
+    peer.send({0x65});
+    peer.hangUp();
+    ASSERT_FALSE(link.WaitForReply(false));
+    EXPECT_EQ(link.buffers.LastReplyByte, 0x65);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(EthernetFixture, AHangUpDuringTheWaitReportsAndDropsTheLinkAtOnce) {
+    std::jthread module([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        peer.hangUp();
+    });
+    EXPECT_TRUE(link.WaitForReply(false));
+    EXPECT_FALSE(link.buffers.ReplyTimedOut);  // the close ended it, not the time-out
+    ASSERT_EQ(ui.messages.size(), 1u);
+    // The dialog's text, then the module's address and port and what the socket said.
+    EXPECT_EQ(ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
+                                        "Processor is Switched ON\n127.0.0.1:" + std::to_string(peer.port()) + ": ",
+                                        0),
+              0u)
+        << ui.messages[0].text;
+    EXPECT_EQ(state.Link, LinkKind::Offline);
+    EXPECT_FALSE(state.EthernetActive);
 }
 
 TEST_F(EthernetFixture, NoReplyFailsWithoutAMessage) {

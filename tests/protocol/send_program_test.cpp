@@ -1,6 +1,8 @@
 // The handshaken exchange against the simulated unit, byte for byte, over the USB bridge on a
 // pseudo-terminal, over TCP on 127.0.0.1 and over the serial line.
+#include "link/ethernet_channel.h"
 #include "link/send_program.h"
+#include "link/tty_port.h"
 #include "protocol/sim_harness.h"
 
 #include <gtest/gtest.h>
@@ -153,12 +155,25 @@ TEST(SilentUnit, AnUnansweredBlockEndsTheExchangeOnEveryLink) {
     }
 }
 
-TEST(DroppedConnection, MidTransferFailsTheExchange) {
+TEST(DroppedConnection, MidTransferReportsAndDropsTheLinkAtOnce) {
     sim::SimOptions o;
     o.faults = {{sim::SimFault::Kind::HangupBlock, 3}};
     SimHarness h(Channel::Ethernet, o);
     h.fillProgram(300);
+    h.ui.showTransferWindow();
     EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 300), ExchangeResult::Failure);
+    // It ended because the connection closed, not because the answer's time ran out.
+    EXPECT_FALSE(h.link->buffers.ReplyTimedOut);
+    ASSERT_FALSE(h.ui.messages.empty());
+    EXPECT_EQ(h.ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and "
+                                          "the Processor is Switched ON\n127.0.0.1:",
+                                          0),
+              0u);
+    EXPECT_EQ(h.state.Link, LinkKind::Offline);
+    EXPECT_FALSE(h.state.EthernetActive);
+    EXPECT_EQ(h.ui.lastStatus(StatusField::InfoLabel), "Status: Offline");
+    EXPECT_FALSE(h.ui.transferWindowVisible);
+    EXPECT_FALSE(h.ui.hasStatus("Sending END..."));
     EXPECT_EQ(h.records().at(0).outcome, "hangup");
 }
 
@@ -185,6 +200,61 @@ TEST(ProgramNumberAnswer, OtherThanTheNumberFailsWithItsText) {
     // The unit has no memory 14.
     EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 14, 0), ExchangeResult::Failure);
     EXPECT_TRUE(h.ui.hasStatus("  ¡¡ERROR!! DATA NO VALID (n_prog)"));
+}
+
+}  // namespace
+}  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+TEST(FailedExchange, LetsTheBridgeGoSoTheNextExchangeCanOpenIt) {
+    sim::SimOptions o;
+    o.faults = {{sim::SimFault::Kind::Start, 1}, {sim::SimFault::Kind::SilentBlock, 1}};
+    SimHarness h(Channel::Usb, o);
+    auto probe = [&] {
+        return SendProgram(*h.link, h.image, Channel::Usb, CommandCode::ProbeCommand, 0, 0, false);
+    };
+    EXPECT_EQ(probe(), ExchangeResult::Failure);  // a wrong START answer
+    EXPECT_FALSE(h.link->usb.isOpen());
+    EXPECT_EQ(probe(), ExchangeResult::Success);
+    // A read-back whose unit falls silent in its first block.
+    EXPECT_FALSE(ReceiveProgram(*h.link, h.image, Channel::Usb, 1, h.received, h.library).received);
+    EXPECT_FALSE(h.link->usb.isOpen());
+    h.unit->waitIdle(std::chrono::seconds(5));  // the unit gives the abandoned read up
+    EXPECT_EQ(probe(), ExchangeResult::Success);
+    EXPECT_FALSE(hasMessage(h.ui, "Can't open the USB. Please verify that the USB is connected and your Box is "
+                                  "switch on - Device Not Opened..."));
+}
+
+TEST(SerialPort, ThatDoesNotExistSaysSoAndSendsNothing) {
+    ScriptedUi ui;
+    SessionState state;
+    state.Link = LinkKind::COM1;
+    state.SerialActive = true;
+    LinkDevices devices;
+    devices.serial = std::make_unique<TtyPort>("/dev/no-such-tty");
+    DeviceLink link(state, ui, std::move(devices));
+    ProgramImage image{};
+    EXPECT_EQ(SendProgram(link, image, Channel::Serial, CommandCode::ProbeCommand, 0, 0, false),
+              ExchangeResult::Failure);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Can't open the serial port: /dev/no-such-tty: No such file or directory");
+    EXPECT_FALSE(state.SerialActive);
+    EXPECT_FALSE(ui.hasStatus("Sending START..."));
+}
+
+TEST(ModuleUnreachable, AbandonsNamingItsHostAndPort) {
+    SimHarness h(Channel::Ethernet);
+    h.link->ethernet.setAddress("127.0.0.1", 1);  // nothing listens on port 1
+    try {
+        h.send(CommandCode::ProbeCommand, 0, 0, false);
+        FAIL() << "the exchange went on";
+    } catch (const LinkAbandoned& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("127.0.0.1:1: ", 0), 0u) << e.what();
+    }
+    EXPECT_TRUE(hasMessage(h.ui, "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
+                                 "Processor is Switched ON"));
 }
 
 }  // namespace
