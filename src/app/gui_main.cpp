@@ -3,9 +3,12 @@
 #include "app/application.h"
 #include "app/gui_options.h"
 #include "cli/exit_codes.h"
+#include "core/runtime_directory.h"
+#include "core/version.h"
 
 #include <QApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <stdexcept>
 
@@ -37,8 +40,12 @@ int runGui(int argc, char** argv) {
             return cli::kExitBadInput;
         }
     }
+    provideRuntimeDirectory();
     QApplication app(argc, argv);
     QApplication::setApplicationName("VELAupdate");
+    QApplication::setApplicationVersion(kVersionNumber);
+    // Numbers the C library prints keep "." whatever the desktop's locale.
+    std::setlocale(LC_NUMERIC, "C");
     // The connection window is the main window: the program ends when it closes, not when
     // the last window happens to be hidden.
     QApplication::setQuitOnLastWindowClosed(false);

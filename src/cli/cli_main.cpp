@@ -1,5 +1,7 @@
 #include "cli/cli_main.h"
 
+#include "core/version.h"
+
 #include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/counted_output.h"
@@ -18,7 +20,7 @@
 namespace vela::cli {
 namespace {
 
-constexpr const char* kVersion = "VELAupdate 1.9.0";
+constexpr const char* kVersion = kVersionLine;
 
 constexpr const char* kGlobalHelp =
     "Global options:\n"

@@ -2,6 +2,7 @@
 // Run it under the offscreen platform, and again with QT_SCALE_FACTOR=2. The windows run on
 // the built-in simulated unit and a simulated Ethernet module on 127.0.0.1.
 
+#include "core/runtime_directory.h"
 #include "app/acercade_form.h"
 #include "app/application.h"
 #include "app/artwork.h"
@@ -158,6 +159,7 @@ void shootAll(Shooter& shooter) {
 }  // namespace vela::app
 
 int main(int argc, char** argv) {
+    vela::provideRuntimeDirectory();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
