@@ -35,17 +35,8 @@ std::string readAll(const std::string& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Runs a shell line (to set the directory or the environment first); its output and exit code.
-Outcome shell(const std::string& line) {
-    std::FILE* p = ::popen((line + " 2>&1").c_str(), "r");
-    Outcome r{"", -1};
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+// Runs a shell line (to set the directory or the environment first); all its output and exit code.
+Outcome shell(const std::string& line) { return vela::test::shell(line + " 2>&1"); }
 
 int lineCount(const std::string& s) {
     int n = 0;

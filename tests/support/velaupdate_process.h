@@ -20,9 +20,9 @@ struct Outcome {
     int code;
 };
 
-inline Outcome run(const std::string& arguments, bool withStderr = true) {
-    const std::string command = std::string(VELAUPDATE_BINARY) + " " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
-    std::FILE* p = ::popen(command.c_str(), "r");
+// Runs a shell line; its standard output and exit code.
+inline Outcome shell(const std::string& line) {
+    std::FILE* p = ::popen(line.c_str(), "r");
     Outcome r{"", -1};
     if (!p) return r;
     char buf[4096];
@@ -30,6 +30,10 @@ inline Outcome run(const std::string& arguments, bool withStderr = true) {
     const int status = ::pclose(p);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+inline Outcome run(const std::string& arguments, bool withStderr = true) {
+    return shell(std::string(VELAUPDATE_BINARY) + " " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null"));
 }
 
 inline bool has(const Outcome& r, const std::string& text) { return r.out.find(text) != std::string::npos; }
