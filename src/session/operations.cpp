@@ -1,5 +1,6 @@
 #include "session/operations.h"
 
+#include "core/input_file.h"
 #include "link/dsp_update.h"
 #include "link/ethernet_channel.h"
 #include "link/run_stop.h"
@@ -73,13 +74,19 @@ FirmwareChoice chooseFirmware(const std::optional<std::filesystem::path>& file, 
     choice.source = "the built-in DSP operating system";
     if (file) {
         choice.source = file->string();
-        std::error_code ec;
-        std::ifstream in(*file, std::ios::binary);
-        if (!std::filesystem::is_regular_file(*file, ec) || !in) {
-            choice.refusal = choice.source + ": cannot be read";
+        // The text is about 46 kB; anything far larger is not one.
+        constexpr std::size_t kLongestFirmwareText = 1 << 20;
+        std::string readError;
+        const auto bytes = readInputFile(*file, kLongestFirmwareText + 1, readError);
+        if (!bytes) {
+            choice.refusal = readError;
             return choice;
         }
-        text.assign(std::istreambuf_iterator<char>(in), {});
+        if (bytes->size() > kLongestFirmwareText) {
+            choice.refusal = choice.source + ": too long for a DSP operating-system text";
+            return choice;
+        }
+        text.assign(bytes->begin(), bytes->end());
     }
     std::string error;
     choice.image = firmwareImageFromText(text, error);
@@ -90,8 +97,8 @@ FirmwareChoice chooseFirmware(const std::optional<std::filesystem::path>& file, 
     // A placeholder program would leave a real unit without one.
     if (isStandInFirmware(text) && !simulatedUnit && !force)
         choice.refusal = choice.source +
-                         " is a stand-in, not the unit's program; it goes only to the simulated unit, or with "
-                         "--force. Start the program with --firmware FILE and the real text.";
+                         " is a stand-in, not the unit's program; it goes only to the simulated unit (--sim), or "
+                         "with --force. Give the real text with --firmware FILE.";
     return choice;
 }
 
