@@ -97,7 +97,6 @@ int chooseLibrary(Context& ctx, Session& s) {
 std::vector<std::pair<int, std::string>> verify(Session& s, const LoadAllReport& report, const LibraryBuffer& library) {
     const auto entries = libraryEntries(library);
     const Channel channel = s.state.UsbActive ? Channel::Usb : s.state.EthernetActive ? Channel::Ethernet : Channel::Serial;
-    LibraryWindowState scratch;  // a read-back must not re-open libraries while we compare
     std::vector<std::pair<int, std::string>> verdicts;
     for (const int k : report.writtenMemories) {
         if (s.ui.stop.requested()) {
@@ -109,7 +108,7 @@ std::vector<std::pair<int, std::string>> verify(Session& s, const LoadAllReport&
         ReceiveResult r;
         try {
             if (channel == Channel::Usb) s.link.usb.UsbConnect();
-            r = ReceiveProgram(s.link, s.programImage, channel, static_cast<std::uint8_t>(k), s.receivedImage, scratch);
+            r = ReceiveProgram(s.link, s.programImage, channel, static_cast<std::uint8_t>(k), s.receivedImage);
             if (channel == Channel::Usb) closeUsbIfOpen(s.link);
         } catch (const RunStopped&) {
             closeAfterStop(s.link);

@@ -8,7 +8,7 @@
 #include "library/library_file.h"
 #include "link/device_link.h"
 #include "link/firmware_image.h"
-#include "link/library_window_state.h"
+#include "library/library_window_state.h"
 #include "preset/preset_context.h"
 
 #include <array>

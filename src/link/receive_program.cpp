@@ -239,7 +239,7 @@ bool beginRead(DeviceLink& link, const ProgramImage& image, Channel channel, std
 }  // namespace
 
 ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channel channel, std::uint8_t memory,
-                             ReceivedImage& received, LibraryWindowState& library) {
+                             ReceivedImage& received) {
     ReceiveResult result;
     Receiver r(link, image, channel, received);
     const bool stopped = !beginRead(link, image, channel, memory, r) || r.ReceiveBegin() || r.ReceiveCommand() ||
@@ -253,21 +253,9 @@ ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channe
     }
     r.show("Comunication is OK...");
     link.ui.closeTransferWindow();
-    ApplyReceivedImage(link.ui, received, library);
+    link.ui.pump(kSettle);
     result.received = true;
     return result;
-}
-
-void ApplyReceivedImage(UserInterface& ui, const ReceivedImage& received, LibraryWindowState& library) {
-    ui.pump(kSettle);
-    const auto model = static_cast<std::int8_t>(received[4]);
-    library.lockedByUnit = model >= 2;
-    if (model >= 2) {
-        library.modelListEnabled = false;
-        library.chooseRow(model - 2);
-    } else {
-        library.modelListEnabled = true;
-    }
 }
 
 }  // namespace vela

@@ -6,7 +6,6 @@
 #include "core/session_state.h"
 #include "link/device_link.h"
 #include "link/exchange.h"
-#include "link/library_window_state.h"
 
 #include <array>
 #include <cstdint>
@@ -24,11 +23,6 @@ struct ReceiveResult {
 
 // `image` is the transmit buffer the request exchange is sent from (it sends no data).
 ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channel channel, std::uint8_t memory,
-                             ReceivedImage& received, LibraryWindowState& library);
-
-// Byte 4 of the received image is the loudspeaker model code: 2 or more chooses catalogue
-// row code - 2 (none when the catalogue has no such row) and locks the model list, anything
-// less frees it.
-void ApplyReceivedImage(UserInterface& ui, const ReceivedImage& received, LibraryWindowState& library);
+                             ReceivedImage& received);
 
 }  // namespace vela

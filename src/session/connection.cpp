@@ -1,3 +1,4 @@
+#include "session/read_back.h"
 #include "session/connection.h"
 
 #include "link/receive_program.h"
@@ -60,8 +61,7 @@ void OKBotonClick(Session& s) {
             ui.status(StatusField::InfoLabel, "Status : Offline");
             OffLineBClick(s, LinkKind::Offline);
         } else {
-            ReceiveProgram(s.link, s.programImage, Channel::Usb, static_cast<std::uint8_t>(st.ProgramNumber),
-                           s.receivedImage, s.libraryWindow);
+            readProgramBack(s, Channel::Usb, static_cast<std::uint8_t>(st.ProgramNumber));
             if (st.LibraryLoadLocked) {
                 closeUsbIfOpen(s.link);
             } else {

@@ -7,7 +7,7 @@
 #include "ethernet/ethernet_module_state.h"
 #include "library/library_window.h"
 #include "link/device_link.h"
-#include "link/library_window_state.h"
+#include "library/library_window_state.h"
 #include "link/realtime.h"
 #include "link/receive_program.h"
 #include "preset/preset_parameters.h"

@@ -1,3 +1,4 @@
+#include "session/read_back.h"
 #include "session/unit_commands.h"
 
 #include "link/run_stop.h"
@@ -171,16 +172,13 @@ ReceiveResult ReadButtonClick(Session& s) {
     try {
         if (!s.state.NewCancelled) {
             if (s.state.UsbActive && connectUsb(s)) {
-                result =
-                    ReceiveProgram(s.link, s.programImage, Channel::Usb, memory(s), s.receivedImage, s.libraryWindow);
+                result = readProgramBack(s, Channel::Usb, memory(s));
                 closeUsbIfOpen(s.link);
             }
             if (s.state.EthernetActive)
-                result = ReceiveProgram(s.link, s.programImage, Channel::Ethernet, memory(s), s.receivedImage,
-                                        s.libraryWindow);
+                result = readProgramBack(s, Channel::Ethernet, memory(s));
             if (s.state.SerialActive) {
-                result = ReceiveProgram(s.link, s.programImage, Channel::Serial, memory(s), s.receivedImage,
-                                        s.libraryWindow);
+                result = readProgramBack(s, Channel::Serial, memory(s));
                 s.link.serial.SerialClose();
             }
         }

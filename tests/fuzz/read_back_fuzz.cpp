@@ -2,6 +2,7 @@
 // request's answers through BEGIN, COMMAND, PROGRAM, LONG, DATA and END. The bridge replays
 // it and reports the device gone when it runs out, so a short input ends the read at once
 // instead of waiting for the time-out.
+#include "library/library_window_state.h"
 #include "link/receive_program.h"
 #include "silent_ui.h"
 
@@ -53,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto image = std::make_unique<ProgramImage>();
     auto received = std::make_unique<ReceivedImage>();
     LibraryWindowState library;
-    const ReceiveResult r = ReceiveProgram(link, *image, Channel::Usb, 1, *received, library);
+    const ReceiveResult r = ReceiveProgram(link, *image, Channel::Usb, 1, *received);
+    if (r.received) ApplyReceivedImage(*received, library);
     if (r.received && r.length > received->size()) std::abort();
     if (library.selectedRow >= kModelListRows) std::abort();
     return 0;

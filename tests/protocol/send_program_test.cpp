@@ -219,7 +219,7 @@ TEST(FailedExchange, LetsTheBridgeGoSoTheNextExchangeCanOpenIt) {
     EXPECT_FALSE(h.link->usb.isOpen());
     EXPECT_EQ(probe(), ExchangeResult::Success);
     // A read-back whose unit falls silent in its first block.
-    EXPECT_FALSE(ReceiveProgram(*h.link, h.image, Channel::Usb, 1, h.received, h.library).received);
+    EXPECT_FALSE(ReceiveProgram(*h.link, h.image, Channel::Usb, 1, h.received).received);
     EXPECT_FALSE(h.link->usb.isOpen());
     h.unit->waitIdle(std::chrono::seconds(5));  // the unit gives the abandoned read up
     EXPECT_EQ(probe(), ExchangeResult::Success);

@@ -44,7 +44,8 @@ ExchangeResult SimHarness::send(CommandCode code, std::uint8_t program, std::uin
 }
 
 ReceiveResult SimHarness::receive(std::uint8_t memory) {
-    const auto r = ReceiveProgram(*link, image, channel, memory, received, library);
+    const auto r = ReceiveProgram(*link, image, channel, memory, received);
+    if (r.received) ApplyReceivedImage(received, library);
     closeUsbIfOpen(*link);
     return r;
 }

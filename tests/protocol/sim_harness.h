@@ -5,6 +5,7 @@
 #include "core/session_state.h"
 #include "link/device_link.h"
 #include "link/exchange.h"
+#include "library/library_window_state.h"
 #include "link/receive_program.h"
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_unit.h"

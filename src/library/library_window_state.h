@@ -3,6 +3,8 @@
 // catalogue row is chosen, whether the model list is locked, whether the send panel shows.
 // The library window binds to it; the catalogue itself lives with the library.
 
+#include <span>
+#include <cstdint>
 #include <functional>
 
 namespace vela {
@@ -27,5 +29,10 @@ struct LibraryWindowState {
         if (changeAction) changeAction(selectedRow);
     }
 };
+
+// Byte 4 of a program read back from the unit is the loudspeaker model code: 2 or more
+// chooses catalogue row code - 2 (none when the catalogue has no such row) and locks the
+// model list, anything less frees it.
+void ApplyReceivedImage(std::span<const std::uint8_t> received, LibraryWindowState& library);
 
 }  // namespace vela
