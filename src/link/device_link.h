@@ -22,12 +22,9 @@ struct LinkDevices {
     EthernetChannel::SocketFactory ethernet;
 };
 
-// The ten unit-command controls of the processor window, locked around every command and
-// always together, so one flag carries them all.
+// Whether the commands that talk to the unit may start: locked around every command and
+// always together, so one flag carries them all. Which controls follow it is the windows'.
 struct UnitCommands {
-    static constexpr const char* kControls[10] = {"ReadButton", "WriteButton", "ChangeButton", "UpdateDSP",
-                                                  "ResetDSP",   "UnblockB",    "BlockB",       "PasswordB",
-                                                  "NProgramSpin", "OnlyChangeProgB"};
     bool enabled = false;
 };
 
