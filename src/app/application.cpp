@@ -9,7 +9,7 @@
 #include "app/library_form.h"
 #include "app/transfer_form.h"
 #include "cli/run_log_setup.h"
-#include "cli/session_factory.h"
+#include "session/link_choice.h"
 #include "session/session.h"
 #include "update/startup_update_check.h"
 
@@ -28,7 +28,7 @@ std::optional<std::filesystem::path> pathOf(const std::optional<std::string>& fi
 }  // namespace
 
 std::unique_ptr<Session> makeSession(UserInterface& ui, const GuiOptions& options) {
-    auto s = cli::openSession(ui, options.link);
+    auto s = openSession(ui, options.link);
     if (options.link.kind == LinkKind::Ethernet) s->link.ethernet.setAddress(options.link.host, options.link.tcpPort);
     return s;
 }

@@ -1,9 +1,5 @@
 #include "cli/link_options.h"
 
-#include "link/port_discovery.h"
-#include "link/tty_port.h"
-#include "link/qt_tcp_socket.h"
-
 #include <stdexcept>
 
 namespace vela::cli {
@@ -39,19 +35,6 @@ LinkOptions parseLinkOptions(const Args& args) {
     if (chosen > 1) throw std::invalid_argument("choose one link: --usb, --serial, --ethernet or --offline");
     o.sim = args.has("sim");
     return o;
-}
-
-LinkDevices hardwareDevices(const LinkOptions& o) {
-    LinkDevices d;
-    d.usb = ttyLocator(o.usbDevice);
-    // The serial port is locked for our use as the bridge is, and named by its device path.
-    std::string serialPath = o.serialPort.empty() ? defaultSerialPort() : o.serialPort;
-    if (serialPath.front() != '/') serialPath = "/dev/" + serialPath;
-    d.serial = std::make_unique<TtyPort>(serialPath);
-    d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
-        return std::make_unique<QtTcpSocket>(host, port);
-    };
-    return d;
 }
 
 const std::set<std::string>& linkOptionNames() {

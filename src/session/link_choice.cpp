@@ -1,0 +1,46 @@
+#include "session/link_choice.h"
+
+#include "link/port_discovery.h"
+#include "link/qt_tcp_socket.h"
+#include "link/tty_port.h"
+#include "session/session.h"
+#include "sim/in_process_unit.h"
+
+#include <QCoreApplication>
+
+namespace vela {
+namespace {
+
+// Library and manual files not in the current directory are looked for beside the program
+// (the build tree) and in its installed data directory.
+std::vector<std::filesystem::path> dataDirectories() {
+    if (!QCoreApplication::instance()) return {};
+    const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
+    return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
+            dir.parent_path() / "share" / "velaupdate" / "manuals"};
+}
+
+}  // namespace
+
+LinkDevices hardwareDevices(const LinkOptions& o) {
+    LinkDevices d;
+    d.usb = ttyLocator(o.usbDevice);
+    // The serial port is locked for our use as the bridge is, and named by its device path.
+    std::string serialPath = o.serialPort.empty() ? defaultSerialPort() : o.serialPort;
+    if (serialPath.front() != '/') serialPath = "/dev/" + serialPath;
+    d.serial = std::make_unique<TtyPort>(serialPath);
+    d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
+        return std::make_unique<QtTcpSocket>(host, port);
+    };
+    return d;
+}
+
+std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link) {
+    // --sim: every channel leads to a simulated unit running inside this process.
+    auto s = link.sim ? std::make_unique<Session>(ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()))
+                      : std::make_unique<Session>(ui, hardwareDevices(link));
+    s->libraryForm.dataDirectories = dataDirectories();
+    return s;
+}
+
+}  // namespace vela

@@ -1,0 +1,32 @@
+#pragma once
+// Where a session's channels lead, as both front ends choose it: the bridge or its tty, the
+// serial port, the module's host and port, or the simulated unit inside the program; and
+// where library and manual files are looked for.
+
+#include "core/session_state.h"
+#include "core/user_interface.h"
+#include "link/device_link.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vela {
+
+class Session;
+
+struct LinkOptions {
+    LinkKind kind = LinkKind::USB;
+    bool sim = false;
+    std::string usbDevice;   // explicit tty of the bridge; empty: the first FTDI bridge
+    std::string serialPort;  // empty: the machine's first serial port
+    std::string host;
+    std::uint16_t tcpPort = kEthernetTcpPort;
+};
+
+// The devices the channels lead to for real hardware (or pseudo-terminals).
+LinkDevices hardwareDevices(const LinkOptions& options);
+// A session whose channels lead where `link` says.
+std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link);
+
+}  // namespace vela
