@@ -24,18 +24,6 @@ namespace {
 constexpr int kBaud = 57600;
 constexpr int kRuns = 3;
 
-vela::LibraryBuffer thirteenPrograms() {
-    vela::LibraryBuffer library{};
-    for (int k = 1; k <= 13; ++k) {
-        vela::ProgramImage image{};
-        image[0] = 0x0D;
-        image[1] = 0xF0;
-        for (std::size_t i = 2; i < 3570; ++i) image[i] = static_cast<std::uint8_t>(i * k);
-        vela::appendLibraryEntry(library, image);
-    }
-    return library;
-}
-
 // Closes every message box as soon as it shows, and notes when the first one did.
 void answerBoxes(QElapsedTimer& clock, qint64& firstBoxAt) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -62,7 +50,7 @@ int main(int argc, char** argv) {
     vela::app::Application window(gui, [&pty](vela::UserInterface& ui) {
         return std::make_unique<vela::Session>(ui, vela::bench::usbDevicesAt(pty.path()));
     });
-    const vela::LibraryBuffer library = thirteenPrograms();
+    const vela::LibraryBuffer library = vela::bench::thirteenPrograms();
 
     std::vector<double> ratios;
     qint64 worstGap = 0;

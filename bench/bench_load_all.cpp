@@ -25,18 +25,6 @@ namespace {
 
 constexpr int kBaud = 57600;
 
-vela::LibraryBuffer thirteenPrograms() {
-    vela::LibraryBuffer library{};
-    for (int k = 1; k <= 13; ++k) {
-        vela::ProgramImage image{};
-        image[0] = 0x0D;
-        image[1] = 0xF0;
-        for (std::size_t i = 2; i < 3570; ++i) image[i] = static_cast<std::uint8_t>(i * static_cast<std::size_t>(k));
-        vela::appendLibraryEntry(library, image);
-    }
-    return library;
-}
-
 vela::LinkDevices tcpDevices(vela::bench::Turnaround& timing) {
     vela::LinkDevices devices;
     devices.ethernet = [&timing](const std::string& host,
@@ -64,7 +52,7 @@ double measure(const char* name, bool ethernet, int runs) {
     vela::ProgramImage image{};
     vela::LibraryWindowState windowState;
     vela::LibraryWindow window(state, link, image, windowState, ui);
-    window.buffer = thirteenPrograms();
+    window.buffer = vela::bench::thirteenPrograms();
     std::string error;
     const auto firmware = vela::firmwareImageFromText(vela::builtInFirmwareText(), error);
 

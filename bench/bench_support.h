@@ -3,6 +3,7 @@
 // does, shows nothing and answers Yes; and a USB bridge that leads to a pseudo-terminal.
 
 #include "core/user_interface.h"
+#include "library/library_file.h"
 #include "link/device_link.h"
 #include "link/tty_port.h"
 
@@ -75,6 +76,19 @@ inline LinkDevices usbDevicesAt(const std::string& path, Turnaround* timing = nu
         return std::make_unique<TimedChannel>(std::move(tty), *timing);
     };
     return devices;
+}
+
+// The load-all the benchmarks time: thirteen programs of 3570 bytes each.
+inline LibraryBuffer thirteenPrograms() {
+    LibraryBuffer library{};
+    for (int k = 1; k <= 13; ++k) {
+        ProgramImage image{};
+        image[0] = 0x0D;
+        image[1] = 0xF0;
+        for (std::size_t i = 2; i < 3570; ++i) image[i] = static_cast<std::uint8_t>(i * static_cast<std::size_t>(k));
+        appendLibraryEntry(library, image);
+    }
+    return library;
 }
 
 }  // namespace vela::bench
