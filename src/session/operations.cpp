@@ -8,8 +8,6 @@
 #include "session/connection.h"
 #include "session/session.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace vela {
