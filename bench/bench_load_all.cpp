@@ -68,7 +68,7 @@ double measure(const char* name, bool ethernet, int runs) {
         const long before = unit.exchangeCount();
         turnaround = {};
         const auto start = std::chrono::steady_clock::now();
-        const auto report = window.Send1Click(*firmware);
+        const auto report = window.loadAllMemories(*firmware);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         unit.waitIdle(std::chrono::seconds(10));
         if (!report.complete()) {

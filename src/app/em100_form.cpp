@@ -4,8 +4,7 @@
 #include "app/gui_options.h"
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
-#include "ethernet/qt_udp_endpoint.h"
-#include "session/ethernet_module_binding.h"
+#include "session/module_operations.h"
 #include "session/session.h"
 #include "session/session_view.h"
 
@@ -35,23 +34,12 @@ QPushButton* button(const QString& caption, const QRect& geometry, QWidget* pare
     return b;
 }
 
-}  // namespace
+} // namespace
 
 // The module procedures with their UDP socket and host lookup, all on the worker thread.
-struct TEM100Form::Procedures {
-    Procedures(Session& s, const EthernetModuleSettings& settings)
-        : window(s.ethernetModule, s.ui, s.link, udp, host, settings) {
-        bindLibraryWindow(window, s);
-    }
-    QtUdpEndpoint udp;
-    QtLocalHost host;
-    EthernetModuleWindow window;
-};
-
 TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
-    : BorderlessWindow(QStringLiteral("ETHERNET"), {460, 440}, parent),
-      context_(context),
-      procedures_(std::make_shared<std::unique_ptr<Procedures>>()) {
+    : BorderlessWindow(QStringLiteral("ETHERNET"), {460, 440}, parent), context_(context),
+      modules_(std::make_shared<std::unique_ptr<ModuleAccess>>()) {
     const GuiOptions& o = context_.options;
     if (o.broadcast) settings.broadcast = *o.broadcast;
     if (o.udpPort) settings.udpPort = *o.udpPort;
@@ -66,7 +54,8 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
     const EthernetModuleView start;
     legend(QStringLiteral("MODEL"), {20, 56, 70, 24}, this);
     ModelComboBox = new QComboBox(this);
-    for (const auto& item : start.modelItems) ModelComboBox->addItem(QString::fromStdString(item));
+    for (const auto& item : start.modelItems)
+        ModelComboBox->addItem(QString::fromStdString(item));
     ModelComboBox->setPlaceholderText(QString::fromStdString(start.modelText));
     ModelComboBox->setCurrentIndex(-1);
     ModelComboBox->setAccessibleName(QStringLiteral("Model"));
@@ -149,16 +138,18 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
         HostEdit->setText(upper);
         HostEdit->setCursorPosition(at);
     });
-    connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
-        if (field == StatusField::ScanStatus) Label2->setText(text);
-        if (field == StatusField::StatusB) StatusB->setText(text);
-    });
+    connect(&context_.ui, &QtUserInterface::statusChanged, this,
+            [this](StatusField field, const QString& text) {
+                if (field == StatusField::ScanStatus) Label2->setText(text);
+                if (field == StatusField::StatusB) StatusB->setText(text);
+            });
     // The scan's progress travels on the shared gauge; it is ours only while we scan.
-    connect(&context_.ui, &QtUserInterface::gaugeChanged, this, [this](Gauge gauge, int position, int maximum) {
-        if (!scanning_ || gauge != Gauge::ProgressBar) return;
-        ScanProgress->setMaximum(maximum);
-        ScanProgress->setValue(position);
-    });
+    connect(&context_.ui, &QtUserInterface::gaugeChanged, this,
+            [this](Gauge gauge, int position, int maximum) {
+                if (!scanning_ || gauge != Gauge::ProgressBar) return;
+                ScanProgress->setMaximum(maximum);
+                ScanProgress->setValue(position);
+            });
 
     showView(start);
     connect(&context_.worker, &SessionWorker::sessionChanged, this, &TEM100Form::showSession);
@@ -171,15 +162,15 @@ void TEM100Form::CerrarIconClick() {
 
 TEM100Form::~TEM100Form() {
     // The socket was made on the worker thread and is let go there.
-    context_.worker.run([procedures = procedures_](Session&) { procedures->reset(); });
+    context_.worker.run([modules = modules_](Session&) { modules->reset(); });
 }
 
-void TEM100Form::runProcedure(std::function<void(EthernetModuleWindow&, Session&)> step, std::function<void()> then) {
+void TEM100Form::runProcedure(std::function<void(Session&, ModuleAccess&)> step, std::function<void()> then) {
     setBusy(true);
     context_.worker.run(
-        [procedures = procedures_, settings = settings, step = std::move(step)](Session& s) {
-            if (!*procedures) *procedures = std::make_unique<Procedures>(s, settings);
-            step((*procedures)->window, s);
+        [modules = modules_, settings = settings, step = std::move(step)](Session& s) {
+            if (!*modules) *modules = std::make_unique<ModuleAccess>(s, settings);
+            step(s, **modules);
         },
         [this, then = std::move(then)] {
             setBusy(false);
@@ -206,18 +197,22 @@ void TEM100Form::showView(const EthernetModuleView& view) {
     ProcessorBox->setVisible(view.deviceListShown);
     // The lists are rebuilt only when they changed, so the user's choice in them stays.
     QStringList names;
-    for (const auto& name : view.processorBox) names << QString::fromStdString(name);
+    for (const auto& name : view.processorBox)
+        names << QString::fromStdString(name);
     QStringList shown;
-    for (int i = 0; i < ProcessorBox->count(); ++i) shown << ProcessorBox->itemText(i);
+    for (int i = 0; i < ProcessorBox->count(); ++i)
+        shown << ProcessorBox->itemText(i);
     if (names != shown) {
         ProcessorBox->clear();
         ProcessorBox->addItems(names);
         ProcessorBox->setCurrentIndex(-1);
     }
     QStringList entries;
-    for (const auto& entry : view.ipList) entries << QString::fromStdString(entry);
+    for (const auto& entry : view.ipList)
+        entries << QString::fromStdString(entry);
     QStringList listed;
-    for (int i = 0; i < IPList->count(); ++i) listed << IPList->item(i)->text();
+    for (int i = 0; i < IPList->count(); ++i)
+        listed << IPList->item(i)->text();
     if (entries != listed) {
         IPList->clear();
         IPList->addItems(entries);
@@ -243,22 +238,22 @@ void TEM100Form::ModelComboBoxChange(int index) {
     if (index < 0) return;
     const std::string model = ModelComboBox->itemText(index).toStdString();
     scanning_ = true;
-    runProcedure([model](EthernetModuleWindow& w, Session&) { w.ModelComboBoxChange(model); },
+    runProcedure([model](Session& s, ModuleAccess& m) { scanForModules(s, m, model); },
                  [this] { scanning_ = false; });
 }
 
 void TEM100Form::ScanBClick() {
     scanning_ = true;
-    runProcedure([](EthernetModuleWindow& w, Session&) { w.ScanBClick(); }, [this] { scanning_ = false; });
+    runProcedure([](Session& s, ModuleAccess& m) { scanAgain(s, m); }, [this] { scanning_ = false; });
 }
 
 void TEM100Form::ProcessorBoxClick(int index) {
-    runProcedure([index](EthernetModuleWindow& w, Session&) { w.ProcessorBoxClick(index); },
+    runProcedure([index](Session& s, ModuleAccess& m) { chooseFoundModule(s, m, index); },
                  [this, index] { ProcessorBox->setCurrentIndex(index); });
 }
 
 void TEM100Form::IPListKeyDown(int index) {
-    runProcedure([index](EthernetModuleWindow& w, Session&) { w.IPListKeyDown(index); });
+    runProcedure([index](Session& s, ModuleAccess& m) { forgetFoundModule(s, m, index); });
 }
 
 bool TEM100Form::eventFilter(QObject* watched, QEvent* event) {
@@ -274,39 +269,33 @@ bool TEM100Form::eventFilter(QObject* watched, QEvent* event) {
 
 void TEM100Form::ChangeIPClick() {
     std::array<std::string, 4> ip;
-    for (std::size_t i = 0; i < ip.size(); ++i) ip[i] = IP[i]->text().toStdString();
+    for (std::size_t i = 0; i < ip.size(); ++i)
+        ip[i] = IP[i]->text().toStdString();
     scanning_ = true;
-    runProcedure(
-        [ip](EthernetModuleWindow& w, Session& s) {
-            s.ethernetModule.view.ip = ip;
-            w.ChangeIPClick();
-        },
-        [this] { scanning_ = false; });
+    runProcedure([ip](Session& s, ModuleAccess& m) { changeModuleIp(s, m, ip); },
+                 [this] { scanning_ = false; });
 }
 
 void TEM100Form::ChangeNameClick() {
     const std::string name = HostEdit->text().toStdString();
     scanning_ = true;
-    runProcedure(
-        [name](EthernetModuleWindow& w, Session& s) {
-            s.ethernetModule.view.hostEdit = name;
-            w.ChangeNameClick();
-        },
-        [this] { scanning_ = false; });
+    runProcedure([name](Session& s, ModuleAccess& m) { changeModuleName(s, m, name); },
+                 [this] { scanning_ = false; });
 }
 
 void TEM100Form::IdentifyButton1Click() {
-    runProcedure([](EthernetModuleWindow& w, Session& s) {
-        if (!w.IdentifyButton1Click()) s.ui.error("The module could not be reached");
-    });
+    runProcedure([](Session& s, ModuleAccess& m) { identifyModule(s, m); });
 }
 
 void TEM100Form::ConnectBClick() {
     auto connected = std::make_shared<bool>(false);
-    runProcedure([connected](EthernetModuleWindow& w, Session&) { *connected = w.ConnectBClick(); },
-                 [this, connected] {
-                     if (*connected) emit moduleConnected();
-                 });
+    runProcedure(
+        [connected](Session& s, ModuleAccess& m) {
+            *connected = connectToModule(s, m) == OperationResult::Done;
+        },
+        [this, connected] {
+            if (*connected) emit moduleConnected();
+        });
 }
 
-}  // namespace vela::app
+} // namespace vela::app

@@ -20,8 +20,9 @@ class QPushButton;
 class QSpinBox;
 
 namespace vela {
+class ModuleAccess;
 class Session;
-}
+} // namespace vela
 
 namespace vela::app {
 
@@ -29,7 +30,7 @@ struct AppContext;
 
 class TEM100Form : public BorderlessWindow {
     Q_OBJECT
-public:
+  public:
     explicit TEM100Form(AppContext& context, QWidget* parent = nullptr);
     ~TEM100Form() override;
 
@@ -45,7 +46,7 @@ public:
     QPushButton* ConnectB;
     QPushButton* IdentifyButton1;
     QGroupBox* ManagementGroup;
-    std::array<QSpinBox*, 4> IP;  // IP01..IP04
+    std::array<QSpinBox*, 4> IP; // IP01..IP04
     QPushButton* ChangeIP;
     QLineEdit* HostEdit;
     QPushButton* ChangeName;
@@ -55,11 +56,11 @@ public:
     // first operation, so set it before then.
     EthernetModuleSettings settings;
 
-signals:
+  signals:
     // The TCP link is connected and the library window's model was opened.
     void moduleConnected();
 
-public slots:
+  public slots:
     void ModelComboBoxChange(int index);
     void ScanBClick();
     void ProcessorBoxClick(int index);
@@ -72,21 +73,20 @@ public slots:
     // Closes only this window.
     void CerrarIconClick() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
-    struct Procedures;
+  private:
     // Runs `step` with the module procedures on the worker, then shows the window's state.
-    void runProcedure(std::function<void(EthernetModuleWindow&, Session&)> step, std::function<void()> then = {});
+    void runProcedure(std::function<void(Session&, ModuleAccess&)> step, std::function<void()> then = {});
     void showView(const EthernetModuleView& view);
     void showSession(const SessionViewPtr& view);
     void setBusy(bool busy);
 
     AppContext& context_;
     // Made on the worker thread by the first operation and used only there.
-    std::shared_ptr<std::unique_ptr<Procedures>> procedures_;
+    std::shared_ptr<std::unique_ptr<ModuleAccess>> modules_;
     bool scanning_ = false;
 };
 
-}  // namespace vela::app
+} // namespace vela::app

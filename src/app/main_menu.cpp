@@ -269,7 +269,7 @@ void TMainMenu::ReadButtonClick() {
 void TMainMenu::WriteButtonClick() {
     runUnitCommand([](Session& s) {
         // The memory gets the current preset's data block.
-        GeneraBClick(s.preset, s.SampleRate, s.programImage);
+        generateProgramImage(s.preset, s.SampleRate, s.programImage);
         writeProgram(s);
     });
 }
@@ -280,7 +280,7 @@ void TMainMenu::ChangeButtonClick() {
 
 void TMainMenu::CopyAllMemClick() {
     runUnitCommand([](Session& s) {
-        GeneraBClick(s.preset, s.SampleRate, s.programImage);
+        generateProgramImage(s.preset, s.SampleRate, s.programImage);
         copyProgramToAll(s);
     });
 }

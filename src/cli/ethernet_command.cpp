@@ -7,10 +7,9 @@
 #include "cli/session_factory.h"
 #include "core/text_display.h"
 #include "ethernet/ethernet_module_window.h"
-#include "ethernet/qt_udp_endpoint.h"
 #include "library/model_catalogue.h"
-#include "session/connection.h"
-#include "session/ethernet_module_binding.h"
+#include "session/module_operations.h"
+#include "session/operations.h"
 
 #include <stdexcept>
 
@@ -31,13 +30,15 @@ std::string required(const Context& ctx, const char* option, const char* sub) {
 std::uint16_t portOption(const Context& ctx, const char* option, std::uint16_t fallback) {
     const auto v = ctx.args.integer(option);
     if (!v) return fallback;
-    if (*v < 1 || *v > 65535) throw std::invalid_argument(std::string("--") + option + ": not a port 1..65535");
+    if (*v < 1 || *v > 65535)
+        throw std::invalid_argument(std::string("--") + option + ": not a port 1..65535");
     return static_cast<std::uint16_t>(*v);
 }
 
 std::string ipv4Option(const Context& ctx, const char* option, const char* sub) {
     const std::string v = required(ctx, option, sub);
-    if (!isDottedIPv4(v)) throw std::invalid_argument(std::string("--") + option + ": not an IPv4 address: " + v);
+    if (!isDottedIPv4(v))
+        throw std::invalid_argument(std::string("--") + option + ": not an IPv4 address: " + v);
     return v;
 }
 
@@ -80,17 +81,24 @@ void printDevices(const Context& ctx, const EthernetModuleState& state) {
                          unitText(d.Model).c_str(), unitText(d.DeviceId).c_str());
     }
     if (state.table.dropped() > 0)
-        ctx.ui.warning(std::to_string(state.table.dropped()) + " more modules answered than the list holds (" +
-                       std::to_string(kDeviceTableSize) + "); they are not listed");
+        ctx.ui.warning(std::to_string(state.table.dropped()) +
+                       " more modules answered than the list holds (" + std::to_string(kDeviceTableSize) +
+                       "); they are not listed");
 }
 
-int exitOf(ChangeResult r) { return r == ChangeResult::Changed ? kExitOk : kExitLinkFailed; }
+int exitOf(ChangeResult r) {
+    return r == ChangeResult::Changed ? kExitOk : kExitLinkFailed;
+}
+int exitOf(OperationResult r) {
+    return r == OperationResult::Done ? kExitOk : kExitLinkFailed;
+}
 
-}  // namespace
+} // namespace
 
 int runEthernet(Context& ctx) {
     if (ctx.args.positional.empty())
-        throw std::invalid_argument("ethernet needs a subcommand: scan, set-ip, set-name, identify or connect");
+        throw std::invalid_argument(
+            "ethernet needs a subcommand: scan, set-ip, set-name, identify or connect");
     const std::string sub = ctx.args.positional.front();
     if (sub != "scan" && sub != "set-ip" && sub != "set-name" && sub != "identify" && sub != "connect")
         throw std::invalid_argument("unknown ethernet subcommand '" + sub + "' (velaupdate ethernet --help)");
@@ -98,21 +106,19 @@ int runEthernet(Context& ctx) {
     if (sub == "scan" && !o.model) throw std::invalid_argument("ethernet scan needs --model");
 
     auto session = openSession(ctx);
-    QtUdpEndpoint udp;
-    if (!udp.bound()) {
-        ctx.ui.error("Cannot open a UDP socket: " + udp.errorText());
+    ModuleAccess modules(*session, o.settings);
+    if (!modules.ready()) {
+        ctx.ui.error("Cannot open a UDP socket: " + modules.errorText());
         return kExitLinkFailed;
     }
-    QtLocalHost host;
-    EthernetModuleWindow window(session->ethernetModule, ctx.ui, session->link, udp, host, o.settings);
+    EthernetModuleWindow& window = modules.window();
     EthernetModuleState& state = session->ethernetModule;
-    bindLibraryWindow(window, *session);
     if (o.model) state.view.modelText = *o.model;
 
     if (sub == "scan") {
-        window.ModelComboBoxChange(*o.model);
+        const int code = exitOf(scanForModules(*session, modules, *o.model));
         printDevices(ctx, state);
-        return kExitOk;
+        return code;
     }
     if (sub == "set-ip") {
         const std::string id = required(ctx, "id", "set-ip");
@@ -121,12 +127,13 @@ int runEthernet(Context& ctx) {
             throw std::invalid_argument("--ip: the module takes A.B.C.D with A, B, C 0..255 and D 1..254");
         if (!window.findBroadcastAddress()) return kExitLinkFailed;
         window.chooseModule({"", "", o.model.value_or(""), id});
+        std::array<std::string, 4> ip;
         for (std::size_t i = 0, start = 0; i < 4; ++i) {
             const auto dot = address->find('.', start);
-            state.view.ip[i] = address->substr(start, dot - start);
+            ip[i] = address->substr(start, dot - start);
             start = dot + 1;
         }
-        const int code = exitOf(window.ChangeIPClick());
+        const int code = exitOf(changeModuleIp(*session, modules, ip));
         if (o.model) printDevices(ctx, state);
         return code;
     }
@@ -136,24 +143,21 @@ int runEthernet(Context& ctx) {
         const auto name = validHostName(wanted);
         if (!name) throw std::invalid_argument("--name: 1 to 8 printable ASCII characters: " + wanted);
         window.chooseModule({ip, "", o.model.value_or(""), ""});
-        state.view.hostEdit = *name;
-        const int code = exitOf(window.ChangeNameClick());
+        const int code = exitOf(changeModuleName(*session, modules, *name));
         if (o.model) printDevices(ctx, state);
         return code;
     }
     if (sub == "identify") {
         window.chooseModule({ip, "", "", ""});
-        if (window.IdentifyButton1Click()) return kExitOk;
-        ctx.ui.error("Cannot send to " + ip + ": " + udp.errorText());
-        return kExitLinkFailed;
+        return exitOf(identifyModule(*session, modules));
     }
     // connect: the connection window's Ethernet choice, then the module window's Connect.
     const StopRequest::Listening listening(ctx.ui.stop);
-    OffLineBClick(*session, LinkKind::Ethernet);
+    if (connectEthernet(*session) != OperationResult::Done) return kExitLinkFailed;
     // The model a scan would have been made for picks the library that the connect opens.
     if (o.model) window.selectLibraryModel(*o.model);
     window.chooseModule({ip, ctx.args.value("name", ip), o.model.value_or(""), ""});
-    if (!window.ConnectBClick()) return kExitLinkFailed;
+    if (connectToModule(*session, modules) != OperationResult::Done) return kExitLinkFailed;
     // What the library window holds now: a library that could not be read holds no programs.
     const bool libraryOpened = session->libraryWindow.selectedRow >= 0;
     const std::string library = displayText(session->libraryForm.openedFile);
@@ -176,4 +180,4 @@ int runEthernet(Context& ctx) {
     return kExitOk;
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

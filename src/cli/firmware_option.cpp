@@ -1,20 +1,21 @@
 #include "cli/firmware_option.h"
 
-#include "session/operations.h"
+#include "session/firmware_choice.h"
 
 #include <cstdio>
 
 namespace vela::cli {
 
-std::optional<FirmwareImage> firmwareFromOptions(const Context& ctx, const char* command) {
+std::optional<FirmwareChoice> firmwareFromOptions(const Context& ctx, const char* command) {
     const auto file = ctx.args.value("firmware");
-    const FirmwareChoice choice = chooseFirmware(file ? std::optional<std::filesystem::path>(*file) : std::nullopt,
-                                                 ctx.link.sim, ctx.args.flag("force"));
+    const FirmwareChoice choice =
+        chooseFirmware(file ? std::optional<std::filesystem::path>(*file) : std::nullopt, ctx.link.sim,
+                       ctx.args.flag("force"));
     if (!choice.refusal.empty()) {
         std::fprintf(stderr, "velaupdate %s: %s\n", command, choice.refusal.c_str());
         return std::nullopt;
     }
-    return choice.image;
+    return choice;
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

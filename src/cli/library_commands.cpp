@@ -7,6 +7,7 @@
 #include "cli/session_factory.h"
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
+#include "session/operations.h"
 
 #include <stdexcept>
 
@@ -14,12 +15,15 @@ namespace vela::cli {
 namespace {
 
 // A name field for display: without its padding, decoded, control bytes shown.
-std::string trimmed(const std::string& s) { return unitName(s); }
+std::string trimmed(const std::string& s) {
+    return unitName(s);
+}
 
 // "4 (M02)", "1 (no model)", or "33 (not in the catalogue)": what a unit loaded with it reports.
 std::string modelCodeText(int code) {
     const auto row = ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(code));
-    if (row) return std::to_string(code) + " (" + trimmed(std::string(ModelCatalogue::rows()[*row].name)) + ")";
+    if (row)
+        return std::to_string(code) + " (" + trimmed(std::string(ModelCatalogue::rows()[*row].name)) + ")";
     return std::to_string(code) + (code < 2 ? " (no model)" : " (not in the catalogue)");
 }
 
@@ -59,11 +63,11 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
 }
 
 int libraryShow(Context& ctx) {
-    if (ctx.args.positional.size() != 2) throw std::invalid_argument("usage: velaupdate library show FILE.HLB");
+    if (ctx.args.positional.size() != 2)
+        throw std::invalid_argument("usage: velaupdate library show FILE.HLB");
     auto s = openSession(ctx);
-    LibraryWindow& form = s->libraryForm;
-    form.libraryFileName = ctx.args.positional[1];
-    if (!form.OpenLibraryBClick()) return kExitBadInput;
+    if (openLibraryFile(*s, ctx.args.positional[1]) != OperationResult::Done) return kExitBadInput;
+    const LibraryWindow& form = s->libraryForm;
     printLibrary(ctx, form.buffer, form.locate(form.libraryFileName).string());
     return kExitOk;
 }
@@ -71,31 +75,32 @@ int libraryShow(Context& ctx) {
 int libraryBuild(Context& ctx) {
     const auto out = ctx.args.value("out");
     if (!out || ctx.args.positional.size() < 2)
-        throw std::invalid_argument("usage: velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...");
+        throw std::invalid_argument(
+            "usage: velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...");
     std::optional<std::size_t> row;
     if (const auto model = ctx.args.value("model")) {
         row = ModelCatalogue::find(*model);
-        if (!row) throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
+        if (!row)
+            throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
     }
     const std::vector<std::string> files(ctx.args.positional.begin() + 1, ctx.args.positional.end());
     if (!outputAllowed(ctx, "library build", *out, FileKind::Library, files)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
-    PresetContext preset = presetContext(*s, ui);
-    const int built = s->libraryForm.LoadDirectoryBClick(preset, files);
+    const int built = buildLibrary(*s, files, &ui);
     // A file refused part-way stops the batch: keep the user from shipping a short library.
     if (built < static_cast<int>(std::min<std::size_t>(files.size(), kLibraryMaxPrograms))) {
-        std::fprintf(stderr, "velaupdate library build: %d of %zu preset files went in; nothing saved\n", built,
-                     std::min<std::size_t>(files.size(), kLibraryMaxPrograms));
+        std::fprintf(stderr, "velaupdate library build: %d of %zu preset files went in; nothing saved\n",
+                     built, std::min<std::size_t>(files.size(), kLibraryMaxPrograms));
         return kExitBadInput;
     }
     if (row) setLibraryModelCode(s->libraryForm.buffer, ModelCatalogue::modelCode(*row));
-    if (!s->libraryForm.MakeLibraryBClick(*out)) return kExitBadInput;
+    if (saveLibrary(*s, *out) != SaveLibraryResult::Saved) return kExitBadInput;
     if (!ctx.args.flag("quiet")) printLibrary(ctx, s->libraryForm.buffer, *out);
     return kExitOk;
 }
 
-}  // namespace
+} // namespace
 
 int runModels(Context& ctx) {
     const auto& rows = ModelCatalogue::rows();
@@ -116,8 +121,9 @@ int runModels(Context& ctx) {
         return kExitOk;
     }
     for (std::size_t r = 0; r < rows.size(); ++r)
-        std::fprintf(ctx.out, "%2d  %-13s %-12s %s\n", ModelCatalogue::modelCode(r), std::string(rows[r].name).c_str(),
-                     std::string(rows[r].libraryFile).c_str(), std::string(rows[r].manualFile).c_str());
+        std::fprintf(ctx.out, "%2d  %-13s %-12s %s\n", ModelCatalogue::modelCode(r),
+                     std::string(rows[r].name).c_str(), std::string(rows[r].libraryFile).c_str(),
+                     std::string(rows[r].manualFile).c_str());
     return kExitOk;
 }
 
@@ -125,7 +131,8 @@ int runLibrary(Context& ctx) {
     const std::string sub = ctx.args.positional.empty() ? "" : ctx.args.positional[0];
     if (sub == "show") return libraryShow(ctx);
     if (sub == "build") return libraryBuild(ctx);
-    throw std::invalid_argument("usage: velaupdate library show FILE.HLB | library build --out FILE.HLB [--model NAME] PRESET.hdp...");
+    throw std::invalid_argument("usage: velaupdate library show FILE.HLB | library build --out FILE.HLB "
+                                "[--model NAME] PRESET.hdp...");
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

@@ -3,8 +3,8 @@
 // leaves it once the user has connected, and turns command results into exit codes.
 
 #include "cli/commands.h"
+#include "session/operation_result.h"
 #include "session/session.h"
-#include "session/unit_commands.h"
 
 namespace vela::cli {
 
@@ -12,10 +12,8 @@ namespace vela::cli {
 bool selectLink(Context& ctx, Session& session);
 // The keyboard, password, only-change and copy-all commands go over USB or the serial line.
 bool refuseEthernet(Context& ctx, const char* command);
-int exitCode(CommandOutcome outcome);
-// The probe exchange on the selected Ethernet or serial link; says so when no HALDA40 answers.
-bool probeSelectedLink(Context& ctx, Session& session);
+int exitCode(OperationResult outcome);
 // MEMORY as a whole number 1..13; throws std::invalid_argument otherwise.
 int memoryArgument(const Context& ctx, const char* command);
 
-}  // namespace vela::cli
+} // namespace vela::cli

@@ -12,7 +12,7 @@
 #include "link/port_discovery.h"
 #include "link/run_stop.h"
 #include "link/send_program.h"
-#include "session/connection.h"
+#include "session/operations.h"
 
 #include <optional>
 #include <stdexcept>
@@ -26,30 +26,38 @@ struct CabinetResult {
     int code = kExitOk;
     std::optional<LoadAllReport> report;
     std::string library;
-    std::vector<std::pair<int, std::string>> verify;  // memory, verdict
+    std::vector<std::pair<int, std::string>> verify; // memory, verdict
 };
 
-// Connects as the connection window does; false when no unit answers.
-bool connect(Context& ctx, Session& s) {
-    if (ctx.link.kind == LinkKind::Offline) return true;  // the run says what that means
+// Connects as the connection window does; Done when a unit answers.
+OperationResult connect(Context& ctx, Session& s) {
+    if (ctx.link.kind == LinkKind::Offline) return OperationResult::Done; // the run says what that means
     if (ctx.link.kind == LinkKind::USB) {
-        OffLineBClick(s, LinkKind::USB);
-        return s.state.UsbActive;
+        const OperationResult r = connectUsb(s);
+        if (r != OperationResult::Done) return r;
+        return s.state.UsbActive ? OperationResult::Done : OperationResult::Failed;
     }
-    return selectLink(ctx, s) && probeSelectedLink(ctx, s);
+    if (!selectLink(ctx, s)) return OperationResult::Failed;
+    return probeUnit(s);
 }
 
-std::string modelName(std::size_t row) { return unitName(ModelCatalogue::rows()[row].name); }
+std::string modelName(std::size_t row) {
+    return unitName(ModelCatalogue::rows()[row].name);
+}
 
 // A unit whose model code locked the model list takes only its own model's library; the
 // service code frees the list, as it does in the window.
 int refuseLocked(Context& ctx, Session& s, const std::string& wanted) {
     const LibraryWindowState& list = s.libraryWindow;
     const int code = static_cast<std::int8_t>(s.receivedImage[4]);
-    std::string unit = list.selectedRow >= 0
-                           ? "this unit is a " + modelName(static_cast<std::size_t>(list.selectedRow)) + " (its presets are " +
-                                 std::string(ModelCatalogue::rows()[static_cast<std::size_t>(list.selectedRow)].libraryFile) + ")"
-                           : "this unit's model code " + std::to_string(code) + " is no model of this catalogue";
+    std::string unit =
+        list.selectedRow >= 0
+            ? "this unit is a " + modelName(static_cast<std::size_t>(list.selectedRow)) +
+                  " (its presets are " +
+                  std::string(
+                      ModelCatalogue::rows()[static_cast<std::size_t>(list.selectedRow)].libraryFile) +
+                  ")"
+            : "this unit's model code " + std::to_string(code) + " is no model of this catalogue";
     ctx.ui.error(unit + ", and its model list is locked: " + wanted +
                  " goes into it only with the service code (--service-code CODE)");
     return kExitUsage;
@@ -62,7 +70,7 @@ int chooseLibrary(Context& ctx, Session& s) {
     const auto model = ctx.args.value("model");
     const auto file = ctx.args.value("library");
     if (const auto code = ctx.args.value("service-code")) {
-        form.Password_EditEnter(*code);
+        enterServiceCode(s, *code);
         if (!list.modelListEnabled) {
             ctx.ui.error("The service code is not valid.");
             return kExitUsage;
@@ -74,76 +82,33 @@ int chooseLibrary(Context& ctx, Session& s) {
     if (file) {
         // A file named as the unit's own library is its own model's presets.
         const bool ownFile =
-            own >= 0 && std::filesystem::path(*file).filename() ==
-                            std::filesystem::path(ModelCatalogue::rows()[static_cast<std::size_t>(own)].libraryFile);
+            own >= 0 &&
+            std::filesystem::path(*file).filename() ==
+                std::filesystem::path(ModelCatalogue::rows()[static_cast<std::size_t>(own)].libraryFile);
         if (locked && !ownFile) return refuseLocked(ctx, s, "the library " + displayText(*file));
-        form.libraryFileName = *file;
-        return form.OpenLibraryBClick() ? kExitOk : kExitBadInput;
+        return openLibraryFile(s, *file) == OperationResult::Done ? kExitOk : kExitBadInput;
     }
     if (!model) {
         if (locked && own >= 0) return form.buffer[0] ? kExitOk : kExitBadInput;
         if (locked) return refuseLocked(ctx, s, "a model's presets");
-        throw std::invalid_argument("choose the cabinet: --model NAME (velaupdate models lists them) or --library FILE.HLB");
+        throw std::invalid_argument(
+            "choose the cabinet: --model NAME (velaupdate models lists them) or --library FILE.HLB");
     }
     const auto row = ModelCatalogue::find(*model);
     if (!row) throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
-    if (locked && static_cast<int>(*row) != own) return refuseLocked(ctx, s, "the presets of " + modelName(*row));
-    s.libraryWindow.chooseRow(static_cast<int>(*row));
+    if (locked && static_cast<int>(*row) != own)
+        return refuseLocked(ctx, s, "the presets of " + modelName(*row));
+    chooseModel(s, static_cast<int>(*row));
     return form.buffer[0] ? kExitOk : kExitBadInput;
 }
 
-// Reads every written memory back and compares it with its library entry; a stop request
-// leaves the memories not yet read unchecked.
-std::vector<std::pair<int, std::string>> verify(Session& s, const LoadAllReport& report, const LibraryBuffer& library) {
-    const auto entries = libraryEntries(library);
-    const Channel channel = s.state.UsbActive ? Channel::Usb : s.state.EthernetActive ? Channel::Ethernet : Channel::Serial;
-    std::vector<std::pair<int, std::string>> verdicts;
-    for (const int k : report.writtenMemories) {
-        if (s.ui.stop.requested()) {
-            verdicts.emplace_back(k, "not read back: stopped");
-            continue;
-        }
-        const LibraryEntry& e = (*entries)[static_cast<std::size_t>(k - 1)];
-        s.state.setProgramNumber(k);
-        ReceiveResult r;
-        try {
-            if (channel == Channel::Usb) s.link.usb.UsbConnect();
-            r = ReceiveProgram(s.link, s.programImage, channel, static_cast<std::uint8_t>(k), s.receivedImage);
-            if (channel == Channel::Usb) closeUsbIfOpen(s.link);
-        } catch (const RunStopped&) {
-            closeAfterStop(s.link);
-            verdicts.emplace_back(k, "not read back: stopped");
-            continue;
-        }
-        std::string verdict = "same";
-        if (!r.received) {
-            verdict = "could not be read back";
-        } else {
-            // Only the bytes the unit sent are compared: the entry may be longer than the reply.
-            const std::size_t common = std::min<std::size_t>(r.length, e.size());
-            std::size_t differs = e.size();
-            for (std::size_t i = 0; i < common && differs == e.size(); ++i)
-                if (s.receivedImage[i] != library[e.offset + i]) differs = i;
-            if (r.length != e.size() && differs == e.size()) differs = common;
-            if (differs != e.size()) verdict = "differs from offset " + std::to_string(differs);
-        }
-        verdicts.emplace_back(k, verdict);
-    }
-    return verdicts;
-}
-
 // One cabinet: connect, choose the library, run, and read back when asked.
-CabinetResult loadAllOnce(Context& ctx, const FirmwareImage& firmware) {
+CabinetResult loadAllOnce(Context& ctx, const FirmwareChoice& firmware) {
     CabinetResult result;
     auto s = openSession(ctx);
-    try {
-        if (!connect(ctx, *s)) {
-            result.code = kExitLinkFailed;
-            return result;
-        }
-    } catch (const RunStopped&) {
-        closeAfterStop(s->link);
-        ctx.ui.warning("The update was stopped while connecting; nothing was written.");
+    if (const OperationResult connected = connect(ctx, *s); connected != OperationResult::Done) {
+        if (connected == OperationResult::Stopped)
+            ctx.ui.warning("The update was stopped while connecting; nothing was written.");
         result.code = kExitLinkFailed;
         return result;
     }
@@ -159,14 +124,14 @@ CabinetResult loadAllOnce(Context& ctx, const FirmwareImage& firmware) {
     // Say exactly what is about to be written, before anything is.
     if (const auto shadow = shadowedLibrary(s->libraryForm)) ctx.ui.warning(*shadow);
     ctx.ui.information(libraryToSend(s->libraryForm));
-    result.report = s->libraryForm.Send1Click(firmware);
+    result.report = loadAllMemories(*s, firmware);
     ctx.ui.finishProgress();
     if (!result.report->complete()) {
         result.code = kExitLinkFailed;
         return result;
     }
     if (ctx.args.flag("verify")) {
-        result.verify = verify(*s, *result.report, library);
+        result.verify = verifyWrittenMemories(*s, *result.report, library);
         ctx.ui.finishProgress();
         for (const auto& [memory, verdict] : result.verify)
             if (verdict != "same") result.code = kExitLinkFailed;
@@ -220,7 +185,8 @@ void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* coun
     if (r.report && r.report->complete())
         std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated%s\n",
                      r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());
-    for (const auto& [memory, verdict] : r.verify) std::fprintf(ctx.out, "verify memory %d: %s\n", memory, verdict.c_str());
+    for (const auto& [memory, verdict] : r.verify)
+        std::fprintf(ctx.out, "verify memory %d: %s\n", memory, verdict.c_str());
     std::fflush(ctx.out);
 }
 
@@ -248,7 +214,7 @@ bool waitForNextUnit(Context& ctx) {
     return false;
 }
 
-int loadAllRepeat(Context& ctx, const FirmwareImage& firmware) {
+int loadAllRepeat(Context& ctx, const FirmwareChoice& firmware) {
     const long limit = ctx.args.integer("count").value_or(0);
     RepeatCounts counts;
     for (;;) {
@@ -257,23 +223,26 @@ int loadAllRepeat(Context& ctx, const FirmwareImage& firmware) {
         (r.code == kExitOk ? counts.done : counts.failed)++;
         printCabinet(ctx, r, &counts);
         std::fprintf(stderr, "Units done: %d, failed: %d\n", counts.done, counts.failed);
-        if (r.code == kExitUsage || r.code == kExitBadInput) break;  // the next unit would fail the same way
+        if (r.code == kExitUsage || r.code == kExitBadInput) break; // the next unit would fail the same way
         if (ctx.ui.stop.requested()) break;
         if ((limit > 0 && counts.unit >= limit) || !waitForNextUnit(ctx)) break;
     }
-    if (!ctx.args.flag("json")) std::fprintf(ctx.out, "units done: %d, failed: %d\n", counts.done, counts.failed);
+    if (!ctx.args.flag("json"))
+        std::fprintf(ctx.out, "units done: %d, failed: %d\n", counts.done, counts.failed);
     return counts.failed == 0 ? kExitOk : kExitLinkFailed;
 }
 
-}  // namespace
+} // namespace
 
 int runLoadAll(Context& ctx) {
     if (!ctx.args.positional.empty()) throw std::invalid_argument("load-all takes no arguments (see --help)");
-    if (ctx.args.has("model") && ctx.args.has("library")) throw std::invalid_argument("give --model or --library, not both");
+    if (ctx.args.has("model") && ctx.args.has("library"))
+        throw std::invalid_argument("give --model or --library, not both");
     // Over the serial line the run would write no memory and still replace the operating
     // system: nothing goes out at all.
     if (ctx.link.kind == LinkKind::COM1 || ctx.link.kind == LinkKind::COM2)
-        throw std::invalid_argument("load-all writes the memories over USB or Ethernet only; choose --usb or --ethernet");
+        throw std::invalid_argument(
+            "load-all writes the memories over USB or Ethernet only; choose --usb or --ethernet");
     const auto firmware = firmwareFromOptions(ctx, "load-all");
     if (!firmware) return kExitBadInput;
     const StopRequest::Listening listening(ctx.ui.stop);
@@ -283,4 +252,4 @@ int runLoadAll(Context& ctx) {
     return r.code;
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "preset/preset_context.h"
+#include "session/preset_operations.h"
 #include "session/session.h"
 
 #include <string>
@@ -12,7 +13,7 @@ namespace vela::cli {
 // The preset procedures' progress texts (New's and Open's steps) mean nothing at a terminal:
 // this passes messages, questions and beeps on and keeps the rest to itself.
 class MessagesOnlyUi : public GaugeKeeper {
-public:
+  public:
     explicit MessagesOnlyUi(UserInterface& ui) : ui_(ui) {}
     Answer message(MessageKind kind, Buttons buttons, std::string_view text) override {
         return ui_.message(kind, buttons, text);
@@ -23,11 +24,10 @@ public:
     void beep() override { ui_.beep(); }
     void pump() override { ui_.pump(); }
 
-private:
+  private:
     UserInterface& ui_;
 };
 
-PresetContext presetContext(Session& s, UserInterface& ui);
 // New, then opens `path` into the session's preset. False when the file was refused (the
 // reason has been shown).
 bool loadPreset(Session& s, const std::string& path);
@@ -42,4 +42,4 @@ int runPresetShow(Context& ctx);
 int runPresetSet(Context& ctx);
 int runPresetPlot(Context& ctx);
 
-}  // namespace vela::cli
+} // namespace vela::cli

@@ -4,9 +4,8 @@
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
-#include "preset/new_preset.h"
-#include "preset/preset_file.h"
 #include "preset/program_image.h"
+#include "session/preset_operations.h"
 
 #include <filesystem>
 #include <fstream>
@@ -14,23 +13,15 @@
 
 namespace vela::cli {
 
-PresetContext presetContext(Session& s, UserInterface& ui) {
-    return {s.preset, s.state, ui, s.SampleRate, &s.realTime};
-}
-
 bool loadPreset(Session& s, const std::string& path) {
     MessagesOnlyUi ui(s.ui);
-    PresetContext ctx = presetContext(s, ui);
-    ResetPreset(ctx);
-    const OpenResult r = OpenPreset(ctx, path);
-    if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
-    s.preset.Caption = CaptionForFile(path);
-    return true;
+    resetPreset(s, &ui);
+    return openPresetFile(s, path, &ui);
 }
 
 bool imageFromPreset(Session& s, const std::string& path) {
     if (!loadPreset(s, path)) return false;
-    GeneraBClick(s.preset, s.SampleRate, s.programImage);
+    generateProgramImage(s.preset, s.SampleRate, s.programImage);
     return true;
 }
 
@@ -52,9 +43,8 @@ int runPresetNew(Context& ctx) {
     if (!outputAllowed(ctx, "preset new", out, FileKind::Preset)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
-    PresetContext pc = presetContext(*s, ui);
-    ResetPreset(pc);
-    if (!SavePreset(pc, out)) return kExitBadInput;
+    resetPreset(*s, &ui);
+    if (!savePresetFile(*s, out, &ui)) return kExitBadInput;
     ctx.ui.status(StatusField::PresetStep, "Saved " + out);
     return kExitOk;
 }
@@ -63,12 +53,13 @@ int runPresetImage(Context& ctx) {
     const char* usage = "velaupdate preset image FILE.hdp --out IMAGE.bin";
     const std::string file = presetFileArgument(ctx, usage);
     const std::string out = outArgument(ctx, usage);
-    if (!outputAllowed(ctx, "preset image", out, FileKind::ProgramImage, std::span(&file, 1))) return kExitBadInput;
+    if (!outputAllowed(ctx, "preset image", out, FileKind::ProgramImage, std::span(&file, 1)))
+        return kExitBadInput;
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     // A fresh buffer: the bytes generation leaves alone are zero.
     ProgramImage image{};
-    GeneraBClick(s->preset, s->SampleRate, image);
+    generateProgramImage(s->preset, s->SampleRate, image);
     std::ofstream f(out, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(kImageBytes));
     f.close();
@@ -79,7 +70,7 @@ int runPresetImage(Context& ctx) {
     return kExitOk;
 }
 
-}  // namespace
+} // namespace
 
 int runPreset(Context& ctx) {
     if (ctx.args.positional.empty())
@@ -93,4 +84,4 @@ int runPreset(Context& ctx) {
     throw std::invalid_argument("unknown preset subcommand '" + sub + "': new, show, image, plot or set");
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

@@ -3,8 +3,8 @@
 #include "cli/exit_codes.h"
 #include "cli/filter_names.h"
 #include "cli/output_file.h"
-#include "cli/preset_limits.h"
 #include "cli/preset_cli.h"
+#include "cli/preset_limits.h"
 #include "cli/session_factory.h"
 #include "preset/crossover_procedures.h"
 #include "preset/dynamics_procedures.h"
@@ -34,7 +34,8 @@ std::vector<std::string> split(const std::string& name) {
 }
 
 std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -61,7 +62,8 @@ int wholeNumber(const std::string& name, const std::string& v) {
 int indexOf(const std::string& name, const std::string& text, int first, int last) {
     const long v = parseInteger(text, name);
     if (v < first || v > last)
-        throw std::invalid_argument(name + ": " + text + " is outside " + std::to_string(first) + ".." + std::to_string(last));
+        throw std::invalid_argument(name + ": " + text + " is outside " + std::to_string(first) + ".." +
+                                    std::to_string(last));
     return static_cast<int>(v);
 }
 
@@ -69,7 +71,8 @@ int indexOf(const std::string& name, const std::string& text, int first, int las
     throw std::invalid_argument("unknown parameter '" + name + "' (velaupdate preset --help lists them)");
 }
 
-void setOutput(PresetContext& c, const std::string& name, const std::vector<std::string>& k, const std::string& v) {
+void setOutput(PresetContext& c, const std::string& name, const std::vector<std::string>& k,
+               const std::string& v) {
     if (k.size() != 3) unknown(name);
     const int out = indexOf(name, k[1], 1, 2) - 1;
     const std::string& what = k[2];
@@ -81,7 +84,10 @@ void setOutput(PresetContext& c, const std::string& name, const std::vector<std:
         OutputSetPolarity(c, out, toBool(name, v));
     } else if (what == "route") {
         const std::string r = lower(v);
-        const std::int32_t code = r == "a" || r == "0" ? 0 : r == "b" || r == "1" ? 1 : r == "a+b" || r == "2" ? 2 : -2;
+        const std::int32_t code = r == "a" || r == "0"     ? 0
+                                  : r == "b" || r == "1"   ? 1
+                                  : r == "a+b" || r == "2" ? 2
+                                                           : -2;
         if (code < 0) throw std::invalid_argument(name + ": give A, B or A+B");
         SetInputRoute(c.p, out, code);
     } else {
@@ -89,7 +95,8 @@ void setOutput(PresetContext& c, const std::string& name, const std::vector<std:
     }
 }
 
-void setEqualiser(PresetContext& c, const std::string& name, const std::vector<std::string>& k, const std::string& v) {
+void setEqualiser(PresetContext& c, const std::string& name, const std::vector<std::string>& k,
+                  const std::string& v) {
     if (k.size() != 4) unknown(name);
     EqualiserSelectOutput(c, indexOf(name, k[1], 1, 2) - 1);
     EqualiserSelectBand(c, indexOf(name, k[2], 1, kBandsPerOutput));
@@ -107,7 +114,8 @@ void setEqualiser(PresetContext& c, const std::string& name, const std::vector<s
     }
 }
 
-void setCrossover(PresetContext& c, const std::string& name, const std::vector<std::string>& k, const std::string& v) {
+void setCrossover(PresetContext& c, const std::string& name, const std::vector<std::string>& k,
+                  const std::string& v) {
     if (k.size() < 4) unknown(name);
     const int out = indexOf(name, k[1], 1, 2) - 1;
     CrossoverEdge edge = CrossoverEdge::HighPass;
@@ -122,7 +130,8 @@ void setCrossover(PresetContext& c, const std::string& name, const std::vector<s
     if (k.size() == 6 && what == "section") {
         const int section = indexOf(name, k[4], 1, dsp::kDesignedSections);
         const dsp::TXOVER& x = c.p.Crossovers[static_cast<std::size_t>(out)];
-        const dsp::TSOS& s = (edge == CrossoverEdge::HighPass ? x.HighPass : x.LowPass).Sections[static_cast<std::size_t>(section - 1)];
+        const dsp::TSOS& s = (edge == CrossoverEdge::HighPass ? x.HighPass : x.LowPass)
+                                 .Sections[static_cast<std::size_t>(section - 1)];
         if (k[5] == "freq") {
             CrossoverSetSection(c, out, edge, section, number(name, v), s.Q);
         } else if (k[5] == "q") {
@@ -149,7 +158,8 @@ void setCrossover(PresetContext& c, const std::string& name, const std::vector<s
     }
 }
 
-void setDynamics(PresetContext& c, const std::string& name, const std::vector<std::string>& k, const std::string& v) {
+void setDynamics(PresetContext& c, const std::string& name, const std::vector<std::string>& k,
+                 const std::string& v) {
     if (k.size() != 3) unknown(name);
     const DynamicsKind kind = k[0] == "rms" ? DynamicsKind::Rms : DynamicsKind::Peak;
     const bool rms = kind == DynamicsKind::Rms;
@@ -165,7 +175,8 @@ void setDynamics(PresetContext& c, const std::string& name, const std::vector<st
         DynamicsSetCurveGain(c, kind, obj, number(name, v));
     } else if (what == "mode") {
         const std::string m = lower(v);
-        if (m != "limiter" && m != "compressor") throw std::invalid_argument(name + ": give limiter or compressor");
+        if (m != "limiter" && m != "compressor")
+            throw std::invalid_argument(name + ": give limiter or compressor");
         DynamicsSetCompressor(c, kind, obj, m == "compressor");
     } else if (what == "bypass") {
         DynamicsSetBypass(c, kind, obj, toBool(name, v));
@@ -194,7 +205,8 @@ void setDynamics(PresetContext& c, const std::string& name, const std::vector<st
     }
 }
 
-void setImport(PresetContext& c, const std::string& name, const std::vector<std::string>& k, const std::string& v) {
+void setImport(PresetContext& c, const std::string& name, const std::vector<std::string>& k,
+               const std::string& v) {
     if (k.size() != 2) unknown(name);
     if (k[1] == "1" || k[1] == "2") {
         c.p.Import.path[k[1] == "1" ? 0 : 1] = v;
@@ -221,8 +233,10 @@ void apply(PresetContext& c, const std::string& name, const std::string& v) {
     }
     if (head == "delay" && k.size() == 2) {
         const long samples = parseInteger(v, name);
-        if (k[1] == "input") return InputDelaySetSamples(c, static_cast<std::int32_t>(std::clamp(samples, -100000L, 100000L)));
-        return DelaySetSamples(c, indexOf(name, k[1], 1, 2) - 1, static_cast<std::int32_t>(std::clamp(samples, -1000L, 1000L)));
+        if (k[1] == "input")
+            return InputDelaySetSamples(c, static_cast<std::int32_t>(std::clamp(samples, -100000L, 100000L)));
+        return DelaySetSamples(c, indexOf(name, k[1], 1, 2) - 1,
+                               static_cast<std::int32_t>(std::clamp(samples, -1000L, 1000L)));
     }
     if (head == "out") return setOutput(c, name, k, v);
     if (head == "eq") return setEqualiser(c, name, k, v);
@@ -245,7 +259,7 @@ void reportLimit(PresetContext& c, const std::string& name, const std::string& v
     if (const auto text = limitMessage(name, requested, *stored)) c.ui.warning(*text);
 }
 
-}  // namespace
+} // namespace
 
 int runPresetSet(Context& ctx) {
     const std::string file = presetFileArgument(ctx, "velaupdate preset set FILE.hdp NAME=VALUE...");
@@ -263,13 +277,13 @@ int runPresetSet(Context& ctx) {
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
     MessagesOnlyUi ui(ctx.ui);
-    PresetContext c = presetContext(*s, ui);
+    PresetContext c = presetContextOf(*s, &ui);
     for (const auto& [name, value] : edits) {
         apply(c, name, value);
         reportLimit(c, name, value);
     }
-    if (!SavePreset(c, out)) return kExitBadInput;
+    if (!savePresetFile(*s, out, &ui)) return kExitBadInput;
     return kExitOk;
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

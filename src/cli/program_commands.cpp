@@ -11,7 +11,7 @@
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
-#include "session/connection.h"
+#include "session/operations.h"
 
 #include <fstream>
 #include <iterator>
@@ -69,8 +69,9 @@ std::string modelName(int row) {
 }
 
 // After a successful write: which image went where, so that the run says what it did.
-int reportWritten(const Context& ctx, const Session& s, CommandOutcome outcome, const std::string& memories) {
-    if (outcome == CommandOutcome::Done && !ctx.args.flag("quiet")) {
+int reportWritten(const Context& ctx, const Session& s, OperationResult outcome,
+                  const std::string& memories) {
+    if (outcome == OperationResult::Done && !ctx.args.flag("quiet")) {
         const auto length = programImageLength(s.programImage).value_or(0);
         const std::string source = ctx.args.value("preset").value_or(ctx.args.value("image", ""));
         std::fprintf(ctx.out, "%s: wrote %s (%u bytes, program \"%s\")\n", memories.c_str(), source.c_str(),
@@ -80,7 +81,7 @@ int reportWritten(const Context& ctx, const Session& s, CommandOutcome outcome, 
 }
 
 int probeUsb(Context& ctx, Session& s) {
-    OffLineBClick(s, LinkKind::USB);
+    connectUsb(s);
     const bool answered = s.state.UsbActive && s.state.Link == LinkKind::USB;
     const auto& lib = s.libraryWindow;
     const bool unitEmpty = !s.state.LibraryLoadLocked;
@@ -104,29 +105,33 @@ int probeUsb(Context& ctx, Session& s) {
     } else if (answered) {
         std::fprintf(ctx.out, "HALDA40 answers on USB\n");
         if (unitEmpty)
-            std::fprintf(ctx.out, "memory %d holds no program: the model list is free\n", s.state.ProgramNumber);
+            std::fprintf(ctx.out, "memory %d holds no program: the model list is free\n",
+                         s.state.ProgramNumber);
         else if (!lib.modelListEnabled && lib.selectedRow >= 0)
             std::fprintf(ctx.out, "model code %d: %s (the model list is locked to it)\n", code,
                          modelName(lib.selectedRow).c_str());
         else if (!lib.modelListEnabled)
-            std::fprintf(ctx.out, "model code %d: no model of this catalogue (the model list is locked)\n", code);
+            std::fprintf(ctx.out, "model code %d: no model of this catalogue (the model list is locked)\n",
+                         code);
         else
             std::fprintf(ctx.out, "model code %d: no model of its own (the model list is free)\n", code);
     }
     return answered ? kExitOk : kExitLinkFailed;
 }
 
-}  // namespace
+} // namespace
 
 int runProbe(Context& ctx) {
     const StopRequest::Listening listening(ctx.ui.stop);
-    if (!ctx.args.positional.empty()) throw std::invalid_argument("probe takes no argument: " + ctx.args.positional.front());
+    if (!ctx.args.positional.empty())
+        throw std::invalid_argument("probe takes no argument: " + ctx.args.positional.front());
     auto s = openSession(ctx);
     if (ctx.link.kind == LinkKind::Offline) return selectLink(ctx, *s) ? kExitOk : kExitUsage;
     if (ctx.link.kind == LinkKind::USB) return probeUsb(ctx, *s);
     if (!selectLink(ctx, *s)) return kExitUsage;
     const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
-    const bool answered = probeSelectedLink(ctx, *s);
+    const OperationResult probe = probeUnit(*s);
+    const bool answered = probe == OperationResult::Done;
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
@@ -137,20 +142,22 @@ int runProbe(Context& ctx) {
     } else if (answered) {
         std::fprintf(ctx.out, "HALDA40 answers on %s\n", std::string(channelName(channel)).c_str());
     }
-    return answered ? kExitOk : kExitLinkFailed;
+    return exitCode(probe);
 }
 
 int runRead(Context& ctx) {
     const StopRequest::Listening listening(ctx.ui.stop);
     const int memory = memoryArgument(ctx, "read");
-    if (const auto out = ctx.args.value("out"); out && !outputAllowed(ctx, "read", *out, FileKind::ProgramImage))
+    if (const auto out = ctx.args.value("out");
+        out && !outputAllowed(ctx, "read", *out, FileKind::ProgramImage))
         return kExitBadInput;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
-    const ReceiveResult r = ReadButtonClick(*s);
+    const ProgramRead read = readProgram(*s);
     ctx.ui.finishProgress();
-    if (!r.received && !r.noProgram) return kExitLinkFailed;
+    if (read.result != OperationResult::Done) return exitCode(read.result);
+    const ReceiveResult& r = read.program;
     const int code = static_cast<std::int8_t>(s->receivedImage[4]);
     const std::string name = programName(s->receivedImage, r.length);
     if (const auto out = ctx.args.value("out"); out && r.received) {
@@ -191,7 +198,7 @@ int runWrite(Context& ctx) {
     if (!loadImageOption(ctx, *s, "write")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
-    return reportWritten(ctx, *s, WriteButtonClick(*s), "memory " + std::to_string(memory) + " (now current)");
+    return reportWritten(ctx, *s, writeProgram(*s), "memory " + std::to_string(memory) + " (now current)");
 }
 
 int runChange(Context& ctx) {
@@ -200,7 +207,7 @@ int runChange(Context& ctx) {
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.setProgramNumber(memory);
-    return exitCode(ChangeButtonClick(*s));
+    return exitCode(changeProgram(*s));
 }
 
 int runCopyAll(Context& ctx) {
@@ -210,7 +217,7 @@ int runCopyAll(Context& ctx) {
     auto s = openSession(ctx);
     if (!loadImageOption(ctx, *s, "copy-all")) return kExitBadInput;
     if (!selectLink(ctx, *s)) return kExitUsage;
-    return reportWritten(ctx, *s, CopyAllMemClick(*s), "memories 1 to 13");
+    return reportWritten(ctx, *s, copyProgramToAll(*s), "memories 1 to 13");
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

@@ -1,12 +1,12 @@
 // reset, update-dsp, lock, unlock, password, only-change and realtime: the commands that act
 // on the unit as a whole.
 #include "cli/commands.h"
-#include "cli/firmware_option.h"
 #include "cli/exit_codes.h"
+#include "cli/firmware_option.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
 #include "cli/session_factory.h"
-#include "link/firmware_image.h"
+#include "session/operations.h"
 #include "sim/sim_trace.h"
 
 #include <fstream>
@@ -18,25 +18,35 @@ namespace {
 
 void noPositionals(const Context& ctx, const char* command) {
     if (!ctx.args.positional.empty())
-        throw std::invalid_argument(std::string(command) + " takes no argument: " + ctx.args.positional.front());
+        throw std::invalid_argument(std::string(command) +
+                                    " takes no argument: " + ctx.args.positional.front());
 }
 
 // A command with no argument that runs one procedure on the chosen link.
-int runUnitCommand(Context& ctx, const char* command, CommandOutcome (*procedure)(Session&), bool usbOrSerial) {
+int runUnitCommand(Context& ctx, const char* command, OperationResult (*operation)(Session&),
+                   bool usbOrSerial) {
     const StopRequest::Listening listening(ctx.ui.stop);
     noPositionals(ctx, command);
     if (usbOrSerial && refuseEthernet(ctx, command)) return kExitUsage;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
-    return exitCode(procedure(*s));
+    return exitCode(operation(*s));
 }
 
-}  // namespace
+} // namespace
 
-int runReset(Context& ctx) { return runUnitCommand(ctx, "reset", ResetDSPClick, false); }
-int runLock(Context& ctx) { return runUnitCommand(ctx, "lock", BlockBClick, true); }
-int runUnlock(Context& ctx) { return runUnitCommand(ctx, "unlock", UnblockBClick, true); }
-int runOnlyChange(Context& ctx) { return runUnitCommand(ctx, "only-change", OnlyChangeProgBClick, true); }
+int runReset(Context& ctx) {
+    return runUnitCommand(ctx, "reset", resetUnit, false);
+}
+int runLock(Context& ctx) {
+    return runUnitCommand(ctx, "lock", lockKeyboard, true);
+}
+int runUnlock(Context& ctx) {
+    return runUnitCommand(ctx, "unlock", unlockKeyboard, true);
+}
+int runOnlyChange(Context& ctx) {
+    return runUnitCommand(ctx, "only-change", onlyChangeFromKeyboard, true);
+}
 
 int runUpdateDsp(Context& ctx) {
     const StopRequest::Listening listening(ctx.ui.stop);
@@ -45,18 +55,19 @@ int runUpdateDsp(Context& ctx) {
     if (!firmware) return kExitBadInput;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
-    return exitCode(UpdateDSPClick(*s, *firmware));
+    return exitCode(updateDspOperatingSystem(*s, *firmware));
 }
 
 int runPassword(Context& ctx) {
     const StopRequest::Listening listening(ctx.ui.stop);
-    if (ctx.args.positional.size() != 1) throw std::invalid_argument("give the code: velaupdate password CODE");
+    if (ctx.args.positional.size() != 1)
+        throw std::invalid_argument("give the code: velaupdate password CODE");
     const auto bytes = passwordBytes(ctx.args.positional[0]);
     if (!bytes) throw std::invalid_argument("CODE is one to seven printable ASCII characters");
     if (refuseEthernet(ctx, "password")) return kExitUsage;
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
-    return exitCode(PasswordBClick(*s, bytes));
+    return exitCode(sendPassword(*s, bytes));
 }
 
 int runRealtime(Context& ctx) {
@@ -66,13 +77,14 @@ int runRealtime(Context& ctx) {
     const auto value = ctx.args.integer("value");
     if (!address || !value) throw std::invalid_argument("give --address A and --value V");
     if (*address < 0 || *address > 0xFFFF) throw std::invalid_argument("--address must be 0..65535");
-    if (*value < INT32_MIN || *value > INT32_MAX) throw std::invalid_argument("--value must fit 32 bits, signed");
+    if (*value < INT32_MIN || *value > INT32_MAX)
+        throw std::invalid_argument("--value must fit 32 bits, signed");
     const long target = ctx.args.integer("target").value_or(1);
     if (target < 1 || target > 2) throw std::invalid_argument("--target must be 1 or 2");
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.RealTimeTarget = static_cast<std::uint8_t>(target);
-    RealTimeBClick(*s);
+    toggleRealTime(*s);
     if (!s->state.RealTimeMode) return kExitLinkFailed;
     // Frames go out on the TCP link as it stands, which the module window's connect opened;
     // a connection that cannot be made reports itself and ends the command.
@@ -93,4 +105,4 @@ int runRealtime(Context& ctx) {
     return kExitOk;
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

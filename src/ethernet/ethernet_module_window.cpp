@@ -29,11 +29,11 @@ EthernetModuleWindow::EthernetModuleWindow(EthernetModuleState& state, UserInter
     };
 }
 
-void EthernetModuleWindow::ModelComboBoxChange(const std::string& model) {
+void EthernetModuleWindow::chooseModel(const std::string& model) {
     view_.modelText = model;
     view_.scanButtonShown = true;
     if (selectLibraryModel) selectLibraryModel(model);
-    ScanBClick();
+    scan();
 }
 
 void EthernetModuleWindow::hideModuleControls() {
@@ -72,7 +72,7 @@ std::vector<std::string> EthernetModuleWindow::broadcastTargets() const {
     return {};
 }
 
-void EthernetModuleWindow::ScanBClick() {
+void EthernetModuleWindow::scan() {
     const auto start = Clock::now();
     state_.scanning = true;
     state_.table.clear();
@@ -94,10 +94,10 @@ void EthernetModuleWindow::ScanBClick() {
         ui_.pump();
     }
     deliverFor(until(start + settings_.scanTime));
-    TimerScanTimer();
+    endScan();
 }
 
-void EthernetModuleWindow::NMUDP1DataReceived(const Datagram& datagram) {
+void EthernetModuleWindow::takeReply(const Datagram& datagram) {
     const auto n = std::min(datagram.bytes.size(), kReplyDatagramSize);
     state_.replyDatagram.assign(datagram.bytes.begin(), datagram.bytes.begin() + static_cast<std::ptrdiff_t>(n));
     state_.replyReceived = true;
@@ -106,7 +106,7 @@ void EthernetModuleWindow::NMUDP1DataReceived(const Datagram& datagram) {
     if (device && device->Model == view_.modelText) state_.table.add(*device);
 }
 
-void EthernetModuleWindow::TimerScanTimer() {
+void EthernetModuleWindow::endScan() {
     state_.scanning = false;
     view_.deviceListShown = true;
     view_.processorBox.clear();
@@ -126,7 +126,7 @@ void EthernetModuleWindow::TimerScanTimer() {
     ui_.status(StatusField::ScanStatus, view_.scanStatus);
 }
 
-void EthernetModuleWindow::ProcessorBoxClick(int index) {
+void EthernetModuleWindow::chooseListedModule(int index) {
     if (index < 0 || index >= state_.table.DeviceCount()) return;
     chooseModule(state_.table[static_cast<std::size_t>(index)]);
 }
@@ -149,14 +149,14 @@ void EthernetModuleWindow::chooseModule(const EthernetDevice& device) {
     view_.hostEdit = device.Name;
 }
 
-void EthernetModuleWindow::IPListKeyDown(int index) {
+void EthernetModuleWindow::forgetListedModule(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= view_.ipList.size()) return;
     const auto entry = view_.ipList[static_cast<std::size_t>(index)];
     if (ui_.message(MessageKind::Warning, Buttons::OkCancel, "Do you want to Delete: " + entry) == Answer::Ok)
         view_.ipList.erase(view_.ipList.begin() + index);
 }
 
-ChangeResult EthernetModuleWindow::ChangeIPClick() {
+ChangeResult EthernetModuleWindow::changeIp() {
     const std::string address = view_.ip[0] + "." + view_.ip[1] + "." + view_.ip[2] + "." + view_.ip[3];
     const std::string id = state_.chosen ? state_.chosen->DeviceId : std::string();
     // The module may sit on any of the networks: the request goes to each.
@@ -166,7 +166,7 @@ ChangeResult EthernetModuleWindow::ChangeIPClick() {
     return requestChange(requests, "IP Changed Successfully", "Error Changing IP");
 }
 
-ChangeResult EthernetModuleWindow::ChangeNameClick() {
+ChangeResult EthernetModuleWindow::changeHostName() {
     const std::string ip = state_.chosen ? state_.chosen->IP : std::string();
     const auto [first, second] = hostNameDatagrams(view_.hostEdit);
     return requestChange({{ip, first}, {ip, second}}, "Host Name Changed Successfully", "Error Changing Host Name");
@@ -194,15 +194,15 @@ ChangeResult EthernetModuleWindow::requestChange(const std::vector<std::pair<std
                   " ms");
     }
     state_.replyReceived = false;
-    if (settings_.rescanAfterChange) ScanBClick();
+    if (settings_.rescanAfterChange) scan();
     return result;
 }
 
-bool EthernetModuleWindow::IdentifyButton1Click() {
+bool EthernetModuleWindow::identify() {
     return state_.chosen && sendTo(state_.chosen->IP, identifyDatagram());
 }
 
-bool EthernetModuleWindow::ConnectBClick() {
+bool EthernetModuleWindow::connectToModule() {
     if (view_.chosenIp == "IP" || !state_.chosen) {
         ui_.message(MessageKind::Plain, Buttons::Ok, "You must Select a Processor from the Drop Down List");
         return false;
@@ -235,7 +235,7 @@ bool EthernetModuleWindow::sendTo(const std::string& address, const Bytes& bytes
 bool EthernetModuleWindow::deliver(milliseconds timeout) {
     auto datagram = udp_.receive(timeout);
     if (!datagram) return false;
-    NMUDP1DataReceived(*datagram);
+    takeReply(*datagram);
     return true;
 }
 

@@ -52,18 +52,18 @@ public:
     // Closes the window once connected.
     std::function<void()> closeWindow;
 
-    void ModelComboBoxChange(const std::string& model);
-    void ScanBClick();
-    void NMUDP1DataReceived(const Datagram& datagram);
-    void TimerScanTimer();
-    void ProcessorBoxClick(int index);
+    void chooseModel(const std::string& model);
+    void scan();
+    void takeReply(const Datagram& datagram);
+    void endScan();
+    void chooseListedModule(int index);
     // Delete or Backspace on an IPList entry: asks, then removes it from IPList only.
-    void IPListKeyDown(int index);
-    ChangeResult ChangeIPClick();
-    ChangeResult ChangeNameClick();
+    void forgetListedModule(int index);
+    ChangeResult changeIp();
+    ChangeResult changeHostName();
     // False when the datagram could not be sent.
-    bool IdentifyButton1Click();
-    bool ConnectBClick();
+    bool identify();
+    bool connectToModule();
 
     // Picks a module known by other means (the command line), as a click on it would.
     void chooseModule(const EthernetDevice& device);

@@ -22,7 +22,7 @@ LibraryWindow::LibraryWindow(SessionState& state, DeviceLink& link, ProgramImage
     std::tm local{};
     localtime_r(&now, &local);
     ServiceCode = serviceCodeFor(local.tm_year + 1900, local.tm_mon + 1);
-    window_.changeAction = [this](int row) { ComboBox1Change(row); };
+    window_.changeAction = [this](int row) { openModelLibrary(row); };
 }
 
 std::string LibraryWindow::serviceCodeFor(int year, int month) {
@@ -39,7 +39,7 @@ std::filesystem::path LibraryWindow::locate(const std::filesystem::path& file) c
     return file;
 }
 
-void LibraryWindow::ComboBox1Change(int row) {
+void LibraryWindow::openModelLibrary(int row) {
     gaugesVisible = false;
     window_.sendPanelVisible = state_.UsbActive || link_.ethernet.isActive();
     ui_.status(StatusField::LibraryInfo, "");
@@ -48,11 +48,11 @@ void LibraryWindow::ComboBox1Change(int row) {
     window_.selectedRow = row;
     send1Caption = "Update " + (inCatalogue ? std::string(rows[static_cast<std::size_t>(row)].name) : std::string());
     if (inCatalogue) libraryFileName = std::string(rows[static_cast<std::size_t>(row)].libraryFile);
-    OpenLibraryBClick();
+    openLibrary();
 }
 
-bool LibraryWindow::OpenLibraryBClick() {
-    Clear1BClick();
+bool LibraryWindow::openLibrary() {
+    clearNames();
     if (libraryFileName.empty()) {
         // No model chosen yet: nothing to open, and nothing wrong.
         buffer.fill(0);
@@ -70,18 +70,18 @@ bool LibraryWindow::OpenLibraryBClick() {
 }
 
 void LibraryWindow::listNames() {
-    Clear1BClick();
+    clearNames();
     const auto entries = libraryEntries(buffer);
     if (!entries) return;
     for (std::size_t k = 0; k < entries->size() && k < names.size(); ++k) names[k] = unitName((*entries)[k].name);
 }
 
-int LibraryWindow::LoadDirectoryBClick(PresetContext& preset, std::span<const std::string> files) {
-    Clear1BClick();
+int LibraryWindow::buildFromPresetFiles(PresetContext& preset, std::span<const std::string> files) {
+    clearNames();
     buffer.fill(0);
     link_.DisableUnitCommands();
     BatchReadPresets(preset, files, [&] {
-        GeneraBClick(preset.p, preset.SampleRate, image_);
+        generateProgramImage(preset.p, preset.SampleRate, image_);
         appendLibraryEntry(buffer, image_);
     });
     link_.EnableUnitCommands();
@@ -89,7 +89,7 @@ int LibraryWindow::LoadDirectoryBClick(PresetContext& preset, std::span<const st
     return buffer[0];
 }
 
-bool LibraryWindow::MakeLibraryBClick(const std::filesystem::path& file) {
+bool LibraryWindow::saveLibrary(const std::filesystem::path& file) {
     if (buffer[0] == 0) {
         ui_.warning("You must to Load the files before saving");
         return false;
@@ -99,7 +99,7 @@ bool LibraryWindow::MakeLibraryBClick(const std::filesystem::path& file) {
     return error.empty();
 }
 
-void LibraryWindow::Image1Click() {
+void LibraryWindow::openManual() {
     const int row = window_.selectedRow;
     if (row < 0 || row >= static_cast<int>(kModelCount)) return;
     const std::filesystem::path manual(ModelCatalogue::rows()[static_cast<std::size_t>(row)].manualFile);
@@ -116,13 +116,13 @@ void LibraryWindow::Image1Click() {
     if (!openWithShell || !openWithShell(path)) ui_.error("The manual " + path.string() + " could not be opened.");
 }
 
-void LibraryWindow::LOGOImageClick() {
+void LibraryWindow::countLogoClick() {
     if (++state_.ServiceClickCount < 4) return;
     passwordEditVisible = true;
     state_.ServiceClickCount = 0;
 }
 
-void LibraryWindow::Password_EditEnter(const std::string& text) { window_.modelListEnabled = text == ServiceCode; }
+void LibraryWindow::enterServiceCode(const std::string& text) { window_.modelListEnabled = text == ServiceCode; }
 
 void LibraryWindow::reportIncomplete(const LoadAllReport& r) {
     std::string text = r.stopped ? "The update was stopped. " : "The update did not finish. ";
@@ -180,7 +180,7 @@ bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, Load
     return true;
 }
 
-LoadAllReport LibraryWindow::Send1Click(const FirmwareImage& firmware) {
+LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
     LoadAllReport report;
     link_.DisableUnitCommands();
     if (state_.Link == LinkKind::Offline) {
@@ -194,7 +194,7 @@ LoadAllReport LibraryWindow::Send1Click(const FirmwareImage& firmware) {
     const auto entries = libraryEntries(buffer);
     if (!entries || entries->empty()) {
         ui_.warning("You must open a library before the sending");
-        OpenLibraryBClick();
+        openLibrary();
         return report;
     }
     report.programs = static_cast<int>(entries->size());

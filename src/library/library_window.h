@@ -55,24 +55,24 @@ public:
     // Opens a file with the desktop's "open" action; false when it could not.
     std::function<bool(const std::filesystem::path&)> openWithShell;
 
-    void ComboBox1Change(int row);
+    void openModelLibrary(int row);
     // Reads the library named by libraryFileName; true when it was read and listed.
-    bool OpenLibraryBClick();
-    void Clear1BClick() { names.fill({}); }
+    bool openLibrary();
+    void clearNames() { names.fill({}); }
     // Opens the chosen model's manual, or says that it is missing.
-    void Image1Click();
-    LoadAllReport Send1Click(const FirmwareImage& firmware);
+    void openManual();
+    LoadAllReport loadAllMemories(const FirmwareImage& firmware);
     // Lists the names of the programs in `buffer`.
     void listNames();
 
     // Builds the library from preset files, program 1 first; returns the number of programs.
-    int LoadDirectoryBClick(PresetContext& preset, std::span<const std::string> files);
+    int buildFromPresetFiles(PresetContext& preset, std::span<const std::string> files);
     // Saves the built library; false when there was nothing to save or the file failed.
-    bool MakeLibraryBClick(const std::filesystem::path& file);
+    bool saveLibrary(const std::filesystem::path& file);
 
     // The service unlock of the model list.
-    void LOGOImageClick();
-    void Password_EditEnter(const std::string& text);
+    void countLogoClick();
+    void enterServiceCode(const std::string& text);
     static std::string serviceCodeFor(int year, int month);
     std::string ServiceCode;
 

@@ -67,7 +67,7 @@ void ResetPreset(PresetContext& ctx) {
     progress.hide();
 }
 
-bool NewButtonClick(PresetContext& ctx, const std::function<void()>& save) {
+bool startNewPreset(PresetContext& ctx, const std::function<void()>& save) {
     const Answer a = ctx.ui.message(MessageKind::Warning, Buttons::YesNoCancel,
                                     "Do you want to save the present configuration?");
     if (a == Answer::Cancel) {

@@ -20,6 +20,6 @@ void ResetPreset(PresetContext& ctx);
 
 // The New command: asks "Do you want to save the present configuration?" (Yes runs `save`
 // first, Cancel sets NewCancelled and ends), then ResetPreset. Returns false when cancelled.
-bool NewButtonClick(PresetContext& ctx, const std::function<void()>& save);
+bool startNewPreset(PresetContext& ctx, const std::function<void()>& save);
 
 }  // namespace vela

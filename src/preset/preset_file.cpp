@@ -21,7 +21,9 @@ namespace {
 constexpr const char* kUnitName = "HALDA40";
 constexpr int kPumpsPerStep = 10;
 
-std::int32_t toInt32(double x) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(roundToInt(x), INT32_MIN, INT32_MAX)); }
+std::int32_t toInt32(double x) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(roundToInt(x), INT32_MIN, INT32_MAX));
+}
 
 DynamicsRecord recordOf(const dsp::TDYNAMIC& d) {
     DynamicsRecord r;
@@ -69,11 +71,17 @@ void applyDynamics(const DynamicsRecord& r, dsp::TDYNAMIC& d) {
     d.AuxCount = r.AuxCount;
 }
 
-void section(PresetProgress& progress, int bar, const char* text) { progress.step(bar, text); }
+void section(PresetProgress& progress, int bar, const char* text) {
+    progress.step(bar, text);
+}
 
-void settle(PresetContext& ctx) { ctx.ui.pump(kPumpsPerStep); }
+void settle(PresetContext& ctx) {
+    ctx.ui.pump(kPumpsPerStep);
+}
 
-std::string notAFile(const std::string& path) { return path + " is not a " + kUnitName + "File"; }
+std::string notAFile(const std::string& path) {
+    return path + " is not a " + kUnitName + "File";
+}
 
 // Open leaves the peak tables as they were; says once when the file's peak settings of the
 // outputs in the image would have given other tables.
@@ -95,11 +103,12 @@ void warnOfPeakSettingsNotInImage(PresetContext& ctx, const std::string& path) {
     fresh.ApplyPeakDefaults(ctx.SampleRate);
     ctx.ui.warning(path + ": the peak limiter settings stored for output " + outputs +
                    " are not what the image carries: opening a file keeps the peak limiter tables of a new "
-                   "preset (limiter at " + dsp::plainText(fresh.ThresholdDb) + " dB, knee " +
-                   dsp::plainText(fresh.ShapeDb) + " dB).");
+                   "preset (limiter at " +
+                   dsp::plainText(fresh.ThresholdDb) + " dB, knee " + dsp::plainText(fresh.ShapeDb) +
+                   " dB).");
 }
 
-}  // namespace
+} // namespace
 
 std::string CaptionForFile(const std::string& path) {
     return kCaptionPrefix + std::filesystem::path(path).filename().string();
@@ -125,8 +134,12 @@ PresetRecord RecordFromModel(const PresetParameters& p, std::int32_t sampleRate,
         r.OutputPolarity[n] = p.PolOutput[n].on() ? 1 : 0;
         r.OutputMute[n] = p.MuteOutput[n].on() ? 1 : 0;
         const dsp::TXOVER& x = p.Crossovers[n];
-        r.Crossovers[n] = {static_cast<float>(x.HighPass.Frequency), static_cast<float>(x.LowPass.Frequency),
-                           x.LowPass.Order, x.HighPass.Order, x.LowPass.Alignment, x.HighPass.Alignment};
+        r.Crossovers[n] = {static_cast<float>(x.HighPass.Frequency),
+                           static_cast<float>(x.LowPass.Frequency),
+                           x.LowPass.Order,
+                           x.HighPass.Order,
+                           x.LowPass.Alignment,
+                           x.HighPass.Alignment};
         r.LowPassOff[n] = p.LowPassOff[n] ? 1 : 0;
         r.HighPassOff[n] = p.HighPassOff[n] ? 1 : 0;
         // Stored plus one: readers take one off (see PresetRecord::RouteCodesPlusOne).
@@ -301,7 +314,8 @@ void ApplyRecord(PresetContext& ctx, const PresetRecord& r, PresetProgress& prog
     settle(ctx);
 
     section(progress, 20, "Reading Dinamics...");
-    for (std::size_t i = 0; i < kDynamicsObjects; ++i) applyDynamics(r.Rms[i], p.RmsDynamics[i]);
+    for (std::size_t i = 0; i < kDynamicsObjects; ++i)
+        applyDynamics(r.Rms[i], p.RmsDynamics[i]);
     settle(ctx);
 
     section(progress, 25, "Reading Sub Route...");
@@ -322,7 +336,8 @@ void ApplyRecord(PresetContext& ctx, const PresetRecord& r, PresetProgress& prog
         p.RmsDynamics[n].GateSetting = static_cast<float>(r.GateSetting[n]);
         p.RmsDynamics[n].GateRamp = static_cast<float>(r.GateRamp[n]);
     }
-    for (std::size_t i = 0; i < kDynamicsObjects; ++i) applyDynamics(r.Peak[i], p.PeakDynamics[i]);
+    for (std::size_t i = 0; i < kDynamicsObjects; ++i)
+        applyDynamics(r.Peak[i], p.PeakDynamics[i]);
     p.InputDelay = r.InputDelay;
     settle(ctx);
 }
@@ -331,7 +346,8 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress) {
     PresetParameters& p = ctx.p;
     section(progress, 30, "Updating Delays...");
     for (int n = 0; n < kOutputs; ++n) {
-        p.DelTrack[static_cast<std::size_t>(n)].setPosition(139 - std::int64_t{p.OutputDelay[static_cast<std::size_t>(n)]});
+        p.DelTrack[static_cast<std::size_t>(n)].setPosition(
+            139 - std::int64_t{p.OutputDelay[static_cast<std::size_t>(n)]});
         DelayUpdate(ctx, n);
     }
     p.InDeltrack.setPosition(4159 - std::int64_t{p.InputDelay});
@@ -368,22 +384,14 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress) {
     section(progress, 100, "DONE");
 }
 
-bool OpenButtonClick(PresetContext& ctx, const std::string& path, const std::function<void()>& save) {
-    if (!NewButtonClick(ctx, save)) return false;
-    ctx.state.RealTimeMode = false;
-    const OpenResult r = OpenPreset(ctx, path);
-    if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
-    ctx.p.Caption = CaptionForFile(path);
-    return true;
-}
-
-bool SaveButtonClick(PresetContext& ctx, const std::string& path) {
+bool savePresetAs(PresetContext& ctx, const std::string& path) {
     if (!SavePreset(ctx, path)) return false;
     ctx.p.Caption = CaptionForFile(path);
     return true;
 }
 
-int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths, const std::function<void()>& onImage) {
+int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths,
+                     const std::function<void()>& onImage) {
     if (paths.size() > static_cast<std::size_t>(kMaxBatchFiles)) {
         ctx.ui.beep();
         ctx.ui.message(MessageKind::Plain, Buttons::Ok,
@@ -403,4 +411,4 @@ int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths, con
     return read;
 }
 
-}  // namespace vela
+} // namespace vela

@@ -37,16 +37,13 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress);
 // The library maker's batch: at most 13 files, each opened as above and followed by `onImage`
 // (image generation and appending). A wrong size or signature stops the batch; older files
 // pass. Returns the number of files handed to onImage.
-int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths, const std::function<void()>& onImage);
+int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths,
+                     const std::function<void()>& onImage);
 
 // The main window's caption after opening or saving `path`.
 std::string CaptionForFile(const std::string& path);
 
-// The main window's Open command once the user chose `path`: New (with its save question;
-// `save` runs on Yes), real-time mode off, the file, the caption. False when New was cancelled
-// or the file refused.
-bool OpenButtonClick(PresetContext& ctx, const std::string& path, const std::function<void()>& save);
-// The main window's Save command once the user chose `path`.
-bool SaveButtonClick(PresetContext& ctx, const std::string& path);
+// Saves to `path`; the caption then names it.
+bool savePresetAs(PresetContext& ctx, const std::string& path);
 
-}  // namespace vela
+} // namespace vela

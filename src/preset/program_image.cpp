@@ -165,7 +165,7 @@ std::size_t parameterBlock(const PresetParameters& p, std::int32_t fs, std::span
 
 }  // namespace
 
-void GeneraBClick(const PresetParameters& p, std::int32_t sampleRate, ProgramImage& image) {
+void generateProgramImage(const PresetParameters& p, std::int32_t sampleRate, ProgramImage& image) {
     std::array<std::uint8_t, 4 * kCoefficientWords> coefficients{};
     std::array<std::uint8_t, kParameterBlockSize> parameters{};
     const std::size_t l1 = coefficientBlock(p, coefficients);

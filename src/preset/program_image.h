@@ -1,5 +1,5 @@
 #pragma once
-// GeneraBClick: the DSP data block that the unit stores for a program, built from the model
+// generateProgramImage: the DSP data block that the unit stores for a program, built from the model
 // and the designers' coefficient tables into the shared transmit buffer. It never designs
 // anything and never changes the model.
 
@@ -19,6 +19,6 @@ inline constexpr std::size_t kParameterBlockAt = kCoefficientBlockAt + 4 * kCoef
 inline constexpr std::size_t kParameterBlockSize = 180;
 
 // Writes bytes 0 to 3568 of the image; bytes 52 to 99 and 3569 keep what the buffer held.
-void GeneraBClick(const PresetParameters& p, std::int32_t sampleRate, ProgramImage& image);
+void generateProgramImage(const PresetParameters& p, std::int32_t sampleRate, ProgramImage& image);
 
 }  // namespace vela

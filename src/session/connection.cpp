@@ -15,7 +15,7 @@ bool probeUsb(Session& s) {
 
 }  // namespace
 
-void OffLineBClick(Session& s, LinkKind tag) {
+void switchLink(Session& s, LinkKind tag) {
     SessionState& st = s.state;
     st.PressedLinkTag = static_cast<std::int32_t>(tag);
     st.Link = LinkKind::Offline;
@@ -28,7 +28,7 @@ void OffLineBClick(Session& s, LinkKind tag) {
         break;
     case LinkKind::USB:
         // A USB choice never inherits an Ethernet or serial state.
-        OffLineBClick(s, LinkKind::Offline);
+        switchLink(s, LinkKind::Offline);
         st.UsbActive = true;
         st.EthernetActive = st.SerialActive = false;
         s.link.usb.UsbConnect();
@@ -46,11 +46,11 @@ void OffLineBClick(Session& s, LinkKind tag) {
         // COM1 and COM2 leave the link flags as they are.
         break;
     }
-    OKBotonClick(s);
+    connectChosenLink(s);
     s.windows.connectFormVisible = false;
 }
 
-void OKBotonClick(Session& s) {
+void connectChosenLink(Session& s) {
     SessionState& st = s.state;
     UserInterface& ui = s.ui;
     if (st.UsbActive) {
@@ -59,7 +59,7 @@ void OKBotonClick(Session& s) {
             closeUsbIfOpen(s.link);
             ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
             ui.status(StatusField::InfoLabel, "Status : Offline");
-            OffLineBClick(s, LinkKind::Offline);
+            switchLink(s, LinkKind::Offline);
         } else {
             readProgramBack(s, Channel::Usb, static_cast<std::uint8_t>(st.ProgramNumber));
             if (st.LibraryLoadLocked) {

@@ -8,11 +8,11 @@ namespace vela {
 
 class Session;
 
-// Selects the link of the button with this Tag, then runs OKBotonClick and hides the
+// Selects the link of the button with this Tag, then runs connectChosenLink and hides the
 // connection window. Offline is also the link-lost action of every channel.
-void OffLineBClick(Session& session, LinkKind tag);
-// Finishes what OffLineBClick selected: over USB the probe, the read-back and the library
+void switchLink(Session& session, LinkKind tag);
+// Finishes what switchLink selected: over USB the probe, the read-back and the library
 // window's model list; over Ethernet the module window; offline the status line.
-void OKBotonClick(Session& session);
+void connectChosenLink(Session& session);
 
 }  // namespace vela

@@ -20,7 +20,7 @@ std::vector<std::filesystem::path> dataDirectories() {
             dir.parent_path() / "share" / "velaupdate" / "manuals"};
 }
 
-}  // namespace
+} // namespace
 
 LinkDevices hardwareDevices(const LinkOptions& o) {
     LinkDevices d;
@@ -37,10 +37,36 @@ LinkDevices hardwareDevices(const LinkOptions& o) {
 
 std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link) {
     // --sim: every channel leads to a simulated unit running inside this process.
-    auto s = link.sim ? std::make_unique<Session>(ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()))
-                      : std::make_unique<Session>(ui, hardwareDevices(link));
+    auto s =
+        link.sim
+            ? std::make_unique<Session>(ui, sim::inProcessDevices(std::make_shared<sim::InProcessUnit>()))
+            : std::make_unique<Session>(ui, hardwareDevices(link));
     s->libraryForm.dataDirectories = dataDirectories();
     return s;
 }
 
-}  // namespace vela
+bool activateLink(Session& s, const LinkOptions& link) {
+    SessionState& st = s.state;
+    switch (link.kind) {
+    case LinkKind::USB:
+        st.Link = LinkKind::USB;
+        st.UsbActive = true;
+        break;
+    case LinkKind::Ethernet:
+        s.link.ethernet.setAddress(link.host, link.tcpPort);
+        st.Link = LinkKind::Ethernet;
+        st.EthernetActive = true;
+        break;
+    case LinkKind::COM1:
+    case LinkKind::COM2:
+        st.Link = LinkKind::COM1;
+        st.SerialActive = true;
+        break;
+    case LinkKind::Offline:
+        return false;
+    }
+    s.link.EnableUnitCommands();
+    return true;
+}
+
+} // namespace vela

@@ -18,8 +18,8 @@ class Session;
 struct LinkOptions {
     LinkKind kind = LinkKind::USB;
     bool sim = false;
-    std::string usbDevice;   // explicit tty of the bridge; empty: the first FTDI bridge
-    std::string serialPort;  // empty: the machine's first serial port
+    std::string usbDevice;  // explicit tty of the bridge; empty: the first FTDI bridge
+    std::string serialPort; // empty: the machine's first serial port
     std::string host;
     std::uint16_t tcpPort = kEthernetTcpPort;
 };
@@ -28,5 +28,8 @@ struct LinkOptions {
 LinkDevices hardwareDevices(const LinkOptions& options);
 // A session whose channels lead where `link` says.
 std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link);
+// Makes the chosen link the active one without the connection window's probe, as a session
+// is once the user has connected; false for the offline choice.
+bool activateLink(Session& session, const LinkOptions& link);
 
-}  // namespace vela
+} // namespace vela

@@ -1,127 +1,61 @@
 #include "session/operations.h"
 
-#include "core/input_file.h"
-#include "link/dsp_update.h"
-#include "link/ethernet_channel.h"
-#include "link/run_stop.h"
-#include "link/send_program.h"
 #include "session/connection.h"
-#include "session/session.h"
+#include "session/guarded.h"
+#include "session/preset_operations.h"
 
-#include <stdexcept>
+#include <algorithm>
 
 namespace vela {
-namespace {
-
-OperationResult resultOf(CommandOutcome outcome) {
-    switch (outcome) {
-    case CommandOutcome::Done: return OperationResult::Done;
-    case CommandOutcome::Declined: return OperationResult::Declined;
-    case CommandOutcome::Failed: return OperationResult::Failed;
-    case CommandOutcome::Stopped: return OperationResult::Stopped;
-    }
-    return OperationResult::Failed;
-}
-
-// Runs one operation so that it ends in a result whatever happens inside: a dropped TCP link
-// has already been reported and taken the session offline; any other fault is reported
-// here. The USB device is closed afterwards on every path; after a fault the unit commands
-// are given back (they are enabled only while a link is active).
-template <typename Result, typename Body>
-Result guarded(Session& s, Result failed, Result lost, Body body) {
-    Result result = failed;
-    bool faulted = false;
-    try {
-        result = body();
-    } catch (const LinkAbandoned&) {
-        result = lost;
-        faulted = true;
-    } catch (const RunStopped&) {
-        // Stopped at once: the exchange was cut short, so every channel is closed again.
-        closeAfterStop(s.link);
-        faulted = true;
-    } catch (const std::exception& e) {
-        s.ui.closeTransferWindow();
-        s.ui.error(e.what());
-        faulted = true;
-    }
-    closeUsbIfOpen(s.link);
-    if (faulted) {
-        s.state.RealTimeBusy = false;
-        s.link.EnableUnitCommands();
-    }
-    return result;
-}
-
-OperationResult guardedCommand(Session& s, CommandOutcome (*command)(Session&)) {
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost, [&] { return resultOf(command(s)); });
-}
-
-OperationResult guardedStep(Session& s, const std::function<void()>& step) {
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost, [&] {
-        step();
-        return OperationResult::Done;
-    });
-}
-
-}  // namespace
-
-FirmwareChoice chooseFirmware(const std::optional<std::filesystem::path>& file, bool simulatedUnit, bool force) {
-    FirmwareChoice choice;
-    std::string text(builtInFirmwareText());
-    choice.source = "the built-in DSP operating system";
-    if (file) {
-        choice.source = file->string();
-        // The text is about 46 kB; anything far larger is not one.
-        constexpr std::size_t kLongestFirmwareText = 1 << 20;
-        std::string readError;
-        const auto bytes = readInputFile(*file, kLongestFirmwareText + 1, readError);
-        if (!bytes) {
-            choice.refusal = readError;
-            return choice;
-        }
-        if (bytes->size() > kLongestFirmwareText) {
-            choice.refusal = choice.source + ": too long for a DSP operating-system text";
-            return choice;
-        }
-        text.assign(bytes->begin(), bytes->end());
-    }
-    std::string error;
-    choice.image = firmwareImageFromText(text, error);
-    if (!choice.image) {
-        choice.refusal = choice.source + ": " + error;
-        return choice;
-    }
-    // A placeholder program would leave a real unit without one.
-    if (isStandInFirmware(text) && !simulatedUnit && !force)
-        choice.refusal = choice.source +
-                         " is a stand-in, not the unit's program; it goes only to the simulated unit (--sim), or "
-                         "with --force. Give the real text with --firmware FILE.";
-    return choice;
-}
 
 OperationResult chooseLink(Session& s, LinkKind link) {
-    return guardedStep(s, [&] { OffLineBClick(s, link); });
+    return guardedStep(s, [&] { switchLink(s, link); });
 }
 
 OperationResult finishLinkChoice(Session& s) {
-    return guardedStep(s, [&] { OKBotonClick(s); });
+    return guardedStep(s, [&] { connectChosenLink(s); });
 }
 
-void showConnectionWindow(Session& s) { s.windows.connectFormVisible = true; }
+void showConnectionWindow(Session& s) {
+    s.windows.connectFormVisible = true;
+}
 
-OperationResult connectUsb(Session& s) { return chooseLink(s, LinkKind::USB); }
-OperationResult connectEthernet(Session& s) { return chooseLink(s, LinkKind::Ethernet); }
-OperationResult goOffline(Session& s) { return chooseLink(s, LinkKind::Offline); }
+OperationResult connectUsb(Session& s) {
+    return chooseLink(s, LinkKind::USB);
+}
+OperationResult connectEthernet(Session& s) {
+    return chooseLink(s, LinkKind::Ethernet);
+}
+OperationResult goOffline(Session& s) {
+    return chooseLink(s, LinkKind::Offline);
+}
+
+OperationResult probeUnit(Session& s) {
+    return guarded(s, [&] {
+        const Channel channel = s.state.EthernetActive ? Channel::Ethernet : Channel::Serial;
+        // A port that cannot be opened (missing, busy, no permission) is no answer from a unit.
+        if (channel == Channel::Serial && !s.link.serial.SerialOpen()) {
+            s.ui.error(s.link.serial.openFailure());
+            return OperationResult::Failed;
+        }
+        const bool answered = SendProgram(s.link, s.programImage, channel, CommandCode::ProbeCommand, 0, 0,
+                                          false) == ExchangeResult::Success;
+        if (channel == Channel::Serial) s.link.serial.SerialClose();
+        if (answered) return OperationResult::Done;
+        s.ui.message(MessageKind::Plain, Buttons::Ok,
+                     "This is not a HALDA40 processor, It cannot communicate.");
+        return OperationResult::Failed;
+    });
+}
 
 OperationResult chooseModel(Session& s, int row) {
     return guardedStep(s, [&] { s.libraryWindow.chooseRow(row); });
 }
 
 OperationResult openLibraryFile(Session& s, const std::string& file) {
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost, [&] {
+    return guarded(s, [&] {
         s.libraryForm.libraryFileName = file;
-        return s.libraryForm.OpenLibraryBClick() ? OperationResult::Done : OperationResult::Failed;
+        return s.libraryForm.openLibrary() ? OperationResult::Done : OperationResult::Failed;
     });
 }
 
@@ -135,15 +69,59 @@ LoadAllReport loadAllMemories(Session& s, const FirmwareChoice& firmware) {
         return {};
     }
     LoadAllReport report;
-    guardedStep(s, [&] { report = s.libraryForm.Send1Click(*firmware.image); });
+    guardedStep(s, [&] { report = s.libraryForm.loadAllMemories(*firmware.image); });
     return report;
 }
 
-int buildLibrary(Session& s, std::span<const std::string> presetFiles) {
+// Reads every written memory back and compares it with its library entry; a stop request
+// leaves the memories not yet read unchecked.
+std::vector<MemoryVerdict> verifyWrittenMemories(Session& s, const LoadAllReport& report,
+                                                 const LibraryBuffer& library) {
+    const auto entries = libraryEntries(library);
+    const Channel channel = s.state.UsbActive        ? Channel::Usb
+                            : s.state.EthernetActive ? Channel::Ethernet
+                                                     : Channel::Serial;
+    std::vector<MemoryVerdict> verdicts;
+    for (const int k : report.writtenMemories) {
+        if (s.ui.stop.requested()) {
+            verdicts.emplace_back(k, "not read back: stopped");
+            continue;
+        }
+        const LibraryEntry& e = (*entries)[static_cast<std::size_t>(k - 1)];
+        s.state.setProgramNumber(k);
+        ReceiveResult r;
+        const OperationResult read = guarded(s, [&] {
+            if (channel == Channel::Usb) s.link.usb.UsbConnect();
+            r = ReceiveProgram(s.link, s.programImage, channel, static_cast<std::uint8_t>(k),
+                               s.receivedImage);
+            return OperationResult::Done;
+        });
+        if (read == OperationResult::Stopped) {
+            verdicts.emplace_back(k, "not read back: stopped");
+            continue;
+        }
+        std::string verdict = "same";
+        if (!r.received) {
+            verdict = "could not be read back";
+        } else {
+            // Only the bytes the unit sent are compared: the entry may be longer than the reply.
+            const std::size_t common = std::min<std::size_t>(r.length, e.size());
+            std::size_t differs = e.size();
+            for (std::size_t i = 0; i < common && differs == e.size(); ++i)
+                if (s.receivedImage[i] != library[e.offset + i]) differs = i;
+            if (r.length != e.size() && differs == e.size()) differs = common;
+            if (differs != e.size()) verdict = "differs from offset " + std::to_string(differs);
+        }
+        verdicts.emplace_back(k, verdict);
+    }
+    return verdicts;
+}
+
+int buildLibrary(Session& s, std::span<const std::string> presetFiles, UserInterface* progress) {
     int built = 0;
     guardedStep(s, [&] {
-        PresetContext preset{s.preset, s.state, s.ui, s.SampleRate, &s.realTime};
-        built = s.libraryForm.LoadDirectoryBClick(preset, presetFiles);
+        PresetContext preset = presetContextOf(s, progress);
+        built = s.libraryForm.buildFromPresetFiles(preset, presetFiles);
     });
     return built;
 }
@@ -153,57 +131,23 @@ SaveLibraryResult saveLibrary(Session& s, const std::filesystem::path& file) {
         s.ui.warning("You must to Load the files before saving");
         return SaveLibraryResult::NothingLoaded;
     }
-    return s.libraryForm.MakeLibraryBClick(file) ? SaveLibraryResult::Saved : SaveLibraryResult::Failed;
+    return s.libraryForm.saveLibrary(file) ? SaveLibraryResult::Saved : SaveLibraryResult::Failed;
 }
 
-void enterServiceCode(Session& s, const std::string& code) { s.libraryForm.Password_EditEnter(code); }
-void clearLibraryNames(Session& s) { s.libraryForm.Clear1BClick(); }
-void startServiceCount(Session& s) { s.state.ServiceClickCount = 0; }
-void clickLogo(Session& s) { s.libraryForm.LOGOImageClick(); }
-void openManual(Session& s) { s.libraryForm.Image1Click(); }
-
-OperationResult writeProgram(Session& s) { return guardedCommand(s, WriteButtonClick); }
-OperationResult copyProgramToAll(Session& s) { return guardedCommand(s, CopyAllMemClick); }
-OperationResult changeProgram(Session& s) { return guardedCommand(s, ChangeButtonClick); }
-OperationResult resetUnit(Session& s) { return guardedCommand(s, ResetDSPClick); }
-OperationResult lockKeyboard(Session& s) { return guardedCommand(s, BlockBClick); }
-OperationResult unlockKeyboard(Session& s) { return guardedCommand(s, UnblockBClick); }
-OperationResult onlyChangeFromKeyboard(Session& s) { return guardedCommand(s, OnlyChangeProgBClick); }
-
-OperationResult readProgram(Session& s) {
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost,
-                   [&] { return ReadButtonClick(s).received ? OperationResult::Done : OperationResult::Failed; });
+void enterServiceCode(Session& s, const std::string& code) {
+    s.libraryForm.enterServiceCode(code);
+}
+void clearLibraryNames(Session& s) {
+    s.libraryForm.clearNames();
+}
+void startServiceCount(Session& s) {
+    s.state.ServiceClickCount = 0;
+}
+void clickLogo(Session& s) {
+    s.libraryForm.countLogoClick();
+}
+void openManual(Session& s) {
+    s.libraryForm.openManual();
 }
 
-OperationResult sendPassword(Session& s, const std::optional<PasswordBytes>& confirmed) {
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost,
-                   [&] { return resultOf(PasswordBClick(s, confirmed)); });
-}
-
-OperationResult updateDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
-    if (!firmware.image || !firmware.refusal.empty()) {
-        s.ui.error(firmware.refusal);
-        return OperationResult::Failed;
-    }
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost,
-                   [&] { return resultOf(UpdateDSPClick(s, *firmware.image)); });
-}
-
-OperationResult sendDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
-    if (!firmware.image || !firmware.refusal.empty()) {
-        s.ui.error(firmware.refusal);
-        return OperationResult::Failed;
-    }
-    return guarded(s, OperationResult::Failed, OperationResult::LinkLost, [&] {
-        s.link.DisableUnitCommands();
-        const bool sent = UpdateDspOperatingSystem(s.link, s.programImage, *firmware.image);
-        s.link.EnableUnitCommands();
-        return sent ? OperationResult::Done : OperationResult::Failed;
-    });
-}
-
-void toggleRealTime(Session& s) {
-    guardedStep(s, [&] { RealTimeBClick(s); });
-}
-
-}  // namespace vela
+} // namespace vela

@@ -6,17 +6,24 @@
 
 namespace vela {
 
-PresetContext presetContextOf(Session& s) { return {s.preset, s.state, s.ui, s.SampleRate, &s.realTime}; }
+PresetContext presetContextOf(Session& s, UserInterface* progress) {
+    return {s.preset, s.state, progress ? *progress : s.ui, s.SampleRate, &s.realTime};
+}
+
+void resetPreset(Session& s, UserInterface* progress) {
+    PresetContext ctx = presetContextOf(s, progress);
+    ResetPreset(ctx);
+}
 
 bool newPreset(Session& s, const AskSavePath& askSavePath) {
     PresetContext ctx = presetContextOf(s);
-    return NewButtonClick(ctx, [&] {
+    return startNewPreset(ctx, [&] {
         if (const auto path = askSavePath ? askSavePath() : std::nullopt) savePresetFile(s, *path);
     });
 }
 
-bool openPresetFile(Session& s, const std::string& path) {
-    PresetContext ctx = presetContextOf(s);
+bool openPresetFile(Session& s, const std::string& path, UserInterface* progress) {
+    PresetContext ctx = presetContextOf(s, progress);
     if (s.state.NewCancelled) ResetPreset(ctx);
     s.state.RealTimeMode = false;
     const OpenResult r = OpenPreset(ctx, path);
@@ -25,9 +32,9 @@ bool openPresetFile(Session& s, const std::string& path) {
     return true;
 }
 
-bool savePresetFile(Session& s, const std::string& path) {
-    PresetContext ctx = presetContextOf(s);
-    return SaveButtonClick(ctx, path);
+bool savePresetFile(Session& s, const std::string& path, UserInterface* progress) {
+    PresetContext ctx = presetContextOf(s, progress);
+    return savePresetAs(ctx, path);
 }
 
-}  // namespace vela
+} // namespace vela

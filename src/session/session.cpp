@@ -7,7 +7,7 @@ namespace vela {
 Session::Session(UserInterface& u, LinkDevices devices) : ui(u), link(state, u, std::move(devices)) {
     state.TempPath = platformTempPath();
     // Every channel's link-lost path runs the connection window's offline selection.
-    link.offlineAction = [this] { OffLineBClick(*this, LinkKind::Offline); };
+    link.offlineAction = [this] { switchLink(*this, LinkKind::Offline); };
 }
 
 }  // namespace vela

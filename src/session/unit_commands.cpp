@@ -1,9 +1,8 @@
-#include "session/read_back.h"
 #include "session/unit_commands.h"
 
-#include "link/run_stop.h"
-#include "link/send_program.h"
-#include "session/session.h"
+#include "link/dsp_update.h"
+#include "session/guarded.h"
+#include "session/read_back.h"
 
 #include <string>
 #include <vector>
@@ -11,12 +10,15 @@
 namespace vela {
 namespace {
 
-constexpr int kCopyAllSettle = 20000;  // message-queue rounds between two memories
+constexpr int kCopyAllSettle = 20000; // message-queue rounds between two memories
 
-std::uint8_t memory(const Session& s) { return static_cast<std::uint8_t>(s.state.ProgramNumber); }
+std::uint8_t memory(const Session& s) {
+    return static_cast<std::uint8_t>(s.state.ProgramNumber);
+}
 
 bool send(Session& s, Channel channel, CommandCode code, std::uint8_t program, std::uint16_t length) {
-    return SendProgram(s.link, s.programImage, channel, code, program, length, true) == ExchangeResult::Success;
+    return SendProgram(s.link, s.programImage, channel, code, program, length, true) ==
+           ExchangeResult::Success;
 }
 
 // Opens the bridge with its settings before a USB command; false when it cannot be opened,
@@ -28,7 +30,9 @@ bool connectUsb(Session& s) {
 
 // The commands that address the unit as a whole go over USB, or over the serial line when
 // USB is not active.
-Channel usbOrSerial(const Session& s) { return s.state.UsbActive ? Channel::Usb : Channel::Serial; }
+Channel usbOrSerial(const Session& s) {
+    return s.state.UsbActive ? Channel::Usb : Channel::Serial;
+}
 
 bool sendUsbOrSerial(Session& s, CommandCode code, std::uint16_t length) {
     const Channel channel = usbOrSerial(s);
@@ -39,16 +43,16 @@ bool sendUsbOrSerial(Session& s, CommandCode code, std::uint16_t length) {
 
 // A one-byte command after an OK/Cancel question. The keyboard lock gives the controls back
 // whatever its exchange did; the other commands leave them locked after a failure.
-CommandOutcome oneByteCommand(Session& s, std::string_view question, CommandCode code, std::uint8_t data) {
+OperationResult oneByteCommand(Session& s, std::string_view question, CommandCode code, std::uint8_t data) {
     s.link.DisableUnitCommands();
     if (s.ui.message(MessageKind::Warning, Buttons::OkCancel, question) != Answer::Ok) {
         s.link.EnableUnitCommands();
-        return CommandOutcome::Declined;
+        return OperationResult::Declined;
     }
     s.programImage[0] = data;
     const bool sent = sendUsbOrSerial(s, code, 1);
     if (sent || code == CommandCode::KeyboardLockCommand) s.link.EnableUnitCommands();
-    return sent ? CommandOutcome::Done : CommandOutcome::Failed;
+    return sent ? OperationResult::Done : OperationResult::Failed;
 }
 
 // A command without data on every active link in the order USB, Ethernet, serial; false at
@@ -68,9 +72,12 @@ bool sendOnActiveLinks(Session& s, CommandCode code, std::uint8_t program) {
 
 bool isActive(const Session& s, Channel channel) {
     switch (channel) {
-    case Channel::Usb: return s.state.UsbActive;
-    case Channel::Ethernet: return s.state.EthernetActive;
-    case Channel::Serial: return s.state.SerialActive;
+    case Channel::Usb:
+        return s.state.UsbActive;
+    case Channel::Ethernet:
+        return s.state.EthernetActive;
+    case Channel::Serial:
+        return s.state.SerialActive;
     }
     return false;
 }
@@ -106,50 +113,48 @@ bool writeAndChange(Session& s, Channel channel, std::uint16_t length, bool& wri
     return true;
 }
 
-}  // namespace
-
-CommandOutcome WriteButtonClick(Session& s) {
+OperationResult write(Session& s) {
     UserInterface& ui = s.ui;
     const std::string n = std::to_string(s.state.ProgramNumber);
     if (ui.message(MessageKind::Warning, Buttons::YesNoCancel,
                    "The memory " + n + " have a preset stored. Do you want to overwrite it?") != Answer::Yes)
-        return CommandOutcome::Declined;
+        return OperationResult::Declined;
     s.link.DisableUnitCommands();
     const auto length = programImageLength(s.programImage);
-    if (!length) return CommandOutcome::Failed;
+    if (!length) return OperationResult::Failed;
     bool written = false;
     try {
         for (const Channel channel : {Channel::Usb, Channel::Ethernet, Channel::Serial}) {
             if (!isActive(s, channel)) continue;
             if (ui.stop.requested()) throw RunStopped{};
-            if (!writeAndChange(s, channel, *length, written)) return CommandOutcome::Failed;
+            if (!writeAndChange(s, channel, *length, written)) return OperationResult::Failed;
         }
     } catch (const RunStopped&) {
         closeAfterStop(s.link);
         s.link.EnableUnitCommands();
         ui.warning(written ? "The write was stopped: memory " + n + " was written but not made current."
                            : "The write was stopped: memory " + n + " was not written.");
-        return CommandOutcome::Stopped;
+        return OperationResult::Stopped;
     }
     ui.pump();
     s.link.EnableUnitCommands();
-    return CommandOutcome::Done;
+    return OperationResult::Done;
 }
 
-CommandOutcome CopyAllMemClick(Session& s) {
+OperationResult copyToAll(Session& s) {
     s.link.DisableUnitCommands();
     const auto length = programImageLength(s.programImage);
-    if (!length) return CommandOutcome::Failed;
+    if (!length) return OperationResult::Failed;
     const Channel channel = usbOrSerial(s);
     std::vector<int> written;
     try {
         for (int k = 1; k <= kMemoryCount; ++k) {
             if (s.ui.stop.requested()) throw RunStopped{};
             s.state.setProgramNumber(k);
-            s.ui.pump();  // the short pause before each memory
+            s.ui.pump(); // the short pause before each memory
             if (!send(s, channel, CommandCode::WriteProgramCommand, static_cast<std::uint8_t>(k), *length)) {
                 if (channel == Channel::Usb) closeUsbIfOpen(s.link);
-                return CommandOutcome::Failed;
+                return OperationResult::Failed;
             }
             written.push_back(k);
             s.ui.pump(kCopyAllSettle);
@@ -158,13 +163,13 @@ CommandOutcome CopyAllMemClick(Session& s) {
         closeAfterStop(s.link);
         s.link.EnableUnitCommands();
         s.ui.warning("Copy to all memories was stopped. " + writtenMemoriesText(written, kMemoryCount) + ".");
-        return CommandOutcome::Stopped;
+        return OperationResult::Stopped;
     }
     s.link.EnableUnitCommands();
-    return CommandOutcome::Done;
+    return OperationResult::Done;
 }
 
-ReceiveResult ReadButtonClick(Session& s) {
+ReceiveResult read(Session& s) {
     s.link.DisableUnitCommands();
     ReceiveResult result;
     // The request and the read-back that follows it are one exchange for a stop request: the
@@ -175,8 +180,7 @@ ReceiveResult ReadButtonClick(Session& s) {
                 result = readProgramBack(s, Channel::Usb, memory(s));
                 closeUsbIfOpen(s.link);
             }
-            if (s.state.EthernetActive)
-                result = readProgramBack(s, Channel::Ethernet, memory(s));
+            if (s.state.EthernetActive) result = readProgramBack(s, Channel::Ethernet, memory(s));
             if (s.state.SerialActive) {
                 result = readProgramBack(s, Channel::Serial, memory(s));
                 s.link.serial.SerialClose();
@@ -184,66 +188,131 @@ ReceiveResult ReadButtonClick(Session& s) {
         }
     } catch (const RunStopped&) {
         closeAfterStop(s.link);
-        s.ui.warning("The read was stopped: memory " + std::to_string(s.state.ProgramNumber) + " was not read.");
+        s.ui.warning("The read was stopped: memory " + std::to_string(s.state.ProgramNumber) +
+                     " was not read.");
         result = ReceiveResult{};
     }
     s.link.EnableUnitCommands();
     return result;
 }
 
-CommandOutcome ChangeButtonClick(Session& s) {
+OperationResult change(Session& s) {
     if (s.ui.message(MessageKind::Warning, Buttons::YesNoCancel,
                      "Do you want to Change the present configuration and load the memory " +
-                         std::to_string(s.state.ProgramNumber) + " in the " + kUnitName + " ?") != Answer::Yes)
-        return CommandOutcome::Declined;
+                         std::to_string(s.state.ProgramNumber) + " in the " + kUnitName + " ?") !=
+        Answer::Yes)
+        return OperationResult::Declined;
     s.link.DisableUnitCommands();
-    if (!sendOnActiveLinks(s, CommandCode::ChangeProgramCommand, memory(s))) return CommandOutcome::Failed;
+    if (!sendOnActiveLinks(s, CommandCode::ChangeProgramCommand, memory(s))) return OperationResult::Failed;
     s.link.EnableUnitCommands();
-    return CommandOutcome::Done;
+    return OperationResult::Done;
 }
 
-CommandOutcome ResetDSPClick(Session& s) {
+OperationResult reset(Session& s) {
     s.ui.beep();
-    if (s.ui.message(MessageKind::Information, Buttons::YesNo, "Do you want to RESET the DSP?") != Answer::Yes)
-        return CommandOutcome::Declined;
+    if (s.ui.message(MessageKind::Information, Buttons::YesNo, "Do you want to RESET the DSP?") !=
+        Answer::Yes)
+        return OperationResult::Declined;
     s.link.DisableUnitCommands();
-    if (!sendOnActiveLinks(s, CommandCode::ResetCommand, 0)) return CommandOutcome::Failed;
+    if (!sendOnActiveLinks(s, CommandCode::ResetCommand, 0)) return OperationResult::Failed;
     s.link.EnableUnitCommands();
-    return CommandOutcome::Done;
+    return OperationResult::Done;
 }
 
-CommandOutcome UpdateDSPClick(Session& s, const FirmwareImage& firmware) {
+OperationResult askAndUpdateDsp(Session& s, const FirmwareImage& firmware) {
     s.ui.beep();
-    if (s.ui.message(MessageKind::Warning, Buttons::YesNo,
-                     "WARNING!!! Updating the DSP Operating System may left your HALDA40 unit blocked if it does not "
-                     "finish correctlly. Please, be sure that  everything is connected well. Do you want to continue "
-                     "anyway?") != Answer::Yes)
-        return CommandOutcome::Declined;
+    if (s.ui.message(
+            MessageKind::Warning, Buttons::YesNo,
+            "WARNING!!! Updating the DSP Operating System may left your HALDA40 unit blocked if it does not "
+            "finish correctlly. Please, be sure that  everything is connected well. Do you want to continue "
+            "anyway?") != Answer::Yes)
+        return OperationResult::Declined;
     if (s.ui.stop.requested()) {
         s.ui.warning("The DSP Operating System update was stopped before it began; nothing was sent.");
-        return CommandOutcome::Stopped;
+        return OperationResult::Stopped;
     }
     s.link.DisableUnitCommands();
     const auto result = updateOperatingSystem(s.link, s.programImage, firmware);
     s.link.EnableUnitCommands();
     if (result == OperatingSystemUpdate::CutShort) {
         s.ui.warning("The update was stopped: " + std::string(kOperatingSystemCutShort) + ".");
-        return CommandOutcome::Stopped;
+        return OperationResult::Stopped;
     }
-    return result == OperatingSystemUpdate::Sent ? CommandOutcome::Done : CommandOutcome::Failed;
+    return result == OperatingSystemUpdate::Sent ? OperationResult::Done : OperationResult::Failed;
 }
 
-CommandOutcome BlockBClick(Session& s) {
-    return oneByteCommand(s, "Do you want to LOCK the Keyboard?", CommandCode::KeyboardLockCommand, 0xFF);
+OperationResult password(Session& s, const PasswordBytes& confirmed) {
+    s.link.DisableUnitCommands();
+    std::copy(confirmed.begin(), confirmed.end(), s.programImage.begin());
+    if (!sendUsbOrSerial(s, CommandCode::PasswordCommand, static_cast<std::uint16_t>(confirmed.size())))
+        return OperationResult::Failed;
+    s.link.EnableUnitCommands();
+    return OperationResult::Done;
 }
 
-CommandOutcome UnblockBClick(Session& s) {
-    return oneByteCommand(s, "Do you want to UNLOCK the Keyboard?", CommandCode::KeyboardLockCommand, 0x00);
+} // namespace
+
+OperationResult writeProgram(Session& s) {
+    return guarded(s, [&] { return write(s); });
+}
+OperationResult copyProgramToAll(Session& s) {
+    return guarded(s, [&] { return copyToAll(s); });
+}
+OperationResult changeProgram(Session& s) {
+    return guarded(s, [&] { return change(s); });
+}
+OperationResult resetUnit(Session& s) {
+    return guarded(s, [&] { return reset(s); });
 }
 
-CommandOutcome OnlyChangeProgBClick(Session& s) {
-    return oneByteCommand(s, "Do you want to Activate, Only Change Memory from Keyboard?",
-                          CommandCode::KeyboardOnlyChangeCommand, 0xFF);
+ProgramRead readProgram(Session& s) {
+    ProgramRead r;
+    r.result = guarded(s, [&] {
+        r.program = read(s);
+        return r.program.received || r.program.noProgram ? OperationResult::Done : OperationResult::Failed;
+    });
+    return r;
+}
+
+OperationResult updateDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
+    if (!firmware.image || !firmware.refusal.empty()) {
+        s.ui.error(firmware.refusal);
+        return OperationResult::Failed;
+    }
+    return guarded(s, [&] { return askAndUpdateDsp(s, *firmware.image); });
+}
+
+OperationResult sendDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
+    if (!firmware.image || !firmware.refusal.empty()) {
+        s.ui.error(firmware.refusal);
+        return OperationResult::Failed;
+    }
+    return guarded(s, [&] {
+        s.link.DisableUnitCommands();
+        const bool sent = UpdateDspOperatingSystem(s.link, s.programImage, *firmware.image);
+        s.link.EnableUnitCommands();
+        return sent ? OperationResult::Done : OperationResult::Failed;
+    });
+}
+
+OperationResult lockKeyboard(Session& s) {
+    return guarded(s, [&] {
+        return oneByteCommand(s, "Do you want to LOCK the Keyboard?", CommandCode::KeyboardLockCommand, 0xFF);
+    });
+}
+
+OperationResult unlockKeyboard(Session& s) {
+    return guarded(s, [&] {
+        return oneByteCommand(s, "Do you want to UNLOCK the Keyboard?", CommandCode::KeyboardLockCommand,
+                              0x00);
+    });
+}
+
+OperationResult onlyChangeFromKeyboard(Session& s) {
+    return guarded(s, [&] {
+        return oneByteCommand(s, "Do you want to Activate, Only Change Memory from Keyboard?",
+                              CommandCode::KeyboardOnlyChangeCommand, 0xFF);
+    });
 }
 
 std::optional<PasswordBytes> passwordBytes(std::string_view code) {
@@ -257,28 +326,23 @@ std::optional<PasswordBytes> passwordBytes(std::string_view code) {
     return bytes;
 }
 
-CommandOutcome PasswordBClick(Session& s, const std::optional<PasswordBytes>& confirmed) {
-    s.link.DisableUnitCommands();
-    if (!confirmed) {
-        s.link.EnableUnitCommands();
-        return CommandOutcome::Declined;
-    }
-    std::copy(confirmed->begin(), confirmed->end(), s.programImage.begin());
-    if (!sendUsbOrSerial(s, CommandCode::PasswordCommand, static_cast<std::uint16_t>(confirmed->size())))
-        return CommandOutcome::Failed;
-    s.link.EnableUnitCommands();
-    return CommandOutcome::Done;
+OperationResult sendPassword(Session& s, const std::optional<PasswordBytes>& confirmed) {
+    if (!confirmed) return OperationResult::Declined;
+    return guarded(s, [&] { return password(s, *confirmed); });
 }
 
-void RealTimeBClick(Session& s) {
-    SessionState& st = s.state;
-    st.RealTimeMode = !st.RealTimeMode;
-    if (st.Link == LinkKind::Offline) {
-        st.RealTimeMode = false;
-        s.ui.information("You are Offline, Real Time Mode is not posible");
-    }
-    if (st.RealTimeMode)
-        s.ui.information("You are in Real Time Mode!. HALDA40 is going to read the present configuration for security");
+void toggleRealTime(Session& s) {
+    guardedStep(s, [&] {
+        SessionState& st = s.state;
+        st.RealTimeMode = !st.RealTimeMode;
+        if (st.Link == LinkKind::Offline) {
+            st.RealTimeMode = false;
+            s.ui.information("You are Offline, Real Time Mode is not posible");
+        }
+        if (st.RealTimeMode)
+            s.ui.information("You are in Real Time Mode!. HALDA40 is going to read the present configuration "
+                             "for security");
+    });
 }
 
-}  // namespace vela
+} // namespace vela

@@ -1,10 +1,14 @@
 #pragma once
-// The processor window's unit commands as procedures that the window and the command line
-// both call. Each locks the unit commands while it runs, asks its question first, and
-// serves the links whose flags are set.
+// The commands that act on the unit: writing, reading, changing and copying a program,
+// reset, the operating-system update, the keyboard lock, the password, only-change mode and
+// real-time mode. The processor window and the command line both call these. Each locks the
+// unit commands while it runs, asks its question first, serves the links whose flags are set,
+// and ends in a result: a lost link never travels on as an exception, and the USB device is
+// closed on every path.
 
-#include "link/firmware_image.h"
 #include "link/receive_program.h"
+#include "session/firmware_choice.h"
+#include "session/operation_result.h"
 
 #include <array>
 #include <cstdint>
@@ -15,31 +19,38 @@ namespace vela {
 
 class Session;
 
-// Stopped: the user stopped the command part-way; what it had done has been said.
-enum class CommandOutcome { Done, Declined, Failed, Stopped };
-
 // Write and copy-all send the program image that the caller put in the session's
 // ProgramImage; its first two bytes are its length field. A stop request (UserInterface::stop)
 // ends write, copy-all, read and the operating-system update between two exchanges, or at
 // once when repeated; each then says what it had done.
-CommandOutcome WriteButtonClick(Session& session);
-CommandOutcome CopyAllMemClick(Session& session);
-ReceiveResult ReadButtonClick(Session& session);
-CommandOutcome ChangeButtonClick(Session& session);
-CommandOutcome ResetDSPClick(Session& session);
-CommandOutcome UpdateDSPClick(Session& session, const FirmwareImage& firmware);
-CommandOutcome BlockBClick(Session& session);
-CommandOutcome UnblockBClick(Session& session);
-CommandOutcome OnlyChangeProgBClick(Session& session);
+OperationResult writeProgram(Session& session);
+OperationResult copyProgramToAll(Session& session);
+
+// A read of memory ProgramNumber into the session's receivedImage.
+struct ProgramRead {
+    OperationResult result = OperationResult::Failed;
+    ReceiveResult program; // what the unit sent; noProgram when the memory is empty
+};
+ProgramRead readProgram(Session& session);
+
+OperationResult changeProgram(Session& session);
+OperationResult resetUnit(Session& session);
+// The processor window's Update DSP: the warning question, then the transfer.
+OperationResult updateDspOperatingSystem(Session& session, const FirmwareChoice& firmware);
+// The library window's service button: the same transfer without a question.
+OperationResult sendDspOperatingSystem(Session& session, const FirmwareChoice& firmware);
+OperationResult lockKeyboard(Session& session);
+OperationResult unlockKeyboard(Session& session);
+OperationResult onlyChangeFromKeyboard(Session& session);
 
 // The seven data bytes of the password command.
 using PasswordBytes = std::array<std::uint8_t, 7>;
 // A code of one to seven printable ASCII characters, padded with zero bytes to seven.
 std::optional<PasswordBytes> passwordBytes(std::string_view code);
 // `confirmed` is what the password dialog gave; nullopt when it was cancelled.
-CommandOutcome PasswordBClick(Session& session, const std::optional<PasswordBytes>& confirmed);
+OperationResult sendPassword(Session& session, const std::optional<PasswordBytes>& confirmed);
 
 // Switches real-time mode; it stays off while the session is offline.
-void RealTimeBClick(Session& session);
+void toggleRealTime(Session& session);
 
-}  // namespace vela
+} // namespace vela

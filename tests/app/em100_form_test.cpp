@@ -36,7 +36,7 @@ struct EthernetWindow : ::testing::Test {
         form.settings.udpPort = modules.port();
         form.settings.scanTime = 300ms;
         // The connection window's Ethernet choice shows the window.
-        h.worker->run([](Session& s) { OffLineBClick(s, LinkKind::Ethernet); });
+        h.worker->run([](Session& s) { switchLink(s, LinkKind::Ethernet); });
         h.settle();
     }
     void chooseModel(const QString& model) {

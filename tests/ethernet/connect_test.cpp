@@ -57,7 +57,7 @@ TEST_F(Connect, AProbedModuleBecomesTheLink) {
     w.closeWindow = [&] { closed = true; };
     w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
 
-    ASSERT_TRUE(w.ConnectBClick());
+    ASSERT_TRUE(w.connectToModule());
     const std::string text = "ETHERNET: Connected with STAGE from DESK";
     EXPECT_EQ(state.view.statusB, text);
     EXPECT_EQ(ui.lastStatus(StatusField::StatusB), text);
@@ -90,7 +90,7 @@ TEST_F(Connect, AKnownAddressConnectsWhereBroadcastsAreBlocked) {
     BlockedUdp blocked;
     EthernetModuleWindow w(state, ui, link, blocked, host, settings(tcp.port()));
     w.chooseModule({"127.0.0.1", "STAGE", "", ""});
-    ASSERT_TRUE(w.ConnectBClick());
+    ASSERT_TRUE(w.connectToModule());
     EXPECT_EQ(state.view.statusB, "ETHERNET: Connected with STAGE from DESK");
     EXPECT_EQ(blocked.attempts, 0);
     ASSERT_TRUE(unit.waitIdle(5000ms));
@@ -106,7 +106,7 @@ TEST_F(Connect, AFailedProbeDropsTheLink) {
     EthernetModuleWindow w(state, ui, link, udp, host, settings(tcp.port()));
     w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
 
-    EXPECT_FALSE(w.ConnectBClick());
+    EXPECT_FALSE(w.connectToModule());
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().text, "ETHERNET Comunication Error. Connecting with: STAGE");
     EXPECT_EQ(ui.messages.back().kind, MessageKind::Plain);
@@ -125,7 +125,7 @@ TEST_F(Connect, ARefusedConnectionIsReportedAndAbandoned) {
     }
     EthernetModuleWindow w(state, ui, link, udp, host, settings(closedPort));
     w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
-    EXPECT_THROW(w.ConnectBClick(), LinkAbandoned);
+    EXPECT_THROW(w.connectToModule(), LinkAbandoned);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the Processor is Switched ON");

@@ -99,7 +99,7 @@ TEST_F(Discovery, ListsOnlyTheChosenModelExactly) {
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
     std::string librarySelection;
     w.selectLibraryModel = [&](const std::string& model) { librarySelection = model; };
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
 
     EXPECT_EQ(librarySelection, "M09");
     EXPECT_TRUE(state.view.scanButtonShown);
@@ -120,14 +120,14 @@ TEST_F(Discovery, ListsOnlyTheChosenModelExactly) {
 TEST_F(Discovery, ADeviceAnsweringTwiceIsListedTwiceAndASecondScanStartsEmpty) {
     startSim({module("ID1", "M09", "LEFT"), module("ID1", "M09", "LEFT")});
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
     EXPECT_EQ(state.table.DeviceCount(), 2);
     EXPECT_EQ(state.view.processorBox, (std::vector<std::string>{"LEFT", "LEFT"}));
-    w.ProcessorBoxClick(1);
+    w.chooseListedModule(1);
     EXPECT_TRUE(state.view.moduleControlsShown);
 
     startSim({module("ID1", "M06", "LEFT")});
-    w.ScanBClick();
+    w.scan();
     EXPECT_EQ(state.table.DeviceCount(), 0);
     EXPECT_TRUE(state.view.processorBox.empty());
     EXPECT_TRUE(state.view.ipList.empty());
@@ -145,7 +145,7 @@ TEST_F(Discovery, MoreThanTheTableHoldsKeepsTheFirstHundredAndOne) {
     }
     startSim(many);
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
     EXPECT_EQ(state.table.DeviceCount(), 101);
     EXPECT_EQ(state.table.dropped(), 4);
     EXPECT_EQ(state.view.processorBox.size(), 101u);
@@ -155,14 +155,14 @@ TEST_F(Discovery, MoreThanTheTableHoldsKeepsTheFirstHundredAndOne) {
 TEST_F(Discovery, ChangeIpSendsTheNineteenBytesAndRescans) {
     startSim({module("ID7", "M09", "LEFT")});
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    w.ModelComboBoxChange("M09");
-    w.ProcessorBoxClick(0);
+    w.chooseModel("M09");
+    w.chooseListedModule(0);
     EXPECT_EQ(state.view.ip, (std::array<std::string, 4>{"127", "0", "0", "1"}));
     EXPECT_EQ(state.view.hostEdit, "LEFT");
     EXPECT_EQ(state.view.chosenIp, "127.0.0.1");
 
     state.view.ip = {"192", "168", "0", "10"};
-    EXPECT_EQ(w.ChangeIPClick(), ChangeResult::Changed);
+    EXPECT_EQ(w.changeIp(), ChangeResult::Changed);
     ASSERT_GE(sim->requests().size(), 3u);  // discover, change IP, discover again
     Bytes expected{'A', 'I', 'D', '7', '/', '/', '1', '9', '2', '.', '1', '6', '8', '.', '0', '.', '1', '0', 0x00};
     EXPECT_EQ(sim->requests()[1].bytes, expected);
@@ -183,12 +183,12 @@ TEST_F(Discovery, ChangeIpSaysSoWhenRefusedOrUnanswered) {
 
     w.chooseModule({"127.0.0.1", "LEFT", "M09", "ID7"});
     state.view.ip = {"192", "168", "0", "255"};  // the module refuses it
-    EXPECT_EQ(w.ChangeIPClick(), ChangeResult::Refused);
+    EXPECT_EQ(w.changeIp(), ChangeResult::Refused);
     EXPECT_EQ(messages().back(), "Error Changing IP");
 
     w.chooseModule({"127.0.0.1", "OTHER", "M09", "ID9"});  // no module has that id
     state.view.ip = {"192", "168", "0", "10"};
-    EXPECT_EQ(w.ChangeIPClick(), ChangeResult::NoAnswer);
+    EXPECT_EQ(w.changeIp(), ChangeResult::NoAnswer);
     EXPECT_EQ(messages().back(), "Error Changing IP: no answer from the module within 200 ms");
     EXPECT_EQ(ui.messages.back().kind, MessageKind::Error);
 }
@@ -196,10 +196,10 @@ TEST_F(Discovery, ChangeIpSaysSoWhenRefusedOrUnanswered) {
 TEST_F(Discovery, ChangeHostNameSendsThePairAndIdentifyBlinks) {
     startSim({module("ID7", "M09", "LEFT")});
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    w.ModelComboBoxChange("M09");
-    w.ProcessorBoxClick(0);
+    w.chooseModel("M09");
+    w.chooseListedModule(0);
     state.view.hostEdit = "UNIT1";
-    EXPECT_EQ(w.ChangeNameClick(), ChangeResult::Changed);
+    EXPECT_EQ(w.changeHostName(), ChangeResult::Changed);
     const auto& r = sim->requests();
     ASSERT_GE(r.size(), 4u);
     EXPECT_EQ(r[1].bytes, Bytes{'L'});
@@ -207,7 +207,7 @@ TEST_F(Discovery, ChangeHostNameSendsThePairAndIdentifyBlinks) {
     EXPECT_EQ(messages().back(), "Host Name Changed Successfully");
     EXPECT_EQ(state.view.processorBox, (std::vector<std::string>{"UNIT1"}));
 
-    w.IdentifyButton1Click();
+    w.identify();
     ui.pump();
     EXPECT_EQ(sim->requests().back().bytes, Bytes{'B'});
     EXPECT_EQ(sim->modules()[0].blinks, 1);
@@ -220,7 +220,7 @@ TEST_F(Discovery, ChangeHostNameWithoutAnswerEndsInTime) {
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, s);  // no module listens
     w.chooseModule({"127.0.0.1", "LEFT", "M09", "ID7"});
     state.view.hostEdit = "UNIT1";
-    EXPECT_EQ(w.ChangeNameClick(), ChangeResult::NoAnswer);
+    EXPECT_EQ(w.changeHostName(), ChangeResult::NoAnswer);
     EXPECT_EQ(messages().back(), "Error Changing Host Name: no answer from the module within 200 ms");
 }
 
@@ -231,7 +231,7 @@ TEST_F(Discovery, AnUnresolvableHostNameKeepsThePreviousBroadcastAddress) {
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, s);
     state.BroadcastAddress = "127.0.0.1";  // from an earlier scan
     host.address.reset();
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages[0].text, "The host name of this computer (TESTPC) resolves to no IPv4 address");
     EXPECT_EQ(state.BroadcastAddress, "127.0.0.1");
@@ -248,19 +248,19 @@ TEST_F(Discovery, EveryInterfaceGetsTheScanAndTheChangeUnlessABroadcastIsGiven) 
     s.answerTime = 0ms;
     s.rescanAfterChange = false;
     EthernetModuleWindow w(state, ui, link, udp, host, s);
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
     EXPECT_EQ(udp.addressesOf(Bytes{'X'}), host.broadcasts);
     EXPECT_EQ(state.BroadcastAddress, "192.0.2.255");
 
     w.chooseModule({"", "", "M09", "ID7"});
     state.view.ip = {"192", "0", "2", "10"};
-    w.ChangeIPClick();
+    w.changeIp();
     EXPECT_EQ(udp.addressesOf(changeIpDatagram("ID7", "192.0.2.10")), host.broadcasts);
 
     // No interface: the host name's address with .255, as before.
     host.broadcasts.clear();
     udp.sent.clear();
-    w.ScanBClick();
+    w.scan();
     EXPECT_EQ(udp.addressesOf(Bytes{'X'}), (std::vector<std::string>{"203.0.113.255"}));
 
     // --broadcast wins over the interfaces.
@@ -271,7 +271,7 @@ TEST_F(Discovery, EveryInterfaceGetsTheScanAndTheChangeUnlessABroadcastIsGiven) 
         g.broadcast = "127.0.0.1";
         return g;
     }());
-    given.ScanBClick();
+    given.scan();
     EXPECT_EQ(udp.addressesOf(Bytes{'X'}), (std::vector<std::string>{"127.0.0.1"}));
 }
 
@@ -289,12 +289,12 @@ TEST(LocalHostInterfaces, BroadcastAddressesAreDottedOnceEachAndNeverLoopback) {
 TEST_F(Discovery, RepliesOutsideAScanAndMalformedRepliesAreNotListed) {
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
     state.view.modelText = "M09";
-    w.NMUDP1DataReceived({"127.0.0.1", 1, Bytes{'X', 'I', '/', 'a', '/', 'b', '/', 'c', '/', 'M', '0', '9', '/', 'N'}});
+    w.takeReply({"127.0.0.1", 1, Bytes{'X', 'I', '/', 'a', '/', 'b', '/', 'c', '/', 'M', '0', '9', '/', 'N'}});
     EXPECT_TRUE(state.replyReceived);
     EXPECT_EQ(state.table.DeviceCount(), 0);
     state.scanning = true;
-    w.NMUDP1DataReceived({"127.0.0.1", 1, Bytes{'X', 'I', '/', 'M', '0', '9'}});
-    w.NMUDP1DataReceived({"127.0.0.1", 1, Bytes(500, '/')});
+    w.takeReply({"127.0.0.1", 1, Bytes{'X', 'I', '/', 'M', '0', '9'}});
+    w.takeReply({"127.0.0.1", 1, Bytes(500, '/')});
     EXPECT_EQ(state.table.DeviceCount(), 0);
     EXPECT_EQ(state.replyDatagram.size(), 101u);
 }
@@ -302,11 +302,11 @@ TEST_F(Discovery, RepliesOutsideAScanAndMalformedRepliesAreNotListed) {
 TEST_F(Discovery, TheIpListAsksBeforeDeleting) {
     startSim({module("ID1", "M09", "LEFT"), module("ID2", "M09", "RIGHT")});
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
     ui.answers = {Answer::Cancel, Answer::Ok};
-    w.IPListKeyDown(0);
+    w.forgetListedModule(0);
     EXPECT_EQ(state.view.ipList.size(), 2u);
-    w.IPListKeyDown(0);
+    w.forgetListedModule(0);
     EXPECT_EQ(messages().back(), "Do you want to Delete: LEFT=127.0.0.1");
     EXPECT_EQ(state.view.ipList, (std::vector<std::string>{"RIGHT=127.0.0.1"}));
     EXPECT_EQ(state.view.processorBox.size(), 2u);
@@ -314,7 +314,7 @@ TEST_F(Discovery, TheIpListAsksBeforeDeleting) {
 
 TEST_F(Discovery, ConnectWithoutAChosenModuleSaysSo) {
     EthernetModuleWindow w(state, ui, link, pcEndpoint, host, settings());
-    EXPECT_FALSE(w.ConnectBClick());
+    EXPECT_FALSE(w.connectToModule());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "You must Select a Processor from the Drop Down List");
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Plain);

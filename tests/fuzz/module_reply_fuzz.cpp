@@ -50,14 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.answerTime = std::chrono::milliseconds(0);
     settings.rescanAfterChange = false;
     EthernetModuleWindow window(state, ui, link, udp, host, settings);
-    window.ModelComboBoxChange("M09");
+    window.chooseModel("M09");
     const int found = state.table.DeviceCount();
     if (found < 0 || found > static_cast<int>(kDeviceTableSize)) std::abort();
     for (int i = 0; i < found; ++i) {
-        window.ProcessorBoxClick(i);
-        window.ChangeIPClick();
-        window.ChangeNameClick();
+        window.chooseListedModule(i);
+        window.changeIp();
+        window.changeHostName();
     }
-    for (int i = found; i > 0; --i) window.IPListKeyDown(i - 1);
+    for (int i = found; i > 0; --i) window.forgetListedModule(i - 1);
     return 0;
 }

@@ -30,6 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OpenPresetBytes(ctx, "record.hdp", record);
 
     ProgramImage image{};
-    GeneraBClick(*model, kSampleRate, image);
+    generateProgramImage(*model, kSampleRate, image);
     return 0;
 }

@@ -56,7 +56,7 @@ struct LoadAll {
 TEST(LoadAllRun, ThirteenProgramsLandInMemoriesOneToThirteen) {
     LoadAll run;
     run.connectUsb();
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_TRUE(report.complete());
     for (int k = 1; k <= 13; ++k) EXPECT_EQ(run.unit->unit().memory(k), run.entry(k)) << "memory " << k;
     EXPECT_EQ(run.unit->unit().status().firmwareWrites, 1);
@@ -72,7 +72,7 @@ TEST(LoadAllRun, ThirteenProgramsLandInMemoriesOneToThirteen) {
 TEST(LoadAllRun, FiveProgramsLeaveTheOtherMemoriesUntouched) {
     LoadAll run({}, 5);
     run.connectUsb();
-    EXPECT_TRUE(run.window.Send1Click(run.firmware).complete());
+    EXPECT_TRUE(run.window.loadAllMemories(run.firmware).complete());
     for (int k = 1; k <= 5; ++k) EXPECT_EQ(run.unit->unit().memory(k), run.entry(k));
     for (int k = 6; k <= 13; ++k) EXPECT_FALSE(run.unit->unit().memory(k)) << k;
     EXPECT_EQ(run.ui.gaugeMaximumOf(Gauge::TotalProgress), (3568 - 50) * 5 + 7680);
@@ -83,7 +83,7 @@ TEST(LoadAllRun, AProtectedMemoryStopsTheRunAndSaysWhatWasWritten) {
     o.protectedMemories = {3};
     LoadAll run(o);
     run.connectUsb();
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_FALSE(report.complete());
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
     EXPECT_TRUE(run.said("MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
@@ -101,7 +101,7 @@ TEST(LoadAllRun, ALinkLostPartWayIsNotReportedAsAnUpdate) {
     o.faults = {{sim::SimFault::Kind::HangupBlock, 200}};  // within program 4
     LoadAll run(o);
     run.connectUsb();
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_FALSE(report.complete());
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(run.said("The HALDA40 was closed. You need to Reconnect."));
@@ -115,7 +115,7 @@ TEST(LoadAllRun, AnEthernetLinkLostPartWayDropsTheLinkAndSendsNoMore) {
     run.state.Link = LinkKind::Ethernet;
     run.state.EthernetActive = true;
     run.link.ethernet.setAddress("127.0.0.1");
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1}));
     EXPECT_FALSE(report.operatingSystemSent);
     EXPECT_TRUE(run.said("ETHERNET: Communication Error with HALDA40"));
@@ -132,7 +132,7 @@ TEST(LoadAllRun, StartedOfflineItSendsNothingAndSaysSo) {
     LoadAll run;
     bool askedToConnect = false;
     run.window.showConnectFormModal = [&] { askedToConnect = true; };
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_TRUE(askedToConnect);
     EXPECT_EQ(run.ui.messages.front().text, "You must be connected not offline");
     EXPECT_TRUE(report.writtenMemories.empty());
@@ -146,7 +146,7 @@ TEST(LoadAllRun, WithoutALibraryItAsksForOne) {
     LoadAll run({}, 0);
     run.connectUsb();
     run.window.libraryFileName = "no-such-library.HLB";
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_EQ(report.programs, 0);
     EXPECT_TRUE(run.said("You must open a library before the sending"));
     EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
@@ -157,7 +157,7 @@ TEST(StoppedLoadAll, AFirstRequestFinishesTheMemoryAndSendsNoMore) {
     LoadAll run({}, 5);
     run.connectUsb();
     run.ui.stopWhenStatus("Sending DATA... to Memory 2", 1);
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
     EXPECT_EQ(run.unit->unit().memory(2), run.entry(2));
@@ -173,7 +173,7 @@ TEST(StoppedLoadAll, ASecondRequestCutsTheMemoryAndTheUnitAnswersTheNextRun) {
     LoadAll run({}, 3);
     run.connectUsb();
     run.ui.stopWhenStatus("Sending DATA... to Memory 2", 2);
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1}));
     EXPECT_FALSE(run.unit->unit().memory(2));
@@ -182,7 +182,7 @@ TEST(StoppedLoadAll, ASecondRequestCutsTheMemoryAndTheUnitAnswersTheNextRun) {
 
     run.ui.onPump = nullptr;
     run.ui.stop.clear();
-    EXPECT_TRUE(run.window.Send1Click(run.firmware).complete());
+    EXPECT_TRUE(run.window.loadAllMemories(run.firmware).complete());
     EXPECT_EQ(run.unit->unit().memory(2), run.entry(2));
 }
 
@@ -190,7 +190,7 @@ TEST(StoppedLoadAll, TheOperatingSystemGoesOnAfterAWarningUnlessAskedTwice) {
     LoadAll once({}, 2);
     once.connectUsb();
     once.ui.stopWhenStatus("Sending DATA... DSP Program ", 1);
-    EXPECT_TRUE(once.window.Send1Click(once.firmware).complete());
+    EXPECT_TRUE(once.window.loadAllMemories(once.firmware).complete());
     EXPECT_TRUE(once.said(kOperatingSystemStopWarning));
     EXPECT_EQ(once.lastMessage(), "Turn Off and ON the cabinet.");
     EXPECT_EQ(once.unit->unit().status().firmwareWrites, 1);
@@ -198,7 +198,7 @@ TEST(StoppedLoadAll, TheOperatingSystemGoesOnAfterAWarningUnlessAskedTwice) {
     LoadAll twice({}, 2);
     twice.connectUsb();
     twice.ui.stopWhenStatus("Sending DATA... DSP Program ", 2);
-    const auto report = twice.window.Send1Click(twice.firmware);
+    const auto report = twice.window.loadAllMemories(twice.firmware);
     EXPECT_TRUE(report.operatingSystemCutShort);
     EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
     EXPECT_EQ(twice.unit->unit().status().firmwareWrites, 0);
@@ -210,7 +210,7 @@ TEST(LoadAllRun, OverTheSerialLineAloneNothingIsSent) {
     LoadAll run({}, 2);
     run.state.Link = LinkKind::COM1;
     run.state.SerialActive = true;
-    const auto report = run.window.Send1Click(run.firmware);
+    const auto report = run.window.loadAllMemories(run.firmware);
     EXPECT_TRUE(report.writtenMemories.empty());
     EXPECT_FALSE(report.operatingSystemSent);
     EXPECT_EQ(run.unit->unit().exchangeCount(), 0);
@@ -227,20 +227,20 @@ TEST(LibraryWindow, ChoosingAModelOpensItsLibraryAndTheServiceUnlockFreesTheList
     EXPECT_FALSE(run.windowState.sendPanelVisible);  // no USB link
     EXPECT_NE(run.lastMessage().find("M06ps2.HLB"), std::string::npos);
 
-    run.window.Image1Click();
+    run.window.openManual();
     // The message names the file and every place it was looked for.
     EXPECT_EQ(run.lastMessage().rfind("The manual M06ps.pdf is not installed with this program (looked in ", 0), 0u);
     EXPECT_NE(run.lastMessage().find("vela-no-data"), std::string::npos);
 
     run.windowState.modelListEnabled = false;
-    for (int i = 0; i < 3; ++i) run.window.LOGOImageClick();
+    for (int i = 0; i < 3; ++i) run.window.countLogoClick();
     EXPECT_FALSE(run.window.passwordEditVisible);
-    run.window.LOGOImageClick();
+    run.window.countLogoClick();
     EXPECT_TRUE(run.window.passwordEditVisible);
     EXPECT_EQ(run.state.ServiceClickCount, 0);
-    run.window.Password_EditEnter("nope");
+    run.window.enterServiceCode("nope");
     EXPECT_FALSE(run.windowState.modelListEnabled);
-    run.window.Password_EditEnter(run.window.ServiceCode);
+    run.window.enterServiceCode(run.window.ServiceCode);
     EXPECT_TRUE(run.windowState.modelListEnabled);
 }
 

@@ -70,12 +70,12 @@ TEST(NewPreset, CancelAtTheSaveQuestionChangesNothing) {
     OutputSetMute(f.ctx, 0, true);
     f.ui.answers = {Answer::Cancel};
     bool saved = false;
-    EXPECT_FALSE(NewButtonClick(f.ctx, [&] { saved = true; }));
+    EXPECT_FALSE(startNewPreset(f.ctx, [&] { saved = true; }));
     EXPECT_TRUE(f.state.NewCancelled);
     EXPECT_FALSE(saved);
     EXPECT_EQ(f.p().MuteFactor[0], 0.0);
     f.ui.answers = {Answer::Yes};
-    EXPECT_TRUE(NewButtonClick(f.ctx, [&] { saved = true; }));
+    EXPECT_TRUE(startNewPreset(f.ctx, [&] { saved = true; }));
     EXPECT_TRUE(saved);
     EXPECT_FALSE(f.state.NewCancelled);
     EXPECT_EQ(f.p().MuteFactor[0], 1.0);  // New unmutes along with the switch

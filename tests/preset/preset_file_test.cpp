@@ -33,7 +33,7 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 ProgramImage imageOf(PresetFixture& f) {
     ProgramImage image{};
-    GeneraBClick(f.p(), kSampleRate, image);
+    generateProgramImage(f.p(), kSampleRate, image);
     return image;
 }
 

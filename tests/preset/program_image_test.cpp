@@ -16,7 +16,7 @@ struct ImageFixture : PresetFixture {
     ProgramImage image{};
     ImageFixture() { image.fill(0xAA); }
     const ProgramImage& generate() {
-        GeneraBClick(p(), kSampleRate, image);
+        generateProgramImage(p(), kSampleRate, image);
         return image;
     }
     std::vector<std::uint8_t> at(std::size_t offset, std::size_t n) const {

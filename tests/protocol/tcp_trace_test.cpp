@@ -57,7 +57,7 @@ TEST(TcpTrace, OfEveryExchangeIsTheRecordedOne) {
         std::string error;
         const auto firmware = firmwareImageFromText(builtInFirmwareText(), error);
         ASSERT_TRUE(firmware) << error;
-        ASSERT_TRUE(window.Send1Click(*firmware).complete());
+        ASSERT_TRUE(window.loadAllMemories(*firmware).complete());
 
         h.state.EthernetActive = true;
         h.state.Link = LinkKind::Ethernet;

@@ -13,7 +13,7 @@ TEST(UsbConnect, ReadsTheModelCodeAndLocksTheListToItsRow) {
     SessionHarness h(o);
     std::vector<int> opened;
     h.session.libraryWindow.changeAction = [&](int row) { opened.push_back(row); };
-    OffLineBClick(h.session, LinkKind::USB);
+    switchLink(h.session, LinkKind::USB);
 
     const auto& s = h.session;
     EXPECT_EQ(s.state.Link, LinkKind::USB);
@@ -35,7 +35,7 @@ TEST(UsbConnect, AUnitWithNoProgramFreesTheListAndShowsTheSendPanel) {
     sim::SimOptions o;
     o.empty = true;
     SessionHarness h(o);
-    OffLineBClick(h.session, LinkKind::USB);
+    switchLink(h.session, LinkKind::USB);
     const auto& s = h.session;
     EXPECT_FALSE(s.state.LibraryLoadLocked);
     EXPECT_TRUE(s.libraryWindow.modelListEnabled);
@@ -49,7 +49,7 @@ TEST(UsbConnect, AUnitWithNoProgramFreesTheListAndShowsTheSendPanel) {
 TEST(UsbConnect, WithNoBridgeReportsItAndStaysOffline) {
     ScriptedUi ui;
     Session s(ui, LinkDevices{[](int) { return std::unique_ptr<ByteChannel>(); }, nullptr, nullptr});
-    OffLineBClick(s, LinkKind::USB);
+    switchLink(s, LinkKind::USB);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().text,
               "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
@@ -64,7 +64,7 @@ TEST(UsbConnect, SomethingThatDoesNotAnswerIsNotAHalda40) {
     sim::SimOptions o;
     o.faults = {{sim::SimFault::Kind::Start, 0}};
     SessionHarness h(o);
-    OffLineBClick(h.session, LinkKind::USB);
+    switchLink(h.session, LinkKind::USB);
     EXPECT_TRUE(h.said("This is not a HALDA40 processor, It cannot communicate."));
     EXPECT_EQ(h.ui.lastStatus(StatusField::InfoLabel), "Status : Offline");
     EXPECT_EQ(h.session.state.Link, LinkKind::Offline);
@@ -74,11 +74,11 @@ TEST(UsbConnect, SomethingThatDoesNotAnswerIsNotAHalda40) {
 
 TEST(UsbConnect, DropsAnEthernetStateFirst) {
     SessionHarness h;
-    OffLineBClick(h.session, LinkKind::Ethernet);
+    switchLink(h.session, LinkKind::Ethernet);
     EXPECT_TRUE(h.session.state.EthernetActive);
     EXPECT_TRUE(h.session.windows.ethernetFormVisible);
     EXPECT_TRUE(h.session.link.unitCommands.enabled);
-    OffLineBClick(h.session, LinkKind::USB);
+    switchLink(h.session, LinkKind::USB);
     EXPECT_FALSE(h.session.state.EthernetActive);
     EXPECT_TRUE(h.session.state.UsbActive);
     EXPECT_TRUE(h.ui.hasStatus("Status : Offline"));

@@ -33,25 +33,25 @@ TEST(EthernetLibrary, TheModelChosenForTheScanOpensItsOwnLibraryOnceConnected) {
     settings.scanTime = 0ms;
     EthernetModuleWindow w(h.session.ethernetModule, h.ui, h.session.link, udp, desk, settings);
     bindLibraryWindow(w, h.session);
-    OffLineBClick(h.session, LinkKind::Ethernet);
+    switchLink(h.session, LinkKind::Ethernet);
     ASSERT_TRUE(h.session.windows.ethernetFormVisible);
 
     // "M09" is the first entry of the module list but row 13 of the catalogue.
-    w.ModelComboBoxChange("M09");
+    w.chooseModel("M09");
     EXPECT_EQ(h.session.libraryWindow.selectedRow, 13);
     EXPECT_TRUE(h.session.libraryForm.libraryFileName.empty());  // selected, not opened yet
 
     w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
-    ASSERT_TRUE(w.ConnectBClick());
+    ASSERT_TRUE(w.connectToModule());
     EXPECT_EQ(h.session.libraryForm.libraryFileName, "M09.HLB");
     EXPECT_EQ(h.session.libraryForm.send1Caption, "Update M09");
     EXPECT_FALSE(h.session.windows.ethernetFormVisible);
 
     // A model the catalogue lacks selects no row, and the next connect opens nothing.
-    w.ModelComboBoxChange("X99");
+    w.chooseModel("X99");
     EXPECT_EQ(h.session.libraryWindow.selectedRow, -1);
     h.session.libraryForm.libraryFileName.clear();
-    ASSERT_TRUE(w.ConnectBClick());
+    ASSERT_TRUE(w.connectToModule());
     EXPECT_TRUE(h.session.libraryForm.libraryFileName.empty());
 }
 

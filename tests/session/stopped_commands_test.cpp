@@ -11,22 +11,25 @@ namespace {
 void loadProgram(Session& s) {
     s.programImage[0] = 0x0D;
     s.programImage[1] = 0xF0;
-    for (std::size_t i = 2; i < 3570; ++i) s.programImage[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 2; i < 3570; ++i)
+        s.programImage[i] = static_cast<std::uint8_t>(i);
 }
 
-std::string lastMessage(const ScriptedUi& ui) { return ui.messages.empty() ? "" : ui.messages.back().text; }
+std::string lastMessage(const ScriptedUi& ui) {
+    return ui.messages.empty() ? "" : ui.messages.back().text;
+}
 
 TEST(StoppedCopyAll, WritesTheMemoryUnderWayAndNoMore) {
     SessionHarness h;
     h.useUsb();
     loadProgram(h.session);
     h.ui.stopWhenStatus("Sending DATA... to Memory 3", 1);
-    EXPECT_EQ(CopyAllMemClick(h.session), CommandOutcome::Stopped);
+    EXPECT_EQ(copyProgramToAll(h.session), OperationResult::Stopped);
     EXPECT_EQ(h.commands(), (std::vector<int>{3, 3, 3}));
     EXPECT_TRUE(h.unit->unit().memory(3));
     EXPECT_FALSE(h.unit->unit().memory(4));
-    EXPECT_EQ(lastMessage(h.ui),
-              "Copy to all memories was stopped. Memories written: 1, 2, 3; memories 4 to 13 keep their old programs.");
+    EXPECT_EQ(lastMessage(h.ui), "Copy to all memories was stopped. Memories written: 1, 2, 3; memories 4 to "
+                                 "13 keep their old programs.");
     EXPECT_TRUE(h.session.link.unitCommands.enabled);
 }
 
@@ -36,7 +39,7 @@ TEST(StoppedWrite, SaysTheMemoryWasWrittenButNotMadeCurrent) {
     loadProgram(h.session);
     h.session.state.setProgramNumber(6);
     h.ui.stopWhenStatus("Sending DATA... to Memory 6", 1);
-    EXPECT_EQ(WriteButtonClick(h.session), CommandOutcome::Stopped);
+    EXPECT_EQ(writeProgram(h.session), OperationResult::Stopped);
     EXPECT_EQ(h.commands(), (std::vector<int>{3}));
     EXPECT_TRUE(h.unit->unit().memory(6));
     EXPECT_EQ(h.unit->unit().status().currentProgram, 1);
@@ -48,14 +51,14 @@ TEST(StoppedRead, AtOnceLeavesNothingReadAndTheNextReadWorks) {
     h.useUsb();
     h.session.state.setProgramNumber(4);
     h.ui.stopWhenStatus("Receive data...", 2);
-    const ReceiveResult stopped = ReadButtonClick(h.session);
+    const ReceiveResult stopped = readProgram(h.session).program;
     EXPECT_FALSE(stopped.received);
     EXPECT_EQ(lastMessage(h.ui), "The read was stopped: memory 4 was not read.");
     EXPECT_FALSE(h.session.link.usb.isOpen());
 
     h.ui.onPump = nullptr;
     h.ui.stop.clear();
-    EXPECT_TRUE(ReadButtonClick(h.session).received);
+    EXPECT_TRUE(readProgram(h.session).program.received);
 }
 
 TEST(StoppedUpdateDsp, AskedBeforeItBeginsSendsNothing) {
@@ -63,11 +66,12 @@ TEST(StoppedUpdateDsp, AskedBeforeItBeginsSendsNothing) {
     h.useUsb();
     h.ui.stop.request();
     std::string error;
-    const auto firmware = firmwareImageFromText(builtInFirmwareText(), error);
-    ASSERT_TRUE(firmware) << error;
-    EXPECT_EQ(UpdateDSPClick(h.session, *firmware), CommandOutcome::Stopped);
+    FirmwareChoice firmware;
+    firmware.image = firmwareImageFromText(builtInFirmwareText(), error);
+    ASSERT_TRUE(firmware.image) << error;
+    EXPECT_EQ(updateDspOperatingSystem(h.session, firmware), OperationResult::Stopped);
     EXPECT_EQ(h.unit->unit().exchangeCount(), 0);
 }
 
-}  // namespace
-}  // namespace vela::test
+} // namespace
+} // namespace vela::test

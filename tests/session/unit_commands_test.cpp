@@ -10,7 +10,8 @@ namespace {
 void loadProgram(Session& s, std::size_t length = 3570) {
     s.programImage[0] = static_cast<std::uint8_t>((length - 2) >> 8);
     s.programImage[1] = static_cast<std::uint8_t>((length - 2) & 0xFF);
-    for (std::size_t i = 2; i < length; ++i) s.programImage[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 2; i < length; ++i)
+        s.programImage[i] = static_cast<std::uint8_t>(i);
 }
 
 TEST(Write, SendsTheImageThenMakesTheSameMemoryCurrent) {
@@ -18,7 +19,7 @@ TEST(Write, SendsTheImageThenMakesTheSameMemoryCurrent) {
     h.useUsb();
     loadProgram(h.session);
     h.session.state.setProgramNumber(6);
-    EXPECT_EQ(WriteButtonClick(h.session), CommandOutcome::Done);
+    EXPECT_EQ(writeProgram(h.session), OperationResult::Done);
     const auto r = h.records();
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0].command, 3);
@@ -37,7 +38,7 @@ TEST(Write, AnythingButYesSendsNothing) {
         h.useUsb();
         loadProgram(h.session);
         h.ui.answers = {a};
-        EXPECT_EQ(WriteButtonClick(h.session), CommandOutcome::Declined);
+        EXPECT_EQ(writeProgram(h.session), OperationResult::Declined);
         EXPECT_TRUE(h.records().empty());
     }
 }
@@ -49,7 +50,7 @@ TEST(Write, ThatFailsOverUsbSaysReconnectAndSkipsTheChange) {
     h.useUsb();
     loadProgram(h.session);
     h.session.state.setProgramNumber(2);
-    EXPECT_EQ(WriteButtonClick(h.session), CommandOutcome::Failed);
+    EXPECT_EQ(writeProgram(h.session), OperationResult::Failed);
     EXPECT_TRUE(h.said("The HALDA40 was closed. You need to Reconnect."));
     EXPECT_TRUE(h.session.windows.connectFormVisible);
     EXPECT_EQ(h.commands(), std::vector<int>{3});
@@ -62,7 +63,7 @@ TEST(Write, ThatFailsOverEthernetDropsTheLink) {
     SessionHarness h(o);
     h.useEthernet();
     loadProgram(h.session, 100);
-    EXPECT_EQ(WriteButtonClick(h.session), CommandOutcome::Failed);
+    EXPECT_EQ(writeProgram(h.session), OperationResult::Failed);
     EXPECT_TRUE(h.said("ETHERNET: Communication Error with HALDA40"));
     EXPECT_EQ(h.session.state.Link, LinkKind::Offline);
     EXPECT_FALSE(h.session.state.EthernetActive);
@@ -71,22 +72,23 @@ TEST(Write, ThatFailsOverEthernetDropsTheLink) {
 
 TEST(KeyboardCommands, SendOneDataByteAfterOk) {
     struct Case {
-        CommandOutcome (*command)(Session&);
+        OperationResult (*command)(Session&);
         int code;
         std::uint8_t data;
         const char* question;
     };
-    for (const Case c : {Case{BlockBClick, 5, 0xFF, "Do you want to LOCK the Keyboard?"},
-                         Case{UnblockBClick, 5, 0x00, "Do you want to UNLOCK the Keyboard?"},
-                         Case{OnlyChangeProgBClick, 20, 0xFF,
+    for (const Case c : {Case{lockKeyboard, 5, 0xFF, "Do you want to LOCK the Keyboard?"},
+                         Case{unlockKeyboard, 5, 0x00, "Do you want to UNLOCK the Keyboard?"},
+                         Case{onlyChangeFromKeyboard, 20, 0xFF,
                               "Do you want to Activate, Only Change Memory from Keyboard?"}}) {
         SessionHarness h;
         h.useUsb();
         h.session.programImage[0] = 0x5A;
-        EXPECT_EQ(c.command(h.session), CommandOutcome::Done);
+        EXPECT_EQ(c.command(h.session), OperationResult::Done);
         const auto r = h.records();
         ASSERT_EQ(r.size(), 1u);
-        EXPECT_EQ(r[0].host, (std::vector<std::uint8_t>{0x65, std::uint8_t(c.code), 0, 0, 0, 1, c.data, 0x55}));
+        EXPECT_EQ(r[0].host,
+                  (std::vector<std::uint8_t>{0x65, std::uint8_t(c.code), 0, 0, 0, 1, c.data, 0x55}));
         EXPECT_EQ(h.ui.messages.at(0).text, c.question);
         EXPECT_EQ(h.ui.messages.at(0).buttons, Buttons::OkCancel);
     }
@@ -96,19 +98,19 @@ TEST(KeyboardCommands, CancelSendsNothingAndLeavesTheCommandsEnabled) {
     SessionHarness h;
     h.useUsb();
     h.ui.answers = {Answer::Cancel};
-    EXPECT_EQ(BlockBClick(h.session), CommandOutcome::Declined);
+    EXPECT_EQ(lockKeyboard(h.session), OperationResult::Declined);
     EXPECT_TRUE(h.records().empty());
     EXPECT_TRUE(h.session.link.unitCommands.enabled);
 }
 
 TEST(KeyboardCommands, AFailedLockGivesTheControlsBackAFailedOnlyChangeDoesNot) {
-    for (const auto command : {BlockBClick, OnlyChangeProgBClick}) {
+    for (const auto command : {lockKeyboard, onlyChangeFromKeyboard}) {
         sim::SimOptions o;
         o.faults = {{sim::SimFault::Kind::Start, 0}};
         SessionHarness h(o);
         h.useUsb();
-        EXPECT_EQ(command(h.session), CommandOutcome::Failed);
-        EXPECT_EQ(h.session.link.unitCommands.enabled, command == BlockBClick);
+        EXPECT_EQ(command(h.session), OperationResult::Failed);
+        EXPECT_EQ(h.session.link.unitCommands.enabled, command == lockKeyboard);
     }
 }
 
@@ -118,9 +120,9 @@ TEST(Password, SendsTheCodePaddedToSevenBytes) {
     EXPECT_FALSE(passwordBytes("12\n4"));
     SessionHarness h;
     h.useUsb();
-    EXPECT_EQ(PasswordBClick(h.session, passwordBytes("1234")), CommandOutcome::Done);
+    EXPECT_EQ(sendPassword(h.session, passwordBytes("1234")), OperationResult::Done);
     EXPECT_EQ(h.unit->unit().status().password, (std::vector<std::uint8_t>{'1', '2', '3', '4', 0, 0, 0}));
-    EXPECT_EQ(PasswordBClick(h.session, std::nullopt), CommandOutcome::Declined);
+    EXPECT_EQ(sendPassword(h.session, std::nullopt), OperationResult::Declined);
     EXPECT_EQ(h.records().size(), 1u);
 }
 
@@ -128,7 +130,7 @@ TEST(CopyAll, WritesEveryMemoryInTurn) {
     SessionHarness h;
     h.useUsb();
     loadProgram(h.session, 200);
-    EXPECT_EQ(CopyAllMemClick(h.session), CommandOutcome::Done);
+    EXPECT_EQ(copyProgramToAll(h.session), OperationResult::Done);
     const auto r = h.records();
     ASSERT_EQ(r.size(), 13u);
     for (int k = 1; k <= 13; ++k) {
@@ -144,7 +146,7 @@ TEST(CopyAll, StopsAtTheFirstMemoryThatFails) {
     SessionHarness h(o);
     h.useUsb();
     loadProgram(h.session, 100);
-    EXPECT_EQ(CopyAllMemClick(h.session), CommandOutcome::Failed);
+    EXPECT_EQ(copyProgramToAll(h.session), OperationResult::Failed);
     EXPECT_EQ(h.records().size(), 4u);
     EXPECT_FALSE(h.unit->unit().memory(5));
 }
@@ -153,12 +155,12 @@ TEST(ChangeAndReset, AskFirstThenSendTheirCode) {
     SessionHarness h;
     h.useUsb();
     h.session.state.setProgramNumber(8);
-    EXPECT_EQ(ChangeButtonClick(h.session), CommandOutcome::Done);
+    EXPECT_EQ(changeProgram(h.session), OperationResult::Done);
     EXPECT_EQ(h.ui.messages.at(0).text,
               "Do you want to Change the present configuration and load the memory 8 in the HALDA40 ?");
     h.ui.answers = {Answer::No};
-    EXPECT_EQ(ResetDSPClick(h.session), CommandOutcome::Declined);
-    EXPECT_EQ(ResetDSPClick(h.session), CommandOutcome::Done);
+    EXPECT_EQ(resetUnit(h.session), OperationResult::Declined);
+    EXPECT_EQ(resetUnit(h.session), OperationResult::Done);
     EXPECT_EQ(h.ui.beeps, 2);
     EXPECT_EQ(h.commands(), (std::vector<int>{7, 8}));
     EXPECT_EQ(h.unit->unit().status().currentProgram, 8);
@@ -167,12 +169,13 @@ TEST(ChangeAndReset, AskFirstThenSendTheirCode) {
 TEST(UpdateDsp, WritesTheOperatingSystemAndResetsAfterTheWarning) {
     SessionHarness h;
     h.useUsb();
-    FirmwareImage firmware{};
-    firmware[4] = 1;
+    FirmwareChoice firmware;
+    firmware.image.emplace();
+    (*firmware.image)[4] = 1;
     h.ui.answers = {Answer::No};
-    EXPECT_EQ(UpdateDSPClick(h.session, firmware), CommandOutcome::Declined);
+    EXPECT_EQ(updateDspOperatingSystem(h.session, firmware), OperationResult::Declined);
     EXPECT_TRUE(h.records().empty());
-    EXPECT_EQ(UpdateDSPClick(h.session, firmware), CommandOutcome::Done);
+    EXPECT_EQ(updateDspOperatingSystem(h.session, firmware), OperationResult::Done);
     EXPECT_EQ(h.commands(), (std::vector<int>{1, 8}));
     EXPECT_EQ(h.unit->unit().firmware().size(), 7680u);
     EXPECT_TRUE(h.session.link.unitCommands.enabled);
@@ -182,26 +185,27 @@ TEST(Read, IsSkippedAfterACancelledNew) {
     SessionHarness h;
     h.useUsb();
     h.session.state.NewCancelled = true;
-    EXPECT_FALSE(ReadButtonClick(h.session).received);
+    EXPECT_FALSE(readProgram(h.session).program.received);
     EXPECT_TRUE(h.records().empty());
     h.session.state.NewCancelled = false;
     h.session.state.setProgramNumber(3);
-    EXPECT_TRUE(ReadButtonClick(h.session).received);
+    EXPECT_TRUE(readProgram(h.session).program.received);
     EXPECT_FALSE(h.session.link.usb.isOpen());
 }
 
 TEST(RealTimeToggle, StaysOffWhileOffline) {
     SessionHarness h;
-    RealTimeBClick(h.session);
+    toggleRealTime(h.session);
     EXPECT_FALSE(h.session.state.RealTimeMode);
     EXPECT_TRUE(h.said("You are Offline, Real Time Mode is not posible"));
     h.useUsb();
-    RealTimeBClick(h.session);
+    toggleRealTime(h.session);
     EXPECT_TRUE(h.session.state.RealTimeMode);
-    EXPECT_TRUE(h.said("You are in Real Time Mode!. HALDA40 is going to read the present configuration for security"));
-    RealTimeBClick(h.session);
+    EXPECT_TRUE(h.said(
+        "You are in Real Time Mode!. HALDA40 is going to read the present configuration for security"));
+    toggleRealTime(h.session);
     EXPECT_FALSE(h.session.state.RealTimeMode);
 }
 
-}  // namespace
-}  // namespace vela::test
+} // namespace
+} // namespace vela::test
