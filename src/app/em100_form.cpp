@@ -143,10 +143,9 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
                 if (field == StatusField::ScanStatus) Label2->setText(text);
                 if (field == StatusField::StatusB) StatusB->setText(text);
             });
-    // The scan's progress travels on the shared gauge; it is ours only while we scan.
     connect(&context_.ui, &QtUserInterface::gaugeChanged, this,
             [this](Gauge gauge, int position, int maximum) {
-                if (!scanning_ || gauge != Gauge::ProgressBar) return;
+                if (gauge != Gauge::ScanProgress) return;
                 ScanProgress->setMaximum(maximum);
                 ScanProgress->setValue(position);
             });
@@ -237,14 +236,11 @@ void TEM100Form::showView(const EthernetModuleView& view) {
 void TEM100Form::ModelComboBoxChange(int index) {
     if (index < 0) return;
     const std::string model = ModelComboBox->itemText(index).toStdString();
-    scanning_ = true;
-    runProcedure([model](Session& s, ModuleAccess& m) { scanForModules(s, m, model); },
-                 [this] { scanning_ = false; });
+    runProcedure([model](Session& s, ModuleAccess& m) { scanForModules(s, m, model); });
 }
 
 void TEM100Form::ScanBClick() {
-    scanning_ = true;
-    runProcedure([](Session& s, ModuleAccess& m) { scanAgain(s, m); }, [this] { scanning_ = false; });
+    runProcedure([](Session& s, ModuleAccess& m) { scanAgain(s, m); });
 }
 
 void TEM100Form::ProcessorBoxClick(int index) {
@@ -271,16 +267,12 @@ void TEM100Form::ChangeIPClick() {
     std::array<std::string, 4> ip;
     for (std::size_t i = 0; i < ip.size(); ++i)
         ip[i] = IP[i]->text().toStdString();
-    scanning_ = true;
-    runProcedure([ip](Session& s, ModuleAccess& m) { changeModuleIp(s, m, ip); },
-                 [this] { scanning_ = false; });
+    runProcedure([ip](Session& s, ModuleAccess& m) { changeModuleIp(s, m, ip); });
 }
 
 void TEM100Form::ChangeNameClick() {
     const std::string name = HostEdit->text().toStdString();
-    scanning_ = true;
-    runProcedure([name](Session& s, ModuleAccess& m) { changeModuleName(s, m, name); },
-                 [this] { scanning_ = false; });
+    runProcedure([name](Session& s, ModuleAccess& m) { changeModuleName(s, m, name); });
 }
 
 void TEM100Form::IdentifyButton1Click() {

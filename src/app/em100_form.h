@@ -86,7 +86,6 @@ class TEM100Form : public BorderlessWindow {
     AppContext& context_;
     // Made on the worker thread by the first operation and used only there.
     std::shared_ptr<std::unique_ptr<ModuleAccess>> modules_;
-    bool scanning_ = false;
 };
 
 } // namespace vela::app

@@ -63,11 +63,11 @@ signals:
 
 private:
     Answer ask(MessageKind kind, Buttons buttons, const QString& text);
-    static std::size_t index(Gauge g) { return g == Gauge::ProgressBar ? 0 : 1; }
+    static std::size_t index(Gauge g) { return static_cast<std::size_t>(g); }
 
     // Written on the worker thread only; the windows hear the values through gaugeChanged.
-    std::array<int, 2> position_{0, 0};
-    std::array<int, 2> maximum_{100, 100};
+    std::array<int, kGaugeCount> position_{0, 0, 0};
+    std::array<int, kGaugeCount> maximum_{100, 100, 100};
     std::atomic<bool> closing_{false};
     // Questions are asked from both threads; the log takes one line at a time.
     std::mutex logMutex_;

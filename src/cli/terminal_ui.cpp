@@ -130,11 +130,12 @@ void TerminalUi::status(StatusField field, std::string_view text) {
 
 void TerminalUi::gaugeChanged(Gauge gauge) {
     if (options_.quiet || !options_.interactive) return;
-    const int i = gauge == Gauge::ProgressBar ? 0 : 1;
+    const auto i = static_cast<std::size_t>(gauge);
     const int max = gaugeMaximumOf(gauge);
     const int percent = max > 0 ? gaugePositionOf(gauge) * 100 / max : 0;
     if (percent == drawnPercent_[i]) return;
     drawnPercent_[i] = percent;
+    scanBar_ = gauge == Gauge::ScanProgress;
     drawBar();
 }
 
@@ -147,7 +148,8 @@ void TerminalUi::drawBar() {
         out.append(static_cast<std::size_t>(filled), '#').append(static_cast<std::size_t>(20 - filled), ' ') += ']';
         return out;
     };
-    std::string text = "program " + bar(Gauge::ProgressBar) + " all " + bar(Gauge::TotalProgress) + " " + label_;
+    std::string text = scanBar_ ? "scan " + bar(Gauge::ScanProgress) + " " + label_
+                            : "program " + bar(Gauge::ProgressBar) + " all " + bar(Gauge::TotalProgress) + " " + label_;
     // Stay on one line of the terminal, however wide it is.
     winsize ws{};
     const int width = ::ioctl(::fileno(err_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20 ? ws.ws_col - 1 : 79;

@@ -22,7 +22,10 @@ enum class StatusField {
     LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel, ScanStatus, DownloadInfo,
     PresetTitle, PresetStep
 };
-enum class Gauge { ProgressBar, TotalProgress };
+// ProgressBar and TotalProgress: the library window's program and run gauges (ProgressBar is
+// also the transfer window's); ScanProgress: the module window's scan gauge.
+enum class Gauge { ProgressBar, TotalProgress, ScanProgress };
+inline constexpr int kGaugeCount = 3;
 
 class UserInterface {
 public:
@@ -69,9 +72,9 @@ protected:
     virtual void gaugeChanged(Gauge) {}
 
 private:
-    static int index(Gauge g) { return g == Gauge::ProgressBar ? 0 : 1; }
-    int position_[2] = {0, 0};
-    int maximum_[2] = {100, 100};
+    static int index(Gauge g) { return static_cast<int>(g); }
+    int position_[kGaugeCount] = {0, 0, 0};
+    int maximum_[kGaugeCount] = {100, 100, 100};
 };
 
 }  // namespace vela

@@ -87,9 +87,9 @@ void EthernetModuleWindow::scan() {
 
     // The progress runs 5..100 over the timer's length; replies are taken as they come.
     const auto step = std::max(settings_.scanTime / 100 - milliseconds(1), milliseconds(0));
-    ui_.gaugeMaximum(Gauge::ProgressBar, 100);
+    ui_.gaugeMaximum(Gauge::ScanProgress, 100);
     for (int position = 5; position <= 100; ++position) {
-        ui_.gaugePosition(Gauge::ProgressBar, position);
+        ui_.gaugePosition(Gauge::ScanProgress, position);
         deliverFor(step);
         ui_.pump();
     }

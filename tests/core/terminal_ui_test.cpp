@@ -134,5 +134,16 @@ TEST(TerminalUi, GaugesStayWithinTheirMaximum) {
     EXPECT_NE(t.written().find("[####################]"), std::string::npos);
 }
 
+TEST(TerminalUi, TheModuleScanHasItsOwnBar) {
+    Terminal t({.yes = false, .quiet = false, .interactive = true});
+    t.ui->gaugeMaximum(Gauge::ProgressBar, 100);
+    t.ui->gaugePosition(Gauge::ProgressBar, 50);
+    t.ui->gaugeMaximum(Gauge::ScanProgress, 100);
+    t.ui->gaugePosition(Gauge::ScanProgress, 100);
+    const std::string out = t.written();
+    EXPECT_NE(out.find("scan [####################]"), std::string::npos);
+    EXPECT_EQ(t.ui->gaugePositionOf(Gauge::ProgressBar), 50) << "a scan leaves the program gauge alone";
+}
+
 }  // namespace
 }  // namespace vela::cli

@@ -113,7 +113,8 @@ TEST_F(Discovery, ListsOnlyTheChosenModelExactly) {
     EXPECT_TRUE(ui.hasStatus("Scaning ..."));
     EXPECT_TRUE(state.view.deviceListShown);
     EXPECT_FALSE(state.view.moduleControlsShown);
-    EXPECT_EQ(ui.gaugePositionOf(Gauge::ProgressBar), 100);
+    EXPECT_EQ(ui.gaugePositionOf(Gauge::ScanProgress), 100);
+    EXPECT_EQ(ui.gaugePositionOf(Gauge::ProgressBar), 0) << "the library window's gauge stays where it was";
     EXPECT_FALSE(state.scanning);
 }
 
