@@ -8,7 +8,7 @@
 #include "app/system_info_form.h"
 #include "app/library_form.h"
 #include "app/transfer_form.h"
-#include "cli/run_log_setup.h"
+#include "session/run_log_setup.h"
 #include "session/link_choice.h"
 #include "session/session.h"
 #include "update/startup_update_check.h"
@@ -110,7 +110,7 @@ void Application::openRunLog() {
     if (!log_.openNewRun()) return;
     log_.note("command", "window");
     log_.note("version", QCoreApplication::applicationVersion().toStdString());
-    log_.note("link", cli::describeLink(options_.link));
+    log_.note("link", describeLink(options_.link));
     ui_.setRunLog(&log_);
 }
 

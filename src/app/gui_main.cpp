@@ -2,7 +2,7 @@
 
 #include "app/application.h"
 #include "app/gui_options.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "core/runtime_directory.h"
 #include "core/version.h"
 
@@ -23,21 +23,21 @@ int runGui(int argc, char** argv) {
     if (!displayAvailable()) {
         std::fprintf(stderr, "velaupdate: no display found (DISPLAY and WAYLAND_DISPLAY are not set); every "
                              "procedure also runs without one: velaupdate --help\n");
-        return cli::kExitUsage;
+        return kExitUsage;
     }
     GuiOptions options;
     try {
-        options = parseGuiOptions(cli::Args::parse(argc, argv));
+        options = parseGuiOptions(Args::parse(argc, argv));
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "velaupdate: %s\n", e.what());
-        return cli::kExitUsage;
+        return kExitUsage;
     }
     if (options.firmwareFile) {
         // A file named on the command line that cannot be used is said at once, not at Update.
         const FirmwareChoice firmware = chooseFirmware(std::filesystem::path(*options.firmwareFile), true, true);
         if (!firmware.image) {
             std::fprintf(stderr, "velaupdate: %s\n", firmware.refusal.c_str());
-            return cli::kExitBadInput;
+            return kExitBadInput;
         }
     }
     provideRuntimeDirectory();

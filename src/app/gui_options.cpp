@@ -6,21 +6,21 @@
 namespace vela::app {
 namespace {
 
-std::uint16_t portValue(const cli::Args& args, const std::string& name) {
-    const long port = cli::parseInteger(*args.value(name), "--" + name);
+std::uint16_t portValue(const Args& args, const std::string& name) {
+    const long port = parseInteger(*args.value(name), "--" + name);
     if (port < 1 || port > 65535) throw std::invalid_argument("--" + name + " must be 1..65535");
     return static_cast<std::uint16_t>(port);
 }
 
 }  // namespace
 
-GuiOptions parseGuiOptions(const cli::Args& args) {
-    std::set<std::string> known = cli::linkOptionNames();
+GuiOptions parseGuiOptions(const Args& args) {
+    std::set<std::string> known = linkOptionNames();
     known.insert({"firmware", "force", "service", "broadcast", "port", "tcp-port", "quiet", "yes"});
     if (const auto bad = args.unknown(known); !bad.empty())
         throw std::invalid_argument("the window takes no option " + bad.front() + " (velaupdate --help)");
     GuiOptions o;
-    o.link = cli::parseLinkOptions(args);
+    o.link = parseLinkOptions(args);
     o.firmwareFile = args.value("firmware");
     o.force = args.flag("force");
     o.service = args.flag("service");
@@ -32,7 +32,7 @@ GuiOptions parseGuiOptions(const cli::Args& args) {
 
 bool opensWindow(int argc, char** argv) {
     try {
-        const cli::Args args = cli::Args::parse(argc, argv);
+        const Args args = Args::parse(argc, argv);
         return args.positional.empty() && !args.flag("help") && !args.flag("version");
     } catch (const std::invalid_argument&) {
         return false;  // the command line says what is wrong

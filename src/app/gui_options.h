@@ -2,8 +2,8 @@
 // What the command line gives the window: the link behind the USB button, the Ethernet
 // window's addresses, the operating system to send and whether the service window shows.
 
-#include "cli/args.h"
-#include "cli/link_options.h"
+#include "core/args.h"
+#include "session/link_options.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +12,7 @@
 namespace vela::app {
 
 struct GuiOptions {
-    cli::LinkOptions link;                    // --usb=DEVICE, --sim, --ethernet=HOST[:PORT]
+    LinkOptions link;                    // --usb=DEVICE, --sim, --ethernet=HOST[:PORT]
     std::optional<std::string> firmwareFile;  // --firmware FILE, as for load-all
     bool force = false;                       // --force: the built-in stand-in may go to a real unit
     bool service = false;                     // --service shows the processor control window
@@ -22,7 +22,7 @@ struct GuiOptions {
 };
 
 // Throws std::invalid_argument on an option the window does not take or a malformed value.
-GuiOptions parseGuiOptions(const cli::Args& args);
+GuiOptions parseGuiOptions(const Args& args);
 
 // True when these arguments open the window: no command, no --help or --version.
 bool opensWindow(int argc, char** argv);

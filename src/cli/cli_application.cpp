@@ -1,6 +1,6 @@
 #include "cli/cli_application.h"
 
-#include "cli/args.h"
+#include "core/args.h"
 #include "core/runtime_directory.h"
 
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #pragma once
 // The command table of the velaupdate command line.
 
-#include "cli/args.h"
-#include "cli/link_options.h"
+#include "core/args.h"
+#include "session/link_options.h"
 #include "cli/terminal_ui.h"
 
 #include <cstdio>

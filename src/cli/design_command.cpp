@@ -2,7 +2,7 @@
 // line and prints what it computed, so that the designs can be checked from outside.
 
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/filter_names.h"
 #include "cli/json.h"
 #include "core/session_state.h"

@@ -1,5 +1,5 @@
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/json.h"
 #include "link/port_discovery.h"
 

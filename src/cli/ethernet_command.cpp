@@ -2,7 +2,7 @@
 // procedures from the command line.
 
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/json.h"
 #include "cli/session_factory.h"
 #include "core/text_display.h"

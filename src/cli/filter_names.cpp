@@ -1,6 +1,6 @@
 #include "cli/filter_names.h"
 
-#include "cli/args.h"
+#include "core/args.h"
 #include "dsp/filter_types.h"
 #include "preset/preset_parameters.h"
 

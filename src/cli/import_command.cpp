@@ -1,6 +1,6 @@
 // import: one measurement export file onto the 400-point display grid.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/json.h"
 #include "dsp/number_text.h"
 #include "dsp/response.h"

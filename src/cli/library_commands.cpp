@@ -1,6 +1,6 @@
 // models and library show|build: the model catalogue and library files.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/json.h"
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"

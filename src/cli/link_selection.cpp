@@ -1,6 +1,6 @@
 #include "cli/link_selection.h"
 
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "session/link_choice.h"
 
 #include <stdexcept>

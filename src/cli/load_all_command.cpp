@@ -1,7 +1,7 @@
 // load-all: the run that puts a model's presets and the DSP operating system into the unit,
 // once or cabinet after cabinet, with an optional read-back check of every memory written.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
 #include "cli/library_choice.h"

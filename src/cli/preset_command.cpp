@@ -1,6 +1,6 @@
 // preset new|show|image|plot|set: the preset document from the command line.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"

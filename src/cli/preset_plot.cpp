@@ -1,6 +1,6 @@
 // preset plot: magnitude and phase of each output's equaliser, crossover and their sum on the
 // display grid, with the imported measurement and what the processing makes of it.
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"

@@ -1,6 +1,6 @@
 // preset set: edits parameters through their sources and procedures, then saves.
-#include "cli/args.h"
-#include "cli/exit_codes.h"
+#include "core/args.h"
+#include "core/exit_codes.h"
 #include "cli/filter_names.h"
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"

@@ -1,5 +1,5 @@
 // preset show: every value of the preset under its name, as text or JSON.
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/filter_names.h"
 #include "cli/json.h"
 #include "cli/preset_cli.h"

@@ -1,7 +1,7 @@
 // probe, read, write, change and copy-all: the commands that move programs to and from the
 // unit's memories.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"
 #include "cli/output_file.h"

@@ -1,7 +1,7 @@
 // velaupdate sim: the simulated HALDA40 on a pseudo-terminal and/or TCP on 127.0.0.1, until
 // interrupted. Each way of reaching it is an endpoint; a new transport adds one more.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"

@@ -1,7 +1,7 @@
 // reset, update-dsp, lock, unlock, password, only-change and realtime: the commands that act
 // on the unit as a whole.
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
 #include "cli/link_selection.h"

@@ -1,7 +1,7 @@
 // velaupdate check-update: the on-line version check and, on request, the updater download.
 
 #include "cli/commands.h"
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "cli/json.h"
 #include "update/qt_http_getter.h"
 #include "update/qt_settings_store.h"

@@ -214,7 +214,7 @@ TEST(PtyRoad, UsbDeviceAndForceReachTheUnitOnAPseudoTerminal) {
     const char* argv[] = {"velaupdate", "--force", nullptr};
     const std::string usb = "--usb=" + device.toStdString();
     std::vector<std::string> words = {argv[0], usb, argv[1]};
-    app::GuiOptions options = app::parseGuiOptions(cli::Args::parse(words));
+    app::GuiOptions options = app::parseGuiOptions(Args::parse(words));
     BoxAnswerer boxes;
     app::Application window(options, [&options](UserInterface& ui) {
         auto s = app::makeSession(ui, options);

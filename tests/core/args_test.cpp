@@ -1,6 +1,6 @@
-#include "cli/args.h"
+#include "core/args.h"
 #include "cli/json.h"
-#include "cli/link_options.h"
+#include "session/link_options.h"
 
 #include <clocale>
 #include <gtest/gtest.h>

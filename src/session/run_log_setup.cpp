@@ -1,11 +1,11 @@
-#include "cli/run_log_setup.h"
+#include "session/run_log_setup.h"
 
-#include "cli/exit_codes.h"
+#include "core/exit_codes.h"
 #include "link/port_discovery.h"
 
 #include <cstdio>
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 // The bridge a USB run talks to: the named tty, else the first FTDI bridge.
@@ -69,4 +69,4 @@ void finishRunLog(RunLog& log, int exitCode) {
     log.note("outcome", "exit code " + std::to_string(exitCode) + " (" + outcomeText(exitCode) + ")");
 }
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -2,18 +2,16 @@
 // The global link options: --usb[=DEVICE] (default), --serial[=PORT], --ethernet=HOST[:PORT],
 // --sim, --offline.
 
-#include "cli/args.h"
+#include "core/args.h"
 #include "session/link_choice.h"
 
 #include <string>
 
-namespace vela::cli {
-
-using vela::LinkOptions;
+namespace vela {
 
 // Throws std::invalid_argument on a malformed option. The window takes the same options.
 LinkOptions parseLinkOptions(const Args& args);
 // Option names the link options use, for commands that check for unknown options.
 const std::set<std::string>& linkOptionNames();
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,8 +1,8 @@
-#include "cli/link_options.h"
+#include "session/link_options.h"
 
 #include <stdexcept>
 
-namespace vela::cli {
+namespace vela {
 
 LinkOptions parseLinkOptions(const Args& args) {
     LinkOptions o;
@@ -42,4 +42,4 @@ const std::set<std::string>& linkOptionNames() {
     return names;
 }
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,9 +1,9 @@
-#include "cli/args.h"
+#include "core/args.h"
 
 #include <charconv>
 #include <stdexcept>
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 // Options that never take a value: "--sim probe" is a switch and a command.
@@ -118,4 +118,4 @@ double parseNumber(const std::string& text, const std::string& what) {
     return v;
 }
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,13 +1,13 @@
 #pragma once
-// The command line's run log: where it goes, and its first and last lines.
+// A run's log, the command line's and the window's: where it goes, and its first and last lines.
 
-#include "cli/args.h"
-#include "cli/link_options.h"
+#include "core/args.h"
+#include "session/link_options.h"
 #include "core/run_log.h"
 
 #include <string>
 
-namespace vela::cli {
+namespace vela {
 
 // Opens --log FILE, else a new file in the user's state directory (keeping the last runs
 // there), and writes the command line and the link. A log that cannot be opened is only
@@ -17,4 +17,4 @@ void finishRunLog(RunLog& log, int exitCode);
 // The link and the device it leads to, with the FTDI bridge's serial number where known.
 std::string describeLink(const LinkOptions& link);
 
-}  // namespace vela::cli
+}  // namespace vela

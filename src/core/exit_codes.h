@@ -1,6 +1,6 @@
 #pragma once
 
-namespace vela::cli {
+namespace vela {
 
 // What every command returns to the shell.
 enum ExitCode : int {
@@ -11,4 +11,4 @@ enum ExitCode : int {
     kExitDeclined = 4,  // the user answered No or Cancel to a question
 };
 
-}  // namespace vela::cli
+}  // namespace vela

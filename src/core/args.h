@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vela::cli {
+namespace vela {
 
 class Args {
 public:
@@ -44,4 +44,4 @@ private:
 long parseInteger(const std::string& text, const std::string& what);
 double parseNumber(const std::string& text, const std::string& what);
 
-}  // namespace vela::cli
+}  // namespace vela
