@@ -106,22 +106,6 @@ void QtUserInterface::status(StatusField field, std::string_view text) {
     emit statusChanged(field, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void QtUserInterface::gaugeMaximum(Gauge gauge, int maximum) {
-    const auto i = index(gauge);
-    maximum_[i] = std::max(maximum, 0);
-    position_[i] = std::min(position_[i], maximum_[i]);
-    emit gaugeChanged(gauge, position_[i], maximum_[i]);
-}
-
-void QtUserInterface::gaugePosition(Gauge gauge, int position) {
-    // A gauge holds its position within 0..maximum, as a progress bar does.
-    const auto i = index(gauge);
-    const int clamped = std::clamp(position, 0, maximum_[i]);
-    if (clamped == position_[i]) return;
-    position_[i] = clamped;
-    emit gaugeChanged(gauge, position_[i], maximum_[i]);
-}
-
 void QtUserInterface::pump() {
     if (QThread::currentThread() == thread()) QCoreApplication::processEvents();
     else stop.checkpoint(*this);  // a request to stop at once ends the exchange under way

@@ -26,16 +26,13 @@ Q_DECLARE_METATYPE(vela::Gauge)
 
 namespace vela::app {
 
-class QtUserInterface : public QObject, public UserInterface {
+class QtUserInterface : public QObject, public GaugeKeeper {
     Q_OBJECT
 public:
     explicit QtUserInterface(QObject* parent = nullptr);
 
     Answer message(MessageKind kind, Buttons buttons, std::string_view text) override;
     void status(StatusField field, std::string_view text) override;
-    void gaugeMaximum(Gauge gauge, int maximum) override;
-    void gaugePosition(Gauge gauge, int position) override;
-    int gaugePositionOf(Gauge gauge) const override { return position_[index(gauge)]; }
     void showTransferWindow() override { emit transferWindowShown(); }
     void closeTransferWindow() override { emit transferWindowClosed(); }
     void beep() override { emit beeped(); }
@@ -63,11 +60,8 @@ signals:
 
 private:
     Answer ask(MessageKind kind, Buttons buttons, const QString& text);
-    static std::size_t index(Gauge g) { return static_cast<std::size_t>(g); }
-
-    // Written on the worker thread only; the windows hear the values through gaugeChanged.
-    std::array<int, kGaugeCount> position_{0, 0, 0};
-    std::array<int, kGaugeCount> maximum_{100, 100, 100};
+    // Gauges are set on the worker thread only; the windows hear them through gaugeChanged.
+    void gaugeMoved(Gauge gauge) override { emit gaugeChanged(gauge, gaugePositionOf(gauge), gaugeMaximumOf(gauge)); }
     std::atomic<bool> closing_{false};
     // Questions are asked from both threads; the log takes one line at a time.
     std::mutex logMutex_;

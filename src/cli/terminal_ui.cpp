@@ -128,7 +128,7 @@ void TerminalUi::status(StatusField field, std::string_view text) {
     line(text);
 }
 
-void TerminalUi::gaugeChanged(Gauge gauge) {
+void TerminalUi::gaugeMoved(Gauge gauge) {
     if (options_.quiet || !options_.interactive) return;
     const auto i = static_cast<std::size_t>(gauge);
     const int max = gaugeMaximumOf(gauge);

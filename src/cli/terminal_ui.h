@@ -49,7 +49,7 @@ public:
     const std::string& lastError() const { return lastError_; }
 
 protected:
-    void gaugeChanged(Gauge gauge) override;
+    void gaugeMoved(Gauge gauge) override;
 
 private:
     Answer ask(Buttons buttons);

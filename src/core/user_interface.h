@@ -68,8 +68,8 @@ public:
     int gaugeMaximumOf(Gauge gauge) const { return maximum_[index(gauge)]; }
 
 protected:
-    // Called after a gauge changed.
-    virtual void gaugeChanged(Gauge) {}
+    // Called after a gauge's maximum was set or its position moved.
+    virtual void gaugeMoved(Gauge) {}
 
 private:
     static int index(Gauge g) { return static_cast<int>(g); }

@@ -27,7 +27,6 @@ void ScriptedUi::closeTransferWindow() {
     events.push_back("close");
 }
 
-void ScriptedUi::gaugeChanged(Gauge) {}
 
 void ScriptedUi::stopWhenStatus(std::string text, int times) {
     onPump = [text = std::move(text), times, done = false](ScriptedUi& u) mutable {

@@ -47,7 +47,6 @@ public:
     long pumps = 0;
 
 protected:
-    void gaugeChanged(Gauge gauge) override;
 };
 
 }  // namespace vela::test
