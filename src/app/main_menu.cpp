@@ -8,6 +8,7 @@
 #include "app/library_form.h"
 #include "app/password_dialog.h"
 #include "app/qt_user_interface.h"
+#include "app/response_window.h"
 #include "app/session_worker.h"
 #include "app/system_info_form.h"
 #include "app/window_set.h"
@@ -126,7 +127,11 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     InfoLabel = new QLabel(QStringLiteral("No Connected"), this);
     InfoLabel->setProperty("role", "status");
     InfoLabel->setAccessibleName(QStringLiteral("Status"));
-    InfoLabel->setGeometry(20, 318, 500, 22);
+    InfoLabel->setGeometry(20, 318, 436, 22);
+    // Under About, beside the status line.
+    ResponseButton = button(QStringLiteral("Response"), QStringLiteral("Response plot of the preset"),
+                            {464, 314, 80, 28}, this);
+    response_ = std::make_unique<ResponseWindow>(context_);
 
     // The icons come last in the keyboard order, after the window's own controls.
     addMinimiseIcon({504, 10});
@@ -155,6 +160,7 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TMainMenu::SpinEdit1Change);
     connect(LoadAllMemB, &QPushButton::clicked, this, &TMainMenu::LoadAllMemBClick);
     connect(AcercadeButton, &QPushButton::clicked, this, &TMainMenu::AcercadeButtonClick);
+    connect(ResponseButton, &QPushButton::clicked, this, &TMainMenu::ResponseButtonClick);
 
     connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
         if (field != StatusField::InfoLabel) return;
@@ -181,6 +187,8 @@ TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
     setUnitCommandsEnabled(false);
 }
 
+TMainMenu::~TMainMenu() = default;
+
 std::array<QWidget*, 10> TMainMenu::unitCommandControls() const {
     return {ReadButton, WriteButton, ChangeButton, UpdateDSP, ResetDSP, UnblockB, BlockB, PasswordB, NProgramSpin,
             OnlyChangeProgB};
@@ -206,6 +214,7 @@ void TMainMenu::showPresetIdentity() {
     copySystemName(QString::fromStdString(s.preset.MainSystemName));
     setWindowTitle(s.preset.Caption.empty() ? QStringLiteral("MainMenu") : QString::fromStdString(s.preset.Caption));
     if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->showFields(s.preset.SystemInfo);
+    if (response_->isVisible()) response_->showSessionPreset();
 }
 
 void TMainMenu::runUnitCommand(std::function<void(Session&)> command) {
@@ -352,6 +361,12 @@ void TMainMenu::SystemInfoBClick() {
 
 void TMainMenu::AcercadeButtonClick() {
     if (context_.windows && context_.windows->about) context_.windows->about->show();
+}
+
+void TMainMenu::ResponseButtonClick() {
+    response_->showSessionPreset();
+    response_->show();
+    response_->raise();
 }
 
 void TMainMenu::Label9Click() {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAbstractButton;
@@ -27,6 +28,7 @@ namespace vela::app {
 
 struct AppContext;
 class LedButton;
+class ResponseWindow;
 
 // A caption that counts clicks: the PROGRAM label's hidden service reveal.
 class ClickableLabel : public QLabel {
@@ -45,6 +47,7 @@ class TMainMenu : public BorderlessWindow {
     Q_OBJECT
 public:
     explicit TMainMenu(AppContext& context, QWidget* parent = nullptr);
+    ~TMainMenu() override;
 
     QPushButton* NewButton;
     QPushButton* OpenButton;
@@ -71,12 +74,16 @@ public:
     QSpinBox* SpinEdit1;
     QPushButton* AcercadeButton;
     QLabel* InfoLabel;
+    QPushButton* ResponseButton;
 
     // The ten controls that DisableUnitCommands and EnableUnitCommands switch together.
     std::array<QWidget*, 10> unitCommandControls() const;
 
     // The preset name from the System-Info window; the same text again changes nothing.
     void copySystemName(const QString& name);
+
+    // The response plot of the preset, opened by ResponseButton.
+    ResponseWindow& responseWindow() { return *response_; }
 
     // Which file dialog a command shows; replaced by the tests.
     std::function<QString()> chooseOpenFile;
@@ -107,6 +114,7 @@ public slots:
     void LoadAllMemBClick();
     void SystemInfoBClick();
     void AcercadeButtonClick();
+    void ResponseButtonClick();
     void Label9Click();
     void SystemNameChange(const QString& text);
     void SpinEdit1Change(int value);
@@ -132,6 +140,8 @@ private:
     void showPresetIdentity();
 
     AppContext& context_;
+    // A window of its own, not a child: its controls are not this window's controls.
+    std::unique_ptr<ResponseWindow> response_;
 };
 
 }  // namespace vela::app

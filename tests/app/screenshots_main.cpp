@@ -13,13 +13,16 @@
 #include "app/library_form.h"
 #include "app/main_menu.h"
 #include "app/password_dialog.h"
+#include "app/response_window.h"
 #include "app/system_info_form.h"
 #include "app/transfer_form.h"
+#include "session/preset_operations.h"
 #include "session/session.h"
 #include "sim/ethernet_module.h"
 #include "sim/udp_module_endpoint.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -88,6 +91,19 @@ void shootMessage(Application& app, Shooter& shooter, MessageKind kind, Buttons 
     settle(app);
 }
 
+// Opening a factory preset warns that its stored limiter tables give way to a new preset's;
+// the warning is answered as it appears.
+void openPreset(Application& app, const std::string& path) {
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->buttons().front()->click();
+    });
+    answer.start();
+    app.worker().run([path](Session& s) { openPresetFile(s, path); });
+    settle(app);
+}
+
 void shootAll(Shooter& shooter) {
     GuiOptions options;
     options.link.sim = true;
@@ -123,6 +139,15 @@ void shootAll(Shooter& shooter) {
     settle(app);
     shooter.shoot(*w.mainMenu, "4-mainmenu-revealed");
     w.mainMenu->hide();
+    // The response plot of a factory preset with a crossover, split and combined.
+    openPreset(app, VELA_PRESETS "/M01/02-Live.hdp");
+    w.mainMenu->ResponseButton->click();
+    settle(app);
+    ResponseWindow& response = w.mainMenu->responseWindow();
+    shooter.shoot(response, "4-response");
+    response.CombinedBox->setChecked(true);
+    shooter.shoot(response, "4-response-combined");
+    response.close();
     shooter.shoot(*w.about, "5-about");
     shooter.shoot(*w.data, "6-data");
     w.transfer->Info->setText("Sending DATA...");

@@ -9,10 +9,12 @@
 #include "app/led_button.h"
 #include "app/main_menu.h"
 #include "app/password_dialog.h"
+#include "app/response_window.h"
 #include "app/system_info_form.h"
 #include "window_harness.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <filesystem>
 #include <unistd.h>
 #include <QGroupBox>
@@ -300,7 +302,7 @@ TEST_F(ServiceWindows, EveryControlIsNamedAndReachedInReadingOrder) {
                                         menu.SystemInfoB, menu.NProgramSpin, menu.ReadButton, menu.WriteButton,
                                         menu.ChangeButton, menu.BlockB, menu.UnblockB, menu.PasswordB,
                                         menu.OnlyChangeProgB, menu.UpdateDSP, menu.ResetDSP, menu.ConnectButton,
-                                        menu.RealTimeB, menu.AcercadeButton};
+                                        menu.RealTimeB, menu.AcercadeButton, menu.ResponseButton};
     // The window's own controls first, then its minimise and close icons.
     std::vector<QWidget*> order = reading;
     for (IconButton* icon : menu.findChildren<IconButton*>()) order.push_back(icon);
@@ -311,6 +313,48 @@ TEST_F(ServiceWindows, EveryControlIsNamedAndReachedInReadingOrder) {
             EXPECT_LT(at(order[i - 1]), at(order[i])) << accessibleNameOf(order[i]).toStdString();
         }
     }
+}
+
+TEST_F(ServiceWindows, ControlsDoNotOverlapOnceAllAreRevealed) {
+    menu.show();
+    clickProgramLabel(20);
+    const QList<QWidget*> controls = menu.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* a : controls) {
+        EXPECT_TRUE(menu.rect().contains(a->geometry())) << accessibleNameOf(a).toStdString();
+        for (QWidget* b : controls)
+            if (a != b && !a->isHidden() && !b->isHidden()) {
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << accessibleNameOf(a).toStdString() << " / " << accessibleNameOf(b).toStdString();
+            }
+    }
+}
+
+TEST_F(ServiceWindows, ResponseDrawsTheSessionsPresetAndFollowsNew) {
+    menu.show();
+    menu.SystemName->setText("STAGE LEFT");
+    auto* button = qobject_cast<QPushButton*>(test::control(&menu, "Response"));
+    ASSERT_NE(button, nullptr);
+    test::click(button);
+    h.settle();
+    ResponseWindow& response = menu.responseWindow();
+    ASSERT_TRUE(response.isVisible());
+    ASSERT_NE(response.preset(), nullptr);
+    EXPECT_EQ(response.preset()->MainSystemName, "STAGE LEFT");
+    test::expectNamedControls(&response);
+
+    const QImage split = response.grab().toImage();
+    QTest::mouseClick(response.CombinedBox, Qt::LeftButton);
+    EXPECT_NE(response.grab().toImage(), split);
+
+    // New while the plot is open draws the new preset.
+    h.answerer.answers = {"No"};
+    QTest::mouseClick(menu.NewButton, Qt::LeftButton);
+    h.settle();
+    h.settle();  // the copy is taken by an operation queued when New has ended
+    EXPECT_EQ(response.preset()->MainSystemName, "NoName");
+
+    QTest::mouseClick(response.CloseButton, Qt::LeftButton);
+    EXPECT_FALSE(response.isVisible());
 }
 
 }  // namespace

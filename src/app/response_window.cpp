@@ -1,0 +1,75 @@
+#include "app/response_window.h"
+
+#include "app/app_context.h"
+#include "app/session_worker.h"
+#include "plot/response_plot.h"
+#include "session/session.h"
+
+#include <QCheckBox>
+#include <QPainter>
+#include <QPushButton>
+
+namespace vela::app {
+namespace {
+
+// The plot at four fifths of its own size, where its smallest lettering stays legible, under
+// the title row.
+constexpr QRect kPlotArea{16, 52, 1120, 832};
+
+}  // namespace
+
+// Paints the plot at the screen's own resolution, so that it stays sharp at any scaling.
+class ResponseWindow::PlotView : public QWidget {
+public:
+    explicit PlotView(QWidget* parent) : QWidget(parent) {}
+
+    void setPreset(std::shared_ptr<const PresetParameters> preset) {
+        preset_ = std::move(preset);
+        update();
+    }
+    void setCombined(bool combined) {
+        combined_ = combined;
+        update();
+    }
+    const PresetParameters* preset() const { return preset_.get(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        if (preset_) plot::drawResponsePlot(painter, rect(), *preset_, preset_->MainSystemName, combined_);
+    }
+
+private:
+    std::shared_ptr<const PresetParameters> preset_;
+    bool combined_ = false;
+};
+
+ResponseWindow::ResponseWindow(AppContext& context, QWidget* parent)
+    : BorderlessWindow(QStringLiteral("Response"), {1152, 900}, parent),
+      context_(context) {
+    addLogo({16, 10, 96, 32});
+    addBanner(QStringLiteral("Response"), {411, 14, 330, 24});
+    CombinedBox = new QCheckBox(QStringLiteral("Combined"), this);
+    CombinedBox->setToolTip(QStringLiteral("Both outputs in one pair of panels"));
+    CombinedBox->setGeometry(936, 14, 110, 24);
+    CloseButton = new QPushButton(QStringLiteral("Close"), this);
+    CloseButton->setGeometry(1056, 12, 80, 28);
+    plot_ = new PlotView(this);
+    plot_->setAccessibleName(QStringLiteral("Response plot"));
+    plot_->setGeometry(kPlotArea);
+
+    connect(CombinedBox, &QCheckBox::toggled, this, [this](bool combined) { plot_->setCombined(combined); });
+    connect(CloseButton, &QPushButton::clicked, this, &ResponseWindow::CerrarIconClick);
+}
+
+ResponseWindow::~ResponseWindow() = default;
+
+void ResponseWindow::showSessionPreset() {
+    auto copy = std::make_shared<PresetParameters>();
+    context_.worker.run([copy](Session& s) { *copy = s.preset; },
+                        [this, copy] { plot_->setPreset(copy); });
+}
+
+const PresetParameters* ResponseWindow::preset() const { return plot_->preset(); }
+
+}  // namespace vela::app

@@ -1,0 +1,46 @@
+#pragma once
+// One panel of the response plot: a frequency axis from 20 Hz to 24 kHz, a value scale, the
+// curves and the crossover markers; and the legend that serves every panel.
+
+#include <QColor>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QPainter;
+
+namespace vela::plot {
+
+struct Curve {
+    QString label;
+    QColor color;
+    std::vector<double> hz, value;  // NaN values leave a gap
+    double width = 2.0;
+    Qt::PenStyle style = Qt::SolidLine;
+    bool silent = false;  // a muted output: drawn along the floor of the panel, not at its values
+};
+
+// A crossover frequency, drawn as a vertical line across the panel.
+struct Marker {
+    double hz;
+    QString label;
+    QColor color;
+};
+
+struct Panel {
+    QString title, axis;
+    double low, high, step;
+    bool phase;
+    std::vector<Curve> curves;
+    std::vector<Marker> markers;
+    QStringList notes;  // written inside the panel, bottom right
+};
+
+void drawPanel(QPainter& g, const QRectF& box, const Panel& p);
+
+// One legend for all panels, in a row at `y`, so that it hides no curve.
+void drawLegend(QPainter& g, double y, const std::vector<const Curve*>& entries);
+
+}  // namespace vela::plot

@@ -1,0 +1,20 @@
+#pragma once
+// What the response plot shows of a preset, as panels to draw.
+
+#include "plot/plot_panel.h"
+
+#include <utility>
+#include <vector>
+
+namespace vela {
+
+struct PresetParameters;
+
+namespace plot {
+
+// A magnitude and a phase panel per column: one column per output, or one for both outputs
+// when combined. Every magnitude panel has the same scale.
+std::vector<std::pair<Panel, Panel>> responsePanels(const PresetParameters& p, bool combined);
+
+}  // namespace plot
+}  // namespace vela
