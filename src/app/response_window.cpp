@@ -6,15 +6,24 @@
 #include "session/session.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
 namespace vela::app {
 namespace {
 
 // The plot at four fifths of its own size, where its smallest lettering stays legible, under
-// the title row.
-constexpr QRect kPlotArea{16, 52, 1120, 832};
+// the title row; on a smaller screen the window shrinks to what the screen has room for.
+constexpr QSize kFullSize{1152, 900};
+
+QSize sizeForScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return kFullSize;
+    const QSize room = screen->availableGeometry().size() * 0.95;
+    return kFullSize.boundedTo(room).expandedTo({640, 480});
+}
 
 }  // namespace
 
@@ -45,18 +54,19 @@ private:
 };
 
 ResponseWindow::ResponseWindow(AppContext& context, QWidget* parent)
-    : BorderlessWindow(QStringLiteral("Response"), {1152, 900}, parent),
+    : BorderlessWindow(QStringLiteral("Response"), sizeForScreen(), parent),
       context_(context) {
     addLogo({16, 10, 96, 32});
-    addBanner(QStringLiteral("Response"), {411, 14, 330, 24});
+    const int w = width();
+    addBanner(QStringLiteral("Response"), {(w - 330) / 2, 14, 330, 24});
     CombinedBox = new QCheckBox(QStringLiteral("Combined"), this);
     CombinedBox->setToolTip(QStringLiteral("Both outputs in one pair of panels"));
-    CombinedBox->setGeometry(936, 14, 110, 24);
+    CombinedBox->setGeometry(w - 216, 14, 110, 24);
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
-    CloseButton->setGeometry(1056, 12, 80, 28);
+    CloseButton->setGeometry(w - 96, 12, 80, 28);
     plot_ = new PlotView(this);
     plot_->setAccessibleName(QStringLiteral("Response plot"));
-    plot_->setGeometry(kPlotArea);
+    plot_->setGeometry(QRect(QPoint(0, 0), size()).adjusted(16, 52, -16, -16));
 
     connect(CombinedBox, &QCheckBox::toggled, this, [this](bool combined) { plot_->setCombined(combined); });
     connect(CloseButton, &QPushButton::clicked, this, &ResponseWindow::CerrarIconClick);
