@@ -18,11 +18,15 @@ namespace {
 // the title row; on a smaller screen the window shrinks to what the screen has room for.
 constexpr QSize kFullSize{1152, 900};
 
+constexpr QMargins kFrame{16, 52, 16, 16};  // around the plot: the title row above it
+
 QSize sizeForScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return kFullSize;
-    const QSize room = screen->availableGeometry().size() * 0.95;
-    return kFullSize.boundedTo(room).expandedTo({640, 480});
+    const QSize room = screen->availableGeometry().size() * 0.95 - QSize(32, 68);
+    // The plot keeps its proportions, so the window takes them too.
+    const QSize plot = (kFullSize - QSize(32, 68)).scaled(room.boundedTo(kFullSize - QSize(32, 68)), Qt::KeepAspectRatio);
+    return (plot + QSize(32, 68)).expandedTo({640, 480});
 }
 
 }  // namespace
@@ -66,7 +70,7 @@ ResponseWindow::ResponseWindow(AppContext& context, QWidget* parent)
     CloseButton->setGeometry(w - 96, 12, 80, 28);
     plot_ = new PlotView(this);
     plot_->setAccessibleName(QStringLiteral("Response plot"));
-    plot_->setGeometry(QRect(QPoint(0, 0), size()).adjusted(16, 52, -16, -16));
+    plot_->setGeometry(QRect(QPoint(0, 0), size()).marginsRemoved(kFrame));
 
     connect(CombinedBox, &QCheckBox::toggled, this, [this](bool combined) { plot_->setCombined(combined); });
     connect(CloseButton, &QPushButton::clicked, this, &ResponseWindow::CerrarIconClick);
