@@ -83,7 +83,7 @@ void DownloadProgressWindow::checkForUpdate(UpdateSettings settings) {
             UpdateCheck check(s.state, s.ui, http, settings);
             attach(check);
             const CheckResult result = check.fetchVersion();
-            if (result.outcome == CheckOutcome::Newer) *quit = check.VerHTTPSuccess(result.versionText, *launcher_);
+            if (result.outcome == CheckOutcome::Newer) *quit = check.offerNewerVersion(result.versionText, *launcher_);
         },
         [this, quit] {
             downloadEnded();
@@ -98,7 +98,7 @@ void DownloadProgressWindow::offerUpdate(UpdateSettings settings, std::string ve
             QtHttpGetter http;
             UpdateCheck check(s.state, s.ui, http, settings);
             attach(check);
-            *quit = check.VerHTTPSuccess(versionText, *launcher_);
+            *quit = check.offerNewerVersion(versionText, *launcher_);
         },
         [this, quit] {
             downloadEnded();

@@ -65,7 +65,7 @@ CheckResult UpdateCheck::fetchVersion() {
     return result;
 }
 
-bool UpdateCheck::VerHTTPSuccess(std::string_view body, UpdaterLauncher& launcher) {
+bool UpdateCheck::offerNewerVersion(std::string_view body, UpdaterLauncher& launcher) {
     const VersionVerdict verdict = compareWithOwnVersion(body);
     if (!verdict.valid()) {
         ui_.error(verdict.error);
@@ -76,7 +76,7 @@ bool UpdateCheck::VerHTTPSuccess(std::string_view body, UpdaterLauncher& launche
         Answer::Yes)
         return false;
     const DownloadResult download = downloadUpdater();
-    return download.ok && NMHTTP1Success(download, launcher);
+    return download.ok && startUpdater(download, launcher);
 }
 
 void UpdateCheck::progress(std::int64_t received, std::int64_t total) {
@@ -177,7 +177,7 @@ std::string UpdateCheck::digestProblem(const std::string& digest) {
     return {};
 }
 
-bool UpdateCheck::NMHTTP1Success(const DownloadResult& download, UpdaterLauncher& launcher) {
+bool UpdateCheck::startUpdater(const DownloadResult& download, UpdaterLauncher& launcher) {
     if (!download.ok) return false;
     if (!launcher.start(download.path, download.directory)) {
         ui_.error("The updater could not be started: " + download.path);

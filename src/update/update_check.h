@@ -69,13 +69,13 @@ public:
     CheckResult fetchVersion();
     // The version answer: when it is newer, asks; on Yes downloads the updater and, once it is
     // complete, starts it. True when the updater was started (the program should then end).
-    bool VerHTTPSuccess(std::string_view body, UpdaterLauncher& launcher);
+    bool offerNewerVersion(std::string_view body, UpdaterLauncher& launcher);
     // The updater into a private directory under TempPath, with progress. A failed, truncated
     // or empty download, or one whose SHA-256 differs from the one the server publishes beside
     // it, is reported and removed, never kept.
     DownloadResult downloadUpdater();
     // Completion: starts the updater from its directory and asks the program to end.
-    bool NMHTTP1Success(const DownloadResult& download, UpdaterLauncher& launcher);
+    bool startUpdater(const DownloadResult& download, UpdaterLauncher& launcher);
 
     bool quitRequested() const { return quitRequested_; }
 

@@ -103,12 +103,12 @@ TEST_F(Update, ASilentOrAbsentServerEndsTheCheck) {
 
 TEST_F(Update, NoQuestionUnlessNewerAndNoDownloadOnNo) {
     auto c = check();
-    EXPECT_FALSE(c.VerHTTPSuccess("1.9.0.0", launcher));
-    EXPECT_FALSE(c.VerHTTPSuccess("1.8.5.3", launcher));
+    EXPECT_FALSE(c.offerNewerVersion("1.9.0.0", launcher));
+    EXPECT_FALSE(c.offerNewerVersion("1.8.5.3", launcher));
     EXPECT_TRUE(ui.messages.empty());
 
     ui.answers = {Answer::No};
-    EXPECT_FALSE(c.VerHTTPSuccess("2.0.0.0", launcher));
+    EXPECT_FALSE(c.offerNewerVersion("2.0.0.0", launcher));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "There is a newer version. Do you wish to install it?");
     EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
@@ -121,7 +121,7 @@ TEST_F(Update, ACompleteDownloadIsKeptPrivatelyAndStarted) {
     const std::string body = updaterBytes(300000);
     server.routes["/updates/TESSERAUPDATER.EXE"] = {200, body};
     auto c = check();
-    EXPECT_TRUE(c.VerHTTPSuccess("1.9.0.12345678", launcher));
+    EXPECT_TRUE(c.offerNewerVersion("1.9.0.12345678", launcher));
     EXPECT_TRUE(c.quitRequested());
 
     ASSERT_EQ(launcher.started.size(), 1u);
@@ -152,7 +152,7 @@ TEST_F(Update, ATruncatedRefusedOrEmptyDownloadIsNeverStarted) {
         server.routes["/updates/TESSERAUPDATER.EXE"] = response;
         ui.messages.clear();
         auto c = check();
-        EXPECT_FALSE(c.VerHTTPSuccess("2.0.0.0", launcher)) << what;
+        EXPECT_FALSE(c.offerNewerVersion("2.0.0.0", launcher)) << what;
         EXPECT_FALSE(c.quitRequested()) << what;
         EXPECT_TRUE(launcher.started.empty()) << what;
         EXPECT_TRUE(tempIsEmpty()) << what;
@@ -164,7 +164,7 @@ TEST_F(Update, ATruncatedRefusedOrEmptyDownloadIsNeverStarted) {
     const auto d = c.downloadUpdater();
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(tempIsEmpty());
-    EXPECT_FALSE(c.NMHTTP1Success(d, launcher));
+    EXPECT_FALSE(c.startUpdater(d, launcher));
     EXPECT_TRUE(launcher.started.empty());
 }
 
@@ -197,7 +197,7 @@ TEST_F(Update, APublishedDigestVouchesForTheDownloadOrItIsDeleted) {
         server.routes["/updates/TESSERAUPDATER.EXE.sha256"] = digest;
         ui.messages.clear();
         auto d = check();
-        EXPECT_FALSE(d.VerHTTPSuccess("2.0.0.0", launcher)) << why;
+        EXPECT_FALSE(d.offerNewerVersion("2.0.0.0", launcher)) << why;
         EXPECT_TRUE(launcher.started.empty()) << why;
         EXPECT_TRUE(tempIsEmpty()) << why;
         EXPECT_NE(lastMessage().find(why), std::string::npos) << lastMessage();
@@ -214,7 +214,7 @@ TEST_F(Update, ACancelledDownloadKeepsNothingAndSaysNothing) {
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(tempIsEmpty());
-    EXPECT_FALSE(c.NMHTTP1Success(d, launcher));
+    EXPECT_FALSE(c.startUpdater(d, launcher));
 }
 
 TEST_F(Update, ACancelDuringAStallIsHeard) {
