@@ -13,7 +13,6 @@
 #include "app/system_info_form.h"
 #include "app/window_set.h"
 #include "preset/new_preset.h"
-#include "preset/program_image.h"
 #include "session/operations.h"
 #include "session/preset_operations.h"
 #include "session/session.h"
@@ -33,7 +32,6 @@
 namespace vela::app {
 namespace {
 
-constexpr int kServiceClicks = 20;
 const QString kPresetFilter = QStringLiteral("Preset files (*.hdp);;All files (*)");
 
 QPushButton* button(const QString& caption, const QString& hint, const QRect& geometry, QWidget* parent) {
@@ -276,11 +274,7 @@ void TMainMenu::ReadButtonClick() {
 }
 
 void TMainMenu::WriteButtonClick() {
-    runUnitCommand([](Session& s) {
-        // The memory gets the current preset's data block.
-        generateProgramImage(s.preset, s.SampleRate, s.programImage);
-        writeProgram(s);
-    });
+    runUnitCommand([](Session& s) { writePresetProgram(s); });
 }
 
 void TMainMenu::ChangeButtonClick() {
@@ -288,10 +282,7 @@ void TMainMenu::ChangeButtonClick() {
 }
 
 void TMainMenu::CopyAllMemClick() {
-    runUnitCommand([](Session& s) {
-        generateProgramImage(s.preset, s.SampleRate, s.programImage);
-        copyProgramToAll(s);
-    });
+    runUnitCommand([](Session& s) { copyPresetProgramToAll(s); });
 }
 
 void TMainMenu::ResetDSPClick() {
@@ -372,12 +363,7 @@ void TMainMenu::ResponseButtonClick() {
 void TMainMenu::Label9Click() {
     auto revealed = std::make_shared<bool>(false);
     context_.worker.run(
-        [revealed](Session& s) {
-            if (++s.state.ServiceClickCount >= kServiceClicks) {
-                s.state.ServiceClickCount = 0;
-                *revealed = true;
-            }
-        },
+        [revealed](Session& s) { *revealed = clickProgramLabel(s); },
         [this, revealed] {
             if (!*revealed) return;
             CopyAllMem->show();
@@ -386,7 +372,7 @@ void TMainMenu::Label9Click() {
 }
 
 void TMainMenu::FormActivate() {
-    context_.worker.run([](Session& s) { s.state.ServiceClickCount = 0; });
+    context_.worker.run([](Session& s) { startServiceCount(s); });
 }
 
 void TMainMenu::showEvent(QShowEvent* event) {

@@ -146,6 +146,12 @@ void startServiceCount(Session& s) {
 void clickLogo(Session& s) {
     s.libraryForm.countLogoClick();
 }
+bool clickProgramLabel(Session& s) {
+    constexpr int kRevealClicks = 20;
+    if (++s.state.ServiceClickCount < kRevealClicks) return false;
+    s.state.ServiceClickCount = 0;
+    return true;
+}
 void openManual(Session& s) {
     s.libraryForm.openManual();
 }

@@ -54,6 +54,8 @@ void clearLibraryNames(Session& session);
 // A window's activation starts the service reveals' click count afresh.
 void startServiceCount(Session& session);
 void clickLogo(Session& session);
+// The processor window's PROGRAM label: true at the click that reveals copy-all and Library.
+bool clickProgramLabel(Session& session);
 void openManual(Session& session);
 
 } // namespace vela

@@ -2,6 +2,7 @@
 
 #include "link/dsp_update.h"
 #include "session/guarded.h"
+#include "preset/program_image.h"
 #include "session/read_back.h"
 
 #include <string>
@@ -258,6 +259,16 @@ OperationResult writeProgram(Session& s) {
 OperationResult copyProgramToAll(Session& s) {
     return guarded(s, [&] { return copyToAll(s); });
 }
+OperationResult writePresetProgram(Session& s) {
+    generateProgramImage(s.preset, s.SampleRate, s.programImage);
+    return writeProgram(s);
+}
+
+OperationResult copyPresetProgramToAll(Session& s) {
+    generateProgramImage(s.preset, s.SampleRate, s.programImage);
+    return copyProgramToAll(s);
+}
+
 OperationResult changeProgram(Session& s) {
     return guarded(s, [&] { return change(s); });
 }

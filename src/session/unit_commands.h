@@ -25,6 +25,9 @@ class Session;
 // once when repeated; each then says what it had done.
 OperationResult writeProgram(Session& session);
 OperationResult copyProgramToAll(Session& session);
+// The processor window's Write and copy-all: the current preset's image, generated afresh.
+OperationResult writePresetProgram(Session& session);
+OperationResult copyPresetProgramToAll(Session& session);
 
 // A read of memory ProgramNumber into the session's receivedImage.
 struct ProgramRead {
