@@ -82,11 +82,7 @@ int main(int argc, char** argv) {
         const double seconds = double(firstBoxAt >= 0 ? firstBoxAt : clock.elapsed()) / 1000.0;
         unit.waitIdle(std::chrono::seconds(10));
 
-        std::size_t wireBytes = 0;
-        const auto records = unit.records();
-        const auto exchanges = static_cast<std::size_t>(unit.exchangeCount() - before);
-        for (std::size_t i = records.size() - exchanges; i < records.size(); ++i)
-            wireBytes += records[i].host.size() + records[i].unit.size();
+        const auto [exchanges, wireBytes] = vela::bench::wireSince(unit, before);
         const double wire = double(wireBytes) * 10.0 / kBaud;
         ratios.push_back(seconds / wire);
         std::printf("GUI load-all of 13 programs + operating system: %zu exchanges, %zu wire bytes, wire %.2f s, "

@@ -75,11 +75,7 @@ double measure(const char* name, bool ethernet, int runs) {
             std::fprintf(stderr, "%s: the run did not complete\n", name);
             return -1;
         }
-        std::size_t wireBytes = 0;
-        const auto records = unit.records();
-        const auto exchanges = static_cast<std::size_t>(unit.exchangeCount() - before);
-        for (std::size_t i = records.size() - exchanges; i < records.size(); ++i)
-            wireBytes += records[i].host.size() + records[i].unit.size();
+        const auto [exchanges, wireBytes] = vela::bench::wireSince(unit, before);
         const double wire = double(wireBytes) * 10.0 / kBaud;
         ratios.push_back(seconds / wire);
         // The PC's share: from each answer to the next step's bytes (status texts, gauges,

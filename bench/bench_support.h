@@ -6,6 +6,7 @@
 #include "library/library_file.h"
 #include "link/device_link.h"
 #include "link/tty_port.h"
+#include "sim/simulated_unit.h"
 
 #include <QCoreApplication>
 
@@ -76,6 +77,21 @@ inline LinkDevices usbDevicesAt(const std::string& path, Turnaround* timing = nu
         return std::make_unique<TimedChannel>(std::move(tty), *timing);
     };
     return devices;
+}
+
+// The exchanges the unit made since it had made `before`, and the bytes they put on the wire
+// both ways.
+struct WireCount {
+    std::size_t exchanges = 0;
+    std::size_t bytes = 0;
+};
+inline WireCount wireSince(const sim::SimulatedUnit& unit, long before) {
+    WireCount count;
+    const auto records = unit.records();
+    count.exchanges = static_cast<std::size_t>(unit.exchangeCount() - before);
+    for (std::size_t i = records.size() - count.exchanges; i < records.size(); ++i)
+        count.bytes += records[i].host.size() + records[i].unit.size();
+    return count;
 }
 
 // The load-all the benchmarks time: thirteen programs of 3570 bytes each.

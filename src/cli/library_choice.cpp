@@ -1,20 +1,13 @@
 #include "cli/library_choice.h"
 
+#include "core/text_display.h"
 #include "library/library_file.h"
 
 #include <filesystem>
 
 namespace vela::cli {
-namespace {
 
 namespace fs = std::filesystem;
-
-std::string trimmed(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
-    return s;
-}
-
-}  // namespace
 
 std::string libraryToSend(const LibraryWindow& form) {
     std::error_code ec;
@@ -23,7 +16,7 @@ std::string libraryToSend(const LibraryWindow& form) {
     const std::size_t count = entries ? entries->size() : 0;
     std::string text = "Library " + path.string() + ", " + std::to_string(count) + (count == 1 ? " program:" : " programs:");
     for (std::size_t k = 0; k < count; ++k)
-        text += "\n  " + std::to_string(k + 1) + " - " + trimmed((*entries)[k].name);
+        text += "\n  " + std::to_string(k + 1) + " - " + unitName((*entries)[k].name);
     return text;
 }
 

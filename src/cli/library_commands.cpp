@@ -14,16 +14,11 @@
 namespace vela::cli {
 namespace {
 
-// A name field for display: without its padding, decoded, control bytes shown.
-std::string trimmed(const std::string& s) {
-    return unitName(s);
-}
-
 // "4 (M02)", "1 (no model)", or "33 (not in the catalogue)": what a unit loaded with it reports.
 std::string modelCodeText(int code) {
     const auto row = ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(code));
     if (row)
-        return std::to_string(code) + " (" + trimmed(std::string(ModelCatalogue::rows()[*row].name)) + ")";
+        return std::to_string(code) + " (" + unitName(ModelCatalogue::rows()[*row].name) + ")";
     return std::to_string(code) + (code < 2 ? " (no model)" : " (not in the catalogue)");
 }
 
@@ -43,7 +38,7 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
             j.field("memory", static_cast<int>(k + 1));
             j.field("length", static_cast<int>((*entries)[k].length));
             if (!code) j.field("modelCode", static_cast<int>((*entries)[k].modelCode));
-            j.field("name", trimmed((*entries)[k].name));
+            j.field("name", unitName((*entries)[k].name));
             j.endObject();
         }
         j.endArray();
@@ -54,7 +49,7 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
     std::fprintf(ctx.out, "%s: %d program%s\n", file.c_str(), buffer[0], buffer[0] == 1 ? "" : "s");
     if (code) std::fprintf(ctx.out, "model code %s\n", modelCodeText(*code).c_str());
     for (std::size_t k = 0; entries && k < entries->size(); ++k) {
-        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes", k + 1, trimmed((*entries)[k].name).c_str(),
+        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes", k + 1, unitName((*entries)[k].name).c_str(),
                      static_cast<unsigned>((*entries)[k].length));
         // Programs that disagree about the model each say theirs.
         if (!code) std::fprintf(ctx.out, "  model code %s", modelCodeText((*entries)[k].modelCode).c_str());

@@ -10,8 +10,6 @@
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/port_discovery.h"
-#include "link/run_stop.h"
-#include "link/send_program.h"
 #include "session/operations.h"
 
 #include <optional>
@@ -26,7 +24,7 @@ struct CabinetResult {
     int code = kExitOk;
     std::optional<LoadAllReport> report;
     std::string library;
-    std::vector<std::pair<int, std::string>> verify; // memory, verdict
+    std::vector<MemoryVerdict> verify;
 };
 
 // Connects as the connection window does; Done when a unit answers.

@@ -14,7 +14,6 @@
 #include "session/operations.h"
 
 #include <fstream>
-#include <iterator>
 #include <span>
 #include <stdexcept>
 

@@ -9,8 +9,6 @@
 #include "session/operations.h"
 #include "sim/sim_trace.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace vela::cli {

@@ -242,6 +242,13 @@ OperationResult askAndUpdateDsp(Session& s, const FirmwareImage& firmware) {
     return result == OperatingSystemUpdate::Sent ? OperationResult::Done : OperationResult::Failed;
 }
 
+// The image the choice carries, or nothing after saying why it may not be sent.
+const FirmwareImage* sendable(Session& s, const FirmwareChoice& firmware) {
+    if (firmware.image && firmware.refusal.empty()) return &*firmware.image;
+    s.ui.error(firmware.refusal);
+    return nullptr;
+}
+
 OperationResult password(Session& s, const PasswordBytes& confirmed) {
     s.link.DisableUnitCommands();
     std::copy(confirmed.begin(), confirmed.end(), s.programImage.begin());
@@ -286,21 +293,17 @@ ProgramRead readProgram(Session& s) {
 }
 
 OperationResult updateDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
-    if (!firmware.image || !firmware.refusal.empty()) {
-        s.ui.error(firmware.refusal);
-        return OperationResult::Failed;
-    }
-    return guarded(s, [&] { return askAndUpdateDsp(s, *firmware.image); });
+    const FirmwareImage* image = sendable(s, firmware);
+    if (!image) return OperationResult::Failed;
+    return guarded(s, [&] { return askAndUpdateDsp(s, *image); });
 }
 
 OperationResult sendDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
-    if (!firmware.image || !firmware.refusal.empty()) {
-        s.ui.error(firmware.refusal);
-        return OperationResult::Failed;
-    }
+    const FirmwareImage* image = sendable(s, firmware);
+    if (!image) return OperationResult::Failed;
     return guarded(s, [&] {
         s.link.DisableUnitCommands();
-        const bool sent = UpdateDspOperatingSystem(s.link, s.programImage, *firmware.image);
+        const bool sent = UpdateDspOperatingSystem(s.link, s.programImage, *image);
         s.link.EnableUnitCommands();
         return sent ? OperationResult::Done : OperationResult::Failed;
     });
