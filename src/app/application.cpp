@@ -76,7 +76,7 @@ void Application::createWindows() {
     windows_.ethernet = create<TEM100Form>();
     // The main window is painted before the rest are made.
     for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
-    windows_.mainMenu = create<TMainMenu>();
+    windows_.mainMenu = create<TMainMenu>(firmware_);
     windows_.about = create<TAcercadeForm>();
     windows_.data = create<TDATAForm>();
     windows_.transfer = create<TW_Serial_Info_Form>();

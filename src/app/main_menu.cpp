@@ -3,7 +3,6 @@
 #include "app/acercade_form.h"
 #include "app/app_context.h"
 #include "app/connect_form.h"
-#include "app/gui_options.h"
 #include "app/led_button.h"
 #include "app/library_form.h"
 #include "app/password_dialog.h"
@@ -58,8 +57,8 @@ void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
 }
 
-TMainMenu::TMainMenu(AppContext& context, QWidget* parent)
-    : BorderlessWindow(QStringLiteral("MainMenu"), {560, 372}, parent), context_(context) {
+TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidget* parent)
+    : BorderlessWindow(QStringLiteral("MainMenu"), {560, 372}, parent), context_(context), firmware_(firmware) {
     addLogo({16, 10, 96, 32});
     addBanner(QStringLiteral("HALDA40 - Digital Audio Controller"), {120, 14, 330, 24});
 
@@ -290,12 +289,7 @@ void TMainMenu::ResetDSPClick() {
 }
 
 void TMainMenu::UpdateDSPClick() {
-    const GuiOptions& o = context_.options;
-    std::optional<std::filesystem::path> file;
-    if (o.firmwareFile) file = *o.firmwareFile;
-    const bool sim = o.link.sim;
-    const bool force = o.force;
-    runUnitCommand([file, sim, force](Session& s) { updateDspOperatingSystem(s, chooseFirmware(file, sim, force)); });
+    runUnitCommand([this](Session& s) { updateDspOperatingSystem(s, firmware_); });
 }
 
 void TMainMenu::BlockBClick() {

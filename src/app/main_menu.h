@@ -46,7 +46,8 @@ protected:
 class TMainMenu : public BorderlessWindow {
     Q_OBJECT
 public:
-    explicit TMainMenu(AppContext& context, QWidget* parent = nullptr);
+    // `firmware` is what Update DSP sends: the run's choice, made once at start-up.
+    TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidget* parent = nullptr);
     ~TMainMenu() override;
 
     QPushButton* NewButton;
@@ -140,6 +141,7 @@ private:
     void showPresetIdentity();
 
     AppContext& context_;
+    const FirmwareChoice& firmware_;
     // A window of its own, not a child: its controls are not this window's controls.
     std::unique_ptr<ResponseWindow> response_;
 };

@@ -35,7 +35,7 @@ using test::WindowHarness;
 
 struct ServiceWindows : ::testing::Test {
     WindowHarness h;
-    TMainMenu menu{h.context};
+    TMainMenu menu{h.context, h.firmware};
     TSystemInfoForm info{h.context};
     TAcercadeForm about{h.context};
 

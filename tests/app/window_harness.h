@@ -9,6 +9,7 @@
 #include "app/session_worker.h"
 #include "app/gui_harness.h"
 #include "app/window_set.h"
+#include "session/firmware_choice.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
@@ -66,6 +67,8 @@ struct WindowHarness {
     app::GuiOptions options;
     app::WindowSet windows;
     app::AppContext context{*worker, ui, options, &windows};
+    // The built-in operating system, bound for the simulated unit.
+    FirmwareChoice firmware = chooseFirmware(std::nullopt, true, false);
     BoxAnswerer answerer;
 };
 
