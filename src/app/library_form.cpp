@@ -259,6 +259,7 @@ void TLoadAllMemForm::showStatus(StatusField field, const QString& status) {
 }
 
 void TLoadAllMemForm::showGauge(vela::Gauge which, int position, int maximum) {
+    if (which != vela::Gauge::ProgressBar && which != vela::Gauge::TotalProgress) return;  // not one of ours
     QProgressBar* g = which == vela::Gauge::ProgressBar ? ProgressBar : TotalProgress;
     g->setMaximum(std::max(maximum, 1));
     g->setValue(std::min(position, g->maximum()));

@@ -2,6 +2,7 @@
 // simulated unit behind the TCP link.
 
 #include "app/em100_form.h"
+#include "app/library_form.h"
 #include "session/connection.h"
 #include "sim/udp_module_endpoint.h"
 #include "window_harness.h"
@@ -80,6 +81,14 @@ TEST_F(EthernetWindow, ScanListsTheModulesOfTheChosenModelOnly) {
     EXPECT_EQ(form.IP[0]->value(), 127);
     EXPECT_EQ(form.IP[3]->value(), 1);
     EXPECT_EQ(form.HostEdit->text(), "RIGHT");
+}
+
+TEST_F(EthernetWindow, TheScanMovesOnlyItsOwnGauge) {
+    TLoadAllMemForm library{h.context, h.firmware};
+    chooseModel("M09");
+    EXPECT_EQ(form.ScanProgress->value(), 100);
+    EXPECT_EQ(library.ProgressBar->value(), 0);
+    EXPECT_EQ(library.TotalProgress->value(), 0);
 }
 
 TEST_F(EthernetWindow, EveryControlIsNamedAndReachedInOrder) {
