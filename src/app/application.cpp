@@ -17,6 +17,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace vela::app {
 namespace {
 
@@ -98,7 +100,7 @@ void Application::createDownloadWindow() {
     // built-in name reaches no server and would only report that), unless it is switched off.
     // It runs on a thread of its own, so the worker stays free for the unit; only a newer
     // version reaches the user, as the question and the download.
-    if (!qEnvironmentVariableIsSet(kUpdateServerVariable)) return;
+    if (!UpdateSettings::serverConfigured()) return;
     DownloadProgressWindow* window = download_.get();
     StartupUpdateCheck::start(preferences_, UpdateSettings::fromEnvironment(), window, [window](const CheckResult& r) {
         if (r.outcome == CheckOutcome::Newer) window->offerUpdate(UpdateSettings::fromEnvironment(), r.versionText);
@@ -107,7 +109,15 @@ void Application::createDownloadWindow() {
 
 void Application::openRunLog() {
     // A window run is logged like a command: the support call afterwards reads the same file.
-    if (!log_.openNewRun()) return;
+    if (options_.logFile) {
+        // As on the command line: a log asked for by name that cannot be written is said.
+        if (!log_.open(*options_.logFile)) {
+            std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log_.errorText().c_str());
+            return;
+        }
+    } else if (!log_.openNewRun()) {
+        return;
+    }
     log_.note("command", "window");
     log_.note("version", QCoreApplication::applicationVersion().toStdString());
     log_.note("link", describeLink(options_.link));

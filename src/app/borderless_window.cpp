@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace vela::app {
 namespace {
 
@@ -77,6 +79,52 @@ void BorderlessWindow::centre() {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
+    keepOnScreen();
+}
+
+void BorderlessWindow::keepOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QPoint at = pos();
+    if (width() > area.width())
+        at.setX(area.right() + 1 - width());
+    else
+        at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - width()));
+    if (height() > area.height())
+        at.setY(area.top());
+    else
+        at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - height()));
+    if (at != pos()) move(at);
+}
+
+void BorderlessWindow::bringToFront() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void placeSideBySide(BorderlessWindow& first, BorderlessWindow& second) {
+    const QScreen* screen = first.screen() ? first.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    constexpr int kGap = 12;
+    const int both = first.width() + kGap + second.width();
+    if (both <= area.width()) {
+        const int left = area.left() + (area.width() - both) / 2;
+        first.move(left, area.top() + (area.height() - first.height()) / 2);
+        second.move(left + first.width() + kGap, area.top() + (area.height() - second.height()) / 2);
+    } else {
+        constexpr int kStep = 40;
+        second.move(first.pos() + QPoint(kStep, kStep));
+    }
+    first.keepOnScreen();
+    second.keepOnScreen();
+}
+
+void BorderlessWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    keepOnScreen();
 }
 
 QAbstractButton* BorderlessWindow::addCloseIcon(QPoint topLeft) {

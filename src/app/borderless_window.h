@@ -15,6 +15,11 @@ namespace vela::app {
 // The panel every window and dialog is drawn on: background, edge and screws.
 void paintPanel(QPainter& painter, const QRect& area);
 
+class BorderlessWindow;
+// Two windows open together: side by side when the screen has room, else `second` a step down
+// and to the right of `first`, so that neither hides the other whole.
+void placeSideBySide(BorderlessWindow& first, BorderlessWindow& second);
+
 class BorderlessWindow : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +36,11 @@ public:
 
     // Puts the window in the middle of the screen's available area.
     void centre();
+    // Moves the window inside the screen's available area. A window larger than the area keeps
+    // its top edge and its close icon (top right) on screen.
+    void keepOnScreen();
+    // Shows the window on top of the others, with the keyboard's focus: the one the user works in.
+    void bringToFront();
     const DragState& dragState() const { return drag_; }
 
 public slots:
@@ -40,6 +50,7 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

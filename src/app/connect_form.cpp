@@ -3,10 +3,10 @@
 #include "app/led_button.h"
 #include "app/qt_user_interface.h"
 #include "session/operations.h"
+#include "update/update_check.h"
 
 #include "core/run_log.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QUrl>
@@ -41,7 +41,10 @@ LedButton* linkButton(QWidget* parent, const char* name, const QString& caption,
 }  // namespace
 
 TConnectForm::TConnectForm(AppContext& context, QWidget* parent)
-    : BorderlessWindow("VELAupdate", QSize(489, 396), parent), context_(context) {
+    : BorderlessWindow("VELAupdate", QSize(489, 396), parent),
+      context_(context),
+      outOfSight_(this),
+      closer_(context.worker, context.ui) {
     setObjectName("TConnectForm");
     addLogo(QRect(16, 12, 120, 40));
     Panel11 = addBanner("Tessera UPDATER V1.9", QRect(140, 16, 300, 34));
@@ -64,14 +67,15 @@ TConnectForm::TConnectForm(AppContext& context, QWidget* parent)
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setGeometry(0, 262, 489, 18);
 
-    USBButton = linkButton(this, "USBButton", "USB", LinkKind::USB, QPoint(0, 288));
+    // USB and ETHERNET side by side: Ethernet is a road the user chooses as well.
+    USBButton = linkButton(this, "USBButton", "USB", LinkKind::USB, QPoint(124, 288));
+    EtherButton = linkButton(this, "EtherButton", "ETHERNET", LinkKind::Ethernet, QPoint(255, 288));
     USBButton->setFixedWidth(110);
-    USBButton->move((489 - USBButton->width()) / 2, 288);
+    EtherButton->setFixedWidth(110);
     // The other link buttons lie beyond the right edge, where only the program reaches them.
     OffLineB = linkButton(this, "OffLineB", "Offline", LinkKind::Offline, QPoint(530, 288));
     Com1B = linkButton(this, "Com1B", "Com1", LinkKind::COM1, QPoint(530, 322));
     Com2B = linkButton(this, "Com2B", "Com2", LinkKind::COM2, QPoint(530, 356));
-    EtherButton = linkButton(this, "EtherButton", "ETHERNET", LinkKind::Ethernet, QPoint(640, 288));
     OffLineB->setLedOn(true);
     USBButton->hide();
     EtherButton->hide();
@@ -79,12 +83,13 @@ TConnectForm::TConnectForm(AppContext& context, QWidget* parent)
     OKBoton->setObjectName("OKBoton");
     OKBoton->move(640, 322);
     OKBoton->hide();
+    outOfSight_.hold({OffLineB, Com1B, Com2B, OKBoton});
 
     for (LedButton* b : buttons()) connect(b, &QPushButton::clicked, this, &TConnectForm::OffLineBClick);
     connect(OKBoton, &QPushButton::clicked, this, &TConnectForm::OKBotonClick);
-    UpdateCheckBox = new QCheckBox("Check for updates at start", this);
+    UpdateCheckBox = new QCheckBox(kCheckForUpdatesCaption, this);
     UpdateCheckBox->setObjectName("UpdateCheckBox");
-    UpdateCheckBox->setGeometry(20, 366, 260, 20);
+    UpdateCheckBox->setGeometry(20, 366, 370, 20);
     UpdateCheckBox->setEnabled(false);  // until the kept choice is bound
     LogsButton = new QPushButton("Logs", this);
     LogsButton->setObjectName("LogsButton");
@@ -93,13 +98,22 @@ TConnectForm::TConnectForm(AppContext& context, QWidget* parent)
     connect(LogsButton, &QPushButton::clicked, this, &TConnectForm::LogsButtonClick);
 
     auto* close = addCloseIcon(QPoint(463, 6));
-    setTabOrder(USBButton, UpdateCheckBox);
+    setTabOrder(USBButton, EtherButton);
+    setTabOrder(EtherButton, UpdateCheckBox);
     setTabOrder(UpdateCheckBox, LogsButton);
     setTabOrder(LogsButton, close);
     connect(&context.worker, &SessionWorker::sessionChanged, this, &TConnectForm::showView);
 }
 
 void TConnectForm::bindUpdatePreferences(UpdatePreferences& preferences) {
+    if (!UpdateSettings::serverConfigured()) {
+        // Nothing would be checked: the box says why instead of looking active.
+        UpdateCheckBox->setText(kNoUpdateServerCaption);
+        UpdateCheckBox->setChecked(false);
+        UpdateCheckBox->setEnabled(false);
+        UpdateCheckBox->setToolTip(QString("Set %1 to the maker's update server").arg(kUpdateServerVariable));
+        return;
+    }
     UpdateCheckBox->setChecked(preferences.checkAtStart());
     // The environment switch is the administrator's: the box shows it and cannot overrule it.
     UpdateCheckBox->setEnabled(!UpdatePreferences::switchedOffByEnvironment());
@@ -151,7 +165,7 @@ void TConnectForm::showView(const SessionViewPtr& view) {
     USBButton->setLedOn(st.UsbActive);
     EtherButton->setLedOn(st.EthernetActive);
     if (view->windows.connectFormVisible) {
-        if (!isVisible()) show();
+        if (!isVisible()) bringToFront();
     } else if (isVisible()) {
         hide();
     }
@@ -175,12 +189,15 @@ void TConnectForm::hideEvent(QHideEvent* event) {
     hidden();
 }
 
-void TConnectForm::CerrarIconClick() { close(); }
+void TConnectForm::CerrarIconClick() { endProgram(); }
+
+void TConnectForm::endProgram() { closer_.requestClose(); }
 
 void TConnectForm::closeEvent(QCloseEvent* event) {
-    // The main window: closing it ends the program.
-    event->accept();
-    QApplication::quit();
+    // The main window: closing it ends the program. The window stays until then; the
+    // program's end takes it down with the others.
+    event->ignore();
+    endProgram();
 }
 
 }  // namespace vela::app

@@ -4,6 +4,8 @@
 
 #include "app/app_context.h"
 #include "app/borderless_window.h"
+#include "app/out_of_sight.h"
+#include "app/program_closer.h"
 #include "app/session_worker.h"
 #include "core/session_state.h"
 #include "update/update_preferences.h"
@@ -18,6 +20,9 @@ class QPushButton;
 namespace vela::app {
 
 class LedButton;
+
+inline constexpr const char* kCheckForUpdatesCaption = "Check for updates at start";
+inline constexpr const char* kNoUpdateServerCaption = "Check for updates at start: no update server is set";
 
 class TConnectForm : public BorderlessWindow {
     Q_OBJECT
@@ -41,9 +46,13 @@ public:
     void bindUpdatePreferences(UpdatePreferences& preferences);
 
     // USBButton and EtherButton start hidden; the transfer window shows them when it exists.
+    // Offline, Com1, Com2 and OK lie outside the window and are never reached by the user.
     void showLinkButtons();
     // Shown modally in the middle of a run: the run waits until the window is hidden again.
     void showModalForRun(std::function<void()> hidden);
+    // What every close of the connection, library or processor window comes to.
+    void endProgram();
+    ProgramCloser& closer() { return closer_; }
 
 public slots:
     void LogsButtonClick();
@@ -61,6 +70,8 @@ private:
     std::array<LedButton*, 5> buttons() const { return {OffLineB, Com1B, Com2B, USBButton, EtherButton}; }
 
     AppContext& context_;
+    OutOfSight outOfSight_;  // Offline, Com1, Com2 and OK: the program's own choices
+    ProgramCloser closer_;
     std::function<void()> modalHidden_;
 };
 

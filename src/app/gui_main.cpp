@@ -20,16 +20,17 @@ bool displayAvailable() {
 }
 
 int runGui(int argc, char** argv) {
-    if (!displayAvailable()) {
-        std::fprintf(stderr, "velaupdate: no display found (DISPLAY and WAYLAND_DISPLAY are not set); every "
-                             "procedure also runs without one: velaupdate --help\n");
-        return kExitUsage;
-    }
+    // A mistyped option is said as such, display or not.
     GuiOptions options;
     try {
         options = parseGuiOptions(Args::parse(argc, argv));
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "velaupdate: %s\n", e.what());
+        return kExitUsage;
+    }
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "velaupdate: no display found (DISPLAY and WAYLAND_DISPLAY are not set); every "
+                             "procedure also runs without one: velaupdate --help\n");
         return kExitUsage;
     }
     if (options.firmwareFile) {

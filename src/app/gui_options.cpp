@@ -16,15 +16,17 @@ std::uint16_t portValue(const Args& args, const std::string& name) {
 
 GuiOptions parseGuiOptions(const Args& args) {
     std::set<std::string> known = linkOptionNames();
-    known.insert({"firmware", "force", "service", "broadcast", "port", "tcp-port", "quiet", "yes"});
+    known.insert({"firmware", "force", "service", "broadcast", "port", "tcp-port", "quiet", "yes", "log"});
     if (const auto bad = args.unknown(known); !bad.empty())
-        throw std::invalid_argument("the window takes no option " + bad.front() + " (velaupdate --help)");
+        throw std::invalid_argument("unknown option " + bad.front() + " (see velaupdate --help)");
     GuiOptions o;
     o.link = parseLinkOptions(args);
     o.firmwareFile = args.value("firmware");
     o.force = args.flag("force");
     o.service = args.flag("service");
     o.broadcast = args.value("broadcast");
+    o.logFile = args.value("log");
+    if (o.logFile && o.logFile->empty()) throw std::invalid_argument("--log needs a file name");
     if (args.has("port")) o.udpPort = portValue(args, "port");
     if (args.has("tcp-port")) o.tcpPort = portValue(args, "tcp-port");
     return o;

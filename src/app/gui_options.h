@@ -19,6 +19,7 @@ struct GuiOptions {
     std::optional<std::string> broadcast;     // the Ethernet window's scan address
     std::optional<std::uint16_t> udpPort;     // --port: the modules' UDP port
     std::optional<std::uint16_t> tcpPort;     // --tcp-port: the modules' TCP port
+    std::optional<std::string> logFile;       // --log FILE: the run's log, instead of a new file
 };
 
 // Throws std::invalid_argument on an option the window does not take or a malformed value.

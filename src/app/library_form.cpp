@@ -2,6 +2,7 @@
 
 #include "app/connect_form.h"
 #include "app/icon_button.h"
+#include "app/main_menu.h"
 #include "app/qt_user_interface.h"
 #include "app/window_set.h"
 #include "library/model_catalogue.h"
@@ -87,6 +88,7 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     Panel11->setObjectName("Panel11");
     auto* minimise = addMinimiseIcon(QPoint(520, 6));
     auto* close = addCloseIcon(QPoint(543, 6));
+    icons_ = {minimise, close};
 
     ConnectedL = label(this, "ConnectedL", "No Connected", QRect(14, 58, 250, 18));
     ConnectedL->setProperty("role", "status");
@@ -210,6 +212,7 @@ void TLoadAllMemForm::buildServiceControls() {
     Edit40->setAccessibleName("Library file");
     Edit40->setGeometry(606, 210, 110, 22);
     Edit40->hide();
+    outOfSight_.hold({OpenLibraryB, Clear1B, Panel1, UpdateDSP, ResetDSP, Edit40});
     connect(OpenLibraryB, &QPushButton::clicked, this, &TLoadAllMemForm::OpenLibraryBClick);
     connect(Clear1B, &QPushButton::clicked, this, &TLoadAllMemForm::Clear1BClick);
     connect(LoadDirectoryB, &QPushButton::clicked, this, &TLoadAllMemForm::LoadDirectoryBClick);
@@ -218,16 +221,21 @@ void TLoadAllMemForm::buildServiceControls() {
     connect(ResetDSP, &QPushButton::clicked, this, &TLoadAllMemForm::ResetDSPClick);
 }
 
+std::vector<QWidget*> TLoadAllMemForm::startingControls() const {
+    // Everything that starts or changes something: pressed during an operation it would only
+    // be replayed after it.
+    return {ConnectB, Image1, LOGOImage, Password_Edit, OpenLibraryB, Clear1B, LoadDirectoryB, MakeLibraryB,
+            UpdateDSP, ResetDSP};
+}
+
 void TLoadAllMemForm::run(std::function<void(Session&)> operation, std::function<void()> done) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Send1, ComboBox1, LoadDirectoryB, MakeLibraryB, UpdateDSP,
-                                                      ResetDSP, OpenLibraryB})
-        w->setEnabled(false);
+    Send1->setEnabled(false);
+    ComboBox1->setEnabled(false);
+    for (QWidget* w : startingControls()) w->setEnabled(false);
     ++running_;
     context_.worker.run(std::move(operation), [this, done = std::move(done)] {
-        --running_;
-        for (QWidget* w : std::initializer_list<QWidget*>{LoadDirectoryB, MakeLibraryB, UpdateDSP, ResetDSP,
-                                                          OpenLibraryB})
-            w->setEnabled(true);
+        if (--running_ == 0)
+            for (QWidget* w : startingControls()) w->setEnabled(true);
         if (view_) {
             Send1->setEnabled(view_->library.send1Enabled);
             ComboBox1->setEnabled(view_->library.modelListEnabled);
@@ -239,7 +247,12 @@ void TLoadAllMemForm::run(std::function<void(Session&)> operation, std::function
 void TLoadAllMemForm::showView(const SessionViewPtr& view) {
     view_ = view;
     const LibraryView& l = view->library;
-    if (l.visible && !isVisible()) show();
+    if (l.visible && !isVisible()) {
+        // Beside the processor window, when that is open, so that neither hides the other.
+        if (auto* menu = context_.windows ? context_.windows->mainMenu : nullptr; menu && menu->isVisible())
+            placeSideBySide(*menu, *this);
+        bringToFront();
+    }
     ComboBox1->setEnabled(l.modelListEnabled && running_ == 0);
     ComboBox1->setCurrentIndex(l.selectedRow);
     for (std::size_t k = 0; k < Edit.size(); ++k) Edit[k]->setText(text(l.names[k]));
@@ -290,7 +303,11 @@ void TLoadAllMemForm::LOGOImageClick() {
 
 void TLoadAllMemForm::Password_EditEnter() {
     const std::string code = Password_Edit->text().toStdString();
-    run([code](Session& s) { enterServiceCode(s, code); });
+    auto unlocked = std::make_shared<bool>(false);
+    run([code, unlocked](Session& s) { *unlocked = enterServiceCode(s, code); },
+        [this, unlocked] {
+            if (*unlocked) revealServiceControls();
+        });
 }
 
 void TLoadAllMemForm::OpenLibraryBClick() {
@@ -349,8 +366,20 @@ void TLoadAllMemForm::showEvent(QShowEvent* event) {
     context_.worker.run([](Session& s) { startServiceCount(s); });
 }
 
+void TLoadAllMemForm::revealServiceControls() {
+    if (serviceShown_) return;
+    serviceShown_ = true;
+    // The window grows to the right over the service column, its icons with it.
+    constexpr int kServiceWidth = 740;
+    const int grow = kServiceWidth - width();
+    setFixedSize(kServiceWidth, height());
+    for (QWidget* icon : icons_) icon->move(icon->x() + grow, icon->y());
+    outOfSight_.revealAll();
+    keepOnScreen();
+}
+
 void TLoadAllMemForm::CerrarIconClick() {
-    if (context_.windows && context_.windows->connect) context_.windows->connect->close();
+    if (context_.windows && context_.windows->connect) context_.windows->connect->endProgram();
 }
 
 void TLoadAllMemForm::closeEvent(QCloseEvent* event) {

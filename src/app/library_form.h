@@ -5,10 +5,12 @@
 
 #include "app/app_context.h"
 #include "app/borderless_window.h"
+#include "app/out_of_sight.h"
 #include "app/session_worker.h"
 #include "session/operations.h"
 
 #include <array>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -81,11 +83,17 @@ private:
     void showGauge(vela::Gauge gauge, int position, int maximum);
     // Runs an operation with the controls that start operations locked meanwhile.
     void run(std::function<void(Session&)> operation, std::function<void()> done = {});
+    std::vector<QWidget*> startingControls() const;
+    // The service unlock: the window widens over the service column and its controls join in.
+    void revealServiceControls();
 
     AppContext& context_;
     const FirmwareChoice& firmware_;
     SessionViewPtr view_;
     int running_ = 0;  // operations this window started that have not ended
+    OutOfSight outOfSight_{this};  // the service column, until the service unlock
+    bool serviceShown_ = false;
+    std::array<QWidget*, 2> icons_{};  // minimise and close
 };
 
 }  // namespace vela::app

@@ -18,6 +18,7 @@
 #include "session/session_view.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -168,6 +169,11 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     });
     // Operations started from any window change what this one shows.
     connect(&context_.worker, &SessionWorker::sessionChanged, this, &TMainMenu::showView);
+    // Pressed during a run, these would open their window only after it: they wait disabled.
+    for (QPushButton* b : {ConnectButton, EthernetB}) {
+        connect(&context_.worker, &SessionWorker::started, b, [b] { b->setEnabled(false); });
+        connect(&context_.worker, &SessionWorker::idle, b, [b] { b->setEnabled(true); });
+    }
 
     chooseOpenFile = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kPresetFilter);
@@ -376,9 +382,16 @@ void TMainMenu::showEvent(QShowEvent* event) {
 
 void TMainMenu::CerrarIconClick() {
     if (context_.windows && context_.windows->connect)
-        context_.windows->connect->close();
+        context_.windows->connect->endProgram();
     else
         close();
+}
+
+void TMainMenu::closeEvent(QCloseEvent* event) {
+    // Alt+F4 and the window manager's close end the program, as the close icon does.
+    if (!context_.windows || !context_.windows->connect) return BorderlessWindow::closeEvent(event);
+    event->ignore();
+    CerrarIconClick();
 }
 
 }  // namespace vela::app

@@ -130,6 +130,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Runs a unit command on the worker with the unit commands locked meanwhile.

@@ -34,7 +34,7 @@ SessionWorker::~SessionWorker() {
 }
 
 void SessionWorker::run(std::function<void(Session&)> operation, std::function<void()> done) {
-    ++pending_;
+    if (pending_++ == 0) emit started();
     QMetaObject::invokeMethod(context_, [this, operation = std::move(operation), done = std::move(done)]() mutable {
         stopRequested_ = false;
         try {

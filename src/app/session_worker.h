@@ -68,6 +68,9 @@ public:
 signals:
     // Every queued operation has ended.
     void idle();
+    // The first operation was queued while none was: controls that would only queue behind it
+    // are disabled until idle.
+    void started();
     // What the windows show, as an operation left it.
     void sessionChanged(SessionViewPtr view);
 

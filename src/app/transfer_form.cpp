@@ -1,6 +1,7 @@
 #include "app/transfer_form.h"
 
 #include "app/connect_form.h"
+#include "app/library_form.h"
 #include "app/qt_user_interface.h"
 #include "app/window_set.h"
 #include "link/firmware_image.h"
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QWindow>
 
 namespace vela::app {
 
@@ -38,7 +40,12 @@ TW_Serial_Info_Form::TW_Serial_Info_Form(AppContext& context, QWidget* parent)
     if (context.windows && context.windows->connect) context.windows->connect->showLinkButtons();
 
     QtUserInterface& ui = context.ui;
-    connect(&ui, &QtUserInterface::transferWindowShown, this, [this] {
+    connect(&ui, &QtUserInterface::transferWindowShown, this, [this, &context] {
+        // Kept above the library window by the window manager, also after that is restored.
+        if (auto* owner = context.windows ? context.windows->library : nullptr; owner && owner->windowHandle()) {
+            winId();
+            windowHandle()->setTransientParent(owner->windowHandle());
+        }
         show();
         raise();
     });

@@ -297,9 +297,11 @@ const std::vector<Command>& commands() {
          "  --json      {\"version\", \"published\", \"newer\", \"saved\"} on standard output\n"
          "Without network the check gives up within 15 seconds. Exit code 1 when the server cannot\n"
          "be reached, its version text is not valid or the download fails; 4 when it is declined.\n"
-         "The window checks by itself when it opens, in the background, unless switched off there,\n"
-         "with --at-start off (the same setting, kept in ~/.config/velaupdate/velaupdate.ini), or\n"
-         "by the environment variable VELAUPDATE_NO_UPDATE_CHECK=1; --at-start show says which.\n",
+         "The window checks by itself when it opens, in the background, where VELAUPDATE_UPDATE_SERVER\n"
+         "names the server (without it the window checks nothing and says no update server is set),\n"
+         "unless switched off there, with --at-start off (the same setting, kept in\n"
+         "~/.config/velaupdate/velaupdate.ini), or by the environment variable\n"
+         "VELAUPDATE_NO_UPDATE_CHECK=1; --at-start show says which.\n",
          {"url", "download", "json", "at-start"}, runCheckUpdate},
     };
     return table;

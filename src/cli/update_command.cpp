@@ -27,6 +27,8 @@ int atStart(Context& ctx, const std::string& choice) {
     }
     std::string text = std::string("Check for updates when the window opens: ") + (preferences.checkAtStart() ? "on" : "off");
     if (UpdatePreferences::switchedOffByEnvironment()) text += std::string(" (switched off by ") + kNoUpdateCheckVariable + ")";
+    if (!UpdateSettings::serverConfigured())
+        text += std::string("; no update server is set (") + kUpdateServerVariable + "), so nothing is checked";
     std::fprintf(ctx.out, "%s\n", text.c_str());
     return kExitOk;
 }

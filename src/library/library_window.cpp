@@ -122,7 +122,10 @@ void LibraryWindow::countLogoClick() {
     state_.ServiceClickCount = 0;
 }
 
-void LibraryWindow::enterServiceCode(const std::string& text) { window_.modelListEnabled = text == ServiceCode; }
+bool LibraryWindow::enterServiceCode(const std::string& text) {
+    window_.modelListEnabled = text == ServiceCode;
+    return window_.modelListEnabled;
+}
 
 void LibraryWindow::reportIncomplete(const LoadAllReport& r) {
     std::string text = r.stopped ? "The update was stopped. " : "The update did not finish. ";

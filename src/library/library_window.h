@@ -72,7 +72,8 @@ public:
 
     // The service unlock of the model list.
     void countLogoClick();
-    void enterServiceCode(const std::string& text);
+    // True when the code was right: the model list is free and the service controls are shown.
+    bool enterServiceCode(const std::string& text);
     static std::string serviceCodeFor(int year, int month);
     std::string ServiceCode;
 

@@ -134,8 +134,8 @@ SaveLibraryResult saveLibrary(Session& s, const std::filesystem::path& file) {
     return s.libraryForm.saveLibrary(file) ? SaveLibraryResult::Saved : SaveLibraryResult::Failed;
 }
 
-void enterServiceCode(Session& s, const std::string& code) {
-    s.libraryForm.enterServiceCode(code);
+bool enterServiceCode(Session& s, const std::string& code) {
+    return s.libraryForm.enterServiceCode(code);
 }
 void clearLibraryNames(Session& s) {
     s.libraryForm.clearNames();

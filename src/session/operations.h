@@ -49,7 +49,8 @@ int buildLibrary(Session& session, std::span<const std::string> presetFiles,
                  UserInterface* progress = nullptr);
 enum class SaveLibraryResult { Saved, NothingLoaded, Failed };
 SaveLibraryResult saveLibrary(Session& session, const std::filesystem::path& file);
-void enterServiceCode(Session& session, const std::string& code);
+// True when the code unlocks the service functions.
+bool enterServiceCode(Session& session, const std::string& code);
 void clearLibraryNames(Session& session);
 // A window's activation starts the service reveals' click count afresh.
 void startServiceCount(Session& session);

@@ -26,8 +26,13 @@ std::string join(std::string server, const char* path) {
 
 UpdateSettings UpdateSettings::fromEnvironment() {
     UpdateSettings s;
-    if (const char* v = std::getenv(kUpdateServerVariable); v && *v) s.server = v;
+    if (serverConfigured()) s.server = std::getenv(kUpdateServerVariable);
     return s;
+}
+
+bool UpdateSettings::serverConfigured() {
+    const char* v = std::getenv(kUpdateServerVariable);
+    return v && *v;
 }
 
 std::string UpdateSettings::versionUrl() const { return join(server, kVersionTextPath); }

@@ -32,6 +32,8 @@ struct UpdateSettings {
 
     // The server named by VELAUPDATE_UPDATE_SERVER, else the default.
     static UpdateSettings fromEnvironment();
+    // Whether VELAUPDATE_UPDATE_SERVER names a server: without one the window checks nothing.
+    static bool serverConfigured();
     // Throws std::invalid_argument unless the server is an http:// or https:// address.
     std::string versionUrl() const;
     std::string updaterUrl() const;

@@ -1,10 +1,16 @@
 #include "app/gui_harness.h"
 
+#include "app/library_form.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 namespace vela::test {
 
@@ -52,6 +58,19 @@ QWidget* control(QWidget* window, const QString& name) {
 }
 
 void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+
+void unlockService(GuiHarness& h) {
+    auto* lib = h.app->windows().library;
+    for (int i = 0; i < 4; ++i) {
+        click(lib->LOGOImage);
+        ASSERT_TRUE(h.settle());
+    }
+    ASSERT_TRUE(lib->Password_Edit->isVisible());
+    QTest::keyClicks(lib->Password_Edit, QString::fromStdString(h.app->worker().session().libraryForm.ServiceCode));
+    QTest::keyClick(lib->Password_Edit, Qt::Key_Return);
+    ASSERT_TRUE(h.settle());
+    ASSERT_TRUE(lib->UpdateDSP->isVisible());
+}
 
 void snapshot(QWidget* window, const QString& name) {
     const QString dir = qEnvironmentVariable("VELA_SCREENSHOT_DIR");

@@ -17,6 +17,8 @@
 
 namespace vela::test {
 
+struct GuiHarness;
+
 // Answers the message boxes that appear, by the caption of a button ("Yes", "OK" by default).
 class BoxAnswerer : public QObject {
 public:
@@ -37,6 +39,9 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000);
 QWidget* control(QWidget* window, const QString& name);
 // Clicks it with the mouse, as a user would.
 void click(QWidget* widget);
+// The library window's service unlock as a technician does it: four clicks on the logo, then
+// the service code and Enter; the service column then shows.
+void unlockService(GuiHarness& h);
 // Saves the window as VELA_SCREENSHOT_DIR/name.png when that variable is set, for review.
 void snapshot(QWidget* window, const QString& name);
 

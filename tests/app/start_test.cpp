@@ -88,6 +88,8 @@ TEST(LibraryWindow, MakeLibraryWithNothingLoadedWarnsThenAsksForTheFiles) {
             }
     });
     closer.start(10);
+    h.app->windows().library->show();
+    unlockService(h);
     click(h.app->windows().library->MakeLibraryB);
     ASSERT_TRUE(waitFor([&] { return !dialogTitle.isEmpty(); }));
     ASSERT_TRUE(h.settle());
@@ -101,14 +103,16 @@ TEST(LibraryWindow, MakeLibraryWithNothingLoadedWarnsThenAsksForTheFiles) {
 namespace vela::test {
 namespace {
 
-TEST(Start, LibraryWindowCloseIconClosesTheMainWindow) {
+TEST(Start, LibraryWindowCloseIconEndsTheProgram) {
     GuiHarness h;
+    int ends = 0;
+    h.app->windows().connect->closer().quit = [&ends] { ++ends; };
     auto* lib = h.app->windows().library;
     lib->show();
     QWidget* close = control(lib, "Close");
     ASSERT_NE(close, nullptr);
     click(close);
-    EXPECT_FALSE(h.app->windows().connect->isVisible());
+    EXPECT_EQ(ends, 1);
 }
 
 }  // namespace

@@ -56,9 +56,10 @@ TEST(WindowSet, CreatedInOrderWithTheirCaptionsAndSizes) {
     EXPECT_FALSE(w.library->ComboBox1->isEnabled());
     EXPECT_EQ(w.library->ComboBox1->currentIndex(), -1);
     EXPECT_FALSE(w.library->SendPanel->isVisibleTo(w.library));
-    // Only the USB choice lies inside the connection window.
+    // USB and ETHERNET lie inside the connection window, the program's own choices outside.
     EXPECT_TRUE(w.connect->rect().contains(w.connect->USBButton->geometry()));
-    for (app::LedButton* hidden : {w.connect->OffLineB, w.connect->Com1B, w.connect->Com2B, w.connect->EtherButton})
+    EXPECT_TRUE(w.connect->rect().contains(w.connect->EtherButton->geometry()));
+    for (app::LedButton* hidden : {w.connect->OffLineB, w.connect->Com1B, w.connect->Com2B})
         EXPECT_GE(hidden->x(), 530);
 }
 
@@ -243,6 +244,7 @@ namespace {
 TEST(LibraryWindow, ServiceButtonsUpdateTheOperatingSystemAtOnceAndResetAfterItsQuestion) {
     GuiHarness h(modelCode(2));
     pressUsb(h);
+    unlockService(h);
     const auto before = h.commandsSent().size();
     click(library(h)->UpdateDSP);
     ASSERT_TRUE(h.settle(60000));
