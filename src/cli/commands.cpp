@@ -5,8 +5,8 @@ namespace vela::cli {
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"load-all", "load a model's presets into every memory and update the DSP operating system",
-         "usage: velaupdate load-all [--model NAME | --library FILE.HLB] [--verify] [--repeat [--count N]]\n"
-         "                          [--firmware FILE] [--force] [--json]\n"
+         "usage: velaupdate load-all [--model NAME | --library FILE.HLB] [--backup] [--verify]\n"
+         "                          [--repeat [--count N]] [--firmware FILE] [--force] [--json]\n"
          "Connects to the unit, opens the model's library and writes its program k into memory k,\n"
          "then updates the DSP Operating System. Before writing it names the library file (its full\n"
          "path) and its programs, and warns when a file in the current directory hides the installed\n"
@@ -16,6 +16,9 @@ const std::vector<Command>& commands() {
          "data directory.\n"
          "  --model NAME       a cabinet model of velaupdate models (case and blanks do not matter)\n"
          "  --library FILE     a library file instead of the model's\n"
+         "  --backup           before writing, read back the memories the run overwrites and save them\n"
+         "                     as velaupdate backup does (in the backups folder); when they cannot be\n"
+         "                     read or saved nothing is written\n"
          "  --verify           read every written memory back and compare it with the library\n"
          "  --repeat           update one cabinet after another: at a terminal press Enter for the\n"
          "                     next; on a USB bridge unplugging one cabinet and plugging the next is\n"
@@ -30,7 +33,36 @@ const std::vector<Command>& commands() {
          "Ctrl-C lets the memory being written finish and stops before the next one, saying what was\n"
          "written; during the DSP Operating System it warns and goes on; a second Ctrl-C stops at once.\n"
          "Exit code 0 only when every program and the operating system were sent.\n",
-         {"model", "library", "verify", "repeat", "count", "firmware", "force", "json", "service-code"}, runLoadAll},
+         {"model", "library", "backup", "verify", "repeat", "count", "firmware", "force", "json", "service-code"},
+         runLoadAll},
+        {"backup", "save the unit's programs in a library file",
+         "usage: velaupdate backup [--out FILE.HLB] [--memories 1-13] [--json]\n"
+         "Reads every memory (or those named) back from the unit over USB or Ethernet and saves them as\n"
+         "a library file, memory k as program k, which library show lists. A memory that reads back\n"
+         "empty, and one that was not asked for, is kept as a program of length 0 (no bytes), which\n"
+         "restore leaves alone. Without --out the file goes to the backups folder beside the run logs\n"
+         "($XDG_STATE_HOME/velaupdate/backups, ~/.local/state/velaupdate/backups), named by the date\n"
+         "and time, the unit's model and the link. Nothing is saved when a memory cannot be read.\n"
+         "  --memories LIST    memory numbers: 1-13, 3, 1,4-6\n",
+         {"out", "memories", "json", "force"}, runBackup},
+        {"restore", "write the programs of a backup back into the unit",
+         "usage: velaupdate restore FILE.HLB [--memories LIST] [--verify] [--yes] [--json]\n"
+         "Writes each program of the backup into the memory it came from (command 3), after the\n"
+         "question \"The memory N have a preset stored. Do you want to overwrite it?\" (--yes answers\n"
+         "Yes; No leaves that memory, Cancel stops). Memories kept empty in the backup are left alone\n"
+         "and named. The operating system is not touched. A file that is not a library, holds more\n"
+         "than 13 programs or whose programs fail the library's checks is refused before anything is\n"
+         "sent (exit 3).\n"
+         "  --memories LIST    only these memories of the backup\n"
+         "  --verify           read every restored memory back and compare it with the backup\n",
+         {"memories", "verify", "json"}, runRestore},
+        {"compare", "compare the unit's programs with a backup",
+         "usage: velaupdate compare FILE.HLB [--memories LIST] [--json]\n"
+         "Reads the unit's memories back (1 to the backup's count, or those named) and says for each\n"
+         "\"same\", \"differs\" with the first differing byte and the program's name on each side, or\n"
+         "\"empty\" when both are empty. Exit 0 when every memory is the same, 1 otherwise.\n"
+         "  --memories LIST    only these memories\n",
+         {"memories", "json"}, runCompare},
         {"models", "list the cabinet models and their library files",
          "usage: velaupdate models [--json]\n"
          "Lists the catalogue: model code, name, library file and manual file.\n",

@@ -62,5 +62,9 @@ int runCheckUpdate(Context& ctx);
 int runModels(Context& ctx);
 int runLibrary(Context& ctx);
 int runLoadAll(Context& ctx);
+// backup_commands.cpp
+int runBackup(Context& ctx);
+int runRestore(Context& ctx);
+int runCompare(Context& ctx);
 
 }  // namespace vela::cli

@@ -1,7 +1,9 @@
 #include "cli/link_selection.h"
 
 #include "core/exit_codes.h"
+#include "session/identify.h"
 #include "session/link_choice.h"
+#include "session/operations.h"
 
 #include <stdexcept>
 
@@ -12,6 +14,19 @@ bool selectLink(Context& ctx, Session& s) {
     std::fprintf(stderr,
                  "velaupdate: this command talks to the unit; choose --usb, --serial, --ethernet or --sim\n");
     return false;
+}
+
+OperationResult connectUnit(Context& ctx, Session& s) {
+    if (ctx.link.kind == LinkKind::Offline) return OperationResult::Done; // the command says what that means
+    if (ctx.link.kind == LinkKind::USB) {
+        const OperationResult r = connectUsb(s);
+        if (r != OperationResult::Done) return r;
+        return s.state.UsbActive ? OperationResult::Done : OperationResult::Failed;
+    }
+    if (!selectLink(ctx, s)) return OperationResult::Failed;
+    const OperationResult probe = probeUnit(s);
+    if (probe != OperationResult::Done || ctx.link.kind != LinkKind::Ethernet) return probe;
+    return identifyConnectedUnit(s);
 }
 
 bool refuseEthernet(Context& ctx, const char* command) {

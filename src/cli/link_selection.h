@@ -10,6 +10,10 @@ namespace vela::cli {
 
 // False, after saying why, when the options name no link (--offline).
 bool selectLink(Context& ctx, Session& session);
+// Connects as the connection window does: over USB the connection step, elsewhere the probe;
+// then, over USB and Ethernet, the identification of the unit (its read-back judges the model
+// lock). Done when a unit answered and was identified; offline is Done too (nothing answers).
+OperationResult connectUnit(Context& ctx, Session& session);
 // The keyboard, password, only-change and copy-all commands go over USB or the serial line.
 bool refuseEthernet(Context& ctx, const char* command);
 int exitCode(OperationResult outcome);

@@ -10,6 +10,7 @@
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/port_discovery.h"
+#include "session/backup.h"
 #include "session/operations.h"
 
 #include <optional>
@@ -24,20 +25,9 @@ struct CabinetResult {
     int code = kExitOk;
     std::optional<LoadAllReport> report;
     std::string library;
+    std::string backupFile;
     std::vector<MemoryVerdict> verify;
 };
-
-// Connects as the connection window does; Done when a unit answers.
-OperationResult connect(Context& ctx, Session& s) {
-    if (ctx.link.kind == LinkKind::Offline) return OperationResult::Done; // the run says what that means
-    if (ctx.link.kind == LinkKind::USB) {
-        const OperationResult r = connectUsb(s);
-        if (r != OperationResult::Done) return r;
-        return s.state.UsbActive ? OperationResult::Done : OperationResult::Failed;
-    }
-    if (!selectLink(ctx, s)) return OperationResult::Failed;
-    return probeUnit(s);
-}
 
 std::string modelName(std::size_t row) {
     return unitName(ModelCatalogue::rows()[row].name);
@@ -104,7 +94,7 @@ int chooseLibrary(Context& ctx, Session& s) {
 CabinetResult loadAllOnce(Context& ctx, const FirmwareChoice& firmware) {
     CabinetResult result;
     auto s = openSession(ctx);
-    if (const OperationResult connected = connect(ctx, *s); connected != OperationResult::Done) {
+    if (const OperationResult connected = connectUnit(ctx, *s); connected != OperationResult::Done) {
         if (connected == OperationResult::Stopped)
             ctx.ui.warning("The update was stopped while connecting; nothing was written.");
         result.code = kExitLinkFailed;
@@ -122,6 +112,16 @@ CabinetResult loadAllOnce(Context& ctx, const FirmwareChoice& firmware) {
     // Say exactly what is about to be written, before anything is.
     if (const auto shadow = shadowedLibrary(s->libraryForm)) ctx.ui.warning(*shadow);
     ctx.ui.information(libraryToSend(s->libraryForm));
+    if (ctx.args.flag("backup")) {
+        // Nothing is written unless what the run overwrites has been saved.
+        const BackupResult backup = backupBeforeLoadAll(*s);
+        ctx.ui.finishProgress();
+        if (backup.result != OperationResult::Done) {
+            result.code = backup.result == OperationResult::Stopped ? kExitLinkFailed : exitCode(backup.result);
+            return result;
+        }
+        if (backup.file) result.backupFile = backup.file->string();
+    }
     result.report = loadAllMemories(*s, firmware);
     ctx.ui.finishProgress();
     if (!result.report->complete()) {
@@ -148,6 +148,7 @@ void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* coun
         if (!r.report && !counts) return;
         JsonWriter j(ctx.out);
         j.beginObject();
+        if (!r.backupFile.empty()) j.field("backup", r.backupFile);
         if (r.report) {
             j.field("library", r.library);
             j.field("programs", r.report->programs);
@@ -180,6 +181,7 @@ void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* coun
         j.finish();
         return;
     }
+    if (!r.backupFile.empty()) std::fprintf(ctx.out, "backup of the memories overwritten: %s\n", r.backupFile.c_str());
     if (r.report && r.report->complete())
         std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated%s\n",
                      r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());

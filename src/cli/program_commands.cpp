@@ -11,6 +11,7 @@
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/send_program.h"
+#include "session/identify.h"
 #include "session/operations.h"
 
 #include <fstream>
@@ -79,16 +80,17 @@ int reportWritten(const Context& ctx, const Session& s, OperationResult outcome,
     return exitCode(outcome);
 }
 
-int probeUsb(Context& ctx, Session& s) {
-    connectUsb(s);
-    const bool answered = s.state.UsbActive && s.state.Link == LinkKind::USB;
+// Over USB and Ethernet the probe is followed by the identification: the read-back of the
+// current memory and the model code it carries.
+void printIdentified(Context& ctx, const Session& s, Channel channel, bool answered) {
     const auto& lib = s.libraryWindow;
     const bool unitEmpty = !s.state.LibraryLoadLocked;
     const int code = static_cast<std::int8_t>(s.receivedImage[4]);
+    const std::string link(channelName(channel));
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
-        j.field("link", "USB");
+        j.field("link", link);
         j.field("answered", answered);
         if (answered) {
             j.field("unitEmpty", unitEmpty);
@@ -102,7 +104,7 @@ int probeUsb(Context& ctx, Session& s) {
         j.endObject();
         j.finish();
     } else if (answered) {
-        std::fprintf(ctx.out, "HALDA40 answers on USB\n");
+        std::fprintf(ctx.out, "HALDA40 answers on %s\n", link.c_str());
         if (unitEmpty)
             std::fprintf(ctx.out, "memory %d holds no program: the model list is free\n",
                          s.state.ProgramNumber);
@@ -115,7 +117,6 @@ int probeUsb(Context& ctx, Session& s) {
         else
             std::fprintf(ctx.out, "model code %d: no model of its own (the model list is free)\n", code);
     }
-    return answered ? kExitOk : kExitLinkFailed;
 }
 
 } // namespace
@@ -126,20 +127,30 @@ int runProbe(Context& ctx) {
         throw std::invalid_argument("probe takes no argument: " + ctx.args.positional.front());
     auto s = openSession(ctx);
     if (ctx.link.kind == LinkKind::Offline) return selectLink(ctx, *s) ? kExitOk : kExitUsage;
-    if (ctx.link.kind == LinkKind::USB) return probeUsb(ctx, *s);
+    if (ctx.link.kind == LinkKind::USB) {
+        // A failed read-back has been said and has taken the session offline.
+        connectUsb(*s);
+        const bool answered = s->state.UsbActive && s->state.Link == LinkKind::USB;
+        printIdentified(ctx, *s, Channel::Usb, answered);
+        return answered ? kExitOk : kExitLinkFailed;
+    }
     if (!selectLink(ctx, *s)) return kExitUsage;
-    const Channel channel = ctx.link.kind == LinkKind::Ethernet ? Channel::Ethernet : Channel::Serial;
-    const OperationResult probe = probeUnit(*s);
+    OperationResult probe = probeUnit(*s);
+    if (ctx.link.kind == LinkKind::Ethernet) {
+        if (probe == OperationResult::Done) probe = identifyConnectedUnit(*s);
+        printIdentified(ctx, *s, Channel::Ethernet, probe == OperationResult::Done);
+        return exitCode(probe);
+    }
     const bool answered = probe == OperationResult::Done;
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
-        j.field("link", std::string(channelName(channel)));
+        j.field("link", std::string(channelName(Channel::Serial)));
         j.field("answered", answered);
         j.endObject();
         j.finish();
     } else if (answered) {
-        std::fprintf(ctx.out, "HALDA40 answers on %s\n", std::string(channelName(channel)).c_str());
+        std::fprintf(ctx.out, "HALDA40 answers on %s\n", std::string(channelName(Channel::Serial)).c_str());
     }
     return exitCode(probe);
 }
@@ -156,12 +167,14 @@ int runRead(Context& ctx) {
     const ProgramRead read = readProgram(*s);
     ctx.ui.finishProgress();
     if (read.result != OperationResult::Done) return exitCode(read.result);
-    const ReceiveResult& r = read.program;
-    const int code = static_cast<std::int8_t>(s->receivedImage[4]);
-    const std::string name = programName(s->receivedImage, r.length);
-    if (const auto out = ctx.args.value("out"); out && r.received) {
+    const MemoryRead& r = read.program;
+    const bool received = r.content == MemoryContent::Program;
+    const auto length = static_cast<unsigned>(r.program.size());
+    const int code = length > 4 ? static_cast<std::int8_t>(r.program[4]) : 0;
+    const std::string name = programName(r.program, length);
+    if (const auto out = ctx.args.value("out"); out && received) {
         std::ofstream file(*out, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(s->receivedImage.data()), r.length);
+        file.write(reinterpret_cast<const char*>(r.program.data()), static_cast<std::streamsize>(length));
         if (!file) {
             std::fprintf(stderr, "velaupdate read: %s: cannot be written\n", out->c_str());
             return kExitBadInput;
@@ -171,19 +184,19 @@ int runRead(Context& ctx) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.field("memory", memory);
-        j.field("program", r.received);
-        if (r.received) {
-            j.field("length", static_cast<int>(r.length));
-            if (r.length > 4) j.field("modelCode", code);
+        j.field("program", received);
+        if (received) {
+            j.field("length", static_cast<int>(length));
+            if (length > 4) j.field("modelCode", code);
             j.field("name", name);
         }
         j.endObject();
         j.finish();
-    } else if (!r.received) {
+    } else if (!received) {
         std::fprintf(ctx.out, "memory %d: no program\n", memory);
     } else {
-        std::fprintf(ctx.out, "memory %d: %u bytes\n", memory, static_cast<unsigned>(r.length));
-        if (r.length > 4) std::fprintf(ctx.out, "model code: %d\n", code);
+        std::fprintf(ctx.out, "memory %d: %u bytes\n", memory, length);
+        if (length > 4) std::fprintf(ctx.out, "model code: %d\n", code);
         std::fprintf(ctx.out, "name: %s\n", name.c_str());
     }
     return kExitOk;

@@ -16,8 +16,9 @@ constexpr int kSettle = 1;
 // The PC's side of the unit's exchange: each step returns true to stop the read.
 class Receiver {
 public:
-    Receiver(DeviceLink& link, const ProgramImage& image, Channel channel, ReceivedImage& received)
-        : link_(link), ui_(link.ui), image_(image), channel_(channel), received_(received) {}
+    Receiver(DeviceLink& link, const ProgramImage& image, Channel channel, std::uint8_t memory,
+             ReceivedImage& received)
+        : link_(link), ui_(link.ui), image_(image), channel_(channel), memory_(memory), received_(received) {}
 
     bool ReceiveBegin() {
         step("Receiving BEGIN...");
@@ -51,7 +52,7 @@ public:
         if (!low) return true;
         received_[1] = *low;
         length_ = static_cast<std::uint16_t>((*high << 8) | *low);
-        if (channel_ == Channel::Usb && length_ == 0xFFFF) {
+        if (length_ == 0xFFFF) {
             noProgram();
             return true;
         }
@@ -78,7 +79,7 @@ public:
             show("LONG : " + std::to_string(length_));
             const std::uint8_t ack = received_[i - 1];
             ui_.gaugeAdvance(Gauge::ProgressBar, static_cast<int>(kBlockSize));
-            show("Reading Configuration " + std::to_string(link_.state.ProgramNumber) + " from the " + kUnitName);
+            show("Reading Configuration " + std::to_string(memory_) + " from the " + kUnitName);
             if (!writeByte(ack)) return true;
             settle();
         }
@@ -106,23 +107,17 @@ public:
         return false;
     }
 
-    // The unit has no program: check that it still answers, then free the model list.
+    // The unit has no program. Over USB the bridge is opened afresh and the probe checks
+    // that the unit still answers.
     void noProgram() {
+        noProgram_ = true;
+        if (channel_ != Channel::Usb) return;
         link_.usb.UsbClose();
         link_.usb.UsbConnect();
-        const bool answered = link_.state.UsbActive &&
-                              SendProgram(link_, image_, Channel::Usb, CommandCode::ProbeCommand, 0, 0, false) ==
-                                  ExchangeResult::Success;
+        answersAfterEmpty_ = link_.state.UsbActive &&
+                             SendProgram(link_, image_, Channel::Usb, CommandCode::ProbeCommand, 0, 0, false) ==
+                                 ExchangeResult::Success;
         closeUsbIfOpen(link_);
-        if (answered) {
-            ui_.status(StatusField::ConnectedL, "Status : USB");
-        } else if (link_.state.UsbActive) {
-            ui_.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
-            ui_.status(StatusField::InfoLabel, "Status : Offline");
-            link_.runOfflineAction();
-        }
-        link_.state.LibraryLoadLocked = false;
-        noProgram_ = true;
     }
 
     void show(std::string_view text) { ui_.status(StatusField::LibraryInfo, text); }
@@ -130,6 +125,7 @@ public:
 
     std::uint16_t length() const { return length_; }
     bool sawNoProgram() const { return noProgram_; }
+    bool answersAfterEmpty() const { return answersAfterEmpty_; }
 
 private:
     void step(std::string_view text) {
@@ -190,9 +186,11 @@ private:
     UserInterface& ui_;
     const ProgramImage& image_;
     Channel channel_;
+    std::uint8_t memory_;
     ReceivedImage& received_;
     std::uint16_t length_ = 0;
     bool noProgram_ = false;
+    bool answersAfterEmpty_ = true;
 };
 
 // Sends the read request and the START byte; false when the read cannot begin.
@@ -241,10 +239,11 @@ bool beginRead(DeviceLink& link, const ProgramImage& image, Channel channel, std
 ReceiveResult ReceiveProgram(DeviceLink& link, const ProgramImage& image, Channel channel, std::uint8_t memory,
                              ReceivedImage& received) {
     ReceiveResult result;
-    Receiver r(link, image, channel, received);
+    Receiver r(link, image, channel, memory, received);
     const bool stopped = !beginRead(link, image, channel, memory, r) || r.ReceiveBegin() || r.ReceiveCommand() ||
                          r.ReceiveProgramNumber() || r.ReceiveLong() || r.ReceiveData() || r.ReceiveEnd();
     result.noProgram = r.sawNoProgram();
+    result.answersAfterEmpty = r.answersAfterEmpty();
     result.length = r.length();
     if (stopped) {
         // The bridge takes one handle at a time: the next exchange must be able to open it.

@@ -1,8 +1,7 @@
-#include "session/read_back.h"
 #include "session/connection.h"
 
-#include "link/receive_program.h"
 #include "link/send_program.h"
+#include "session/identify.h"
 #include "session/session.h"
 
 namespace vela {
@@ -46,8 +45,8 @@ void switchLink(Session& s, LinkKind tag) {
         // COM1 and COM2 leave the link flags as they are.
         break;
     }
-    connectChosenLink(s);
     s.windows.connectFormVisible = false;
+    connectChosenLink(s);
 }
 
 void connectChosenLink(Session& s) {
@@ -61,9 +60,20 @@ void connectChosenLink(Session& s) {
             ui.status(StatusField::InfoLabel, "Status : Offline");
             switchLink(s, LinkKind::Offline);
         } else {
-            readProgramBack(s, Channel::Usb, static_cast<std::uint8_t>(st.ProgramNumber));
-            if (st.LibraryLoadLocked) {
+            const MemoryRead read = identifyUnit(s);
+            if (read.content == MemoryContent::Unread) {
                 closeUsbIfOpen(s.link);
+                // A unit that stops answering in the middle of the read is not connected: say
+                // why, go offline and offer the connection window again.
+                if (st.UsbActive) {
+                    ui.warning(read.failure + ".\nThe HALDA40 was closed. You need to Reconnect.");
+                    ui.status(StatusField::InfoLabel, "Status : Offline");
+                    switchLink(s, LinkKind::Offline);
+                }
+                s.windows.connectFormVisible = true;
+            } else if (st.LibraryLoadLocked) {
+                closeUsbIfOpen(s.link);
+                ui.status(StatusField::ConnectedL, "Status : USB");
             } else {
                 st.UsbActive = true;
                 st.EthernetActive = st.SerialActive = false;
@@ -72,8 +82,8 @@ void connectChosenLink(Session& s) {
                 closeUsbIfOpen(s.link);
                 s.libraryWindow.modelListEnabled = true;
                 s.libraryWindow.sendPanelVisible = true;
+                ui.status(StatusField::ConnectedL, "Status : USB");
             }
-            ui.status(StatusField::ConnectedL, "Status : USB");
         }
         s.libraryWindow.visible = true;
     }

@@ -2,6 +2,7 @@
 
 #include "session/connection.h"
 #include "session/guarded.h"
+#include "session/memory_read.h"
 #include "session/preset_operations.h"
 
 #include <algorithm>
@@ -78,9 +79,6 @@ LoadAllReport loadAllMemories(Session& s, const FirmwareChoice& firmware) {
 std::vector<MemoryVerdict> verifyWrittenMemories(Session& s, const LoadAllReport& report,
                                                  const LibraryBuffer& library) {
     const auto entries = libraryEntries(library);
-    const Channel channel = s.state.UsbActive        ? Channel::Usb
-                            : s.state.EthernetActive ? Channel::Ethernet
-                                                     : Channel::Serial;
     std::vector<MemoryVerdict> verdicts;
     for (const int k : report.writtenMemories) {
         if (s.ui.stop.requested()) {
@@ -89,28 +87,22 @@ std::vector<MemoryVerdict> verifyWrittenMemories(Session& s, const LoadAllReport
         }
         const LibraryEntry& e = (*entries)[static_cast<std::size_t>(k - 1)];
         s.state.setProgramNumber(k);
-        ReceiveResult r;
-        const OperationResult read = guarded(s, [&] {
-            if (channel == Channel::Usb) s.link.usb.UsbConnect();
-            r = ReceiveProgram(s.link, s.programImage, channel, static_cast<std::uint8_t>(k),
-                               s.receivedImage);
+        MemoryRead read;
+        const OperationResult result = guarded(s, [&] {
+            read = readMemory(s, k);
             return OperationResult::Done;
         });
-        if (read == OperationResult::Stopped) {
+        if (result == OperationResult::Stopped) {
             verdicts.emplace_back(k, "not read back: stopped");
             continue;
         }
         std::string verdict = "same";
-        if (!r.received) {
+        if (read.content == MemoryContent::Empty) {
+            verdict = "empty";
+        } else if (read.content != MemoryContent::Program) {
             verdict = "could not be read back";
-        } else {
-            // Only the bytes the unit sent are compared: the entry may be longer than the reply.
-            const std::size_t common = std::min<std::size_t>(r.length, e.size());
-            std::size_t differs = e.size();
-            for (std::size_t i = 0; i < common && differs == e.size(); ++i)
-                if (s.receivedImage[i] != library[e.offset + i]) differs = i;
-            if (r.length != e.size() && differs == e.size()) differs = common;
-            if (differs != e.size()) verdict = "differs from offset " + std::to_string(differs);
+        } else if (const auto at = firstDifference(read.program, std::span(library).subspan(e.offset, e.size()))) {
+            verdict = "differs from offset " + std::to_string(*at);
         }
         verdicts.emplace_back(k, verdict);
     }

@@ -3,7 +3,7 @@
 #include "link/dsp_update.h"
 #include "session/guarded.h"
 #include "preset/program_image.h"
-#include "session/read_back.h"
+#include "session/identify.h"
 
 #include <string>
 #include <vector>
@@ -83,26 +83,29 @@ bool isActive(const Session& s, Channel channel) {
     return false;
 }
 
+bool writeImage(Session& s, Channel channel, std::uint8_t program, std::uint16_t length) {
+    UserInterface& ui = s.ui;
+    if (channel == Channel::Usb && !connectUsb(s)) return false;
+    if (send(s, channel, CommandCode::WriteProgramCommand, program, length)) return true;
+    if (channel == Channel::Usb) {
+        ui.closeTransferWindow();
+        closeUsbIfOpen(s.link);
+        ui.warning("The HALDA40 was closed. You need to Reconnect.");
+        s.windows.connectFormVisible = true;
+    } else if (channel == Channel::Ethernet) {
+        ui.closeTransferWindow();
+        ui.error("ETHERNET: Communication Error with HALDA40");
+        s.link.DropLink();
+    }
+    return false;
+}
+
 // The write exchange, then the change command, on one link; false at the first failure.
 // `written` tells the summary of a stopped write whether the memory got its program.
 bool writeAndChange(Session& s, Channel channel, std::uint16_t length, bool& written) {
     UserInterface& ui = s.ui;
-    const auto write = CommandCode::WriteProgramCommand;
     const auto change = CommandCode::ChangeProgramCommand;
-    if (channel == Channel::Usb && !connectUsb(s)) return false;
-    if (!send(s, channel, write, memory(s), length)) {
-        if (channel == Channel::Usb) {
-            ui.closeTransferWindow();
-            closeUsbIfOpen(s.link);
-            ui.warning("The HALDA40 was closed. You need to Reconnect.");
-            s.windows.connectFormVisible = true;
-        } else if (channel == Channel::Ethernet) {
-            ui.closeTransferWindow();
-            ui.error("ETHERNET: Communication Error with HALDA40");
-            s.link.DropLink();
-        }
-        return false;
-    }
+    if (!writeImage(s, channel, memory(s), length)) return false;
     written = true;
     ui.pump();
     if (ui.stop.requested()) throw RunStopped{};
@@ -170,28 +173,21 @@ OperationResult copyToAll(Session& s) {
     return OperationResult::Done;
 }
 
-ReceiveResult read(Session& s) {
+MemoryRead read(Session& s) {
     s.link.DisableUnitCommands();
-    ReceiveResult result;
+    MemoryRead result;
     // The request and the read-back that follows it are one exchange for a stop request: the
     // unit answers a request by waiting for the read-back.
     try {
-        if (!s.state.NewCancelled) {
-            if (s.state.UsbActive && connectUsb(s)) {
-                result = readProgramBack(s, Channel::Usb, memory(s));
-                closeUsbIfOpen(s.link);
-            }
-            if (s.state.EthernetActive) result = readProgramBack(s, Channel::Ethernet, memory(s));
-            if (s.state.SerialActive) {
-                result = readProgramBack(s, Channel::Serial, memory(s));
-                s.link.serial.SerialClose();
-            }
+        if (!s.state.NewCancelled && readChannel(s)) {
+            result = readMemory(s, s.state.ProgramNumber);
+            applyReadBack(s, result);
         }
     } catch (const RunStopped&) {
         closeAfterStop(s.link);
         s.ui.warning("The read was stopped: memory " + std::to_string(s.state.ProgramNumber) +
                      " was not read.");
-        result = ReceiveResult{};
+        result = MemoryRead{};
     }
     s.link.EnableUnitCommands();
     return result;
@@ -287,7 +283,7 @@ ProgramRead readProgram(Session& s) {
     ProgramRead r;
     r.result = guarded(s, [&] {
         r.program = read(s);
-        return r.program.received || r.program.noProgram ? OperationResult::Done : OperationResult::Failed;
+        return r.program.content != MemoryContent::Unread ? OperationResult::Done : OperationResult::Failed;
     });
     return r;
 }
@@ -357,6 +353,11 @@ void toggleRealTime(Session& s) {
             s.ui.information("You are in Real Time Mode!. HALDA40 is going to read the present configuration "
                              "for security");
     });
+}
+
+bool writeMemoryImage(Session& s, Channel channel, int memory) {
+    const auto length = programImageLength(s.programImage);
+    return length && writeImage(s, channel, static_cast<std::uint8_t>(memory), *length);
 }
 
 } // namespace vela

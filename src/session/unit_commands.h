@@ -6,7 +6,8 @@
 // and ends in a result: a lost link never travels on as an exception, and the USB device is
 // closed on every path.
 
-#include "link/receive_program.h"
+#include "link/exchange.h"
+#include "session/memory_read.h"
 #include "session/firmware_choice.h"
 #include "session/operation_result.h"
 
@@ -32,9 +33,13 @@ OperationResult copyPresetProgramToAll(Session& session);
 // A read of memory ProgramNumber into the session's receivedImage.
 struct ProgramRead {
     OperationResult result = OperationResult::Failed;
-    ReceiveResult program; // what the unit sent; noProgram when the memory is empty
+    MemoryRead program; // what the unit sent
 };
 ProgramRead readProgram(Session& session);
+
+// The write exchange alone (no change command) of the session's ProgramImage into one memory,
+// USB opened first; false after the failure has been said as Write says it.
+bool writeMemoryImage(Session& session, Channel channel, int memory);
 
 OperationResult changeProgram(Session& session);
 OperationResult resetUnit(Session& session);

@@ -116,15 +116,16 @@ TEST(ModelCode, OfAnUnwrittenMemoryIsTheUnitsOwn) {
     EXPECT_EQ(h.library.selectedRow, 4);
 }
 
-TEST(EmptyUnit, OnUsbEndsAfterLongProbesAndFreesTheModelList) {
+TEST(EmptyUnit, OnUsbEndsAfterLongAndProbes) {
     sim::SimOptions o;
     o.empty = true;
     SimHarness h(Channel::Usb, o);
     const auto r = h.receive(1);
     EXPECT_FALSE(r.received);
     EXPECT_TRUE(r.noProgram);
-    EXPECT_FALSE(h.state.LibraryLoadLocked);
-    EXPECT_EQ(h.ui.lastStatus(StatusField::ConnectedL), "Status : USB");
+    EXPECT_TRUE(r.answersAfterEmpty);
+    // What an empty memory means for the model list is the session's to decide.
+    EXPECT_TRUE(h.state.LibraryLoadLocked);
     EXPECT_FALSE(h.ui.hasStatus("Receive data..."));
     const auto records = h.records();
     ASSERT_EQ(records.size(), 3u);
@@ -133,17 +134,20 @@ TEST(EmptyUnit, OnUsbEndsAfterLongProbesAndFreesTheModelList) {
     EXPECT_EQ(records[2].host, hostBytesOf(0, 0, {}));  // the probe that follows
 }
 
-TEST(EmptyUnit, ElsewhereALengthBeyondTheBufferIsRefused) {
-    // Over TCP 0xFFFF is an ordinary length, larger than the 32656-byte receive buffer.
+TEST(EmptyUnit, OverTcpIsAnEmptyMemoryToo) {
+    // The length 0xFFFF is the unit's "nothing stored" on every link, not a length to receive.
     sim::SimOptions o;
     o.empty = true;
     SimHarness h(Channel::Ethernet, o);
     h.received.fill(0x5A);
     const auto r = h.receive(1);
     EXPECT_FALSE(r.received);
-    EXPECT_TRUE(h.ui.hasStatus("¡¡ERROR!! DATA NO VALID (Long)"));
-    EXPECT_TRUE(h.state.LibraryLoadLocked);
+    EXPECT_TRUE(r.noProgram);
+    EXPECT_FALSE(h.ui.hasStatus("¡¡ERROR!! DATA NO VALID (Long)"));
     EXPECT_EQ(h.received[2], 0x5A);
+    const auto records = h.records();
+    ASSERT_EQ(records.size(), 2u);  // no probe follows over TCP
+    EXPECT_EQ(records[1].outcome, "empty");
 }
 
 TEST(SilentUnit, DuringReadBackEndsTheReadInsteadOfHanging) {

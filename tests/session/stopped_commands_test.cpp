@@ -51,14 +51,14 @@ TEST(StoppedRead, AtOnceLeavesNothingReadAndTheNextReadWorks) {
     h.useUsb();
     h.session.state.setProgramNumber(4);
     h.ui.stopWhenStatus("Receive data...", 2);
-    const ReceiveResult stopped = readProgram(h.session).program;
-    EXPECT_FALSE(stopped.received);
+    const MemoryRead stopped = readProgram(h.session).program;
+    EXPECT_EQ(stopped.content, MemoryContent::Unread);
     EXPECT_EQ(lastMessage(h.ui), "The read was stopped: memory 4 was not read.");
     EXPECT_FALSE(h.session.link.usb.isOpen());
 
     h.ui.onPump = nullptr;
     h.ui.stop.clear();
-    EXPECT_TRUE(readProgram(h.session).program.received);
+    EXPECT_EQ(readProgram(h.session).program.content, MemoryContent::Program);
 }
 
 TEST(StoppedUpdateDsp, AskedBeforeItBeginsSendsNothing) {

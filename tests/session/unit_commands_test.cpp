@@ -185,11 +185,11 @@ TEST(Read, IsSkippedAfterACancelledNew) {
     SessionHarness h;
     h.useUsb();
     h.session.state.NewCancelled = true;
-    EXPECT_FALSE(readProgram(h.session).program.received);
+    EXPECT_EQ(readProgram(h.session).program.content, MemoryContent::Unread);
     EXPECT_TRUE(h.records().empty());
     h.session.state.NewCancelled = false;
     h.session.state.setProgramNumber(3);
-    EXPECT_TRUE(readProgram(h.session).program.received);
+    EXPECT_EQ(readProgram(h.session).program.content, MemoryContent::Program);
     EXPECT_FALSE(h.session.link.usb.isOpen());
 }
 
