@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 namespace vela::test {
 
 BoxAnswerer::BoxAnswerer() {
@@ -51,7 +53,10 @@ QWidget* control(QWidget* window, const QString& name) {
     return nullptr;
 }
 
-void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+void click(QWidget* widget) {
+    ASSERT_NE(widget, nullptr) << "no such control to click";
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
 
 void snapshot(QWidget* window, const QString& name) {
     const QString dir = qEnvironmentVariable("VELA_SCREENSHOT_DIR");
