@@ -89,7 +89,7 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     auto* minimise = addMinimiseIcon(QPoint(520, 6));
     auto* close = addCloseIcon(QPoint(543, 6));
 
-    ConnectedL = label(this, "ConnectedL", "No Connected", QRect(14, 58, 250, 18));
+    ConnectedL = label(this, "ConnectedL", "No Connected", QRect(14, 58, 420, 18));
     ConnectedL->setProperty("role", "status");
     ConnectB = button(this, "ConnectB", "CONNECT", QRect(440, 56, 112, 26));
     Label45 = label(this, "Label45", "SELECT your Cabinet Model:", QRect(14, 82, 250, 18));

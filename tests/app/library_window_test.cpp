@@ -79,6 +79,7 @@ TEST(UpdateAfterAFailedRun, ComesBackWithTheNextConnectionAndTheStatusSaysTheLin
         EXPECT_TRUE(h.boxes.said("The HALDA40 was closed. You need to Reconnect."));
         EXPECT_FALSE(h.boxes.said("Turn Off and ON the cabinet."));
         EXPECT_EQ(lib->ConnectedL->text(), kLost);
+        EXPECT_LE(lib->ConnectedL->fontMetrics().horizontalAdvance(kLost), lib->ConnectedL->width());
         EXPECT_EQ(lib->Info->text(), kLost);
         EXPECT_EQ(h.app->windows().mainMenu->InfoLabel->text(), kLost);
         EXPECT_TRUE(h.app->windows().connect->isVisible());
