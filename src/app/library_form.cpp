@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -90,7 +91,7 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     auto* close = addCloseIcon(QPoint(543, 6));
     icons_ = {minimise, close};
 
-    ConnectedL = label(this, "ConnectedL", "No Connected", QRect(14, 58, 250, 18));
+    ConnectedL = label(this, "ConnectedL", "No Connected", QRect(14, 58, 420, 18));
     ConnectedL->setProperty("role", "status");
     ConnectB = button(this, "ConnectB", "CONNECT", QRect(440, 56, 112, 26));
     Label45 = label(this, "Label45", "SELECT your Cabinet Model:", QRect(14, 82, 250, 18));
@@ -103,6 +104,8 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     ComboBox1->setPlaceholderText("Select your model");
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEnabled(false);
+    LockedL = label(this, "LockedL", "Locked to this cabinet's model", QRect(14, 128, 262, 18));
+    LockedL->hide();
     auto* manual = new IconButton(IconKind::Manual, this);
     manual->setObjectName("Image1");
     manual->move(246, 104);
@@ -118,7 +121,11 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
 
     buildMemories();
     Label1 = label(this, "Label1", "Update History:", QRect(290, 82, 200, 18));
-    Memo2 = memo(this, "Memo2", "Update History:", kHistory, QRect(290, 102, 262, 116));
+    Memo2 = memo(this, "Memo2", "Update History:", kHistory, QRect(290, 102, 262, 96));
+    BuildProgress = gauge(this, "BuildProgress", "Library build progress", QRect(290, 204, 262, 16));
+    BuildProgress->setFormat("%v of %m preset files");
+    BuildProgress->setTextVisible(true);
+    BuildProgress->hide();
     buildSendPanel();
     buildServiceControls();
 
@@ -143,12 +150,35 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     connect(&ui, &QtUserInterface::statusChanged, this, &TLoadAllMemForm::showStatus);
     connect(&ui, &QtUserInterface::gaugeChanged, this, &TLoadAllMemForm::showGauge);
     connect(&context.worker, &SessionWorker::sessionChanged, this, &TLoadAllMemForm::showView);
+
+    choosePresetFiles = [this] {
+        QFileDialog dialog(this, "Load Files", QDir::currentPath(), "Preset files (*.hdp);;All files (*)");
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    };
+    chooseLibraryModel = [this]() -> std::optional<int> {
+        QStringList items{"The codes the preset files give"};
+        for (int row = 0; row < ComboBox1->count(); ++row) items << ComboBox1->itemText(row);
+        bool ok = false;
+        const QString item = QInputDialog::getItem(this, "Make Library", "The programs carry the model code of:",
+                                                   items, 0, false, &ok);
+        if (!ok) return std::nullopt;
+        return static_cast<int>(items.indexOf(item)) - 1;
+    };
+    chooseLibraryFile = [this] {
+        QFileDialog dialog(this, "Save Library", QDir::currentPath(), "Library files (*.HLB);;All files (*)");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("HLB");
+        dialog.selectFile("NoName");
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        return dialog.selectedFiles().front();
+    };
 }
 
 void TLoadAllMemForm::buildMemories() {
     auto* frame = new QFrame(this);
     frame->setObjectName("Panel9");
-    frame->setGeometry(14, 134, 262, 296);
+    frame->setGeometry(14, 148, 262, 296);
     auto* title = label(frame, "Panel9Caption", "Memories", QRect(8, 2, 240, 18));
     title->setProperty("role", "legend");
     for (int k = 0; k < 13; ++k) {
@@ -181,11 +211,16 @@ void TLoadAllMemForm::buildSendPanel() {
     SendWarning->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Send1 = button(SendPanel, "Send1", "Update", QRect(0, 70, 264, 32));
     Send1->setToolTip("Send library to the processor");
-    ProgressBar = gauge(SendPanel, "ProgressBar", "Program progress", QRect(0, 112, 264, 14));
-    TotalProgress = gauge(SendPanel, "TotalProgress", "Total progress", QRect(0, 134, 264, 14));
-    ProgressBar->hide();
-    TotalProgress->hide();
-    Info = label(SendPanel, "Info", "Conecting...", QRect(0, 156, 264, 40));
+    ProgressBar = gauge(SendPanel, "ProgressBar", "Program progress", QRect(0, 108, 264, 18));
+    TotalProgress = gauge(SendPanel, "TotalProgress", "Total progress", QRect(0, 130, 264, 18));
+    // The program gauge names its step ("Memory 3 of 5"); both show how far they are.
+    ProgressBar->setFormat("%p%");
+    TotalProgress->setFormat("Total %p%");
+    for (QProgressBar* g : {ProgressBar, TotalProgress}) {
+        g->setTextVisible(true);
+        g->hide();
+    }
+    Info = label(SendPanel, "Info", "Conecting...", QRect(0, 152, 264, 48));
     Info->setProperty("role", "status");
     Info->setWordWrap(true);
     SendPanel->hide();
@@ -259,21 +294,42 @@ void TLoadAllMemForm::showView(const SessionViewPtr& view) {
     SendPanel->setVisible(l.sendPanelVisible);
     Send1->setText(text(l.send1Caption));
     Send1->setEnabled(l.send1Enabled && running_ == 0);
+    LockedL->setVisible(l.lockedToUnit);
+    ComboBox1->setAccessibleDescription(l.lockedToUnit ? LockedL->text() : QString());
     ProgressBar->setVisible(l.gaugesVisible);
     TotalProgress->setVisible(l.gaugesVisible);
     ConnectB->setVisible(l.connectButtonVisible);
     Password_Edit->setVisible(l.passwordEditVisible);
     Edit40->setText(text(l.openedFile));
+    showLinkStatus(view->linkStatus, view->state.LinkLost);
+}
+
+void TLoadAllMemForm::showLinkStatus(const std::string& status, bool lost) {
+    if (status == shownLinkStatus_) return;
+    // What the run was doing last is no longer going on; once connected again, nor is the loss.
+    if (lost)
+        Info->setText(text(status));
+    else if (Info->text() == text(shownLinkStatus_))
+        Info->clear();
+    shownLinkStatus_ = status;
+    ConnectedL->setText(text(status));
 }
 
 void TLoadAllMemForm::showStatus(StatusField field, const QString& status) {
     if (field == StatusField::LibraryInfo) Info->setText(status);
     if (field == StatusField::ConnectedL) ConnectedL->setText(status);
+    if (field == StatusField::RunStep) {
+        ProgressBar->setFormat(status.isEmpty() ? QString("%p%") : status + "  %p%");
+        ProgressBar->setAccessibleDescription(status);
+    }
 }
 
 void TLoadAllMemForm::showGauge(vela::Gauge which, int position, int maximum) {
-    if (which != vela::Gauge::ProgressBar && which != vela::Gauge::TotalProgress) return;  // not one of ours
-    QProgressBar* g = which == vela::Gauge::ProgressBar ? ProgressBar : TotalProgress;
+    QProgressBar* g = which == vela::Gauge::ProgressBar      ? ProgressBar
+                      : which == vela::Gauge::TotalProgress ? TotalProgress
+                      : which == vela::Gauge::LibraryBuild  ? BuildProgress
+                                                            : nullptr;
+    if (!g) return;  // not one of ours
     g->setMaximum(std::max(maximum, 1));
     g->setValue(std::min(position, g->maximum()));
 }
@@ -284,8 +340,10 @@ void TLoadAllMemForm::ComboBox1Change(int row) {
 
 void TLoadAllMemForm::Send1Click() {
     // The run shows these itself; lock them at once so that a second press cannot queue a run.
-    ProgressBar->show();
-    TotalProgress->show();
+    for (QProgressBar* g : {ProgressBar, TotalProgress}) {
+        g->setValue(0);
+        g->show();
+    }
     run([this](Session& s) { loadAllMemories(s, firmware_); });
 }
 
@@ -322,14 +380,12 @@ void TLoadAllMemForm::Clear1BClick() {
 }
 
 void TLoadAllMemForm::LoadDirectoryBClick() {
-    QFileDialog dialog(this, "Load Files", QDir::currentPath(), "Preset files (*.hdp);;All files (*)");
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.exec();
     // The build runs whether or not the user confirmed: a cancelled dialog builds nothing.
     std::vector<std::string> files;
-    for (const QString& f : dialog.result() == QDialog::Accepted ? dialog.selectedFiles() : QStringList())
-        files.push_back(f.toStdString());
-    run([files](Session& s) { buildLibrary(s, files); });
+    for (const QString& f : choosePresetFiles()) files.push_back(f.toStdString());
+    BuildProgress->setValue(0);
+    BuildProgress->setVisible(!files.empty());
+    run([files](Session& s) { buildLibrary(s, files); }, [this] { BuildProgress->hide(); });
 }
 
 void TLoadAllMemForm::MakeLibraryBClick() {
@@ -342,12 +398,18 @@ void TLoadAllMemForm::MakeLibraryBClick() {
             });
         return;
     }
-    QFileDialog dialog(this, "Save Library", QDir::currentPath(), "Library files (*.HLB);;All files (*)");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("HLB");
-    dialog.selectFile("NoName");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    run([f = dialog.selectedFiles().front().toStdString()](Session& s) { saveLibrary(s, f); });
+    if (view_->library.partialBuild) {
+        // Refused before anything is asked: the session says why.
+        run([](Session& s) { saveLibrary(s, {}); });
+        return;
+    }
+    const std::optional<int> row = chooseLibraryModel();
+    if (!row) return;
+    const QString file = chooseLibraryFile();
+    if (file.isEmpty()) return;
+    const std::optional<int> code =
+        *row >= 0 ? std::optional<int>(ModelCatalogue::modelCode(static_cast<std::size_t>(*row))) : std::nullopt;
+    run([f = file.toStdString(), code](Session& s) { saveLibrary(s, f, code); });
 }
 
 void TLoadAllMemForm::UpdateDSPClick() {

@@ -11,6 +11,8 @@
 
 #include <array>
 #include <vector>
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -33,6 +35,7 @@ public:
     QPushButton* ConnectB = nullptr;
     QLabel* Label45 = nullptr;
     QComboBox* ComboBox1 = nullptr;
+    QLabel* LockedL = nullptr;  // why the model list is locked
     QAbstractButton* Image1 = nullptr;  // the manual
     std::array<QLabel*, 13> memoryLabels{};
     std::array<QLineEdit*, 13> Edit{};  // Edit1..Edit13
@@ -44,6 +47,7 @@ public:
     QLabel* Info = nullptr;
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;  // update history
+    QProgressBar* BuildProgress = nullptr;  // the preset files a build has read
     QAbstractButton* LOGOImage = nullptr;
     QLineEdit* Password_Edit = nullptr;
     QPushButton* OpenLibraryB = nullptr;
@@ -54,6 +58,12 @@ public:
     QPushButton* UpdateDSP = nullptr;
     QPushButton* ResetDSP = nullptr;
     QLineEdit* Edit40 = nullptr;
+
+    // The service dialogs: the preset files to build from, the model whose code the built
+    // programs carry (nullopt: cancelled; -1: the codes the files give), the file to save to.
+    std::function<QStringList()> choosePresetFiles;
+    std::function<std::optional<int>()> chooseLibraryModel;
+    std::function<QString()> chooseLibraryFile;
 
 public slots:
     void ComboBox1Change(int row);
@@ -81,6 +91,8 @@ private:
     void showView(const SessionViewPtr& view);
     void showStatus(StatusField field, const QString& text);
     void showGauge(vela::Gauge gauge, int position, int maximum);
+    // A status line follows the session's link when the link changes.
+    void showLinkStatus(const std::string& status, bool lost);
     // Runs an operation with the controls that start operations locked meanwhile.
     void run(std::function<void(Session&)> operation, std::function<void()> done = {});
     std::vector<QWidget*> startingControls() const;
@@ -90,6 +102,7 @@ private:
     AppContext& context_;
     const FirmwareChoice& firmware_;
     SessionViewPtr view_;
+    std::string shownLinkStatus_ = SessionView{}.linkStatus;
     int running_ = 0;  // operations this window started that have not ended
     OutOfSight outOfSight_{this};  // the service column, until the service unlock
     bool serviceShown_ = false;

@@ -161,11 +161,7 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     connect(ResponseButton, &QPushButton::clicked, this, &TMainMenu::ResponseButtonClick);
 
     connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
-        if (field != StatusField::InfoLabel) return;
-        InfoLabel->setText(text);
-        // A connected Ethernet link shows in green.
-        InfoLabel->setStyleSheet(text.startsWith(QStringLiteral("ETHERNET: Connected")) ? QStringLiteral("color: #5cd66a;")
-                                                                                       : QString());
+        if (field == StatusField::InfoLabel) showInfo(text);
     });
     // Operations started from any window change what this one shows.
     connect(&context_.worker, &SessionWorker::sessionChanged, this, &TMainMenu::showView);
@@ -209,6 +205,17 @@ void TMainMenu::showView(const SessionViewPtr& view) {
     }
     RealTimeB->setLedOn(view->state.RealTimeMode);
     EthernetB->setVisible(view->windows.ethernetButtonVisible);
+    if (view->linkStatus != shownLinkStatus_) {
+        shownLinkStatus_ = view->linkStatus;
+        showInfo(QString::fromStdString(shownLinkStatus_));
+    }
+}
+
+void TMainMenu::showInfo(const QString& text) {
+    InfoLabel->setText(text);
+    // A connected Ethernet link shows in green.
+    InfoLabel->setStyleSheet(text.startsWith(QStringLiteral("ETHERNET: Connected")) ? QStringLiteral("color: #5cd66a;")
+                                                                                   : QString());
 }
 
 void TMainMenu::showPresetIdentity() {

@@ -140,11 +140,14 @@ private:
     void runNew(std::function<void()> then);
     // The preset's name, caption and System-Info fields, after New, Open or Save.
     void showPresetIdentity();
+    void showInfo(const QString& text);
 
     AppContext& context_;
     const FirmwareChoice& firmware_;
     // A window of its own, not a child: its controls are not this window's controls.
     std::unique_ptr<ResponseWindow> response_;
+    // The link the status line said last; it speaks again when the link changes.
+    std::string shownLinkStatus_ = SessionView{}.linkStatus;
 };
 
 }  // namespace vela::app

@@ -82,15 +82,10 @@ int libraryBuild(Context& ctx) {
     if (!outputAllowed(ctx, "library build", *out, FileKind::Library, files)) return kExitBadInput;
     auto s = openSession(ctx);
     MessagesOnlyUi ui(ctx.ui);
-    const int built = buildLibrary(*s, files, &ui);
-    // A file refused part-way stops the batch: keep the user from shipping a short library.
-    if (built < static_cast<int>(std::min<std::size_t>(files.size(), kLibraryMaxPrograms))) {
-        std::fprintf(stderr, "velaupdate library build: %d of %zu preset files went in; nothing saved\n",
-                     built, std::min<std::size_t>(files.size(), kLibraryMaxPrograms));
-        return kExitBadInput;
-    }
-    if (row) setLibraryModelCode(s->libraryForm.buffer, ModelCatalogue::modelCode(*row));
-    if (saveLibrary(*s, *out) != SaveLibraryResult::Saved) return kExitBadInput;
+    buildLibrary(*s, files, &ui);
+    // A file refused part-way stops the batch, and a short library is not saved.
+    const std::optional<int> code = row ? std::optional<int>(ModelCatalogue::modelCode(*row)) : std::nullopt;
+    if (saveLibrary(*s, *out, code) != SaveLibraryResult::Saved) return kExitBadInput;
     if (!ctx.args.flag("quiet")) printLibrary(ctx, s->libraryForm.buffer, *out);
     return kExitOk;
 }

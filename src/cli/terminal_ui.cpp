@@ -21,7 +21,7 @@ namespace {
 // texts, which are few and always shown.
 bool isStepField(StatusField field) {
     return field == StatusField::LibraryInfo || field == StatusField::TransferInfo ||
-           field == StatusField::InfoComLabel;
+           field == StatusField::InfoComLabel || field == StatusField::RunStep;
 }
 
 }  // namespace

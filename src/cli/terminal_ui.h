@@ -66,7 +66,7 @@ private:
     // By default: the last step text, shown before an error when it was not shown itself.
     std::string lastStep_;
     RunLog* log_ = nullptr;
-    int drawnPercent_[kGaugeCount] = {-1, -1, -1};
+    int drawnPercent_[kGaugeCount] = {-1, -1, -1, -1};
     bool scanBar_ = false;  // the bar drawn last is the module scan's
     bool barShown_ = false;
     bool declined_ = false;

@@ -19,6 +19,8 @@ struct SessionState {
     bool EthernetActive = false;
     bool SerialActive = false;
     std::int32_t PressedLinkTag = 0;
+    // The link was lost rather than left; cleared by the next choice of link.
+    bool LinkLost = false;
     bool LibraryLoadLocked = true;
     bool EqRefreshSuppressed = true;
     // The platform's temporary directory, of any length: a long path never leaves it empty.

@@ -17,15 +17,17 @@ enum class Answer { Ok, Cancel, Yes, No };
 // Status lines: the library window's Info, the transfer window's Info, the processor window's
 // InfoLabel, the connection window's ConnectedL and StatusB, the transfer window's
 // Info_Com_Label; the Ethernet window's scan label Label2; the download window's InfoLabel;
-// the preset progress window's title and step text.
+// the preset progress window's title and step text; the library window's label of its program
+// gauge ("Memory 3 of 5", "DSP Operating System").
 enum class StatusField {
     LibraryInfo, TransferInfo, InfoLabel, ConnectedL, StatusB, InfoComLabel, ScanStatus, DownloadInfo,
-    PresetTitle, PresetStep
+    PresetTitle, PresetStep, RunStep
 };
 // ProgressBar and TotalProgress: the library window's program and run gauges (ProgressBar is
-// also the transfer window's); ScanProgress: the module window's scan gauge.
-enum class Gauge { ProgressBar, TotalProgress, ScanProgress };
-inline constexpr int kGaugeCount = 3;
+// also the transfer window's); ScanProgress: the module window's scan gauge; LibraryBuild: the
+// preset files a library build has read.
+enum class Gauge { ProgressBar, TotalProgress, ScanProgress, LibraryBuild };
+inline constexpr int kGaugeCount = 4;
 
 class UserInterface {
 public:
@@ -73,8 +75,8 @@ protected:
 
 private:
     static int index(Gauge g) { return static_cast<int>(g); }
-    int position_[kGaugeCount] = {0, 0, 0};
-    int maximum_[kGaugeCount] = {100, 100, 100};
+    int position_[kGaugeCount] = {0, 0, 0, 0};
+    int maximum_[kGaugeCount] = {100, 100, 100, 100};
 };
 
 }  // namespace vela

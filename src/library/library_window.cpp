@@ -7,6 +7,7 @@
 #include "preset/preset_file.h"
 #include "preset/program_image.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -59,6 +60,7 @@ bool LibraryWindow::openLibrary() {
         return false;
     }
     const auto path = locate(libraryFileName);
+    buildWanted = 0;
     const auto result = readLibraryFile(path, buffer);
     openedFile = std::filesystem::path(libraryFileName).filename().string();
     if (!result.ok) {
@@ -79,21 +81,37 @@ void LibraryWindow::listNames() {
 int LibraryWindow::buildFromPresetFiles(PresetContext& preset, std::span<const std::string> files) {
     clearNames();
     buffer.fill(0);
+    buildWanted = static_cast<int>(std::min<std::size_t>(files.size(), kMaxBatchFiles));
+    UserInterface& progress = preset.ui;
+    progress.gaugeMaximum(Gauge::LibraryBuild, std::max(buildWanted, 1));
+    progress.gaugePosition(Gauge::LibraryBuild, 0);
+    std::vector<std::string> peakSettingsDiffer;
+    preset.peakSettingsDiffer = &peakSettingsDiffer;
     link_.DisableUnitCommands();
     BatchReadPresets(preset, files, [&] {
         generateProgramImage(preset.p, preset.SampleRate, image_);
         appendLibraryEntry(buffer, image_);
+        progress.gaugeAdvance(Gauge::LibraryBuild, 1);
     });
     link_.EnableUnitCommands();
+    preset.peakSettingsDiffer = nullptr;
+    if (!peakSettingsDiffer.empty()) progress.warning(peakSettingsWarning(peakSettingsDiffer, preset.SampleRate));
     listNames();
     return buffer[0];
 }
 
-bool LibraryWindow::saveLibrary(const std::filesystem::path& file) {
+bool LibraryWindow::saveLibrary(const std::filesystem::path& file, std::optional<int> modelCode) {
     if (buffer[0] == 0) {
         ui_.warning("You must to Load the files before saving");
         return false;
     }
+    if (partialBuild()) {
+        // A short library would leave the memories after it with another library's programs.
+        ui_.error("Only " + std::to_string(buffer[0]) + " of " + std::to_string(buildWanted) +
+                  " preset files went in; the library was not saved.");
+        return false;
+    }
+    if (modelCode) setLibraryModelCode(buffer, *modelCode);
     const std::string error = saveLibraryFile(file, buffer);
     if (!error.empty()) ui_.error(error);
     return error.empty();
@@ -143,7 +161,6 @@ void LibraryWindow::reportIncomplete(const LoadAllReport& r) {
 
 bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, LoadAllReport& report) {
     const int n = static_cast<int>(entries.size());
-    ui_.gaugePosition(Gauge::TotalProgress, 0);
     for (int k = 1; k <= n; ++k) {
         // A stop request waits for the memory being written; the next one is not begun.
         if (ui_.stop.requested()) {
@@ -151,6 +168,7 @@ bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, Load
             return true;
         }
         const LibraryEntry& e = entries[static_cast<std::size_t>(k - 1)];
+        ui_.status(StatusField::RunStep, "Memory " + std::to_string(k) + " of " + std::to_string(n));
         ui_.gaugeMaximum(Gauge::TotalProgress, (static_cast<int>(e.length) - 50) * n + static_cast<int>(kFirmwareSize));
         copyLibraryEntry(buffer, e, image_);
         state_.setProgramNumber(k);
@@ -162,6 +180,8 @@ bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, Load
                 ExchangeResult::Success) {
                 ui_.closeTransferWindow();
                 closeUsbIfOpen(link_);
+                // The link is gone until the user connects again: every status says so.
+                link_.DropLink();
                 ui_.warning("The HALDA40 was closed. You need to Reconnect.");
                 if (showConnectForm) showConnectForm();
                 return false;
@@ -192,7 +212,9 @@ LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
     }
     window_.modelListEnabled = false;
     gaugesVisible = true;
-    send1Enabled = false;
+    // Every run starts its gauges from zero, whatever the last one left.
+    for (const Gauge g : {Gauge::ProgressBar, Gauge::TotalProgress}) ui_.gaugePosition(g, 0);
+    ui_.status(StatusField::RunStep, "");
 
     const auto entries = libraryEntries(buffer);
     if (!entries || entries->empty()) {
@@ -221,7 +243,6 @@ LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
     if (report.stopped || ui_.stop.requested()) {
         // Nothing more is sent; the memories written keep their new programs.
         report.stopped = true;
-        send1Enabled = true;
         reportIncomplete(report);
         return report;
     }
@@ -231,12 +252,12 @@ LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
     }
     const bool anyLink = state_.UsbActive || state_.EthernetActive || state_.SerialActive;
     if (anyLink) {
+        ui_.status(StatusField::RunStep, "DSP Operating System");
         const auto os = updateOperatingSystem(link_, image_, firmware);
         report.operatingSystemSent = os == OperatingSystemUpdate::Sent;
         report.operatingSystemCutShort = os == OperatingSystemUpdate::CutShort;
         report.stopped = report.operatingSystemCutShort;
     }
-    send1Enabled = true;
     window_.sendPanelVisible = false;
     connectButtonVisible = true;
     if (report.complete())

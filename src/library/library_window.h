@@ -14,6 +14,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -42,7 +43,6 @@ public:
     std::string libraryFileName;            // OpenDialog2's file name
     std::string openedFile;                 // Edit40: the open library's name without directory
     std::string send1Caption = "Update";
-    bool send1Enabled = true;
     bool gaugesVisible = false;
     bool connectButtonVisible = true;
     bool passwordEditVisible = false;
@@ -55,6 +55,14 @@ public:
     // Opens a file with the desktop's "open" action; false when it could not.
     std::function<bool(const std::filesystem::path&)> openWithShell;
 
+    // Update can always start again once a library is open, whatever ended the last run; with
+    // no library open there is nothing to send.
+    bool send1Enabled() const { return buffer[0] != 0; }
+    // The preset files the last build was asked for (at most 13); 0 when the library was opened.
+    int buildWanted = 0;
+    // A build that a refused file stopped part-way: it is never saved.
+    bool partialBuild() const { return buildWanted > buffer[0]; }
+
     void openModelLibrary(int row);
     // Reads the library named by libraryFileName; true when it was read and listed.
     bool openLibrary();
@@ -66,9 +74,11 @@ public:
     void listNames();
 
     // Builds the library from preset files, program 1 first; returns the number of programs.
+    // The files whose stored peak settings the images do not carry are named in one warning.
     int buildFromPresetFiles(PresetContext& preset, std::span<const std::string> files);
-    // Saves the built library; false when there was nothing to save or the file failed.
-    bool saveLibrary(const std::filesystem::path& file);
+    // Saves the built library, its programs carrying `modelCode` when given; false when there
+    // was nothing to save, the build was partial or the file failed.
+    bool saveLibrary(const std::filesystem::path& file, std::optional<int> modelCode = std::nullopt);
 
     // The service unlock of the model list.
     void countLogoClick();

@@ -114,6 +114,7 @@ void DeviceLink::DropLink() {
     ui.closeTransferWindow();
     state.Link = LinkKind::Offline;
     state.UsbActive = state.EthernetActive = state.SerialActive = false;
+    state.LinkLost = true;
     serial.SerialClose();
     ethernet.close();
     ui.status(StatusField::InfoLabel, "Status: Offline");

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vela {
 
@@ -20,6 +21,9 @@ struct PresetContext {
     std::int32_t SampleRate = kSampleRate;
     // The protocol's senders; none when nothing can be sent.
     dsp::RealTimeSink* sink = nullptr;
+    // When set, a file whose stored peak settings the image does not carry is listed here
+    // ("FILE (output 1)") instead of in a warning of its own: a batch says it once.
+    std::vector<std::string>* peakSettingsDiffer = nullptr;
 
     // A warning's text, naming the file being opened when there is one.
     std::string aboutFile(std::string_view text) const {

@@ -83,6 +83,14 @@ std::string notAFile(const std::string& path) {
     return path + " is not a " + kUnitName + "File";
 }
 
+// What opening a file does with its peak settings.
+std::string keptPeakTables(std::int32_t sampleRate) {
+    dsp::TDYNAMIC fresh;
+    fresh.ApplyPeakDefaults(sampleRate);
+    return "opening a file keeps the peak limiter tables of a new preset (limiter at " +
+           dsp::plainText(fresh.ThresholdDb) + " dB, knee " + dsp::plainText(fresh.ShapeDb) + " dB).";
+}
+
 // Open leaves the peak tables as they were; says once when the file's peak settings of the
 // outputs in the image would have given other tables.
 void warnOfPeakSettingsNotInImage(PresetContext& ctx, const std::string& path) {
@@ -99,16 +107,22 @@ void warnOfPeakSettingsNotInImage(PresetContext& ctx, const std::string& path) {
         if (!same) outputs += (outputs.empty() ? "" : " and ") + std::to_string(n + 1);
     }
     if (outputs.empty()) return;
-    dsp::TDYNAMIC fresh;
-    fresh.ApplyPeakDefaults(ctx.SampleRate);
+    if (ctx.peakSettingsDiffer) {
+        ctx.peakSettingsDiffer->push_back(path + " (output " + outputs + ")");
+        return;
+    }
     ctx.ui.warning(path + ": the peak limiter settings stored for output " + outputs +
-                   " are not what the image carries: opening a file keeps the peak limiter tables of a new "
-                   "preset (limiter at " +
-                   dsp::plainText(fresh.ThresholdDb) + " dB, knee " + dsp::plainText(fresh.ShapeDb) +
-                   " dB).");
+                   " are not what the image carries: " + keptPeakTables(ctx.SampleRate));
 }
 
 } // namespace
+
+std::string peakSettingsWarning(std::span<const std::string> files, std::int32_t sampleRate) {
+    std::string text = "The peak limiter settings stored in these preset files are not what their images carry; " +
+                       keptPeakTables(sampleRate);
+    for (const std::string& f : files) text += "\n" + f;
+    return text;
+}
 
 std::string CaptionForFile(const std::string& path) {
     return kCaptionPrefix + std::filesystem::path(path).filename().string();

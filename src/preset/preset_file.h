@@ -40,6 +40,9 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress);
 int BatchReadPresets(PresetContext& ctx, std::span<const std::string> paths,
                      const std::function<void()>& onImage);
 
+// One warning for the files that BatchReadPresets listed in PresetContext::peakSettingsDiffer.
+std::string peakSettingsWarning(std::span<const std::string> files, std::int32_t sampleRate);
+
 // The main window's caption after opening or saving `path`.
 std::string CaptionForFile(const std::string& path);
 

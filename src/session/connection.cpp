@@ -17,6 +17,7 @@ bool probeUsb(Session& s) {
 void switchLink(Session& s, LinkKind tag) {
     SessionState& st = s.state;
     st.PressedLinkTag = static_cast<std::int32_t>(tag);
+    st.LinkLost = false;
     st.Link = LinkKind::Offline;
     switch (tag) {
     case LinkKind::Offline:

@@ -118,12 +118,12 @@ int buildLibrary(Session& s, std::span<const std::string> presetFiles, UserInter
     return built;
 }
 
-SaveLibraryResult saveLibrary(Session& s, const std::filesystem::path& file) {
+SaveLibraryResult saveLibrary(Session& s, const std::filesystem::path& file, std::optional<int> modelCode) {
     if (s.libraryForm.buffer[0] == 0) {
         s.ui.warning("You must to Load the files before saving");
         return SaveLibraryResult::NothingLoaded;
     }
-    return s.libraryForm.saveLibrary(file) ? SaveLibraryResult::Saved : SaveLibraryResult::Failed;
+    return s.libraryForm.saveLibrary(file, modelCode) ? SaveLibraryResult::Saved : SaveLibraryResult::Failed;
 }
 
 bool enterServiceCode(Session& s, const std::string& code) {

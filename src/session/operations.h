@@ -48,7 +48,9 @@ std::vector<MemoryVerdict> verifyWrittenMemories(Session& session, const LoadAll
 int buildLibrary(Session& session, std::span<const std::string> presetFiles,
                  UserInterface* progress = nullptr);
 enum class SaveLibraryResult { Saved, NothingLoaded, Failed };
-SaveLibraryResult saveLibrary(Session& session, const std::filesystem::path& file);
+// A partial build is refused; `modelCode`, when given, is the code every program carries.
+SaveLibraryResult saveLibrary(Session& session, const std::filesystem::path& file,
+                              std::optional<int> modelCode = std::nullopt);
 // True when the code unlocks the service functions.
 bool enterServiceCode(Session& session, const std::string& code);
 void clearLibraryNames(Session& session);

@@ -4,6 +4,14 @@
 
 namespace vela {
 
+std::string linkStatusText(const SessionState& st, const EthernetModuleView& ethernet) {
+    if (st.UsbActive) return "Status : USB";
+    if (st.EthernetActive)
+        return ethernet.statusB.starts_with("ETHERNET: Connected") ? ethernet.statusB : "Status : ETHERNET";
+    if (st.SerialActive) return st.Link == LinkKind::COM2 ? "Status : COM2" : "Status : COM1";
+    return st.LinkLost ? "Status : Offline. The link to the HALDA40 was lost." : "Status : Offline";
+}
+
 SessionView viewOf(const Session& s) {
     SessionView v;
     v.state = s.state;
@@ -19,12 +27,15 @@ SessionView viewOf(const Session& s) {
     l.sendPanelVisible = list.sendPanelVisible;
     l.names = form.names;
     l.send1Caption = form.send1Caption;
-    l.send1Enabled = form.send1Enabled;
+    l.send1Enabled = form.send1Enabled();
+    l.lockedToUnit = list.lockedByUnit && !list.modelListEnabled;
     l.gaugesVisible = form.gaugesVisible;
     l.connectButtonVisible = form.connectButtonVisible;
     l.passwordEditVisible = form.passwordEditVisible;
     l.openedFile = form.openedFile;
     l.programs = form.buffer[0];
+    l.partialBuild = form.partialBuild();
+    v.linkStatus = linkStatusText(v.state, v.ethernet);
     return v;
 }
 

@@ -13,6 +13,10 @@ namespace vela {
 
 class Session;
 
+// "Status : USB", the Ethernet module's "ETHERNET: Connected with ...", "Status : Offline",
+// or that the link was lost.
+std::string linkStatusText(const SessionState& state, const EthernetModuleView& ethernet);
+
 struct LibraryView {
     bool visible = false;
     int selectedRow = -1;
@@ -20,12 +24,15 @@ struct LibraryView {
     bool sendPanelVisible = false;
     std::array<std::string, 13> names;
     std::string send1Caption;
-    bool send1Enabled = true;
+    bool send1Enabled = false;
+    // The unit's model code chose the row; only the service code frees the list.
+    bool lockedToUnit = false;
     bool gaugesVisible = false;
     bool connectButtonVisible = true;
     bool passwordEditVisible = false;
     std::string openedFile;
     int programs = 0;  // byte 0 of the library buffer
+    bool partialBuild = false;  // a build that a refused file stopped part-way
 };
 
 struct SessionView {
@@ -34,6 +41,8 @@ struct SessionView {
     LibraryView library;
     EthernetModuleView ethernet;
     bool unitCommandsEnabled = false;
+    // What every window's status line says of the link ("Status : USB", a lost link).
+    std::string linkStatus = linkStatusText(state, ethernet);
 };
 
 SessionView viewOf(const Session& session);

@@ -57,7 +57,10 @@ QWidget* control(QWidget* window, const QString& name) {
     return nullptr;
 }
 
-void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+void click(QWidget* widget) {
+    ASSERT_NE(widget, nullptr) << "no such control to click";
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
 
 void unlockService(GuiHarness& h) {
     auto* lib = h.app->windows().library;

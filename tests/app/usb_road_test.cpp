@@ -168,14 +168,15 @@ TEST(UsbRoad, ProtectedMemoryEndsWithoutThePowerCycleMessage) {
     EXPECT_TRUE(h.memoriesWritten().empty());
 }
 
-TEST(LibraryWindow, UpdateWithNoLibraryAsksForOneAndSendsNothing) {
+TEST(LibraryWindow, UpdateWithNoLibraryIsDisabledAndSendsNothing) {
     sim::SimOptions o;
     o.empty = true;
     GuiHarness h(o);
     pressUsb(h);
+    ASSERT_TRUE(library(h)->SendPanel->isVisible());
+    EXPECT_FALSE(library(h)->Send1->isEnabled());
     click(library(h)->Send1);
     ASSERT_TRUE(h.settle());
-    EXPECT_TRUE(h.boxes.said("You must open a library before the sending"));
     EXPECT_TRUE(h.memoriesWritten().empty());
 }
 

@@ -105,4 +105,19 @@ TEST(SimCommand, ServesAPseudoTerminalAndTcpUntilInterrupted) {
     std::remove(trace.c_str());
 }
 
+TEST(EthernetConnect, ReachesTheUnitOnTheTcpPortGivenAndNotOnTheDefault) {
+    // A unit listening on a port of its own: only --tcp-port leads there.
+    SimProcess sim("--tcp 0");
+    const std::string tcp = sim.line();
+    ASSERT_EQ(tcp.rfind("TCP 127.0.0.1:", 0), 0u) << tcp;
+    const std::string port = tcp.substr(tcp.rfind(':') + 1);
+    ASSERT_NE(port, "1001");
+    const Outcome given = run("ethernet connect --ip 127.0.0.1 --tcp-port " + port + " --json", false);
+    EXPECT_EQ(given.code, 0) << given.out;
+    EXPECT_TRUE(has(given, "\"status\":\"ETHERNET: Connected with")) << given.out;
+    const Outcome fallback = run("ethernet connect --ip 127.0.0.1 --json", false);
+    EXPECT_NE(fallback.code, 0) << fallback.out;
+    EXPECT_FALSE(has(fallback, "ETHERNET: Connected")) << fallback.out;
+}
+
 }  // namespace

@@ -64,7 +64,7 @@ TEST(LoadAllRun, ThirteenProgramsLandInMemoriesOneToThirteen) {
     EXPECT_EQ(run.ui.gaugeMaximumOf(Gauge::TotalProgress), (3568 - 50) * 13 + 7680);
     EXPECT_EQ(run.lastMessage(), "Turn Off and ON the cabinet.");
     EXPECT_EQ(run.state.ProgramNumber, 13);
-    EXPECT_TRUE(run.window.send1Enabled);
+    EXPECT_TRUE(run.window.send1Enabled());
     EXPECT_FALSE(run.windowState.sendPanelVisible);
     EXPECT_FALSE(run.windowState.modelListEnabled);
 }
@@ -93,7 +93,35 @@ TEST(LoadAllRun, AProtectedMemoryStopsTheRunAndSaysWhatWasWritten) {
     EXPECT_NE(run.lastMessage().find("Memories written: 1, 2"), std::string::npos) << run.lastMessage();
     EXPECT_FALSE(run.unit->unit().memory(4));
     EXPECT_EQ(run.unit->unit().status().firmwareWrites, 0);
-    EXPECT_FALSE(run.window.send1Enabled);
+    // The link is gone until the user connects again; Update is there for that run.
+    EXPECT_EQ(run.state.Link, LinkKind::Offline);
+    EXPECT_FALSE(run.state.UsbActive);
+    EXPECT_TRUE(run.state.LinkLost);
+    EXPECT_TRUE(run.window.send1Enabled());
+}
+
+TEST(LoadAllRun, EveryRunStartsItsGaugesFromZeroAndNamesItsSteps) {
+    sim::SimOptions o;
+    o.faults = {{sim::SimFault::Kind::HangupBlock, 100}};  // within program 2 of the first run only
+    LoadAll run(o, 4);
+    run.connectUsb();
+    EXPECT_FALSE(run.window.loadAllMemories(run.firmware).complete());
+    ASSERT_GT(run.ui.gaugePositionOf(Gauge::ProgressBar), 0);
+    ASSERT_GT(run.ui.gaugePositionOf(Gauge::TotalProgress), 0);
+    run.connectUsb();
+    std::vector<int> firstPositions;
+    run.ui.onPump = [&](test::ScriptedUi& ui) {
+        if (firstPositions.empty())
+            firstPositions = {ui.gaugePositionOf(Gauge::ProgressBar), ui.gaugePositionOf(Gauge::TotalProgress)};
+    };
+    run.ui.statuses.clear();
+    EXPECT_TRUE(run.window.loadAllMemories(run.firmware).complete());
+    EXPECT_EQ(firstPositions, (std::vector<int>{0, 0}));  // the first step's text, before any block
+    std::vector<std::string> steps;
+    for (const auto& [field, text] : run.ui.statuses)
+        if (field == StatusField::RunStep && !text.empty()) steps.push_back(text);
+    EXPECT_EQ(steps, (std::vector<std::string>{"Memory 1 of 4", "Memory 2 of 4", "Memory 3 of 4", "Memory 4 of 4",
+                                               "DSP Operating System"}));
 }
 
 TEST(LoadAllRun, ALinkLostPartWayIsNotReportedAsAnUpdate) {
@@ -150,7 +178,7 @@ TEST(LoadAllRun, WithoutALibraryItAsksForOne) {
     EXPECT_EQ(report.programs, 0);
     EXPECT_TRUE(run.said("You must open a library before the sending"));
     EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
-    EXPECT_FALSE(run.window.send1Enabled);
+    EXPECT_FALSE(run.window.send1Enabled());
 }
 
 TEST(StoppedLoadAll, AFirstRequestFinishesTheMemoryAndSendsNoMore) {
@@ -166,7 +194,7 @@ TEST(StoppedLoadAll, AFirstRequestFinishesTheMemoryAndSendsNoMore) {
     EXPECT_EQ(run.lastMessage(), "The update was stopped. Memories written: 1, 2; memories 3 to 5 keep their old "
                                  "programs; the DSP Operating System was not updated. Connect the cabinet and run the "
                                  "update again.");
-    EXPECT_TRUE(run.window.send1Enabled);  // the user can start again
+    EXPECT_TRUE(run.window.send1Enabled());  // the user can start again
 }
 
 TEST(StoppedLoadAll, ASecondRequestCutsTheMemoryAndTheUnitAnswersTheNextRun) {
