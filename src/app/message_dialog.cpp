@@ -51,7 +51,7 @@ QList<Answer> answersOf(Buttons buttons) {
 }
 
 // A word wider than the line (a long path, say) gets break opportunities: after the path
-// separators and punctuation first, between any two characters of a piece still too wide.
+// separators first, between any two characters of a piece still too wide.
 QString breakable(const QString& word, const QFontMetrics& fm, int width) {
     if (fm.horizontalAdvance(word) <= width) return word;
     QString out;
@@ -69,7 +69,7 @@ QString breakable(const QString& word, const QFontMetrics& fm, int width) {
     };
     for (const QChar c : word) {
         piece += c;
-        if (QStringLiteral("/\\_.,;:-").contains(c)) {
+        if (c == u'/' || c == u'\\') {
             flush();
             out += kBreak;
         }
@@ -181,7 +181,7 @@ void MessageDialog::fitInto(const QRect& screenArea) {
     area_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     // A text that scrolls is reached from the keyboard as well.
     area_->setFocusPolicy(scrolls ? Qt::StrongFocus : Qt::NoFocus);
-    if (icon_) icon_->move(kMargin, kMargin + (bodyHeight - iconSize) / 2);
+    if (icon_) icon_->move(kMargin, kMargin);
 
     const int boxWidth = std::max(textLeft + width + scrollBar + kMargin, buttonRow + 2 * kMargin);
     const int boxHeight = kMargin + bodyHeight + kGap + buttonHeight + kMargin;
