@@ -159,13 +159,18 @@ void MessageDialog::fitInto(const QRect& screenArea) {
     const int widest = std::max(fm.averageCharWidth() * 8, screenArea.width() - 2 * kScreenGap - textLeft - kMargin);
     const int tallest = std::max(fm.lineSpacing() * 2, screenArea.height() - 2 * kScreenGap - chromeHeight);
 
+    // A label measures at no less than its minimum width: forget the size of an earlier fit.
+    label_->setMinimumSize(0, 0);
+    label_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const auto heightAt = [&](int width) {
         label_->setText(wrappable(text_, fm, width));
         return label_->heightForWidth(width);
     };
-    // One line where it fits a readable line; a readable measure where the screen allows it.
+    // One line where it is not much longer than a readable line (no word left alone on a
+    // second line); a readable measure where the screen allows it.
     const int natural = fm.size(0, text_).width() + 1;
-    int width = std::min({natural, fm.averageCharWidth() * kReadableChars, widest});
+    const int readable = fm.averageCharWidth() * kReadableChars;
+    int width = std::min(natural <= readable * 5 / 4 ? natural : readable, widest);
     int height = heightAt(width);
     if (height > tallest && width < widest) height = heightAt(width = widest);
     const bool scrolls = height > tallest;
