@@ -1,5 +1,6 @@
 #include "app/acercade_form.h"
 
+#include "app/modal_window.h"
 #include "update/version_check.h"
 
 #include <QDesktopServices>
@@ -54,7 +55,7 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
 }
 
 TAcercadeForm::TAcercadeForm(AppContext&, QWidget* parent) : BorderlessWindow(QStringLiteral("About K-TRM"), {409, 297}, parent) {
-    setWindowModality(Qt::ApplicationModal);
+    makeModal(*this);
     addLogo({18, 14, 120, 40});
 
     VersionLabel = new QLabel(this);
@@ -99,8 +100,15 @@ void TAcercadeForm::showEvent(QShowEvent* event) {
     BorderlessWindow::showEvent(event);
 }
 
+void TAcercadeForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    BorderlessWindow::changeEvent(event);
+}
+
 void TAcercadeForm::FormActivate() {
     setWindowTitle(QStringLiteral("About HALDA40 V 2.0  -  Vela Acoustic Labs"));
+    // Assistive tools name the window by its caption.
+    setAccessibleName(windowTitle());
     fillLabels();
 }
 

@@ -53,6 +53,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void fillLabels();

@@ -4,6 +4,7 @@
 #include "app/app_context.h"
 #include "app/connect_form.h"
 #include "app/led_button.h"
+#include "app/modal_window.h"
 #include "app/library_form.h"
 #include "app/password_dialog.h"
 #include "app/qt_user_interface.h"
@@ -354,11 +355,11 @@ void TMainMenu::LoadAllMemBClick() {
 }
 
 void TMainMenu::SystemInfoBClick() {
-    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->show();
+    if (context_.windows && context_.windows->systemInfo) showModalOver(*context_.windows->systemInfo, this);
 }
 
 void TMainMenu::AcercadeButtonClick() {
-    if (context_.windows && context_.windows->about) context_.windows->about->show();
+    if (context_.windows && context_.windows->about) showModalOver(*context_.windows->about, this);
 }
 
 void TMainMenu::ResponseButtonClick() {

@@ -46,9 +46,7 @@ QScrollBar::handle { background: #3a4047; border-radius: 3px; min-height: 20px; 
 QScrollBar::handle:hover { background: #4a525a; }
 QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
 QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }
-QMessageBox, QDialog { background-color: #1d2024; }
-QMessageBox QLabel { color: #e4e6e8; }
-QMessageBox QLabel#qt_msgbox_label { min-width: 300px; }
+QDialog { background-color: #1d2024; }
 QTreeView, QListView, QTableView { color: #e4e6e8; background: #0c0e10; alternate-background-color: #131619;
   border: 1px solid #3a4047; selection-background-color: #2f6f8c; }
 QHeaderView::section { color: #aab1b8; background: #22262b; border: none; border-right: 1px solid #3a4047;

@@ -68,7 +68,4 @@ private:
     RunLog* log_ = nullptr;
 };
 
-// The caption of the button that gave this answer.
-QString answerName(Answer answer);
-
 }  // namespace vela::app

@@ -1,6 +1,7 @@
 #include "app/system_info_form.h"
 
 #include "app/app_context.h"
+#include "app/modal_window.h"
 #include "app/session_worker.h"
 #include "preset/preset_parameters.h"
 #include "session/session.h"
@@ -35,7 +36,7 @@ QLineEdit* field(const QString& name, int limit, const QRect& geometry, QWidget*
 
 TSystemInfoForm::TSystemInfoForm(AppContext& context, QWidget* parent)
     : BorderlessWindow(QStringLiteral("System Info"), {464, 297}, parent), context_(context) {
-    setWindowModality(Qt::ApplicationModal);
+    makeModal(*this);
     addBanner(QStringLiteral("System Info"), {20, 12, 424, 22});
 
     const SystemInfoFields limits;

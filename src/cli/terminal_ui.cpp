@@ -44,7 +44,7 @@ void TerminalUi::line(std::string_view text) {
 }
 
 Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view text) {
-    const bool question = buttons != Buttons::Ok;
+    const bool question = isQuestion(buttons);
     // Quiet keeps what went wrong: errors, warnings and the plain boxes ("ERROR", "This is not
     // a HALDA40 processor..."); it drops the information boxes.
     if (!options_.quiet || kind != MessageKind::Information || question) {
@@ -66,10 +66,11 @@ Answer TerminalUi::message(MessageKind kind, Buttons buttons, std::string_view t
 }
 
 Answer TerminalUi::ask(Buttons buttons) {
+    if (!isQuestion(buttons)) return safeAnswer(buttons);
     const bool yesNo = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
     const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
-    const Answer no = buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-    if (buttons == Buttons::Ok || options_.yes) return yes;
+    const Answer no = safeAnswer(buttons);
+    if (options_.yes) return yes;
     if (!options_.interactive) {
         std::fprintf(err_, "(no terminal to answer on: taken as %s; --yes answers yes)\n", yesNo ? "No" : "Cancel");
         return no;

@@ -42,16 +42,6 @@ const char* kindText(MessageKind kind) {
     return "message";
 }
 
-const char* answerText(Answer a) {
-    switch (a) {
-    case Answer::Ok: return "OK";
-    case Answer::Cancel: return "Cancel";
-    case Answer::Yes: return "Yes";
-    case Answer::No: return "No";
-    }
-    return "";
-}
-
 bool isRunFile(const fs::path& p) {
     const std::string name = p.filename().string();
     return name.rfind("run-", 0) == 0 && p.extension() == ".log";
@@ -94,12 +84,12 @@ void RunLog::note(std::string_view what, std::string_view text) {
 }
 
 void RunLog::message(MessageKind kind, Buttons buttons, std::string_view text, Answer answer) {
-    if (buttons == Buttons::Ok) {
+    if (!isQuestion(buttons)) {
         note(kindText(kind), text);
         return;
     }
     note("question", text);
-    note("answer", answerText(answer));
+    note("answer", buttonCaption(answer));
 }
 
 void RunLog::status(StatusField, std::string_view text) {

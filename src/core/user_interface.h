@@ -11,8 +11,33 @@
 namespace vela {
 
 enum class MessageKind { Plain, Information, Warning, Error };
-enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
+// Ok and Yes are a notice with its single button; the other sets ask a question.
+enum class Buttons { Ok, Yes, YesNo, YesNoCancel, OkCancel };
 enum class Answer { Ok, Cancel, Yes, No };
+
+// The caption of the button that gives this answer.
+inline const char* buttonCaption(Answer answer) {
+    switch (answer) {
+    case Answer::Ok: return "OK";
+    case Answer::Cancel: return "Cancel";
+    case Answer::Yes: return "Yes";
+    case Answer::No: return "No";
+    }
+    return "";
+}
+
+inline bool isQuestion(Buttons buttons) { return buttons != Buttons::Ok && buttons != Buttons::Yes; }
+// The answer that changes nothing: what Escape, closing the box or a missing answer mean.
+inline Answer safeAnswer(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::Yes: return Answer::Yes;
+    case Buttons::YesNo: return Answer::No;
+    case Buttons::YesNoCancel:
+    case Buttons::OkCancel: return Answer::Cancel;
+    }
+    return Answer::Cancel;
+}
 
 // Status lines: the library window's Info, the transfer window's Info, the processor window's
 // InfoLabel, the connection window's ConnectedL and StatusB, the transfer window's

@@ -159,7 +159,7 @@ ExchangeResult exchange(DeviceLink& link, const ProgramImage& image, Channel cha
     answer = s.reply();
     if (!answer) return kFailure;
     if (*answer == kProtectedAnswer && program != kProtectedAnswer) {
-        ui.message(MessageKind::Information, Buttons::Ok,
+        ui.message(MessageKind::Information, Buttons::Yes,
                    "MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
                    "Processor.");
         s.closeAfterProtected();

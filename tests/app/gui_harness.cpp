@@ -1,11 +1,11 @@
 #include "app/gui_harness.h"
 
 #include "app/library_form.h"
+#include "app/message_dialog.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -21,7 +21,7 @@ BoxAnswerer::BoxAnswerer() {
 
 void BoxAnswerer::answerOpenBoxes() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(w);
+        auto* box = qobject_cast<app::MessageDialog*>(w);
         if (!box || !box->isVisible()) continue;
         texts << box->text();
         const QString wanted = answers.empty() ? QString() : answers.front();

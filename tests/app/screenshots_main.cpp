@@ -12,10 +12,12 @@
 #include "app/led_button.h"
 #include "app/library_form.h"
 #include "app/main_menu.h"
+#include "app/message_dialog.h"
 #include "app/password_dialog.h"
 #include "app/response_window.h"
 #include "app/system_info_form.h"
 #include "app/transfer_form.h"
+#include "message_texts.h"
 #include "session/preset_operations.h"
 #include "session/session.h"
 #include "sim/ethernet_module.h"
@@ -27,7 +29,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -79,7 +80,7 @@ void shootMessage(Application& app, Shooter& shooter, MessageKind kind, Buttons 
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
         if (!box) return;
         poll.stop();
         QTest::qWait(30);
@@ -97,7 +98,7 @@ void openPreset(Application& app, const std::string& path) {
     QTimer answer;
     answer.setInterval(20);
     QObject::connect(&answer, &QTimer::timeout, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->buttons().front()->click();
+        if (auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget())) box->buttons().front()->click();
     });
     answer.start();
     app.worker().run([path](Session& s) { openPresetFile(s, path); });
@@ -170,14 +171,8 @@ void shootAll(Shooter& shooter) {
 
     // Questions belong to the window the user works in.
     app.ui().dialogParent = [&w] { return static_cast<QWidget*>(w.library); };
-    shootMessage(app, shooter, MessageKind::Information, Buttons::Ok, "Turn Off and ON the cabinet.",
-                 "dialog-information");
-    shootMessage(app, shooter, MessageKind::Warning, Buttons::YesNoCancel,
-                 "The memory 1 have a preset stored. Do you want to overwrite it?", "dialog-warning");
-    shootMessage(app, shooter, MessageKind::Error, Buttons::Ok, "ETHERNET: Communication Error with HALDA40",
-                 "dialog-error");
-    shootMessage(app, shooter, MessageKind::Plain, Buttons::Ok,
-                 "This is not a HALDA40 processor, It cannot communicate.", "dialog-plain");
+    for (const test::MessageText& m : test::messageTexts())
+        shootMessage(app, shooter, m.kind, m.buttons, m.text, QStringLiteral("message-") + m.name);
 }
 
 }  // namespace

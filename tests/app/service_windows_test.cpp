@@ -14,6 +14,8 @@
 #include "window_harness.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QWindow>
 #include <QCheckBox>
 #include <filesystem>
 #include <unistd.h>
@@ -263,9 +265,33 @@ TEST_F(ServiceWindows, AboutSetsItsCaptionAndLabelsOnEveryShow) {
     about.hide();
     about.setWindowTitle("something else");
     about.VersionLabel->setText("V 9");
+    about.setAccessibleName("something else");
     about.show();
     EXPECT_EQ(about.windowTitle(), "About HALDA40 V 2.0  -  Vela Acoustic Labs");
+    EXPECT_EQ(accessibleNameOf(&about), about.windowTitle());
     EXPECT_EQ(about.VersionLabel->text(), "HALDA40 V 2.0");
+}
+
+TEST_F(ServiceWindows, AboutAndSystemInfoOpenOneAtATimeAboveTheProcessorWindowAndEscapeClosesThem) {
+    menu.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    h.windows.about = &about;
+    h.windows.systemInfo = &info;
+    for (QWidget* shown : {static_cast<QWidget*>(&about), static_cast<QWidget*>(&info)}) {
+        SCOPED_TRACE(shown->windowTitle().toStdString());
+        QPushButton* opener = shown == &about ? menu.AcercadeButton : menu.SystemInfoB;
+        test::click(opener);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+        EXPECT_EQ(QApplication::activeModalWidget(), shown);
+        EXPECT_EQ(shown->windowHandle()->transientParent(), menu.windowHandle());
+        // The processor window takes no clicks while it is open: the other one stays shut.
+        QPushButton* other = shown == &about ? menu.SystemInfoB : menu.AcercadeButton;
+        QTest::mouseClick(menu.windowHandle(), Qt::LeftButton, {}, other->mapTo(&menu, other->rect().center()));
+        EXPECT_FALSE((shown == &about ? static_cast<QWidget*>(&info) : &about)->isVisible());
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown, Qt::Key_Escape);
+        EXPECT_FALSE(shown->isVisible());
+    }
+    h.windows = {};
 }
 
 TEST_F(ServiceWindows, AboutAndSystemInfoControlsAreNamed) {

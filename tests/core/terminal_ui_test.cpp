@@ -45,6 +45,13 @@ TEST(TerminalUi, WithoutATerminalQuestionsAreDeclined) {
     EXPECT_NE(t.written().find("warning: Overwrite?"), std::string::npos);
 }
 
+TEST(TerminalUi, ANoticeWithASingleYesIsNoQuestion) {
+    Terminal t({.yes = false, .quiet = false, .interactive = false});
+    EXPECT_EQ(t.ui->message(MessageKind::Information, Buttons::Yes, "MEMORY PROTECTED."), Answer::Yes);
+    EXPECT_FALSE(t.ui->takeDeclined());
+    EXPECT_EQ(t.written(), "MEMORY PROTECTED.\n");
+}
+
 TEST(TerminalUi, YesAnswersEveryQuestion) {
     Terminal t({.yes = true, .quiet = false, .interactive = false});
     EXPECT_EQ(t.ui->message(MessageKind::Plain, Buttons::YesNo, "?"), Answer::Yes);

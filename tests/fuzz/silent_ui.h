@@ -8,7 +8,7 @@ namespace vela::fuzz {
 class SilentUi : public GaugeKeeper {
 public:
     Answer message(MessageKind, Buttons buttons, std::string_view) override {
-        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
     }
     void status(StatusField, std::string_view) override {}
     void showTransferWindow() override {}

@@ -98,6 +98,7 @@ TEST_P(ProtectedMemory, ShowsTheDialogSendsNothingMoreAndFails) {
     EXPECT_TRUE(hasMessage(h.ui,
                            "MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
                            "Processor."));
+    EXPECT_EQ(h.ui.messages.at(0).buttons, Buttons::Yes);
     const auto r = h.records().at(0);
     EXPECT_EQ(r.outcome, "protected");
     EXPECT_EQ(r.host, (Bytes{0x65, 0x03, 0x05}));

@@ -6,7 +6,7 @@ namespace vela::test {
 
 Answer ScriptedUi::message(MessageKind kind, Buttons buttons, std::string_view text) {
     messages.push_back({kind, buttons, std::string(text)});
-    if (buttons == Buttons::Ok) return Answer::Ok;
+    if (!isQuestion(buttons)) return safeAnswer(buttons);
     if (!answers.empty()) {
         const Answer a = answers.front();
         answers.pop_front();
