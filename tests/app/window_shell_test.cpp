@@ -190,6 +190,7 @@ TEST(Reach, LibraryServiceColumnJoinsOnlyAfterTheServiceUnlock) {
         EXPECT_TRUE(inChain(lib, s)) << s->objectName().toStdString();
     }
     EXPECT_TRUE(lib->rect().contains(control(lib, "Close")->geometry()));
+    snapshot(lib, "library-service");
 }
 
 TEST(DuringARun, ConnectPressedIsNotReplayedAfterIt) {
