@@ -40,7 +40,8 @@ for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; 
 # A window manager, as on a desktop: it delivers Alt+F4 and its close as WM_DELETE_WINDOW.
 DISPLAY=":$display" openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do
+# A loaded machine can take seconds to start it.
+for _ in $(seq 600); do
     DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
 done
