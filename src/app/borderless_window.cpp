@@ -104,13 +104,14 @@ void BorderlessWindow::bringToFront() {
     activateWindow();
 }
 
-void placeSideBySide(BorderlessWindow& first, BorderlessWindow& second) {
+bool placeSideBySide(BorderlessWindow& first, BorderlessWindow& second) {
     const QScreen* screen = first.screen() ? first.screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
+    if (!screen) return false;
     const QRect area = screen->availableGeometry();
     constexpr int kGap = 12;
     const int both = first.width() + kGap + second.width();
-    if (both <= area.width()) {
+    const bool fits = both <= area.width();
+    if (fits) {
         const int left = area.left() + (area.width() - both) / 2;
         first.move(left, area.top() + (area.height() - first.height()) / 2);
         second.move(left + first.width() + kGap, area.top() + (area.height() - second.height()) / 2);
@@ -120,6 +121,7 @@ void placeSideBySide(BorderlessWindow& first, BorderlessWindow& second) {
     }
     first.keepOnScreen();
     second.keepOnScreen();
+    return fits;
 }
 
 void BorderlessWindow::showEvent(QShowEvent* event) {

@@ -16,9 +16,9 @@ namespace vela::app {
 void paintPanel(QPainter& painter, const QRect& area);
 
 class BorderlessWindow;
-// Two windows open together: side by side when the screen has room, else `second` a step down
-// and to the right of `first`, so that neither hides the other whole.
-void placeSideBySide(BorderlessWindow& first, BorderlessWindow& second);
+// Two windows open together: side by side when the screen has room (true), else `second` a step
+// down and to the right of `first` (false).
+bool placeSideBySide(BorderlessWindow& first, BorderlessWindow& second);
 
 class BorderlessWindow : public QWidget {
     Q_OBJECT

@@ -283,10 +283,12 @@ void TLoadAllMemForm::showView(const SessionViewPtr& view) {
     view_ = view;
     const LibraryView& l = view->library;
     if (l.visible && !isVisible()) {
-        // Beside the processor window, when that is open, so that neither hides the other.
-        if (auto* menu = context_.windows ? context_.windows->mainMenu : nullptr; menu && menu->isVisible())
-            placeSideBySide(*menu, *this);
+        // Beside the processor window, when that is open, so that neither hides the other; on a
+        // screen too small for both the processor window the user works in stays on top.
+        auto* menu = context_.windows ? context_.windows->mainMenu : nullptr;
+        const bool beside = !menu || !menu->isVisible() || placeSideBySide(*menu, *this);
         bringToFront();
+        if (!beside) menu->bringToFront();
     }
     ComboBox1->setEnabled(l.modelListEnabled && running_ == 0);
     ComboBox1->setCurrentIndex(l.selectedRow);

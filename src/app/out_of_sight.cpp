@@ -13,25 +13,28 @@ OutOfSight::OutOfSight(QWidget* window) : window_(window), holder_(new QWidget(w
     holder_->hide();
 }
 
+namespace {
+
+// A new parent hides a widget; it keeps its place and what show() or hide() last said.
+void moveTo(QWidget* control, QWidget* parent) {
+    const bool shown = !control->isHidden();
+    const QRect place = control->geometry();
+    control->setParent(parent);
+    control->setGeometry(place);
+    control->setVisible(shown);
+}
+
+}  // namespace
+
 void OutOfSight::hold(std::initializer_list<QWidget*> controls) {
     for (QWidget* c : controls) {
-        const bool shown = !c->isHidden();
-        const QRect place = c->geometry();
-        c->setParent(holder_);
-        c->setGeometry(place);
-        c->setVisible(shown);
+        moveTo(c, holder_);
         held_.push_back(c);
     }
 }
 
 void OutOfSight::revealAll() {
-    for (QWidget* c : held_) {
-        const bool shown = !c->isHidden();
-        const QRect place = c->geometry();
-        c->setParent(window_);
-        c->setGeometry(place);
-        c->setVisible(shown);
-    }
+    for (QWidget* c : held_) moveTo(c, window_);
     held_.clear();
 }
 

@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QWindow>
+#include <QEvent>
 
 namespace vela::app {
 
@@ -40,15 +40,12 @@ TW_Serial_Info_Form::TW_Serial_Info_Form(AppContext& context, QWidget* parent)
     if (context.windows && context.windows->connect) context.windows->connect->showLinkButtons();
 
     QtUserInterface& ui = context.ui;
-    connect(&ui, &QtUserInterface::transferWindowShown, this, [this, &context] {
-        // Kept above the library window by the window manager, also after that is restored.
-        if (auto* owner = context.windows ? context.windows->library : nullptr; owner && owner->windowHandle()) {
-            winId();
-            windowHandle()->setTransientParent(owner->windowHandle());
-        }
+    connect(&ui, &QtUserInterface::transferWindowShown, this, [this] {
         show();
         raise();
     });
+    // The library window brought back (restored, activated) does not cover the transfer.
+    if (context.windows && context.windows->library) context.windows->library->installEventFilter(this);
     connect(&ui, &QtUserInterface::transferWindowClosed, this, &QWidget::hide);
     connect(&ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
         if (field == StatusField::TransferInfo) Info->setText(text);
@@ -59,6 +56,13 @@ TW_Serial_Info_Form::TW_Serial_Info_Form(AppContext& context, QWidget* parent)
         Gauge->setMaximum(std::max(maximum, 1));
         Gauge->setValue(position);
     });
+}
+
+bool TW_Serial_Info_Form::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (isVisible() && (type == QEvent::WindowActivate || type == QEvent::Show || type == QEvent::WindowStateChange))
+        QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+    return BorderlessWindow::eventFilter(watched, event);
 }
 
 TDATAForm::TDATAForm(AppContext&, QWidget* parent) : BorderlessWindow(QString(), QSize(200, 80), parent) {

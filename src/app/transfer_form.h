@@ -20,6 +20,9 @@ public:
     QLabel* Info_Com_Label = nullptr;  // which link the exchange uses
     QProgressBar* Gauge = nullptr;     // bytes of the current transfer
     QPlainTextEdit* Memo2 = nullptr;   // the DSP operating-system text, never shown
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // The DSP image generation window: it has no visible role; the image is made by the session.

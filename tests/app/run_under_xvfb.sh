@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# The installer's road under a real X server: starts Xvfb on a free display and a simulated
-# unit on a pseudo-terminal, then runs the window tests on the xcb platform, the USB button
-# and "Update M01" pressed with the mouse. Exit 77 (skipped) only when Xvfb is not installed.
+# The installer's road under a real X server: starts Xvfb on a free display with the openbox
+# window manager and a simulated unit on a pseudo-terminal, then runs the window tests on the
+# xcb platform, the USB button and "Update M01" pressed with the mouse, and real key presses
+# (xdotool): Alt+F4, Tab, stacking. Last, the program itself is closed by Alt+F4 and by its
+# close icon and must end. Exit 77 (skipped) only when Xvfb, openbox or xdotool is missing.
 #   run_under_xvfb.sh VELAUPDATE APP_TESTS
 set -euo pipefail
 velaupdate=$1
 app_tests=$2
 
-if ! command -v Xvfb >/dev/null; then
-    echo "skipped: Xvfb is not installed (scripts/install-deps installs the xvfb package)"
-    exit 77
-fi
+for tool in Xvfb openbox xdotool xprop; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "skipped: $tool is not installed (scripts/install-deps installs it)"
+        exit 77
+    fi
+done
 
 work=$(mktemp -d)
 pids=()
@@ -33,6 +37,17 @@ pids+=($!)
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
 [ -e "/tmp/.X11-unix/X$display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
 
+# A window manager, as on a desktop: it delivers Alt+F4 and its close as WM_DELETE_WINDOW.
+DISPLAY=":$display" openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+# A loaded machine can take seconds to start it.
+for _ in $(seq 600); do
+    DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+done
+DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+    { echo "openbox did not start:"; cat "$work/openbox.log"; exit 1; }
+
 # The unit that reports model code 2 (an M01), on a pseudo-terminal.
 "$velaupdate" sim --pty --model-code 2 >"$work/sim.out" 2>&1 &
 pids+=($!)
@@ -44,4 +59,37 @@ export DISPLAY=":$display" QT_QPA_PLATFORM=xcb VELA_PTY_DEVICE="$pty"
 # Under the sanitizers: what the desktop's libraries keep for the life of the process is theirs.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/xcb_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 unset WAYLAND_DISPLAY
-"$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*'
+"$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*:RealInput.*'
+
+# The program itself: each way of closing ends the process within 10 s, with exit code 0.
+# wait_window NAME: the id of the visible window of that title, once it shows.
+wait_window() { xdotool search --sync --onlyvisible --name "^$1\$" | head -n1; }
+ends_within() {
+    local pid=$1
+    for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }; sleep 0.05; done
+    echo "the program did not end: $2"; kill "$pid"; return 1
+}
+start_program() {
+    "$velaupdate" --sim >"$work/program.log" 2>&1 &
+    program=$!
+    pids+=("$program")
+    main_window=$(wait_window VELAupdate)
+    xdotool windowactivate --sync "$main_window"
+}
+
+start_program
+xdotool key --clearmodifiers alt+F4
+ends_within "$program" "Alt+F4 on the connection window"
+
+start_program
+eval "$(xdotool getwindowgeometry --shell "$main_window")"
+xdotool mousemove --sync $((X + 470)) $((Y + 13)) click 1  # the close icon, top right
+ends_within "$program" "the connection window's close icon"
+
+start_program
+eval "$(xdotool getwindowgeometry --shell "$main_window")"
+xdotool mousemove --sync $((X + 179)) $((Y + 300)) click 1  # USB
+library_window=$(wait_window "Library Maker")
+xdotool windowactivate --sync "$library_window" key --clearmodifiers alt+F4
+ends_within "$program" "Alt+F4 on the library window"
+echo "closing the program: ok"
