@@ -5,7 +5,10 @@
 #include "app/qt_user_interface.h"
 #include "app/window_set.h"
 #include "library/model_catalogue.h"
+#include "session/backup.h"
+#include "update/qt_settings_store.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -119,6 +122,7 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     Memo2 = memo(this, "Memo2", "Update History:", kHistory, QRect(290, 102, 262, 116));
     buildSendPanel();
     buildServiceControls();
+    buildBackupControls();
 
     connect(logo, &QToolButton::clicked, this, &TLoadAllMemForm::LOGOImageClick);
     connect(Password_Edit, &QLineEdit::returnPressed, this, &TLoadAllMemForm::Password_EditEnter);
@@ -220,13 +224,13 @@ void TLoadAllMemForm::buildServiceControls() {
 
 void TLoadAllMemForm::run(std::function<void(Session&)> operation, std::function<void()> done) {
     for (QWidget* w : std::initializer_list<QWidget*>{Send1, ComboBox1, LoadDirectoryB, MakeLibraryB, UpdateDSP,
-                                                      ResetDSP, OpenLibraryB})
+                                                      ResetDSP, OpenLibraryB, BackupB, RestoreB})
         w->setEnabled(false);
     ++running_;
     context_.worker.run(std::move(operation), [this, done = std::move(done)] {
         --running_;
         for (QWidget* w : std::initializer_list<QWidget*>{LoadDirectoryB, MakeLibraryB, UpdateDSP, ResetDSP,
-                                                          OpenLibraryB})
+                                                          OpenLibraryB, BackupB, RestoreB})
             w->setEnabled(true);
         if (view_) {
             Send1->setEnabled(view_->library.send1Enabled);
@@ -273,7 +277,9 @@ void TLoadAllMemForm::Send1Click() {
     // The run shows these itself; lock them at once so that a second press cannot queue a run.
     ProgressBar->show();
     TotalProgress->show();
-    run([this](Session& s) { loadAllMemories(s, firmware_); });
+    run([this, backupFirst = BackupFirstCheck->isChecked()](Session& s) {
+        loadAllAfterBackup(s, firmware_, backupFirst);
+    });
 }
 
 void TLoadAllMemForm::ConnectBClick() {
@@ -357,6 +363,44 @@ void TLoadAllMemForm::closeEvent(QCloseEvent* event) {
     // Closing the library window ends the program, like its close icon.
     event->ignore();
     CerrarIconClick();
+}
+
+// Backing up the cabinet's programs. The check box's choice is kept between runs.
+namespace {
+constexpr const char* kBackupFirstKey = "library/backupBeforeUpdate";
+}  // namespace
+
+void TLoadAllMemForm::buildBackupControls() {
+    BackupFirstCheck = new QCheckBox("Back up the cabinet's programs first", this);
+    BackupFirstCheck->setObjectName("BackupFirstCheck");
+    BackupFirstCheck->setGeometry(14, 436, 262, 22);
+    BackupFirstCheck->setChecked(QtSettingsStore().value(kBackupFirstKey).value_or("false") == "true");
+    // Beside the other service controls beyond the right edge.
+    BackupB = button(this, "BackupB", "Back up", QRect(606, 240, 110, 26));
+    BackupB->setToolTip("Save the cabinet's programs in the backups folder");
+    RestoreB = button(this, "RestoreB", "Restore...", QRect(606, 270, 110, 26));
+    RestoreB->setToolTip("Write a backup's programs back into the cabinet");
+    connect(BackupFirstCheck, &QCheckBox::toggled, this, &TLoadAllMemForm::BackupFirstCheckClick);
+    connect(BackupB, &QPushButton::clicked, this, &TLoadAllMemForm::BackupBClick);
+    connect(RestoreB, &QPushButton::clicked, this, &TLoadAllMemForm::RestoreBClick);
+}
+
+void TLoadAllMemForm::BackupFirstCheckClick(bool checked) {
+    QtSettingsStore store;
+    store.setValue(kBackupFirstKey, checked ? "true" : "false");
+    store.sync();
+}
+
+void TLoadAllMemForm::BackupBClick() {
+    run([](Session& s) { backupCabinet(s); });
+}
+
+void TLoadAllMemForm::RestoreBClick() {
+    const QString folder = QString::fromStdString(backupFolder().string());
+    const QString file = QFileDialog::getOpenFileName(this, "Restore", folder.isEmpty() ? QDir::currentPath() : folder,
+                                                      "Library files (*.HLB *.hlb);;All files (*)");
+    if (file.isEmpty()) return;
+    run([f = file.toStdString()](Session& s) { restoreCabinet(s, f); });
 }
 
 }  // namespace vela::app

@@ -18,6 +18,7 @@ class QProgressBar;
 class QPushButton;
 class QFrame;
 class QAbstractButton;
+class QCheckBox;
 
 namespace vela::app {
 
@@ -52,6 +53,10 @@ public:
     QPushButton* UpdateDSP = nullptr;
     QPushButton* ResetDSP = nullptr;
     QLineEdit* Edit40 = nullptr;
+    // Backing up the cabinet's programs: before an update (a kept choice), or on request.
+    QCheckBox* BackupFirstCheck = nullptr;
+    QPushButton* BackupB = nullptr;
+    QPushButton* RestoreB = nullptr;
 
 public slots:
     void ComboBox1Change(int row);
@@ -66,6 +71,9 @@ public slots:
     void MakeLibraryBClick();
     void UpdateDSPClick();
     void ResetDSPClick();
+    void BackupFirstCheckClick(bool checked);
+    void BackupBClick();
+    void RestoreBClick();
     void CerrarIconClick() override;
 
 protected:
@@ -76,6 +84,7 @@ private:
     void buildMemories();
     void buildSendPanel();
     void buildServiceControls();
+    void buildBackupControls();
     void showView(const SessionViewPtr& view);
     void showStatus(StatusField field, const QString& text);
     void showGauge(vela::Gauge gauge, int position, int maximum);

@@ -25,12 +25,6 @@ MemoryList memoriesOption(const Context& ctx, const MemoryList& fallback) {
     return *list;
 }
 
-std::string listText(const std::vector<int>& memories) {
-    std::string text;
-    for (const int k : memories) text += (text.empty() ? "" : ", ") + std::to_string(k);
-    return text;
-}
-
 // The programs are written and read over USB or Ethernet.
 void needUsbOrEthernet(const Context& ctx, const char* command) {
     if (ctx.link.kind == LinkKind::COM1 || ctx.link.kind == LinkKind::COM2)
@@ -145,11 +139,11 @@ int runRestore(Context& ctx) {
         for (const int k : report.written)
             std::fprintf(ctx.out, "memory %2d: restored \"%s\"\n", k, nameOfEntry(*backup, k).c_str());
         if (!report.leftEmpty.empty())
-            std::fprintf(ctx.out, "left alone (empty in the backup): %s\n", listText(report.leftEmpty).c_str());
+            std::fprintf(ctx.out, "left alone (empty in the backup): %s\n", memoriesText(report.leftEmpty).c_str());
         if (!report.declined.empty())
-            std::fprintf(ctx.out, "not written (answered No): %s\n", listText(report.declined).c_str());
+            std::fprintf(ctx.out, "not written (answered No): %s\n", memoriesText(report.declined).c_str());
         if (!report.notReached.empty())
-            std::fprintf(ctx.out, "not written: %s\n", listText(report.notReached).c_str());
+            std::fprintf(ctx.out, "not written: %s\n", memoriesText(report.notReached).c_str());
         for (const auto& [memory, verdict] : verify)
             std::fprintf(ctx.out, "verify memory %d: %s\n", memory, verdict.c_str());
     }

@@ -71,7 +71,7 @@ const std::vector<Command>& commands() {
          "usage: velaupdate library show FILE.HLB [--json]\n"
          "       velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...\n"
          "show: the number of programs, the model code they carry and, per program, its memory,\n"
-         "length and name.\n"
+         "length and name; a backup's empty memory (a program of length 0) shows as (empty).\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
          "data block and saves the library; nothing is saved when a preset file is refused.\n"
          "The output is never one of the preset files, and an existing file that is not a library\n"

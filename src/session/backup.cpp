@@ -315,4 +315,40 @@ std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& b
     return comparisons;
 }
 
+std::string memoriesText(const std::vector<int>& memories) {
+    std::string text;
+    for (const int k : memories) text += (text.empty() ? "" : ", ") + std::to_string(k);
+    return text;
+}
+
+std::string restoreSummary(const RestoreReport& report) {
+    std::string text = report.written.empty() ? "No memory was restored."
+                                              : "Memories restored: " + memoriesText(report.written) + ".";
+    if (!report.leftEmpty.empty())
+        text += " Left alone (empty in the backup): " + memoriesText(report.leftEmpty) + ".";
+    if (!report.declined.empty()) text += " Not written (answered No): " + memoriesText(report.declined) + ".";
+    if (!report.notReached.empty()) text += " Not written: " + memoriesText(report.notReached) + ".";
+    return text;
+}
+
+LoadAllReport loadAllAfterBackup(Session& s, const FirmwareChoice& firmware, bool backupFirst) {
+    if (backupFirst && backupBeforeLoadAll(s).result != OperationResult::Done) return {};
+    return loadAllMemories(s, firmware);
+}
+
+BackupResult backupCabinet(Session& s) {
+    BackupResult backup = backupToFile(s, allMemories(), {});
+    if (backup.result == OperationResult::Done)
+        s.ui.information("The cabinet's programs were saved in " + backup.file->string());
+    return backup;
+}
+
+RestoreReport restoreCabinet(Session& s, const std::filesystem::path& file) {
+    const auto backup = readBackupFile(s, file);
+    if (!backup) return {};
+    const RestoreReport report = restoreMemories(s, *backup, memoriesOf(*backup));
+    if (report.result != OperationResult::LinkLost) s.ui.information(restoreSummary(report));
+    return report;
+}
+
 }  // namespace vela

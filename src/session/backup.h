@@ -5,6 +5,8 @@
 // program is an ordinary library entry.
 
 #include "library/library_file.h"
+#include "library/library_window.h"
+#include "session/firmware_choice.h"
 #include "session/memory_read.h"
 #include "session/operation_result.h"
 
@@ -76,5 +78,19 @@ std::vector<MemoryComparison> compareMemories(Session& session, const LibraryBuf
 
 // The memories a backup file speaks for: 1 to its count.
 MemoryList memoriesOf(const LibraryBuffer& backup);
+
+// "1, 4, 5".
+std::string memoriesText(const std::vector<int>& memories);
+// "Memories restored: 1, 2. Left alone (empty in the backup): 3. ..." for the end of a restore.
+std::string restoreSummary(const RestoreReport& report);
+
+// The library window's operations. Update: with `backupFirst` the memories the run overwrites
+// are saved first, and nothing is written when they cannot be.
+LoadAllReport loadAllAfterBackup(Session& session, const FirmwareChoice& firmware, bool backupFirst);
+// "Back up": every memory into the backups folder; says where.
+BackupResult backupCabinet(Session& session);
+// "Restore...": the file's programs into their memories, with the write question for each;
+// says what was done.
+RestoreReport restoreCabinet(Session& session, const std::filesystem::path& file);
 
 }  // namespace vela
