@@ -36,7 +36,8 @@ double measure(const char* name, bool ethernet, int runs) {
 
     vela::bench::QuietUi ui;
     vela::bench::Turnaround turnaround;
-    vela::Session session(ui, ethernet ? vela::bench::tcpDevices(turnaround) : vela::bench::usbDevicesAt(pty.path(), &turnaround));
+    vela::Session session(ui, ethernet ? vela::bench::tcpDevices(turnaround)
+                                       : vela::bench::usbDevicesAt(pty.path(), &turnaround));
     if (ethernet) {
         session.link.ethernet.setAddress("127.0.0.1", tcp.port());
         session.state.Link = vela::LinkKind::Ethernet;
@@ -51,7 +52,8 @@ double measure(const char* name, bool ethernet, int runs) {
         turnaround = {};
         const auto start = std::chrono::steady_clock::now();
         const auto backup = vela::backupMemories(session, vela::allMemories());
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         unit.waitIdle(std::chrono::seconds(10));
         if (backup.result != vela::OperationResult::Done || backup.programs.size() != 13) {
             std::fprintf(stderr, "%s: the backup did not complete: %s\n", name, backup.failure.c_str());
@@ -62,18 +64,19 @@ double measure(const char* name, bool ethernet, int runs) {
         ratios.push_back(seconds / wire);
         const double pc = std::chrono::duration<double>(turnaround.total).count();
         const double reconnects = seconds - wire - pc;
-        std::printf("%-8s backup of 13 memories: %zu exchanges, %zu wire bytes, wire %.2f s, measured %.2f s, "
-                    "ratio %.3f; PC turnaround %.3f s over %ld steps; reconnections and the rest %.3f s "
-                    "(%.1f ms a read)\n",
-                    name, exchanges, wireBytes, wire, seconds, seconds / wire, pc, turnaround.steps, reconnects,
-                    reconnects * 1000.0 / 13);
+        std::printf(
+            "%-8s backup of 13 memories: %zu exchanges, %zu wire bytes, wire %.2f s, measured %.2f s, "
+            "ratio %.3f; PC turnaround %.3f s over %ld steps; reconnections and the rest %.3f s "
+            "(%.1f ms a read)\n",
+            name, exchanges, wireBytes, wire, seconds, seconds / wire, pc, turnaround.steps, reconnects,
+            reconnects * 1000.0 / 13);
         std::fflush(stdout);
     }
     std::sort(ratios.begin(), ratios.end());
     return ratios[ratios.size() / 2];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -29,10 +29,10 @@ std::optional<MemoryList> parseMemoryList(std::string_view text);
 struct BackupResult {
     OperationResult result = OperationResult::Failed;
     LibraryBuffer library{};
-    std::vector<int> programs;  // memories that held a program
-    std::vector<int> empty;     // memories that read back empty
-    std::string failure;        // why it ended before the last memory
-    std::optional<std::filesystem::path> file;  // where it was saved
+    std::vector<int> programs;                 // memories that held a program
+    std::vector<int> empty;                    // memories that read back empty
+    std::string failure;                       // why it ended before the last memory
+    std::optional<std::filesystem::path> file; // where it was saved
 };
 
 // Reads the memories back. Stops at the first memory that cannot be read (nothing is kept
@@ -68,8 +68,8 @@ RestoreReport restoreMemories(Session& session, const LibraryBuffer& backup, con
 
 struct MemoryComparison {
     int memory = 0;
-    std::string verdict;  // "same", "differs ...", "empty", "could not be read back", ...
-    bool same = false;    // "same" or both empty
+    std::string verdict; // "same", "differs ...", "empty", "could not be read back", ...
+    bool same = false;   // "same" or both empty
 };
 // Reads the memories back and compares each with the backup's entry for it; stops reading at
 // a stop request.
@@ -93,4 +93,4 @@ BackupResult backupCabinet(Session& session);
 // says what was done.
 RestoreReport restoreCabinet(Session& session, const std::filesystem::path& file);
 
-}  // namespace vela
+} // namespace vela

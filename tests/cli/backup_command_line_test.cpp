@@ -18,9 +18,9 @@ using vela::test::shell;
 using vela::test::SimProcess;
 
 struct WorkDir {
-    fs::path path = fs::temp_directory_path() /
-                    ("vela-backup-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path path =
+        fs::temp_directory_path() / ("vela-backup-" + std::to_string(::getpid()) + "-" +
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
     WorkDir() { fs::create_directories(path); }
     ~WorkDir() { fs::remove_all(path); }
     std::string operator/(const std::string& name) const { return (path / name).string(); }
@@ -56,7 +56,8 @@ TEST(ModelLock, HoldsOverEthernetAsOverUsb) {
     }
     const Outcome probe = run(unit.ethernet + " probe --json", false);
     EXPECT_EQ(probe.code, 0);
-    EXPECT_TRUE(has(probe, "\"link\":\"ETHERNET\",\"answered\":true,\"unitEmpty\":false,\"modelCode\":3")) << probe.out;
+    EXPECT_TRUE(has(probe, "\"link\":\"ETHERNET\",\"answered\":true,\"unitEmpty\":false,\"modelCode\":3"))
+        << probe.out;
 }
 
 TEST(Backup, ThenLoadAllThenRestoreGivesBackEveryMemoryByteForByte) {
@@ -72,7 +73,8 @@ TEST(Backup, ThenLoadAllThenRestoreGivesBackEveryMemoryByteForByte) {
     ASSERT_EQ(run(unit.usb + " --quiet load-all --force --model M09").code, 0);
     const Outcome changed = run(unit.usb + " --quiet compare " + (dir / "b.HLB"), false);
     EXPECT_EQ(changed.code, 1);
-    EXPECT_TRUE(has(changed, "memory  1: differs from byte 4 (backup \"MEMORY 1\", memory \"Sub 80 Hz\")")) << changed.out;
+    EXPECT_TRUE(has(changed, "memory  1: differs from byte 4 (backup \"MEMORY 1\", memory \"Sub 80 Hz\")"))
+        << changed.out;
     EXPECT_TRUE(has(changed, "memory  5: same")) << changed.out;
 
     const Outcome restore = run(unit.usb + " --yes restore " + (dir / "b.HLB") + " --verify");
@@ -89,7 +91,8 @@ TEST(LoadAll, WithBackupSavesFirstAndWithAReadFaultWritesNothing) {
     const std::string state = "XDG_STATE_HOME=" + (dir / "state") + " ";
     {
         Unit unit("--model-code 15");
-        const Outcome r = shell(state + VELAUPDATE_BINARY + " " + unit.usb + " load-all --force --backup 2>&1");
+        const Outcome r =
+            shell(state + VELAUPDATE_BINARY + " " + unit.usb + " load-all --force --backup 2>&1");
         ASSERT_EQ(r.code, 0) << r.out;
         const fs::path folder = dir.path / "state" / "velaupdate" / "backups";
         ASSERT_TRUE(fs::exists(folder));
@@ -132,4 +135,4 @@ TEST(Restore, RefusesABadBackupBeforeSendingAnything) {
     EXPECT_FALSE(std::getline(trace, any)) << any;
 }
 
-}  // namespace
+} // namespace
