@@ -5,7 +5,9 @@
 #include "app/library_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -56,6 +58,33 @@ TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
         control(again.app->windows().library, "Back up the cabinet's programs first"));
     ASSERT_NE(kept, nullptr);
     EXPECT_TRUE(kept->isChecked());
+}
+
+TEST(UsbRoad, AReadBackThatFallsSilentSaysSoAndUsbCanBePressedAgain) {
+    sim::SimOptions o;
+    o.modelCode = 2;
+    o.faults = {{sim::SimFault::Kind::SilentBlock, 1}};
+    o.exchangeTimeout = std::chrono::milliseconds(300);
+    GuiHarness h(o);
+    auto* connect = h.app->windows().connect;
+    click(control(connect, "USB"));
+    ASSERT_TRUE(h.settle());
+    ASSERT_FALSE(h.boxes.texts.isEmpty());
+    EXPECT_TRUE(h.boxes.texts.back().endsWith("The HALDA40 was closed. You need to Reconnect."))
+        << h.boxes.texts.back().toStdString();
+    EXPECT_TRUE(connect->isVisible());
+    EXPECT_NE(h.app->windows().library->ConnectedL->text(), "Status : USB");
+
+    // The unit answers again: the same button connects and locks the list to its model.
+    h.unit->unit().waitIdle(std::chrono::seconds(5));
+    QWidget* usb = control(connect, "USB");
+    ASSERT_NE(usb, nullptr);
+    ASSERT_TRUE(usb->isEnabled());
+    click(usb);
+    ASSERT_TRUE(h.settle());
+    auto* lib = h.app->windows().library;
+    EXPECT_EQ(lib->ComboBox1->currentText(), "M01");
+    EXPECT_EQ(lib->ConnectedL->text(), "Status : USB");
 }
 
 } // namespace
