@@ -7,7 +7,6 @@
 //   bench_load_all [usb|ethernet|both] [runs]
 #include "bench_support.h"
 #include "library/library_window.h"
-#include "link/qt_tcp_socket.h"
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
@@ -25,15 +24,6 @@ namespace {
 
 constexpr int kBaud = 57600;
 
-vela::LinkDevices tcpDevices(vela::bench::Turnaround& timing) {
-    vela::LinkDevices devices;
-    devices.ethernet = [&timing](const std::string& host,
-                                 std::uint16_t port) -> std::unique_ptr<vela::ByteChannel> {
-        return std::make_unique<vela::bench::TimedChannel>(std::make_unique<vela::QtTcpSocket>(host, port), timing);
-    };
-    return devices;
-}
-
 // Runs the load-all `runs` times over one link; returns the median ratio, or a negative
 // number when a run did not complete.
 double measure(const char* name, bool ethernet, int runs) {
@@ -47,7 +37,7 @@ double measure(const char* name, bool ethernet, int runs) {
     vela::SessionState state;
     vela::bench::Turnaround turnaround;
     vela::DeviceLink link(state, ui,
-                          ethernet ? tcpDevices(turnaround) : vela::bench::usbDevicesAt(pty.path(), &turnaround));
+                          ethernet ? vela::bench::tcpDevices(turnaround) : vela::bench::usbDevicesAt(pty.path(), &turnaround));
     if (ethernet) link.ethernet.setAddress("127.0.0.1", tcp.port());
     vela::ProgramImage image{};
     vela::LibraryWindowState windowState;

@@ -5,6 +5,7 @@
 #include "core/user_interface.h"
 #include "library/library_file.h"
 #include "link/device_link.h"
+#include "link/qt_tcp_socket.h"
 #include "link/tty_port.h"
 #include "sim/simulated_unit.h"
 
@@ -75,6 +76,15 @@ inline LinkDevices usbDevicesAt(const std::string& path, Turnaround* timing = nu
         auto tty = std::make_unique<TtyPort>(path);
         if (!timing) return tty;
         return std::make_unique<TimedChannel>(std::move(tty), *timing);
+    };
+    return devices;
+}
+
+// Devices whose TCP link is a real socket, timing the PC's turnaround.
+inline LinkDevices tcpDevices(Turnaround& timing) {
+    LinkDevices devices;
+    devices.ethernet = [&timing](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
+        return std::make_unique<TimedChannel>(std::make_unique<QtTcpSocket>(host, port), timing);
     };
     return devices;
 }

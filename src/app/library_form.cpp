@@ -6,7 +6,10 @@
 #include "app/qt_user_interface.h"
 #include "app/window_set.h"
 #include "library/model_catalogue.h"
+#include "session/backup.h"
+#include "update/qt_settings_store.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -128,6 +131,7 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     BuildProgress->hide();
     buildSendPanel();
     buildServiceControls();
+    buildBackupControls();
 
     connect(logo, &QToolButton::clicked, this, &TLoadAllMemForm::LOGOImageClick);
     connect(Password_Edit, &QLineEdit::returnPressed, this, &TLoadAllMemForm::Password_EditEnter);
@@ -260,7 +264,7 @@ std::vector<QWidget*> TLoadAllMemForm::startingControls() const {
     // Everything that starts or changes something: pressed during an operation it would only
     // be replayed after it.
     return {ConnectB, Image1, LOGOImage, Password_Edit, OpenLibraryB, Clear1B, LoadDirectoryB, MakeLibraryB,
-            UpdateDSP, ResetDSP};
+            UpdateDSP, ResetDSP, BackupB, RestoreB, BackupFirstCheck};
 }
 
 void TLoadAllMemForm::run(std::function<void(Session&)> operation, std::function<void()> done) {
@@ -346,7 +350,9 @@ void TLoadAllMemForm::Send1Click() {
         g->setValue(0);
         g->show();
     }
-    run([this](Session& s) { loadAllMemories(s, firmware_); });
+    run([this, backupFirst = BackupFirstCheck->isChecked()](Session& s) {
+        loadAllAfterBackup(s, firmware_, backupFirst);
+    });
 }
 
 void TLoadAllMemForm::ConnectBClick() {
@@ -450,6 +456,45 @@ void TLoadAllMemForm::closeEvent(QCloseEvent* event) {
     // Closing the library window ends the program, like its close icon.
     event->ignore();
     CerrarIconClick();
+}
+
+// Backing up the cabinet's programs. The check box's choice is kept between runs.
+namespace {
+constexpr const char* kBackupFirstKey = "library/backupBeforeUpdate";
+}  // namespace
+
+void TLoadAllMemForm::buildBackupControls() {
+    BackupFirstCheck = new QCheckBox("Back up the cabinet's programs first", this);
+    BackupFirstCheck->setObjectName("BackupFirstCheck");
+    BackupFirstCheck->setGeometry(14, 436, 262, 22);
+    BackupFirstCheck->setChecked(QtSettingsStore().value(kBackupFirstKey).value_or("false") == "true");
+    // Beside the other service controls beyond the right edge.
+    BackupB = button(this, "BackupB", "Back up", QRect(606, 240, 110, 26));
+    BackupB->setToolTip("Save the cabinet's programs in the backups folder");
+    RestoreB = button(this, "RestoreB", "Restore...", QRect(606, 270, 110, 26));
+    RestoreB->setToolTip("Write a backup's programs back into the cabinet");
+    outOfSight_.hold({BackupB, RestoreB});
+    connect(BackupFirstCheck, &QCheckBox::toggled, this, &TLoadAllMemForm::BackupFirstCheckClick);
+    connect(BackupB, &QPushButton::clicked, this, &TLoadAllMemForm::BackupBClick);
+    connect(RestoreB, &QPushButton::clicked, this, &TLoadAllMemForm::RestoreBClick);
+}
+
+void TLoadAllMemForm::BackupFirstCheckClick(bool checked) {
+    QtSettingsStore store;
+    store.setValue(kBackupFirstKey, checked ? "true" : "false");
+    store.sync();
+}
+
+void TLoadAllMemForm::BackupBClick() {
+    run([](Session& s) { backupCabinet(s); });
+}
+
+void TLoadAllMemForm::RestoreBClick() {
+    const QString folder = QString::fromStdString(backupFolder().string());
+    const QString file = QFileDialog::getOpenFileName(this, "Restore", folder.isEmpty() ? QDir::currentPath() : folder,
+                                                      "Library files (*.HLB *.hlb);;All files (*)");
+    if (file.isEmpty()) return;
+    run([f = file.toStdString()](Session& s) { restoreCabinet(s, f); });
 }
 
 }  // namespace vela::app

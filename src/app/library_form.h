@@ -22,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 class QFrame;
 class QAbstractButton;
+class QCheckBox;
 
 namespace vela::app {
 
@@ -58,6 +59,10 @@ public:
     QPushButton* UpdateDSP = nullptr;
     QPushButton* ResetDSP = nullptr;
     QLineEdit* Edit40 = nullptr;
+    // Backing up the cabinet's programs: before an update (a kept choice), or on request.
+    QCheckBox* BackupFirstCheck = nullptr;
+    QPushButton* BackupB = nullptr;
+    QPushButton* RestoreB = nullptr;
 
     // The service dialogs: the preset files to build from, the model whose code the built
     // programs carry (nullopt: cancelled; -1: the codes the files give), the file to save to.
@@ -78,6 +83,9 @@ public slots:
     void MakeLibraryBClick();
     void UpdateDSPClick();
     void ResetDSPClick();
+    void BackupFirstCheckClick(bool checked);
+    void BackupBClick();
+    void RestoreBClick();
     void CerrarIconClick() override;
 
 protected:
@@ -88,6 +96,7 @@ private:
     void buildMemories();
     void buildSendPanel();
     void buildServiceControls();
+    void buildBackupControls();
     void showView(const SessionViewPtr& view);
     void showStatus(StatusField field, const QString& text);
     void showGauge(vela::Gauge gauge, int position, int maximum);

@@ -21,21 +21,17 @@ MemoryList memoriesOption(const Context& ctx, const MemoryList& fallback) {
     const auto text = ctx.args.value("memories");
     if (!text) return fallback;
     const auto list = parseMemoryList(*text);
-    if (!list) throw std::invalid_argument("--memories takes memory numbers 1..13, e.g. 1-13, 3 or 1,4-6: " + *text);
+    if (!list)
+        throw std::invalid_argument("--memories takes memory numbers 1..13, e.g. 1-13, 3 or 1,4-6: " + *text);
     return *list;
-}
-
-std::string listText(const std::vector<int>& memories) {
-    std::string text;
-    for (const int k : memories) text += (text.empty() ? "" : ", ") + std::to_string(k);
-    return text;
 }
 
 // The programs are written and read over USB or Ethernet.
 void needUsbOrEthernet(const Context& ctx, const char* command) {
     if (ctx.link.kind == LinkKind::COM1 || ctx.link.kind == LinkKind::COM2)
-        throw std::invalid_argument(std::string(command) + " reads and writes the memories over USB or Ethernet only; "
-                                                           "choose --usb or --ethernet");
+        throw std::invalid_argument(std::string(command) +
+                                    " reads and writes the memories over USB or Ethernet only; "
+                                    "choose --usb or --ethernet");
 }
 
 // Connects and identifies the unit; an exit code when it did not answer.
@@ -95,9 +91,10 @@ int runBackup(Context& ctx) {
     }
     for (const int k : backup.programs)
         std::fprintf(ctx.out, "memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
-    for (const int k : backup.empty) std::fprintf(ctx.out, "memory %2d: empty\n", k);
-    std::fprintf(ctx.out, "backup of %zu memor%s saved in %s\n", memories.size(), memories.size() == 1 ? "y" : "ies",
-                 backup.file->string().c_str());
+    for (const int k : backup.empty)
+        std::fprintf(ctx.out, "memory %2d: empty\n", k);
+    std::fprintf(ctx.out, "backup of %zu memor%s saved in %s\n", memories.size(),
+                 memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
     return kExitOk;
 }
 
@@ -120,7 +117,8 @@ int runRestore(Context& ctx) {
         ctx.ui.finishProgress();
     }
     bool verified = true;
-    for (const auto& [memory, verdict] : verify) verified = verified && verdict == "same";
+    for (const auto& [memory, verdict] : verify)
+        verified = verified && verdict == "same";
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
@@ -145,11 +143,12 @@ int runRestore(Context& ctx) {
         for (const int k : report.written)
             std::fprintf(ctx.out, "memory %2d: restored \"%s\"\n", k, nameOfEntry(*backup, k).c_str());
         if (!report.leftEmpty.empty())
-            std::fprintf(ctx.out, "left alone (empty in the backup): %s\n", listText(report.leftEmpty).c_str());
+            std::fprintf(ctx.out, "left alone (empty in the backup): %s\n",
+                         memoriesText(report.leftEmpty).c_str());
         if (!report.declined.empty())
-            std::fprintf(ctx.out, "not written (answered No): %s\n", listText(report.declined).c_str());
+            std::fprintf(ctx.out, "not written (answered No): %s\n", memoriesText(report.declined).c_str());
         if (!report.notReached.empty())
-            std::fprintf(ctx.out, "not written: %s\n", listText(report.notReached).c_str());
+            std::fprintf(ctx.out, "not written: %s\n", memoriesText(report.notReached).c_str());
         for (const auto& [memory, verdict] : verify)
             std::fprintf(ctx.out, "verify memory %d: %s\n", memory, verdict.c_str());
     }
@@ -168,7 +167,8 @@ int runCompare(Context& ctx) {
     const auto comparisons = compareMemories(*s, *backup, memories);
     ctx.ui.finishProgress();
     bool same = true;
-    for (const auto& c : comparisons) same = same && c.same;
+    for (const auto& c : comparisons)
+        same = same && c.same;
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
@@ -185,7 +185,8 @@ int runCompare(Context& ctx) {
         j.endObject();
         j.finish();
     } else {
-        for (const auto& c : comparisons) std::fprintf(ctx.out, "memory %2d: %s\n", c.memory, c.verdict.c_str());
+        for (const auto& c : comparisons)
+            std::fprintf(ctx.out, "memory %2d: %s\n", c.memory, c.verdict.c_str());
     }
     return same ? kExitOk : kExitLinkFailed;
 }

@@ -71,7 +71,7 @@ const std::vector<Command>& commands() {
          "usage: velaupdate library show FILE.HLB [--json]\n"
          "       velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...\n"
          "show: the number of programs, the model code they carry and, per program, its memory,\n"
-         "length and name.\n"
+         "length and name; a backup's empty memory (a program of length 0) shows as (empty).\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
          "data block and saves the library; nothing is saved when a preset file is refused.\n"
          "The output is never one of the preset files, and an existing file that is not a library\n"
@@ -84,12 +84,13 @@ const std::vector<Command>& commands() {
          "usage: velaupdate devices [--json]\n"
          "Lists the FTDI USB-serial bridges (device index 0 is the first) and the serial ports of this machine.\n",
          {"json"}, runDevices},
-        {"probe", "check that a HALDA40 answers (over USB: connect and read its program back)",
+        {"probe", "check that a HALDA40 answers and, over USB or Ethernet, read its program back",
          "usage: velaupdate probe [--json]\n"
          "Over USB runs the connection step: opens and configures the bridge, sends the probe exchange\n"
          "(command 0), reads the current memory back and reports the model code it carries (a code of 2\n"
-         "or more locks the model list to that catalogue row). Over Ethernet or serial sends the probe\n"
-         "exchange only. Exit 0 when the unit answers, 1 when it does not.\n",
+         "or more locks the model list to that catalogue row). Over Ethernet the probe exchange and the\n"
+         "same read-back follow; over serial the probe exchange only. Exit 0 when the unit answers and\n"
+         "its memory is read, 1 when it does not (the reason is named).\n",
          {"json"}, runProbe},
         {"read", "read a program memory back from the unit",
          "usage: velaupdate read MEMORY [--out FILE] [--json]\n"

@@ -37,7 +37,8 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
             j.beginObject();
             j.field("memory", static_cast<int>(k + 1));
             j.field("length", static_cast<int>((*entries)[k].length));
-            if (!code) j.field("modelCode", static_cast<int>((*entries)[k].modelCode));
+            if ((*entries)[k].length == 0) j.field("empty", true);
+            if (!code && (*entries)[k].length > 0) j.field("modelCode", static_cast<int>((*entries)[k].modelCode));
             j.field("name", unitName((*entries)[k].name));
             j.endObject();
         }
@@ -49,6 +50,11 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
     std::fprintf(ctx.out, "%s: %d program%s\n", file.c_str(), buffer[0], buffer[0] == 1 ? "" : "s");
     if (code) std::fprintf(ctx.out, "model code %s\n", modelCodeText(*code).c_str());
     for (std::size_t k = 0; entries && k < entries->size(); ++k) {
+        // A backup keeps an empty memory as an entry of length 0.
+        if ((*entries)[k].length == 0) {
+            std::fprintf(ctx.out, "%2zu - (empty)\n", k + 1);
+            continue;
+        }
         std::fprintf(ctx.out, "%2zu - %-40s %5u bytes", k + 1, unitName((*entries)[k].name).c_str(),
                      static_cast<unsigned>((*entries)[k].length));
         // Programs that disagree about the model each say theirs.

@@ -112,10 +112,14 @@ void setLibraryModelCode(LibraryBuffer& buffer, int modelCode) {
 
 std::optional<int> libraryModelCode(const LibraryBuffer& buffer) {
     const auto entries = libraryEntries(buffer);
-    if (!entries || entries->empty()) return std::nullopt;
-    const int code = entries->front().modelCode;
-    for (const auto& e : *entries)
-        if (e.modelCode != code) return std::nullopt;
+    if (!entries) return std::nullopt;
+    std::optional<int> code;
+    for (const auto& e : *entries) {
+        // An entry of length 0 (a backup's empty memory) carries no program and no code.
+        if (e.length == 0) continue;
+        if (code && e.modelCode != *code) return std::nullopt;
+        code = e.modelCode;
+    }
     return code;
 }
 

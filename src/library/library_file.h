@@ -52,7 +52,8 @@ bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image);
 // reports its model when it is read back. Nothing else of the library changes.
 void setLibraryModelCode(LibraryBuffer& buffer, int modelCode);
 
-// The model code that every entry carries; nullopt for an empty library or mixed codes.
+// The model code that every program carries; nullopt for a library without programs or with
+// mixed codes. Entries of length 0 hold no program.
 std::optional<int> libraryModelCode(const LibraryBuffer& buffer);
 
 // Copies an entry into the program image working buffer; false, copying nothing, when it

@@ -42,11 +42,12 @@ std::string programNameOf(std::span<const std::uint8_t> entry) {
     return unitName(std::string_view(reinterpret_cast<const char*>(entry.data()) + 12, 40));
 }
 
-}  // namespace
+} // namespace
 
 MemoryList allMemories() {
     MemoryList all;
-    for (int k = 1; k <= kMemoryCount; ++k) all.push_back(k);
+    for (int k = 1; k <= kMemoryCount; ++k)
+        all.push_back(k);
     return all;
 }
 
@@ -65,7 +66,8 @@ std::optional<MemoryList> parseMemoryList(std::string_view text) {
         const auto first = number(part.substr(0, dash));
         const auto last = dash == std::string_view::npos ? first : number(part.substr(dash + 1));
         if (!first || !last || *last < *first) return std::nullopt;
-        for (int k = *first; k <= *last; ++k) memories.insert(k);
+        for (int k = *first; k <= *last; ++k)
+            memories.insert(k);
         if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
         if (text.empty()) return std::nullopt;
@@ -153,7 +155,8 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const std::fil
     BackupResult backup = backupMemories(s, memories);
     if (backup.result != OperationResult::Done) {
         // A lost link has been said already.
-        if (backup.result != OperationResult::LinkLost) fail("The backup was not made: " + backup.failure + ".");
+        if (backup.result != OperationResult::LinkLost)
+            fail("The backup was not made: " + backup.failure + ".");
         return backup;
     }
     std::filesystem::path file = out;
@@ -180,7 +183,8 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const std::fil
 BackupResult backupBeforeLoadAll(Session& s) {
     const auto entries = libraryEntries(s.libraryForm.buffer);
     MemoryList memories;
-    for (std::size_t k = 1; entries && k <= entries->size(); ++k) memories.push_back(static_cast<int>(k));
+    for (std::size_t k = 1; entries && k <= entries->size(); ++k)
+        memories.push_back(static_cast<int>(k));
     if (memories.empty()) {
         // The run itself says that no library is open.
         BackupResult nothing;
@@ -206,8 +210,8 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const std::filesystem::p
         const LibraryEntry& e = (*entries)[k];
         if (e.length == 0) continue;
         if (e.size() < kShortestProgram) {
-            s.ui.error("The backup " + file.string() + " is not valid: program " + std::to_string(k + 1) + " is " +
-                       std::to_string(e.size()) + " bytes long, too short to be a program");
+            s.ui.error("The backup " + file.string() + " is not valid: program " + std::to_string(k + 1) +
+                       " is " + std::to_string(e.size()) + " bytes long, too short to be a program");
             return std::nullopt;
         }
     }
@@ -216,7 +220,8 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const std::filesystem::p
 
 MemoryList memoriesOf(const LibraryBuffer& backup) {
     MemoryList memories;
-    for (int k = 1; k <= backup[0] && k <= kMemoryCount; ++k) memories.push_back(k);
+    for (int k = 1; k <= backup[0] && k <= kMemoryCount; ++k)
+        memories.push_back(k);
     return memories;
 }
 
@@ -232,8 +237,11 @@ RestoreReport restoreMemories(Session& s, const LibraryBuffer& backup, const Mem
     report.result = OperationResult::Done;
     for (std::size_t i = 0; i < memories.size(); ++i) {
         const int k = memories[i];
-        const auto rest = [&] { report.notReached.assign(memories.begin() + static_cast<std::ptrdiff_t>(i), memories.end()); };
-        if (static_cast<std::size_t>(k) > entries->size() || (*entries)[static_cast<std::size_t>(k - 1)].length == 0) {
+        const auto rest = [&] {
+            report.notReached.assign(memories.begin() + static_cast<std::ptrdiff_t>(i), memories.end());
+        };
+        if (static_cast<std::size_t>(k) > entries->size() ||
+            (*entries)[static_cast<std::size_t>(k - 1)].length == 0) {
             report.leftEmpty.push_back(k);
             continue;
         }
@@ -272,7 +280,8 @@ RestoreReport restoreMemories(Session& s, const LibraryBuffer& backup, const Mem
     return report;
 }
 
-std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& backup, const MemoryList& memories) {
+std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& backup,
+                                              const MemoryList& memories) {
     std::vector<MemoryComparison> comparisons;
     const auto entries = libraryEntries(backup);
     if (!entries) return comparisons;
@@ -299,9 +308,12 @@ std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& b
             c.verdict = "could not be read back";
         } else if (read.content == MemoryContent::Empty) {
             c.same = kept.empty();
-            c.verdict = c.same ? "empty" : "differs: the memory is empty, the backup holds \"" + programNameOf(kept) + "\"";
+            c.verdict =
+                c.same ? "empty"
+                       : "differs: the memory is empty, the backup holds \"" + programNameOf(kept) + "\"";
         } else if (kept.empty()) {
-            c.verdict = "differs: the backup holds no program, the memory holds \"" + programNameOf(read.program) + "\"";
+            c.verdict = "differs: the backup holds no program, the memory holds \"" +
+                        programNameOf(read.program) + "\"";
         } else if (const auto at = firstDifference(kept, read.program)) {
             c.verdict = "differs from byte " + std::to_string(*at) + " (backup \"" + programNameOf(kept) +
                         "\", memory \"" + programNameOf(read.program) + "\")";
@@ -315,4 +327,42 @@ std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& b
     return comparisons;
 }
 
-}  // namespace vela
+std::string memoriesText(const std::vector<int>& memories) {
+    std::string text;
+    for (const int k : memories)
+        text += (text.empty() ? "" : ", ") + std::to_string(k);
+    return text;
+}
+
+std::string restoreSummary(const RestoreReport& report) {
+    std::string text = report.written.empty() ? "No memory was restored."
+                                              : "Memories restored: " + memoriesText(report.written) + ".";
+    if (!report.leftEmpty.empty())
+        text += " Left alone (empty in the backup): " + memoriesText(report.leftEmpty) + ".";
+    if (!report.declined.empty())
+        text += " Not written (answered No): " + memoriesText(report.declined) + ".";
+    if (!report.notReached.empty()) text += " Not written: " + memoriesText(report.notReached) + ".";
+    return text;
+}
+
+LoadAllReport loadAllAfterBackup(Session& s, const FirmwareChoice& firmware, bool backupFirst) {
+    if (backupFirst && backupBeforeLoadAll(s).result != OperationResult::Done) return {};
+    return loadAllMemories(s, firmware);
+}
+
+BackupResult backupCabinet(Session& s) {
+    BackupResult backup = backupToFile(s, allMemories(), {});
+    if (backup.result == OperationResult::Done)
+        s.ui.information("The cabinet's programs were saved in " + backup.file->string());
+    return backup;
+}
+
+RestoreReport restoreCabinet(Session& s, const std::filesystem::path& file) {
+    const auto backup = readBackupFile(s, file);
+    if (!backup) return {};
+    const RestoreReport report = restoreMemories(s, *backup, memoriesOf(*backup));
+    if (report.result != OperationResult::LinkLost) s.ui.information(restoreSummary(report));
+    return report;
+}
+
+} // namespace vela

@@ -5,6 +5,8 @@
 // program is an ordinary library entry.
 
 #include "library/library_file.h"
+#include "library/library_window.h"
+#include "session/firmware_choice.h"
 #include "session/memory_read.h"
 #include "session/operation_result.h"
 
@@ -27,10 +29,10 @@ std::optional<MemoryList> parseMemoryList(std::string_view text);
 struct BackupResult {
     OperationResult result = OperationResult::Failed;
     LibraryBuffer library{};
-    std::vector<int> programs;  // memories that held a program
-    std::vector<int> empty;     // memories that read back empty
-    std::string failure;        // why it ended before the last memory
-    std::optional<std::filesystem::path> file;  // where it was saved
+    std::vector<int> programs;                 // memories that held a program
+    std::vector<int> empty;                    // memories that read back empty
+    std::string failure;                       // why it ended before the last memory
+    std::optional<std::filesystem::path> file; // where it was saved
 };
 
 // Reads the memories back. Stops at the first memory that cannot be read (nothing is kept
@@ -66,8 +68,8 @@ RestoreReport restoreMemories(Session& session, const LibraryBuffer& backup, con
 
 struct MemoryComparison {
     int memory = 0;
-    std::string verdict;  // "same", "differs ...", "empty", "could not be read back", ...
-    bool same = false;    // "same" or both empty
+    std::string verdict; // "same", "differs ...", "empty", "could not be read back", ...
+    bool same = false;   // "same" or both empty
 };
 // Reads the memories back and compares each with the backup's entry for it; stops reading at
 // a stop request.
@@ -77,4 +79,18 @@ std::vector<MemoryComparison> compareMemories(Session& session, const LibraryBuf
 // The memories a backup file speaks for: 1 to its count.
 MemoryList memoriesOf(const LibraryBuffer& backup);
 
-}  // namespace vela
+// "1, 4, 5".
+std::string memoriesText(const std::vector<int>& memories);
+// "Memories restored: 1, 2. Left alone (empty in the backup): 3. ..." for the end of a restore.
+std::string restoreSummary(const RestoreReport& report);
+
+// The library window's operations. Update: with `backupFirst` the memories the run overwrites
+// are saved first, and nothing is written when they cannot be.
+LoadAllReport loadAllAfterBackup(Session& session, const FirmwareChoice& firmware, bool backupFirst);
+// "Back up": every memory into the backups folder; says where.
+BackupResult backupCabinet(Session& session);
+// "Restore...": the file's programs into their memories, with the write question for each;
+// says what was done.
+RestoreReport restoreCabinet(Session& session, const std::filesystem::path& file);
+
+} // namespace vela

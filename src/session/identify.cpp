@@ -34,7 +34,8 @@ void applyReadBack(Session& s, const MemoryRead& read) {
         break;
     case MemoryContent::Unread:
         if (read.silentAfterEmpty && s.state.UsbActive) {
-            s.ui.message(MessageKind::Plain, Buttons::Ok, "This is not a HALDA40 processor, It cannot communicate.");
+            s.ui.message(MessageKind::Plain, Buttons::Ok,
+                         "This is not a HALDA40 processor, It cannot communicate.");
             s.ui.status(StatusField::InfoLabel, "Status : Offline");
             s.link.runOfflineAction();
         }
@@ -42,4 +43,4 @@ void applyReadBack(Session& s, const MemoryRead& read) {
     }
 }
 
-}  // namespace vela
+} // namespace vela

@@ -23,4 +23,4 @@ OperationResult identifyConnectedUnit(Session& session);
 // is silent after its empty answer is no HALDA40: that is said and the session goes offline.
 void applyReadBack(Session& session, const MemoryRead& read);
 
-}  // namespace vela
+} // namespace vela

@@ -58,4 +58,4 @@ std::optional<std::size_t> firstDifference(std::span<const std::uint8_t> a, std:
     return static_cast<std::size_t>(ia - a.begin());
 }
 
-}  // namespace vela
+} // namespace vela

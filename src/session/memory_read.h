@@ -38,4 +38,4 @@ MemoryRead readMemory(Session& session, int memory);
 // the start of the other); nullopt when they are the same bytes.
 std::optional<std::size_t> firstDifference(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
 
-}  // namespace vela
+} // namespace vela

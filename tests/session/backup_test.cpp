@@ -22,7 +22,8 @@ using sim::Bytes;
 // byte 4, the name in bytes 12 to 51.
 Bytes program(std::uint8_t modelCode, std::uint8_t seed, const std::string& name) {
     Bytes p(3570);
-    for (std::size_t i = 0; i < p.size(); ++i) p[i] = static_cast<std::uint8_t>(i * seed + 7);
+    for (std::size_t i = 0; i < p.size(); ++i)
+        p[i] = static_cast<std::uint8_t>(i * seed + 7);
     p[0] = 0x0D;
     p[1] = 0xF0;
     p[4] = modelCode;
@@ -37,8 +38,9 @@ void store(SessionHarness& h, int memory, const Bytes& p) {
     const bool usb = h.session.state.UsbActive;
     h.session.state.UsbActive = true;
     h.session.link.usb.UsbConnect();
-    ASSERT_EQ(SendProgram(h.session.link, h.session.programImage, Channel::Usb, CommandCode::WriteProgramCommand,
-                          static_cast<std::uint8_t>(memory), static_cast<std::uint16_t>(p.size()), false),
+    ASSERT_EQ(SendProgram(h.session.link, h.session.programImage, Channel::Usb,
+                          CommandCode::WriteProgramCommand, static_cast<std::uint8_t>(memory),
+                          static_cast<std::uint16_t>(p.size()), false),
               ExchangeResult::Success);
     closeUsbIfOpen(h.session.link);
     h.session.state.UsbActive = usb;
@@ -105,7 +107,10 @@ TEST_P(EmptyMemory, IsAResultOnEveryLinkAndChangesNothingElse) {
     sim::SimOptions o;
     o.empty = true;
     SessionHarness h(o);
-    if (GetParam()) h.useEthernet(); else h.useUsb();
+    if (GetParam())
+        h.useEthernet();
+    else
+        h.useUsb();
     h.session.libraryWindow.selectedRow = 5;
     const MemoryRead read = readMemory(h.session, 7);
     EXPECT_EQ(read.content, MemoryContent::Empty);
@@ -141,7 +146,8 @@ TEST(Backup, RestoreGivesBackTheBytesAnUpdateOverwrote) {
     EXPECT_EQ((*entries)[1].name.substr(0, 6), "ROOM B");
 
     // The factory programs go in; the restore puts the room's programs back.
-    for (int k = 1; k <= 4; ++k) store(h, k, program(9, static_cast<std::uint8_t>(20 + k), "FACTORY"));
+    for (int k = 1; k <= 4; ++k)
+        store(h, k, program(9, static_cast<std::uint8_t>(20 + k), "FACTORY"));
     const RestoreReport report = restoreMemories(h.session, backup.library, allMemories());
     EXPECT_EQ(report.result, OperationResult::Done);
     EXPECT_EQ(report.written, (std::vector<int>{1, 2, 4}));
@@ -158,7 +164,7 @@ TEST(Backup, RestoreGivesBackTheBytesAnUpdateOverwrote) {
 
 TEST(Backup, AMemoryThatCannotBeReadKeepsNothing) {
     sim::SimOptions o;
-    o.faults = {{sim::SimFault::Kind::SilentBlock, 60}};  // inside memory 2
+    o.faults = {{sim::SimFault::Kind::SilentBlock, 60}}; // inside memory 2
     o.exchangeTimeout = 300ms;
     SessionHarness h(o);
     h.useUsb();
@@ -176,7 +182,8 @@ TEST(Compare, FindsASingleChangedByteAndNamesBothPrograms) {
     // Unwritten memories hold the unit's factory program: take it as the backup read it.
     const auto entries = libraryEntries(backup.library);
     Bytes changed(backup.library.begin() + static_cast<std::ptrdiff_t>((*entries)[1].offset),
-                   backup.library.begin() + static_cast<std::ptrdiff_t>((*entries)[1].offset + (*entries)[1].size()));
+                  backup.library.begin() +
+                      static_cast<std::ptrdiff_t>((*entries)[1].offset + (*entries)[1].size()));
     changed[1000] ^= 0x01;
     store(h, 2, changed);
     const auto result = compareMemories(h.session, backup.library, {1, 2, 3});
@@ -197,11 +204,9 @@ TEST(BackupFile, ThatIsNoLibraryOrHoldsTooManyProgramsIsRefusedBeforeAnythingIsS
     ASSERT_TRUE(saveLibraryFile(dir / "many.HLB", lib).empty());
     lib.fill(0);
     lib[0] = 1;
-    lib[2] = 10;  // a 12-byte program: shorter than its own name field
+    lib[2] = 10; // a 12-byte program: shorter than its own name field
     ASSERT_TRUE(saveLibraryFile(dir / "short.HLB", lib).empty());
-    {
-        std::ofstream(dir / "text.HLB") << "not a library";
-    }
+    { std::ofstream(dir / "text.HLB") << "not a library"; }
     for (const char* name : {"many.HLB", "short.HLB", "text.HLB", "missing.HLB"}) {
         h.ui.messages.clear();
         EXPECT_FALSE(readBackupFile(h.session, dir / name)) << name;
@@ -237,5 +242,5 @@ TEST(BackupFileName, SaysWhenWhichModelAndWhichLink) {
     EXPECT_EQ(backupFileName(lib, "USB", std::mktime(&t)), "2026-12-07_170509_M02_USB.HLB");
 }
 
-}  // namespace
-}  // namespace vela::test
+} // namespace
+} // namespace vela::test

@@ -55,5 +55,27 @@ TEST(EthernetLibrary, TheModelChosenForTheScanOpensItsOwnLibraryOnceConnected) {
     EXPECT_TRUE(h.session.libraryForm.libraryFileName.empty());
 }
 
+TEST(EthernetLibrary, ConnectingReadsTheUnitBackAndItsModelCodeWinsOverTheScannedModel) {
+    sim::SimOptions o;
+    o.modelCode = 3;  // an M01 Display
+    SessionHarness h(o);
+    NoModules udp;
+    Desk desk;
+    EthernetModuleSettings settings;
+    settings.broadcast = "127.0.0.1";
+    settings.scanTime = 0ms;
+    EthernetModuleWindow w(h.session.ethernetModule, h.ui, h.session.link, udp, desk, settings);
+    bindLibraryWindow(w, h.session);
+    switchLink(h.session, LinkKind::Ethernet);
+    w.chooseModel("M09");
+    w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
+    ASSERT_TRUE(w.connectToModule());
+    EXPECT_EQ(h.commands(), (std::vector<int>{0, 4}));  // the probe, then the read-back
+    EXPECT_TRUE(h.session.libraryWindow.lockedByUnit);
+    EXPECT_FALSE(h.session.libraryWindow.modelListEnabled);
+    EXPECT_EQ(h.session.libraryWindow.selectedRow, 1);
+    EXPECT_EQ(h.session.libraryForm.libraryFileName, "M01LCD.HLB");
+}
+
 }  // namespace
 }  // namespace vela::test
