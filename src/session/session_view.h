@@ -4,6 +4,7 @@
 
 #include "core/session_state.h"
 #include "ethernet/ethernet_module_state.h"
+#include "preset/preset_parameters.h"
 #include "session/connection_windows.h"
 
 #include <array>
@@ -28,12 +29,21 @@ struct LibraryView {
     int programs = 0;  // byte 0 of the library buffer
 };
 
+// The preset's name, window caption and System-Info fields, which New, Open and Save set.
+struct PresetIdentity {
+    std::string systemName;
+    std::string caption;
+    SystemInfoFields systemInfo;
+};
+
 struct SessionView {
     SessionState state;
     ConnectionWindows windows;
     LibraryView library;
     EthernetModuleView ethernet;
+    PresetIdentity preset;
     bool unitCommandsEnabled = false;
+    std::string commandOutcome;  // what the last unit command did
 };
 
 SessionView viewOf(const Session& session);
