@@ -139,7 +139,6 @@ TEST_F(ServiceWindows, UnitWideCommandsOverEthernetSendNothingAndKeepTheLink) {
         h.settle();
         EXPECT_EQ(h.answerer.texts, QStringList{b->text() + ": the HALDA40 takes this command over USB or the serial "
                                                             "line only. Nothing was sent."});
-        EXPECT_EQ(menu.OutcomeLabel->text(), "Nothing was sent");
         EXPECT_TRUE(menu.ReadButton->isEnabled()) << b->text().toStdString();  // the link stays
     }
     EXPECT_FALSE(askedForPassword);
