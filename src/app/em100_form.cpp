@@ -108,8 +108,9 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
         IP[i] = edit;
     }
     ChangeIP = button(QStringLiteral("Change IP"), {252, 25, 156, 26}, ManagementGroup);
+    // No length limit here: a longer name, listed or typed, shows whole, and Change Host
+    // Name says that it is too long instead of sending a cut one.
     HostEdit = new QLineEdit(ManagementGroup);
-    HostEdit->setMaxLength(8);
     HostEdit->setAccessibleName(QStringLiteral("Host Name"));
     HostEdit->setGeometry(12, 60, 204, 24);
     ChangeName = button(QStringLiteral("Change Host Name"), {252, 59, 156, 26}, ManagementGroup);
@@ -178,6 +179,7 @@ void TEM100Form::runProcedure(std::function<void(Session&, ModuleAccess&)> step,
 }
 
 void TEM100Form::showSession(const SessionViewPtr& view) {
+    view_ = view;
     showView(view->ethernet);
     if (view->windows.ethernetFormVisible && !isVisible()) show();
     if (!view->windows.ethernetFormVisible && isVisible()) hide();
@@ -222,15 +224,23 @@ void TEM100Form::showView(const EthernetModuleView& view) {
         w->setVisible(view.moduleControlsShown);
     ManagementGroup->setVisible(view.managementShown);
     Label5->setText(QString::fromStdString(view.chosenIp));
+    // The fields the user types in change only when the session's values change: any other
+    // refresh keeps what was typed.
+    if (view.ip != shownIp_ || view.hostEdit != shownHost_) showModuleFields(view);
+    StatusB->setText(QString::fromStdString(view.statusB));
+    const bool connected = view.statusB.rfind("ETHERNET: Connected", 0) == 0;
+    StatusB->setStyleSheet(connected ? QStringLiteral("color: #5cd66a;") : QString());
+}
+
+void TEM100Form::showModuleFields(const EthernetModuleView& view) {
+    shownIp_ = view.ip;
+    shownHost_ = view.hostEdit;
     for (std::size_t i = 0; i < IP.size(); ++i) {
         bool ok = false;
         const int value = QString::fromStdString(view.ip[i]).toInt(&ok);
         if (ok) IP[i]->setValue(value);
     }
     HostEdit->setText(QString::fromStdString(view.hostEdit));
-    StatusB->setText(QString::fromStdString(view.statusB));
-    const bool connected = view.statusB.rfind("ETHERNET: Connected", 0) == 0;
-    StatusB->setStyleSheet(connected ? QStringLiteral("color: #5cd66a;") : QString());
 }
 
 void TEM100Form::ModelComboBoxChange(int index) {
@@ -245,7 +255,12 @@ void TEM100Form::ScanBClick() {
 
 void TEM100Form::ProcessorBoxClick(int index) {
     runProcedure([index](Session& s, ModuleAccess& m) { chooseFoundModule(s, m, index); },
-                 [this, index] { ProcessorBox->setCurrentIndex(index); });
+                 [this, index] {
+                     ProcessorBox->setCurrentIndex(index);
+                     // A module chosen shows its own address and name, even where they equal
+                     // the last module's.
+                     if (view_) showModuleFields(view_->ethernet);
+                 });
 }
 
 void TEM100Form::IPListKeyDown(int index) {

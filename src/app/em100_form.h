@@ -80,10 +80,16 @@ class TEM100Form : public BorderlessWindow {
     // Runs `step` with the module procedures on the worker, then shows the window's state.
     void runProcedure(std::function<void(Session&, ModuleAccess&)> step, std::function<void()> then = {});
     void showView(const EthernetModuleView& view);
+    // IP01..IP04 and HostEdit from the session's values.
+    void showModuleFields(const EthernetModuleView& view);
     void showSession(const SessionViewPtr& view);
     void setBusy(bool busy);
 
     AppContext& context_;
+    SessionViewPtr view_;
+    // The session's address and host name as last shown in IP01..IP04 and HostEdit.
+    std::array<std::string, 4> shownIp_;
+    std::string shownHost_;
     // Made on the worker thread by the first operation and used only there.
     std::shared_ptr<std::unique_ptr<ModuleAccess>> modules_;
 };

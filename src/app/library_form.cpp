@@ -24,14 +24,15 @@
 namespace vela::app {
 namespace {
 
-// The release history of our factory libraries, newest first.
+// The release history of our factory libraries, newest first. The blanks inside a program's
+// name are no-break spaces, so that a wrapped line never splits a name.
 const char* const kHistory =
     "V1.9 - libraries of this release\n"
     "  M01: Flat, Live, Speech, Monitor, DJ\n"
     "  M02: Flat, Live, Speech, Club\n"
     "  M03: Flat, Speech, Background\n"
     "  M06ps: Flat, Live, Speech, Monitor\n"
-    "  M09: Sub 80 Hz, Sub 100 Hz, Sub 120 Hz, Cardioid Rear\n"
+    "  M09: Sub\u00a080\u00a0Hz, Sub\u00a0100\u00a0Hz, Sub\u00a0120\u00a0Hz, Cardioid\u00a0Rear\n"
     "  Added: M09 cardioid program.\n"
     "V1.8\n"
     "  M06ps added.\n"
@@ -193,6 +194,8 @@ void TLoadAllMemForm::buildMemories() {
         e->setObjectName("Edit" + n);
         e->setAccessibleName("Memory " + n);
         e->setReadOnly(true);
+        // Thirteen read-only names are no stops on the way from the model list to Update.
+        e->setFocusPolicy(Qt::ClickFocus);
         e->setGeometry(40, 22 + 21 * k, 214, 20);
         Edit[static_cast<std::size_t>(k)] = e;
     }

@@ -123,10 +123,13 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     LoadAllMemB->hide();
     AcercadeButton = button(QStringLiteral("About"), QStringLiteral("About us"), {464, 268, 80, 28}, this);
 
+    // Labels without an accessible name of their own: assistive tools read their text.
     InfoLabel = new QLabel(QStringLiteral("No Connected"), this);
     InfoLabel->setProperty("role", "status");
-    InfoLabel->setAccessibleName(QStringLiteral("Status"));
-    InfoLabel->setGeometry(20, 318, 436, 22);
+    InfoLabel->setGeometry(20, 310, 436, 22);
+    OutcomeLabel = new QLabel(this);
+    OutcomeLabel->setProperty("role", "status");
+    OutcomeLabel->setGeometry(20, 334, 436, 22);
     // Under About, beside the status line.
     ResponseButton = button(QStringLiteral("Response"), QStringLiteral("Response plot of the preset"),
                             {464, 314, 80, 28}, this);
@@ -199,7 +202,9 @@ void TMainMenu::setUnitCommandsEnabled(bool enabled) {
 }
 
 void TMainMenu::showView(const SessionViewPtr& view) {
+    view_ = view;
     setUnitCommandsEnabled(view->unitCommandsEnabled);
+    OutcomeLabel->setText(QString::fromStdString(view->commandOutcome));
     if (NProgramSpin->value() != view->state.ProgramNumber) {
         const QSignalBlocker quiet(NProgramSpin);
         NProgramSpin->setValue(view->state.ProgramNumber);
@@ -220,11 +225,13 @@ void TMainMenu::showInfo(const QString& text) {
 }
 
 void TMainMenu::showPresetIdentity() {
-    // Read in an operation's end, while the worker waits for the next one.
-    const Session& s = context_.worker.session();
-    copySystemName(QString::fromStdString(s.preset.MainSystemName));
-    setWindowTitle(s.preset.Caption.empty() ? QStringLiteral("MainMenu") : QString::fromStdString(s.preset.Caption));
-    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->showFields(s.preset.SystemInfo);
+    // The view the operation published as it ended: it arrives before the operation's end
+    // is heard, and the worker may already be at the next operation.
+    if (!view_) return;
+    const PresetIdentity& p = view_->preset;
+    copySystemName(QString::fromStdString(p.systemName));
+    setWindowTitle(p.caption.empty() ? QStringLiteral("MainMenu") : QString::fromStdString(p.caption));
+    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->showFields(p.systemInfo);
     if (response_->isVisible()) response_->showSessionPreset();
 }
 
@@ -316,7 +323,9 @@ void TMainMenu::UnblockBClick() {
 
 void TMainMenu::PasswordBClick() {
     setUnitCommandsEnabled(false);
-    const auto confirmed = askPassword ? askPassword() : std::nullopt;
+    // Over a link that cannot carry it the command says so without asking for a password.
+    const bool carried = view_ && (view_->state.UsbActive || view_->state.SerialActive);
+    const auto confirmed = carried && askPassword ? askPassword() : std::nullopt;
     runUnitCommand([confirmed](Session& s) { sendPassword(s, confirmed); });
 }
 

@@ -75,6 +75,8 @@ public:
     QSpinBox* SpinEdit1;
     QPushButton* AcercadeButton;
     QLabel* InfoLabel;
+    // What the last unit command did ("Memory 5 written").
+    QLabel* OutcomeLabel;
     QPushButton* ResponseButton;
 
     // The ten controls that DisableUnitCommands and EnableUnitCommands switch together.
@@ -144,6 +146,8 @@ private:
 
     AppContext& context_;
     const FirmwareChoice& firmware_;
+    // The session as the last operation left it; the window reads nothing else of it.
+    SessionViewPtr view_;
     // A window of its own, not a child: its controls are not this window's controls.
     std::unique_ptr<ResponseWindow> response_;
     // The link the status line said last; it speaks again when the link changes.

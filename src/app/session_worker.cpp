@@ -21,6 +21,11 @@ SessionWorker::SessionWorker(SessionFactory makeSession, QObject* parent) : QObj
 }
 
 SessionWorker::~SessionWorker() {
+    // Never under a running operation: a teardown queued now would run inside the event loop
+    // that the operation waits in (an HTTP request, a question) and pull the session from
+    // under it. Operations end by their own time limits; the windows stay served meanwhile.
+    while (!waitIdle(1000)) {
+    }
     // The session's channels belong to the worker thread and are closed there.
     QMetaObject::invokeMethod(
         context_,

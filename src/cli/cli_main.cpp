@@ -113,7 +113,10 @@ int runCommand(const Command& command, Args& args, int argc, char** argv) {
     } catch (const std::invalid_argument& e) {
         return failed(e.what(), kExitUsage);
     } catch (const LinkAbandoned& e) {
-        return failed(e.what(), kExitLinkFailed);
+        // The link's error message, which names the module and the reason, was the report.
+        error = e.what();
+        log.note("error", e.what());
+        return outcome(kExitLinkFailed);
     } catch (const RunStopped&) {
         return failed("stopped at once", kExitLinkFailed);
     }

@@ -58,8 +58,8 @@ const char* importHelp() {
                  "\n";
         s += "  --reference DB    the level in dBspl that becomes 0 dB, -140..140 (default 90)\n"
              "  --sensitivity MV  microphone sensitivity for format 4, 1..999 mV/Pa (default 20)\n"
-             "A file that is not the chosen format's export, or a field that is not a number (named with\n"
-             "its line and the layout the format expects), ends with exit code 3.\n";
+             "A file that is not the chosen format's export, one without a single point, or a field that\n"
+             "is not a number (named with its line and the layout the format expects), ends with exit code 3.\n";
         return s;
     }();
     return text.c_str();
@@ -95,6 +95,10 @@ int runImport(Context& ctx) {
     }
     if (parsed.status == ParseStatus::BadNumber) {
         ctx.ui.error(badNumberMessage(path, parsed, *format));
+        return kExitBadInput;
+    }
+    if (parsed.status == ParseStatus::NoData) {
+        ctx.ui.error(noDataMessage(path, *format));
         return kExitBadInput;
     }
     const dsp::ResponseGrid grid(kSampleRate);

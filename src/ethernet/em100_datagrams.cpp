@@ -83,7 +83,7 @@ std::optional<std::string> validModuleAddress(const std::string& dotted) {
 }
 
 std::optional<std::string> validHostName(const std::string& name) {
-    if (name.empty() || name.size() > 8) return std::nullopt;
+    if (name.empty() || name.size() > kLongestHostName) return std::nullopt;
     std::string out;
     for (const char c : name) {
         if (c < ' ' || c > '~') return std::nullopt;

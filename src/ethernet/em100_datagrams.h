@@ -42,6 +42,8 @@ bool isDottedIPv4(const std::string& text);
 // three digits each (the limits of the address edits).
 std::optional<std::string> validModuleAddress(const std::string& dotted);
 
+inline constexpr std::size_t kLongestHostName = 8;
+
 // A host name as the name edit takes it: upper case, at most 8 characters; nothing when it is
 // empty, too long or holds a character outside printable ASCII.
 std::optional<std::string> validHostName(const std::string& name);

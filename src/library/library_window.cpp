@@ -238,6 +238,9 @@ LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
     } catch (const RunStopped&) {
         closeAfterStop(link_);
         report.stopped = true;
+    } catch (const LinkAbandoned&) {
+        // The lost TCP link has said so and gone offline; the summary below says what was
+        // written, and nothing more is sent.
     }
     link_.EnableUnitCommands();
     if (report.stopped || ui_.stop.requested()) {
@@ -253,10 +256,14 @@ LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
     const bool anyLink = state_.UsbActive || state_.EthernetActive || state_.SerialActive;
     if (anyLink) {
         ui_.status(StatusField::RunStep, "DSP Operating System");
-        const auto os = updateOperatingSystem(link_, image_, firmware);
-        report.operatingSystemSent = os == OperatingSystemUpdate::Sent;
-        report.operatingSystemCutShort = os == OperatingSystemUpdate::CutShort;
-        report.stopped = report.operatingSystemCutShort;
+        try {
+            const auto os = updateOperatingSystem(link_, image_, firmware);
+            report.operatingSystemSent = os == OperatingSystemUpdate::Sent;
+            report.operatingSystemCutShort = os == OperatingSystemUpdate::CutShort;
+            report.stopped = report.operatingSystemCutShort;
+        } catch (const LinkAbandoned&) {
+            // Said by the link; the summary tells that the operating system was not updated.
+        }
     }
     window_.sendPanelVisible = false;
     connectButtonVisible = true;

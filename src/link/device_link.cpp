@@ -82,11 +82,8 @@ bool DeviceLink::waitForEthernetReply(std::size_t expected) {
             return true;
         }
         // A connection the module closed or lost can bring no answer: say so now rather
-        // than at the time-out, and let the caller end its operation with what it achieved.
-        if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) {
-            ethernet.OnEthernetError(ethernet.failure());
-            return true;
-        }
+        // than at the time-out, and abandon the operation, which adds no message of its own.
+        if (!ethernet.pollReceive(remaining(deadline), expected) && !ethernet.isActive()) ethernet.abandon();
         ui.pump();
     }
     buffers.LastReplyByte = buffers.EthernetReceiveBuffer[0];
@@ -99,9 +96,8 @@ bool DeviceLink::write(Channel channel, std::span<const std::uint8_t> bytes) {
     case Channel::Usb: return usb.writeBytes(bytes);  // a failed FT_Write has been reported
     case Channel::Ethernet:
         // Only a socket that has failed refuses bytes.
-        if (ethernet.writeBytes(bytes)) return true;
-        ethernet.OnEthernetError(ethernet.failure());
-        return false;
+        if (!ethernet.writeBytes(bytes)) ethernet.abandon();
+        return true;
     case Channel::Serial:
         if (serial.SerialWrite(bytes.data(), bytes.size()) == bytes.size()) return true;
         reportSerialFailure();

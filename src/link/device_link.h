@@ -52,10 +52,10 @@ public:
     bool waitForSerialReply(bool report);
     // `expected`: how many bytes the step waits for (one answer byte, or the rest of a data
     // block); the receive event ends as soon as they have come. A connection that is lost
-    // during the wait fails it at once, after OnEthernetError.
+    // during the wait abandons the operation at once (EthernetChannel::abandon).
     bool waitForEthernetReply(std::size_t expected = 1);
     // Bytes out in one write on `channel`; false, after the channel's own report, when they
-    // could not all go out.
+    // could not all go out. A failed TCP socket abandons the operation instead.
     bool write(Channel channel, std::span<const std::uint8_t> bytes);
     // The serial line failed: beep, the COM error dialog, offline.
     void reportSerialFailure();

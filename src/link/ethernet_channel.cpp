@@ -89,8 +89,9 @@ std::string EthernetChannel::failure() const {
 }
 
 void EthernetChannel::abandon() {
+    // Read before the link is dropped, which closes the socket.
     const std::string what = failure();
-    OnEthernetError();  // the front end that catches the abandonment names the module
+    OnEthernetError(what);
     throw LinkAbandoned(what);
 }
 

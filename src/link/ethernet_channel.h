@@ -19,7 +19,8 @@ inline constexpr std::uint16_t kEthernetTcpPort = 1001;
 
 // Thrown when the TCP link reports an error: the operation in progress is abandoned at
 // once, without its remaining steps or its own failure messages. Front ends catch it where
-// a command starts. what() names the module's host and port and the socket's reason.
+// a command starts; the error message has been shown. what() names the module's host and
+// port and the socket's reason, as that message does.
 class LinkAbandoned : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -48,8 +49,9 @@ public:
     void OnEthernetError(std::string_view detail = {});
     // The module's host and port and the socket's reason: "10.0.0.7:1001: Connection refused".
     std::string failure() const;
-    // A connection that cannot be made: OnEthernetError, and the operation in progress is
-    // abandoned.
+    // A connection that cannot be made, or that failed while an exchange used it:
+    // OnEthernetError with failure(), and the operation in progress is abandoned. That one
+    // message is the failure's only report.
     [[noreturn]] void abandon();
     void close();
     bool isActive() const { return socket_ && socket_->isOpen(); }

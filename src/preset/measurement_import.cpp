@@ -2,6 +2,7 @@
 
 #include "core/input_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <new>
 #include <numbers>
+#include <numeric>
 
 namespace vela {
 namespace {
@@ -59,6 +61,16 @@ std::string_view trim(std::string_view s) {
 }
 
 bool isBlank(std::string_view s) { return trim(s).empty(); }
+
+// An FRD value written with a decimal comma ("93,5"): one comma and no point. The columns are
+// split at blanks and tabs, so the comma cannot be a separator there.
+std::string frdDecimalPoint(std::string_view text) {
+    std::string s(trim(text));
+    const auto comma = s.find(',');
+    if (comma != std::string::npos && s.find(',', comma + 1) == std::string::npos && s.find('.') == std::string::npos)
+        s[comma] = '.';
+    return s;
+}
 
 // A decimal number with "." as separator whatever the locale; only values that single
 // precision, which keeps the curves, holds as finite numbers.
@@ -117,6 +129,22 @@ Fields blankFields(std::string_view line) {
     return {f[0], f[1], f[2].empty() ? std::string_view("0") : f[2]};
 }
 
+// Exports that sweep from high to low frequency are read in rising order, which the
+// resampling needs; points at one frequency keep their order.
+void sortByFrequency(MeasuredCurve& c) {
+    std::vector<std::size_t> order(c.frequency.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return c.frequency[a] < c.frequency[b]; });
+    MeasuredCurve sorted;
+    for (const std::size_t i : order) {
+        sorted.frequency.push_back(c.frequency[i]);
+        sorted.magnitude.push_back(c.magnitude[i]);
+        sorted.phase.push_back(c.phase[i]);
+    }
+    c = std::move(sorted);
+}
+
 Fields tabFields(std::string_view line) {
     Fields f;
     const auto t1 = line.find('\t');
@@ -172,7 +200,8 @@ std::string importLayout(const ImportFormat& f) {
                ", lines that begin with a digit: frequency, magnitude (dB) and phase (degrees) separated by tabs";
     case kFrdFormat:
         return "lines of frequency, magnitude (dB) and phase (degrees; may be left out) separated by blanks or "
-               "tabs; lines beginning with * or \" are comments";
+               "tabs, with a decimal point or comma, in any order of frequency; lines beginning with * or \" are "
+               "comments";
     default:
         if (f.headerLine < 0) return "no header; values " + columnLayout(f);
         return "line " + std::to_string(f.headerLine + 1) + " is " + header + "; values " + columnLayout(f);
@@ -219,13 +248,16 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
             r.badText = std::string(trim(what));
             return r;
         };
-        const auto freq = toNumber(f.frequency);
+        const auto number = [&](std::string_view field) {
+            return frd ? toNumber(frdDecimalPoint(field)) : toNumber(field);
+        };
+        const auto freq = number(f.frequency);
         if (!freq) return fail(f.frequency);
-        const auto mag = toNumber(f.magnitude);
+        const auto mag = number(f.magnitude);
         if (!mag) return fail(f.magnitude);
         double ph = 0;
         if (hasPhase) {
-            const auto p = toNumber(f.phase);
+            const auto p = number(f.phase);
             if (!p) return fail(f.phase);
             ph = *p;
         }
@@ -239,6 +271,11 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
         r.curve.frequency.push_back(static_cast<float>(*freq));
         r.curve.magnitude.push_back(static_cast<float>(magnitude));
         r.curve.phase.push_back(static_cast<float>(ph));
+    }
+    if (frd) {
+        // A file of comments only is no measurement, however well-formed.
+        if (r.curve.frequency.empty()) r.status = ParseStatus::NoData;
+        sortByFrequency(r.curve);
     }
     return r;
 }
@@ -296,6 +333,10 @@ std::string badNumberMessage(const std::string& path, const ParseResult& parsed,
     return text;
 }
 
+std::string noDataMessage(const std::string& path, const ImportFormat& format) {
+    return path + " holds no measured point. " + std::string(format.name) + " expects: " + importLayout(format) + ".";
+}
+
 std::string bareFileName(const std::string& path) {
     const auto p = path.find_last_of("\\/");
     return p == std::string::npos ? path : path.substr(p + 1);
@@ -340,6 +381,11 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
         if (parsed.status == ParseStatus::BadNumber) {
             ui.error(badNumberMessage(path, parsed, *format));
             outcome[out] = ImportOutcome::BadNumber;
+            continue;
+        }
+        if (parsed.status == ParseStatus::NoData) {
+            ui.error(noDataMessage(path, *format));
+            outcome[out] = ImportOutcome::NoData;
             continue;
         }
         resampleMeasurement(parsed.curve, *format, grid, data.ReferenceLevel.value(), data.curves[out]);

@@ -53,7 +53,8 @@ struct ImportFormat {
 };
 
 // The FRD exchange format: frequency, SPL and phase (degrees) separated by blanks or tabs,
-// with "*" and '"' comment lines. Its code follows the codes of the other formats.
+// with "*" and '"' comment lines; a value may have a decimal comma, and the points may come
+// in any order of frequency. Its code follows the codes of the other formats.
 inline constexpr std::int32_t kFrdFormat = 11;
 
 // The format of a data type code, or nothing for code 5 and unknown codes.
@@ -67,7 +68,9 @@ struct MeasuredCurve {
     std::vector<float> frequency, magnitude, phase;
 };
 
-enum class ParseStatus { Ok, NotValid, BadNumber };
+// NoData: an FRD file that holds no point at all (the fixed formats' headers alone read as a
+// measurement without points, as their exporters define).
+enum class ParseStatus { Ok, NotValid, BadNumber, NoData };
 
 struct ParseResult {
     ParseStatus status = ParseStatus::Ok;
@@ -84,7 +87,7 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& format, 
 void resampleMeasurement(const MeasuredCurve& measured, const ImportFormat& format,
                          std::span<const std::int32_t> grid, double referenceLevel, ImportCurve& out);
 
-enum class ImportOutcome { NoFile, Missing, NoFormat, NotValid, BadNumber, Imported, OutOfMemory };
+enum class ImportOutcome { NoFile, Missing, NoFormat, NotValid, BadNumber, NoData, Imported, OutOfMemory };
 
 struct ImportOptions {
     double sensitivity = kDefaultSensitivity;  // volts per pascal
@@ -99,6 +102,8 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
 std::string notValidMessage(const std::string& path, const ImportFormat& format);
 // The second names the expected layout, since a misplaced column is the usual cause.
 std::string badNumberMessage(const std::string& path, const ParseResult& parsed, const ImportFormat& format);
+// The message of a file without a single point: an empty curve is no measurement.
+std::string noDataMessage(const std::string& path, const ImportFormat& format);
 
 // Exports run to a few thousand lines; a file far larger is not one.
 inline constexpr std::size_t kLongestMeasurementFile = std::size_t{64} << 20;

@@ -36,6 +36,17 @@ ChangeResult changeModuleIp(Session& s, ModuleAccess& m, const std::array<std::s
 ChangeResult changeModuleName(Session& s, ModuleAccess& m, const std::string& name) {
     return guarded(s, ChangeResult::NoAnswer, ChangeResult::NoAnswer, ChangeResult::NoAnswer, [&] {
         s.ethernetModule.view.hostEdit = name;
+        // A name the module cannot hold is said, never cut or sent.
+        if (name.size() > kLongestHostName) {
+            s.ui.error("The host name " + name + " is too long: a module's host name has at most " +
+                       std::to_string(kLongestHostName) + " characters. Nothing was sent.");
+            return ChangeResult::Refused;
+        }
+        if (!validHostName(name)) {
+            s.ui.error("The host name \"" + name + "\" is not 1 to " + std::to_string(kLongestHostName) +
+                       " printable ASCII characters. Nothing was sent.");
+            return ChangeResult::Refused;
+        }
         return m.window().changeHostName();
     });
 }

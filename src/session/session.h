@@ -14,6 +14,7 @@
 #include "session/connection_windows.h"
 
 #include <cstdint>
+#include <string>
 
 namespace vela {
 
@@ -38,6 +39,8 @@ public:
     EthernetModuleState ethernetModule;
     // The current preset; its procedures send their real-time frames through realTime.
     PresetParameters preset;
+    // What the last unit command did, for the processor window ("Memory 5 written").
+    std::string commandOutcome;
     // The library window: the open library, its program names and the load-all run.
     LibraryWindow libraryForm{state, link, programImage, libraryWindow, ui};
 };

@@ -18,6 +18,8 @@ SessionView viewOf(const Session& s) {
     v.windows = s.windows;
     v.unitCommandsEnabled = s.link.unitCommands.enabled;
     v.ethernet = s.ethernetModule.view;
+    v.preset = {s.preset.MainSystemName, s.preset.Caption, s.preset.SystemInfo};
+    v.commandOutcome = s.commandOutcome;
     LibraryView& l = v.library;
     const LibraryWindowState& list = s.libraryWindow;
     const LibraryWindow& form = s.libraryForm;

@@ -4,6 +4,7 @@
 
 #include "core/session_state.h"
 #include "ethernet/ethernet_module_state.h"
+#include "preset/preset_parameters.h"
 #include "session/connection_windows.h"
 
 #include <array>
@@ -35,14 +36,23 @@ struct LibraryView {
     bool partialBuild = false;  // a build that a refused file stopped part-way
 };
 
+// The preset's name, window caption and System-Info fields, which New, Open and Save set.
+struct PresetIdentity {
+    std::string systemName;
+    std::string caption;
+    SystemInfoFields systemInfo;
+};
+
 struct SessionView {
     SessionState state;
     ConnectionWindows windows;
     LibraryView library;
     EthernetModuleView ethernet;
+    PresetIdentity preset;
     bool unitCommandsEnabled = false;
     // What every window's status line says of the link ("Status : USB", a lost link).
     std::string linkStatus = linkStatusText(state, ethernet);
+    std::string commandOutcome;  // what the last unit command did
 };
 
 SessionView viewOf(const Session& session);

@@ -12,6 +12,7 @@ namespace vela {
 namespace {
 
 constexpr int kCopyAllSettle = 20000; // message-queue rounds between two memories
+constexpr const char* kCopyAllCaption = "Same Copy at All Memories";
 
 std::uint8_t memory(const Session& s) {
     return static_cast<std::uint8_t>(s.state.ProgramNumber);
@@ -42,9 +43,20 @@ bool sendUsbOrSerial(Session& s, CommandCode code, std::uint16_t length) {
     return false;
 }
 
+// The commands for the unit as a whole travel over USB or the serial line only. Over Ethernet
+// (or with no link) they are refused before anything is asked or sent, and the link stays.
+bool refusedWithoutUsbOrSerial(Session& s, std::string_view command) {
+    if (s.state.UsbActive || s.state.SerialActive) return false;
+    s.ui.error(std::string(command) + ": the HALDA40 takes this command over USB or the serial line only. Nothing "
+                                      "was sent.");
+    return true;
+}
+
 // A one-byte command after an OK/Cancel question. The keyboard lock gives the controls back
 // whatever its exchange did; the other commands leave them locked after a failure.
-OperationResult oneByteCommand(Session& s, std::string_view question, CommandCode code, std::uint8_t data) {
+OperationResult oneByteCommand(Session& s, std::string_view command, std::string_view question, CommandCode code,
+                               std::uint8_t data) {
+    if (refusedWithoutUsbOrSerial(s, command)) return OperationResult::Failed;
     s.link.DisableUnitCommands();
     if (s.ui.message(MessageKind::Warning, Buttons::OkCancel, question) != Answer::Ok) {
         s.link.EnableUnitCommands();
@@ -146,6 +158,7 @@ OperationResult write(Session& s) {
 }
 
 OperationResult copyToAll(Session& s) {
+    if (refusedWithoutUsbOrSerial(s, kCopyAllCaption)) return OperationResult::Failed;
     s.link.DisableUnitCommands();
     const auto length = programImageLength(s.programImage);
     if (!length) return OperationResult::Failed;
@@ -158,6 +171,8 @@ OperationResult copyToAll(Session& s) {
             s.ui.pump(); // the short pause before each memory
             if (!send(s, channel, CommandCode::WriteProgramCommand, static_cast<std::uint8_t>(k), *length)) {
                 if (channel == Channel::Usb) closeUsbIfOpen(s.link);
+                // The exchange said what failed; this says what the unit holds now.
+                s.ui.warning("Copy to all memories did not finish. " + writtenMemoriesText(written, kMemoryCount) + ".");
                 return OperationResult::Failed;
             }
             written.push_back(k);
@@ -254,13 +269,34 @@ OperationResult password(Session& s, const PasswordBytes& confirmed) {
     return OperationResult::Done;
 }
 
+// Keeps what the command did for the processor window, and passes its result on.
+OperationResult noted(Session& s, OperationResult result, std::string done, std::string notDone) {
+    switch (result) {
+    case OperationResult::Done:
+        s.commandOutcome = std::move(done);
+        break;
+    case OperationResult::Declined:
+        s.commandOutcome = "Nothing was sent";
+        break;
+    default:
+        s.commandOutcome = std::move(notDone);
+    }
+    return result;
+}
+
+std::string memoryText(const Session& s) {
+    return "Memory " + std::to_string(s.state.ProgramNumber);
+}
+
 } // namespace
 
 OperationResult writeProgram(Session& s) {
-    return guarded(s, [&] { return write(s); });
+    const std::string memory = memoryText(s);
+    return noted(s, guarded(s, [&] { return write(s); }), memory + " written", memory + " not written");
 }
 OperationResult copyProgramToAll(Session& s) {
-    return guarded(s, [&] { return copyToAll(s); });
+    return noted(s, guarded(s, [&] { return copyToAll(s); }), "Memories 1 to 13 written",
+                 "Copy to all memories did not finish");
 }
 OperationResult writePresetProgram(Session& s) {
     generateProgramImage(s.preset, s.SampleRate, s.programImage);
@@ -268,30 +304,40 @@ OperationResult writePresetProgram(Session& s) {
 }
 
 OperationResult copyPresetProgramToAll(Session& s) {
+    if (refusedWithoutUsbOrSerial(s, kCopyAllCaption))
+        return noted(s, OperationResult::Failed, {}, "Nothing was sent");
+    // Thirteen memories at once: asked as Write asks for one.
+    if (s.ui.message(MessageKind::Warning, Buttons::YesNo,
+                     std::string(kCopyAllCaption) + " overwrites memories 1 to 13. Go on?") != Answer::Yes)
+        return noted(s, OperationResult::Declined, {}, {});
     generateProgramImage(s.preset, s.SampleRate, s.programImage);
     return copyProgramToAll(s);
 }
 
 OperationResult changeProgram(Session& s) {
-    return guarded(s, [&] { return change(s); });
+    const std::string memory = memoryText(s);
+    return noted(s, guarded(s, [&] { return change(s); }), memory + " loaded", memory + " not loaded");
 }
 OperationResult resetUnit(Session& s) {
-    return guarded(s, [&] { return reset(s); });
+    return noted(s, guarded(s, [&] { return reset(s); }), "DSP reset", "DSP not reset");
 }
 
 ProgramRead readProgram(Session& s) {
+    const std::string memory = memoryText(s);
     ProgramRead r;
     r.result = guarded(s, [&] {
         r.program = read(s);
         return r.program.content != MemoryContent::Unread ? OperationResult::Done : OperationResult::Failed;
     });
+    noted(s, r.result, memory + (r.program.noProgram ? " holds no program" : " read"), memory + " not read");
     return r;
 }
 
 OperationResult updateDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
     const FirmwareImage* image = sendable(s, firmware);
-    if (!image) return OperationResult::Failed;
-    return guarded(s, [&] { return askAndUpdateDsp(s, *image); });
+    if (!image) return noted(s, OperationResult::Failed, {}, "Nothing was sent");
+    return noted(s, guarded(s, [&] { return askAndUpdateDsp(s, *image); }), "DSP Operating System updated",
+                 "DSP Operating System not updated");
 }
 
 OperationResult sendDspOperatingSystem(Session& s, const FirmwareChoice& firmware) {
@@ -306,23 +352,27 @@ OperationResult sendDspOperatingSystem(Session& s, const FirmwareChoice& firmwar
 }
 
 OperationResult lockKeyboard(Session& s) {
-    return guarded(s, [&] {
-        return oneByteCommand(s, "Do you want to LOCK the Keyboard?", CommandCode::KeyboardLockCommand, 0xFF);
-    });
+    return noted(s, guarded(s, [&] {
+                     return oneByteCommand(s, "Lock", "Do you want to LOCK the Keyboard?",
+                                           CommandCode::KeyboardLockCommand, 0xFF);
+                 }),
+                 "Keyboard locked", "Keyboard not locked");
 }
 
 OperationResult unlockKeyboard(Session& s) {
-    return guarded(s, [&] {
-        return oneByteCommand(s, "Do you want to UNLOCK the Keyboard?", CommandCode::KeyboardLockCommand,
-                              0x00);
-    });
+    return noted(s, guarded(s, [&] {
+                     return oneByteCommand(s, "Unlock", "Do you want to UNLOCK the Keyboard?",
+                                           CommandCode::KeyboardLockCommand, 0x00);
+                 }),
+                 "Keyboard unlocked", "Keyboard not unlocked");
 }
 
 OperationResult onlyChangeFromKeyboard(Session& s) {
-    return guarded(s, [&] {
-        return oneByteCommand(s, "Do you want to Activate, Only Change Memory from Keyboard?",
-                              CommandCode::KeyboardOnlyChangeCommand, 0xFF);
-    });
+    return noted(s, guarded(s, [&] {
+                     return oneByteCommand(s, "Only Change", "Do you want to Activate, Only Change Memory from Keyboard?",
+                                           CommandCode::KeyboardOnlyChangeCommand, 0xFF);
+                 }),
+                 "Only change memory from keyboard activated", "Only change memory from keyboard not activated");
 }
 
 std::optional<PasswordBytes> passwordBytes(std::string_view code) {
@@ -337,8 +387,9 @@ std::optional<PasswordBytes> passwordBytes(std::string_view code) {
 }
 
 OperationResult sendPassword(Session& s, const std::optional<PasswordBytes>& confirmed) {
-    if (!confirmed) return OperationResult::Declined;
-    return guarded(s, [&] { return password(s, *confirmed); });
+    if (refusedWithoutUsbOrSerial(s, "Password")) return noted(s, OperationResult::Failed, {}, "Nothing was sent");
+    if (!confirmed) return noted(s, OperationResult::Declined, {}, {});
+    return noted(s, guarded(s, [&] { return password(s, *confirmed); }), "Password set", "Password not set");
 }
 
 void toggleRealTime(Session& s) {

@@ -20,6 +20,10 @@ namespace vela {
 
 class Session;
 
+// Each command keeps what it did in the session's commandOutcome ("Memory 5 written",
+// "Keyboard locked"). Lock, unlock, only-change, password and copy-all go over USB or the
+// serial line only: with neither active they say so and send nothing.
+//
 // Write and copy-all send the program image that the caller put in the session's
 // ProgramImage; its first two bytes are its length field. A stop request (UserInterface::stop)
 // ends write, copy-all, read and the operating-system update between two exchanges, or at
@@ -27,6 +31,7 @@ class Session;
 OperationResult writeProgram(Session& session);
 OperationResult copyProgramToAll(Session& session);
 // The processor window's Write and copy-all: the current preset's image, generated afresh.
+// Copy-all asks first, as Write does for its one memory.
 OperationResult writePresetProgram(Session& session);
 OperationResult copyPresetProgramToAll(Session& session);
 
@@ -55,7 +60,8 @@ OperationResult onlyChangeFromKeyboard(Session& session);
 using PasswordBytes = std::array<std::uint8_t, 7>;
 // A code of one to seven printable ASCII characters, padded with zero bytes to seven.
 std::optional<PasswordBytes> passwordBytes(std::string_view code);
-// `confirmed` is what the password dialog gave; nullopt when it was cancelled.
+// `confirmed` is what the password dialog gave; nullopt when it was cancelled (or not shown,
+// which a link other than USB or serial refuses first).
 OperationResult sendPassword(Session& session, const std::optional<PasswordBytes>& confirmed);
 
 // Switches real-time mode; it stays off while the session is offline.

@@ -9,6 +9,7 @@
 
 namespace vela {
 
+// Each limit that runs out fails the request with an error that names it.
 struct HttpLimits {
     // The request fails when no byte arrives for this long (connecting included).
     std::chrono::milliseconds idle{15000};

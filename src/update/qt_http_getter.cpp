@@ -12,13 +12,21 @@ namespace {
 
 constexpr std::chrono::milliseconds kProgressPace{250};
 
+// "15 seconds", "10 minutes": a limit as the user reads it.
+std::string durationText(std::chrono::milliseconds d) {
+    using namespace std::chrono;
+    if (d >= minutes(2) && d % minutes(1) == milliseconds(0)) return std::to_string(d / minutes(1)) + " minutes";
+    if (d >= seconds(1) && d % seconds(1) == milliseconds(0))
+        return std::to_string(d / seconds(1)) + (d == seconds(1) ? " second" : " seconds");
+    return std::to_string(d.count()) + " ms";
+}
+
 }  // namespace
 
 HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Progress& progress, HttpLimits limits) {
     HttpReply result;
     QNetworkAccessManager manager;
     QNetworkRequest request(QUrl(QString::fromStdString(url)));
-    request.setTransferTimeout(static_cast<int>(limits.idle.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     // The manager owns the reply and deletes it when it goes.
     QNetworkReply* reply = manager.get(request);
@@ -35,6 +43,16 @@ HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Prog
         if (stopped.empty() && !data.isEmpty() && !sink(std::span(data.constData(), static_cast<std::size_t>(data.size()))))
             stop("the download could not be stored");
     };
+    // The stall limit: restarted by every sign of life, so only silence ends the request.
+    QTimer idle;
+    idle.setSingleShot(true);
+    QObject::connect(&idle, &QTimer::timeout, &loop,
+                     [&] { stop("the server sent nothing for " + durationText(limits.idle)); });
+    auto alive = [&] {
+        if (limits.idle.count() > 0) idle.start(static_cast<int>(limits.idle.count()));
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, alive);
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, alive);
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, drain);
     // Progress is also asked at a steady pace, so that a cancel is heard while no bytes come
     // (Qt may hold back the progress of a transfer that stalls until it ends).
@@ -54,10 +72,12 @@ HttpReply QtHttpGetter::get(const std::string& url, const Sink& sink, const Prog
     QTimer deadline;
     if (limits.total.count() > 0) {
         deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { stop("no answer within the time allowed"); });
+        QObject::connect(&deadline, &QTimer::timeout, &loop,
+                         [&] { stop("it did not finish within " + durationText(limits.total)); });
         deadline.start(static_cast<int>(limits.total.count()));
     }
     if (progress) pace.start();
+    alive();
     if (!reply->isFinished()) loop.exec();
     drain();
 

@@ -94,6 +94,8 @@ void UpdateCheck::progress(std::int64_t received, std::int64_t total) {
 }
 
 DownloadResult UpdateCheck::downloadUpdater() {
+    const StopRequest::Listening listening(ui_.stop);
+    const auto cancelled = [this] { return ui_.stop.requested() || (cancelRequested && cancelRequested()); };
     DownloadResult result;
     std::string error;
     auto file = PrivateDownloadFile::create(state_.TempPath, kUpdaterFileName, error);
@@ -106,13 +108,14 @@ DownloadResult UpdateCheck::downloadUpdater() {
                 hash.update(bytes);
                 return file->write(bytes);
             },
+            // No pump here: the getter runs its own event loop, and a stop must not be thrown
+            // out of it.
             [&](std::int64_t received, std::int64_t total) {
                 progress(received, total);
-                ui_.pump();
-                return !(cancelRequested && cancelRequested());
+                return !cancelled();
             },
             settings_.downloadLimits);
-        if (!reply.ok && cancelRequested && cancelRequested()) {
+        if (!reply.ok && cancelled()) {
             file->discard();
             result.cancelled = true;
             return result;

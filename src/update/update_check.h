@@ -27,7 +27,8 @@ struct UpdateSettings {
     std::string server = kDefaultUpdateServer;
     // A check never holds the program for long when there is no network.
     HttpLimits versionLimits{std::chrono::milliseconds(10000), std::chrono::milliseconds(15000)};
-    HttpLimits downloadLimits{std::chrono::milliseconds(15000), std::chrono::milliseconds(0)};
+    // A stalled line, or one too slow to bring the updater in reasonable time, ends the download.
+    HttpLimits downloadLimits{std::chrono::seconds(15), std::chrono::minutes(10)};
     std::size_t maxVersionText = 65536;
 
     // The server named by VELAUPDATE_UPDATE_SERVER, else the default.
@@ -74,7 +75,8 @@ public:
     bool offerNewerVersion(std::string_view body, UpdaterLauncher& launcher);
     // The updater into a private directory under TempPath, with progress. A failed, truncated
     // or empty download, or one whose SHA-256 differs from the one the server publishes beside
-    // it, is reported and removed, never kept.
+    // it, is reported and removed, never kept. A stop request (the program closing, Ctrl-C)
+    // cancels it as the Cancel button does.
     DownloadResult downloadUpdater();
     // Completion: starts the updater from its directory and asks the program to end.
     bool startUpdater(const DownloadResult& download, UpdaterLauncher& launcher);

@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -77,6 +79,36 @@ TEST_F(DownloadWindow, CancelStopsTheDownloadAndKeepsTheProgramRunning) {
     EXPECT_EQ(quit.count(), 0);
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(window.CancelButton->isEnabled());  // ready for the next download
+}
+
+TEST(ClosingTheProgram, DuringADownloadCancelsItDeletesThePartialFileAndEnds) {
+    test::TestHttpServer server;
+    // About fifty seconds for the whole file; neither limit ends it while the test runs.
+    test::TestHttpServer::Response slow{200, updaterBytes(400000)};
+    slow.trickle = 400;
+    server.routes["/updates/version.txt"] = {200, "2.0.0.0"};
+    server.routes["/updates/TESSERAUPDATER.EXE"] = slow;
+    UpdateSettings settings;
+    settings.server = server.base();
+    settings.downloadLimits = {std::chrono::minutes(5), std::chrono::minutes(10)};
+    QTemporaryDir temp;
+    const QDir tempDir(temp.path());
+
+    auto h = std::make_unique<test::GuiHarness>();
+    h->app->worker().run([path = temp.path().toStdString() + "/"](Session& s) { s.state.TempPath = path; });
+    QStringList shown;
+    QObject witness;
+    QObject::connect(&h->app->ui(), &QtUserInterface::messageShown, &witness, [&](const QString& t) { shown << t; });
+    h->boxes.answers = {"Yes"};
+    DownloadProgressWindow& window = h->app->download();
+    window.checkForUpdate(settings);
+    ASSERT_TRUE(test::waitFor([&] { return window.isVisible() && window.ProgressBar->value() > 0; }));
+    ASSERT_EQ(tempDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);  // the partial download
+
+    // What closing the main window leads to: the application goes, and with it the session.
+    h.reset();
+    EXPECT_TRUE(tempDir.isEmpty()) << tempDir.entryList().join(' ').toStdString();
+    EXPECT_EQ(shown, QStringList{"There is a newer version. Do you wish to install it?"});
 }
 
 }  // namespace

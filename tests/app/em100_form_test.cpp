@@ -119,14 +119,47 @@ TEST_F(EthernetWindow, HostNameChangeIsAnsweredAndScansAgain) {
     chooseModel("M09");
     chooseProcessor(0);
     form.HostEdit->clear();
-    QTest::keyClicks(form.HostEdit, "stage1xyz");
-    EXPECT_EQ(form.HostEdit->text(), "STAGE1XY");  // upper case, eight characters
+    QTest::keyClicks(form.HostEdit, "stage1xy");
+    EXPECT_EQ(form.HostEdit->text(), "STAGE1XY");  // upper case
     QTest::mouseClick(form.ChangeName, Qt::LeftButton);
     h.settle();
     EXPECT_TRUE(h.answerer.said("Host Name Changed Successfully"));
     EXPECT_EQ(modules.modules()[0].name, "STAGE1XY");
     ASSERT_EQ(form.ProcessorBox->count(), 2);
     EXPECT_EQ(form.ProcessorBox->itemText(0), "STAGE1XY");
+}
+
+TEST_F(EthernetWindow, ANameTooLongIsSaidNotCutNorSent) {
+    sim::UdpModuleEndpoint stage{{module("ID4,M09,STAGE-LEFT")}, 0};
+    form.settings.udpPort = stage.port();
+    chooseModel("M09");
+    chooseProcessor(0);
+    EXPECT_EQ(form.HostEdit->text(), "STAGE-LEFT");  // shown whole
+    QTest::keyClicks(form.HostEdit, "x");
+    EXPECT_EQ(form.HostEdit->text(), "STAGE-LEFTX");
+    QTest::mouseClick(form.ChangeName, Qt::LeftButton);
+    h.settle();
+    EXPECT_TRUE(h.answerer.said("The host name STAGE-LEFTX is too long: a module's host name has at most 8 characters. "
+                                "Nothing was sent."))
+        << h.answerer.texts.join('|').toStdString();
+    EXPECT_EQ(stage.modules()[0].name, "STAGE-LEFT");
+}
+
+TEST_F(EthernetWindow, WhatTheUserTypedOutlivesTheRefreshOfAnotherCommand) {
+    chooseModel("M09");
+    chooseProcessor(0);
+    form.IP[3]->clear();
+    QTest::keyClicks(form.IP[3], "77");
+    form.HostEdit->clear();
+    QTest::keyClicks(form.HostEdit, "FOH");
+    QTest::mouseClick(form.IdentifyButton1, Qt::LeftButton);
+    h.settle();
+    EXPECT_EQ(form.IP[3]->value(), 77);
+    EXPECT_EQ(form.HostEdit->text(), "FOH");
+    // Choosing a module again shows its own values.
+    chooseProcessor(1);
+    EXPECT_EQ(form.IP[3]->value(), 1);
+    EXPECT_EQ(form.HostEdit->text(), "RIGHT");
 }
 
 TEST_F(EthernetWindow, AddressChangeSendsTheFourEditsToTheChosenModule) {

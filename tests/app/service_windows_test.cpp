@@ -109,6 +109,59 @@ TEST_F(ServiceWindows, KeyboardLockReachesTheUnitAndEnablesTheCommandsAgain) {
     EXPECT_TRUE(menu.ReadButton->isEnabled());
 }
 
+TEST_F(ServiceWindows, CommandsSayWhatTheyDidAndScreenReadersHearIt) {
+    menu.show();
+    connectUsb();
+    QTest::mouseClick(menu.BlockB, Qt::LeftButton);
+    h.settle();
+    EXPECT_EQ(menu.OutcomeLabel->text(), "Keyboard locked");
+    EXPECT_EQ(accessibleNameOf(menu.OutcomeLabel), "Keyboard locked");
+    // The status line is read by its text, not by a fixed name.
+    menu.InfoLabel->setText("Status : USB");
+    EXPECT_EQ(accessibleNameOf(menu.InfoLabel), "Status : USB");
+}
+
+TEST_F(ServiceWindows, UnitWideCommandsOverEthernetSendNothingAndKeepTheLink) {
+    menu.show();
+    h.worker->run([](Session& s) {
+        s.state.Link = LinkKind::Ethernet;
+        s.state.EthernetActive = true;
+        s.link.EnableUnitCommands();
+    });
+    h.settle();
+    bool askedForPassword = false;
+    menu.askPassword = [&] {
+        askedForPassword = true;
+        return passwordBytes("1234");
+    };
+    clickProgramLabel(20);
+    for (QPushButton* b : {menu.BlockB, menu.UnblockB, menu.OnlyChangeProgB, menu.PasswordB, menu.CopyAllMem}) {
+        h.answerer.texts.clear();
+        QTest::mouseClick(b, Qt::LeftButton);
+        h.settle();
+        EXPECT_EQ(h.answerer.texts, QStringList{b->text() + ": the HALDA40 takes this command over USB or the serial "
+                                                            "line only. Nothing was sent."});
+        EXPECT_TRUE(menu.ReadButton->isEnabled()) << b->text().toStdString();  // the link stays
+    }
+    EXPECT_FALSE(askedForPassword);
+    h.unit->unit().waitIdle(std::chrono::seconds(5));
+    EXPECT_TRUE(h.unit->unit().records().empty());
+    EXPECT_EQ(h.session().state.Link, LinkKind::Ethernet);
+}
+
+TEST_F(ServiceWindows, CopyAllAsksBeforeOverwritingThirteenMemories) {
+    menu.show();
+    connectUsb();
+    clickProgramLabel(20);
+    h.answerer.answers = {"No"};
+    QTest::mouseClick(menu.CopyAllMem, Qt::LeftButton);
+    h.settle();
+    EXPECT_EQ(h.answerer.texts, QStringList{"Same Copy at All Memories overwrites memories 1 to 13. Go on?"});
+    h.unit->unit().waitIdle(std::chrono::seconds(5));
+    EXPECT_TRUE(h.unit->unit().records().empty());
+    EXPECT_EQ(menu.OutcomeLabel->text(), "Nothing was sent");
+}
+
 TEST_F(ServiceWindows, ProgramSpinIsTheSessionsProgramNumber) {
     menu.NProgramSpin->setValue(7);
     h.settle();

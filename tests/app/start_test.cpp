@@ -14,6 +14,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QAccessible>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +78,39 @@ TEST(Accessibility, ControlsAreNamedAndTabGoesModelManualUpdate) {
     EXPECT_EQ(QAccessible::queryAccessibleInterface(manual)->text(QAccessible::Name), "Manual");
     EXPECT_EQ(nextByTab(manual), control(lib, "Update M01"));
     EXPECT_EQ(nextByTab(nextByTab(manual)), lib->ConnectB);
+}
+
+TEST(LibraryWindow, MemoryNamesAreNoTabStopsAndTheHistoryKeepsNamesWhole) {
+    GuiHarness h;
+    auto* lib = h.app->windows().library;
+    lib->show();
+    for (QLineEdit* e : lib->Edit) {
+        QWidget* w = lib->ComboBox1;
+        for (int i = 0; i < 40; ++i, w = nextByTab(w)) ASSERT_NE(w, e) << e->accessibleName().toStdString();
+    }
+    // Every line the history wraps ends between two items (", ") or between words of a
+    // sentence, never inside a program's name such as "Cardioid Rear".
+    QTextDocument* doc = lib->Memo2->document();
+    const qreal width = lib->Memo2->viewport()->width() - 2 * doc->documentMargin();
+    int listsWrapped = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (!b.text().trimmed().startsWith("M09:")) continue;
+        // Laid out as the memo lays it out.
+        QTextLayout layout(b.text(), lib->Memo2->font());
+        QTextOption option;
+        option.setWrapMode(lib->Memo2->wordWrapMode());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) line.setLineWidth(width);
+        layout.endLayout();
+        listsWrapped += layout.lineCount() > 1;
+        for (int i = 0; i + 1 < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const QString end = b.text().mid(line.textStart(), line.textLength()).trimmed();
+            EXPECT_TRUE(end.endsWith(',')) << end.toStdString();
+        }
+    }
+    EXPECT_EQ(listsWrapped, 1);
 }
 
 TEST(LibraryWindow, MakeLibraryWithNothingLoadedWarnsThenAsksForTheFiles) {

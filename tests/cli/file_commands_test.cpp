@@ -43,6 +43,20 @@ TEST(InputFiles, AFolderIsRefusedInOneLineByEveryReader) {
     EXPECT_FALSE(fs::exists(dir.file("L.HLB")));
 }
 
+TEST(InputFiles, AMeasurementWithoutPointsIsRefusedAndAFallingOneIsRead) {
+    TempDir dir;
+    const std::string empty = dir.write("comments.frd", "* exported\n\"Freq\" \"SPL\" \"Phase\"\n");
+    auto r = runCli({"import", "--format", "11", empty});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_TRUE(has(r.err, empty + " holds no measured point.")) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+
+    const std::string falling = dir.write("falling.frd", "20000,000 80,000 -39,000\n20,000 80,000 -39,000\n");
+    r = runCli({"import", "--format", "11", falling});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "\n20 -10 ")) << r.out;  // 80 dB against the 90 dBspl reference
+}
+
 TEST(InputFiles, ALibraryEntryLongerThanTheProgramImageIsRefusedByName) {
     TempDir dir;
     std::string bytes(57121, '\0');

@@ -127,8 +127,12 @@ TEST_F(Connect, ARefusedConnectionIsReportedAndAbandoned) {
     w.chooseModule({"127.0.0.1", "STAGE", "M09", "ID1"});
     EXPECT_THROW(w.connectToModule(), LinkAbandoned);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the Processor is Switched ON");
+    // The one report names the module's address and port.
+    EXPECT_EQ(ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
+                                        "Processor is Switched ON\n127.0.0.1:" + std::to_string(closedPort) + ": ",
+                                        0),
+              0u)
+        << ui.messages[0].text;
 }
 
 TEST(SimulatedModuleEndpoint, AnswersOnItsOwnThread) {

@@ -145,12 +145,12 @@ TEST_F(EthernetFixture, AnAnswerThatCameBeforeTheModuleHungUpIsStillTaken) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(EthernetFixture, AHangUpDuringTheWaitReportsAndDropsTheLinkAtOnce) {
+TEST_F(EthernetFixture, AHangUpDuringTheWaitReportsDropsTheLinkAndAbandonsAtOnce) {
     std::jthread module([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         peer.hangUp();
     });
-    EXPECT_TRUE(link.WaitForReply(false));
+    EXPECT_THROW(link.WaitForReply(false), LinkAbandoned);
     EXPECT_FALSE(link.buffers.ReplyTimedOut);  // the close ended it, not the time-out
     ASSERT_EQ(ui.messages.size(), 1u);
     // The dialog's text, then the module's address and port and what the socket said.
@@ -193,8 +193,11 @@ TEST(EthernetErrors, AConnectionErrorReportsDropsTheLinkAndAbandons) {
     ui.showTransferWindow();
     EXPECT_THROW(link.ethernet.ReconnectEthernet(), LinkAbandoned);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the Processor is Switched ON");
+    EXPECT_EQ(ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
+                                        "Processor is Switched ON\n127.0.0.1:" + std::to_string(port) + ": ",
+                                        0),
+              0u)
+        << ui.messages[0].text;
     EXPECT_EQ(state.Link, LinkKind::Offline);
     EXPECT_FALSE(state.UsbActive || state.EthernetActive || state.SerialActive);
     EXPECT_EQ(ui.lastStatus(StatusField::InfoLabel), "Status: Offline");

@@ -275,14 +275,51 @@ TEST(MeasurementImport, FrdSkipsCommentsAndSplitsAtAnyBlanks) {
 }
 
 TEST(MeasurementImport, FrdBadValueNamesTheLineAndTheLayout) {
-    const ParseResult r = parseMeasurement("* x\n100 93 0\n200 93,5 0\n", *importFormat(kFrdFormat), 0.02);
+    const ParseResult r = parseMeasurement("* x\n100 93 0\n200 93,5,1 0\n", *importFormat(kFrdFormat), 0.02);
     ASSERT_EQ(r.status, ParseStatus::BadNumber);
     EXPECT_EQ(r.badLine, 2);
     EXPECT_EQ(badNumberMessage("m.frd", r, *importFormat(kFrdFormat)),
-              "m.frd, line 3: \"93,5\" is not a valid number. FRD expects: " + importLayout(*importFormat(kFrdFormat)) +
-                  ".");
-    // A line of one value has no magnitude.
-    EXPECT_EQ(parseMeasurement("100\n", *importFormat(kFrdFormat), 0.02).status, ParseStatus::BadNumber);
+              "m.frd, line 3: \"93,5,1\" is not a valid number. FRD expects: " +
+                  importLayout(*importFormat(kFrdFormat)) + ".");
+    // A line of one value has no magnitude; a comma and a point in one value is no number.
+    for (const char* text : {"100\n", "100 9.3,5\n", "100,93,0\n"})
+        EXPECT_EQ(parseMeasurement(text, *importFormat(kFrdFormat), 0.02).status, ParseStatus::BadNumber) << text;
+}
+
+TEST(MeasurementImport, FrdTakesDecimalCommasAndFallingSweeps) {
+    const ImportFormat& frd = *importFormat(kFrdFormat);
+    // A sweep from high to low, with decimal commas as a European locale exports it.
+    const ParseResult r = parseMeasurement("20000,000\t80,500\t-39,000\n1000 90,25 10\n20,000 80,000 -39,000\n",
+                                           frd, 0.02);
+    ASSERT_EQ(r.status, ParseStatus::Ok);
+    EXPECT_EQ(r.curve.frequency, (std::vector<float>{20, 1000, 20000}));
+    EXPECT_EQ(r.curve.magnitude, (std::vector<float>{80.0f, 90.25f, 80.5f}));
+    EXPECT_EQ(r.curve.phase, (std::vector<float>{-39, 10, -39}));
+
+    ImportCurve out;
+    const auto g = grid();
+    resampleMeasurement(r.curve, frd, g, 90.0, out);
+    EXPECT_NEAR(out.magnitude[0], -10.0, 1e-4);  // 20 Hz, the first grid point
+    EXPECT_NEAR(out.magnitude[firstAtOrAbove(g, 1000)], 0.25, 0.05);
+    EXPECT_EQ(out.magnitude[firstAtOrAbove(g, 20000.5)], kOutsideMagnitude);
+}
+
+TEST(MeasurementImport, AFileWithoutPointsIsRefusedWithItsReason) {
+    EXPECT_EQ(parseMeasurement("* only\n\"a\" \"comment\"\n\n", *importFormat(kFrdFormat), 0.02).status,
+              ParseStatus::NoData);
+    EXPECT_EQ(parseMeasurement("", *importFormat(kFrdFormat), 0.02).status, ParseStatus::NoData);
+
+    Importer t;
+    t.data.ImportDataType = kFrdFormat;
+    t.data.path[0] = t.dir.write("comments.frd", "* exported with no data\n");
+    t.data.path[1] = t.dir.write("m.frd", "100 93 0\n1000 93 0\n");
+    const auto outcome = t.run();
+    EXPECT_EQ(outcome[0], ImportOutcome::NoData);
+    EXPECT_EQ(outcome[1], ImportOutcome::Imported);
+    ASSERT_EQ(t.ui.messages.size(), 1u);
+    EXPECT_EQ(t.ui.messages[0].text, t.data.path[0] + " holds no measured point. FRD expects: " +
+                                         importLayout(*importFormat(kFrdFormat)) + ".");
+    for (float m : t.data.curves[0].magnitude) ASSERT_EQ(m, 0.0f);
 }
 
 TEST(MeasurementImport, RepeatedFrequencyGivesFiniteValues) {

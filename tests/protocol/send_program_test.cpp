@@ -156,13 +156,14 @@ TEST(SilentUnit, AnUnansweredBlockEndsTheExchangeOnEveryLink) {
     }
 }
 
-TEST(DroppedConnection, MidTransferReportsAndDropsTheLinkAtOnce) {
+TEST(DroppedConnection, MidTransferReportsOnceDropsTheLinkAndAbandons) {
     sim::SimOptions o;
     o.faults = {{sim::SimFault::Kind::HangupBlock, 3}};
     SimHarness h(Channel::Ethernet, o);
     h.fillProgram(300);
     h.ui.showTransferWindow();
-    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 1, 300), ExchangeResult::Failure);
+    EXPECT_THROW(h.send(CommandCode::WriteProgramCommand, 1, 300), LinkAbandoned);
+    ASSERT_EQ(h.ui.messages.size(), 1u);
     // It ended because the connection closed, not because the answer's time ran out.
     EXPECT_FALSE(h.link->buffers.ReplyTimedOut);
     ASSERT_FALSE(h.ui.messages.empty());
@@ -254,8 +255,13 @@ TEST(ModuleUnreachable, AbandonsNamingItsHostAndPort) {
     } catch (const LinkAbandoned& e) {
         EXPECT_EQ(std::string(e.what()).rfind("127.0.0.1:1: ", 0), 0u) << e.what();
     }
-    EXPECT_TRUE(hasMessage(h.ui, "ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and the "
-                                 "Processor is Switched ON"));
+    // The one report carries the same address and reason.
+    ASSERT_EQ(h.ui.messages.size(), 1u);
+    EXPECT_EQ(h.ui.messages[0].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct and "
+                                          "the Processor is Switched ON\n127.0.0.1:1: ",
+                                          0),
+              0u)
+        << h.ui.messages[0].text;
 }
 
 }  // namespace

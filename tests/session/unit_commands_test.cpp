@@ -57,6 +57,20 @@ TEST(Write, ThatFailsOverUsbSaysReconnectAndSkipsTheChange) {
     EXPECT_FALSE(h.session.link.usb.isOpen());
 }
 
+TEST(Write, WhoseTcpLinkDropsIsReportedOnce) {
+    sim::SimOptions o;
+    o.faults = {{sim::SimFault::Kind::HangupBlock, 2}};
+    SessionHarness h(o);
+    h.useEthernet();
+    loadProgram(h.session, 300);
+    EXPECT_EQ(writeProgram(h.session), OperationResult::LinkLost);
+    // The question, then the link's report and nothing after it.
+    ASSERT_EQ(h.ui.messages.size(), 2u);
+    EXPECT_EQ(h.ui.messages[1].text.rfind("ETHERNET error: Opening IP: 127.0.0.1. Verify if the IP is Correct", 0), 0u);
+    EXPECT_EQ(h.session.state.Link, LinkKind::Offline);
+    EXPECT_EQ(h.session.commandOutcome, "Memory 1 not written");
+}
+
 TEST(Write, ThatFailsOverEthernetDropsTheLink) {
     sim::SimOptions o;
     o.faults = {{sim::SimFault::Kind::End, 1}};
@@ -149,6 +163,75 @@ TEST(CopyAll, StopsAtTheFirstMemoryThatFails) {
     EXPECT_EQ(copyProgramToAll(h.session), OperationResult::Failed);
     EXPECT_EQ(h.records().size(), 4u);
     EXPECT_FALSE(h.unit->unit().memory(5));
+}
+
+TEST(CopyAll, ThatFailsSaysWhatTheMemoriesHoldNow) {
+    sim::SimOptions o;
+    o.protectedMemories = {3};
+    SessionHarness h(o);
+    h.useUsb();
+    loadProgram(h.session, 100);
+    EXPECT_EQ(copyProgramToAll(h.session), OperationResult::Failed);
+    EXPECT_EQ(h.ui.messages.back().text,
+              "Copy to all memories did not finish. Memories written: 1, 2; memories 3 to 13 keep their old programs.");
+    EXPECT_EQ(h.session.commandOutcome, "Copy to all memories did not finish");
+}
+
+TEST(CopyAll, FromTheProcessorWindowAsksFirstAndSaysWhatItWrote) {
+    SessionHarness h;
+    h.useUsb();
+    h.ui.answers = {Answer::No};
+    EXPECT_EQ(copyPresetProgramToAll(h.session), OperationResult::Declined);
+    ASSERT_EQ(h.ui.messages.size(), 1u);
+    EXPECT_EQ(h.ui.messages[0].text, "Same Copy at All Memories overwrites memories 1 to 13. Go on?");
+    EXPECT_EQ(h.ui.messages[0].buttons, Buttons::YesNo);
+    EXPECT_TRUE(h.records().empty());
+    EXPECT_EQ(h.session.commandOutcome, "Nothing was sent");
+
+    EXPECT_EQ(copyPresetProgramToAll(h.session), OperationResult::Done);
+    EXPECT_EQ(h.commands(), std::vector<int>(13, 3));
+    EXPECT_EQ(h.session.commandOutcome, "Memories 1 to 13 written");
+}
+
+TEST(UnitWideCommands, OverEthernetSendNothingAndKeepTheLink) {
+    using Command = OperationResult (*)(Session&);
+    const std::vector<std::pair<Command, std::string>> commands = {
+        {lockKeyboard, "Lock"},
+        {unlockKeyboard, "Unlock"},
+        {onlyChangeFromKeyboard, "Only Change"},
+        {copyPresetProgramToAll, "Same Copy at All Memories"},
+        {copyProgramToAll, "Same Copy at All Memories"},
+        {[](Session& s) { return sendPassword(s, passwordBytes("1234")); }, "Password"},
+    };
+    for (const auto& [command, name] : commands) {
+        SessionHarness h;
+        h.useEthernet();
+        loadProgram(h.session, 100);
+        EXPECT_EQ(command(h.session), OperationResult::Failed) << name;
+        ASSERT_EQ(h.ui.messages.size(), 1u) << name;  // no question first
+        EXPECT_EQ(h.ui.messages[0].text,
+                  name + ": the HALDA40 takes this command over USB or the serial line only. Nothing was sent.");
+        EXPECT_TRUE(h.records().empty()) << name;
+        EXPECT_EQ(h.session.state.Link, LinkKind::Ethernet) << name;
+        EXPECT_TRUE(h.session.state.EthernetActive) << name;
+        EXPECT_TRUE(h.session.link.unitCommands.enabled) << name;
+    }
+}
+
+TEST(Outcome, EachCommandSaysWhatItDid) {
+    SessionHarness h;
+    h.useUsb();
+    loadProgram(h.session, 100);
+    h.session.state.setProgramNumber(5);
+    writeProgram(h.session);
+    EXPECT_EQ(h.session.commandOutcome, "Memory 5 written");
+    lockKeyboard(h.session);
+    EXPECT_EQ(h.session.commandOutcome, "Keyboard locked");
+    h.ui.answers = {Answer::Cancel};
+    unlockKeyboard(h.session);
+    EXPECT_EQ(h.session.commandOutcome, "Nothing was sent");
+    readProgram(h.session);
+    EXPECT_EQ(h.session.commandOutcome, "Memory 5 read");
 }
 
 TEST(ChangeAndReset, AskFirstThenSendTheirCode) {

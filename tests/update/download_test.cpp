@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
@@ -225,6 +226,41 @@ TEST_F(Update, ACancelDuringAStallIsHeard) {
     c.cancelRequested = [&] { return ++asked > 1; };
     const auto d = c.downloadUpdater();
     EXPECT_TRUE(d.cancelled);
+    EXPECT_TRUE(tempIsEmpty());
+}
+
+TEST_F(Update, AStalledOrEndlessDownloadEndsWithItsReason) {
+    // Part of the file, then silence.
+    server.routes["/updates/TESSERAUPDATER.EXE"] = {200, updaterBytes(1000), 400000, false, true};
+    settings.downloadLimits = {300ms, 0ms};
+    auto d = check().downloadUpdater();
+    EXPECT_FALSE(d.ok);
+    EXPECT_FALSE(d.cancelled);
+    EXPECT_TRUE(tempIsEmpty());
+    EXPECT_NE(lastMessage().find("TESSERAUPDATER.EXE: the server sent nothing for 300 ms"), std::string::npos)
+        << lastMessage();
+
+    // Bytes keep coming, too slowly to finish within the overall limit.
+    test::TestHttpServer::Response slow{200, updaterBytes(400000)};
+    slow.trickle = 100;
+    server.routes["/updates/TESSERAUPDATER.EXE"] = slow;
+    settings.downloadLimits = {1000ms, 400ms};
+    d = check().downloadUpdater();
+    EXPECT_FALSE(d.ok);
+    EXPECT_TRUE(tempIsEmpty());
+    EXPECT_NE(lastMessage().find("TESSERAUPDATER.EXE: it did not finish within 400 ms"), std::string::npos)
+        << lastMessage();
+}
+
+TEST_F(Update, AStopRequestCancelsTheDownloadAsCancelDoes) {
+    // The program closing, or Ctrl-C: the request arrives while a slow line is still sending.
+    test::TestHttpServer::Response slow{200, updaterBytes(400000)};
+    slow.trickle = 100;
+    server.routes["/updates/TESSERAUPDATER.EXE"] = slow;
+    QTimer::singleShot(200, [this] { ui.stop.request(); });
+    const auto d = check().downloadUpdater();
+    EXPECT_TRUE(d.cancelled);
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(tempIsEmpty());
 }
 

@@ -5,6 +5,9 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <map>
 #include <memory>
@@ -21,6 +24,7 @@ public:
         long long declaredLength = -1;  // Content-Length sent; -1: the body's size
         bool silent = false;            // accept the request and never answer
         bool stall = false;             // send the body, then keep the connection open and quiet
+        std::size_t trickle = 0;        // send the body this many bytes at a time, every 50 ms
     };
 
     TestHttpServer() {
@@ -66,6 +70,23 @@ private:
         const std::string head = "HTTP/1.1 " + std::to_string(r.status) + (r.status == 200 ? " OK" : " Error") +
                                  "\r\nContent-Length: " + std::to_string(length) +
                                  "\r\nConnection: close\r\n\r\n";
+        if (r.trickle > 0) {
+            // A slow line: the body in small pieces, until it is sent or the client goes.
+            s->write(head.data(), static_cast<qint64>(head.size()));
+            auto* timer = new QTimer(s);
+            auto sent = std::make_shared<std::size_t>(0);
+            QObject::connect(timer, &QTimer::timeout, s, [s, timer, sent, body = r.body, n = r.trickle] {
+                const std::size_t part = std::min(n, body.size() - *sent);
+                s->write(body.data() + *sent, static_cast<qint64>(part));
+                *sent += part;
+                if (*sent == body.size()) {
+                    timer->stop();
+                    s->disconnectFromHost();
+                }
+            });
+            timer->start(50);
+            return;
+        }
         s->write((head + r.body).data(), static_cast<qint64>(head.size() + r.body.size()));
         if (!r.stall) s->disconnectFromHost();
     }
