@@ -61,7 +61,8 @@ public:
     // until `timeoutMs` ran out; true when idle.
     bool waitIdle(int timeoutMs);
 
-    // The session, for reading the state an ended operation left: in `done`, or while not busy.
+    // The session itself, for tests that look at it while no operation runs. Windows read
+    // only the views that sessionChanged brings.
     const Session& session() const { return *session_; }
     bool onWorkerThread() const { return QThread::currentThread() == &thread_; }
 

@@ -57,6 +57,7 @@ int runCheckUpdate(Context& ctx) {
             code = kExitDeclined;
         } else {
             download = check.downloadUpdater();
+            if (download.cancelled) ctx.ui.warning("The download was stopped; nothing was kept.");
             if (!download.ok) code = kExitLinkFailed;
         }
     }
