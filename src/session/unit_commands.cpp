@@ -329,7 +329,7 @@ ProgramRead readProgram(Session& s) {
         r.program = read(s);
         return r.program.content != MemoryContent::Unread ? OperationResult::Done : OperationResult::Failed;
     });
-    noted(s, r.result, memory + (r.program.noProgram ? " holds no program" : " read"), memory + " not read");
+    noted(s, r.result, memory + (r.program.content == MemoryContent::Empty ? " holds no program" : " read"), memory + " not read");
     return r;
 }
 
