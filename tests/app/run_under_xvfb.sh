@@ -70,7 +70,7 @@ ends_within() {
     echo "the program did not end: $2"; kill "$pid"; return 1
 }
 start_program() {
-    "$velaupdate" --sim >"$work/program.log" 2>&1 &
+    "$velaupdate" --sim --log "$work/run.log" >"$work/program.log" 2>&1 &
     program=$!
     pids+=("$program")
     main_window=$(wait_window VELAupdate)
@@ -92,4 +92,6 @@ xdotool mousemove --sync $((X + 179)) $((Y + 300)) click 1  # USB
 library_window=$(wait_window "Library Maker")
 xdotool windowactivate --sync "$library_window" key --clearmodifiers alt+F4
 ends_within "$program" "Alt+F4 on the library window"
+# The window logs where --log says.
+grep -q "window closed" "$work/run.log" || { echo "the window did not log in --log FILE"; exit 1; }
 echo "closing the program: ok"
