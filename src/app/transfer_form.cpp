@@ -16,6 +16,8 @@ namespace vela::app {
 TW_Serial_Info_Form::TW_Serial_Info_Form(AppContext& context, QWidget* parent)
     : BorderlessWindow("QuadLink Serial Interface", QSize(320, 118), parent) {
     setObjectName("TW_Serial_Info_Form");
+    // A progress window: it shows on top but leaves the keyboard with the window in use.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     addBanner("QuadLink Serial Interface", QRect(10, 8, 300, 22));
     Info = new QLabel("Conecting...", this);
     Info->setObjectName("Info");

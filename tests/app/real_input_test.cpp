@@ -110,7 +110,10 @@ TEST(RealInput, AltF4OnTheProcessorWindowEndsTheProgram) {
 QList<QWidget*> tabRound(QWidget* window, int presses) {
     QList<QWidget*> reached;
     for (int i = 0; i < presses; ++i) {
+        QWidget* before = QApplication::focusWidget();
         pressKey("Tab");
+        // The key travels through the X server: wait for the focus to move on.
+        waitFor([&] { return QApplication::focusWidget() != before; }, 3000);
         if (QWidget* f = QApplication::focusWidget(); f && f->window() == window) reached << f;
     }
     return reached;
@@ -147,13 +150,15 @@ TEST(RealInput, TheWindowInUseIsOnTopAndTheTransferWindowStaysAboveTheLibrary) {
     REQUIRE_REAL_DISPLAY();
     app::GuiOptions gui = GuiHarness::simulated();
     gui.service = true;
-    GuiHarness h(slowUnit(), gui);
+    sim::SimOptions o = slowUnit();
+    o.baud = 9600;  // the transfer window stays up for seconds
+    GuiHarness h(o, gui);
     auto& w = h.app->windows();
     pressUsb(h);
-    ASSERT_TRUE(waitFor([&] { return stacking().contains(w.library->winId()); }, 10000));
-    // The processor window is not hidden behind the library window.
+    // The library window, where the user goes on, ends on top; the processor window is not
+    // hidden behind it.
+    EXPECT_TRUE(waitFor([&] { return stacking().value(stacking().size() - 1) == w.library->winId(); }, 10000));
     EXPECT_FALSE(w.library->frameGeometry().contains(w.mainMenu->frameGeometry()));
-    EXPECT_EQ(stacking().value(stacking().size() - 1), w.library->winId());
 
     QWidget* update = control(w.library, "Update M01");
     ASSERT_NE(update, nullptr);
@@ -164,11 +169,14 @@ TEST(RealInput, TheWindowInUseIsOnTopAndTheTransferWindowStaysAboveTheLibrary) {
     QTest::qWait(300);
     w.library->showNormal();
     activate(w.library);
-    QTest::qWait(300);
-    if (w.transfer->isVisible()) {
+    const auto transferAbove = [&] {
         const auto order = stacking();
-        EXPECT_GT(order.indexOf(w.transfer->winId()), order.indexOf(w.library->winId()));
-    }
+        return order.indexOf(w.transfer->winId()) > order.indexOf(w.library->winId());
+    };
+    // Unless the run has closed the transfer window meanwhile.
+    EXPECT_TRUE(waitFor([&] { return !w.transfer->isVisible() || transferAbove(); }, 3000));
+    EXPECT_TRUE(w.transfer->isVisible()) << "the run ended before the check";
+    h.app->ui().stop.request();  // no need to write the rest
     ASSERT_TRUE(h.settle(120000));
 }
 

@@ -25,17 +25,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses: no lock file and no socket.
-display=""
-for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "no free X display between :90 and :140"; exit 1; }
-
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a free display itself and names it (-displayfd), so that test runs started at
+# the same time never share one.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
+exec 3>&-
+for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
+display=$(head -n1 "$work/display" 2>/dev/null || true)
+[ -n "$display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
-[ -e "/tmp/.X11-unix/X$display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
 
 # A window manager, as on a desktop: it delivers Alt+F4 and its close as WM_DELETE_WINDOW.
 DISPLAY=":$display" openbox --sm-disable >"$work/openbox.log" 2>&1 &
@@ -70,7 +69,7 @@ ends_within() {
     echo "the program did not end: $2"; kill "$pid"; return 1
 }
 start_program() {
-    "$velaupdate" --sim >"$work/program.log" 2>&1 &
+    "$velaupdate" --sim --log "$work/run.log" >"$work/program.log" 2>&1 &
     program=$!
     pids+=("$program")
     main_window=$(wait_window VELAupdate)
@@ -92,4 +91,6 @@ xdotool mousemove --sync $((X + 179)) $((Y + 300)) click 1  # USB
 library_window=$(wait_window "Library Maker")
 xdotool windowactivate --sync "$library_window" key --clearmodifiers alt+F4
 ends_within "$program" "Alt+F4 on the library window"
+# The window logs where --log says.
+grep -q "window closed" "$work/run.log" || { echo "the window did not log in --log FILE"; exit 1; }
 echo "closing the program: ok"
