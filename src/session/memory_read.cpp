@@ -44,7 +44,7 @@ MemoryRead readMemory(Session& s, int memory) {
         return read;
     }
     if (!r.received) {
-        read.failure = which + " could not be read back: the unit stopped answering part-way";
+        read.failure = which + " could not be read back: the unit did not finish the read";
         return read;
     }
     read.program.assign(s.receivedImage.begin(), s.receivedImage.begin() + r.length);

@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,11 +18,13 @@ namespace vela::test {
 namespace {
 
 TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
-    // Each test runs in its own process: the kept choice and the backups go to a scratch home.
+    // The kept choice and the backups go to a scratch home, never the user's.
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/config");
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", stateHome); });
     sim::SimOptions o;
     o.modelCode = 2;
     {
