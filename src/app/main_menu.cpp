@@ -169,8 +169,8 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     });
     // Operations started from any window change what this one shows.
     connect(&context_.worker, &SessionWorker::sessionChanged, this, &TMainMenu::showView);
-    // Pressed during a run, these would open their window only after it: they wait disabled.
-    for (QPushButton* b : {ConnectButton, EthernetB}) {
+    // Pressed during a run, these would act only after it: they wait disabled.
+    for (QPushButton* b : {ConnectButton, EthernetB, CopyAllMem, LoadAllMemB}) {
         connect(&context_.worker, &SessionWorker::started, b, [b] { b->setEnabled(false); });
         connect(&context_.worker, &SessionWorker::idle, b, [b] { b->setEnabled(true); });
     }

@@ -222,6 +222,13 @@ LoadAllReport LibraryWindow::loadAllMemories(const FirmwareImage& firmware) {
         openLibrary();
         return report;
     }
+    // A backup keeps an empty memory as an entry of length 0: written as a program, it would
+    // leave a two-byte image in that memory.
+    if (std::any_of(entries->begin(), entries->end(), [](const LibraryEntry& e) { return e.length == 0; })) {
+        ui_.error("This library holds empty memories, as a backup does; write it back with Restore. Nothing was "
+                  "sent to the HALDA40.");
+        return report;
+    }
     report.programs = static_cast<int>(entries->size());
     // The memories go over USB or Ethernet only; over the serial line alone the run would
     // replace the operating system of a unit that got none of its presets.

@@ -199,11 +199,15 @@ TEST(DuringARun, ConnectPressedIsNotReplayedAfterIt) {
     auto* lib = h.app->windows().library;
     EXPECT_FALSE(lib->ConnectB->isEnabled());
     EXPECT_FALSE(lib->Image1->isEnabled());
+    auto* menu = h.app->windows().mainMenu;
+    for (QWidget* b : std::initializer_list<QWidget*>{menu->ConnectButton, menu->CopyAllMem, menu->LoadAllMemB})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     click(lib->ConnectB);
     ASSERT_TRUE(h.settle(120000));
     EXPECT_TRUE(h.boxes.said("Turn Off and ON the cabinet."));
     EXPECT_FALSE(h.app->windows().connect->isVisible());
     EXPECT_TRUE(lib->ConnectB->isEnabled());
+    EXPECT_TRUE(menu->LoadAllMemB->isEnabled());
 }
 
 TEST(Screen, ServiceWindowsOpenWithoutHidingEachOtherAndInsideTheScreen) {

@@ -248,6 +248,17 @@ TEST(LoadAllRun, OverTheSerialLineAloneNothingIsSent) {
     EXPECT_EQ(run.lastMessage(), "The memories are written over USB or Ethernet only; nothing was sent to the HALDA40.");
 }
 
+TEST(LoadAllRun, ABackupWithAnEmptyMemoryIsNotWrittenAsALibrary) {
+    LoadAll run({}, 1);
+    ASSERT_TRUE(appendLibraryEntry(run.window.buffer, ProgramImage{}));  // memory 2 read back empty
+    run.connectUsb();
+    const auto report = run.window.loadAllMemories(run.firmware);
+    EXPECT_TRUE(report.writtenMemories.empty());
+    EXPECT_FALSE(report.operatingSystemSent);
+    EXPECT_FALSE(run.unit->unit().memory(1));
+    EXPECT_NE(run.lastMessage().find("write it back with Restore"), std::string::npos) << run.lastMessage();
+}
+
 TEST(LibraryWindow, ChoosingAModelOpensItsLibraryAndTheServiceUnlockFreesTheList) {
     LoadAll run({}, 0);
     run.window.dataDirectories = {std::filesystem::temp_directory_path() / "vela-no-data"};
