@@ -469,7 +469,7 @@ constexpr const char* kBackupFirstKey = "library/backupBeforeUpdate";
 void TLoadAllMemForm::buildBackupControls() {
     BackupFirstCheck = new QCheckBox("Back up the cabinet's programs first", this);
     BackupFirstCheck->setObjectName("BackupFirstCheck");
-    BackupFirstCheck->setGeometry(14, 436, 262, 22);
+    BackupFirstCheck->setGeometry(290, 434, 262, 22);  // under the send panel
     BackupFirstCheck->setChecked(QtSettingsStore().value(kBackupFirstKey).value_or("false") == "true");
     // Beside the other service controls beyond the right edge.
     BackupB = button(this, "BackupB", "Back up", QRect(606, 240, 110, 26));
