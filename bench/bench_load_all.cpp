@@ -83,23 +83,5 @@ double measure(const char* name, bool ethernet, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const std::string which = argc > 1 ? argv[1] : "both";
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    if (which != "usb" && which != "ethernet" && which != "both") {
-        std::fprintf(stderr, "usage: bench_load_all [usb|ethernet|both] [runs]\n");
-        return 2;
-    }
-    int failed = 0;
-    if (which != "ethernet") {
-        const double r = measure("USB", false, runs);
-        failed += r < 0;
-        if (r >= 0) std::printf("USB      median ratio %.3f (goal: at most 1.05)\n", r);
-    }
-    if (which != "usb") {
-        const double r = measure("Ethernet", true, runs);
-        failed += r < 0;
-        if (r >= 0) std::printf("Ethernet median ratio %.3f (goal: at most 1.15)\n", r);
-    }
-    return failed ? 1 : 0;
+    return vela::bench::linkBenchmarkMain(argc, argv, "bench_load_all", measure);
 }

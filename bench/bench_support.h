@@ -11,10 +11,14 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vela::bench {
 
@@ -115,6 +119,34 @@ inline LibraryBuffer thirteenPrograms() {
         appendLibraryEntry(library, image);
     }
     return library;
+}
+
+
+// The main of a benchmark that times one job over USB and over Ethernet:
+//   PROGRAM [usb|ethernet|both] [runs]
+// `measure(link name, over Ethernet, runs)` returns the median ratio to the wire time, or a
+// negative number when the job failed.
+template <class Measure>
+int linkBenchmarkMain(int argc, char** argv, const char* program, Measure measure) {
+    QCoreApplication app(argc, argv);
+    const std::string which = argc > 1 ? argv[1] : "both";
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    if (which != "usb" && which != "ethernet" && which != "both") {
+        std::fprintf(stderr, "usage: %s [usb|ethernet|both] [runs]\n", program);
+        return 2;
+    }
+    int failed = 0;
+    if (which != "ethernet") {
+        const double r = measure("USB", false, runs);
+        failed += r < 0;
+        if (r >= 0) std::printf("USB      median ratio %.3f (goal: at most 1.05)\n", r);
+    }
+    if (which != "usb") {
+        const double r = measure("Ethernet", true, runs);
+        failed += r < 0;
+        if (r >= 0) std::printf("Ethernet median ratio %.3f (goal: at most 1.15)\n", r);
+    }
+    return failed ? 1 : 0;
 }
 
 }  // namespace vela::bench
