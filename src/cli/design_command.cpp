@@ -3,7 +3,7 @@
 
 #include "cli/commands.h"
 #include "core/exit_codes.h"
-#include "cli/filter_names.h"
+#include "preset/filter_names.h"
 #include "cli/json.h"
 #include "core/session_state.h"
 #include "dsp/dynamics.h"

@@ -1,7 +1,7 @@
 // preset set: edits parameters through their sources and procedures, then saves.
 #include "core/args.h"
 #include "core/exit_codes.h"
-#include "cli/filter_names.h"
+#include "preset/filter_names.h"
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/preset_limits.h"

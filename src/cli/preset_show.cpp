@@ -1,6 +1,6 @@
 // preset show: every value of the preset under its name, as text or JSON.
 #include "core/exit_codes.h"
-#include "cli/filter_names.h"
+#include "preset/filter_names.h"
 #include "cli/json.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vela::cli {
+namespace vela {
 
 // A type of the equaliser list by its text ("Parametric Q const"; case and blanks do not
 // matter) or its stored code (17). Throws std::invalid_argument naming `what` and the choices.
@@ -22,4 +22,4 @@ std::string alignmentText(std::uint8_t code);
 // low-pass codes are odd, high-pass codes even. Throws when the code belongs to the other edge.
 std::uint8_t alignmentCodeForEdge(const std::string& what, const std::string& value, bool lowPassEdge);
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,4 +1,4 @@
-#include "cli/filter_names.h"
+#include "preset/filter_names.h"
 
 #include "core/args.h"
 #include "dsp/filter_types.h"
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string_view>
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 constexpr std::array<std::string_view, 9> kAlignmentNames = {
@@ -88,4 +88,4 @@ std::uint8_t alignmentCodeForEdge(const std::string& what, const std::string& va
     return code;
 }
 
-}  // namespace vela::cli
+}  // namespace vela

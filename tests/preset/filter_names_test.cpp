@@ -1,11 +1,11 @@
-#include "cli/filter_names.h"
+#include "preset/filter_names.h"
 
 #include "dsp/filter_types.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 TEST(FilterNames, WhatShowPrintsIsWhatSetAccepts) {
@@ -52,4 +52,4 @@ TEST(FilterNames, AnEdgeTakesOnlyItsOwnAlignments) {
 }
 
 }  // namespace
-}  // namespace vela::cli
+}  // namespace vela
