@@ -51,6 +51,8 @@ int runSim(Context& ctx);
 int runDesign(Context& ctx);
 // preset_command.cpp, import_command.cpp
 int runPreset(Context& ctx);
+// The whole text of velaupdate preset --help.
+const char* presetHelp();
 int runImport(Context& ctx);
 // The help of import, with the layout that each format's file must have.
 const char* importHelp();

@@ -4,6 +4,7 @@
 #include "cli/output_file.h"
 #include "cli/preset_cli.h"
 #include "cli/session_factory.h"
+#include "dsp/filter_types.h"
 #include "preset/program_image.h"
 #include "session/preset_operations.h"
 
@@ -71,6 +72,57 @@ int runPresetImage(Context& ctx) {
 }
 
 } // namespace
+
+const char* presetHelp() {
+    static const std::string text = [] {
+        std::string typeNumbers;
+        for (const auto& entry : dsp::kFilterList)
+            typeNumbers += (typeNumbers.empty() ? "" : ", ") + std::to_string(entry.code) + " " + std::string(entry.text);
+        return std::string(
+        "usage: velaupdate preset new --out FILE.hdp\n"
+        "       velaupdate preset show FILE.hdp [--json | --keys]\n"
+        "       velaupdate preset image FILE.hdp --out IMAGE.bin\n"
+        "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg [--layout combined]\n"
+        "       velaupdate preset set FILE.hdp NAME=VALUE... [--out OTHER.hdp]\n"
+        "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
+        "read with a warning and keep the present input delay. Files of another size or without the\n"
+        "\"KTRMF\" signature are refused (exit code 3). Opening a file redesigns every filter,\n"
+        "crossover and RMS dynamics table (the peak limiters keep the tables of new, with a warning\n"
+        "when the file holds other peak settings) and re-imports the measurement files it names\n"
+        "(beside the preset, or in the current folder, when the stored path is not found).\n"
+        "An --out file is never the file read, and an existing file of another kind (a library\n"
+        "replaced by a preset, say) is replaced only with --force.\n"
+        "\n"
+        "new    writes a preset with the defaults of New.\n"
+        "show   prints every parameter; --json uses the parameter names as keys (SystemName,\n"
+        "       Temperature, InputDelay, OutputDelay, PeqBands, Crossovers, OutputGain, InputRoute,\n"
+        "       RmsDynamics, PeakDynamics, ImportData ...). Per-output arrays hold output 1 first;\n"
+        "       PeqBands holds bands 1 to 8 of output 1, then of output 2. --keys prints one\n"
+        "       NAME=VALUE line per parameter, as set takes them back.\n"
+        "image  writes the program image (3570 bytes: the length 3568 as 2 big-endian bytes, then\n"
+        "       the data block) that write and copy-all send and a library keeps.\n"
+        "plot   draws magnitude and phase of each output's equaliser, crossover and their sum with\n"
+        "       the output level, polarity and delay, with the imported measurement and what the\n"
+        "       processing makes of it. Both outputs share one dB scale; dashed lines mark the\n"
+        "       crossover frequencies; a muted output is drawn as silent. --layout combined draws\n"
+        "       both outputs' totals in one magnitude and one phase panel.\n"
+        "set    changes parameters through the editors' controls, so each value is limited and\n"
+        "       stepped as the control does it and the filters are redesigned; then saves the file\n"
+        "       (or --out); a value its control limited is named with what it became. Output N is\n"
+        "       1 or 2, band B 1..8, dynamics object N 1..3 (1 and 2 serve outputs 1 and 2):\n") +
+               presetSetNames() +
+        "       eq.N.B.type also takes the number show prints (" + typeNumbers + ");\n"
+        "       case and blanks do not matter. xover.N.EDGE.alignment also takes the name or number\n"
+        "       show prints (0 bypass; odd: low-pass, even: high-pass, as design crossover numbers\n"
+        "       them). EDGE is hp (the band's low edge, fc1; also low) or lp (the band's high edge,\n"
+        "       fc2; also high). The edges are kept apart: a high-pass at or above the low-pass\n"
+        "       moves to the low-pass frequency unless the low-pass is off, and the other way round.\n"
+        "       Delays are in samples at 48 kHz; out.N.polarity 1 is inverted; out.N.loudness is the\n"
+        "       sub reinforcement's gain, sent in real time only (the file does not keep it);\n"
+        "       out.N.route none is a routing never chosen; import.N names the measurement files.\n";
+    }();
+    return text.c_str();
+}
 
 int runPreset(Context& ctx) {
     if (ctx.args.positional.empty())

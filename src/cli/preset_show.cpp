@@ -8,6 +8,7 @@
 #include "dsp/filter_types.h"
 #include "dsp/number_text.h"
 #include "dsp/power_check.h"
+#include "preset/parameter_table.h"
 
 namespace vela::cli {
 namespace {
@@ -224,10 +225,14 @@ int runPresetShow(Context& ctx) {
     const std::string file = presetFileArgument(ctx, "velaupdate preset show FILE.hdp [--json]");
     auto s = openSession(ctx);
     if (!loadPreset(*s, file)) return kExitBadInput;
-    if (ctx.args.flag("json"))
+    if (ctx.args.flag("json")) {
         showJson(ctx.out, s->preset, s->SampleRate);
-    else
+    } else if (ctx.args.flag("keys")) {
+        for (const Parameter& p : parameterTable())
+            std::fprintf(ctx.out, "%s=%s\n", p.key.c_str(), p.text(s->preset, s->SampleRate).c_str());
+    } else {
         showText(ctx.out, s->preset, s->SampleRate);
+    }
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/args.h"
 #include "dsp/filter_types.h"
+#include "dsp/number_text.h"
 #include "preset/crossover_procedures.h"
 #include "preset/dynamics_procedures.h"
 #include "preset/equaliser_procedures.h"
@@ -69,7 +70,7 @@ public:
         p.step = step;
         p.unit = std::move(unit);
         p.number = read;
-        p.text = [read](const PresetParameters& m, std::int32_t fs) { return numberText(read(m, fs)); };
+        p.text = [read](const PresetParameters& m, std::int32_t fs) { return dsp::plainText(read(m, fs)); };
         const std::string k = p.key;
         p.set = [k, set](PresetContext& c, const std::string& v) { set(c, finite(k, v)); };
         table.push_back(std::move(p));
@@ -99,9 +100,10 @@ public:
         p.set = std::move(set);
         table.push_back(std::move(p));
     }
-    void text(std::string key, std::string name, std::function<std::string(const PresetParameters&)> read,
-              Setter set) {
+    void text(std::string key, std::string name, std::size_t limit,
+              std::function<std::string(const PresetParameters&)> read, Setter set) {
         Parameter p = make(std::move(key), std::move(name), ParameterKind::Text);
+        p.maximum = static_cast<double>(limit);
         p.text = [read](const PresetParameters& m, std::int32_t) { return read(m); };
         p.set = std::move(set);
         table.push_back(std::move(p));
@@ -109,13 +111,14 @@ public:
 };
 
 void addIdentity(Builder& b) {
-    b.text("name", "System name", [](const PresetParameters& p) { return p.SystemInfo.SystemName.text(); },
+    const SystemInfoFields fields;
+    b.text("name", "System name", fields.SystemName.limit(), [](const PresetParameters& p) { return p.SystemInfo.SystemName.text(); },
            [](PresetContext& c, const std::string& v) { SetSystemName(c.p, v); });
-    b.text("project", "Project name", [](const PresetParameters& p) { return p.SystemInfo.ProjectName.text(); },
+    b.text("project", "Project name", fields.ProjectName.limit(), [](const PresetParameters& p) { return p.SystemInfo.ProjectName.text(); },
            [](PresetContext& c, const std::string& v) { c.p.SystemInfo.ProjectName.set(v); });
-    b.text("engineer", "Engineer", [](const PresetParameters& p) { return p.SystemInfo.EngineerLabel.text(); },
+    b.text("engineer", "Engineer", fields.EngineerLabel.limit(), [](const PresetParameters& p) { return p.SystemInfo.EngineerLabel.text(); },
            [](PresetContext& c, const std::string& v) { c.p.SystemInfo.EngineerLabel.set(v); });
-    b.text("comments", "Comments", [](const PresetParameters& p) { return p.SystemInfo.Comments.text(); },
+    b.text("comments", "Comments", fields.Comments.limit(), [](const PresetParameters& p) { return p.SystemInfo.Comments.text(); },
            [](PresetContext& c, const std::string& v) { c.p.SystemInfo.Comments.set(v); });
     b.whole("temperature", "Temperature", 0, 50, 1, "°C",
             [](const PresetParameters& p, std::int32_t) { return p.Temperature; },
@@ -139,20 +142,22 @@ void addOutput(Builder& b, int out) {
             [out](PresetContext& c, bool v) { OutputSetMute(c, out, v); });
     b.onOff(key + "polarity", name + "polarity", [at](const PresetParameters& p) { return p.PolOutput[at].on(); },
             [out](PresetContext& c, bool v) { OutputSetPolarity(c, out, v); });
-    static const std::vector<std::string> routes{"A", "B", "A+B"};
+    static const std::vector<std::string> routes{"A", "B", "A+B", "none"};
     b.choice(
         key + "route", name + "input routing", routes,
         [at](const PresetParameters& p) {
             const std::int32_t r = p.InputRoute[at];
-            return r >= 0 && r <= 2 ? routes[static_cast<std::size_t>(r)] : n(r);
+            return r >= 0 && r <= 2 ? routes[static_cast<std::size_t>(r)] : std::string("none");
         },
         [out, k = key + "route"](PresetContext& c, const std::string& v) {
             const std::string r = lower(v);
-            const std::int32_t code = r == "a" || r == "0"     ? 0
-                                      : r == "b" || r == "1"   ? 1
-                                      : r == "a+b" || r == "2" ? 2
-                                                               : -2;
-            if (code < 0) throw std::invalid_argument(k + ": give A, B or A+B");
+            // "none" is the route of a preset whose routing was never chosen, as files carry it.
+            const std::int32_t code = r == "a" || r == "0"       ? 0
+                                      : r == "b" || r == "1"     ? 1
+                                      : r == "a+b" || r == "2"   ? 2
+                                      : r == "none" || r == "-1" ? -1
+                                                                 : -2;
+            if (code < -1) throw std::invalid_argument(k + ": give A, B or A+B");
             SetInputRoute(c.p, out, code);
         });
     // The sub reinforcement's gain: its slider holds G = (120 - p) / 10 dB.
@@ -230,7 +235,7 @@ void addCrossover(Builder& b, int out, CrossoverEdge edge) {
     b.number(key + "freq", name + "frequency", 10, 22000, 1, "Hz",
              [out, edge](const PresetParameters& p, std::int32_t) { return edgeOf(p, out, edge).Frequency; },
              [out, edge, k = key + "freq"](PresetContext& c, double hz) {
-                 if (!(hz >= 1 && hz <= 1e6)) throw std::invalid_argument(k + ": " + numberText(hz) + " Hz is out of range");
+                 if (!(hz >= 1 && hz <= 1e6)) throw std::invalid_argument(k + ": " + dsp::plainText(hz) + " Hz is out of range");
                  CrossoverSetFrequency(c, out, edge, static_cast<std::int32_t>(std::nearbyint(hz)));
              });
     b.onOff(
@@ -328,7 +333,7 @@ void runImport(PresetContext& c) {
 
 void addImport(Builder& b) {
     for (std::size_t file = 0; file < kOutputs; ++file)
-        b.text("import." + n(static_cast<int>(file) + 1), "Measurement file " + n(static_cast<int>(file) + 1),
+        b.text("import." + n(static_cast<int>(file) + 1), "Measurement file " + n(static_cast<int>(file) + 1), 0,
                [file](const PresetParameters& p) { return p.Import.path[file]; },
                [file](PresetContext& c, const std::string& v) {
                    c.p.Import.path[file] = v;
@@ -398,12 +403,6 @@ const Parameter* findParameter(std::string_view name) {
     for (const Parameter& p : parameterTable())
         if (p.key == key) return &p;
     return nullptr;
-}
-
-std::string numberText(double value) {
-    char buf[32];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return ec == std::errc() ? std::string(buf, end) : std::to_string(value);
 }
 
 }  // namespace vela

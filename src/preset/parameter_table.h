@@ -24,7 +24,7 @@ struct Parameter {
     std::string key;             // "eq.1.3.freq"
     std::string accessibleName;  // "Output 1 band 3 frequency"
     ParameterKind kind = ParameterKind::Number;
-    double minimum = 0, maximum = 0, step = 0;  // Number only
+    double minimum = 0, maximum = 0, step = 0;  // Number; a Text's maximum is its length, 0 for any
     std::string unit;                           // "Hz", "dB", "samples" ...; may be empty
     std::vector<std::string> choices;           // Choice only, in the control's order
     // The value as text that `set` takes back to the same stored value.
@@ -42,8 +42,5 @@ const std::vector<Parameter>& parameterTable();
 // The parameter a user's name stands for, or nothing. Case does not matter, indexes may carry
 // leading zeros, and a crossover edge may also be named "low" (the high-pass) or "high".
 const Parameter* findParameter(std::string_view name);
-
-// A number as short text that reads back the same: 6.1, not 6.1000000000000005.
-std::string numberText(double value);
 
 }  // namespace vela

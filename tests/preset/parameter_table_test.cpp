@@ -1,6 +1,7 @@
 // The parameter table: every key reads back what it set, and the names users' scripts pass to
 // preset set reach the same stored values through it.
 #include "preset/parameter_table.h"
+#include "dsp/number_text.h"
 #include "preset/preset_file.h"
 #include "preset_fixture.h"
 #include "support/run_cli.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 
@@ -29,7 +31,7 @@ std::vector<std::string> allTexts(const PresetParameters& p) {
 // A value away from New's defaults, inside the parameter's range.
 std::string probe(const Parameter& p) {
     switch (p.kind) {
-    case ParameterKind::Number: return numberText(p.minimum + 3 * p.step);
+    case ParameterKind::Number: return dsp::plainText(p.minimum + 3 * p.step);
     case ParameterKind::Switch: return "1";
     case ParameterKind::Choice: return p.choices.back();
     case ParameterKind::Text: return p.key.starts_with("import.") ? "" : "Stage left";
@@ -93,8 +95,8 @@ TEST(ParameterTable, OutOfRangeAndRefusedValues) {
     EXPECT_THROW(findParameter("import.type")->set(f.ctx, "12"), std::invalid_argument);
 }
 
-// What preset set wrote for a name before the table: each edit through the table gives the
-// same file, byte for byte.
+// The names and values users' scripts pass to preset set, spellings and out-of-range values
+// included: each is accepted and writes the file its parameter's setter writes, byte for byte.
 TEST(ParameterTable, PresetSetNamesGiveTheSameFiles) {
     test::TempDir dir;
     const std::string base = dir.file("base.hdp");
@@ -136,6 +138,22 @@ TEST(ParameterTable, PresetSetNamesGiveTheSameFiles) {
         ASSERT_TRUE(SavePreset(f.ctx, out));
         EXPECT_EQ(readAll(out), expected);
     }
+}
+
+TEST(ParameterTable, ShowKeysPrintsWhatSetTakesAndTheHelpListsEveryName) {
+    test::TempDir dir;
+    const std::string file = dir.file("a.hdp");
+    ASSERT_EQ(test::runCli({"preset", "new", "--out", file}).code, 0);
+    ASSERT_EQ(test::runCli({"preset", "set", file, "eq.1.3.gain=6", "xover.2.low.freq=80", "out.2.route=a+b"}).code, 0);
+    const test::CliOutcome keys = test::runCli({"preset", "show", file, "--keys"});
+    ASSERT_EQ(keys.code, 0) << keys.err;
+    for (const char* line : {"\neq.1.3.gain=6\n", "\nxover.2.hp.freq=80\n", "\nout.2.route=A+B\n", "\nout.1.route=none\n"})
+        EXPECT_NE(keys.out.find(line), std::string::npos) << line;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(keys.out.begin(), keys.out.end(), '\n')), parameterTable().size());
+
+    const test::CliOutcome help = test::runCli({"preset", "--help"});
+    for (const char* name : {"\n  eq.N.B.q=", "\n  xover.N.EDGE.section.K.freq=", "\n  out.N.loudness=", "\n  peak.N.ramp="})
+        EXPECT_NE(help.out.find(name), std::string::npos) << name;
 }
 
 }  // namespace
