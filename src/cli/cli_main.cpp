@@ -85,7 +85,7 @@ int runHelp(const Args& args) {
 // Runs the command with its terminal and its run log; the exit code.
 int runCommand(const Command& command, Args& args, int argc, char** argv) {
     TerminalUi ui({args.flag("yes"), args.flag("quiet"), isInteractiveTerminal(), args.flag("verbose")});
-    const InterruptRequests interrupts(ui.stop);
+    const InterruptRequests interrupts;
     const CountedOutput out(stdout);
     RunLog log;
     std::string error;

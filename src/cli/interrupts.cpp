@@ -1,19 +1,16 @@
 #include "cli/interrupts.h"
 
-#include <atomic>
+#include "core/stop_request.h"
 
 namespace vela::cli {
 namespace {
 
 constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
-// The handler's only link to the program: where the request goes.
-std::atomic<StopRequest*> target{nullptr};
-
 extern "C" void onStopSignal(int signal) {
-    StopRequest* stop = target.load();
-    if (stop && stop->listening()) {
-        stop->request();
+    StopSource& stops = StopSource::process();
+    if (stops.listening()) {
+        stops.request();
         return;
     }
     // Nothing is listening: the signal's ordinary effect, as if no handler were installed.
@@ -26,8 +23,7 @@ extern "C" void onStopSignal(int signal) {
 
 }  // namespace
 
-InterruptRequests::InterruptRequests(StopRequest& stop) {
-    target.store(&stop);
+InterruptRequests::InterruptRequests() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
@@ -38,7 +34,6 @@ InterruptRequests::InterruptRequests(StopRequest& stop) {
 
 InterruptRequests::~InterruptRequests() {
     for (std::size_t i = 0; i < 3; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
-    target.store(nullptr);
 }
 
 }  // namespace vela::cli

@@ -1,10 +1,8 @@
 #pragma once
-// Ctrl-C (SIGINT), SIGTERM and a closed terminal (SIGHUP) become stop requests while a run
-// that honours them is under way (StopRequest::Listening): the first lets the exchange in
-// progress finish, the second stops at once. At any other time they end the program as
-// they always did.
-
-#include "core/stop_request.h"
+// Ctrl-C (SIGINT), SIGTERM and a closed terminal (SIGHUP) become requests of the process's
+// StopSource while some session runs a stretch that honours them (StopRequest::Listening), so
+// every session under way sees them: the first lets the exchange in progress finish, the
+// second stops at once. At any other time they end the program as they always did.
 
 #include <csignal>
 
@@ -12,7 +10,7 @@ namespace vela::cli {
 
 class InterruptRequests {
 public:
-    explicit InterruptRequests(StopRequest& stop);
+    InterruptRequests();
     ~InterruptRequests();
     InterruptRequests(const InterruptRequests&) = delete;
     InterruptRequests& operator=(const InterruptRequests&) = delete;

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
@@ -47,23 +50,55 @@ bool isRunFile(const fs::path& p) {
     return name.rfind("run-", 0) == 0 && p.extension() == ".log";
 }
 
+// Removes a run's file unless a log still has it open (in this process or another): an open
+// log holds a shared lock on it.
+bool removeIfClosed(const fs::path& p) {
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool removed = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        std::error_code ec;
+        removed = fs::remove(p, ec);
+    }
+    ::close(fd);
+    return removed;
+}
+
+// Makes `p` unless it exists; false when it does or cannot be made.
+bool createExclusively(const fs::path& p) {
+    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
 }  // namespace
 
-RunLog::~RunLog() {
-    if (file_) std::fclose(file_);
-}
+struct RunLog::File {
+    std::FILE* stream;
+    fs::path path;
+    std::mutex lines;  // sections write from their own threads
+
+    File(std::FILE* f, fs::path p) : stream(f), path(std::move(p)) {
+        // Pruning by another run spares a file that is locked.
+        ::flock(::fileno(stream), LOCK_SH | LOCK_NB);
+    }
+    ~File() { std::fclose(stream); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+};
+
+RunLog::~RunLog() = default;
 
 bool RunLog::open(const fs::path& file) {
     std::error_code ec;
     if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-    std::FILE* f = std::fopen(file.c_str(), "a");
+    std::FILE* f = file.empty() ? nullptr : std::fopen(file.c_str(), "a");
     if (!f) {
-        error_ = file.string() + ": " + std::strerror(errno);
+        error_ = file.string() + ": " + std::strerror(file.empty() ? ENOENT : errno);
         return false;
     }
-    if (file_) std::fclose(file_);
-    file_ = f;
-    path_ = file;
+    file_ = std::make_shared<File>(f, file);
     return true;
 }
 
@@ -72,11 +107,26 @@ bool RunLog::openNewRun() {
     return !dir.empty() && open(newRunFile(dir));
 }
 
+const fs::path& RunLog::path() const {
+    static const fs::path none;
+    return file_ ? file_->path : none;
+}
+
+RunLog RunLog::section(std::string_view name) {
+    note("section", name);
+    RunLog part;
+    part.file_ = file_;
+    part.tag_ = tag_ + "[" + std::string(name) + "] ";
+    return part;
+}
+
 void RunLog::line(std::string_view text) {
     if (!file_) return;
     const std::string stamp = timeStamp();
-    std::fprintf(file_, "%s  %.*s\n", stamp.c_str(), static_cast<int>(text.size()), text.data());
-    std::fflush(file_);
+    const std::lock_guard lock(file_->lines);
+    std::fprintf(file_->stream, "%s  %s%.*s\n", stamp.c_str(), tag_.c_str(), static_cast<int>(text.size()),
+                 text.data());
+    std::fflush(file_->stream);
 }
 
 void RunLog::note(std::string_view what, std::string_view text) {
@@ -107,18 +157,28 @@ fs::path RunLog::defaultDirectory() {
 
 fs::path RunLog::newRunFile(const fs::path& dir, std::size_t keep) {
     std::error_code ec;
+    fs::create_directories(dir, ec);
     std::vector<fs::path> runs;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
         if (isRunFile(it->path())) runs.push_back(it->path());
     // The names begin with the time, so the oldest sort first.
     std::sort(runs.begin(), runs.end());
-    for (std::size_t i = 0; i + std::max<std::size_t>(keep, 1) <= runs.size(); ++i) fs::remove(runs[i], ec);
+    const std::size_t kept = std::max<std::size_t>(keep, 1) - 1;
+    std::size_t excess = runs.size() > kept ? runs.size() - kept : 0;
+    for (std::size_t i = 0; excess > 0 && i < runs.size(); ++i)
+        if (removeIfClosed(runs[i])) --excess;
 
     const std::tm t = localNow(std::chrono::system_clock::now());
-    char name[96];
-    std::snprintf(name, sizeof name, "run-%04d%02d%02d-%02d%02d%02d-%ld.log", t.tm_year + 1900, t.tm_mon + 1,
-                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, static_cast<long>(::getpid()));
-    return dir / name;
+    char stem[96];
+    std::snprintf(stem, sizeof stem, "run-%04d%02d%02d-%02d%02d%02d-%ld", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                  t.tm_hour, t.tm_min, t.tm_sec, static_cast<long>(::getpid()));
+    // Several logs of one process may start in the same second.
+    for (int n = 1; n <= 9999; ++n) {
+        const fs::path file = dir / (std::string(stem) + (n == 1 ? "" : "-" + std::to_string(n)) + ".log");
+        if (createExclusively(file)) return file;
+        if (errno != EEXIST) break;
+    }
+    return {};
 }
 
 }  // namespace vela

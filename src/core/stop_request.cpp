@@ -2,28 +2,31 @@
 
 #include "core/user_interface.h"
 
-#include <utility>
-
 namespace vela {
+namespace {
+
+// Constant-initialised, so the signal handler never meets it half made.
+constinit StopSource processSource;
+
+}  // namespace
+
+StopSource& StopSource::process() noexcept { return processSource; }
 
 void StopRequest::clear() noexcept {
-    count_.store(0, std::memory_order_relaxed);
-    warned_ = false;
-    thrown_ = false;
+    own_.store(0, std::memory_order_relaxed);
+    seen_.store(source_.count(), std::memory_order_relaxed);
+    warned_.store(false);
+    thrown_.store(false);
 }
 
 void StopRequest::checkpoint(UserInterface& ui) {
     if (immediate()) {
         // Once: the run that caught it may pump again while it cleans up and reports.
-        if (!std::exchange(thrown_, true)) throw RunStopped{};
+        if (!thrown_.exchange(true)) throw RunStopped{};
         return;
     }
-    if (requested() && !criticalWarning_.empty() && !std::exchange(warned_, true)) ui.warning(criticalWarning_);
+    if (!requested()) return;
+    if (const char* warning = criticalWarning_.load(); warning && !warned_.exchange(true)) ui.warning(warning);
 }
-
-StopRequest::Critical::Critical(StopRequest& r, std::string warning)
-    : r_(r), previous_(std::exchange(r.criticalWarning_, std::move(warning))) {}
-
-StopRequest::Critical::~Critical() { r_.criticalWarning_ = std::move(previous_); }
 
 }  // namespace vela

@@ -5,8 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace vela {
 namespace {
@@ -73,6 +77,74 @@ TEST(RunLog, KeepsOnlyTheLastRuns) {
     EXPECT_TRUE(fs::exists(dir.path / "run-20260103-000000-1.log"));
     EXPECT_TRUE(fs::exists(dir.path / "run-20260104-000000-1.log"));
     EXPECT_TRUE(fs::exists(dir.path / "notes.txt"));
+}
+
+TEST(RunLog, LogsStartedInTheSameSecondGetTheirOwnFiles) {
+    TempDir dir;
+    std::vector<RunLog> logs(5);
+    std::set<fs::path> files;
+    for (RunLog& log : logs) {
+        ASSERT_TRUE(log.open(RunLog::newRunFile(dir.path))) << log.errorText();
+        files.insert(log.path());
+    }
+    EXPECT_EQ(files.size(), logs.size());
+    for (std::size_t i = 0; i < logs.size(); ++i) logs[i].note("log", std::to_string(i));
+    for (std::size_t i = 0; i < logs.size(); ++i)
+        EXPECT_NE(contents(logs[i].path()).find("  log: " + std::to_string(i) + "\n"), std::string::npos);
+}
+
+TEST(RunLog, PruningSparesLogsStillOpen) {
+    TempDir dir;
+    for (int i = 0; i < 4; ++i) std::ofstream(dir.path / ("run-2026010" + std::to_string(i) + "-000000-1.log")) << i;
+    RunLog oldest;
+    ASSERT_TRUE(oldest.open(dir.path / "run-20260100-000000-1.log"));
+    // Two must go for the new one to make three: the oldest that are closed.
+    const fs::path next = RunLog::newRunFile(dir.path, 3);
+    EXPECT_TRUE(fs::exists(next));
+    EXPECT_TRUE(fs::exists(dir.path / "run-20260100-000000-1.log"));
+    EXPECT_FALSE(fs::exists(dir.path / "run-20260101-000000-1.log"));
+    EXPECT_FALSE(fs::exists(dir.path / "run-20260102-000000-1.log"));
+    EXPECT_TRUE(fs::exists(dir.path / "run-20260103-000000-1.log"));
+    oldest.note("still", "written");
+    EXPECT_NE(contents(dir.path / "run-20260100-000000-1.log").find("still: written"), std::string::npos);
+}
+
+TEST(RunLog, EachUnitWritesItsOwnSectionOfOneFile) {
+    TempDir dir;
+    RunLog log;
+    ASSERT_TRUE(log.open(dir.path / "rig.log"));
+    log.note("command", "velaupdate rig load");
+    std::vector<RunLog> sections;
+    for (const char* name : {"cabinet 1", "cabinet 2", "cabinet 3"}) sections.push_back(log.section(name));
+    std::vector<std::thread> units;
+    for (RunLog& section : sections)
+        units.emplace_back([&section] {
+            for (int i = 0; i < 200; ++i) {
+                section.status(StatusField::LibraryInfo, "Sending DATA... to Memory " + std::to_string(i));
+                section.status(StatusField::TransferInfo, "Sending DATA... to Memory " + std::to_string(i));
+            }
+        });
+    for (std::thread& t : units) t.join();
+    EXPECT_EQ(sections[1].path(), log.path());
+    sections.clear();
+    log.note("outcome", "exit code 0");
+
+    std::istringstream lines(contents(dir.path / "rig.log"));
+    std::map<std::string, int> perSection;
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        ASSERT_GT(line.size(), 25u);
+        ASSERT_EQ(line.substr(23, 2), "  ") << line;  // whole lines, never two run together
+        const std::string text = line.substr(25);
+        if (text.rfind('[', 0) == 0) {
+            ++perSection[text.substr(0, text.find(']') + 1)];
+            EXPECT_EQ(text.find("Sending DATA... to Memory "), 12u) << text;
+        }
+    }
+    EXPECT_EQ(count, 1 + 3 + 3 * 200 + 1);
+    EXPECT_EQ(perSection,
+              (std::map<std::string, int>{{"[cabinet 1]", 200}, {"[cabinet 2]", 200}, {"[cabinet 3]", 200}}));
+    EXPECT_NE(contents(dir.path / "rig.log").find("  section: cabinet 2\n"), std::string::npos);
 }
 
 // Sets an environment variable for one scope.
