@@ -116,4 +116,14 @@ std::vector<int> GuiHarness::memoriesWritten() {
     return memories;
 }
 
+app::TLoadAllMemForm* library(GuiHarness& h) { return h.app->windows().library; }
+
+void pressUsb(GuiHarness& h, int timeoutMs) {
+    QWidget* usb = control(h.app->windows().connect, "USB");
+    ASSERT_NE(usb, nullptr);
+    ASSERT_TRUE(usb->isVisible());
+    click(usb);
+    ASSERT_TRUE(h.settle(timeoutMs));
+}
+
 }  // namespace vela::test

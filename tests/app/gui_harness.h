@@ -60,4 +60,8 @@ struct GuiHarness {
     std::unique_ptr<app::Application> app;
 };
 
+app::TLoadAllMemForm* library(GuiHarness& h);
+// Presses the connection window's USB button and waits for the connection to end.
+void pressUsb(GuiHarness& h, int timeoutMs = 30000);
+
 }  // namespace vela::test

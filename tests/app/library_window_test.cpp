@@ -30,16 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-app::TLoadAllMemForm* library(GuiHarness& h) { return h.app->windows().library; }
-
-void pressUsb(GuiHarness& h) {
-    QWidget* usb = control(h.app->windows().connect, "USB");
-    ASSERT_NE(usb, nullptr);
-    ASSERT_TRUE(usb->isVisible());
-    click(usb);
-    ASSERT_TRUE(h.settle(60000));
-}
-
 void pressUpdate(GuiHarness& h, const QString& caption) {
     QWidget* update = control(library(h), caption);
     ASSERT_NE(update, nullptr);
@@ -74,7 +64,7 @@ TEST(UpdateAfterAFailedRun, ComesBackWithTheNextConnectionAndTheStatusSaysTheLin
     for (const FailedRun& r : runs) {
         SCOPED_TRACE(r.what);
         GuiHarness h(r.unit);
-        pressUsb(h);
+        pressUsb(h, 60000);
         auto* lib = library(h);
         EXPECT_EQ(h.app->windows().mainMenu->InfoLabel->text(), "Status : USB");
         pressUpdate(h, "Update M01");
@@ -86,7 +76,7 @@ TEST(UpdateAfterAFailedRun, ComesBackWithTheNextConnectionAndTheStatusSaysTheLin
         EXPECT_EQ(h.app->windows().mainMenu->InfoLabel->text(), kLost);
         EXPECT_TRUE(h.app->windows().connect->isVisible());
 
-        pressUsb(h);
+        pressUsb(h, 60000);
         EXPECT_EQ(lib->ConnectedL->text(), "Status : USB");
         EXPECT_NE(lib->Info->text(), kLost);
         EXPECT_TRUE(lib->SendPanel->isVisible());
@@ -125,7 +115,7 @@ TEST(UpdateAfterAFailedRun, ALostEthernetLinkLeavesNoConnectedTextBehind) {
 TEST(UpdateWithoutALibrary, IsDisabledUntilOneIsOpenAndTheMissingFileIsNamed) {
     // Model code 3 locks the list to "M01 Display", whose library is not installed.
     GuiHarness h(unitOfModel(3));
-    pressUsb(h);
+    pressUsb(h, 60000);
     auto* lib = library(h);
     EXPECT_EQ(lib->ComboBox1->currentText(), "M01 Display");
     EXPECT_FALSE(h.boxes.texts.filter("M01LCD.HLB").isEmpty()) << h.boxes.texts.join(" | ").toStdString();
@@ -168,7 +158,7 @@ TEST(ModelList, SaysWhyItIsLocked) {
 
 TEST(RunGauges, NameTheirStepAndShowAPercentage) {
     GuiHarness h(unitOfModel(2));
-    pressUsb(h);
+    pressUsb(h, 60000);
     auto* lib = library(h);
     QStringList steps;
     QObject::connect(&h.app->ui(), &app::QtUserInterface::gaugeChanged, lib, [&](vela::Gauge g, int, int) {

@@ -67,13 +67,6 @@ sim::SimOptions slowUnit() {
     return o;
 }
 
-void pressUsb(GuiHarness& h) {
-    QWidget* usb = control(h.app->windows().connect, "USB");
-    ASSERT_NE(usb, nullptr);
-    click(usb);
-    ASSERT_TRUE(h.settle());
-}
-
 TEST(RealInput, AltF4DuringARunAsksThenStopsAndEnds) {
     REQUIRE_REAL_DISPLAY();
     GuiHarness h(slowUnit());

@@ -19,16 +19,6 @@
 namespace vela::test {
 namespace {
 
-app::TLoadAllMemForm* library(GuiHarness& h) { return h.app->windows().library; }
-
-void pressUsb(GuiHarness& h) {
-    QWidget* usb = control(h.app->windows().connect, "USB");
-    ASSERT_NE(usb, nullptr);
-    ASSERT_TRUE(usb->isVisible());
-    click(usb);
-    ASSERT_TRUE(h.settle());
-}
-
 sim::SimOptions modelCode(int code) {
     sim::SimOptions o;
     o.modelCode = code;

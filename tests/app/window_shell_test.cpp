@@ -39,13 +39,6 @@ struct EndWatch {
     int ends = 0;
 };
 
-void pressUsb(GuiHarness& h) {
-    QWidget* usb = control(h.app->windows().connect, "USB");
-    ASSERT_NE(usb, nullptr);
-    click(usb);
-    ASSERT_TRUE(h.settle());
-}
-
 void startUpdate(GuiHarness& h) {
     pressUsb(h);
     QWidget* update = control(h.app->windows().library, "Update M01");
