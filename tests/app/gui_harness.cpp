@@ -1,5 +1,6 @@
 #include "app/gui_harness.h"
 
+#include "app/connect_form.h"
 #include "app/library_form.h"
 #include "app/message_dialog.h"
 
