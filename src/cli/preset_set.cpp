@@ -121,6 +121,7 @@ int runPresetSet(Context& ctx) {
     for (const auto& [name, value] : edits) {
         const Parameter& p = parameterNamed(name);
         p.set(c, value);
+        c.showNotices();
         reportLimit(c, p, name, value);
     }
     if (!savePresetFile(*s, out, &ui)) return kExitBadInput;

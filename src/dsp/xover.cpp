@@ -172,11 +172,9 @@ void TXOVER::AssignAddresses(int output) {
     }
 }
 
-void TXOVER::SendRealTime(RealTimeSink& sink) const {
+void TXOVERPB::SendRealTime(RealTimeSink& sink) const {
     for (int i = kDesignedSections - 1; i >= 0; --i)
-        HighPass.Sections[static_cast<std::size_t>(i)].SendRealTime(sink);
-    for (int i = kDesignedSections - 1; i >= 0; --i)
-        LowPass.Sections[static_cast<std::size_t>(i)].SendRealTime(sink);
+        Sections[static_cast<std::size_t>(i)].SendRealTime(sink);
 }
 
 SectionList TXOVER::Cascade() const {

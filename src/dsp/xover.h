@@ -75,6 +75,10 @@ class TXOVERPB {
     // was met, whose message the caller shows.
     std::optional<BesselLimit> DesignAtEdgeFrequency(std::int32_t sampleRate);
 
+    // Sections 4, 3, 2, 1, each as one five-coefficient message (type 0) to its DspAddress,
+    // whatever SectionCount is: unused sections carry pass-through coefficients.
+    void SendRealTime(RealTimeSink& sink) const;
+
   private:
     void designBessel(int sign, std::int32_t sampleRate);
     void designCustom(int sign, std::int32_t sampleRate);
@@ -96,9 +100,6 @@ class TXOVER {
     // The real-time addresses of output 1 or 2: base = 40 k + 51; LowPass sections 1..4 at
     // base, base+5, base+10, base+15; HighPass sections 1..4 at base+20 .. base+35.
     void AssignAddresses(int output);
-    // HighPass sections 4, 3, 2, 1, then LowPass sections 4, 3, 2, 1, each as one
-    // five-coefficient message (type 0) to its DspAddress, whatever SectionCount is.
-    void SendRealTime(RealTimeSink& sink) const;
     // LowPass sections 1..SectionCount, then HighPass sections 1..SectionCount.
     SectionList Cascade() const;
 };

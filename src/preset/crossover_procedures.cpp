@@ -14,8 +14,8 @@ namespace {
 
 std::size_t at(int output) { return output == 1 ? 1 : 0; }
 
-CrossoverEdgeSources& sourcesOf(PresetParameters& p, CrossoverEdge edge) {
-    return edge == CrossoverEdge::HighPass ? p.Crossover.L : p.Crossover.H;
+CrossoverEdgeSources& sourcesOf(PresetParameters& p, int output, CrossoverEdge edge) {
+    return (edge == CrossoverEdge::HighPass ? p.Crossover.L : p.Crossover.H)[at(output)];
 }
 
 dsp::TXOVERPB& edgeOf(dsp::TXOVER& x, CrossoverEdge edge) {
@@ -40,13 +40,11 @@ std::optional<dsp::BesselLimit> designEdge(PresetContext& ctx, dsp::TXOVERPB& e)
             if (!(s.Q > 0.0) || !std::isfinite(s.Q)) s.Q = 0.707;
             if (!(s.Frequency > 0.0 && s.Frequency < nyquist)) s.Frequency = e.Frequency;
         }
-        ctx.ui.warning(ctx.aboutFile(std::string("Custom crossover: ") + error.what() + "; its sections were reset."));
+        ctx.notice(MessageKind::Warning,
+                   ctx.aboutFile(std::string("Custom crossover: ") + error.what() + "; its sections were reset."));
     }
     return e.DesignAtEdgeFrequency(ctx.SampleRate);
 }
-
-// Makes `output` the output being edited, its crossover loaded into the sources.
-void edit(PresetContext& ctx, int output) { LoadCrossoverIntoSources(ctx, output); }
 
 }  // namespace
 
@@ -57,11 +55,11 @@ std::string CrossoverLabel(const dsp::TXOVERPB& e, CrossoverEdge side) {
     return dsp::plainText(roundEven(e.Frequency));
 }
 
-void CrossoverParameterUpdate(PresetContext& ctx, CrossoverEdge edge) {
+void CrossoverParameterUpdate(PresetContext& ctx, int output, CrossoverEdge edge) {
     PresetParameters& p = ctx.p;
-    const std::size_t out = at(p.Crossover.output);
+    const std::size_t out = at(output);
     dsp::TXOVER& x = p.Crossovers[out];
-    CrossoverEdgeSources& src = sourcesOf(p, edge);
+    CrossoverEdgeSources& src = sourcesOf(p, output, edge);
     dsp::TXOVERPB& e = edgeOf(x, edge);
 
     // Keep the edges from crossing unless the other edge is switched off.
@@ -78,7 +76,7 @@ void CrossoverParameterUpdate(PresetContext& ctx, CrossoverEdge edge) {
     e.Alignment = static_cast<std::uint8_t>(index == 0 ? 0 : edge == CrossoverEdge::HighPass ? 2 * index : 2 * index - 1);
 
     if (const auto limit = designEdge(ctx, e)) {
-        ctx.ui.message(MessageKind::Plain, Buttons::Ok, limit->Message());
+        ctx.notice(MessageKind::Plain, limit->Message());
         setFrequencySources(src, limit->MaximumHz);
     }
     // Linkwitz-Riley stores an odd order raised by one; the spin control shows it.
@@ -88,69 +86,66 @@ void CrossoverParameterUpdate(PresetContext& ctx, CrossoverEdge edge) {
     dsp::ComputeResponse(p.Grid, cascade.span(), p.Crossover.Magnitude[out], p.Crossover.Phase[out]);
     p.Crossover.Fc1Label[out] = CrossoverLabel(x.HighPass, CrossoverEdge::HighPass);
     p.Crossover.Fc2Label[out] = CrossoverLabel(x.LowPass, CrossoverEdge::LowPass);
-    if (ctx.canSend()) x.SendRealTime(*ctx.sink);
+    if (ctx.canSend()) e.SendRealTime(*ctx.sink);
 }
 
 void LoadCrossoverIntoSources(PresetContext& ctx, int output) {
     PresetParameters& p = ctx.p;
-    p.Crossover.output = static_cast<int>(at(output));
     const dsp::TXOVER& x = p.Crossovers[at(output)];
-    p.Crossover.L.OrdenSpin.setPosition(x.HighPass.Order);
-    p.Crossover.H.OrdenSpin.setPosition(x.LowPass.Order);
-    p.Crossover.L.TipoXCombo.setIndex(x.HighPass.Alignment == 0 ? 0 : roundToInt(x.HighPass.Alignment / 2.0));
-    p.Crossover.H.TipoXCombo.setIndex(x.LowPass.Alignment == 0 ? 0 : roundToInt((x.LowPass.Alignment + 1) / 2.0));
-    setFrequencySources(p.Crossover.L, x.HighPass.Frequency);
-    setFrequencySources(p.Crossover.H, x.LowPass.Frequency);
-    CrossoverParameterUpdate(ctx, CrossoverEdge::HighPass);
-    CrossoverParameterUpdate(ctx, CrossoverEdge::LowPass);
+    CrossoverEdgeSources& l = sourcesOf(p, output, CrossoverEdge::HighPass);
+    CrossoverEdgeSources& h = sourcesOf(p, output, CrossoverEdge::LowPass);
+    l.OrdenSpin.setPosition(x.HighPass.Order);
+    h.OrdenSpin.setPosition(x.LowPass.Order);
+    l.TipoXCombo.setIndex(x.HighPass.Alignment == 0 ? 0 : roundToInt(x.HighPass.Alignment / 2.0));
+    h.TipoXCombo.setIndex(x.LowPass.Alignment == 0 ? 0 : roundToInt((x.LowPass.Alignment + 1) / 2.0));
+    setFrequencySources(l, x.HighPass.Frequency);
+    setFrequencySources(h, x.LowPass.Frequency);
+    CrossoverParameterUpdate(ctx, output, CrossoverEdge::HighPass);
+    CrossoverParameterUpdate(ctx, output, CrossoverEdge::LowPass);
 }
 
 void CrossoverSetFrequency(PresetContext& ctx, int output, CrossoverEdge edge, std::int32_t hz) {
-    edit(ctx, output);
-    setFrequencySources(sourcesOf(ctx.p, edge), hz);
-    CrossoverParameterUpdate(ctx, edge);
+    setFrequencySources(sourcesOf(ctx.p, output, edge), hz);
+    CrossoverParameterUpdate(ctx, output, edge);
 }
 
 void CrossoverSetFrequencyText(PresetContext& ctx, int output, CrossoverEdge edge, std::string_view text) {
-    edit(ctx, output);
     std::int32_t hz = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), hz);
     if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) {
-        ctx.ui.message(MessageKind::Plain, Buttons::Ok, "Conversion Error");
+        ctx.notice(MessageKind::Plain, "Conversion Error");
         hz = static_cast<std::int32_t>(roundToInt(edgeOf(ctx.p.Crossovers[at(output)], edge).Frequency));
     }
-    setFrequencySources(sourcesOf(ctx.p, edge), hz);
-    CrossoverParameterUpdate(ctx, edge);
+    CrossoverSetFrequency(ctx, output, edge, hz);
 }
 
 void CrossoverSetOrder(PresetContext& ctx, int output, CrossoverEdge edge, std::int32_t order) {
-    edit(ctx, output);
-    sourcesOf(ctx.p, edge).OrdenSpin.setPosition(order);
-    CrossoverParameterUpdate(ctx, edge);
+    sourcesOf(ctx.p, output, edge).OrdenSpin.setPosition(order);
+    CrossoverParameterUpdate(ctx, output, edge);
 }
 
 void CrossoverSetAlignmentIndex(PresetContext& ctx, int output, CrossoverEdge edge, int listIndex) {
-    edit(ctx, output);
-    sourcesOf(ctx.p, edge).TipoXCombo.setIndex(listIndex);
-    CrossoverParameterUpdate(ctx, edge);
+    sourcesOf(ctx.p, output, edge).TipoXCombo.setIndex(listIndex);
+    CrossoverParameterUpdate(ctx, output, edge);
 }
 
 void CrossoverSetOff(PresetContext& ctx, int output, CrossoverEdge edge, bool off) {
     auto& flags = edge == CrossoverEdge::HighPass ? ctx.p.HighPassOff : ctx.p.LowPassOff;
     flags[at(output)] = off ? 1 : 0;
-    edit(ctx, output);
+    CrossoverParameterUpdate(ctx, output, CrossoverEdge::HighPass);
+    CrossoverParameterUpdate(ctx, output, CrossoverEdge::LowPass);
 }
 
 void CrossoverSetSection(PresetContext& ctx, int output, CrossoverEdge edge, int section, double hz, double q) {
     dsp::TXOVERPB& e = edgeOf(ctx.p.Crossovers[at(output)], edge);
-    NumberSource f = ctx.p.Crossover.L.FrecEdit;
+    NumberSource f = sourcesOf(ctx.p, output, edge).FrecEdit;
     NumberSource quality = ctx.p.Equaliser.QEdit;
     if (section < 1 || section > dsp::kDesignedSections)
         throw std::invalid_argument("crossover section " + std::to_string(section) + " is outside 1..4");
     if (!f.setValue(hz) || !quality.setValue(q)) throw std::invalid_argument("crossover section values must be numbers");
     e.Sections[static_cast<std::size_t>(section - 1)].Frequency = f.value();
     e.Sections[static_cast<std::size_t>(section - 1)].Q = quality.value();
-    edit(ctx, output);
+    CrossoverParameterUpdate(ctx, output, edge);
 }
 
 void CrossoverDefaults(PresetContext& ctx) {
@@ -168,7 +163,6 @@ void CrossoverDefaults(PresetContext& ctx) {
         p.HighPassOff[at(out)] = 0;
         x.AssignAddresses(out + 1);
     }
-    p.Crossover.output = 0;
     LoadCrossoverIntoSources(ctx, 0);
     LoadCrossoverIntoSources(ctx, 1);
 }

@@ -1,6 +1,7 @@
 #include "preset/dynamics_procedures.h"
 
 #include "dsp/design_error.h"
+#include "dsp/power_check.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,10 +33,45 @@ void sanitize(const DynamicsEditor& e, dsp::TDYNAMIC& d) {
     d.GateRamp = std::isfinite(d.GateRamp) ? std::clamp(std::nearbyint(d.GateRamp), 1.0f, 10.0f) : 2.0f;
 }
 
-// Shows the object in its editor and returns it.
-dsp::TDYNAMIC& edit(PresetContext& ctx, DynamicsKind kind, int object) {
-    LoadDynamicsIntoSources(ctx, kind, object);
-    return dynamicsObject(ctx.p, kind, object);
+// Sets an editor's sources from the stored values of an object.
+void loadSources(DynamicsEditor& e, const dsp::TDYNAMIC& d, DynamicsKind kind, std::int32_t sampleRate) {
+    e.threstrack.setRounded((0.45 - d.ThresholdDb) * 2.0);
+    e.RatioTrack.setRounded(10.0 - d.Ratio);
+    e.KneeTrack.setRounded(20.0 - 2.0 * d.ShapeDb);
+    e.GainTrack.setRounded(181.0 - 10.0 * (d.CurveGainDb + 12.1));
+    e.LimiterB.set(d.CompressorOn == 0);
+    e.CompressorB.set(d.CompressorOn != 0);
+    e.HoldTimeEdit.setValue(d.HoldMs(sampleRate));
+    if (kind == DynamicsKind::Rms) e.RmsTimeConstEdit.setValue(d.RmsTime(sampleRate));
+    e.DecayTimeEdit.setValue(d.Decay());
+    e.GatePosition.setRounded(d.GateSetting);
+    e.GateRampSource.setRounded(d.GateRamp);
+}
+
+// The editor's sources as they would show the object: the ranges and mappings an edit goes
+// through, whichever object the editor shows.
+DynamicsEditor sourcesFor(PresetContext& ctx, DynamicsKind kind, int object) {
+    DynamicsEditor e = dynamicsEditor(ctx.p, kind);
+    loadSources(e, dynamicsObject(ctx.p, kind, object), kind, ctx.SampleRate);
+    return e;
+}
+
+// The power check of an RMS object, as a notice when the box's capacity is exceeded.
+void noticePower(PresetContext& ctx, int object) {
+    const std::string which = "RMS dynamics " + std::to_string(index(object) + 1) + ": ";
+    try {
+        const dsp::RmsPowerReport r = dsp::PowerCheckRms(ctx.p.RmsDynamics[index(object)]);
+        if (r.ExceedsBoxPower)
+            ctx.notice(MessageKind::Warning, which + r.WarningLine1 + " " + r.WarningLine2 + " (" + r.ShortForm + ")");
+    } catch (const dsp::DesignError& error) {
+        ctx.notice(MessageKind::Warning, which + "no power check: " + error.what());
+    }
+}
+
+// The end of every edit: the dynamics procedure, then the power check of an RMS object.
+void changed(PresetContext& ctx, DynamicsKind kind, int object) {
+    DynamicsUpdate(ctx, kind, object);
+    if (kind == DynamicsKind::Rms) noticePower(ctx, object);
 }
 
 }  // namespace
@@ -50,34 +86,25 @@ DynamicsEditor& dynamicsEditor(PresetParameters& p, DynamicsKind kind) {
 
 void LoadDynamicsIntoSources(PresetContext& ctx, DynamicsKind kind, int object) {
     DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
-    const dsp::TDYNAMIC& d = dynamicsObject(ctx.p, kind, object);
     e.output = static_cast<int>(index(object));
-    e.threstrack.setRounded((0.45 - d.ThresholdDb) * 2.0);
-    e.RatioTrack.setRounded(10.0 - d.Ratio);
-    e.KneeTrack.setRounded(20.0 - 2.0 * d.ShapeDb);
-    e.GainTrack.setRounded(181.0 - 10.0 * (d.CurveGainDb + 12.1));
-    e.LimiterB.set(d.CompressorOn == 0);
-    e.CompressorB.set(d.CompressorOn != 0);
-    e.HoldTimeEdit.setValue(d.HoldMs(ctx.SampleRate));
-    if (kind == DynamicsKind::Rms) e.RmsTimeConstEdit.setValue(d.RmsTime(ctx.SampleRate));
-    e.DecayTimeEdit.setValue(d.Decay());
-    e.GatePosition.setRounded(d.GateSetting);
-    e.GateRampSource.setRounded(d.GateRamp);
+    loadSources(e, dynamicsObject(ctx.p, kind, object), kind, ctx.SampleRate);
 }
 
 void DynamicsUpdate(PresetContext& ctx, DynamicsKind kind, int object) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
+    dsp::TDYNAMIC& d = dynamicsObject(ctx.p, kind, object);
     try {
         d.BuildGainTable();
     } catch (const dsp::DesignError& error) {
-        ctx.ui.warning(ctx.aboutFile(std::string(kind == DynamicsKind::Rms ? "RMS" : "Peak") + " dynamics " +
-                                     std::to_string(index(object) + 1) + ": " + error.what() +
-                                     "; the values were limited to the editor's ranges."));
-        sanitize(dynamicsEditor(ctx.p, kind), d);
+        ctx.notice(MessageKind::Warning,
+                   ctx.aboutFile(std::string(kind == DynamicsKind::Rms ? "RMS" : "Peak") + " dynamics " +
+                                 std::to_string(index(object) + 1) + ": " + error.what() +
+                                 "; the values were limited to the editor's ranges."));
+        sanitize(sourcesFor(ctx, kind, object), d);
         d.BuildGainTable();
     }
     if (kind == DynamicsKind::Rms && index(object) < 2 && ctx.canSend())
         d.SendGainTable(*ctx.sink, static_cast<int>(index(object)) + 1);
+    if (dynamicsEditor(ctx.p, kind).output == static_cast<int>(index(object))) LoadDynamicsIntoSources(ctx, kind, object);
 }
 
 void RmsDynamicsDefaults(PresetContext& ctx) {
@@ -97,94 +124,82 @@ void PeakDynamicsDefaults(PresetContext& ctx) {
 }
 
 void DynamicsSetThreshold(PresetContext& ctx, DynamicsKind kind, int object, double db) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     if (std::isfinite(db)) e.threstrack.setRounded((0.45 - db) * 2.0);
-    d.ThresholdDb = static_cast<float>((1 - e.threstrack.position()) / 2.0);
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).ThresholdDb = static_cast<float>((1 - e.threstrack.position()) / 2.0);
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetRatio(PresetContext& ctx, DynamicsKind kind, int object, double ratio) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     if (std::isfinite(ratio)) e.RatioTrack.setRounded(10.0 - ratio);
     // The slider's far end would be a ratio of 0, which divides by zero: 1:1 is the least.
-    d.Ratio = static_cast<float>(std::max(10 - e.RatioTrack.position(), 1));
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).Ratio = static_cast<float>(std::max(10 - e.RatioTrack.position(), 1));
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetKnee(PresetContext& ctx, DynamicsKind kind, int object, double db) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     if (std::isfinite(db)) e.KneeTrack.setRounded(20.0 - 2.0 * db);
-    d.ShapeDb = static_cast<float>((20 - e.KneeTrack.position()) / 2.0);
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).ShapeDb = static_cast<float>((20 - e.KneeTrack.position()) / 2.0);
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetCurveGain(PresetContext& ctx, DynamicsKind kind, int object, double db) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     if (std::isfinite(db)) e.GainTrack.setRounded(181.0 - 10.0 * (db + 12.1));
-    d.CurveGainDb = static_cast<float>((181 - e.GainTrack.position()) / 10.0 - 12.1);
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).CurveGainDb = static_cast<float>((181 - e.GainTrack.position()) / 10.0 - 12.1);
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetCompressor(PresetContext& ctx, DynamicsKind kind, int object, bool compressor) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
-    e.LimiterB.set(!compressor);
-    e.CompressorB.set(compressor);
-    d.CompressorOn = compressor ? 1 : 0;  // the Tag of the pressed switch
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).CompressorOn = compressor ? 1 : 0;  // the Tag of the pressed switch
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetBypass(PresetContext& ctx, DynamicsKind kind, int object, bool bypass) {
-    edit(ctx, kind, object).Bypass = bypass;
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).Bypass = bypass;
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetHold(PresetContext& ctx, DynamicsKind kind, int object, double ms) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     e.HoldTimeEdit.setValue(ms);
-    d.SetHoldMs(e.HoldTimeEdit.value(), ctx.SampleRate);
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).SetHoldMs(e.HoldTimeEdit.value(), ctx.SampleRate);
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetRmsTime(PresetContext& ctx, int object, double value) {
-    dsp::TDYNAMIC& d = edit(ctx, DynamicsKind::Rms, object);
-    ctx.p.RmsEditor.RmsTimeConstEdit.setValue(value);
-    d.SetRmsTime(ctx.p.RmsEditor.RmsTimeConstEdit.value(), ctx.SampleRate);
-    DynamicsUpdate(ctx, DynamicsKind::Rms, object);
+    DynamicsEditor e = sourcesFor(ctx, DynamicsKind::Rms, object);
+    e.RmsTimeConstEdit.setValue(value);
+    dynamicsObject(ctx.p, DynamicsKind::Rms, object).SetRmsTime(e.RmsTimeConstEdit.value(), ctx.SampleRate);
+    changed(ctx, DynamicsKind::Rms, object);
 }
 
 void DynamicsSetDecay(PresetContext& ctx, DynamicsKind kind, int object, double value) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     e.DecayTimeEdit.setValue(value);
-    d.SetDecay(e.DecayTimeEdit.value());
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).SetDecay(e.DecayTimeEdit.value());
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetGate(PresetContext& ctx, DynamicsKind kind, int object, int position) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     e.GatePosition.setPosition(position);
-    d.GateSetting = static_cast<float>(e.GatePosition.position());
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).GateSetting = static_cast<float>(e.GatePosition.position());
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetGateRamp(PresetContext& ctx, DynamicsKind kind, int object, int points) {
-    dsp::TDYNAMIC& d = edit(ctx, kind, object);
-    DynamicsEditor& e = dynamicsEditor(ctx.p, kind);
+    DynamicsEditor e = sourcesFor(ctx, kind, object);
     e.GateRampSource.setPosition(points);
-    d.GateRamp = static_cast<float>(e.GateRampSource.position());
-    DynamicsUpdate(ctx, kind, object);
+    dynamicsObject(ctx.p, kind, object).GateRamp = static_cast<float>(e.GateRampSource.position());
+    changed(ctx, kind, object);
 }
 
 void DynamicsSetAmplifier(PresetContext& ctx, int object, AmplifierValue which, double value) {
     if (!(value > 0.0) || !std::isfinite(value)) throw std::invalid_argument("the amplifier values are positive numbers");
-    dsp::TDYNAMIC& d = edit(ctx, DynamicsKind::Rms, object);
+    dsp::TDYNAMIC& d = dynamicsObject(ctx.p, DynamicsKind::Rms, object);
     const auto v = static_cast<float>(value);
     switch (which) {
     case AmplifierValue::ImpedanceOhm: d.ImpedanceOhm = v; break;
@@ -192,12 +207,12 @@ void DynamicsSetAmplifier(PresetContext& ctx, int object, AmplifierValue which, 
     case AmplifierValue::AmpPowerW: d.AmpPowerW = v; break;
     case AmplifierValue::AmpGain: d.AmpGain = v; break;
     }
-    DynamicsUpdate(ctx, DynamicsKind::Rms, object);
+    changed(ctx, DynamicsKind::Rms, object);
 }
 
 void DynamicsSetBridgeMode(PresetContext& ctx, int object, bool bridge) {
-    edit(ctx, DynamicsKind::Rms, object).AmpBridgeMode = bridge;
-    DynamicsUpdate(ctx, DynamicsKind::Rms, object);
+    dynamicsObject(ctx.p, DynamicsKind::Rms, object).AmpBridgeMode = bridge;
+    changed(ctx, DynamicsKind::Rms, object);
 }
 
 }  // namespace vela

@@ -15,14 +15,18 @@ DynamicsEditor& dynamicsEditor(PresetParameters& p, DynamicsKind kind);
 void RmsDynamicsDefaults(PresetContext& ctx);
 void PeakDynamicsDefaults(PresetContext& ctx);
 
-// Sets the editor's sources from the stored values of an object and makes it the one shown.
+// Sets the editor's sources from the stored values of an object and makes it the one shown
+// (the editor's selection, for the windows that show one object at a time).
 void LoadDynamicsIntoSources(PresetContext& ctx, DynamicsKind kind, int object);
-// The dynamics procedure: shows the object, builds its gain table and, for the RMS objects of
-// outputs 1 and 2 in real-time mode, sends the table. Stored values that no curve admits
-// (from a damaged file) are replaced by the editor's, with a warning.
+// The dynamics procedure: builds the object's gain table and, for the RMS objects of outputs 1
+// and 2 in real-time mode, sends that table. Stored values that no curve admits (from a
+// damaged file) are replaced by the editor's limits, with a notice. The editor's sources
+// follow when it shows the object.
 void DynamicsUpdate(PresetContext& ctx, DynamicsKind kind, int object);
 
-// Edits through the editor's sources; each ends with DynamicsUpdate.
+// Edits of one object through the ranges and mappings of its editor's sources, whichever
+// object the editor shows; each ends with DynamicsUpdate and, for an RMS object, the power
+// check, whose warning becomes a notice when the box's capacity is exceeded.
 void DynamicsSetThreshold(PresetContext& ctx, DynamicsKind kind, int object, double db);
 void DynamicsSetRatio(PresetContext& ctx, DynamicsKind kind, int object, double ratio);
 void DynamicsSetKnee(PresetContext& ctx, DynamicsKind kind, int object, double db);

@@ -4,13 +4,27 @@
 #include "dsp/filter_types.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace vela {
 namespace {
 
-dsp::TSOS& selectedBand(PresetContext& ctx) {
+// Band 1..8 of output 0 or 1; anything else is refused before it can index the table.
+dsp::TSOS& bandOf(PresetContext& ctx, int output, int band) {
+    if (output < 0 || output >= kOutputs || band < 1 || band > kBandsPerOutput)
+        throw std::invalid_argument("no equaliser band " + std::to_string(band) + " on output " + std::to_string(output + 1));
+    return ctx.p.band(output, band);
+}
+
+dsp::TSOS& shownBand(PresetContext& ctx) {
     const EqualiserEditor& e = ctx.p.Equaliser;
     return ctx.p.band(e.selectedOutput, e.SpinFiltro.position());
+}
+
+bool isShown(const PresetContext& ctx, int output, int band) {
+    const EqualiserEditor& e = ctx.p.Equaliser;
+    return e.selectedOutput == output && e.SpinFiltro.position() == band;
 }
 
 double frequencyOfPosition(int p) {
@@ -44,15 +58,24 @@ void redesignStored(PresetContext& ctx, dsp::TSOS& band, int output, int number)
         band.Frequency = f.value();
         band.Q = q.value();
         band.Gain = g.value();
-        ctx.ui.warning(ctx.aboutFile(which + e.what() + "; the band was limited to the editor's ranges."));
+        ctx.notice(MessageKind::Warning, ctx.aboutFile(which + e.what() + "; the band was limited to the editor's ranges."));
     }
     try {
         band.Redesign(ctx.SampleRate);
     } catch (const dsp::DesignError& e) {
         // The type stays, so that a save keeps what the file held.
         band.SetPassThrough();
-        ctx.ui.warning(ctx.aboutFile(which + e.what() + "; the band passes the signal unchanged."));
+        ctx.notice(MessageKind::Warning, ctx.aboutFile(which + e.what() + "; the band passes the signal unchanged."));
     }
+}
+
+// The apply step of an edit: redesigns the band, sends its five coefficients in real-time
+// mode and, when the editor shows it, shows what it now holds (some designs set the gain to 0).
+void redesignWithSend(PresetContext& ctx, int output, int band) {
+    dsp::TSOS& s = ctx.p.band(output, band);
+    s.Redesign(ctx.SampleRate);
+    if (ctx.canSend()) s.SendRealTime(*ctx.sink);
+    if (isShown(ctx, output, band)) EqualiserBandToSources(ctx);
 }
 
 }  // namespace
@@ -61,7 +84,7 @@ std::int32_t EqualiserBandAddress(int output, int band) { return 5 * band + (out
 
 void EqualiserBandToSources(PresetContext& ctx) {
     EqualiserEditor& e = ctx.p.Equaliser;
-    const dsp::TSOS& band = selectedBand(ctx);
+    const dsp::TSOS& band = shownBand(ctx);
     e.TipoFiltroCombo.setIndex(dsp::ListIndexOfFilterCode(band.FilterType));
     e.QSlider.setRounded(positionOfQ(band.Q));
     e.QEdit.setValue(band.Q);
@@ -71,19 +94,11 @@ void EqualiserBandToSources(PresetContext& ctx) {
     e.FrecEdit.setValue(band.Frequency);
 }
 
-void RedesignWithSend(PresetContext& ctx) {
-    dsp::TSOS& band = selectedBand(ctx);
-    band.Redesign(ctx.SampleRate);
-    if (ctx.canSend()) band.SendRealTime(*ctx.sink);
-    // Some designs set the gain to 0; the sources show what the band now holds.
-    EqualiserBandToSources(ctx);
-}
-
 void EqualiserSelectBand(PresetContext& ctx, int band) {
     EqualiserEditor& e = ctx.p.Equaliser;
     e.SpinFiltro.setPosition(band);
     e.rememberedBand[static_cast<std::size_t>(e.selectedOutput)] = e.SpinFiltro.position();
-    redesignStored(ctx, selectedBand(ctx), e.selectedOutput, e.SpinFiltro.position());
+    redesignStored(ctx, shownBand(ctx), e.selectedOutput, e.SpinFiltro.position());
     EqualiserBandToSources(ctx);
 }
 
@@ -118,63 +133,71 @@ void EqualiserDefaults(PresetContext& ctx) {
     EqualiserSelectOutput(ctx, 0);
 }
 
-void EqualiserSetType(PresetContext& ctx, int listIndex) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    e.TipoFiltroCombo.setIndex(listIndex);
-    selectedBand(ctx).FilterType = dsp::FilterCodeOfListIndex(e.TipoFiltroCombo.index()).value_or(dsp::kCodeBypass);
-    RedesignWithSend(ctx);
+void EqualiserSetType(PresetContext& ctx, int output, int band, int listIndex) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    ListSource list = ctx.p.Equaliser.TipoFiltroCombo;
+    list.setIndex(listIndex);
+    s.FilterType = dsp::FilterCodeOfListIndex(list.index()).value_or(dsp::kCodeBypass);
+    redesignWithSend(ctx, output, band);
 }
 
-void EqualiserSetGain(PresetContext& ctx, double db) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    if (!e.FilterGainEdit.setValue(db)) return;
-    selectedBand(ctx).Gain = e.FilterGainEdit.value();
-    RedesignWithSend(ctx);
+void EqualiserSetGain(PresetContext& ctx, int output, int band, double db) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    NumberSource field = ctx.p.Equaliser.FilterGainEdit;
+    if (!field.setValue(db)) return;
+    s.Gain = field.value();
+    redesignWithSend(ctx, output, band);
 }
 
-void EqualiserSetGainPosition(PresetContext& ctx, int p) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    e.FilterGainSlider.setPosition(p);
-    selectedBand(ctx).Gain = (123 - e.FilterGainSlider.position()) / 10.0;
-    RedesignWithSend(ctx);
+void EqualiserSetGainPosition(PresetContext& ctx, int output, int band, int p) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    PositionSource slider = ctx.p.Equaliser.FilterGainSlider;
+    slider.setPosition(p);
+    s.Gain = (123 - slider.position()) / 10.0;
+    redesignWithSend(ctx, output, band);
 }
 
-void EqualiserSetFrequency(PresetContext& ctx, double hz) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    if (!e.FrecEdit.setValue(hz)) return;
-    selectedBand(ctx).Frequency = e.FrecEdit.value();
-    RedesignWithSend(ctx);
+void EqualiserSetFrequency(PresetContext& ctx, int output, int band, double hz) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    NumberSource field = ctx.p.Equaliser.FrecEdit;
+    if (!field.setValue(hz)) return;
+    s.Frequency = field.value();
+    redesignWithSend(ctx, output, band);
 }
 
-void EqualiserSetFrequencyPosition(PresetContext& ctx, int p) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    e.FrecSlider.setPosition(p);
+void EqualiserSetFrequencyPosition(PresetContext& ctx, int output, int band, int p) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    PositionSource slider = ctx.p.Equaliser.FrecSlider;
+    NumberSource field = ctx.p.Equaliser.FrecEdit;
+    slider.setPosition(p);
     // The slider's far end lies below the field's 10 Hz; the field limits it.
-    e.FrecEdit.setValue(frequencyOfPosition(e.FrecSlider.position()));
-    selectedBand(ctx).Frequency = e.FrecEdit.value();
-    RedesignWithSend(ctx);
+    field.setValue(frequencyOfPosition(slider.position()));
+    s.Frequency = field.value();
+    redesignWithSend(ctx, output, band);
 }
 
-void EqualiserSetQ(PresetContext& ctx, double q) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    if (!e.QEdit.setValue(q)) return;
-    selectedBand(ctx).Q = e.QEdit.value();
-    RedesignWithSend(ctx);
+void EqualiserSetQ(PresetContext& ctx, int output, int band, double q) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    NumberSource field = ctx.p.Equaliser.QEdit;
+    if (!field.setValue(q)) return;
+    s.Q = field.value();
+    redesignWithSend(ctx, output, band);
 }
 
-void EqualiserSetQPosition(PresetContext& ctx, int p) {
-    EqualiserEditor& e = ctx.p.Equaliser;
-    e.QSlider.setPosition(p);
-    e.QEdit.setValue((200 - e.QSlider.position()) / 10.0);
-    selectedBand(ctx).Q = e.QEdit.value();
-    RedesignWithSend(ctx);
+void EqualiserSetQPosition(PresetContext& ctx, int output, int band, int p) {
+    dsp::TSOS& s = bandOf(ctx, output, band);
+    PositionSource slider = ctx.p.Equaliser.QSlider;
+    NumberSource field = ctx.p.Equaliser.QEdit;
+    slider.setPosition(p);
+    field.setValue((200 - slider.position()) / 10.0);
+    s.Q = field.value();
+    redesignWithSend(ctx, output, band);
 }
 
 void RedesignAllBands(PresetContext& ctx) {
-    for (int out = kOutputs - 1; out >= 0; --out) {
-        EqualiserSelectOutput(ctx, out);
-        for (int b = kBandsPerOutput; b >= 1; --b) EqualiserSelectBand(ctx, b);
-    }
+    for (int out = kOutputs - 1; out >= 0; --out)
+        for (int b = kBandsPerOutput; b >= 1; --b) redesignStored(ctx, ctx.p.band(out, b), out, b);
+    EqualiserBandToSources(ctx);
 }
 
 }  // namespace vela

@@ -1,6 +1,8 @@
 #pragma once
-// The equaliser's parameter procedures: defaults, band to sources, the apply step with its
-// real-time send, output and band selection, and the edits through the editor's sources.
+// The equaliser's parameter procedures: defaults, the editor's output and band selection, and
+// the edits of one band. Every edit names its output (0 or 1) and band (1..8), goes through
+// the editor's sources (their ranges and mappings), redesigns that band and, in real-time
+// mode, sends that band's five coefficients only.
 
 #include "preset/preset_context.h"
 
@@ -10,26 +12,26 @@ namespace vela {
 std::int32_t EqualiserBandAddress(int output, int band);
 
 void EqualiserDefaults(PresetContext& ctx);
-// Writes the selected band's type (as list index), Q, gain and frequency into the sources.
+// Writes the band the editor shows into the sources: its type (as list index), Q, gain and
+// frequency.
 void EqualiserBandToSources(PresetContext& ctx);
-// Redesigns the selected band and, in real-time mode, sends its five coefficients.
-void RedesignWithSend(PresetContext& ctx);
-// Selects output 0 or 1 and restores its remembered band, which loads and redesigns it.
+// The editor's selection, for the windows that show one band at a time: output 0 or 1 with
+// its remembered band, or band 1..8 of the output shown. Each loads the band into the sources
+// and redesigns it.
 void EqualiserSelectOutput(PresetContext& ctx, int output);
-// Selects band 1..8 of the selected output, loads it into the sources and redesigns it.
 void EqualiserSelectBand(PresetContext& ctx, int band);
 
-// Edits of the selected band through its sources; each ends with RedesignWithSend.
-void EqualiserSetType(PresetContext& ctx, int listIndex);
-void EqualiserSetGain(PresetContext& ctx, double db);         // FilterGainEdit
-void EqualiserSetGainPosition(PresetContext& ctx, int p);     // FilterGainSlider
-void EqualiserSetFrequency(PresetContext& ctx, double hz);    // FrecEdit
-void EqualiserSetFrequencyPosition(PresetContext& ctx, int p);  // FrecSlider
-void EqualiserSetQ(PresetContext& ctx, double q);             // QEdit
-void EqualiserSetQPosition(PresetContext& ctx, int p);        // QSlider
+// Edits of one band through the sources' ranges and mappings.
+void EqualiserSetType(PresetContext& ctx, int output, int band, int listIndex);
+void EqualiserSetGain(PresetContext& ctx, int output, int band, double db);           // FilterGainEdit
+void EqualiserSetGainPosition(PresetContext& ctx, int output, int band, int p);       // FilterGainSlider
+void EqualiserSetFrequency(PresetContext& ctx, int output, int band, double hz);      // FrecEdit
+void EqualiserSetFrequencyPosition(PresetContext& ctx, int output, int band, int p);  // FrecSlider
+void EqualiserSetQ(PresetContext& ctx, int output, int band, double q);               // QEdit
+void EqualiserSetQPosition(PresetContext& ctx, int output, int band, int p);          // QSlider
 
 // Redesigns every one of the sixteen bands from its stored type, gain, frequency and Q. A band
-// whose stored values no design admits is limited to the editor's ranges first, with a warning.
+// whose stored values no design admits is limited to the editor's ranges first, with a notice.
 void RedesignAllBands(PresetContext& ctx);
 
 }  // namespace vela

@@ -157,10 +157,11 @@ void DelayDefaults(PresetContext& ctx) {
     p.DistanceCm = {0.0, 0.0};
 }
 
-void LoudnessUpdate(PresetContext& ctx) {
+void LoudnessUpdate(PresetContext& ctx, int output) {
     PresetParameters& p = ctx.p;
-    dsp::TSOS& s = p.Loudness[at(p.loudnessOutput)];
-    s.Gain = (121 - p.LoudnessGainSlider.position() - 1) / 10.0;
+    const std::size_t n = at(output);
+    dsp::TSOS& s = p.Loudness[n];
+    s.Gain = (121 - p.LoudnessGainSlider[n].position() - 1) / 10.0;
     if (s.FilterType == dsp::kCodeParametricAdaptive) {
         s.Q = 1.5;
         s.DesignParametricAdaptive(ctx.SampleRate);
@@ -169,16 +170,13 @@ void LoudnessUpdate(PresetContext& ctx) {
         s.DesignHighPassQ(ctx.SampleRate);
     }
     if (ctx.canSend()) s.SendRealTime(*ctx.sink);
-    for (std::size_t n = 0; n < kOutputs; ++n) {
-        const dsp::TSOS* section = &p.Loudness[n];
-        dsp::ComputeResponse(p.Grid, {&section, 1}, p.LoudnessMagnitude[n], p.LoudnessPhase[n]);
-    }
+    const dsp::TSOS* section = &s;
+    dsp::ComputeResponse(p.Grid, {&section, 1}, p.LoudnessMagnitude[n], p.LoudnessPhase[n]);
 }
 
 void LoudnessSetPosition(PresetContext& ctx, int output, int position) {
-    ctx.p.loudnessOutput = output == 1 ? 1 : 0;
-    ctx.p.LoudnessGainSlider.setPosition(position);
-    LoudnessUpdate(ctx);
+    ctx.p.LoudnessGainSlider[at(output)].setPosition(position);
+    LoudnessUpdate(ctx, output);
 }
 
 void LoudnessDefaults(PresetContext& ctx) {

@@ -46,7 +46,8 @@ void DelayDefaults(PresetContext& ctx);
 
 // Sub reinforcement.
 void LoudnessDefaults(PresetContext& ctx);
-void LoudnessUpdate(PresetContext& ctx);  // the selected output, from the gain slider
+// Output 0 or 1 from its gain slider; in real-time mode sends that output's section.
+void LoudnessUpdate(PresetContext& ctx, int output);
 void LoudnessSetPosition(PresetContext& ctx, int output, int position);
 
 }  // namespace vela

@@ -177,37 +177,21 @@ void addEqualiser(Builder& b, int out) {
     for (int band = 1; band <= kBandsPerOutput; ++band) {
         const std::string key = "eq." + n(out + 1) + "." + n(band) + ".";
         const std::string name = "Output " + n(out + 1) + " band " + n(band) + " ";
-        // The procedures edit the selected band.
-        const auto select = [out, band](PresetContext& c) {
-            EqualiserSelectOutput(c, out);
-            EqualiserSelectBand(c, band);
-        };
         b.choice(
             key + "type", name + "type", types,
             [out, band](const PresetParameters& p) { return n(p.band(out, band).FilterType); },
-            [select, k = key + "type"](PresetContext& c, const std::string& v) {
-                const std::uint8_t code = filterTypeCode(k, v);
-                select(c);
-                EqualiserSetType(c, dsp::ListIndexOfFilterCode(code));
+            [out, band, k = key + "type"](PresetContext& c, const std::string& v) {
+                EqualiserSetType(c, out, band, dsp::ListIndexOfFilterCode(filterTypeCode(k, v)));
             });
         b.number(key + "freq", name + "frequency", e.FrecEdit.minimum(), e.FrecEdit.maximum(), 0.1, "Hz",
                  [out, band](const PresetParameters& p, std::int32_t) { return p.band(out, band).Frequency; },
-                 [select](PresetContext& c, double v) {
-                     select(c);
-                     EqualiserSetFrequency(c, v);
-                 });
+                 [out, band](PresetContext& c, double v) { EqualiserSetFrequency(c, out, band, v); });
         b.number(key + "gain", name + "gain", e.FilterGainEdit.minimum(), e.FilterGainEdit.maximum(), 0.1, "dB",
                  [out, band](const PresetParameters& p, std::int32_t) { return p.band(out, band).Gain; },
-                 [select](PresetContext& c, double v) {
-                     select(c);
-                     EqualiserSetGain(c, v);
-                 });
+                 [out, band](PresetContext& c, double v) { EqualiserSetGain(c, out, band, v); });
         b.number(key + "q", name + "Q", e.QEdit.minimum(), e.QEdit.maximum(), 0.001, "",
                  [out, band](const PresetParameters& p, std::int32_t) { return p.band(out, band).Q; },
-                 [select](PresetContext& c, double v) {
-                     select(c);
-                     EqualiserSetQ(c, v);
-                 });
+                 [out, band](PresetContext& c, double v) { EqualiserSetQ(c, out, band, v); });
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the preset procedures work with: the model, the session record (real-time mode and
-// its busy flag), the user interface, the sample rate, and where real-time frames go.
+// its busy flag), the user interface, the sample rate, where real-time frames go, and the
+// notices an edit leaves for whoever started it.
 
 #include "core/session_state.h"
 #include "core/user_interface.h"
@@ -10,9 +11,20 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vela {
+
+// What an edit has to say without stopping anyone: a limit it met, a value it could not read,
+// a stored value it had to limit, the power warning of the dynamics. The command line prints
+// notices as messages; a window shows them as a banner.
+struct Notice {
+    MessageKind kind = MessageKind::Warning;  // Plain for the boxes that carried no icon
+    std::string text;
+
+    bool operator==(const Notice&) const = default;
+};
 
 struct PresetContext {
     PresetParameters& p;
@@ -30,8 +42,20 @@ struct PresetContext {
         return p.OpeningFile.empty() ? std::string(text) : p.OpeningFile + ": " + std::string(text);
     }
 
+    // What the procedures noted since the caller last took them, oldest first.
+    std::vector<Notice> notices{};
+
     // A procedure sends its change only in real-time mode and while no frame is in flight.
     bool canSend() const { return sink != nullptr && state.RealTimeMode && !state.RealTimeBusy; }
+
+    void notice(MessageKind kind, std::string text) { notices.push_back({kind, std::move(text)}); }
+    // Shows the notices as message boxes, oldest first, and forgets them: for callers with no
+    // banner of their own (the command line, opening a file).
+    void showNotices() {
+        const std::vector<Notice> shown = std::move(notices);
+        notices.clear();
+        for (const Notice& n : shown) ui.message(n.kind, Buttons::Ok, n.text);
+    }
 };
 
 // The progress window of New and Open: a title, a step text and a bar of 0..100. Its labels

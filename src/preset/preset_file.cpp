@@ -75,7 +75,10 @@ void section(PresetProgress& progress, int bar, const char* text) {
     progress.step(bar, text);
 }
 
+// The end of a step of Open: what the procedures noted about the file is shown as the
+// file's own warnings are, then the window catches up.
 void settle(PresetContext& ctx) {
+    ctx.showNotices();
     ctx.ui.pump(kPumpsPerStep);
 }
 
@@ -270,6 +273,7 @@ OpenResult OpenPresetBytes(PresetContext& ctx, const std::string& path, std::spa
         }
         RecomputeAfterOpen(ctx, progress);
     } catch (const dsp::DesignError& error) {
+        ctx.showNotices();
         p = before;
         progress.hide();
         ctx.ui.error(path + ": " + error.what() + ". It is not a " + kUnitName + " File that can be used.");
@@ -388,6 +392,7 @@ void RecomputeAfterOpen(PresetContext& ctx, PresetProgress& progress) {
     // units and the libraries built for them carry those.
     DynamicsUpdate(ctx, DynamicsKind::Rms, 1);
     DynamicsUpdate(ctx, DynamicsKind::Rms, 0);
+    ctx.showNotices();
     RunImport(p.Import, p.Grid.frequencies(), {p.Import.Sensitivity.value(), p.PresetFolder}, ctx.ui);
     settle(ctx);
 

@@ -62,10 +62,11 @@ struct CrossoverEdgeSources {
     PositionSource OrdenSpin{2, 8, 4, 2};
 };
 
+// The crossover controls, one set per output, so that an edit of either output goes through
+// its own controls whichever output a window shows.
 struct CrossoverEditor {
-    CrossoverEdgeSources L;  // FrecSpin0L ...: the HighPass edge, fc1
-    CrossoverEdgeSources H;  // FrecSpin0H ...: the LowPass edge, fc2
-    int output = 0;          // the output being edited
+    std::array<CrossoverEdgeSources, kOutputs> L;  // FrecSpin0L ...: the HighPass edge, fc1
+    std::array<CrossoverEdgeSources, kOutputs> H;  // FrecSpin0H ...: the LowPass edge, fc2
     // The frequency labels of each output: "  -- ", "   C " or the whole frequency.
     std::array<std::string, kOutputs> Fc1Label, Fc2Label;
     // The combined response of each output's cascade.
@@ -147,8 +148,8 @@ struct PresetParameters {
 
     // Sub reinforcement ("loudness"): one section per output, both at address 116.
     std::array<dsp::TSOS, kOutputs> Loudness{};
-    PositionSource LoudnessGainSlider{0, 121, 121};  // G = (121 - p - 1) / 10 dB
-    int loudnessOutput = 0;
+    std::array<PositionSource, kOutputs> LoudnessGainSlider{PositionSource{0, 121, 121},
+                                                            PositionSource{0, 121, 121}};  // G = (121 - p - 1) / 10 dB
     std::array<dsp::ResponseCurve, kOutputs> LoudnessMagnitude{}, LoudnessPhase{};
 
     // Measurement import, and the folder of the preset file last opened (the import's

@@ -302,14 +302,15 @@ TEST(Crossover, AddressesOfBothOutputs) {
     EXPECT_THROW(x.AssignAddresses(3), DesignError);
 }
 
-TEST(Crossover, SendsEightSectionsHighPassFirstHighestFirst) {
+TEST(Crossover, EdgesSendTheirFourSectionsHighestFirst) {
     TXOVER x;
     x.AssignAddresses(1);
     x.LowPass = edge(kAlignButterworthLowPass, 2, 5000);
     x.HighPass = edge(kAlignLinkwitzRileyHighPass, 4, 100);
     x.AssignAddresses(1);
     test::RecordingSink sink;
-    x.SendRealTime(sink);
+    x.HighPass.SendRealTime(sink);
+    x.LowPass.SendRealTime(sink);
     ASSERT_EQ(sink.frames.size(), 8u);
     const int order[] = {126, 121, 116, 111, 106, 101, 96, 91};
     for (std::size_t i = 0; i < 8; ++i) {

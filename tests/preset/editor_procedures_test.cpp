@@ -133,30 +133,31 @@ TEST(OutputProcedures, DelaySliderEndsAndTheirDisplay) {
 
 TEST(EqualiserProcedures, SourceMappingsAndLimits) {
     PresetFixture f;
+    // The editor shows output 2 band 3, so its sources follow the edits of that band.
     EqualiserSelectOutput(f.ctx, 1);
     EqualiserSelectBand(f.ctx, 3);
-    EqualiserSetType(f.ctx, 1);
-    EqualiserSetGainPosition(f.ctx, 0);
+    EqualiserSetType(f.ctx, 1, 3, 1);
+    EqualiserSetGainPosition(f.ctx, 1, 3, 0);
     EXPECT_DOUBLE_EQ(f.p().band(1, 3).Gain, 12.3);
-    EqualiserSetGainPosition(f.ctx, 274);
+    EqualiserSetGainPosition(f.ctx, 1, 3, 274);
     EXPECT_DOUBLE_EQ(f.p().band(1, 3).Gain, -15.1);
-    EqualiserSetGain(f.ctx, 20.0);
+    EqualiserSetGain(f.ctx, 1, 3, 20.0);
     EXPECT_EQ(f.p().band(1, 3).Gain, 12.0);
     EXPECT_EQ(f.p().Equaliser.FilterGainSlider.position(), 3);
-    EqualiserSetFrequency(f.ctx, 20.0);
+    EqualiserSetFrequency(f.ctx, 1, 3, 20.0);
     EXPECT_EQ(f.p().Equaliser.FrecSlider.position(), 18000);
-    EqualiserSetFrequency(f.ctx, 20000.0);
+    EqualiserSetFrequency(f.ctx, 1, 3, 20000.0);
     EXPECT_EQ(f.p().Equaliser.FrecSlider.position(), 0);
-    EqualiserSetFrequencyPosition(f.ctx, 20000);  // below the field's 10 Hz
+    EqualiserSetFrequencyPosition(f.ctx, 1, 3, 20000);  // below the field's 10 Hz
     EXPECT_EQ(f.p().band(1, 3).Frequency, 10.0);
-    EqualiserSetQPosition(f.ctx, 200);
+    EqualiserSetQPosition(f.ctx, 1, 3, 200);
     EXPECT_EQ(f.p().band(1, 3).Q, 0.2);
     EXPECT_EQ(f.p().band(1, 3).FilterType, 1);
     EXPECT_EQ(f.p().Equaliser.caption, "PEQ2");
     EXPECT_EQ(f.p().Equaliser.graphTitle, "OUT 2 Equalization");
 
     f.realTime(true);
-    EqualiserSetType(f.ctx, 2);  // "Parametric Q const" is stored as 17
+    EqualiserSetType(f.ctx, 1, 3, 2);  // "Parametric Q const" is stored as 17
     EXPECT_EQ(f.p().band(1, 3).FilterType, 17);
     ASSERT_EQ(f.sink.frames.size(), 1u);
     EXPECT_EQ(f.sink.frames[0].type, dsp::RealTimeType::FiveWords);
@@ -167,13 +168,15 @@ TEST(EqualiserProcedures, SourceMappingsAndLimits) {
     EXPECT_EQ(f.p().Equaliser.SpinFiltro.position(), 1);
     EqualiserSelectOutput(f.ctx, 1);
     EXPECT_EQ(f.p().Equaliser.SpinFiltro.position(), 3);
+    EXPECT_THROW(EqualiserSetGain(f.ctx, 2, 1, 1.0), std::invalid_argument);
+    EXPECT_THROW(EqualiserSetGain(f.ctx, 0, 9, 1.0), std::invalid_argument);
 }
 
 TEST(CrossoverProcedures, EdgesKeptApartUnlessTheOtherIsOff) {
     PresetFixture f;
     CrossoverSetFrequency(f.ctx, 0, CrossoverEdge::HighPass, 6000);
     EXPECT_EQ(f.p().Crossovers[0].HighPass.Frequency, 5000.0);
-    EXPECT_EQ(f.p().Crossover.L.FrecSpin.position(), 5000);
+    EXPECT_EQ(f.p().Crossover.L[0].FrecSpin.position(), 5000);
     CrossoverSetFrequency(f.ctx, 0, CrossoverEdge::HighPass, 100);
     CrossoverSetFrequency(f.ctx, 0, CrossoverEdge::LowPass, 50);
     EXPECT_EQ(f.p().Crossovers[0].LowPass.Frequency, 100.0);
@@ -195,36 +198,41 @@ TEST(CrossoverProcedures, AlignmentFromListIndexLabelsAndBesselLimit) {
     EXPECT_EQ(f.p().Crossover.Fc1Label[0], "   C ");
     // Loading back into the sources gives the same list indexes.
     LoadCrossoverIntoSources(f.ctx, 0);
-    EXPECT_EQ(f.p().Crossover.L.TipoXCombo.index(), 4);
-    EXPECT_EQ(f.p().Crossover.H.TipoXCombo.index(), 2);
+    EXPECT_EQ(f.p().Crossover.L[0].TipoXCombo.index(), 4);
+    EXPECT_EQ(f.p().Crossover.H[0].TipoXCombo.index(), 2);
 
     CrossoverSetAlignmentIndex(f.ctx, 1, CrossoverEdge::LowPass, 3);
     CrossoverSetOrder(f.ctx, 1, CrossoverEdge::LowPass, 4);
-    f.ui.messages.clear();
+    f.ctx.notices.clear();
     CrossoverSetFrequency(f.ctx, 1, CrossoverEdge::LowPass, 15000);
-    ASSERT_EQ(f.ui.messages.size(), 1u);
-    EXPECT_EQ(f.ui.messages[0].text, "Maximum Bessel Cutoff = 14900 for LowPass of order 4");
+    EXPECT_EQ(f.ctx.notices, (std::vector<Notice>{{MessageKind::Plain, "Maximum Bessel Cutoff = 14900 for LowPass of order 4"}}));
     EXPECT_EQ(f.p().Crossovers[1].LowPass.Frequency, 14900.0);
-    EXPECT_EQ(f.p().Crossover.H.FrecSpin.position(), 14900);
+    EXPECT_EQ(f.p().Crossover.H[1].FrecSpin.position(), 14900);
 
-    f.ui.messages.clear();
+    f.ctx.notices.clear();
     CrossoverSetFrequencyText(f.ctx, 1, CrossoverEdge::HighPass, "12x");
-    ASSERT_FALSE(f.ui.messages.empty());
-    EXPECT_EQ(f.ui.messages[0].text, "Conversion Error");
+    EXPECT_EQ(f.ctx.notices, (std::vector<Notice>{{MessageKind::Plain, "Conversion Error"}}));
     EXPECT_EQ(f.p().Crossovers[1].HighPass.Frequency, 100.0);
+    EXPECT_TRUE(f.ui.messages.empty());
 }
 
-TEST(CrossoverProcedures, RealTimeSendsEightSectionsHighPassFirst) {
+TEST(CrossoverProcedures, AnEditSendsTheFourSectionsOfItsEdgeHighestFirst) {
     PresetFixture f;
     f.realTime(true);
     CrossoverSetAlignmentIndex(f.ctx, 0, CrossoverEdge::HighPass, 1);
-    // Loading the output runs the update for both edges, then the edit runs it once more.
-    ASSERT_EQ(f.sink.frames.size(), 24u);
     std::vector<std::uint16_t> addresses;
-    for (std::size_t i = 16; i < 24; ++i) addresses.push_back(f.sink.frames[i].address);
-    EXPECT_EQ(addresses, (std::vector<std::uint16_t>{126, 121, 116, 111, 106, 101, 96, 91}));
-    // Pass-through sections carry 1.0 as B0.
-    EXPECT_EQ(f.sink.frames[23].words[0], 0x00800000u);
+    for (const auto& frame : f.sink.frames) addresses.push_back(frame.address);
+    EXPECT_EQ(addresses, (std::vector<std::uint16_t>{126, 121, 116, 111}));
+    // The Butterworth order 2 uses one section; the others pass the signal and carry 1.0 as B0.
+    EXPECT_EQ(f.sink.frames[0].words[0], 0x00800000u);
+    EXPECT_NE(f.sink.frames[3].words[0], 0x00800000u);
+
+    // The off switch decides whether the edges may cross: both edges of the output follow.
+    f.sink.frames.clear();
+    CrossoverSetOff(f.ctx, 1, CrossoverEdge::LowPass, true);
+    addresses.clear();
+    for (const auto& frame : f.sink.frames) addresses.push_back(frame.address);
+    EXPECT_EQ(addresses, (std::vector<std::uint16_t>{166, 161, 156, 151, 146, 141, 136, 131}));
 }
 
 TEST(CrossoverProcedures, CombinedResponseOfAButterworthHighPass) {
@@ -242,6 +250,9 @@ TEST(CrossoverProcedures, CombinedResponseOfAButterworthHighPass) {
 
 TEST(DynamicsProcedures, SourcesGiveBackStoredValuesAndRmsSendsItsTable) {
     PresetFixture f;
+    LoadDynamicsIntoSources(f.ctx, DynamicsKind::Rms, 1);  // the editor shows output 2
+    DynamicsSetThreshold(f.ctx, DynamicsKind::Rms, 1, -7.0);
+    EXPECT_EQ(f.p().RmsEditor.threstrack.position(), 15);
     DynamicsSetThreshold(f.ctx, DynamicsKind::Rms, 1, -6.0);
     EXPECT_EQ(f.p().RmsEditor.threstrack.position(), 13);
     EXPECT_FLOAT_EQ(f.p().RmsDynamics[1].ThresholdDb, -6.0f);

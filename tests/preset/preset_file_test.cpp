@@ -49,17 +49,13 @@ void editEverything(PresetFixture& f) {
     DelaySetSamples(c, 0, 24);
     DelaySetSamples(c, 1, -1);
     InputDelaySetSamples(c, 1234);
-    EqualiserSelectOutput(c, 0);
-    EqualiserSelectBand(c, 3);
-    EqualiserSetType(c, 1);
-    EqualiserSetGain(c, 6.0);
-    EqualiserSetFrequency(c, 1234.5);
-    EqualiserSetQ(c, 2.5);
-    EqualiserSelectOutput(c, 1);
-    EqualiserSelectBand(c, 8);
-    EqualiserSetType(c, 5);
-    EqualiserSetGain(c, -4.5);
-    EqualiserSetFrequency(c, 80.0);
+    EqualiserSetType(c, 0, 3, 1);
+    EqualiserSetGain(c, 0, 3, 6.0);
+    EqualiserSetFrequency(c, 0, 3, 1234.5);
+    EqualiserSetQ(c, 0, 3, 2.5);
+    EqualiserSetType(c, 1, 8, 5);
+    EqualiserSetGain(c, 1, 8, -4.5);
+    EqualiserSetFrequency(c, 1, 8, 80.0);
     OutputSetLevelDb(c, 0, -3.4);
     OutputSetPolarity(c, 0, true);
     OutputSetMute(c, 1, true);
@@ -362,9 +358,8 @@ TEST(PresetFile, BatchReadsAtMostThirteenAndStopsAtARefusedFile) {
 TEST(PresetFile, BandTypeWithoutDesignKeepsNoCoefficientsOfThePreviousFile) {
     TempDir dir;
     PresetFixture f;
-    EqualiserSelectBand(f.ctx, 1);
-    EqualiserSetType(f.ctx, 1);
-    EqualiserSetGain(f.ctx, 6.0);
+    EqualiserSetType(f.ctx, 0, 1, 1);
+    EqualiserSetGain(f.ctx, 0, 1, 6.0);
     ASSERT_TRUE(SavePreset(f.ctx, dir.file("boost.hdp")));
     auto bytes = readBytes(dir.file("boost.hdp"));
     bytes[504 + 24] = 14;  // band 1: a code no design stores
