@@ -72,6 +72,51 @@ TEST(ParameterTable, EveryKeyReadsBackWhatItSet) {
     EXPECT_EQ(f.ui.messages.size(), 0u);
 }
 
+// The part of the table an edit may touch besides its own value: the rest of its band or
+// crossover edge (a design may set the gain, Linkwitz-Riley the order), of its dynamics object
+// or its output.
+std::string groupOf(const std::string& key) {
+    const int parts = key.starts_with("eq.") || key.starts_with("xover.") ? 3
+                      : key.starts_with("rms.") || key.starts_with("peak.") || key.starts_with("out.") ? 2
+                                                                                                         : 99;
+    std::size_t end = 0;
+    for (int i = 0; i < parts && end != std::string::npos; ++i) end = key.find('.', end + (i > 0));
+    return key.substr(0, end);
+}
+
+TEST(ParameterTable, AnEditLeavesEveryOtherBandEdgeObjectAndOutputAlone) {
+    test::PresetFixture f;
+    const std::vector<Parameter>& table = parameterTable();
+    for (const Parameter& p : table) {
+        if (p.key.starts_with("import.")) continue;
+        SCOPED_TRACE(p.key);
+        const std::vector<std::string> before = allTexts(f.p());
+        p.set(f.ctx, probe(p));
+        const std::vector<std::string> after = allTexts(f.p());
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (groupOf(table[i].key) != groupOf(p.key)) {
+                EXPECT_EQ(after[i], before[i]) << table[i].key;
+            }
+        }
+    }
+}
+
+// What an edit notes, preset set prints as it printed the message boxes before: the system's
+// own texts as they are, warnings marked, and the edit still succeeds.
+TEST(ParameterTable, PresetSetPrintsTheNoticesOfItsEdits) {
+    test::TempDir dir;
+    const std::string file = dir.file("a.hdp");
+    ASSERT_EQ(test::runCli({"preset", "new", "--out", file}).code, 0);
+    const test::CliOutcome bessel = test::runCli(
+        {"preset", "set", file, "xover.1.lp.alignment=Bessel", "xover.1.lp.order=4", "xover.1.lp.freq=15000"});
+    EXPECT_EQ(bessel.code, 0);
+    EXPECT_EQ(bessel.err, "Maximum Bessel Cutoff = 14900 for LowPass of order 4\n");
+    const test::CliOutcome power =
+        test::runCli({"preset", "set", file, "rms.2.boxpower=2000", "rms.2.threshold=-3", "peak.2.threshold=-3"});
+    EXPECT_EQ(power.code, 0);
+    EXPECT_EQ(power.err, "warning: RMS dynamics 2: WARNING!!! The Out Power exceeds your Box Power capacity! (3546.8 W)\n");
+}
+
 TEST(ParameterTable, OtherSpellingsFindTheSameParameter) {
     EXPECT_EQ(findParameter("XOVER.1.low.FREQ"), findParameter("xover.1.hp.freq"));
     EXPECT_EQ(findParameter("xover.2.high.section.01.q"), findParameter("xover.2.lp.section.1.q"));
