@@ -5,6 +5,7 @@
 #include "preset/crossover_procedures.h"
 #include "preset/dynamics_procedures.h"
 #include "preset/equaliser_procedures.h"
+#include "preset/output_procedures.h"
 #include "preset_fixture.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,20 @@ TEST(EditTargets, ADynamicsEditChangesAndSendsItsObjectOnly) {
     EXPECT_TRUE(f.sink.frames.empty());
     EXPECT_EQ(f.p().PeakDynamics[1].ShapeDb, 1.0f);
     EXPECT_EQ(f.p().PeakDynamics[0].ShapeDb, peak[0].ShapeDb);
+}
+
+TEST(EditTargets, ASubReinforcementEditChangesAndSendsItsOutputOnly) {
+    EditFixture f;
+    const dsp::TSOS other = f.p().Loudness[0];
+    const auto otherResponse = f.p().LoudnessMagnitude[0];
+    LoudnessSetPosition(f.edit, 1, 61);  // (121 - 61 - 1) / 10 = 5.9 dB
+    EXPECT_DOUBLE_EQ(f.p().Loudness[1].Gain, 5.9);
+    EXPECT_EQ(stateOf(f.p().Loudness[0]), stateOf(other));
+    EXPECT_EQ(f.p().LoudnessMagnitude[0], otherResponse);
+    EXPECT_EQ(f.p().LoudnessGainSlider[0].position(), 121);
+    EXPECT_EQ(f.addresses(), std::vector<std::uint16_t>{116});
+    const auto words = f.p().Loudness[1].Words();
+    EXPECT_EQ(f.sink.frames[0].words, std::vector<std::uint32_t>(words.begin(), words.end()));
 }
 
 TEST(EditTargets, EveryRmsChangeChecksThePowerAndWarnsInANotice) {
