@@ -30,8 +30,9 @@ struct PresetContext {
         return p.OpeningFile.empty() ? std::string(text) : p.OpeningFile + ": " + std::string(text);
     }
 
-    // A procedure sends its change only in real-time mode and while no frame is in flight.
-    bool canSend() const { return sink != nullptr && state.RealTimeMode && !state.RealTimeBusy; }
+    // A procedure sends its change only in real-time mode. The sink holds a change that comes
+    // while a frame is in flight, so none is lost.
+    bool canSend() const { return sink != nullptr && state.RealTimeMode; }
 };
 
 // The progress window of New and Open: a title, a step text and a bar of 0..100. Its labels
