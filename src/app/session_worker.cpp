@@ -1,6 +1,7 @@
 #include "app/session_worker.h"
 
 #include "session/session.h"
+#include "session/unit_commands.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -17,7 +18,28 @@ SessionWorker::SessionWorker(SessionFactory makeSession, QObject* parent) : QObj
     context_->moveToThread(&thread_);
     thread_.start();
     QMetaObject::invokeMethod(
-        context_, [this, &makeSession] { session_ = makeSession(); }, Qt::BlockingQueuedConnection);
+        context_,
+        [this, &makeSession] {
+            session_ = makeSession();
+            session_->realTimeQueue.setWake(
+                [this] { QMetaObject::invokeMethod(context_, [this] { sendRealTimeFrames(); }); });
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+RealTimeQueue& SessionWorker::realTimeQueue() { return session_->realTimeQueue; }
+
+void SessionWorker::sendRealTimeFrames() {
+    // A frame never cuts into an exchange: an operation waiting in a nested event loop (a
+    // question, a download) leaves the frames for its own end.
+    if (linkInUse_) return;
+    linkInUse_ = true;
+    // A frame queued while the last one went out may have woken us inside that send, where
+    // the wake-up found the link in use: look again until nothing waits.
+    do {
+        sendQueuedRealTime(*session_);
+    } while (session_->realTimeQueue.waiting() > 0);
+    linkInUse_ = false;
 }
 
 SessionWorker::~SessionWorker() {
@@ -30,6 +52,7 @@ SessionWorker::~SessionWorker() {
     QMetaObject::invokeMethod(
         context_,
         [this] {
+            session_->realTimeQueue.setWake({});
             session_.reset();
             context_->deleteLater();  // goes when the thread finishes
         },
@@ -42,12 +65,16 @@ void SessionWorker::run(std::function<void(Session&)> operation, std::function<v
     if (pending_++ == 0) emit started();
     QMetaObject::invokeMethod(context_, [this, operation = std::move(operation), done = std::move(done)]() mutable {
         stopRequested_ = false;
+        const bool nested = linkInUse_;
+        linkInUse_ = true;
         try {
             operation(*session_);
         } catch (const std::exception& e) {
             // Operations end in results; this is the last guard, never the normal path.
             session_->ui.error(std::string("The operation stopped: ") + e.what());
         }
+        linkInUse_ = nested;
+        sendRealTimeFrames();
         publishView();
         QMetaObject::invokeMethod(this, [this, done = std::move(done)] {
             const bool last = --pending_ == 0;

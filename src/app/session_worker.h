@@ -14,6 +14,7 @@
 
 namespace vela {
 class Session;
+class RealTimeQueue;
 }
 
 using SessionViewPtr = std::shared_ptr<const vela::SessionView>;
@@ -65,6 +66,9 @@ public:
     // only the views that sessionChanged brings.
     const Session& session() const { return *session_; }
     bool onWorkerThread() const { return QThread::currentThread() == &thread_; }
+    // Where editors on any thread queue real-time frames; the worker sends them between
+    // operations, one at a time.
+    RealTimeQueue& realTimeQueue();
 
 signals:
     // Every queued operation has ended.
@@ -76,12 +80,16 @@ signals:
     void sessionChanged(SessionViewPtr view);
 
 private:
+    // On the worker thread, unless an operation or another send is under way on the link.
+    void sendRealTimeFrames();
+
     QThread thread_;
     QObject* context_ = nullptr;  // lives on thread_; operations are delivered to it
     std::unique_ptr<Session> session_;
     std::atomic<int> pending_{0};
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> closing_{false};
+    bool linkInUse_ = false;  // worker thread only
 };
 
 }  // namespace vela::app

@@ -4,6 +4,7 @@
 #include "link/send_program.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace vela {
 
@@ -61,15 +62,31 @@ std::vector<std::uint8_t> RealTimeSender::frame(std::uint8_t target, std::uint8_
     return f;
 }
 
-void RealTimeSender::sendOnActiveLinks(std::uint8_t type) {
+void RealTimeSender::waitForTheLine(std::uint8_t type) {
+    // A bridge or socket takes a frame into its buffer at once; sent back to back, a drag's
+    // frames would queue there ahead of the unit, which reads them at the line's speed. So the
+    // next frame goes only once the last one has crossed the line: one frame on its way.
+    const auto now = std::chrono::steady_clock::now();
+    if (lineFreeAt_ > now) std::this_thread::sleep_until(lineFreeAt_);
+    const auto bits = std::chrono::nanoseconds(10'000'000'000LL / std::max<std::uint32_t>(1, link_.usb.settings.baud));
+    lineFreeAt_ = std::max(now, lineFreeAt_) + bits * static_cast<long>(realTimePayloadSize(type) + 5);
+}
+
+bool RealTimeSender::sendOnActiveLinks(std::uint8_t type) {
+    waitForTheLine(type);
     const SessionState& state = link_.state;
     const std::uint8_t target = state.RealTimeTarget;
-    if (state.UsbActive && SendRealTime(Channel::Usb, target, type) == ExchangeResult::Failure)
-        link_.ui.message(MessageKind::Plain, Buttons::Ok, "USB ERROR REAL TIME");
-    if (state.EthernetActive && SendRealTime(Channel::Ethernet, target, type) == ExchangeResult::Failure)
-        link_.ui.message(MessageKind::Plain, Buttons::Ok, "ETHERNET ERROR REAL TIME");
-    if (state.SerialActive && SendRealTime(Channel::Serial, target, type) == ExchangeResult::Failure)
-        link_.ui.message(MessageKind::Plain, Buttons::Ok, "COM ERROR REAL TIME");
+    bool ok = true;
+    const auto sendOn = [&](bool active, Channel channel, const char* error) {
+        if (active && SendRealTime(channel, target, type) == ExchangeResult::Failure) {
+            link_.ui.message(MessageKind::Plain, Buttons::Ok, error);
+            ok = false;
+        }
+    };
+    sendOn(state.UsbActive, Channel::Usb, "USB ERROR REAL TIME");
+    sendOn(state.EthernetActive, Channel::Ethernet, "ETHERNET ERROR REAL TIME");
+    sendOn(state.SerialActive, Channel::Serial, "COM ERROR REAL TIME");
+    return ok;
 }
 
 void RealTimeSender::SendParameterValue(std::int32_t value, std::uint16_t address) {
@@ -79,11 +96,11 @@ void RealTimeSender::SendParameterValue(std::int32_t value, std::uint16_t addres
     sendOnActiveLinks(2);
 }
 
-void RealTimeSender::sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words) {
+bool RealTimeSender::sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words) {
     be::put16(RealTimeMessage, 0, address);
     const std::size_t fit = std::min(words.size(), (RealTimeMessage.size() - 2) / 4);
     for (std::size_t i = 0; i < fit; ++i) be::put32(RealTimeMessage, 2 + 4 * i, words[i]);
-    sendOnActiveLinks(type);
+    return sendOnActiveLinks(type);
 }
 
 }  // namespace vela

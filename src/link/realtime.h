@@ -7,6 +7,7 @@
 #include "link/exchange.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -31,12 +32,13 @@ public:
     // One frame on one channel. Failure only when the USB bridge cannot be opened.
     ExchangeResult SendRealTime(Channel channel, std::uint8_t target, std::uint8_t type);
     // The frame in RealTimeMessage on every active link, in the order USB, Ethernet, serial;
-    // a link that fails shows its own message.
-    void sendOnActiveLinks(std::uint8_t type);
+    // a link that fails shows its own message. False when one failed.
+    bool sendOnActiveLinks(std::uint8_t type);
     // A type-2 frame: a 2-byte address and a 4-byte value.
     void SendParameterValue(std::int32_t value, std::uint16_t address);
     // A frame of `type` with an address and 4-byte words (five for a section, one for a value).
-    void sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words);
+    bool sendWords(std::uint8_t type, std::uint16_t address, std::span<const std::uint32_t> words);
+    bool realTimeModeOn() const { return link_.state.RealTimeMode; }
     // The whole frame that SendRealTime puts on the wire for RealTimeMessage.
     std::vector<std::uint8_t> frame(std::uint8_t target, std::uint8_t type) const;
 
@@ -46,7 +48,10 @@ public:
     void setTarget(std::uint8_t target) override { link_.state.RealTimeTarget = target; }
 
 private:
+    void waitForTheLine(std::uint8_t type);
+
     DeviceLink& link_;
+    std::chrono::steady_clock::time_point lineFreeAt_{};
 };
 
 }  // namespace vela

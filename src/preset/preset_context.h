@@ -45,8 +45,9 @@ struct PresetContext {
     // What the procedures noted since the caller last took them, oldest first.
     std::vector<Notice> notices{};
 
-    // A procedure sends its change only in real-time mode and while no frame is in flight.
-    bool canSend() const { return sink != nullptr && state.RealTimeMode && !state.RealTimeBusy; }
+    // A procedure sends its change only in real-time mode. The sink holds a change that comes
+    // while a frame is in flight, so none is lost.
+    bool canSend() const { return sink != nullptr && state.RealTimeMode; }
 
     void notice(MessageKind kind, std::string text) { notices.push_back({kind, std::move(text)}); }
     // Shows the notices as message boxes, oldest first, and forgets them: for callers with no

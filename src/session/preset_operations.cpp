@@ -7,7 +7,7 @@
 namespace vela {
 
 PresetContext presetContextOf(Session& s, UserInterface* progress) {
-    return {s.preset, s.state, progress ? *progress : s.ui, s.SampleRate, &s.realTime};
+    return {s.preset, s.state, progress ? *progress : s.ui, s.SampleRate, &s.realTimeQueue};
 }
 
 void resetPreset(Session& s, UserInterface* progress) {

@@ -9,6 +9,7 @@
 #include "link/device_link.h"
 #include "library/library_window_state.h"
 #include "link/realtime.h"
+#include "link/realtime_queue.h"
 #include "link/receive_program.h"
 #include "preset/preset_parameters.h"
 #include "session/connection_windows.h"
@@ -33,11 +34,13 @@ public:
     // The program read back from the unit last.
     ReceivedImage receivedImage{};
     RealTimeSender realTime{link};
+    // The editors' real-time changes wait here for the link's thread (sendWaitingFrames).
+    RealTimeQueue realTimeQueue;
     LibraryWindowState libraryWindow;
     ConnectionWindows windows;
     // The Ethernet module window's device table, broadcast address and controls.
     EthernetModuleState ethernetModule;
-    // The current preset; its procedures send their real-time frames through realTime.
+    // The current preset; its procedures queue their real-time frames in realTimeQueue.
     PresetParameters preset;
     // What the last unit command did, for the processor window ("Memory 5 written").
     std::string commandOutcome;

@@ -406,6 +406,14 @@ void toggleRealTime(Session& s) {
     });
 }
 
+std::size_t sendQueuedRealTime(Session& s) {
+    if (s.realTimeQueue.waiting() == 0) return 0;
+    std::size_t sent = 0;
+    if (guardedStep(s, [&] { sent = sendWaitingFrames(s.realTimeQueue, s.realTime); }) != OperationResult::Done)
+        s.realTimeQueue.clear();  // the fault was shown; the frames behind it would only repeat it
+    return sent;
+}
+
 bool writeMemoryImage(Session& s, Channel channel, int memory) {
     const auto length = programImageLength(s.programImage);
     return length && writeImage(s, channel, static_cast<std::uint8_t>(memory), *length);

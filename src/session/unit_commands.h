@@ -66,5 +66,8 @@ OperationResult sendPassword(Session& session, const std::optional<PasswordBytes
 
 // Switches real-time mode; it stays off while the session is offline.
 void toggleRealTime(Session& session);
+// On the link's thread: sends the real-time frames the editors queued, one at a time; returns
+// how many went out.
+std::size_t sendQueuedRealTime(Session& s);
 
 } // namespace vela
