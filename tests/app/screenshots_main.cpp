@@ -101,7 +101,7 @@ void openPreset(Application& app, const std::string& path) {
         if (auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget())) box->buttons().front()->click();
     });
     answer.start();
-    app.worker().run([path](Session& s) { openPresetFile(s, path); });
+    app.document().open(path);
     settle(app);
 }
 
