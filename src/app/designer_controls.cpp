@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -54,18 +55,22 @@ QString tip(const Parameter& p) {
     return t;
 }
 
+// The spin box takes any number typed, beyond the parameter's range too: the procedure limits
+// it, and the box then shows the value limited.
+constexpr double kTypedBeyond = 1e6;
+
 QWidget* numberControl(const Parameter& p, QWidget* parent) {
     const QString suffix = p.unit.empty() ? QString() : ' ' + QString::fromStdString(p.unit);
     if (isWhole(p.minimum) && isWhole(p.maximum) && p.step >= 1 && isWhole(p.step)) {
         auto* box = new QSpinBox(parent);
-        box->setRange(static_cast<int>(p.minimum), static_cast<int>(p.maximum));
+        box->setRange(static_cast<int>(p.minimum - kTypedBeyond), static_cast<int>(p.maximum + kTypedBeyond));
         box->setSingleStep(static_cast<int>(p.step));
         box->setSuffix(suffix);
         return box;
     }
     auto* box = new QDoubleSpinBox(parent);
     box->setDecimals(decimalsOf(p.step));
-    box->setRange(p.minimum, p.maximum);
+    box->setRange(p.minimum - kTypedBeyond, p.maximum + kTypedBeyond);
     box->setSingleStep(p.step);
     // Frequencies span three decades: the arrows move by a step that suits the value.
     if (p.unit == "Hz") box->setStepType(QAbstractSpinBox::AdaptiveDecimalStepType);
@@ -86,10 +91,8 @@ QWidget* ParameterControls::make(std::string_view key, QWidget* parent) {
     case ParameterKind::Number: {
         w = numberControl(*p, parent);
         auto* box = static_cast<QAbstractSpinBox*>(w);
-        // A typed value counts once it is complete (Enter, leaving the field), and one out of
-        // range is limited to the range, as the field shows.
+        // A typed value counts once it is complete (Enter, leaving the field).
         box->setKeyboardTracking(false);
-        box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         box->setAccelerated(true);
         if (auto* whole = qobject_cast<QSpinBox*>(w))
             connect(whole, &QSpinBox::valueChanged, this, [this, p](int v) { edit(*p, std::to_string(v)); });
@@ -204,6 +207,15 @@ void ParameterControls::edit(const Parameter& p, const std::string& value, std::
 }
 
 bool ParameterControls::eventFilter(QObject* watched, QEvent* event) {
+    // A number counts once typed: Ctrl+Z and Ctrl+Shift+Z in its field undo and redo the
+    // preset's edits, not the field's typing.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QAbstractSpinBox*>(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Z && (key->modifiers() & Qt::ControlModifier)) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn && onFocus)
         for (const Binding& b : bindings_)
             if (b.widget == watched) onFocus(b.parameter->key);

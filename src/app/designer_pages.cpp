@@ -65,6 +65,7 @@ QWidget* DesignerWindow::outputPage(int output) {
     responses_[static_cast<std::size_t>(output)] = response;
     layout->addWidget(response, 1);
     auto* sections = new QTabWidget(page);
+    sections->setAccessibleName(QStringLiteral("Output %1 sections").arg(output + 1));
     sections->addTab(equaliserPage(output), QStringLiteral("Equaliser"));
     sections->addTab(crossoverPage(output), QStringLiteral("Crossover"));
     sections->addTab(levelPage(output), QStringLiteral("Level and delay"));

@@ -84,7 +84,7 @@ void ResponseView::paintEvent(QPaintEvent*) {
     font.setPixelSize(11);
     font.setBold(true);
     g.setFont(font);
-    for (int band = 1; band <= kBandsPerOutput; ++band) {
+    for (const int band : stackingOrder()) {
         const dsp::TSOS& s = p.band(output_, band);
         const QPointF at = plot::pointOf(area, panel, s.Frequency, equaliserAt(panel, s.Frequency));
         const bool bypassed = s.FilterType == 0;
@@ -97,18 +97,27 @@ void ResponseView::paintEvent(QPaintEvent*) {
     }
 }
 
-int ResponseView::bandAt(QPointF point) const {
-    int nearest = 0;
-    double best = kHandleRadius + 4;
-    for (int band = 1; band <= kBandsPerOutput; ++band) {
-        const QPointF d = handlePosition(band) - point;
-        const double distance = std::hypot(d.x(), d.y());
-        if (distance <= best) {
-            best = distance;
-            nearest = band;
+std::vector<int> ResponseView::stackingOrder() const {
+    // Bypassed bands lie beneath the working ones, the selected band on top of all.
+    const PresetParameters& p = preset_();
+    std::vector<int> order;
+    for (int pass = 0; pass < 3; ++pass)
+        for (int band = 1; band <= kBandsPerOutput; ++band) {
+            const bool bypassed = p.band(output_, band).FilterType == 0;
+            const int layer = band == selected_ ? 2 : bypassed ? 0 : 1;
+            if (layer == pass) order.push_back(band);
         }
+    return order;
+}
+
+int ResponseView::bandAt(QPointF point) const {
+    // The topmost handle under the pointer.
+    const std::vector<int> order = stackingOrder();
+    for (auto band = order.rbegin(); band != order.rend(); ++band) {
+        const QPointF d = handlePosition(*band) - point;
+        if (std::hypot(d.x(), d.y()) <= kHandleRadius + 4) return *band;
     }
-    return nearest;
+    return 0;
 }
 
 void ResponseView::mousePressEvent(QMouseEvent* event) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 namespace vela {
 struct PresetParameters;
@@ -42,6 +43,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // The bands from the bottom handle to the top one.
+    std::vector<int> stackingOrder() const;
     int bandAt(QPointF point) const;
     void dragTo(QPointF point);
 

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 
 namespace vela::app {
@@ -28,7 +29,13 @@ QPushButton* toolButton(const QString& caption, const QString& hint, const QKeyS
                         QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setToolTip(keys.isEmpty() ? hint : hint + " (" + keys.toString(QKeySequence::NativeText) + ")");
-    b->setShortcut(keys);
+    if (!keys.isEmpty()) {
+        // A shortcut of the window, so that it works from whichever control has the focus.
+        auto* shortcut = new QShortcut(keys, parent);
+        QObject::connect(shortcut, &QShortcut::activated, b, [b] {
+            if (b->isEnabled()) b->click();
+        });
+    }
     b->setGeometry(x, 12, width, 28);
     return b;
 }
@@ -69,6 +76,7 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
     };
 
     Outputs = new QTabWidget(this);
+    Outputs->setAccessibleName(QStringLiteral("Outputs and inputs"));
     Outputs->setGeometry(16, 88, kSize.width() - 32, kSize.height() - 104);
     for (int out = 0; out < 2; ++out) Outputs->addTab(outputPage(out), QStringLiteral("Output %1").arg(out + 1));
     Outputs->addTab(inputsPage(), QStringLiteral("Inputs and system"));
