@@ -165,12 +165,17 @@ void ParameterControls::show(const Binding& b) {
     const PresetParameters& preset = document_.preset();
     const QSignalBlocker quiet(b.widget);
     switch (p.kind) {
-    case ParameterKind::Number:
-        if (auto* whole = qobject_cast<QSpinBox*>(b.widget))
-            whole->setValue(static_cast<int>(std::lround(p.number(preset, document_.sampleRate()))));
-        else
-            static_cast<QDoubleSpinBox*>(b.widget)->setValue(p.number(preset, document_.sampleRate()));
+    case ParameterKind::Number: {
+        // Only a value that changed: setting a spin box, even to its own value, redraws it.
+        const double v = p.number(preset, document_.sampleRate());
+        if (auto* whole = qobject_cast<QSpinBox*>(b.widget)) {
+            if (whole->value() != static_cast<int>(std::lround(v))) whole->setValue(static_cast<int>(std::lround(v)));
+        } else {
+            auto* box = static_cast<QDoubleSpinBox*>(b.widget);
+            if (box->value() != box->valueFromText(box->textFromValue(v))) box->setValue(v);
+        }
         break;
+    }
     case ParameterKind::Switch:
         static_cast<QCheckBox*>(b.widget)->setChecked(p.text(preset, document_.sampleRate()) == "1");
         break;

@@ -104,10 +104,13 @@ QWidget* DesignerWindow::equaliserPage(int output) {
     coefficients->setProperty("role", "status");
     coefficients->setFont(QFont(QStringLiteral("monospace")));
     coefficients->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A fixed size: new figures redraw the label alone, not the page around it.
+    coefficients->setFixedSize(320, 120);
     coefficients->setAccessibleName(QStringLiteral("Output %1 band coefficients").arg(output + 1));
     coefficients_[static_cast<std::size_t>(output)] = coefficients;
     row->addSpacing(24);
-    row->addWidget(coefficients, 1);
+    row->addWidget(coefficients, 0, Qt::AlignTop);
+    row->addStretch(1);
     return page;
 }
 
@@ -151,6 +154,7 @@ QWidget* DesignerWindow::levelPage(int output) {
     delays.add(QStringLiteral("Delay"), "delay." + n(output + 1));
     auto* shown = new QLabel(delay);
     shown->setProperty("role", "status");
+    shown->setFixedSize(220, 22);
     delayTexts_[static_cast<std::size_t>(output)] = shown;
     delays.grid().addWidget(shown, 1, 1);
     delays.finish();

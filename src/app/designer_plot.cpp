@@ -52,6 +52,8 @@ ResponseView::ResponseView(const std::function<const PresetParameters&()>& prese
     // The bands are edited by keyboard in their fields; the plot is for the mouse.
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(QStringLiteral("Output %1 response").arg(output + 1));
+    // It paints all of itself: nothing beneath needs drawing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
 }
 
@@ -154,7 +156,6 @@ void ResponseView::dragTo(QPointF point) {
     const dsp::TSOS& s = p.band(output_, dragging_);
     const double gain = s.Gain + wanted - equaliserAt(panel, s.Frequency);
     controls_.set(key(output_, dragging_, "gain"), dsp::plainText(std::round(gain * 10) / 10), drag);
-    update();
 }
 
 void ResponseView::wheelEvent(QWheelEvent* event) {
@@ -165,13 +166,13 @@ void ResponseView::wheelEvent(QWheelEvent* event) {
     const double q = preset_().band(output_, band).Q * std::pow(1.15, event->angleDelta().y() / 120.0);
     controls_.set(key(output_, band, "q"), dsp::plainText(std::round(q * 1000) / 1000),
                   "wheel " + key(output_, band, ""));
-    update();
     event->accept();
 }
 
 TransferCurveView::TransferCurveView(const std::function<const dsp::TDYNAMIC&()>& dynamics, QWidget* parent)
     : QWidget(parent), dynamics_(dynamics) {
     setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TransferCurveView::paintEvent(QPaintEvent*) {

@@ -102,7 +102,17 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
         return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"),
                                             name.isEmpty() ? QStringLiteral("NoName.hdp") : name, kPresetFilter);
     };
-    listener_ = context_.document.subscribe([this] { showDocument(); });
+    // The controls and plots follow the document once per pass of the event loop: the edits of
+    // one mouse move (a handle sets frequency and gain) are shown and drawn once.
+    showTimer_.setSingleShot(true);
+    showTimer_.setInterval(0);
+    connect(&showTimer_, &QTimer::timeout, this, &DesignerWindow::showDocument);
+    listener_ = context_.document.subscribe([this] {
+        // Undo and Redo at once: their keys may come before the event loop does.
+        UndoButton->setEnabled(context_.document.canUndo());
+        RedoButton->setEnabled(context_.document.canRedo());
+        showTimer_.start();
+    });
     showDocument();
 }
 
@@ -133,7 +143,9 @@ void DesignerWindow::showDocument() {
                     if (QWidget* w = controls_->control(key)) w->setEnabled(custom);
                 }
         }
-        responses_[n]->update();
+        // In a pass of its own: drawn together with a changed field, the plot would have the
+        // whole page between them redrawn.
+        QTimer::singleShot(0, responses_[n], [plot = responses_[n]] { plot->update(); });
     }
     for (QWidget* curve : curves_) curve->update();
 }

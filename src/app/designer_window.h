@@ -6,6 +6,8 @@
 
 #include "app/borderless_window.h"
 
+#include <QTimer>
+
 #include <array>
 #include <functional>
 #include <string>
@@ -72,7 +74,12 @@ private:
     QWidget* levelPage(int output);
     QWidget* dynamicsPage(int output);
     void selectBand(int output, int band);
+public:
+    // Shows what the document holds now: every control, the plots, Undo and Redo, the title.
+    // It runs by itself after every change, once the event loop comes round.
     void showDocument();
+
+private:
     void showNotices(const std::vector<std::string>& notices);
 
     AppContext& context_;
@@ -82,6 +89,7 @@ private:
     std::array<QLabel*, 2> delayTexts_{};
     std::array<int, 2> selectedBand_{1, 1};
     std::vector<QWidget*> curves_;
+    QTimer showTimer_;
     int listener_ = 0;
 };
 

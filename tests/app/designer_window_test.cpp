@@ -157,6 +157,7 @@ TEST_F(Designer, UndoGivesTheSameFileBackAndRedoTheEditedOne) {
     const auto edited = saved(h.document);
     EXPECT_FALSE(h.document.modified());
     for (int i = 0; i < 3; ++i) QTest::mouseClick(window.UndoButton, Qt::LeftButton);
+    QApplication::processEvents();  // the controls follow once the event loop comes round
     EXPECT_FALSE(window.UndoButton->isEnabled());
     EXPECT_TRUE(h.document.modified());
     EXPECT_EQ(saved(h.document), fresh);
@@ -189,6 +190,7 @@ TEST_F(Designer, ABandMovesByItsHandleWhichStaysUnderThePointer) {
     EXPECT_NEAR(now.x(), end.x(), 1.5);
     EXPECT_NEAR(now.y(), end.y(), 2.0);
     // The field shows what the handle set, and one undo takes the whole drag back.
+    QApplication::processEvents();
     EXPECT_EQ(qobject_cast<QAbstractSpinBox*>(named("Output 1 band 3 gain"))->text(),
               QString::number(band.Gain, 'f', 1) + " dB");
     window.UndoButtonClick();
