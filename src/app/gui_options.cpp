@@ -29,9 +29,9 @@ GuiOptions parseGuiOptions(const Args& args) {
     if (o.logFile && o.logFile->empty()) throw std::invalid_argument("--log needs a file name");
     if (args.has("port")) o.udpPort = portValue(args, "port");
     if (args.has("tcp-port")) o.tcpPort = portValue(args, "tcp-port");
-    if (!args.positional.empty()) {
-        if (args.positional.front() != "designer" || args.positional.size() > 2)
-            throw std::invalid_argument("usage: velaupdate designer [FILE.hdp]");
+    // Other words are the command line's own: it is not the window that reads them.
+    if (!args.positional.empty() && args.positional.front() == "designer") {
+        if (args.positional.size() > 2) throw std::invalid_argument("usage: velaupdate designer [FILE.hdp]");
         o.designer = true;
         if (args.positional.size() == 2) o.designerFile = args.positional[1];
     }
