@@ -99,6 +99,7 @@ QWidget* DesignerWindow::equaliserPage(int output) {
             grid->addWidget(control, band, column++);
         }
     }
+    grid->setRowStretch(kBandsPerOutput + 1, 1);  // the rows packed under their legends
     row->addWidget(bands);
     auto* coefficients = new QLabel(page);
     coefficients->setProperty("role", "status");
