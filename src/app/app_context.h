@@ -3,6 +3,10 @@
 // interface that carries their texts and questions, the command line's options and the
 // other windows.
 
+namespace vela {
+class PresetDocument;
+}
+
 namespace vela::app {
 
 class SessionWorker;
@@ -15,6 +19,8 @@ struct AppContext {
     QtUserInterface& ui;
     const GuiOptions& options;
     WindowSet* windows;
+    // The preset the windows edit, on their thread.
+    PresetDocument& document;
 };
 
 }  // namespace vela::app

@@ -2,6 +2,7 @@
 
 #include "app/acercade_form.h"
 #include "app/connect_form.h"
+#include "app/designer_window.h"
 #include "app/download_window.h"
 #include "app/em100_form.h"
 #include "app/main_menu.h"
@@ -41,7 +42,8 @@ Application::Application(GuiOptions options, SessionMaker maker)
       worker_(std::make_unique<SessionWorker>([this, maker = std::move(maker)] {
           return maker ? maker(ui_) : makeSession(ui_, options_);
       })),
-      context_{*worker_, ui_, options_, &windows_} {
+      documentLink_(std::make_unique<DocumentLink>(*worker_, document_)),
+      context_{*worker_, ui_, options_, &windows_, document_} {
     openRunLog();
     createWindows();
     installSessionHooks();
@@ -59,6 +61,7 @@ Application::~Application() {
     worker_->waitIdle(30000);
     download_.reset();
     owned_.clear();
+    documentLink_.reset();
     worker_.reset();
 }
 
@@ -74,7 +77,8 @@ Window* Application::create(Args&&... args) {
 void Application::createWindows() {
     windows_.connect = create<TConnectForm>();
     windows_.library = create<TLoadAllMemForm>(firmware_);
-    windows_.connect->show();
+    // The designer's own command makes it the window the program ends with.
+    if (!options_.designer) windows_.connect->show();
     windows_.ethernet = create<TEM100Form>();
     // The main window is painted before the rest are made.
     for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
@@ -89,7 +93,17 @@ void Application::createWindows() {
     QObject::connect(windows_.systemInfo, &TSystemInfoForm::systemNameChanged, windows_.mainMenu,
                      &TMainMenu::copySystemName);
     if (options_.service) windows_.mainMenu->show();
+    if (options_.designer) showDesigner();
     createDownloadWindow();
+}
+
+void Application::showDesigner() {
+    DesignerWindow& designer = windows_.mainMenu->designer();
+    // A file that cannot be opened has been said; the designer then starts on New's defaults.
+    if (options_.designerFile) document_.open(*options_.designerFile);
+    TConnectForm* connect = windows_.connect;
+    QObject::connect(&designer, &DesignerWindow::closed, connect, &TConnectForm::endProgram);
+    designer.show();
 }
 
 void Application::createDownloadWindow() {

@@ -3,12 +3,14 @@
 // eight windows, created in their fixed order. The program and the tests both build it.
 
 #include "app/app_context.h"
+#include "app/document_link.h"
 #include "app/gui_options.h"
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
 #include "app/window_set.h"
 #include "core/run_log.h"
 #include "session/operations.h"
+#include "session/preset_document.h"
 #include "update/qt_settings_store.h"
 #include "update/update_preferences.h"
 
@@ -33,6 +35,7 @@ public:
     WindowSet& windows() { return windows_; }
     SessionWorker& worker() { return *worker_; }
     QtUserInterface& ui() { return ui_; }
+    PresetDocument& document() { return document_; }
     const FirmwareChoice& firmware() const { return firmware_; }
     // The updater download's progress window; not one of the eight.
     DownloadProgressWindow& download() { return *download_; }
@@ -45,6 +48,7 @@ private:
     void createWindows();
     void installSessionHooks();
     void createDownloadWindow();
+    void showDesigner();
     void openRunLog();
     template <typename Window, typename... Args>
     Window* create(Args&&... args);
@@ -55,7 +59,10 @@ private:
     UpdatePreferences preferences_{settings_};
     RunLog log_;
     QtUserInterface ui_;
+    // The preset the windows edit; the worker gets a copy to write.
+    PresetDocument document_{ui_};
     std::unique_ptr<SessionWorker> worker_;
+    std::unique_ptr<DocumentLink> documentLink_;
     WindowSet windows_;
     AppContext context_;
     std::vector<std::unique_ptr<QWidget>> owned_;

@@ -29,13 +29,20 @@ GuiOptions parseGuiOptions(const Args& args) {
     if (o.logFile && o.logFile->empty()) throw std::invalid_argument("--log needs a file name");
     if (args.has("port")) o.udpPort = portValue(args, "port");
     if (args.has("tcp-port")) o.tcpPort = portValue(args, "tcp-port");
+    // Other words are the command line's own: it is not the window that reads them.
+    if (!args.positional.empty() && args.positional.front() == "designer") {
+        if (args.positional.size() > 2) throw std::invalid_argument("usage: velaupdate designer [FILE.hdp]");
+        o.designer = true;
+        if (args.positional.size() == 2) o.designerFile = args.positional[1];
+    }
     return o;
 }
 
 bool opensWindow(int argc, char** argv) {
     try {
         const Args args = Args::parse(argc, argv);
-        return args.positional.empty() && !args.flag("help") && !args.flag("version");
+        const bool window = args.positional.empty() || args.positional.front() == "designer";
+        return window && !args.flag("help") && !args.flag("version");
     } catch (const std::invalid_argument&) {
         return false;  // the command line says what is wrong
     }

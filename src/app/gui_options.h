@@ -20,12 +20,14 @@ struct GuiOptions {
     std::optional<std::uint16_t> udpPort;     // --port: the modules' UDP port
     std::optional<std::uint16_t> tcpPort;     // --tcp-port: the modules' TCP port
     std::optional<std::string> logFile;       // --log FILE: the run's log, instead of a new file
+    bool designer = false;                    // `designer [FILE]`: the preset designer is the window
+    std::optional<std::string> designerFile;  // the preset it opens; New's defaults without one
 };
 
 // Throws std::invalid_argument on an option the window does not take or a malformed value.
 GuiOptions parseGuiOptions(const Args& args);
 
-// True when these arguments open the window: no command, no --help or --version.
+// True when these arguments open a window: no command or `designer`, no --help or --version.
 bool opensWindow(int argc, char** argv);
 
 }  // namespace vela::app

@@ -3,6 +3,8 @@
 #include "app/acercade_form.h"
 #include "app/app_context.h"
 #include "app/connect_form.h"
+#include "app/designer_window.h"
+#include "app/document_link.h"
 #include "app/led_button.h"
 #include "app/modal_window.h"
 #include "app/library_form.h"
@@ -14,7 +16,7 @@
 #include "app/window_set.h"
 #include "preset/new_preset.h"
 #include "session/operations.h"
-#include "session/preset_operations.h"
+#include "session/preset_document.h"
 #include "session/session.h"
 #include "session/session_view.h"
 
@@ -60,7 +62,7 @@ void ClickableLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidget* parent)
-    : BorderlessWindow(QStringLiteral("MainMenu"), {560, 372}, parent), context_(context), firmware_(firmware) {
+    : BorderlessWindow(QStringLiteral("MainMenu"), {560, 392}, parent), context_(context), firmware_(firmware) {
     addLogo({16, 10, 96, 32});
     addBanner(QStringLiteral("HALDA40 - Digital Audio Controller"), {120, 14, 330, 24});
 
@@ -134,6 +136,7 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     ResponseButton = button(QStringLiteral("Response"), QStringLiteral("Response plot of the preset"),
                             {464, 314, 80, 28}, this);
     response_ = std::make_unique<ResponseWindow>(context_);
+    DesignerButton = button(QStringLiteral("Designer"), QStringLiteral("Preset Designer"), {464, 350, 80, 28}, this);
 
     // The icons come last in the keyboard order, after the window's own controls.
     addMinimiseIcon({504, 10});
@@ -163,10 +166,13 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     connect(LoadAllMemB, &QPushButton::clicked, this, &TMainMenu::LoadAllMemBClick);
     connect(AcercadeButton, &QPushButton::clicked, this, &TMainMenu::AcercadeButtonClick);
     connect(ResponseButton, &QPushButton::clicked, this, &TMainMenu::ResponseButtonClick);
+    connect(DesignerButton, &QPushButton::clicked, this, &TMainMenu::DesignerButtonClick);
 
     connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
         if (field == StatusField::InfoLabel) showInfo(text);
     });
+    // The name, caption and System-Info fields follow the preset wherever it was changed.
+    documentListener_ = context_.document.subscribe([this] { showPresetIdentity(); });
     // Operations started from any window change what this one shows.
     connect(&context_.worker, &SessionWorker::sessionChanged, this, &TMainMenu::showView);
     // Pressed during a run, these would act only after it: they wait disabled.
@@ -190,7 +196,7 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     setUnitCommandsEnabled(false);
 }
 
-TMainMenu::~TMainMenu() = default;
+TMainMenu::~TMainMenu() { context_.document.unsubscribe(documentListener_); }
 
 std::array<QWidget*, 10> TMainMenu::unitCommandControls() const {
     return {ReadButton, WriteButton, ChangeButton, UpdateDSP, ResetDSP, UnblockB, BlockB, PasswordB, NProgramSpin,
@@ -225,14 +231,10 @@ void TMainMenu::showInfo(const QString& text) {
 }
 
 void TMainMenu::showPresetIdentity() {
-    // The view the operation published as it ended: it arrives before the operation's end
-    // is heard, and the worker may already be at the next operation.
-    if (!view_) return;
-    const PresetIdentity& p = view_->preset;
-    copySystemName(QString::fromStdString(p.systemName));
-    setWindowTitle(p.caption.empty() ? QStringLiteral("MainMenu") : QString::fromStdString(p.caption));
-    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->showFields(p.systemInfo);
-    if (response_->isVisible()) response_->showSessionPreset();
+    const PresetParameters& p = context_.document.preset();
+    copySystemName(QString::fromStdString(p.MainSystemName));
+    setWindowTitle(p.Caption.empty() ? QStringLiteral("MainMenu") : QString::fromStdString(p.Caption));
+    if (context_.windows && context_.windows->systemInfo) context_.windows->systemInfo->showFields(p.SystemInfo);
 }
 
 void TMainMenu::runUnitCommand(std::function<void(Session&)> command) {
@@ -242,45 +244,37 @@ void TMainMenu::runUnitCommand(std::function<void(Session&)> command) {
 
 // ---- The preset document ---------------------------------------------------------------
 
-void TMainMenu::NewButtonClick() { runNew({}); }
+void TMainMenu::NewButtonClick() { runNew(); }
 
-void TMainMenu::runNew(std::function<void()> then) {
-    // Yes at the save question asks for the file here, while the worker waits.
-    auto askSavePath = [this]() -> std::optional<std::string> {
-        QString file;
-        QMetaObject::invokeMethod(this, [this, &file] { file = chooseSaveFile(); }, Qt::BlockingQueuedConnection);
-        if (file.isEmpty()) return std::nullopt;
-        return file.toStdString();
-    };
-    context_.worker.run([askSavePath](Session& s) { newPreset(s, askSavePath); }, [this, then] {
-        showPresetIdentity();
-        if (then) then();
+bool TMainMenu::runNew() {
+    const bool made = context_.document.startNew([this] {
+        const QString file = chooseSaveFile();
+        if (!file.isEmpty()) context_.document.saveAs(file.toStdString());
     });
+    if (made) endRealTime(context_.worker);
+    return made;
 }
 
 void TMainMenu::OpenButtonClick() {
     // New first; Cancel at its question ends only New, and the file dialog still follows.
-    runNew([this] {
-        const QString file = chooseOpenFile();
-        if (file.isEmpty()) return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        context_.worker.run([path = file.toStdString()](Session& s) { openPresetFile(s, path); }, [this] {
-            QApplication::restoreOverrideCursor();
-            showPresetIdentity();
-        });
-    });
+    runNew();
+    const QString file = chooseOpenFile();
+    if (file.isEmpty()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool opened = context_.document.open(file.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (opened) endRealTime(context_.worker);
 }
 
 void TMainMenu::SaveButtonClick() {
     const QString file = chooseSaveFile();
-    if (file.isEmpty()) return;
-    context_.worker.run([path = file.toStdString()](Session& s) { savePresetFile(s, path); },
-                        [this] { showPresetIdentity(); });
+    if (!file.isEmpty()) context_.document.saveAs(file.toStdString());
 }
 
 void TMainMenu::SystemNameChange(const QString& text) {
     emit systemNameChanged(text);
-    context_.worker.run([name = text.toStdString()](Session& s) { SetSystemName(s.preset, name); });
+    if (text.toStdString() != context_.document.preset().MainSystemName)
+        context_.document.set(*findParameter("name"), text.toStdString(), "name");
 }
 
 void TMainMenu::copySystemName(const QString& name) {
@@ -294,7 +288,7 @@ void TMainMenu::ReadButtonClick() {
 }
 
 void TMainMenu::WriteButtonClick() {
-    runUnitCommand([](Session& s) { writePresetProgram(s); });
+    runUnitCommand([preset = context_.document.preset()](Session& s) { writePresetProgram(s, preset); });
 }
 
 void TMainMenu::ChangeButtonClick() {
@@ -302,7 +296,7 @@ void TMainMenu::ChangeButtonClick() {
 }
 
 void TMainMenu::CopyAllMemClick() {
-    runUnitCommand([](Session& s) { copyPresetProgramToAll(s); });
+    runUnitCommand([preset = context_.document.preset()](Session& s) { copyPresetProgramToAll(s, preset); });
 }
 
 void TMainMenu::ResetDSPClick() {
@@ -372,10 +366,16 @@ void TMainMenu::AcercadeButtonClick() {
 }
 
 void TMainMenu::ResponseButtonClick() {
-    response_->showSessionPreset();
     response_->show();
     response_->raise();
 }
+
+DesignerWindow& TMainMenu::designer() {
+    if (!designer_) designer_ = std::make_unique<DesignerWindow>(context_);
+    return *designer_;
+}
+
+void TMainMenu::DesignerButtonClick() { designer().bringToFront(); }
 
 void TMainMenu::Label9Click() {
     auto revealed = std::make_shared<bool>(false);

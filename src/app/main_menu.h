@@ -29,6 +29,7 @@ namespace vela::app {
 struct AppContext;
 class LedButton;
 class ResponseWindow;
+class DesignerWindow;
 
 // A caption that counts clicks: the PROGRAM label's hidden service reveal.
 class ClickableLabel : public QLabel {
@@ -78,6 +79,7 @@ public:
     // What the last unit command did ("Memory 5 written").
     QLabel* OutcomeLabel;
     QPushButton* ResponseButton;
+    QPushButton* DesignerButton;
 
     // The ten controls that DisableUnitCommands and EnableUnitCommands switch together.
     std::array<QWidget*, 10> unitCommandControls() const;
@@ -87,6 +89,8 @@ public:
 
     // The response plot of the preset, opened by ResponseButton.
     ResponseWindow& responseWindow() { return *response_; }
+    // The preset designer on the same preset, made when first asked for.
+    DesignerWindow& designer();
 
     // Which file dialog a command shows; replaced by the tests.
     std::function<QString()> chooseOpenFile;
@@ -118,6 +122,7 @@ public slots:
     void SystemInfoBClick();
     void AcercadeButtonClick();
     void ResponseButtonClick();
+    void DesignerButtonClick();
     void Label9Click();
     void SystemNameChange(const QString& text);
     void SpinEdit1Change(int value);
@@ -138,8 +143,8 @@ private:
     // Runs a unit command on the worker with the unit commands locked meanwhile.
     void runUnitCommand(std::function<void(Session&)> command);
     void setUnitCommandsEnabled(bool enabled);
-    // New with its save question, then `then` on the GUI thread.
-    void runNew(std::function<void()> then);
+    // New with its save question; false when cancelled there.
+    bool runNew();
     // The preset's name, caption and System-Info fields, after New, Open or Save.
     void showPresetIdentity();
     void showInfo(const QString& text);
@@ -150,8 +155,10 @@ private:
     SessionViewPtr view_;
     // A window of its own, not a child: its controls are not this window's controls.
     std::unique_ptr<ResponseWindow> response_;
+    std::unique_ptr<DesignerWindow> designer_;
     // The link the status line said last; it speaks again when the link changes.
     std::string shownLinkStatus_ = SessionView{}.linkStatus;
+    int documentListener_ = 0;
 };
 
 }  // namespace vela::app

@@ -10,20 +10,27 @@ QLabel { color: #d6d9dc; background: transparent; }
 QLabel[role="banner"] { color: #e8ebee; font-weight: bold; letter-spacing: 1px; }
 QLabel[role="legend"] { color: #8a9198; font-size: 8pt; letter-spacing: 1px; }
 QLabel[role="status"] { color: #9fd3ea; }
-QLineEdit, QSpinBox, QComboBox, QPlainTextEdit, QTextEdit, QListWidget {
+QLineEdit, QSpinBox, QDoubleSpinBox, QComboBox, QPlainTextEdit, QTextEdit, QListWidget {
   color: #e4e6e8; background: #0c0e10; border: 1px solid #3a4047; border-radius: 2px;
   selection-background-color: #2f6f8c; selection-color: #ffffff; padding: 1px 3px;
 }
-QLineEdit:focus, QSpinBox:focus, QComboBox:focus, QPlainTextEdit:focus, QTextEdit:focus,
+QLineEdit:focus, QSpinBox:focus, QDoubleSpinBox:focus, QComboBox:focus, QPlainTextEdit:focus, QTextEdit:focus,
 QListWidget:focus { border: 1px solid #6fb7d6; }
-QLineEdit:disabled, QSpinBox:disabled, QComboBox:disabled, QListWidget:disabled { color: #5f656b; }
+QLineEdit:disabled, QSpinBox:disabled, QDoubleSpinBox:disabled, QComboBox:disabled, QListWidget:disabled { color: #5f656b; }
 QComboBox QAbstractItemView { color: #e4e6e8; background: #0c0e10; border: 1px solid #3a4047;
   selection-background-color: #2f6f8c; }
 QComboBox::drop-down { border: none; width: 16px; }
 QComboBox::down-arrow { image: url(:/artwork/arrow_down.svg); width: 8px; height: 5px; }
-QSpinBox::up-button, QSpinBox::down-button { width: 14px; background: #22262b; border: none; }
-QSpinBox::up-arrow { image: url(:/artwork/arrow_up.svg); width: 7px; height: 4px; }
-QSpinBox::down-arrow { image: url(:/artwork/arrow_down.svg); width: 7px; height: 4px; }
+QSpinBox::up-button, QSpinBox::down-button, QDoubleSpinBox::up-button, QDoubleSpinBox::down-button {
+  width: 14px; background: #22262b; border: none; }
+QSpinBox::up-arrow, QDoubleSpinBox::up-arrow { image: url(:/artwork/arrow_up.svg); width: 7px; height: 4px; }
+QSpinBox::down-arrow, QDoubleSpinBox::down-arrow { image: url(:/artwork/arrow_down.svg); width: 7px; height: 4px; }
+QTabWidget::pane { border: 1px solid #3a4047; border-radius: 3px; top: -1px; }
+QTabBar::tab { color: #aab1b8; background: #1a1d21; border: 1px solid #3a4047; border-bottom: none;
+  padding: 4px 14px; margin-right: 2px; border-top-left-radius: 3px; border-top-right-radius: 3px; }
+QTabBar::tab:selected { color: #e8ebee; background: #2a2f35; }
+QTabBar::tab:focus { border-color: #6fb7d6; }
+QLabel[role="notice"] { color: #1d2024; background: #f0c35a; border-radius: 3px; padding: 2px 8px; }
 QProgressBar { color: #d6d9dc; background: #0a0b0d; border: 1px solid #3a4047; border-radius: 2px;
   text-align: center; }
 QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8fcfee, stop:1 #3f8fb3); }

@@ -1,9 +1,8 @@
 #include "app/response_window.h"
 
 #include "app/app_context.h"
-#include "app/session_worker.h"
 #include "plot/response_plot.h"
-#include "session/session.h"
+#include "session/preset_document.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -36,15 +35,15 @@ class ResponseWindow::PlotView : public QWidget {
 public:
     explicit PlotView(QWidget* parent) : QWidget(parent) {}
 
-    void setPreset(std::shared_ptr<const PresetParameters> preset) {
-        preset_ = std::move(preset);
+    void setPreset(const PresetParameters* preset) {
+        preset_ = preset;
         update();
     }
     void setCombined(bool combined) {
         combined_ = combined;
         update();
     }
-    const PresetParameters* preset() const { return preset_.get(); }
+    const PresetParameters* preset() const { return preset_; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -53,7 +52,7 @@ protected:
     }
 
 private:
-    std::shared_ptr<const PresetParameters> preset_;
+    const PresetParameters* preset_ = nullptr;
     bool combined_ = false;
 };
 
@@ -72,17 +71,14 @@ ResponseWindow::ResponseWindow(AppContext& context, QWidget* parent)
     plot_->setAccessibleName(QStringLiteral("Response plot"));
     plot_->setGeometry(QRect(QPoint(0, 0), size()).marginsRemoved(kFrame));
 
+    // Undo, Open and New replace the document's preset: it is asked for again each time.
+    plot_->setPreset(&context_.document.preset());
+    listener_ = context_.document.subscribe([this] { plot_->setPreset(&context_.document.preset()); });
     connect(CombinedBox, &QCheckBox::toggled, this, [this](bool combined) { plot_->setCombined(combined); });
     connect(CloseButton, &QPushButton::clicked, this, &ResponseWindow::CerrarIconClick);
 }
 
-ResponseWindow::~ResponseWindow() = default;
-
-void ResponseWindow::showSessionPreset() {
-    auto copy = std::make_shared<PresetParameters>();
-    context_.worker.run([copy](Session& s) { *copy = s.preset; },
-                        [this, copy] { plot_->setPreset(copy); });
-}
+ResponseWindow::~ResponseWindow() { context_.document.unsubscribe(listener_); }
 
 const PresetParameters* ResponseWindow::preset() const { return plot_->preset(); }
 

@@ -1,8 +1,7 @@
 #pragma once
-// The response plot of the session's preset (1152 x 900), scaled to the window, with a
-// Combined check box that shows both outputs in one pair of panels, and Close. It draws the
-// preset as it was when last asked for; the processor window asks again on Response and
-// after New and Open.
+// The response plot of the preset being edited (1152 x 900), scaled to the window, with a
+// Combined check box that shows both outputs in one pair of panels, and Close. It follows
+// every change of the preset.
 
 #include "app/borderless_window.h"
 
@@ -28,9 +27,7 @@ public:
     QCheckBox* CombinedBox;
     QPushButton* CloseButton;
 
-    // Takes a copy of the session's preset on the worker and draws it when it arrives.
-    void showSessionPreset();
-    // The preset drawn, or null before the first copy arrived.
+    // The preset drawn.
     const PresetParameters* preset() const;
 
 private:
@@ -38,6 +35,7 @@ private:
 
     AppContext& context_;
     PlotView* plot_;
+    int listener_ = 0;
 };
 
 }  // namespace vela::app

@@ -4,7 +4,8 @@
 #include "app/modal_window.h"
 #include "app/session_worker.h"
 #include "preset/preset_parameters.h"
-#include "session/session.h"
+#include "preset/parameter_table.h"
+#include "session/preset_document.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -98,14 +99,15 @@ void TSystemInfoForm::showFields(const SystemInfoFields& fields) {
 void TSystemInfoForm::storeFields() {
     // Fields shown from the session need not go back to it.
     if (showing_) return;
-    const std::string project = ProjectName->text().toStdString();
-    const std::string engineer = EngineerLabel->text().toStdString();
-    const std::string comments = Comments->toPlainText().toStdString();
-    context_.worker.run([project, engineer, comments](Session& s) {
-        s.preset.SystemInfo.ProjectName.set(project);
-        s.preset.SystemInfo.EngineerLabel.set(engineer);
-        s.preset.SystemInfo.Comments.set(comments);
-    });
+    const SystemInfoFields& stored = context_.document.preset().SystemInfo;
+    const std::pair<const char*, std::pair<std::string, const std::string*>> fields[] = {
+        {"project", {ProjectName->text().toStdString(), &stored.ProjectName.text()}},
+        {"engineer", {EngineerLabel->text().toStdString(), &stored.EngineerLabel.text()}},
+        {"comments", {Comments->toPlainText().toStdString(), &stored.Comments.text()}},
+    };
+    // Typing in one field is one step to undo.
+    for (const auto& [key, value] : fields)
+        if (value.first != *value.second) context_.document.set(*findParameter(key), value.first, key);
 }
 
 }  // namespace vela::app

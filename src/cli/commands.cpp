@@ -223,6 +223,14 @@ const std::vector<Command>& commands() {
         {"preset", "make, show, edit, plot a preset file or turn it into a program image",
          presetHelp(),
          {"out", "json", "keys", "force", "layout"}, runPreset},
+        {"designer", "open the preset designer window on a preset file",
+         "usage: velaupdate designer [FILE.hdp] [--usb[=DEVICE] | --sim | --ethernet=HOST[:PORT]]\n"
+         "Opens the \"Preset Designer\" window on FILE (New's defaults without one): every parameter\n"
+         "of the preset, per output a live response with a handle per equaliser band (drag: frequency\n"
+         "and gain, wheel: Q), undo and redo, New, Open, Save and Save As. The link options connect it\n"
+         "to a unit, as for the window without a command; \"Real time\" then sends every change to the\n"
+         "unit as it is made. Closing the window ends the program. Needs a display.\n",
+         {}, runDesigner},
         {"import", "read a measurement export file onto the 400-point response grid", importHelp(),
          {"format", "reference", "sensitivity", "json"}, runImport},
         {"ethernet", "find and configure the unit's Ethernet module; open the TCP link to it",

@@ -49,6 +49,8 @@ int runRealtime(Context& ctx);
 // sim_command.cpp
 int runSim(Context& ctx);
 int runDesign(Context& ctx);
+// designer_command.cpp
+int runDesigner(Context& ctx);
 // preset_command.cpp, import_command.cpp
 int runPreset(Context& ctx);
 // The whole text of velaupdate preset --help.

@@ -31,8 +31,22 @@ bool onPhaseJump(const Curve& c, std::size_t i) {
 
 }  // namespace
 
+QRectF curveArea(const QRectF& box) { return box.adjusted(84, 34, -16, -40); }
+
+QPointF pointOf(const QRectF& area, const Panel& p, double hz, double value) {
+    return {xOf(area, hz), yOf(area, p, value)};
+}
+
+double hzAt(const QRectF& area, double x) {
+    return kLowHz * std::pow(kHighHz / kLowHz, (x - area.left()) / area.width());
+}
+
+double valueAt(const QRectF& area, const Panel& p, double y) {
+    return p.low + (area.bottom() - y) / area.height() * (p.high - p.low);
+}
+
 void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
-    const QRectF r = box.adjusted(84, 34, -16, -40);
+    const QRectF r = curveArea(box);
     g.setPen(Qt::NoPen);
     g.setBrush(QColor(250, 250, 252));
     g.drawRect(r);

@@ -3,6 +3,7 @@
 // curves and the crossover markers; and the legend that serves every panel.
 
 #include <QColor>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,13 @@ struct Panel {
 };
 
 void drawPanel(QPainter& g, const QRectF& box, const Panel& p);
+
+// Where drawPanel puts the curves inside `box`, and the way between a point there and a
+// frequency and a value of the panel: the designer's handles sit on the curves drawn.
+QRectF curveArea(const QRectF& box);
+QPointF pointOf(const QRectF& area, const Panel& p, double hz, double value);
+double hzAt(const QRectF& area, double x);
+double valueAt(const QRectF& area, const Panel& p, double y);
 
 // One legend for all panels, in a row at `y`, so that it hides no curve.
 void drawLegend(QPainter& g, double y, const std::vector<const Curve*>& entries);

@@ -18,7 +18,6 @@ SessionView viewOf(const Session& s) {
     v.windows = s.windows;
     v.unitCommandsEnabled = s.link.unitCommands.enabled;
     v.ethernet = s.ethernetModule.view;
-    v.preset = {s.preset.MainSystemName, s.preset.Caption, s.preset.SystemInfo};
     v.commandOutcome = s.commandOutcome;
     LibraryView& l = v.library;
     const LibraryWindowState& list = s.libraryWindow;

@@ -36,19 +36,11 @@ struct LibraryView {
     bool partialBuild = false;  // a build that a refused file stopped part-way
 };
 
-// The preset's name, window caption and System-Info fields, which New, Open and Save set.
-struct PresetIdentity {
-    std::string systemName;
-    std::string caption;
-    SystemInfoFields systemInfo;
-};
-
 struct SessionView {
     SessionState state;
     ConnectionWindows windows;
     LibraryView library;
     EthernetModuleView ethernet;
-    PresetIdentity preset;
     bool unitCommandsEnabled = false;
     // What every window's status line says of the link ("Status : USB", a lost link).
     std::string linkStatus = linkStatusText(state, ethernet);

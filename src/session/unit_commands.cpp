@@ -298,19 +298,19 @@ OperationResult copyProgramToAll(Session& s) {
     return noted(s, guarded(s, [&] { return copyToAll(s); }), "Memories 1 to 13 written",
                  "Copy to all memories did not finish");
 }
-OperationResult writePresetProgram(Session& s) {
-    generateProgramImage(s.preset, s.SampleRate, s.programImage);
+OperationResult writePresetProgram(Session& s, const PresetParameters& preset) {
+    generateProgramImage(preset, s.SampleRate, s.programImage);
     return writeProgram(s);
 }
 
-OperationResult copyPresetProgramToAll(Session& s) {
+OperationResult copyPresetProgramToAll(Session& s, const PresetParameters& preset) {
     if (refusedWithoutUsbOrSerial(s, kCopyAllCaption))
         return noted(s, OperationResult::Failed, {}, "Nothing was sent");
     // Thirteen memories at once: asked as Write asks for one.
     if (s.ui.message(MessageKind::Warning, Buttons::YesNo,
                      std::string(kCopyAllCaption) + " overwrites memories 1 to 13. Go on?") != Answer::Yes)
         return noted(s, OperationResult::Declined, {}, {});
-    generateProgramImage(s.preset, s.SampleRate, s.programImage);
+    generateProgramImage(preset, s.SampleRate, s.programImage);
     return copyProgramToAll(s);
 }
 

@@ -7,6 +7,7 @@
 // closed on every path.
 
 #include "link/exchange.h"
+#include "preset/preset_parameters.h"
 #include "session/memory_read.h"
 #include "session/firmware_choice.h"
 #include "session/operation_result.h"
@@ -30,10 +31,10 @@ class Session;
 // once when repeated; each then says what it had done.
 OperationResult writeProgram(Session& session);
 OperationResult copyProgramToAll(Session& session);
-// The processor window's Write and copy-all: the current preset's image, generated afresh.
-// Copy-all asks first, as Write does for its one memory.
-OperationResult writePresetProgram(Session& session);
-OperationResult copyPresetProgramToAll(Session& session);
+// The processor window's Write and copy-all: the image of `preset` (the window's copy of the
+// preset being edited), generated afresh. Copy-all asks first, as Write does for its one memory.
+OperationResult writePresetProgram(Session& session, const PresetParameters& preset);
+OperationResult copyPresetProgramToAll(Session& session, const PresetParameters& preset);
 
 // A read of memory ProgramNumber into the session's receivedImage.
 struct ProgramRead {

@@ -58,7 +58,7 @@ export DISPLAY=":$display" QT_QPA_PLATFORM=xcb VELA_PTY_DEVICE="$pty"
 # Under the sanitizers: what the desktop's libraries keep for the life of the process is theirs.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/xcb_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 unset WAYLAND_DISPLAY
-"$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*:RealInput.*'
+"$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*:RealInput.*:Designer.*'
 
 # The program itself: each way of closing ends the process within 10 s, with exit code 0.
 # wait_window NAME: the id of the visible window of that title, once it shows.
@@ -94,3 +94,18 @@ ends_within "$program" "Alt+F4 on the library window"
 # The window logs where --log says.
 grep -q "window closed" "$work/run.log" || { echo "the window did not log in --log FILE"; exit 1; }
 echo "closing the program: ok"
+
+# The designer's own command: band 1's handle (1 kHz, 0 dB on a new preset's scale) dragged
+# with the mouse up and to the right marks the preset changed in the title.
+"$velaupdate" designer --sim >"$work/designer.log" 2>&1 &
+designer=$!
+pids+=("$designer")
+designer_window=$(wait_window "Preset Designer - New preset")
+xdotool windowactivate --sync "$designer_window"
+eval "$(xdotool getwindowgeometry --shell "$designer_window")"
+xdotool mousemove --sync $((X + 733)) $((Y + 272)) mousedown 1
+xdotool mousemove --sync $((X + 800)) $((Y + 255)) mousemove --sync $((X + 900)) $((Y + 240)) mouseup 1
+timeout 15 xdotool search --sync --onlyvisible --name '^Preset Designer - New preset \*$' >/dev/null ||
+    { echo "the drag did not change the preset"; exit 1; }
+kill "$designer"
+echo "dragging a band in the designer: ok"

@@ -2,6 +2,13 @@
 // Run it under the offscreen platform, and again with QT_SCALE_FACTOR=2. The windows run on
 // the built-in simulated unit and a simulated Ethernet module on 127.0.0.1.
 
+#include "app/designer_controls.h"
+#include "app/designer_window.h"
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cmath>
 #include "core/runtime_directory.h"
 #include "app/acercade_form.h"
 #include "app/application.h"
@@ -101,8 +108,54 @@ void openPreset(Application& app, const std::string& path) {
         if (auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget())) box->buttons().front()->click();
     });
     answer.start();
-    app.worker().run([path](Session& s) { openPresetFile(s, path); });
+    app.document().open(path);
     settle(app);
+}
+
+// A measured cabinet in the FRD exchange format: a vented woofer's low end, a presence bump
+// and the tweeter's roll-off, around 90 dB SPL.
+QString writeMeasurement(const QString& dir, const QString& name, double lowHz, double bumpDb) {
+    const QString file = dir + "/" + name;
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) return {};
+    QTextStream text(&out);
+    text << "* screenshot measurement\n";
+    for (double hz = 10; hz <= 24000; hz *= 1.02) {
+        const double x = hz / lowHz;
+        const double low = 10 * std::log10(std::pow(x, 8) / (1 + std::pow(x, 8)));
+        const double bump = bumpDb * std::exp(-std::pow(std::log2(hz / 2500), 2) * 2);
+        const double high = -10 * std::log10(1 + std::pow(hz / 16000, 4));
+        const double ripple = 1.2 * std::sin(std::log2(hz) * 5);
+        text << hz << " " << 90 + low + bump + high + ripple << " " << std::fmod(-hz / 40, 360.0) << "\n";
+    }
+    return file;
+}
+
+void shootDesigner(Application& app, Shooter& shooter) {
+    DesignerWindow& designer = app.windows().mainMenu->designer();
+    QTemporaryDir dir;
+    ParameterControls& c = designer.controls();
+    c.set("import.type", "11");
+    c.set("import.1", writeMeasurement(dir.path(), "woofer.frd", 55, 4).toStdString());
+    c.set("import.2", writeMeasurement(dir.path(), "sub.frd", 35, -2).toStdString());
+    c.set("eq.1.2.type", "Parametric Q const");
+    c.set("eq.1.2.freq", "2500");
+    c.set("eq.1.2.gain", "-4");
+    c.set("eq.1.2.q", "1.4");
+    c.set("eq.1.3.type", "Shelv Low 12dB");
+    c.set("eq.1.3.freq", "120");
+    c.set("eq.1.3.gain", "3");
+    designer.show();
+    settle(app);
+    shooter.shoot(designer, "9-designer");
+    auto* sections = designer.Outputs->currentWidget()->findChild<QTabWidget*>();
+    for (int i = 1; i < sections->count(); ++i) {
+        sections->setCurrentIndex(i);
+        shooter.shoot(designer, "9-designer-" + sections->tabText(i).toLower().replace(' ', '-'));
+    }
+    designer.Outputs->setCurrentIndex(2);
+    shooter.shoot(designer, "9-designer-inputs");
+    designer.hide();
 }
 
 void shootAll(Shooter& shooter) {
@@ -149,6 +202,7 @@ void shootAll(Shooter& shooter) {
     response.CombinedBox->setChecked(true);
     shooter.shoot(response, "4-response-combined");
     response.close();
+    shootDesigner(app, shooter);
     shooter.shoot(*w.about, "5-about");
     shooter.shoot(*w.data, "6-data");
     w.transfer->Info->setText("Sending DATA...");

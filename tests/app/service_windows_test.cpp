@@ -229,8 +229,8 @@ TEST_F(ServiceWindows, SystemInfoFieldsKeepTheirLimits) {
     QTest::keyClicks(info.Comments, "xyz");
     EXPECT_EQ(info.Comments->toPlainText().size(), 200);
     h.settle();
-    EXPECT_EQ(h.session().preset.SystemInfo.ProjectName.text(), std::string(30, 'P'));
-    EXPECT_EQ(h.session().preset.SystemInfo.Comments.text().size(), 200u);
+    EXPECT_EQ(h.document.preset().SystemInfo.ProjectName.text(), std::string(30, 'P'));
+    EXPECT_EQ(h.document.preset().SystemInfo.Comments.text().size(), 200u);
 }
 
 TEST_F(ServiceWindows, PresetNameIsCopiedBothWaysWithoutEcho) {
@@ -244,8 +244,8 @@ TEST_F(ServiceWindows, PresetNameIsCopiedBothWaysWithoutEcho) {
     EXPECT_EQ(menuChanges.count(), 2);
     EXPECT_EQ(infoChanges.count(), 2);
     h.settle();
-    EXPECT_EQ(h.session().preset.MainSystemName, "STAGE RIGHT");
-    EXPECT_EQ(h.session().preset.SystemInfo.SystemName.text(), "STAGE RIGHT");
+    EXPECT_EQ(h.document.preset().MainSystemName, "STAGE RIGHT");
+    EXPECT_EQ(h.document.preset().SystemInfo.SystemName.text(), "STAGE RIGHT");
 }
 
 TEST_F(ServiceWindows, NewBringsTheNameAndFieldsBack) {
@@ -257,7 +257,7 @@ TEST_F(ServiceWindows, NewBringsTheNameAndFieldsBack) {
     EXPECT_TRUE(h.answerer.said("Do you want to save the present configuration?"));
     EXPECT_EQ(menu.SystemName->text(), "NoName");
     EXPECT_EQ(info.SystemName->text(), "NoName");
-    EXPECT_TRUE(h.session().preset.SystemInfo.ProjectName.text().empty());
+    EXPECT_TRUE(h.document.preset().SystemInfo.ProjectName.text().empty());
 }
 
 TEST_F(ServiceWindows, SaveThenOpenAfterACancelledNewStillOpensTheFile) {

@@ -10,6 +10,7 @@
 #include "app/gui_harness.h"
 #include "app/window_set.h"
 #include "session/firmware_choice.h"
+#include "session/preset_document.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
@@ -66,7 +67,8 @@ struct WindowHarness {
     std::unique_ptr<app::SessionWorker> worker;
     app::GuiOptions options;
     app::WindowSet windows;
-    app::AppContext context{*worker, ui, options, &windows};
+    PresetDocument document{ui};
+    app::AppContext context{*worker, ui, options, &windows, document};
     // The built-in operating system, bound for the simulated unit.
     FirmwareChoice firmware = chooseFirmware(std::nullopt, true, false);
     BoxAnswerer answerer;

@@ -181,14 +181,14 @@ TEST(CopyAll, FromTheProcessorWindowAsksFirstAndSaysWhatItWrote) {
     SessionHarness h;
     h.useUsb();
     h.ui.answers = {Answer::No};
-    EXPECT_EQ(copyPresetProgramToAll(h.session), OperationResult::Declined);
+    EXPECT_EQ(copyPresetProgramToAll(h.session, h.session.preset), OperationResult::Declined);
     ASSERT_EQ(h.ui.messages.size(), 1u);
     EXPECT_EQ(h.ui.messages[0].text, "Same Copy at All Memories overwrites memories 1 to 13. Go on?");
     EXPECT_EQ(h.ui.messages[0].buttons, Buttons::YesNo);
     EXPECT_TRUE(h.records().empty());
     EXPECT_EQ(h.session.commandOutcome, "Nothing was sent");
 
-    EXPECT_EQ(copyPresetProgramToAll(h.session), OperationResult::Done);
+    EXPECT_EQ(copyPresetProgramToAll(h.session, h.session.preset), OperationResult::Done);
     EXPECT_EQ(h.commands(), std::vector<int>(13, 3));
     EXPECT_EQ(h.session.commandOutcome, "Memories 1 to 13 written");
 }
@@ -199,7 +199,7 @@ TEST(UnitWideCommands, OverEthernetSendNothingAndKeepTheLink) {
         {lockKeyboard, "Lock"},
         {unlockKeyboard, "Unlock"},
         {onlyChangeFromKeyboard, "Only Change"},
-        {copyPresetProgramToAll, "Same Copy at All Memories"},
+        {[](Session& s) { return copyPresetProgramToAll(s, s.preset); }, "Same Copy at All Memories"},
         {copyProgramToAll, "Same Copy at All Memories"},
         {[](Session& s) { return sendPassword(s, passwordBytes("1234")); }, "Password"},
     };

@@ -1,0 +1,171 @@
+#include "session/preset_document.h"
+
+#include "preset/new_preset.h"
+#include "preset/preset_file.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vela {
+namespace {
+
+// An editor's procedures speak to the window's banner: what they would show in a box is kept
+// as a notice, and nothing else reaches the user.
+class NoticeCollector : public GaugeKeeper {
+public:
+    std::vector<std::string> notices;
+
+    Answer message(MessageKind, Buttons buttons, std::string_view text) override {
+        notices.emplace_back(text);
+        return safeAnswer(buttons);
+    }
+    void status(StatusField, std::string_view) override {}
+    void showTransferWindow() override {}
+    void closeTransferWindow() override {}
+    void beep() override {}
+    void pump() override {}
+};
+
+// How many edits can be undone; older ones are forgotten.
+constexpr std::size_t kUndoDepth = 500;
+
+}  // namespace
+
+PresetDocument::PresetDocument(UserInterface& ui, std::int32_t sampleRate)
+    : ui_(ui), sampleRate_(sampleRate), preset_(std::make_unique<PresetParameters>()) {
+    NoticeCollector quiet;
+    PresetContext c{*preset_, state_, quiet, sampleRate_};
+    ResetPreset(c);
+}
+
+PresetContext PresetDocument::context(UserInterface& ui) {
+    return {*preset_, state_, ui, sampleRate_, sink_};
+}
+
+std::vector<std::string> PresetDocument::set(const Parameter& p, const std::string& value, std::string_view merge) {
+    const bool joins = !merge.empty() && !undo_.empty() && mergeKey_ == merge;
+    auto before = joins ? nullptr : std::make_unique<PresetParameters>(*preset_);
+    NoticeCollector notices;
+    PresetContext c = context(notices);
+    p.set(c, value);  // a refused value throws before anything changed
+    for (const Notice& n : c.notices) notices.notices.push_back(n.text);
+    if (!joins) {
+        undo_.push_back({std::move(before), version_, {p.key}});
+        if (undo_.size() > kUndoDepth) undo_.pop_front();
+    } else if (std::find(undo_.back().keys.begin(), undo_.back().keys.end(), p.key) == undo_.back().keys.end()) {
+        undo_.back().keys.push_back(p.key);
+    }
+    redo_.clear();
+    mergeKey_ = merge;
+    version_ = nextVersion_++;
+    changed();
+    return std::move(notices.notices);
+}
+
+void PresetDocument::undo() {
+    if (undo_.empty()) return;
+    Step step = std::move(undo_.back());
+    undo_.pop_back();
+    redo_.push_back({std::move(preset_), version_, step.keys});
+    preset_ = std::move(step.preset);
+    version_ = step.version;
+    mergeKey_.clear();
+    resend(step.keys);
+    changed();
+}
+
+void PresetDocument::redo() {
+    if (redo_.empty()) return;
+    Step step = std::move(redo_.back());
+    redo_.pop_back();
+    undo_.push_back({std::move(preset_), version_, step.keys});
+    preset_ = std::move(step.preset);
+    version_ = step.version;
+    mergeKey_.clear();
+    resend(step.keys);
+    changed();
+}
+
+// Undo and redo put a whole preset back; in real-time mode the unit must hear it too. The
+// step's parameters are set again to their own values, on a copy so that the preset put back
+// stays exactly as it was, and their procedures send what they always send.
+void PresetDocument::resend(const std::vector<std::string>& keys) {
+    if (!sink_ || !state_.RealTimeMode) return;
+    PresetParameters copy = *preset_;
+    NoticeCollector quiet;
+    PresetContext c{copy, state_, quiet, sampleRate_, sink_};
+    for (const std::string& key : keys)
+        if (const Parameter* p = findParameter(key)) {
+            try {
+                p->set(c, p->text(copy, sampleRate_));
+            } catch (const std::invalid_argument&) {
+                // a value the procedure refuses now was never sent either
+            }
+        }
+}
+
+int PresetDocument::subscribe(std::function<void()> listener) {
+    listeners_.emplace(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void PresetDocument::changed() {
+    // A listener may unsubscribe another one (a window closing): walk a copy.
+    const auto listeners = listeners_;
+    for (const auto& [id, listener] : listeners) listener();
+}
+
+void PresetDocument::clearHistory() {
+    undo_.clear();
+    redo_.clear();
+    mergeKey_.clear();
+    version_ = nextVersion_++;
+    markSaved();
+}
+
+void PresetDocument::reset() {
+    PresetContext c = context(ui_);
+    ResetPreset(c);
+    state_.RealTimeMode = false;
+    path_.clear();
+    clearHistory();
+    changed();
+}
+
+bool PresetDocument::startNew(const std::function<void()>& save) {
+    PresetContext c = context(ui_);
+    if (!startNewPreset(c, save)) return false;
+    state_.NewCancelled = false;
+    state_.RealTimeMode = false;
+    path_.clear();
+    clearHistory();
+    changed();
+    return true;
+}
+
+bool PresetDocument::open(const std::string& path) {
+    // Into a fresh preset, so a refused file leaves this one as it was.
+    auto opened = std::make_unique<PresetParameters>();
+    PresetContext c{*opened, state_, ui_, sampleRate_, sink_};
+    ResetPreset(c);
+    const OpenResult r = OpenPreset(c, path);
+    if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
+    opened->Caption = CaptionForFile(path);
+    preset_ = std::move(opened);
+    state_.RealTimeMode = false;
+    path_ = path;
+    clearHistory();
+    changed();
+    return true;
+}
+
+bool PresetDocument::saveAs(const std::string& path) {
+    PresetContext c = context(ui_);
+    if (!savePresetAs(c, path)) return false;
+    path_ = path;
+    markSaved();
+    changed();
+    return true;
+}
+
+}  // namespace vela
