@@ -2,6 +2,7 @@
 // steps, refused values and files.
 
 #include "preset/parameter_table.h"
+#include "preset/preset_fixture.h"
 #include "session/preset_document.h"
 #include "support/scripted_ui.h"
 
@@ -63,6 +64,49 @@ TEST(PresetDocument, ARefusedValueLeavesNoStepAndTheProceduresSpeakAsNotices) {
     // Whatever a procedure would show in a box comes back to the caller, never to the user.
     d.set(param("eq.1.1.gain"), "99");
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(PresetDocument, TheProceduresNoticesComeBackWithTheEdit) {
+    test::ScriptedUi ui;
+    PresetDocument d(ui);
+    const auto notices = d.set(param("rms.1.boxpower"), "100");
+    ASSERT_FALSE(notices.empty());
+    EXPECT_NE(notices.back().find("exceeds your Box Power capacity"), std::string::npos) << notices.back();
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// In real-time mode the unit hears undo and redo as it heard the edits: the band's procedure
+// sends the value put back, and the preset put back is the one from before the edit.
+TEST(PresetDocument, UndoAndRedoInRealTimeSendTheValuesPutBack) {
+    test::ScriptedUi ui;
+    test::RecordingSink sink;
+    PresetDocument d(ui);
+    d.setRealTimeSink(&sink);
+    d.setRealTimeMode(true);
+    const dsp::TSOS before = d.preset().band(1, 3);
+    d.set(param("eq.2.3.type"), param("eq.2.3.type").choices.at(1), "drag");
+    d.set(param("eq.2.3.gain"), "6", "drag");
+    d.set(param("eq.2.3.freq"), "250", "drag");
+    ASSERT_FALSE(sink.frames.empty());
+    sink.frames.clear();
+    d.undo();
+    ASSERT_FALSE(sink.frames.empty());
+    const auto& last = sink.frames.back();
+    EXPECT_EQ(last.address, before.DspAddress);
+    const auto words = before.Words();
+    const std::vector<std::uint32_t> restored(words.begin(), words.end());
+    EXPECT_EQ(last.words, restored);
+    EXPECT_EQ(d.preset().band(1, 3).Gain, before.Gain);
+    EXPECT_EQ(d.preset().band(1, 3).Frequency, before.Frequency);
+    sink.frames.clear();
+    d.redo();
+    ASSERT_FALSE(sink.frames.empty());
+    EXPECT_NE(sink.frames.back().words, restored);
+    // Out of real-time mode nothing is sent.
+    d.setRealTimeMode(false);
+    sink.frames.clear();
+    d.undo();
+    EXPECT_TRUE(sink.frames.empty());
 }
 
 TEST(PresetDocument, AFileThatCannotBeOpenedLeavesThePresetAndItsHistory) {
