@@ -181,9 +181,25 @@ const std::vector<Command>& commands() {
          "  --fault F[@N]       start, long, end: a wrong answer at that step; silent-block: no answer\n"
          "                      to a data block; hangup-block: drop the connection at a data block. With @N\n"
          "                      only the N-th time the unit reaches that point, else every time.\n"
-         "                      Repeatable.\n"
-         "  --trace FILE        one JSON line per exchange with the bytes each side sent\n",
-         {"pty", "tcp", "udp", "module", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace"}, runSim},
+         "                      Repeatable. silent: the unit answers no exchange at all.\n"
+         "  --trace FILE        one JSON line per exchange with the bytes each side sent\n"
+         "\n"
+         "usage: velaupdate sim --rig N [--rig-models M,M,...] [--rig-fault K:F]... [--tcp PORT] [--udp PORT]\n"
+         "                      [--memory-dir DIR] [--model-code N] [--empty] [--baud B] [--fault F]...\n"
+         "Runs N simulated cabinets (1..253), each with its own memories and Ethernet module. Cabinet K\n"
+         "has the address 127.0.0.(K+1) (127.0.0.2, 127.0.0.3, ...), host name CABKK and device id\n"
+         "RIGKKK; all take TCP connections on one port, --tcp PORT or else one free port, printed with each\n"
+         "cabinet. Discovery goes to 127.0.0.1 at --udp PORT (default 65535); every module answers from\n"
+         "its own address (velaupdate rig scan --broadcast 127.0.0.1 --port PORT --tcp-port PORT).\n"
+         "  --rig-models M,M,...  the model of each cabinet in turn, the list repeated when the rig has\n"
+         "                      more cabinets: a catalogue name (its model code, and the name the module\n"
+         "                      reports), a model code 0..255, or \"empty\" (no program in any memory).\n"
+         "                      Default: --model-code (and --empty) for every cabinet\n"
+         "  --rig-fault K:F     cabinet K only: F is a --fault value, protect=3,5 or empty. Repeatable.\n"
+         "                      The other options apply to every cabinet; --memory-dir keeps cabinet K in\n"
+         "                      DIR/cabinet-K\n",
+         {"pty", "tcp", "udp", "module", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace",
+          "rig", "rig-models", "rig-fault"}, runSim},
         {"design", "run a filter, crossover or dynamics designer and print what it computes",
          "usage: velaupdate design biquad --type CODE [--gain DB] [--freq HZ] [--q Q]\n"
          "                                [--response] [--json]\n"
