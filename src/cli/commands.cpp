@@ -271,6 +271,26 @@ const std::vector<Command>& commands() {
          "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
          "refuses or does not answer, or when connect fails.\n",
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
+        {"rig", "find every cabinet of a networked rig and read back what each one is",
+         "usage: velaupdate rig scan [--model NAME] [--broadcast ADDR] [--port PORT] [--tcp-port PORT]\n"
+         "                           [--scan-time MS] [--json]\n"
+         "scan      sends the discover datagram (to UDP port 65535 unless --port) and keeps every module\n"
+         "          that answers within 3 seconds (--scan-time), of every model unless --model NAME (the\n"
+         "          model the module reports, matched as ethernet scan matches it). Then it connects to\n"
+         "          every cabinet at once over TCP (port 1001 unless --tcp-port) and reads its unit back\n"
+         "          as a USB connection does. One row per cabinet, by address: host name, IP, device id,\n"
+         "          the model its module reports, the model lock (locked: the unit carries a model code\n"
+         "          and takes another model's programs only with the service code) and what the unit\n"
+         "          says it is: a catalogue model, \"no model of this catalogue\" (a model code the\n"
+         "          catalogue lacks), \"no model\" (programs without a model code), \"empty\" (no\n"
+         "          program), or \"not read: \" and why. A module that answers twice is listed once.\n"
+         "          --json: a list of objects with the keys Name, IP, DeviceId, ModuleModel, Model\n"
+         "          (null when not read), ModelCode (null when none), Locked and, when not read, Reason.\n"
+         "--broadcast ADDR  where the scan goes; default: as ethernet scan. With the simulated rig\n"
+         "          (velaupdate sim --rig N --udp PORT) use --broadcast 127.0.0.1 --port PORT and\n"
+         "          --tcp-port with the port it prints.\n"
+         "Exit code 0 when at least one cabinet was found and every one was read, 1 otherwise.\n",
+         {"model", "broadcast", "port", "tcp-port", "scan-time", "json"}, runRig},
         {"check-update", "ask the update server whether a newer version is published",
          "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
          "       velaupdate check-update --at-start on|off|show\n"

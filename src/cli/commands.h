@@ -58,6 +58,8 @@ int runImport(Context& ctx);
 const char* importHelp();
 // ethernet_command.cpp
 int runEthernet(Context& ctx);
+// rig_command.cpp: the rig subcommands' table
+int runRig(Context& ctx);
 // update_command.cpp
 int runCheckUpdate(Context& ctx);
 // library_commands.cpp

@@ -1,0 +1,170 @@
+// velaupdate rig: the whole rig at once. The subcommands each live in a file of their own;
+// this table is where they meet. rig scan is here.
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "core/exit_codes.h"
+#include "core/text_display.h"
+#include "ethernet/module_scanner.h"
+#include "ethernet/qt_udp_endpoint.h"
+#include "library/model_catalogue.h"
+#include "session/cabinet_identity.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <stdexcept>
+#include <thread>
+
+namespace vela::cli {
+
+int runRigScan(Context& ctx);
+
+namespace {
+
+struct RigSubcommand {
+    const char* name;
+    int (*run)(Context&);
+};
+
+constexpr RigSubcommand kRigSubcommands[] = {
+    {"scan", runRigScan},
+};
+
+std::uint16_t portOption(const Context& ctx, const char* option, std::uint16_t fallback) {
+    const auto v = ctx.args.integer(option);
+    if (!v) return fallback;
+    if (*v < 1 || *v > 65535) throw std::invalid_argument(std::string("--") + option + ": not a port 1..65535");
+    return static_cast<std::uint16_t>(*v);
+}
+
+struct Cabinet {
+    FoundModule module;
+    CabinetIdentity identity;
+};
+
+// Orders cabinets by address, so that a rig lists the same way every time.
+std::uint32_t addressOrder(const std::string& ip) {
+    in_addr a{};
+    return ::inet_pton(AF_INET, ip.c_str(), &a) == 1 ? ntohl(a.s_addr) : 0xFFFFFFFFu;
+}
+
+void printCabinets(const Context& ctx, const std::vector<Cabinet>& cabinets) {
+    if (ctx.args.flag("json")) {
+        JsonWriter j(ctx.out);
+        j.beginArray();
+        for (const auto& c : cabinets) {
+            const auto& d = c.module.device;
+            const bool read = c.identity.kind != CabinetIdentity::Kind::Unread;
+            j.beginObject();
+            j.field("Name", unitText(d.Name));
+            j.field("IP", unitText(d.IP));
+            j.field("DeviceId", unitText(d.DeviceId));
+            j.field("ModuleModel", unitText(d.Model));
+            j.key("Model");
+            if (read) j.value(describe(c.identity)); else j.null();
+            j.key("ModelCode");
+            if (c.identity.modelCode >= 0 || c.identity.kind == CabinetIdentity::Kind::NoModel)
+                j.value(c.identity.modelCode);
+            else
+                j.null();
+            j.field("Locked", c.identity.locked);
+            if (!read) j.field("Reason", displayText(c.identity.reason));
+            j.endObject();
+        }
+        j.endArray();
+        j.finish();
+        return;
+    }
+    std::fprintf(ctx.out, "%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", "NAME", "IP", "DEVICE ID", "MODULE", "LOCK", "UNIT");
+    for (const auto& c : cabinets) {
+        const auto& d = c.module.device;
+        const bool read = c.identity.kind != CabinetIdentity::Kind::Unread;
+        std::fprintf(ctx.out, "%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", unitText(d.Name).c_str(), unitText(d.IP).c_str(),
+                     unitText(d.DeviceId).c_str(), unitText(d.Model).c_str(),
+                     !read ? "-" : c.identity.locked ? "locked" : "free",
+                     (read ? describe(c.identity) : "not read: " + displayText(c.identity.reason)).c_str());
+    }
+}
+
+}  // namespace
+
+int runRigScan(Context& ctx) {
+    if (ctx.args.positional.size() > 1) throw std::invalid_argument("rig scan takes no argument: " + ctx.args.positional[1]);
+    ScanSettings settings;
+    settings.udpPort = portOption(ctx, "port", kModuleUdpPort);
+    settings.tcpPort = portOption(ctx, "tcp-port", kEthernetTcpPort);
+    if (const auto t = ctx.args.integer("scan-time")) {
+        if (*t < 100 || *t > 60000) throw std::invalid_argument("--scan-time: 100..60000 ms");
+        settings.time = std::chrono::milliseconds(*t);
+    }
+    std::optional<std::string> model;
+    if (const auto m = ctx.args.value("model")) {
+        if (m->empty()) throw std::invalid_argument("--model needs a model name");
+        const auto row = ModelCatalogue::find(*m);
+        model = row ? std::string(ModelCatalogue::rows()[*row].name) : *m;
+    }
+    if (const auto b = ctx.args.value("broadcast")) {
+        if (!isDottedIPv4(*b)) throw std::invalid_argument("--broadcast: not an IPv4 address: " + *b);
+        settings.targets = {*b};
+    } else {
+        QtLocalHost host;
+        std::string why;
+        settings.targets = defaultScanTargets(host, why);
+        if (settings.targets.empty()) {
+            ctx.ui.error(why);
+            return kExitLinkFailed;
+        }
+    }
+
+    QtUdpEndpoint udp;
+    if (!udp.bound()) {
+        ctx.ui.error("Cannot open a UDP socket: " + udp.errorText());
+        return kExitLinkFailed;
+    }
+    const auto found = scanModules(udp, settings);
+    if (!found) {
+        ctx.ui.error("The discover datagram could not be sent: " + udp.errorText());
+        return kExitLinkFailed;
+    }
+    std::vector<Cabinet> cabinets;
+    for (const auto& m : *found)
+        if (!model || m.device.Model == *model) cabinets.push_back({m, {}});
+    std::sort(cabinets.begin(), cabinets.end(), [](const Cabinet& a, const Cabinet& b) {
+        return addressOrder(a.module.device.IP) < addressOrder(b.module.device.IP);
+    });
+
+    // One thread and one session per cabinet; each writes its own row only.
+    {
+        std::vector<std::jthread> threads;
+        for (auto& c : cabinets)
+            threads.emplace_back([&c] {
+                try {
+                    c.identity = identifyCabinet(c.module.device.IP, c.module.tcpPort);
+                } catch (const std::exception& e) {
+                    c.identity.reason = e.what();
+                } catch (...) {
+                    c.identity.reason = "the cabinet's work failed";
+                }
+            });
+    }
+    printCabinets(ctx, cabinets);
+    if (cabinets.empty()) {
+        ctx.ui.error("No Devices Found");
+        return kExitLinkFailed;
+    }
+    const bool allRead = std::all_of(cabinets.begin(), cabinets.end(),
+                                     [](const Cabinet& c) { return c.identity.kind != CabinetIdentity::Kind::Unread; });
+    return allRead ? kExitOk : kExitLinkFailed;
+}
+
+int runRig(Context& ctx) {
+    const std::string sub = ctx.args.positional.empty() ? std::string() : ctx.args.positional.front();
+    for (const auto& s : kRigSubcommands)
+        if (sub == s.name) return s.run(ctx);
+    std::string names;
+    for (const auto& s : kRigSubcommands) names += std::string(names.empty() ? "" : ", ") + s.name;
+    if (sub.empty()) throw std::invalid_argument("rig needs a subcommand: " + names);
+    throw std::invalid_argument("unknown rig subcommand '" + sub + "' (velaupdate rig --help)");
+}
+
+}  // namespace vela::cli
