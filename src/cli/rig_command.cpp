@@ -3,15 +3,12 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/rig_cabinets.h"
 #include "core/exit_codes.h"
 #include "core/text_display.h"
-#include "ethernet/module_scanner.h"
-#include "ethernet/qt_udp_endpoint.h"
-#include "library/model_catalogue.h"
 #include "session/cabinet_identity.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <stdexcept>
 #include <thread>
 
@@ -30,23 +27,10 @@ constexpr RigSubcommand kRigSubcommands[] = {
     {"scan", runRigScan},
 };
 
-std::uint16_t portOption(const Context& ctx, const char* option, std::uint16_t fallback) {
-    const auto v = ctx.args.integer(option);
-    if (!v) return fallback;
-    if (*v < 1 || *v > 65535) throw std::invalid_argument(std::string("--") + option + ": not a port 1..65535");
-    return static_cast<std::uint16_t>(*v);
-}
-
 struct Cabinet {
     FoundModule module;
     CabinetIdentity identity;
 };
-
-// Orders cabinets by address, so that a rig lists the same way every time.
-std::uint32_t addressOrder(const std::string& ip) {
-    in_addr a{};
-    return ::inet_pton(AF_INET, ip.c_str(), &a) == 1 ? ntohl(a.s_addr) : 0xFFFFFFFFu;
-}
 
 void printCabinets(const Context& ctx, const std::vector<Cabinet>& cabinets) {
     if (ctx.args.flag("json")) {
@@ -90,48 +74,10 @@ void printCabinets(const Context& ctx, const std::vector<Cabinet>& cabinets) {
 
 int runRigScan(Context& ctx) {
     if (ctx.args.positional.size() > 1) throw std::invalid_argument("rig scan takes no argument: " + ctx.args.positional[1]);
-    ScanSettings settings;
-    settings.udpPort = portOption(ctx, "port", kModuleUdpPort);
-    settings.tcpPort = portOption(ctx, "tcp-port", kEthernetTcpPort);
-    if (const auto t = ctx.args.integer("scan-time")) {
-        if (*t < 100 || *t > 60000) throw std::invalid_argument("--scan-time: 100..60000 ms");
-        settings.time = std::chrono::milliseconds(*t);
-    }
-    std::optional<std::string> model;
-    if (const auto m = ctx.args.value("model")) {
-        if (m->empty()) throw std::invalid_argument("--model needs a model name");
-        const auto row = ModelCatalogue::find(*m);
-        model = row ? std::string(ModelCatalogue::rows()[*row].name) : *m;
-    }
-    if (const auto b = ctx.args.value("broadcast")) {
-        if (!isDottedIPv4(*b)) throw std::invalid_argument("--broadcast: not an IPv4 address: " + *b);
-        settings.targets = {*b};
-    } else {
-        QtLocalHost host;
-        std::string why;
-        settings.targets = defaultScanTargets(host, why);
-        if (settings.targets.empty()) {
-            ctx.ui.error(why);
-            return kExitLinkFailed;
-        }
-    }
-
-    QtUdpEndpoint udp;
-    if (!udp.bound()) {
-        ctx.ui.error("Cannot open a UDP socket: " + udp.errorText());
-        return kExitLinkFailed;
-    }
-    const auto found = scanModules(udp, settings);
-    if (!found) {
-        ctx.ui.error("The discover datagram could not be sent: " + udp.errorText());
-        return kExitLinkFailed;
-    }
+    const auto found = findCabinets(ctx, rigScanOptions(ctx));
+    if (!found) return kExitLinkFailed;
     std::vector<Cabinet> cabinets;
-    for (const auto& m : *found)
-        if (!model || m.device.Model == *model) cabinets.push_back({m, {}});
-    std::sort(cabinets.begin(), cabinets.end(), [](const Cabinet& a, const Cabinet& b) {
-        return addressOrder(a.module.device.IP) < addressOrder(b.module.device.IP);
-    });
+    for (const auto& m : *found) cabinets.push_back({m, {}});
 
     // One thread and one session per cabinet; each writes its own row only.
     {
