@@ -72,7 +72,7 @@ CabinetIdentity identifyCabinet(const std::string& host, std::uint16_t port) {
         link.kind = LinkKind::Ethernet;
         link.host = host;
         link.tcpPort = port;
-        Session s(ui, hardwareDevices(link));
+        Session s(ui, tcpDevices());
         activateLink(s, link);
         if (probeUnit(s) != OperationResult::Done) {
             out.reason = ui.firstMessage.empty() ? "no answer from the unit" : ui.firstMessage;

@@ -29,6 +29,13 @@ LinkDevices hardwareDevices(const LinkOptions& o) {
     std::string serialPath = o.serialPort.empty() ? defaultSerialPort() : o.serialPort;
     if (serialPath.front() != '/') serialPath = "/dev/" + serialPath;
     d.serial = std::make_unique<TtyPort>(serialPath);
+    d.ethernet = tcpDevices().ethernet;
+    return d;
+}
+
+LinkDevices tcpDevices() {
+    LinkDevices d;
+    d.usb = [](int) -> std::unique_ptr<ByteChannel> { return nullptr; };
     d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
         return std::make_unique<QtTcpSocket>(host, port);
     };
