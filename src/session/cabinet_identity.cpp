@@ -64,7 +64,15 @@ std::string describe(const CabinetIdentity& identity) {
     return identity.reason;
 }
 
-CabinetIdentity identifyCabinet(const std::string& host, std::uint16_t port) {
+namespace {
+
+// A reason fills one row: the lines of a message become one.
+std::string oneLine(std::string text) {
+    for (std::size_t nl; (nl = text.find('\n')) != std::string::npos;) text.replace(nl, 1, "; ");
+    return text;
+}
+
+CabinetIdentity readCabinet(const std::string& host, std::uint16_t port) {
     CabinetIdentity out;
     try {
         CabinetUi ui;
@@ -87,6 +95,14 @@ CabinetIdentity identifyCabinet(const std::string& host, std::uint16_t port) {
         out = {};
         out.reason = e.what();
     }
+    return out;
+}
+
+}  // namespace
+
+CabinetIdentity identifyCabinet(const std::string& host, std::uint16_t port) {
+    CabinetIdentity out = readCabinet(host, port);
+    out.reason = oneLine(out.reason);
     return out;
 }
 

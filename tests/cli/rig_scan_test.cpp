@@ -120,6 +120,21 @@ TEST_F(RigScan, NoModuleAnsweringIsExitOneAndSaysSo) {
     EXPECT_EQ(scan(rig, {"--model", "M01"}).code, 1) << "a filter that leaves nobody";
 }
 
+TEST_F(RigScan, ACabinetThatRefusesTheConnectionSaysWhyOnItsOneRow) {
+    sim::SimulatedRig rig({cabinet(15, "M09"), cabinet(15, "M09")});
+    auto words = std::vector<std::string>{"rig", "scan", "--broadcast", "127.0.0.1", "--port",
+                                          std::to_string(rig.udpPort()), "--tcp-port", "1", "--scan-time", "300"};
+    const auto r = test::runCli(words);
+    EXPECT_EQ(r.code, 1);
+    const auto rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 3u) << r.out;
+    for (const auto& row : {rows[1], rows[2]}) {
+        EXPECT_NE(row.find("not read: "), std::string::npos) << row;
+        EXPECT_NE(row.find(":1: "), std::string::npos) << "names the address it tried: " << row;
+        EXPECT_EQ(row.find("\\x0a"), std::string::npos) << row;
+    }
+}
+
 TEST_F(RigScan, UsageErrorsAreExitTwo) {
     for (const auto& words : std::vector<std::vector<std::string>>{
              {"rig"},
