@@ -47,7 +47,7 @@ void printCabinets(const Context& ctx, const std::vector<Cabinet>& cabinets) {
             j.key("Model");
             if (read) j.value(describe(c.identity)); else j.null();
             j.key("ModelCode");
-            if (c.identity.modelCode >= 0 || c.identity.kind == CabinetIdentity::Kind::NoModel)
+            if (c.identity.modelCode >= 0)
                 j.value(c.identity.modelCode);
             else
                 j.null();

@@ -38,7 +38,7 @@ CabinetIdentity judge(const MemoryRead& read, const LibraryWindowState& library)
         out.reason = "the unit sent a program too short to carry a model code";
         return out;
     }
-    out.modelCode = static_cast<std::int8_t>(read.program[4]);
+    out.modelCode = read.program[4];
     out.locked = library.lockedByUnit;
     if (!out.locked) {
         out.kind = CabinetIdentity::Kind::NoModel;

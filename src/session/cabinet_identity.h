@@ -13,7 +13,7 @@ struct CabinetIdentity {
     // program without a model code; Empty: no program; Unread: see `reason`.
     enum class Kind { Model, OtherModel, NoModel, Empty, Unread };
     Kind kind = Kind::Unread;
-    int modelCode = -1;   // byte 4 of the program read back; -1 when none was
+    int modelCode = -1;   // byte 4 of the program read back, 0..255; -1 when none was
     std::string model;    // the catalogue name, for Model
     // The unit carries a model code: its model list is locked to it unless the service code
     // frees it.

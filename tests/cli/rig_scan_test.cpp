@@ -30,10 +30,11 @@ protected:
         return test::runCli(words);
     }
 
-    // A mixed rig: two M09 (code 15), an M01 (code 2), a unit without a model code, an
+    // A mixed rig: two M09 (code 15), an M01 (code 2), a unit without a model code (a byte
+    // that reads as a negative code), an
     // empty one, a code past the catalogue, and an M06 whose unit never answers.
     static std::vector<sim::RigCabinet> mixedRig() {
-        std::vector<sim::RigCabinet> c{cabinet(15, "M09"), cabinet(15, "M09"), cabinet(2, "M01"), cabinet(1, ""),
+        std::vector<sim::RigCabinet> c{cabinet(15, "M09"), cabinet(15, "M09"), cabinet(2, "M01"), cabinet(200, ""),
                                        cabinet(1, ""),     cabinet(99, "M99"),  cabinet(11, "M06")};
         c[4].unit.empty = true;
         c[6].unit.faults.push_back({sim::SimFault::Kind::Silent, 0});
@@ -88,7 +89,7 @@ TEST_F(RigScan, JsonGivesOneObjectPerCabinetWithTheReasonOnlyWhenNotRead) {
                          R"("Model":"M09","ModelCode":15,"Locked":true})"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find(R"("ModuleModel":"","Model":"no model","ModelCode":1,"Locked":false})"), std::string::npos);
+    EXPECT_NE(r.out.find(R"("ModuleModel":"","Model":"no model","ModelCode":200,"Locked":false})"), std::string::npos);
     EXPECT_NE(r.out.find(R"("Model":"empty","ModelCode":null,"Locked":false})"), std::string::npos);
     EXPECT_NE(r.out.find(R"("Model":"no model of this catalogue","ModelCode":99,"Locked":true})"), std::string::npos);
     EXPECT_NE(r.out.find(R"("ModuleModel":"M06","Model":null,"ModelCode":null,"Locked":false,"Reason":"This is not)"),
