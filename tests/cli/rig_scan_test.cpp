@@ -31,8 +31,8 @@ protected:
     }
 
     // A mixed rig: two M09 (code 15), an M01 (code 2), a unit without a model code (a byte
-    // that reads as a negative code), an
-    // empty one, a code past the catalogue, and an M06 whose unit never answers.
+    // that reads as a negative code), an empty one, a code past the catalogue, and an M06
+    // whose unit never answers.
     static std::vector<sim::RigCabinet> mixedRig() {
         std::vector<sim::RigCabinet> c{cabinet(15, "M09"), cabinet(15, "M09"), cabinet(2, "M01"), cabinet(200, ""),
                                        cabinet(1, ""),     cabinet(99, "M99"),  cabinet(11, "M06")};
