@@ -35,6 +35,30 @@ const std::vector<Command>& commands() {
          "Exit code 0 only when every program and the operating system were sent.\n",
          {"model", "library", "backup", "verify", "repeat", "count", "firmware", "force", "json", "service-code"},
          runLoadAll},
+        {"rig", "load every cabinet of a networked rig at once, each with its own model's library",
+         "usage: velaupdate rig load [--model NAME | --model auto] [--ethernet HOST[:PORT]]...\n"
+         "                          [--addresses FILE] [--backup] [--verify] [--jobs N] [--json]\n"
+         "Loads every cabinet named by --ethernet (repeatable) and by the lines of --addresses FILE\n"
+         "(HOST[:PORT] a line; blank lines and # comments are left out) at the same time, one TCP\n"
+         "link each, as load-all loads one: identified, judged by its model lock, written, its DSP\n"
+         "Operating System updated and, with --verify, read back.\n"
+         "  --model auto       (the default) each cabinet gets its own model's library, by the model\n"
+         "                     code it reports; a cabinet that reports none is skipped with the reason\n"
+         "  --model NAME       that model's library for every cabinet; a cabinet locked to another\n"
+         "                     model takes it only with --service-code\n"
+         "  --service-code C   frees the model list of the locked cabinets\n"
+         "  --backup           before writing, save what each cabinet's run overwrites\n"
+         "  --verify           read every written memory back and compare it with the library\n"
+         "  --jobs N           load at most N cabinets at once (default: all)\n"
+         "  --firmware FILE    the DSP operating system text to send instead of the built-in one\n"
+         "  --force            send the built-in stand-in operating system to real units\n"
+         "  --json             one JSON object per cabinet, then a summary object, a line each\n"
+         "At a terminal one line per cabinet shows its phase, memory n of N and a bar; without one a\n"
+         "line per cabinet and phase. At the end a table says per cabinet what was written, whether\n"
+         "the operating system was updated, the read-back and the time; a cabinet that failed never\n"
+         "stops the others. Ctrl-C stops every cabinet after its current exchange. The run log has a\n"
+         "section per cabinet. Exit code 0 only when every cabinet completed, 1 otherwise.\n",
+         {"model", "addresses", "backup", "verify", "jobs", "firmware", "force", "json", "service-code"}, runRig},
         {"backup", "save the unit's programs in a library file",
          "usage: velaupdate backup [--out FILE.HLB] [--memories 1-13] [--json]\n"
          "Reads every memory (or those named) back from the unit over USB or Ethernet and saves them as\n"

@@ -79,9 +79,7 @@ bool chooseLibrary(Session& s, const CabinetRequest& request, CabinetResult& r) 
             refuseLocked(s, r, "a model's presets");
             return false;
         }
-        refuse(r, LibraryRefusal::NoModel,
-               "the unit reports no model of this catalogue; choose the cabinet: --model NAME (velaupdate models "
-               "lists them) or --library FILE.HLB");
+        refuse(r, LibraryRefusal::NoModel, "the unit reports no model");
         return false;
     case LibraryRequest::Kind::Model:
         if (locked && wanted.row != own) {
