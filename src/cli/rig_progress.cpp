@@ -72,7 +72,7 @@ void RigProgress::cabinetEvent(const CabinetEvent& e) {
         const char* kind = e.kind == MessageKind::Error ? "error: " : e.kind == MessageKind::Warning ? "warning: " : "";
         print(e.unit + ": " + kind + e.text);
     } else if (newPhase && !options_.quiet) {
-        print(e.result ? lineOf(*row) : e.unit + ": " + phaseName(e.phase));
+        print(e.unit + ": " + (!e.result ? phaseName(e.phase) : e.result->complete() ? "completed" : "not completed"));
     }
 }
 
