@@ -1,6 +1,7 @@
 #include "cli/rig_progress.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vela::cli {
 
@@ -61,6 +62,10 @@ void RigProgress::cabinetEvent(const CabinetEvent& e) {
                          (e.kind == MessageKind::Plain && !e.text.empty());
     const bool newPhase = !row->begun || e.phase != row->last.phase || (e.result && !row->last.result);
     row->begun = true;
+    if (stop_.requested() && !std::exchange(stopAnnounced_, true)) {
+        drawn_ = false;  // the lines are drawn afresh under the notice
+        print(kStoppingAfterExchange);
+    }
     if (problem) row->note = e.text.substr(0, e.text.find('\n'));
     if (e.text.empty() || problem) row->last = e;
     if (options_.interactive && !options_.quiet) {

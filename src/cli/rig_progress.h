@@ -37,6 +37,9 @@ private:
     std::vector<Row> rows_;
     std::size_t nameWidth_ = 0;
     bool drawn_ = false;
+    // The process's interrupts, announced once for every cabinet.
+    StopRequest stop_;
+    bool stopAnnounced_ = false;
 };
 
 // "1-13", "1-3, 5": memory numbers as ranges.

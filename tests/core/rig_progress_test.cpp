@@ -68,6 +68,15 @@ TEST(RigProgress, AtATerminalEveryCabinetKeepsItsOwnLineRedrawnInPlace) {
     EXPECT_EQ(text, a + b + "\x1b[2A" + a + b);
 }
 
+TEST(RigProgress, AnInterruptIsAnnouncedOnceForTheWholeRig) {
+    Screen screen;
+    RigProgress p({"A", "B"}, {}, screen.err);
+    StopSource::process().request();
+    p.cabinetEvent(event("A", CabinetPhase::Writing));
+    p.cabinetEvent(event("B", CabinetPhase::Writing));
+    EXPECT_EQ(screen.text(), std::string(kStoppingAfterExchange) + "\nA: writing\nB: writing\n");
+}
+
 TEST(RigProgress, MemoryRangesJoinRunsOfMemories) {
     EXPECT_EQ(memoryRanges({}), "");
     EXPECT_EQ(memoryRanges({1, 2, 3, 4}), "1-4");
