@@ -271,9 +271,12 @@ const std::vector<Command>& commands() {
          "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
          "refuses or does not answer, or when connect fails.\n",
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
-        {"rig", "find every cabinet of a networked rig and read back what each one is",
+        {"rig", "find every cabinet of a networked rig, read back what each one is, and load them all at once",
          "usage: velaupdate rig scan [--model NAME] [--broadcast ADDR] [--port PORT] [--tcp-port PORT]\n"
          "                           [--scan-time MS] [--json]\n"
+         "       velaupdate rig load [--model NAME | --model auto] [--ethernet HOST[:PORT]]...\n"
+         "                           [--addresses FILE] [--broadcast ADDR] [--port PORT] [--tcp-port PORT]\n"
+         "                           [--scan-time MS] [--backup] [--verify] [--jobs N] [--json]\n"
          "scan      sends the discover datagram (to UDP port 65535 unless --port) and keeps every module\n"
          "          that answers within 3 seconds (--scan-time), of every model unless --model NAME (the\n"
          "          model the module reports, matched as ethernet scan matches it). Then it connects to\n"
@@ -286,11 +289,36 @@ const std::vector<Command>& commands() {
          "          program), or \"not read: \" and why. A module that answers twice is listed once.\n"
          "          --json: a list of objects with the keys Name, IP, DeviceId, ModuleModel, Model\n"
          "          (null when not read), ModelCode (null when none), Locked and, when not read, Reason.\n"
+         "          Exit code 0 when at least one cabinet was found and every one was read, 1 otherwise.\n"
+         "load      loads every cabinet the scan finds (as rig scan finds them, with the same options),\n"
+         "          or only those named by --ethernet (repeatable) and by the lines of --addresses FILE\n"
+         "          (HOST[:PORT] a line; blank lines and # comments are left out), all at the same time,\n"
+         "          one TCP link each, as load-all loads one: identified, judged by its model lock,\n"
+         "          written, its DSP Operating System updated and, with --verify, read back.\n"
+         "  --model auto       (the default) each cabinet gets its own model's library, by the model\n"
+         "                     code it reports; a cabinet that reports none is skipped with the reason\n"
+         "  --model NAME       that model's library for every cabinet, and the scan keeps only the\n"
+         "                     modules of that model; a cabinet locked to another model takes it only\n"
+         "                     with --service-code\n"
+         "  --service-code C   frees the model list of the locked cabinets\n"
+         "  --backup           before writing, save what each cabinet's run overwrites\n"
+         "  --verify           read every written memory back and compare it with the library\n"
+         "  --jobs N           load at most N cabinets at once (default: all)\n"
+         "  --firmware FILE    the DSP operating system text to send instead of the built-in one\n"
+         "  --force            send the built-in stand-in operating system to real units\n"
+         "  --json             one JSON object per cabinet, then a summary object, a line each\n"
+         "          At a terminal one line per cabinet shows its phase, memory n of N and a bar; without\n"
+         "          one a line per cabinet and phase. At the end a table says per cabinet what was\n"
+         "          written, whether the operating system was updated, the read-back and the time; a\n"
+         "          cabinet that failed never stops the others. Ctrl-C stops every cabinet after its\n"
+         "          current exchange. The run log has a section per cabinet. Exit code 0 only when every\n"
+         "          cabinet completed, 1 otherwise (also when the scan found none).\n"
          "--broadcast ADDR  where the scan goes; default: as ethernet scan. With the simulated rig\n"
          "          (velaupdate sim --rig N --udp PORT) use --broadcast 127.0.0.1 --port PORT and\n"
-         "          --tcp-port with the port it prints.\n"
-         "Exit code 0 when at least one cabinet was found and every one was read, 1 otherwise.\n",
-         {"model", "broadcast", "port", "tcp-port", "scan-time", "json"}, runRig},
+         "          --tcp-port with the port it prints.\n",
+         {"model", "broadcast", "port", "tcp-port", "scan-time", "json", "addresses", "backup", "verify", "jobs",
+          "firmware", "force", "service-code"},
+         runRig},
         {"check-update", "ask the update server whether a newer version is published",
          "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
          "       velaupdate check-update --at-start on|off|show\n"

@@ -17,6 +17,7 @@ struct Context {
     TerminalUi& ui;
     LinkOptions link;
     std::FILE* out = stdout;  // data and --json
+    RunLog* log = nullptr;    // the run's log, for a command that gives each unit a section
 };
 
 struct Command {
@@ -58,10 +59,11 @@ int runImport(Context& ctx);
 const char* importHelp();
 // ethernet_command.cpp
 int runEthernet(Context& ctx);
-// rig_command.cpp: the rig subcommands' table
-int runRig(Context& ctx);
 // update_command.cpp
 int runCheckUpdate(Context& ctx);
+// rig_command.cpp, rig_load_command.cpp
+int runRig(Context& ctx);
+int runRigLoad(Context& ctx);
 // library_commands.cpp
 int runModels(Context& ctx);
 int runLibrary(Context& ctx);

@@ -1,5 +1,5 @@
 // velaupdate rig: the whole rig at once. The subcommands each live in a file of their own;
-// this table is where they meet. rig scan is here.
+// this table is where they meet. rig scan is here, rig load in rig_load_command.cpp.
 
 #include "cli/commands.h"
 #include "cli/json.h"
@@ -25,6 +25,7 @@ struct RigSubcommand {
 
 constexpr RigSubcommand kRigSubcommands[] = {
     {"scan", runRigScan},
+    {"load", runRigLoad},
 };
 
 struct Cabinet {

@@ -8,12 +8,18 @@
 
 #include <QCoreApplication>
 
+#include <mutex>
+
 namespace vela {
 namespace {
 
 // Library and manual files not in the current directory are looked for beside the program
 // (the build tree) and in its installed data directory.
 std::vector<std::filesystem::path> dataDirectories() {
+    // Sessions are made on several threads at once, and Qt caches the program's path on
+    // first use.
+    static std::mutex reading;
+    const std::lock_guard lock(reading);
     if (!QCoreApplication::instance()) return {};
     const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
     return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
