@@ -1,22 +1,10 @@
 #include "cli/rig_cabinets.h"
 
 #include "cli/module_options.h"
-#include "ethernet/qt_udp_endpoint.h"
 
-#include <algorithm>
-#include <arpa/inet.h>
 #include <stdexcept>
 
 namespace vela::cli {
-namespace {
-
-// Orders cabinets by address, so that a rig lists the same way every time.
-std::uint32_t addressOrder(const std::string& ip) {
-    in_addr a{};
-    return ::inet_pton(AF_INET, ip.c_str(), &a) == 1 ? ntohl(a.s_addr) : 0xFFFFFFFFu;
-}
-
-}  // namespace
 
 RigScanOptions rigScanOptions(const Context& ctx) {
     RigScanOptions o;
@@ -32,32 +20,9 @@ RigScanOptions rigScanOptions(const Context& ctx) {
 }
 
 std::optional<std::vector<FoundModule>> findCabinets(Context& ctx, RigScanOptions o) {
-    if (o.broadcast) {
-        o.settings.targets = {*o.broadcast};
-    } else {
-        QtLocalHost host;
-        std::string why;
-        o.settings.targets = defaultScanTargets(host, why);
-        if (o.settings.targets.empty()) {
-            ctx.ui.error(why);
-            return std::nullopt;
-        }
-    }
-    QtUdpEndpoint udp;
-    if (!udp.bound()) {
-        ctx.ui.error("Cannot open a UDP socket: " + udp.errorText());
-        return std::nullopt;
-    }
-    auto found = scanModules(udp, o.settings);
-    if (!found) {
-        ctx.ui.error("The discover datagram could not be sent: " + udp.errorText());
-        return std::nullopt;
-    }
-    if (o.model)
-        std::erase_if(*found, [&](const FoundModule& m) { return m.device.Model != *o.model; });
-    std::stable_sort(found->begin(), found->end(), [](const FoundModule& a, const FoundModule& b) {
-        return addressOrder(a.device.IP) < addressOrder(b.device.IP);
-    });
+    std::string why;
+    auto found = scanRig(std::move(o), why);
+    if (!found) ctx.ui.error(why);
     return found;
 }
 

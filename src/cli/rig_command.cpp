@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <thread>
 
 namespace vela::cli {
 
@@ -77,23 +76,9 @@ int runRigScan(Context& ctx) {
     if (ctx.args.positional.size() > 1) throw std::invalid_argument("rig scan takes no argument: " + ctx.args.positional[1]);
     const auto found = findCabinets(ctx, rigScanOptions(ctx));
     if (!found) return kExitLinkFailed;
+    const auto identities = identifyCabinets(*found);
     std::vector<Cabinet> cabinets;
-    for (const auto& m : *found) cabinets.push_back({m, {}});
-
-    // One thread and one session per cabinet; each writes its own row only.
-    {
-        std::vector<std::jthread> threads;
-        for (auto& c : cabinets)
-            threads.emplace_back([&c] {
-                try {
-                    c.identity = identifyCabinet(c.module.device.IP, c.module.tcpPort);
-                } catch (const std::exception& e) {
-                    c.identity.reason = e.what();
-                } catch (...) {
-                    c.identity.reason = "the cabinet's work failed";
-                }
-            });
-    }
+    for (std::size_t i = 0; i < found->size(); ++i) cabinets.push_back({(*found)[i], identities[i]});
     printCabinets(ctx, cabinets);
     if (cabinets.empty()) {
         ctx.ui.error("No Devices Found");

@@ -2,23 +2,27 @@
 #include "cli/commands.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
+#include "cli/rig_cabinets.h"
 #include "cli/rig_progress.h"
 #include "core/exit_codes.h"
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "session/link_options.h"
 #include "session/rig_load.h"
+#include "session/rig_outcome.h"
 
 #include <chrono>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 
 namespace vela::cli {
 namespace {
 
 // The cabinets named by --ethernet (repeatable) and by the lines of --addresses FILE
-// ("HOST[:PORT]", blank lines and "#" comments left out).
-std::vector<CabinetToLoad> cabinetsOf(const Context& ctx) {
+// ("HOST[:PORT]", blank lines and "#" comments left out); without either, every cabinet the
+// scan finds. nullopt after saying why when no scan could be made.
+std::optional<std::vector<CabinetToLoad>> cabinetsOf(Context& ctx) {
     std::vector<std::string> addresses = ctx.args.values("ethernet");
     if (const auto file = ctx.args.value("addresses")) {
         std::ifstream in(*file);
@@ -29,18 +33,28 @@ std::vector<CabinetToLoad> cabinetsOf(const Context& ctx) {
             if (first == std::string::npos) continue;
             addresses.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
         }
+        if (addresses.empty()) throw std::invalid_argument("--addresses: no cabinet in " + *file);
     }
-    if (addresses.empty())
-        throw std::invalid_argument("rig load needs the cabinets: --ethernet HOST[:PORT] (repeatable) or "
-                                    "--addresses FILE");
     std::vector<CabinetToLoad> cabinets;
+    if (addresses.empty()) {
+        // Simulated units are reached by name only: a scan would look for real modules.
+        if (ctx.link.sim)
+            throw std::invalid_argument("rig load --sim needs the cabinets: --ethernet HOST[:PORT] (repeatable) or "
+                                        "--addresses FILE");
+        RigScanOptions scan = rigScanOptions(ctx);
+        // --model auto loads every model the scan finds.
+        if (ctx.args.value("model", "auto") == "auto") scan.model.reset();
+        const auto found = findCabinets(ctx, std::move(scan));
+        if (!found) return std::nullopt;
+        for (const auto& m : *found) cabinets.push_back(cabinetToLoad(m));
+    }
     for (const auto& a : addresses) {
         CabinetToLoad c;
         c.name = a;
         c.link = ethernetLink(a);
-        c.link.sim = ctx.link.sim;
         cabinets.push_back(std::move(c));
     }
+    for (auto& c : cabinets) c.link.sim = ctx.link.sim;
     return cabinets;
 }
 
@@ -57,18 +71,6 @@ LibraryRequest libraryOf(const Context& ctx) {
     wanted.kind = LibraryRequest::Kind::Model;
     wanted.row = static_cast<int>(*row);
     return wanted;
-}
-
-const char* outcomeName(const CabinetResult& r) {
-    if (r.refusal == LibraryRefusal::NoModel) return "skipped";
-    switch (r.outcome) {
-    case OperationResult::Done: return "completed";
-    case OperationResult::Declined: return "declined";
-    case OperationResult::Failed: return "failed";
-    case OperationResult::LinkLost: return "link lost";
-    case OperationResult::Stopped: return "stopped";
-    }
-    return "failed";
 }
 
 std::string problemOf(const RigCabinetResult& c) {
@@ -155,9 +157,15 @@ void printTable(Context& ctx, const std::vector<RigCabinetResult>& results, int 
 
 int runRigLoad(Context& ctx) {
     if (ctx.args.positional.size() != 1) throw std::invalid_argument("rig load takes no arguments (see --help)");
-    RigRequest rig;
-    rig.cabinets = cabinetsOf(ctx);
     const LibraryRequest library = libraryOf(ctx);
+    RigRequest rig;
+    auto cabinets = cabinetsOf(ctx);
+    if (!cabinets) return kExitLinkFailed;
+    if (cabinets->empty()) {
+        ctx.ui.error("No Devices Found");
+        return kExitLinkFailed;
+    }
+    rig.cabinets = std::move(*cabinets);
     for (auto& c : rig.cabinets) c.library = library;
     rig.each.verify = ctx.args.flag("verify");
     rig.each.backupFirst = ctx.args.flag("backup");
