@@ -75,7 +75,7 @@ void Application::createWindows() {
     windows_.connect = create<TConnectForm>();
     windows_.library = create<TLoadAllMemForm>(firmware_);
     windows_.connect->show();
-    windows_.ethernet = create<TEM100Form>();
+    windows_.ethernet = create<TEM100Form>(firmware_);
     // The main window is painted before the rest are made.
     for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
     windows_.mainMenu = create<TMainMenu>(firmware_);
