@@ -50,7 +50,8 @@ public:
             u.finished = true;
             // Where it ended: "finished", or the phase it failed in.
             u.phase = QString::fromUtf8(phaseName(e.result->endedIn));
-            u.percent = e.result->complete() ? 100 : e.percent;
+            // A gauge that stopped short stays where the cabinet stopped.
+            u.percent = e.result->complete() ? 100 : -1;
             u.result = QString::fromUtf8(outcomeName(*e.result));
         }
         emit form_.rowChanged(u);
@@ -108,7 +109,7 @@ TRigForm::TRigForm(AppContext& context, const FirmwareChoice& firmware, const Et
     CabinetList->setHeaderLabels({QStringLiteral("Cabinet"), QStringLiteral("IP"), QStringLiteral("Model"),
                                   QStringLiteral("Phase"), QStringLiteral("Progress"), QStringLiteral("Result")});
     CabinetList->setGeometry(20, 94, 600, 290);
-    const int widths[] = {90, 84, 96, 110, 80};
+    const int widths[] = {86, 80, 72, 150, 76};
     for (int c = 0; c < 5; ++c) CabinetList->header()->resizeSection(c, widths[c]);
     CabinetList->header()->setStretchLastSection(true);
 
@@ -175,11 +176,10 @@ void TRigForm::ScanBClick() {
                 item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
                 item->setCheckState(CabinetColumn, Qt::Checked);
                 item->setText(IpColumn, QString::fromStdString(unitText(d.IP)));
-                const std::string model = id.kind == CabinetIdentity::Kind::Unread
-                                              ? "not read: " + displayText(id.reason)
-                                              : describe(id);
-                item->setText(ModelColumn, QString::fromStdString(model));
-                item->setToolTip(ModelColumn, item->text(ModelColumn));
+                // The row keeps to one line; the reason is the cell's tool tip.
+                const bool read = id.kind != CabinetIdentity::Kind::Unread;
+                item->setText(ModelColumn, QString::fromStdString(read ? describe(id) : "not read"));
+                item->setToolTip(ModelColumn, QString::fromStdString(read ? describe(id) : displayText(id.reason)));
                 auto* bar = new QProgressBar;
                 bar->setRange(0, 100);
                 bar->setValue(0);
@@ -233,8 +233,9 @@ void TRigForm::UpdateAllBClick() {
         [this, run] {
             for (std::size_t i = 0; i < run->results.size() && i < run->rows.size(); ++i)
                 if (QTreeWidgetItem* item = CabinetList->topLevelItem(run->rows[i])) {
-                    item->setText(ResultColumn, rowResult(run->results[i]));
-                    item->setToolTip(ResultColumn, item->text(ResultColumn));
+                    // The outcome in the row, and why in its tool tip and in the run's message.
+                    item->setText(ResultColumn, QString::fromUtf8(outcomeName(run->results[i].result)));
+                    item->setToolTip(ResultColumn, rowResult(run->results[i]));
                 }
             int completed = 0;
             for (const auto& c : run->results) completed += c.result.complete() ? 1 : 0;
@@ -255,7 +256,7 @@ void TRigForm::showRow(const RigRowUpdate& u) {
     QTreeWidgetItem* item = CabinetList->topLevelItem(u.row);
     if (!item) return;
     item->setText(PhaseColumn, u.phase);
-    if (QProgressBar* bar = gauge(u.row)) bar->setValue(u.percent);
+    if (QProgressBar* bar = gauge(u.row); bar && u.percent >= 0) bar->setValue(u.percent);
     if (u.finished) item->setText(ResultColumn, u.result);
 }
 

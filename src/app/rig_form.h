@@ -28,7 +28,7 @@ struct AppContext;
 struct RigRowUpdate {
     int row = 0;
     QString phase;
-    int percent = 0;
+    int percent = 0;  // -1: the gauge stays as it is
     bool finished = false;
     QString result;  // set with finished
 };
