@@ -55,7 +55,8 @@ Application::~Application() {
     log_.note("outcome", "window closed");
     worker_->stopServing();
     worker_->requestStop();
-    ui_.stop.request();
+    // Every session hears it, each cabinet of a whole-rig run too.
+    StopSource::process().request();
     worker_->waitIdle(30000);
     download_.reset();
     owned_.clear();
