@@ -57,7 +57,8 @@ Application::~Application() {
     log_.note("outcome", "window closed");
     worker_->stopServing();
     worker_->requestStop();
-    ui_.stop.request();
+    // Every session hears it, each cabinet of a whole-rig run too.
+    StopSource::process().request();
     worker_->waitIdle(30000);
     download_.reset();
     owned_.clear();
@@ -79,7 +80,7 @@ void Application::createWindows() {
     windows_.library = create<TLoadAllMemForm>(firmware_);
     // The designer's own command makes it the window the program ends with.
     if (!options_.designer) windows_.connect->show();
-    windows_.ethernet = create<TEM100Form>();
+    windows_.ethernet = create<TEM100Form>(firmware_);
     // The main window is painted before the rest are made.
     for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
     windows_.mainMenu = create<TMainMenu>(firmware_);

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/gui_options.h"
 #include "app/qt_user_interface.h"
+#include "app/rig_form.h"
 #include "app/session_worker.h"
 #include "session/module_operations.h"
 #include "session/session.h"
@@ -37,7 +38,7 @@ QPushButton* button(const QString& caption, const QRect& geometry, QWidget* pare
 } // namespace
 
 // The module procedures with their UDP socket and host lookup, all on the worker thread.
-TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
+TEM100Form::TEM100Form(AppContext& context, const FirmwareChoice& firmware, QWidget* parent)
     : BorderlessWindow(QStringLiteral("ETHERNET"), {460, 440}, parent), context_(context),
       modules_(std::make_shared<std::unique_ptr<ModuleAccess>>()) {
     const GuiOptions& o = context_.options;
@@ -61,6 +62,7 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
     ModelComboBox->setAccessibleName(QStringLiteral("Model"));
     ModelComboBox->setGeometry(96, 56, 150, 24);
     ScanB = button(QStringLiteral("Scan"), {256, 55, 80, 26}, this);
+    WholeRigB = button(QStringLiteral("Whole rig"), {346, 55, 94, 26}, this);
 
     ScanProgress = new QProgressBar(this);
     ScanProgress->setRange(0, 100);
@@ -150,6 +152,10 @@ TEM100Form::TEM100Form(AppContext& context, QWidget* parent)
                 ScanProgress->setMaximum(maximum);
                 ScanProgress->setValue(position);
             });
+
+    rigForm_ = std::make_unique<TRigForm>(context_, firmware, settings);
+    RigForm = rigForm_.get();
+    connect(WholeRigB, &QPushButton::clicked, this, &TEM100Form::WholeRigBClick);
 
     showView(start);
     connect(&context_.worker, &SessionWorker::sessionChanged, this, &TEM100Form::showSession);
@@ -252,6 +258,8 @@ void TEM100Form::ModelComboBoxChange(int index) {
 void TEM100Form::ScanBClick() {
     runProcedure([](Session& s, ModuleAccess& m) { scanAgain(s, m); });
 }
+
+void TEM100Form::WholeRigBClick() { RigForm->open(); }
 
 void TEM100Form::ProcessorBoxClick(int index) {
     runProcedure([index](Session& s, ModuleAccess& m) { chooseFoundModule(s, m, index); },

@@ -1,7 +1,8 @@
 #pragma once
 // TEM100Form, the Ethernet module window "ETHERNET": choose the loudspeaker model, scan the
 // network for its modules, change a module's IP address or host name, make it blink, and
-// connect the TCP link to it. The module procedures run on the session's worker.
+// connect the TCP link to it. The module procedures run on the session's worker. "Whole rig"
+// opens the window that updates every cabinet of the network at once.
 
 #include "app/borderless_window.h"
 #include "app/session_worker.h"
@@ -20,6 +21,7 @@ class QPushButton;
 class QSpinBox;
 
 namespace vela {
+struct FirmwareChoice;
 class ModuleAccess;
 class Session;
 } // namespace vela
@@ -27,15 +29,20 @@ class Session;
 namespace vela::app {
 
 struct AppContext;
+class TRigForm;
 
 class TEM100Form : public BorderlessWindow {
     Q_OBJECT
   public:
-    explicit TEM100Form(AppContext& context, QWidget* parent = nullptr);
+    // `firmware` is what the whole-rig window sends to every cabinet.
+    TEM100Form(AppContext& context, const FirmwareChoice& firmware, QWidget* parent = nullptr);
     ~TEM100Form() override;
 
     QComboBox* ModelComboBox;
     QPushButton* ScanB;
+    QPushButton* WholeRigB;
+    // The whole-rig window, made with this one.
+    TRigForm* RigForm;
     QProgressBar* ScanProgress;
     QLabel* Label2;
     QLabel* Label1;
@@ -63,6 +70,7 @@ class TEM100Form : public BorderlessWindow {
   public slots:
     void ModelComboBoxChange(int index);
     void ScanBClick();
+    void WholeRigBClick();
     void ProcessorBoxClick(int index);
     void ProcessorBoxDropDown() {}
     void IPListKeyDown(int index);
@@ -92,6 +100,7 @@ class TEM100Form : public BorderlessWindow {
     std::string shownHost_;
     // Made on the worker thread by the first operation and used only there.
     std::shared_ptr<std::unique_ptr<ModuleAccess>> modules_;
+    std::unique_ptr<TRigForm> rigForm_;
 };
 
 } // namespace vela::app

@@ -33,7 +33,8 @@ void ProgramCloser::requestClose() {
     asking_ = false;
     if (stop) {
         ending_ = true;
-        ui_.stop.request();
+        // Every session hears it: the unit's own and each cabinet of a whole-rig run.
+        StopSource::process().request();
         // A run waiting for the connection window goes on without it and stops.
         worker_.stopServing();
         ui_.status(StatusField::LibraryInfo, kStoppingStatus);

@@ -1,8 +1,8 @@
 #pragma once
 // Every way of closing the connection, library or processor window ends the program. While an
-// operation is under way the user is asked first; Yes stops it as Ctrl-C does on the command
-// line (the step under way finishes, the run's summary says what was written), and the program
-// ends once the worker is idle. A close is never ignored without a word.
+// operation is under way the user is asked first; Yes stops it, and every cabinet of a rig run,
+// as Ctrl-C does on the command line (the step under way finishes, the run's summary says what
+// was written), and the program ends once the worker is idle. A close is never ignored without a word.
 
 #include <QObject>
 

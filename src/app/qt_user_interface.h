@@ -42,6 +42,7 @@ public:
 
     // Every question with its answer and every status text also go to `log` from now on.
     void setRunLog(RunLog* log);
+    RunLog* runLog() const { return log_; }
 
     // A closing program asks nothing more: every question gets its safe answer at once.
     void setClosing() { closing_ = true; }

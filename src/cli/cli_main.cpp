@@ -105,7 +105,7 @@ int runCommand(const Command& command, Args& args, int argc, char** argv) {
         return outcome(code);
     };
     try {
-        Context ctx{args, ui, parseLinkOptions(args), out.file()};
+        Context ctx{args, ui, parseLinkOptions(args), out.file(), &log};
         startRunLog(log, args, argc, argv, ctx.link);
         log.note("version", kVersion);
         if (log.isOpen()) ui.setRunLog(&log);

@@ -181,9 +181,25 @@ const std::vector<Command>& commands() {
          "  --fault F[@N]       start, long, end: a wrong answer at that step; silent-block: no answer\n"
          "                      to a data block; hangup-block: drop the connection at a data block. With @N\n"
          "                      only the N-th time the unit reaches that point, else every time.\n"
-         "                      Repeatable.\n"
-         "  --trace FILE        one JSON line per exchange with the bytes each side sent\n",
-         {"pty", "tcp", "udp", "module", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace"}, runSim},
+         "                      Repeatable. silent: the unit answers no exchange at all.\n"
+         "  --trace FILE        one JSON line per exchange with the bytes each side sent\n"
+         "\n"
+         "usage: velaupdate sim --rig N [--rig-models M,M,...] [--rig-fault K:F]... [--tcp PORT] [--udp PORT]\n"
+         "                      [--memory-dir DIR] [--model-code N] [--empty] [--baud B] [--fault F]...\n"
+         "Runs N simulated cabinets (1..253), each with its own memories and Ethernet module. Cabinet K\n"
+         "has the address 127.0.0.(K+1) (127.0.0.2, 127.0.0.3, ...), host name CABKK and device id\n"
+         "RIGKKK; all take TCP connections on one port, --tcp PORT or else one free port, printed with each\n"
+         "cabinet. Discovery goes to 127.0.0.1 at --udp PORT (default 65535); every module answers from\n"
+         "its own address (velaupdate rig scan --broadcast 127.0.0.1 --port PORT --tcp-port PORT).\n"
+         "  --rig-models M,M,...  the model of each cabinet in turn, the list repeated when the rig has\n"
+         "                      more cabinets: a catalogue name (its model code, and the name the module\n"
+         "                      reports), a model code 0..255, or \"empty\" (no program in any memory).\n"
+         "                      Default: --model-code (and --empty) for every cabinet\n"
+         "  --rig-fault K:F     cabinet K only: F is a --fault value, protect=3,5 or empty. Repeatable.\n"
+         "                      The other options apply to every cabinet; --memory-dir keeps cabinet K in\n"
+         "                      DIR/cabinet-K\n",
+         {"pty", "tcp", "udp", "module", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace",
+          "rig", "rig-models", "rig-fault"}, runSim},
         {"design", "run a filter, crossover or dynamics designer and print what it computes",
          "usage: velaupdate design biquad --type CODE [--gain DB] [--freq HZ] [--q Q]\n"
          "                                [--response] [--json]\n"
@@ -263,6 +279,54 @@ const std::vector<Command>& commands() {
          "set-ip and set-name wait at most 3 seconds for the module's answer; exit code 1 when it\n"
          "refuses or does not answer, or when connect fails.\n",
          {"model", "broadcast", "port", "json", "id", "ip", "name", "tcp-port"}, runEthernet},
+        {"rig", "find every cabinet of a networked rig, read back what each one is, and load them all at once",
+         "usage: velaupdate rig scan [--model NAME] [--broadcast ADDR] [--port PORT] [--tcp-port PORT]\n"
+         "                           [--scan-time MS] [--json]\n"
+         "       velaupdate rig load [--model NAME | --model auto] [--ethernet HOST[:PORT]]...\n"
+         "                           [--addresses FILE] [--broadcast ADDR] [--port PORT] [--tcp-port PORT]\n"
+         "                           [--scan-time MS] [--backup] [--verify] [--jobs N] [--json]\n"
+         "scan      sends the discover datagram (to UDP port 65535 unless --port) and keeps every module\n"
+         "          that answers within 3 seconds (--scan-time), of every model unless --model NAME (the\n"
+         "          model the module reports, matched as ethernet scan matches it). Then it connects to\n"
+         "          every cabinet at once over TCP (port 1001 unless --tcp-port) and reads its unit back\n"
+         "          as a USB connection does. One row per cabinet, by address: host name, IP, device id,\n"
+         "          the model its module reports, the model lock (locked: the unit carries a model code\n"
+         "          and takes another model's programs only with the service code) and what the unit\n"
+         "          says it is: a catalogue model, \"no model of this catalogue\" (a model code the\n"
+         "          catalogue lacks), \"no model\" (programs without a model code), \"empty\" (no\n"
+         "          program), or \"not read: \" and why. A module that answers twice is listed once.\n"
+         "          --json: a list of objects with the keys Name, IP, DeviceId, ModuleModel, Model\n"
+         "          (null when not read), ModelCode (null when none), Locked and, when not read, Reason.\n"
+         "          Exit code 0 when at least one cabinet was found and every one was read, 1 otherwise.\n"
+         "load      loads every cabinet the scan finds (as rig scan finds them, with the same options),\n"
+         "          or only those named by --ethernet (repeatable) and by the lines of --addresses FILE\n"
+         "          (HOST[:PORT] a line; blank lines and # comments are left out), all at the same time,\n"
+         "          one TCP link each, as load-all loads one: identified, judged by its model lock,\n"
+         "          written, its DSP Operating System updated and, with --verify, read back.\n"
+         "  --model auto       (the default) each cabinet gets its own model's library, by the model\n"
+         "                     code it reports; a cabinet that reports none is skipped with the reason\n"
+         "  --model NAME       that model's library for every cabinet, and the scan keeps only the\n"
+         "                     modules of that model; a cabinet locked to another model takes it only\n"
+         "                     with --service-code\n"
+         "  --service-code C   frees the model list of the locked cabinets\n"
+         "  --backup           before writing, save what each cabinet's run overwrites\n"
+         "  --verify           read every written memory back and compare it with the library\n"
+         "  --jobs N           load at most N cabinets at once (default: all)\n"
+         "  --firmware FILE    the DSP operating system text to send instead of the built-in one\n"
+         "  --force            send the built-in stand-in operating system to real units\n"
+         "  --json             one JSON object per cabinet, then a summary object, a line each\n"
+         "          At a terminal one line per cabinet shows its phase, memory n of N and a bar; without\n"
+         "          one a line per cabinet and phase. At the end a table says per cabinet what was\n"
+         "          written, whether the operating system was updated, the read-back and the time; a\n"
+         "          cabinet that failed never stops the others. Ctrl-C stops every cabinet after its\n"
+         "          current exchange. The run log has a section per cabinet. Exit code 0 only when every\n"
+         "          cabinet completed, 1 otherwise (also when the scan found none).\n"
+         "--broadcast ADDR  where the scan goes; default: as ethernet scan. With the simulated rig\n"
+         "          (velaupdate sim --rig N --udp PORT) use --broadcast 127.0.0.1 --port PORT and\n"
+         "          --tcp-port with the port it prints.\n",
+         {"model", "broadcast", "port", "tcp-port", "scan-time", "json", "addresses", "backup", "verify", "jobs",
+          "firmware", "force", "service-code"},
+         runRig},
         {"check-update", "ask the update server whether a newer version is published",
          "usage: velaupdate check-update [--url URL] [--download] [--yes] [--json]\n"
          "       velaupdate check-update --at-start on|off|show\n"

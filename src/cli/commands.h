@@ -17,6 +17,7 @@ struct Context {
     TerminalUi& ui;
     LinkOptions link;
     std::FILE* out = stdout;  // data and --json
+    RunLog* log = nullptr;    // the run's log, for a command that gives each unit a section
 };
 
 struct Command {
@@ -62,6 +63,9 @@ const char* importHelp();
 int runEthernet(Context& ctx);
 // update_command.cpp
 int runCheckUpdate(Context& ctx);
+// rig_command.cpp, rig_load_command.cpp
+int runRig(Context& ctx);
+int runRigLoad(Context& ctx);
 // library_commands.cpp
 int runModels(Context& ctx);
 int runLibrary(Context& ctx);

@@ -4,10 +4,10 @@
 #include "cli/commands.h"
 #include "core/exit_codes.h"
 #include "cli/json.h"
+#include "cli/module_options.h"
 #include "cli/session_factory.h"
 #include "core/text_display.h"
 #include "ethernet/ethernet_module_window.h"
-#include "library/model_catalogue.h"
 #include "session/module_operations.h"
 #include "session/operations.h"
 
@@ -27,14 +27,6 @@ std::string required(const Context& ctx, const char* option, const char* sub) {
     return *v;
 }
 
-std::uint16_t portOption(const Context& ctx, const char* option, std::uint16_t fallback) {
-    const auto v = ctx.args.integer(option);
-    if (!v) return fallback;
-    if (*v < 1 || *v > 65535)
-        throw std::invalid_argument(std::string("--") + option + ": not a port 1..65535");
-    return static_cast<std::uint16_t>(*v);
-}
-
 std::string ipv4Option(const Context& ctx, const char* option, const char* sub) {
     const std::string v = required(ctx, option, sub);
     if (!isDottedIPv4(v))
@@ -46,16 +38,8 @@ EthernetOptions parseOptions(const Context& ctx) {
     EthernetOptions o;
     o.settings.udpPort = portOption(ctx, "port", kModuleUdpPort);
     o.settings.tcpPort = portOption(ctx, "tcp-port", kEthernetTcpPort);
-    if (const auto b = ctx.args.value("broadcast")) {
-        if (!isDottedIPv4(*b)) throw std::invalid_argument("--broadcast: not an IPv4 address: " + *b);
-        o.settings.broadcast = *b;
-    }
-    if (const auto m = ctx.args.value("model")) {
-        if (m->empty()) throw std::invalid_argument("--model needs a model name");
-        // A catalogue model is matched as load-all matches it; modules report its exact name.
-        const auto row = ModelCatalogue::find(*m);
-        o.model = row ? std::string(ModelCatalogue::rows()[*row].name) : *m;
-    }
+    o.settings.broadcast = broadcastOption(ctx);
+    o.model = moduleModelOption(ctx);
     // A change ends with a new scan only when there is a model to list.
     o.settings.rescanAfterChange = o.model.has_value();
     return o;

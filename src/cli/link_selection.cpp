@@ -16,18 +16,7 @@ bool selectLink(Context& ctx, Session& s) {
     return false;
 }
 
-OperationResult connectUnit(Context& ctx, Session& s) {
-    if (ctx.link.kind == LinkKind::Offline) return OperationResult::Done; // the command says what that means
-    if (ctx.link.kind == LinkKind::USB) {
-        const OperationResult r = connectUsb(s);
-        if (r != OperationResult::Done) return r;
-        return s.state.UsbActive ? OperationResult::Done : OperationResult::Failed;
-    }
-    if (!selectLink(ctx, s)) return OperationResult::Failed;
-    const OperationResult probe = probeUnit(s);
-    if (probe != OperationResult::Done || ctx.link.kind != LinkKind::Ethernet) return probe;
-    return identifyConnectedUnit(s);
-}
+OperationResult connectUnit(Context& ctx, Session& s) { return connectAndIdentify(s, ctx.link); }
 
 bool refuseEthernet(Context& ctx, const char* command) {
     if (ctx.link.kind != LinkKind::Ethernet) return false;

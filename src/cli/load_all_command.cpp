@@ -4,13 +4,13 @@
 #include "core/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
-#include "cli/library_choice.h"
 #include "cli/link_selection.h"
 #include "cli/session_factory.h"
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/port_discovery.h"
-#include "session/backup.h"
+#include "session/cabinet_load.h"
+#include "session/library_announcement.h"
 #include "session/operations.h"
 
 #include <optional>
@@ -20,121 +20,61 @@
 namespace vela::cli {
 namespace {
 
-// What one cabinet's run gave: no report when it ended before the memories were begun.
-struct CabinetResult {
+// What one cabinet's run gave and the exit code it means.
+struct CabinetRun {
     int code = kExitOk;
-    std::optional<LoadAllReport> report;
-    std::string library;
-    std::string backupFile;
-    std::vector<MemoryVerdict> verify;
+    CabinetResult result;
 };
 
-std::string modelName(std::size_t row) {
-    return unitName(ModelCatalogue::rows()[row].name);
+// The library the options name; the model name is checked before anything is connected.
+LibraryRequest libraryRequest(Context& ctx) {
+    LibraryRequest wanted;
+    if (const auto file = ctx.args.value("library")) {
+        wanted.kind = LibraryRequest::Kind::File;
+        wanted.file = *file;
+    } else if (const auto model = ctx.args.value("model")) {
+        const auto row = ModelCatalogue::find(*model);
+        if (!row) throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
+        wanted.kind = LibraryRequest::Kind::Model;
+        wanted.row = static_cast<int>(*row);
+    } else {
+        wanted.kind = LibraryRequest::Kind::UnitsOwn;
+    }
+    return wanted;
 }
 
-// A unit whose model code locked the model list takes only its own model's library; the
-// service code frees the list, as it does in the window.
-int refuseLocked(Context& ctx, Session& s, const std::string& wanted) {
-    const LibraryWindowState& list = s.libraryWindow;
-    const int code = static_cast<std::int8_t>(s.receivedImage[4]);
-    std::string unit =
-        list.selectedRow >= 0
-            ? "this unit is a " + modelName(static_cast<std::size_t>(list.selectedRow)) +
-                  " (its presets are " +
-                  std::string(
-                      ModelCatalogue::rows()[static_cast<std::size_t>(list.selectedRow)].libraryFile) +
-                  ")"
-            : "this unit's model code " + std::to_string(code) + " is no model of this catalogue";
-    ctx.ui.error(unit + ", and its model list is locked: " + wanted +
-                 " goes into it only with the service code (--service-code CODE)");
-    return kExitUsage;
-}
-
-// Opens the library to send: the one the unit's model locks, the chosen model's, or a file.
-int chooseLibrary(Context& ctx, Session& s) {
-    LibraryWindow& form = s.libraryForm;
-    const LibraryWindowState& list = s.libraryWindow;
-    const auto model = ctx.args.value("model");
-    const auto file = ctx.args.value("library");
-    if (const auto code = ctx.args.value("service-code")) {
-        enterServiceCode(s, *code);
-        if (!list.modelListEnabled) {
-            ctx.ui.error("The service code is not valid.");
-            return kExitUsage;
-        }
+int exitCodeOf(const CabinetResult& r) {
+    switch (r.endedIn) {
+    case CabinetPhase::Finished:
+        return kExitOk;
+    case CabinetPhase::Library:
+        if (r.refusal == LibraryRefusal::NoModel)
+            throw std::invalid_argument(
+                "choose the cabinet: --model NAME (velaupdate models lists them) or --library FILE.HLB");
+        return r.refusal == LibraryRefusal::Unreadable ? kExitBadInput : kExitUsage;
+    case CabinetPhase::Backup:
+        return r.outcome == OperationResult::Stopped ? kExitLinkFailed : exitCode(r.outcome);
+    default:
+        return kExitLinkFailed;
     }
-    const bool locked = list.lockedByUnit && !list.modelListEnabled;
-    // The unit's own row, -1 for none.
-    const int own = list.selectedRow;
-    if (file) {
-        // A file named as the unit's own library is its own model's presets.
-        const bool ownFile =
-            own >= 0 &&
-            std::filesystem::path(*file).filename() ==
-                std::filesystem::path(ModelCatalogue::rows()[static_cast<std::size_t>(own)].libraryFile);
-        if (locked && !ownFile) return refuseLocked(ctx, s, "the library " + displayText(*file));
-        return openLibraryFile(s, *file) == OperationResult::Done ? kExitOk : kExitBadInput;
-    }
-    if (!model) {
-        if (locked && own >= 0) return form.buffer[0] ? kExitOk : kExitBadInput;
-        if (locked) return refuseLocked(ctx, s, "a model's presets");
-        throw std::invalid_argument(
-            "choose the cabinet: --model NAME (velaupdate models lists them) or --library FILE.HLB");
-    }
-    const auto row = ModelCatalogue::find(*model);
-    if (!row) throw std::invalid_argument("no model called '" + *model + "' (velaupdate models lists them)");
-    if (locked && static_cast<int>(*row) != own)
-        return refuseLocked(ctx, s, "the presets of " + modelName(*row));
-    chooseModel(s, static_cast<int>(*row));
-    return form.buffer[0] ? kExitOk : kExitBadInput;
 }
 
 // One cabinet: connect, choose the library, run, and read back when asked.
-CabinetResult loadAllOnce(Context& ctx, const FirmwareChoice& firmware) {
-    CabinetResult result;
+CabinetRun loadAllOnce(Context& ctx, const FirmwareChoice& firmware) {
     auto s = openSession(ctx);
-    if (const OperationResult connected = connectUnit(ctx, *s); connected != OperationResult::Done) {
-        if (connected == OperationResult::Stopped)
-            ctx.ui.warning("The update was stopped while connecting; nothing was written.");
-        result.code = kExitLinkFailed;
-        return result;
-    }
-    if (const int code = chooseLibrary(ctx, *s); code != kExitOk) {
-        result.code = code;
-        return result;
-    }
     s->libraryForm.showConnectFormModal = [] {
         std::fprintf(stderr, "(connect with --usb, --serial, --ethernet or --sim)\n");
     };
-    const LibraryBuffer library = s->libraryForm.buffer;
-    result.library = displayText(s->libraryForm.openedFile);
-    // Say exactly what is about to be written, before anything is.
-    if (const auto shadow = shadowedLibrary(s->libraryForm)) ctx.ui.warning(*shadow);
-    ctx.ui.information(libraryToSend(s->libraryForm));
-    if (ctx.args.flag("backup")) {
-        // Nothing is written unless what the run overwrites has been saved.
-        const BackupResult backup = backupBeforeLoadAll(*s);
-        ctx.ui.finishProgress();
-        if (backup.result != OperationResult::Done) {
-            result.code = backup.result == OperationResult::Stopped ? kExitLinkFailed : exitCode(backup.result);
-            return result;
-        }
-        if (backup.file) result.backupFile = backup.file->string();
-    }
-    result.report = loadAllMemories(*s, firmware);
-    ctx.ui.finishProgress();
-    if (!result.report->complete()) {
-        result.code = kExitLinkFailed;
-        return result;
-    }
-    if (ctx.args.flag("verify")) {
-        result.verify = verifyWrittenMemories(*s, *result.report, library);
-        ctx.ui.finishProgress();
-        for (const auto& [memory, verdict] : result.verify)
-            if (verdict != "same") result.code = kExitLinkFailed;
-    }
-    return result;
+    CabinetRequest request;
+    request.connect = ctx.link;
+    request.library = libraryRequest(ctx);
+    request.serviceCode = ctx.args.value("service-code");
+    request.backupFirst = ctx.args.flag("backup");
+    request.verify = ctx.args.flag("verify");
+    // Each phase's progress bar ends before the next phase speaks.
+    CabinetRun run{kExitOk, loadCabinet(*s, request, firmware, [&](CabinetPhase) { ctx.ui.finishProgress(); })};
+    run.code = exitCodeOf(run.result);
+    return run;
 }
 
 struct RepeatCounts {
@@ -142,13 +82,14 @@ struct RepeatCounts {
 };
 
 // The cabinet's result on stdout: one JSON object (one line), or text lines.
-void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* counts) {
+void printCabinet(Context& ctx, const CabinetRun& run, const RepeatCounts* counts) {
+    const CabinetResult& r = run.result;
     if (ctx.args.flag("json")) {
         // A single run that ended before its report leaves the error document to the caller.
         if (!r.report && !counts) return;
         JsonWriter j(ctx.out);
         j.beginObject();
-        if (!r.backupFile.empty()) j.field("backup", r.backupFile);
+        if (r.backupFile) j.field("backup", r.backupFile->string());
         if (r.report) {
             j.field("library", r.library);
             j.field("programs", r.report->programs);
@@ -159,7 +100,7 @@ void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* coun
             if (!r.report->complete()) j.field("error", ctx.ui.lastError());
         } else {
             j.field("error", ctx.ui.lastError());
-            j.field("exitCode", r.code);
+            j.field("exitCode", run.code);
         }
         if (!r.verify.empty()) {
             j.key("verify");
@@ -181,7 +122,8 @@ void printCabinet(Context& ctx, const CabinetResult& r, const RepeatCounts* coun
         j.finish();
         return;
     }
-    if (!r.backupFile.empty()) std::fprintf(ctx.out, "backup of the memories overwritten: %s\n", r.backupFile.c_str());
+    if (r.backupFile)
+        std::fprintf(ctx.out, "backup of the memories overwritten: %s\n", r.backupFile->string().c_str());
     if (r.report && r.report->complete())
         std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated%s\n",
                      r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());
@@ -218,7 +160,7 @@ int loadAllRepeat(Context& ctx, const FirmwareChoice& firmware) {
     const long limit = ctx.args.integer("count").value_or(0);
     RepeatCounts counts;
     for (;;) {
-        const CabinetResult r = loadAllOnce(ctx, firmware);
+        const CabinetRun r = loadAllOnce(ctx, firmware);
         ++counts.unit;
         (r.code == kExitOk ? counts.done : counts.failed)++;
         printCabinet(ctx, r, &counts);
@@ -247,7 +189,7 @@ int runLoadAll(Context& ctx) {
     if (!firmware) return kExitBadInput;
     const StopRequest::Listening listening(ctx.ui.stop);
     if (ctx.args.flag("repeat")) return loadAllRepeat(ctx, *firmware);
-    const CabinetResult r = loadAllOnce(ctx, *firmware);
+    const CabinetRun r = loadAllOnce(ctx, *firmware);
     printCabinet(ctx, r, nullptr);
     return r.code;
 }

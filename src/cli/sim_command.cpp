@@ -1,8 +1,12 @@
-// velaupdate sim: the simulated HALDA40 on a pseudo-terminal and/or TCP on 127.0.0.1, until
-// interrupted. Each way of reaching it is an endpoint; a new transport adds one more.
+// velaupdate sim: the simulated HALDA40 on a pseudo-terminal and/or TCP on 127.0.0.1, or a rig
+// of simulated cabinets on loopback, until interrupted. Each way of reaching a unit is an
+// endpoint; a new transport adds one more.
 #include "cli/commands.h"
 #include "core/exit_codes.h"
+#include "ethernet/em100_datagrams.h"
+#include "library/model_catalogue.h"
 #include "sim/pty_endpoint.h"
+#include "sim/simulated_rig.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
 #include "sim/udp_module_endpoint.h"
@@ -34,7 +38,7 @@ sim::SimOptions simOptions(const Args& args) {
     }
     for (const auto& f : args.values("fault")) {
         const auto fault = sim::parseFault(f);
-        if (!fault) throw std::invalid_argument("--fault: start, long, end, silent-block or hangup-block, then @N if wanted: " + f);
+        if (!fault) throw std::invalid_argument("--fault: start, long, end, silent-block, hangup-block or silent, then @N if wanted: " + f);
         o.faults.push_back(*fault);
     }
     o.traceFile = args.value("trace", "");
@@ -54,25 +58,115 @@ std::unique_ptr<sim::SimEndpoint> ethernetModuleEndpoint(const Context& ctx) {
     return std::make_unique<sim::UdpModuleEndpoint>(std::move(modules), static_cast<std::uint16_t>(*port), log);
 }
 
-}  // namespace
+std::optional<std::uint16_t> portOption(const Args& args, const char* option) {
+    const auto port = args.integer(option);
+    if (!port) return std::nullopt;
+    if (*port < 0 || *port > 65535) throw std::invalid_argument(std::string("--") + option + " must be a port 0..65535");
+    return static_cast<std::uint16_t>(*port);
+}
 
-int runSim(Context& ctx) {
-    if (!ctx.args.positional.empty()) throw std::invalid_argument("sim takes no argument: " + ctx.args.positional.front());
-    const sim::SimOptions options = simOptions(ctx.args);
-    const bool pty = ctx.args.flag("pty") || (!ctx.args.has("tcp") && !ctx.args.has("udp"));
-    std::optional<std::uint16_t> tcpPort;
-    if (const auto port = ctx.args.integer("tcp")) {
-        if (*port < 0 || *port > 65535) throw std::invalid_argument("--tcp must be a port 0..65535");
-        tcpPort = static_cast<std::uint16_t>(*port);
+// One --rig-models entry on top of the options every cabinet shares.
+sim::RigCabinet rigCabinet(const std::string& entry, sim::SimOptions options) {
+    sim::RigCabinet c;
+    if (entry == "empty") {
+        options.empty = true;
+    } else if (const auto row = ModelCatalogue::find(entry)) {
+        options.modelCode = ModelCatalogue::modelCode(*row);
+        c.model = ModelCatalogue::rows()[*row].name;
+    } else {
+        const long code = parseInteger(entry, "--rig-models: neither a catalogue model nor empty");
+        if (code < 0 || code > 255) throw std::invalid_argument("--rig-models: model codes are 0..255: " + entry);
+        options.modelCode = static_cast<int>(code);
     }
+    c.unit = std::move(options);
+    return c;
+}
 
-    // The endpoint threads inherit this mask, so the signals reach only the wait below.
+std::vector<sim::RigCabinet> rigCabinets(const Args& args, int count, const sim::SimOptions& shared) {
+    std::vector<std::string> models;
+    if (const auto list = args.value("rig-models")) {
+        for (std::size_t start = 0;;) {
+            const auto comma = list->find(',', start);
+            models.push_back(list->substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    }
+    std::vector<sim::SimOptions> units;
+    std::vector<std::string> entries;
+    for (int k = 0; k < count; ++k) {
+        sim::SimOptions o = shared;
+        if (!shared.memoryDir.empty()) o.memoryDir = shared.memoryDir / ("cabinet-" + std::to_string(k + 1));
+        units.push_back(std::move(o));
+    }
+    for (const auto& f : args.values("rig-fault")) sim::applyRigFault(f, units);
+    std::vector<sim::RigCabinet> cabinets;
+    for (int k = 0; k < count; ++k) {
+        if (models.empty()) {
+            sim::RigCabinet c{units[static_cast<std::size_t>(k)], {}};
+            if (const auto row = ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(shared.modelCode)))
+                c.model = ModelCatalogue::rows()[*row].name;
+            cabinets.push_back(std::move(c));
+        } else {
+            cabinets.push_back(rigCabinet(models[static_cast<std::size_t>(k) % models.size()], units[static_cast<std::size_t>(k)]));
+        }
+    }
+    return cabinets;
+}
+
+// Blocks the stop signals: the endpoint threads inherit the mask, so they reach only the wait.
+sigset_t blockStopSignals() {
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return stopSignals;
+}
+
+int runRig(Context& ctx, const sim::SimOptions& shared) {
+    for (const char* single : {"pty", "module", "trace"})
+        if (ctx.args.has(single)) throw std::invalid_argument(std::string("--") + single + " is for one unit, not with --rig");
+    const auto count = ctx.args.integer("rig");
+    if (!count || *count < 1 || *count > sim::kMostRigCabinets)
+        throw std::invalid_argument("--rig must be 1.." + std::to_string(sim::kMostRigCabinets));
+    auto cabinets = rigCabinets(ctx.args, static_cast<int>(*count), shared);
+    const auto tcp = portOption(ctx.args, "tcp").value_or(0);
+    const auto udp = portOption(ctx.args, "udp").value_or(kModuleUdpPort);
+
+    sigset_t stopSignals = blockStopSignals();
+    auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    std::unique_ptr<sim::SimulatedRig> rig;
+    try {
+        rig = std::make_unique<sim::SimulatedRig>(std::move(cabinets), tcp, udp, log);
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "velaupdate sim: %s\n", e.what());
+        return kExitLinkFailed;
+    }
+    for (const auto& line : rig->announcements()) std::fprintf(ctx.out, "%s\n", line.c_str());
+    std::fflush(ctx.out);
+    std::fprintf(stderr, "simulated rig of %zu cabinets running; Ctrl-C stops it\n", rig->size());
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    long exchanges = 0;
+    for (std::size_t k = 0; k < rig->size(); ++k) exchanges += rig->unit(k).exchangeCount();
+    rig.reset();
+    std::fprintf(stderr, "simulated rig stopped after %ld exchanges\n", exchanges);
+    return kExitOk;
+}
+
+}  // namespace
+
+int runSim(Context& ctx) {
+    if (!ctx.args.positional.empty()) throw std::invalid_argument("sim takes no argument: " + ctx.args.positional.front());
+    const sim::SimOptions options = simOptions(ctx.args);
+    if (ctx.args.has("rig")) return runRig(ctx, options);
+    for (const char* rigOnly : {"rig-models", "rig-fault"})
+        if (ctx.args.has(rigOnly)) throw std::invalid_argument(std::string("--") + rigOnly + " needs --rig N");
+    const bool pty = ctx.args.flag("pty") || (!ctx.args.has("tcp") && !ctx.args.has("udp"));
+    const std::optional<std::uint16_t> tcpPort = portOption(ctx.args, "tcp");
+    sigset_t stopSignals = blockStopSignals();
 
     sim::SimulatedUnit unit(options);
     if (unit.traceFailed()) {

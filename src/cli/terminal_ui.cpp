@@ -167,7 +167,7 @@ void TerminalUi::beep() {
 void TerminalUi::pump() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
     if (stop.requested() && !stop.critical() && !std::exchange(stopAnnounced_, true))
-        line("Stopping after the exchange in progress; interrupt again to stop at once.");
+        line(kStoppingAfterExchange);
     stop.checkpoint(*this);
 }
 

@@ -74,6 +74,10 @@ private:
     std::string lastError_;
 };
 
+// Said once when the first interrupt asks a run to stop.
+inline constexpr const char* kStoppingAfterExchange =
+    "Stopping after the exchange in progress; interrupt again to stop at once.";
+
 // Reads stdin/stderr and the environment to decide whether questions can be asked.
 bool isInteractiveTerminal();
 

@@ -1,5 +1,6 @@
 #include "ethernet/ethernet_module_window.h"
 
+#include "ethernet/module_scanner.h"
 #include "link/send_program.h"
 
 #include <algorithm>
@@ -42,24 +43,12 @@ void EthernetModuleWindow::hideModuleControls() {
 }
 
 bool EthernetModuleWindow::findBroadcastAddress() {
-    std::vector<std::string> found;
-    if (settings_.broadcast) {
-        found = {*settings_.broadcast};
-    } else {
-        found = host_.interfaceBroadcastAddresses();
-    }
+    std::string why;
+    const auto found = settings_.broadcast ? std::vector{*settings_.broadcast} : defaultScanTargets(host_, why);
     if (found.empty()) {
-        // No interface said: the first three octets of the PC's own address, and ".255".
-        const std::string name = host_.hostName();
-        const auto address = name.empty() ? std::nullopt : host_.addressOf(name);
-        const auto broadcast = address ? broadcastAddressFor(*address) : std::nullopt;
-        if (!broadcast) {
-            // The previous broadcast addresses stay in use.
-            ui_.error(name.empty() ? std::string("The host name of this computer could not be read")
-                                   : "The host name of this computer (" + name + ") resolves to no IPv4 address");
-            return false;
-        }
-        found = {*broadcast};
+        // The previous broadcast addresses stay in use.
+        ui_.error(why);
+        return false;
     }
     state_.BroadcastAddresses = found;
     state_.BroadcastAddress = found.front();
@@ -83,17 +72,19 @@ void EthernetModuleWindow::scan() {
     ui_.status(StatusField::ScanStatus, view_.scanStatus);
 
     findBroadcastAddress();
-    for (const auto& address : broadcastTargets()) sendTo(address, discoverDatagram());
+    ModuleScanner scanner(udp_, settings_.udpPort);
+    scanner.onDatagram = [this](const Datagram& d) { takeReply(d); };
+    scanner.start(broadcastTargets());
 
     // The progress runs 5..100 over the timer's length; replies are taken as they come.
     const auto step = std::max(settings_.scanTime / 100 - milliseconds(1), milliseconds(0));
     ui_.gaugeMaximum(Gauge::ScanProgress, 100);
     for (int position = 5; position <= 100; ++position) {
         ui_.gaugePosition(Gauge::ScanProgress, position);
-        deliverFor(step);
+        scanner.collect(step);
         ui_.pump();
     }
-    deliverFor(until(start + settings_.scanTime));
+    scanner.collect(until(start + settings_.scanTime));
     endScan();
 }
 
@@ -237,14 +228,6 @@ bool EthernetModuleWindow::deliver(milliseconds timeout) {
     if (!datagram) return false;
     takeReply(*datagram);
     return true;
-}
-
-void EthernetModuleWindow::deliverFor(milliseconds duration) {
-    const auto deadline = Clock::now() + duration;
-    do {
-        while (deliver(milliseconds(0))) {
-        }
-    } while (deliver(until(deadline)));
 }
 
 void EthernetModuleWindow::drainPending() {

@@ -74,7 +74,6 @@ public:
 private:
     // Takes one datagram, waiting up to timeout; true when one came.
     bool deliver(std::chrono::milliseconds timeout);
-    void deliverFor(std::chrono::milliseconds duration);
     void drainPending();
     // The first byte of the first datagram within answerTime.
     std::optional<std::uint8_t> awaitAnswer();

@@ -4,6 +4,7 @@
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "link/run_stop.h"
+#include "session/cabinet_load.h"
 #include "session/guarded.h"
 #include "session/operations.h"
 #include "session/unit_commands.h"
@@ -346,8 +347,9 @@ std::string restoreSummary(const RestoreReport& report) {
 }
 
 LoadAllReport loadAllAfterBackup(Session& s, const FirmwareChoice& firmware, bool backupFirst) {
-    if (backupFirst && backupBeforeLoadAll(s).result != OperationResult::Done) return {};
-    return loadAllMemories(s, firmware);
+    CabinetRequest request;
+    request.backupFirst = backupFirst;
+    return loadCabinet(s, request, firmware).report.value_or(LoadAllReport{});
 }
 
 BackupResult backupCabinet(Session& s) {

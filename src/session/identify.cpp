@@ -1,6 +1,7 @@
 #include "session/identify.h"
 
 #include "session/guarded.h"
+#include "session/operations.h"
 #include "session/session.h"
 
 namespace vela {
@@ -20,6 +21,19 @@ OperationResult identifyConnectedUnit(Session& s) {
         if (!read.silentAfterEmpty) s.ui.error(read.failure);
         return OperationResult::Failed;
     });
+}
+
+OperationResult connectAndIdentify(Session& s, const LinkOptions& link) {
+    if (link.kind == LinkKind::Offline) return OperationResult::Done;
+    if (link.kind == LinkKind::USB) {
+        const OperationResult r = connectUsb(s);
+        if (r != OperationResult::Done) return r;
+        return s.state.UsbActive ? OperationResult::Done : OperationResult::Failed;
+    }
+    activateLink(s, link);
+    const OperationResult probe = probeUnit(s);
+    if (probe != OperationResult::Done || link.kind != LinkKind::Ethernet) return probe;
+    return identifyConnectedUnit(s);
 }
 
 void applyReadBack(Session& s, const MemoryRead& read) {

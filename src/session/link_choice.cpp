@@ -8,12 +8,18 @@
 
 #include <QCoreApplication>
 
+#include <mutex>
+
 namespace vela {
 namespace {
 
 // Library and manual files not in the current directory are looked for beside the program
 // (the build tree) and in its installed data directory.
 std::vector<std::filesystem::path> dataDirectories() {
+    // Sessions are made on several threads at once, and Qt caches the program's path on
+    // first use.
+    static std::mutex reading;
+    const std::lock_guard lock(reading);
     if (!QCoreApplication::instance()) return {};
     const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
     return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
@@ -29,6 +35,13 @@ LinkDevices hardwareDevices(const LinkOptions& o) {
     std::string serialPath = o.serialPort.empty() ? defaultSerialPort() : o.serialPort;
     if (serialPath.front() != '/') serialPath = "/dev/" + serialPath;
     d.serial = std::make_unique<TtyPort>(serialPath);
+    d.ethernet = tcpDevices().ethernet;
+    return d;
+}
+
+LinkDevices tcpDevices() {
+    LinkDevices d;
+    d.usb = [](int) -> std::unique_ptr<ByteChannel> { return nullptr; };
     d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
         return std::make_unique<QtTcpSocket>(host, port);
     };

@@ -26,6 +26,9 @@ struct LinkOptions {
 
 // The devices the channels lead to for real hardware (or pseudo-terminals).
 LinkDevices hardwareDevices(const LinkOptions& options);
+// Only the TCP link, for a session that reaches its unit over Ethernet alone (one cabinet of a
+// rig): no bridge and no serial port is looked for.
+LinkDevices tcpDevices();
 // A session whose channels lead where `link` says.
 std::unique_ptr<Session> openSession(UserInterface& ui, const LinkOptions& link);
 // Makes the chosen link the active one without the connection window's probe, as a session

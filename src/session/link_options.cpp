@@ -4,6 +4,20 @@
 
 namespace vela {
 
+LinkOptions ethernetLink(const std::string& address) {
+    LinkOptions o;
+    o.kind = LinkKind::Ethernet;
+    const auto colon = address.rfind(':');
+    o.host = address.substr(0, colon);
+    if (colon != std::string::npos) {
+        const long port = parseInteger(address.substr(colon + 1), "--ethernet port");
+        if (port < 1 || port > 65535) throw std::invalid_argument("--ethernet: port out of range: " + address);
+        o.tcpPort = static_cast<std::uint16_t>(port);
+    }
+    if (o.host.empty()) throw std::invalid_argument("--ethernet needs a host: --ethernet=HOST[:PORT]");
+    return o;
+}
+
 LinkOptions parseLinkOptions(const Args& args) {
     LinkOptions o;
     int chosen = 0;
@@ -18,15 +32,7 @@ LinkOptions parseLinkOptions(const Args& args) {
     }
     if (auto e = args.value("ethernet")) {
         ++chosen;
-        o.kind = LinkKind::Ethernet;
-        const auto colon = e->rfind(':');
-        o.host = e->substr(0, colon);
-        if (colon != std::string::npos) {
-            const long port = parseInteger(e->substr(colon + 1), "--ethernet port");
-            if (port < 1 || port > 65535) throw std::invalid_argument("--ethernet: port out of range: " + *e);
-            o.tcpPort = static_cast<std::uint16_t>(port);
-        }
-        if (o.host.empty()) throw std::invalid_argument("--ethernet needs a host: --ethernet=HOST[:PORT]");
+        o = ethernetLink(*e);
     }
     if (args.has("offline")) {
         ++chosen;

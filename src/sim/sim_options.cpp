@@ -1,6 +1,7 @@
 #include "sim/sim_options.h"
 
 #include <charconv>
+#include <stdexcept>
 
 namespace vela::sim {
 namespace {
@@ -18,6 +19,7 @@ constexpr std::pair<std::string_view, SimFault::Kind> kFaults[] = {
     {"end", SimFault::Kind::End},
     {"silent-block", SimFault::Kind::SilentBlock},
     {"hangup-block", SimFault::Kind::HangupBlock},
+    {"silent", SimFault::Kind::Silent},
 };
 
 }  // namespace
@@ -55,6 +57,32 @@ std::string faultName(SimFault::Kind kind) {
     for (const auto& [name, k] : kFaults)
         if (k == kind) return std::string(name);
     return {};
+}
+
+void applyRigFault(std::string_view text, std::vector<SimOptions>& cabinets) {
+    const auto colon = text.find(':');
+    const auto n = number(text.substr(0, colon));
+    if (colon == std::string_view::npos || !n)
+        throw std::invalid_argument("--rig-fault wants CABINET:FAULT such as 3:silent-block: " + std::string(text));
+    if (*n < 1 || static_cast<std::size_t>(*n) > cabinets.size())
+        throw std::invalid_argument("--rig-fault: the rig has no cabinet " + std::to_string(*n));
+    SimOptions& cabinet = cabinets[static_cast<std::size_t>(*n - 1)];
+    const std::string_view what = text.substr(colon + 1);
+    constexpr std::string_view kProtect = "protect=";
+    if (what == "empty") {
+        cabinet.empty = true;
+    } else if (what.substr(0, kProtect.size()) == kProtect) {
+        const auto memories = parseMemoryList(what.substr(kProtect.size()));
+        if (!memories || memories->empty())
+            throw std::invalid_argument("--rig-fault: protect= takes memory numbers 1..13 such as 3,5: " +
+                                        std::string(text));
+        cabinet.protectedMemories.insert(memories->begin(), memories->end());
+    } else if (const auto fault = parseFault(what)) {
+        cabinet.faults.push_back(*fault);
+    } else {
+        throw std::invalid_argument("--rig-fault: start, long, end, silent-block, hangup-block or silent (then @N "
+                                    "if wanted), protect=LIST or empty: " + std::string(text));
+    }
 }
 
 }  // namespace vela::sim

@@ -13,7 +13,8 @@
 namespace vela::sim {
 
 struct SimFault {
-    enum class Kind { Start, Long, End, SilentBlock, HangupBlock };
+    // Silent: the unit answers no exchange at all, as when the module's serial side is dead.
+    enum class Kind { Start, Long, End, SilentBlock, HangupBlock, Silent };
     Kind kind = Kind::Start;
     // Strikes the at-th time the unit reaches that point (counted from its start); 0: every time.
     int at = 0;
@@ -32,10 +33,15 @@ struct SimOptions {
     std::chrono::milliseconds exchangeTimeout{3000};
 };
 
-// "start", "long", "end", "silent-block", "hangup-block", each optionally "@N".
+// "start", "long", "end", "silent-block", "hangup-block", "silent", each optionally "@N".
 std::optional<SimFault> parseFault(std::string_view text);
 // "3,5": memory numbers 1..13.
 std::optional<std::set<int>> parseMemoryList(std::string_view text);
 std::string faultName(SimFault::Kind kind);
+
+// "N:WHAT" for cabinet N (from 1) of a rig: WHAT is a fault as parseFault reads it,
+// "protect=3,5" or "empty". Applies it to cabinets[N - 1]; throws std::invalid_argument,
+// saying why, when the text is malformed or N names no cabinet.
+void applyRigFault(std::string_view text, std::vector<SimOptions>& cabinets);
 
 }  // namespace vela::sim

@@ -75,7 +75,10 @@ private:
         recording_ = true;
         bool hungUp = false;
         try {
-            if (fill(kFrameGap + 2 * std::chrono::duration_cast<Millis>(byteTime_)) && pending_.front() == kRealTime)
+            if (unit_.strikes(SimFault::Kind::Silent)) {
+                record_.outcome = "silent";
+                swallow();
+            } else if (fill(kFrameGap + 2 * std::chrono::duration_cast<Millis>(byteTime_)) && pending_.front() == kRealTime)
                 realTimeFrame();
             else if (const int memory = takePendingRead())
                 readBack(memory);

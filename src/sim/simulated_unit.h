@@ -62,7 +62,7 @@ private:
     UnitStore store_;
     UnitStatus status_;
     int pendingRead_ = 0;  // the memory a read request asked for, until the PC's START
-    std::array<int, 5> reached_{};
+    std::array<int, 6> reached_{};
     std::vector<SimRecord> records_;
     long total_ = 0;
     std::vector<Bytes> frames_;

@@ -1,5 +1,7 @@
 #include "sim/tcp_endpoint.h"
 
+#include "sim/loopback_address.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -64,19 +66,16 @@ private:
 
 }  // namespace
 
-TcpEndpoint::TcpEndpoint(SimulatedUnit& unit, std::uint16_t port) {
+TcpEndpoint::TcpEndpoint(SimulatedUnit& unit, std::uint16_t port, const std::string& address) : address_(address) {
+    sockaddr_in a = loopbackAddress(address, port);
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
     const int on = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // never reachable from another machine
-    a.sin_port = htons(port);
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 4) != 0) {
         const std::string why = std::strerror(errno);
         ::close(listener_);
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + why);
+        throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) + ": " + why);
     }
     socklen_t len = sizeof a;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);

@@ -1,6 +1,6 @@
 #pragma once
-// The simulated unit's Ethernet module: a TCP listener on 127.0.0.1, one connection served
-// at a time, the unit's state kept across connections.
+// The simulated unit's Ethernet module: a TCP listener on a loopback address, one connection
+// served at a time, the unit's state kept across connections.
 
 #include "sim/sim_endpoint.h"
 #include "sim/simulated_unit.h"
@@ -12,14 +12,17 @@ namespace vela::sim {
 
 class TcpEndpoint : public SimEndpoint {
 public:
-    // Port 0 takes any free port. Throws std::runtime_error when it cannot listen.
-    TcpEndpoint(SimulatedUnit& unit, std::uint16_t port);
+    // Port 0 takes any free port. Throws std::runtime_error when it cannot listen; the address
+    // must be a loopback one (127.x.y.z), so that no other machine reaches it.
+    TcpEndpoint(SimulatedUnit& unit, std::uint16_t port, const std::string& address = "127.0.0.1");
     ~TcpEndpoint() override;
 
     std::uint16_t port() const { return port_; }
-    std::string announcement() const override { return "TCP 127.0.0.1:" + std::to_string(port_); }
+    const std::string& address() const { return address_; }
+    std::string announcement() const override { return "TCP " + address_ + ":" + std::to_string(port_); }
 
 private:
+    std::string address_;
     int listener_ = -1;
     std::uint16_t port_ = 0;
     std::jthread thread_;

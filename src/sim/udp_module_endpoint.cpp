@@ -1,5 +1,7 @@
 #include "sim/udp_module_endpoint.h"
 
+#include "sim/loopback_address.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -11,19 +13,16 @@
 
 namespace vela::sim {
 
-LoopbackUdpSocket::LoopbackUdpSocket(std::uint16_t port) {
+LoopbackUdpSocket::LoopbackUdpSocket(std::uint16_t port, const std::string& address) : address_(address) {
+    sockaddr_in a = loopbackAddress(address, port);
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) throw std::runtime_error(std::string("UDP socket: ") + std::strerror(errno));
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
     socklen_t len = sizeof a;
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
         const std::string why = std::strerror(errno);
         ::close(fd_);
-        throw std::runtime_error("cannot use UDP port " + std::to_string(port) + " on 127.0.0.1: " + why);
+        throw std::runtime_error("cannot use UDP port " + std::to_string(port) + " on " + address + ": " + why);
     }
     port_ = ntohs(a.sin_port);
 }
@@ -57,8 +56,8 @@ std::optional<Datagram> LoopbackUdpSocket::receive(std::chrono::milliseconds tim
 }
 
 UdpModuleEndpoint::UdpModuleEndpoint(std::vector<SimulatedModule> modules, std::uint16_t port,
-                                     std::function<void(const std::string&)> log)
-    : socket_(port), sim_(std::move(modules)) {
+                                     std::function<void(const std::string&)> log, const std::string& address)
+    : socket_(port, address), sim_(std::move(modules)) {
     sim_.log = std::move(log);
     thread_ = std::jthread([this](std::stop_token stop) {
         while (!stop.stop_requested()) {
@@ -74,8 +73,13 @@ UdpModuleEndpoint::~UdpModuleEndpoint() {
     if (thread_.joinable()) thread_.join();
 }
 
+void UdpModuleEndpoint::answer(const Datagram& request) {
+    const std::lock_guard lock(mutex_);
+    for (const auto& a : sim_.handle(request.bytes)) socket_.send(request.address, request.port, a);
+}
+
 std::string UdpModuleEndpoint::announcement() const {
-    std::string line = "UDP 127.0.0.1:" + std::to_string(port()) + " (Ethernet module";
+    std::string line = "UDP " + socket_.address() + ":" + std::to_string(port()) + " (Ethernet module";
     for (const auto& m : modules()) line += " " + m.id + "," + m.model + "," + m.name;
     return line + ")";
 }

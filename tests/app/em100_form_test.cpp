@@ -30,7 +30,7 @@ sim::SimulatedModule module(const std::string& option) { return sim::EthernetMod
 struct EthernetWindow : ::testing::Test {
     WindowHarness h;
     sim::UdpModuleEndpoint modules{{module("ID1,M09,LEFT"), module("ID2,M06,SUB"), module("ID3,M09,RIGHT")}, 0};
-    TEM100Form form{h.context};
+    TEM100Form form{h.context, h.firmware};
 
     void SetUp() override {
         form.settings.broadcast = "127.0.0.1";

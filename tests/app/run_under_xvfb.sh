@@ -2,8 +2,8 @@
 # The installer's road under a real X server: starts Xvfb on a free display with the openbox
 # window manager and a simulated unit on a pseudo-terminal, then runs the window tests on the
 # xcb platform, the USB button and "Update M01" pressed with the mouse, and real key presses
-# (xdotool): Alt+F4, Tab, stacking. Last, the program itself is closed by Alt+F4 and by its
-# close icon and must end. Exit 77 (skipped) only when Xvfb, openbox or xdotool is missing.
+# (xdotool): Alt+F4, Tab, stacking. Then the program itself is closed by Alt+F4 and by its
+# close icon and must end. Last, the Ethernet window's "Whole rig" updates a simulated rig. Exit 77 (skipped) only when Xvfb, openbox or xdotool is missing.
 #   run_under_xvfb.sh VELAUPDATE APP_TESTS
 set -euo pipefail
 velaupdate=$1
@@ -58,7 +58,7 @@ export DISPLAY=":$display" QT_QPA_PLATFORM=xcb VELA_PTY_DEVICE="$pty"
 # Under the sanitizers: what the desktop's libraries keep for the life of the process is theirs.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/xcb_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 unset WAYLAND_DISPLAY
-"$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*:RealInput.*:Designer.*'
+"$app_tests" --gtest_filter='UsbRoad.*:PtyRoad.*:LibraryWindow.*:Heartbeat.*:RealInput.*:Designer.*:WholeRig.*:EthernetWindowRig.*'
 
 # The program itself: each way of closing ends the process within 10 s, with exit code 0.
 # wait_window NAME: the id of the visible window of that title, once it shows.
@@ -109,3 +109,63 @@ timeout 15 xdotool search --sync --onlyvisible --name '^Preset Designer - New pr
     { echo "the drag did not change the preset"; exit 1; }
 kill "$designer"
 echo "dragging a band in the designer: ok"
+
+# The whole rig: two simulated cabinets on loopback. The Ethernet window's "Whole rig" scans
+# them, "Update all" loads both at once, and the run log has a completed section for each.
+"$velaupdate" sim --rig 2 --rig-models M09,M02 --udp 0 >"$work/rig.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 200); do [ "$(grep -c '^TCP ' "$work/rig.out")" = 2 ] && break; sleep 0.05; done
+udp=$(sed -n 's/^UDP 127\.0\.0\.1:\([0-9]*\) .*/\1/p' "$work/rig.out")
+tcp=$(sed -n 's/^TCP 127\.0\.0\.2:\([0-9]*\) .*/\1/p' "$work/rig.out")
+[ -n "$udp" ] && [ -n "$tcp" ] || { echo "the simulated rig did not start:"; cat "$work/rig.out"; exit 1; }
+"$velaupdate" --sim --broadcast 127.0.0.1 --port "$udp" --tcp-port "$tcp" --log "$work/rig.log" \
+    >"$work/rig-program.log" 2>&1 &
+program=$!
+pids+=("$program")
+# within NAME: the id of the visible window of that title, failing after 30 s.
+within() {
+    local id
+    id=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1) || true
+    [ -n "$id" ] || { echo "no window $1 appeared" >&2; return 1; }
+    echo "$id"
+}
+main_window=$(within VELAupdate)
+xdotool windowactivate --sync "$main_window"
+eval "$(xdotool getwindowgeometry --shell "$main_window")"
+xdotool mousemove --sync $((X + 310)) $((Y + 300)) click 1  # ETHERNET
+ethernet_window=$(within ETHERNET)
+# It may still be placed beside the connection window: its place is read once it settled.
+sleep 1
+xdotool windowactivate --sync "$ethernet_window"
+eval "$(xdotool getwindowgeometry --shell "$ethernet_window")"
+xdotool mousemove --sync $((X + 393)) $((Y + 68)) click 1  # Whole rig
+rig_window=$(within "WHOLE RIG")
+eval "$(xdotool getwindowgeometry --shell "$rig_window")"
+# "Update all" is enabled once the scan has listed the cabinets; a click before does nothing.
+for _ in $(seq 120); do
+    grep -q 'outcome: ' "$work/rig.log" 2>/dev/null && break
+    xdotool mousemove --sync $((X + 560)) $((Y + 410)) click 1  # Update all
+    sleep 0.5
+done
+for _ in $(seq 120); do [ "$(grep -c 'outcome: ' "$work/rig.log")" -ge 2 ] && break; sleep 0.5; done
+[ "$(grep -c '\] outcome: completed' "$work/rig.log")" = 2 ] ||
+    { echo "the whole rig was not updated:"; grep 'outcome' "$work/rig.log"; exit 1; }
+# The run's message (a box titled as the program) says so; Enter answers it, and the program
+# still closes.
+box=""
+for _ in $(seq 60); do
+    box=$(xdotool search --onlyvisible --name '^VELAupdate$' 2>/dev/null | grep -vx "$main_window" | head -n1 || true)
+    [ -n "$box" ] && break
+    sleep 0.5
+done
+[ -n "$box" ] || { echo "the whole rig's run ended without its message"; exit 1; }
+xdotool windowactivate --sync "$box" key --clearmodifiers Return
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^VELAupdate$' 2>/dev/null | grep -qx "$box" || break
+    sleep 0.05
+done
+# The Ethernet road left the library window in place of the connection window.
+library_window=$(within "Library Maker")
+xdotool windowactivate --sync "$library_window" key --clearmodifiers alt+F4
+ends_within "$program" "Alt+F4 on the library window after the whole rig's run"
+echo "whole rig: ok"

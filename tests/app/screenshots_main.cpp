@@ -21,6 +21,7 @@
 #include "app/main_menu.h"
 #include "app/message_dialog.h"
 #include "app/password_dialog.h"
+#include "app/rig_form.h"
 #include "app/response_window.h"
 #include "app/system_info_form.h"
 #include "app/transfer_form.h"
@@ -28,6 +29,7 @@
 #include "session/preset_operations.h"
 #include "session/session.h"
 #include "sim/ethernet_module.h"
+#include "sim/simulated_rig.h"
 #include "sim/udp_module_endpoint.h"
 
 #include <QApplication>
@@ -40,6 +42,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -158,6 +161,63 @@ void shootDesigner(Application& app, Shooter& shooter) {
     designer.hide();
 }
 
+// The whole-rig window: after its scan, in the middle of "Update all", its closing message and
+// the end of the run. Four cabinets at the wire's pace; the third has a memory that refuses
+// writes and the fourth never answers.
+void shootRig(Application& app, Shooter& shooter) {
+    std::vector<sim::RigCabinet> cabinets(4);
+    const int codes[] = {15, 15, 4, 15};  // M09, M09, M02, M09
+    for (std::size_t i = 0; i < cabinets.size(); ++i) {
+        cabinets[i].unit.modelCode = codes[i];
+        cabinets[i].unit.baud = 115200;
+        cabinets[i].unit.exchangeTimeout = 500ms;
+        cabinets[i].model = codes[i] == 4 ? "M02" : "M09";
+    }
+    cabinets[2].unit.protectedMemories = {3};
+    cabinets[3].unit.faults.push_back({sim::SimFault::Kind::Silent, 0});
+    sim::SimulatedRig rig(cabinets);
+    TEM100Form& ethernet = *app.windows().ethernet;
+    ethernet.settings.broadcast = sim::kRigDiscoveryAddress;
+    ethernet.settings.udpPort = rig.udpPort();
+    ethernet.settings.tcpPort = rig.tcpPort();
+    TRigForm& form = *ethernet.RigForm;
+    form.openCabinet = [](UserInterface& ui, const CabinetToLoad& c) {
+        auto s = openSession(ui, c.link);
+        s->libraryForm.dataDirectories = {VELA_LIBRARIES};
+        return s;
+    };
+    bool ended = false;
+    QObject::connect(&form, &TRigForm::finished, [&] { ended = true; });
+    auto waitUntil = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 3000 && !done(); ++i) QTest::qWait(20);
+    };
+    ethernet.WholeRigBClick();
+    waitUntil([&] { return ended; });
+    shooter.shoot(form, "3-rig-scanned");
+
+    ended = false;
+    form.CabinetList->topLevelItem(1)->setCheckState(TRigForm::CabinetColumn, Qt::Unchecked);
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        QTest::qWait(30);
+        shooter.save(box->grab(), "3-rig-message");
+        box->buttons().front()->click();
+    });
+    poll.start();
+    form.UpdateAllBClick();
+    waitUntil([&] {
+        return ended || (form.CabinetList->topLevelItem(0)->text(TRigForm::PhaseColumn).startsWith("writing memory 2"));
+    });
+    shooter.shoot(form, "3-rig-running");
+    waitUntil([&] { return ended; });
+    shooter.shoot(form, "3-rig-done");
+    form.hide();
+}
+
 void shootAll(Shooter& shooter) {
     GuiOptions options;
     options.link.sim = true;
@@ -185,6 +245,7 @@ void shootAll(Shooter& shooter) {
     w.ethernet->ProcessorBoxClick(0);
     settle(app);
     shooter.shoot(*w.ethernet, "3-ethernet-scanned");
+    shootRig(app, shooter);
 
     shooter.shoot(*w.mainMenu, "4-mainmenu");
     // The PROGRAM label's twenty clicks reveal copy-all and Library.

@@ -1,11 +1,11 @@
-#include "cli/library_choice.h"
+#include "session/library_announcement.h"
 
 #include "core/text_display.h"
 #include "library/library_file.h"
 
 #include <filesystem>
 
-namespace vela::cli {
+namespace vela {
 
 namespace fs = std::filesystem;
 
@@ -41,4 +41,4 @@ std::string untouchedMemories(int programs) {
            " keep the programs they held before";
 }
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace vela::cli {
+namespace vela {
 
 // "Library /full/path/M02.HLB, 4 programs:" and one line per program name.
 std::string libraryToSend(const LibraryWindow& form);
@@ -17,4 +17,4 @@ std::optional<std::string> shadowedLibrary(const LibraryWindow& form);
 // "; memories 5 to 13 keep the programs they held before" for a library of fewer than 13.
 std::string untouchedMemories(int programs);
 
-}  // namespace vela::cli
+}  // namespace vela

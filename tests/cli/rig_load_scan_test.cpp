@@ -1,0 +1,65 @@
+// rig load without addresses: every cabinet the scan finds, each with its own model's library,
+// against velaupdate sim --rig on loopback only.
+#include "support/velaupdate_process.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+using vela::test::has;
+using vela::test::run;
+using vela::test::SimProcess;
+
+std::string portOf(const std::string& line) {
+    std::smatch m;
+    return std::regex_search(line, m, std::regex(R"(:(\d+) )")) ? m[1].str() : "";
+}
+
+// A simulated rig of three cabinets, M09, M02 and an M09 whose memory 3 refuses writes. The
+// program takes them for real units: --force lets the built-in operating system go to them.
+struct RigLoadScan : ::testing::Test {
+    SimProcess sim{"--rig 3 --rig-models M09,M02,M09 --rig-fault 3:protect=3 --udp 0"};
+    std::string scanOptions;
+
+    void SetUp() override {
+        const std::string discovery = sim.line();
+        const std::string first = sim.line();
+        sim.line();
+        sim.line();
+        scanOptions = " --broadcast 127.0.0.1 --port " + portOf(discovery) + " --tcp-port " + portOf(first) +
+                      " --scan-time 500";
+    }
+};
+
+TEST_F(RigLoadScan, LoadsEveryCabinetFoundWithItsOwnModelsLibrary) {
+    const auto r = run("rig load --force" + scanOptions);
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_TRUE(has(r, "CAB01 (127.0.0.2): writing\n")) << r.out;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nCAB01 \\(127.0.0.2\\) +completed +M09.HLB ")) ) << r.out;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nCAB02 \\(127.0.0.3\\) +completed +M02.HLB ")) ) << r.out;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nCAB03 \\(127.0.0.4\\) +link lost +M09.HLB +1-2 ")) ) << r.out;
+    EXPECT_TRUE(has(r, "CAB01 (127.0.0.2): Turn Off and ON the cabinet.\n")) << r.out;
+    EXPECT_FALSE(has(r, "CAB03 (127.0.0.4): Turn Off and ON")) << r.out;
+    EXPECT_TRUE(has(r, "cabinets completed: 2 of 3\n")) << r.out;
+}
+
+TEST_F(RigLoadScan, ModelNameKeepsOnlyThatModelsModulesAndIsTheirLibrary) {
+    const auto r = run("rig load --force --model m02 --json" + scanOptions, false);
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(has(r, "{\"cabinet\":\"CAB02 (127.0.0.3)\",\"outcome\":\"completed\"")) << r.out;
+    EXPECT_TRUE(has(r, "\"library\":\"M02.HLB\"")) << r.out;
+    EXPECT_FALSE(has(r, "CAB01")) << r.out;
+    EXPECT_TRUE(has(r, "{\"cabinets\":1,\"completed\":1,\"notCompleted\":0}")) << r.out;
+}
+
+TEST_F(RigLoadScan, NoCabinetFoundIsExitOneAndSaysSo) {
+    // Nothing of this catalogue's other models answers.
+    const auto r = run("rig load --force --model M01" + scanOptions);
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_TRUE(has(r, "No Devices Found")) << r.out;
+    EXPECT_FALSE(has(r, "cabinets completed")) << r.out;
+}
+
+}  // namespace
