@@ -91,7 +91,8 @@ std::vector<std::string> SimulatedRig::announcements() const {
                                    " (discovery of " + std::to_string(size()) + " cabinets)"};
     for (std::size_t k = 0; k < cabinets_.size(); ++k) {
         const auto& a = addresses_[k];
-        const auto& model = cabinets_[k]->module->modules().front().model;
+        // modules() gives a copy: keep the model text, not a reference into it.
+        const std::string model = cabinets_[k]->module->modules().front().model;
         lines.push_back("TCP " + a.ip + ":" + std::to_string(a.tcpPort) + " (" + a.hostName + ", " + a.deviceId +
                         ", model code " + std::to_string(cabinets_[k]->unit.options().modelCode) +
                         (model.empty() ? "" : ", module reports " + model) + ")");

@@ -4,18 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 namespace {
 
 using vela::test::has;
+using vela::test::hasRow;
+using vela::test::portOf;
 using vela::test::run;
 using vela::test::SimProcess;
-
-std::string portOf(const std::string& line) {
-    std::smatch m;
-    return std::regex_search(line, m, std::regex(R"(:(\d+) )")) ? m[1].str() : "";
-}
 
 // A simulated rig of three cabinets, M09, M02 and an M09 whose memory 3 refuses writes. The
 // program takes them for real units: --force lets the built-in operating system go to them.
@@ -37,9 +32,9 @@ TEST_F(RigLoadScan, LoadsEveryCabinetFoundWithItsOwnModelsLibrary) {
     const auto r = run("rig load --force" + scanOptions);
     EXPECT_EQ(r.code, 1) << r.out;
     EXPECT_TRUE(has(r, "CAB01 (127.0.0.2): writing\n")) << r.out;
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nCAB01 \\(127.0.0.2\\) +completed +M09.HLB ")) ) << r.out;
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nCAB02 \\(127.0.0.3\\) +completed +M02.HLB ")) ) << r.out;
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\nCAB03 \\(127.0.0.4\\) +link lost +M09.HLB +1-2 ")) ) << r.out;
+    EXPECT_TRUE(hasRow(r.out, "CAB01 (127.0.0.2) ", {" completed ", " M09.HLB "})) << r.out;
+    EXPECT_TRUE(hasRow(r.out, "CAB02 (127.0.0.3) ", {" completed ", " M02.HLB "})) << r.out;
+    EXPECT_TRUE(hasRow(r.out, "CAB03 (127.0.0.4) ", {" link lost ", " M09.HLB ", " 1-2 "})) << r.out;
     EXPECT_TRUE(has(r, "CAB01 (127.0.0.2): Turn Off and ON the cabinet.\n")) << r.out;
     EXPECT_FALSE(has(r, "CAB03 (127.0.0.4): Turn Off and ON")) << r.out;
     EXPECT_TRUE(has(r, "cabinets completed: 2 of 3\n")) << r.out;

@@ -2,12 +2,14 @@
 // Runs the built velaupdate as a user would, and "velaupdate sim" in the background.
 // Test targets that include this define VELAUPDATE_BINARY.
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <initializer_list>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -37,6 +39,40 @@ inline Outcome run(const std::string& arguments, bool withStderr = true) {
 }
 
 inline bool has(const Outcome& r, const std::string& text) { return r.out.find(text) != std::string::npos; }
+
+// The port of "HOST:PORT " in a line the simulated unit printed; empty when there is none.
+inline std::string portOf(const std::string& line) {
+    for (std::size_t colon = line.find(':'); colon != std::string::npos; colon = line.find(':', colon + 1)) {
+        std::size_t end = colon + 1;
+        while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+        if (end > colon + 1 && end < line.size() && line[end] == ' ') return line.substr(colon + 1, end - colon - 1);
+    }
+    return {};
+}
+
+// A line of `text` that starts with `start` and holds `parts` after it, in this order.
+inline bool hasRow(const std::string& text, const std::string& start, std::initializer_list<std::string> parts) {
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::string line = text.substr(at, end - at);
+        if (line.rfind(start, 0) == 0) {
+            std::size_t pos = start.size();
+            bool all = true;
+            for (const std::string& part : parts) {
+                pos = line.find(part, pos);
+                if (pos == std::string::npos) {
+                    all = false;
+                    break;
+                }
+                pos += part.size();
+            }
+            if (all) return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
 
 // "velaupdate sim" running in the background; stopped with Ctrl-C's signal.
 class SimProcess {
