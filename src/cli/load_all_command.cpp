@@ -4,6 +4,7 @@
 #include "core/exit_codes.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
+#include "cli/verify_json.h"
 #include "cli/link_selection.h"
 #include "cli/session_factory.h"
 #include "core/text_display.h"
@@ -102,17 +103,7 @@ void printCabinet(Context& ctx, const CabinetRun& run, const RepeatCounts* count
             j.field("error", ctx.ui.lastError());
             j.field("exitCode", run.code);
         }
-        if (!r.verify.empty()) {
-            j.key("verify");
-            j.beginArray();
-            for (const auto& [memory, verdict] : r.verify) {
-                j.beginObject();
-                j.field("memory", memory);
-                j.field("result", verdict);
-                j.endObject();
-            }
-            j.endArray();
-        }
+        writeVerify(j, r.verify);
         if (counts) {
             j.field("unit", counts->unit);
             j.field("unitsDone", counts->done);

@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/firmware_option.h"
 #include "cli/json.h"
+#include "cli/verify_json.h"
 #include "cli/rig_cabinets.h"
 #include "cli/rig_progress.h"
 #include "core/exit_codes.h"
@@ -103,17 +104,7 @@ void printJson(Context& ctx, const std::vector<RigCabinetResult>& results, int c
         if (r.backupFile) j.field("backup", r.backupFile->string());
         j.array("written", r.report ? r.report->writtenMemories : std::vector<int>{});
         j.field("operatingSystem", r.report && r.report->operatingSystemSent);
-        if (!r.verify.empty()) {
-            j.key("verify");
-            j.beginArray();
-            for (const auto& [memory, verdict] : r.verify) {
-                j.beginObject();
-                j.field("memory", memory);
-                j.field("result", verdict);
-                j.endObject();
-            }
-            j.endArray();
-        }
+        writeVerify(j, r.verify);
         if (!r.complete()) j.field("error", problemOf(c));
         j.field("seconds", seconds(r));
         j.endObject();

@@ -62,23 +62,15 @@ std::vector<std::string> PresetDocument::set(const Parameter& p, const std::stri
     return std::move(notices.notices);
 }
 
-void PresetDocument::undo() {
-    if (undo_.empty()) return;
-    Step step = std::move(undo_.back());
-    undo_.pop_back();
-    redo_.push_back({std::move(preset_), version_, step.keys});
-    preset_ = std::move(step.preset);
-    version_ = step.version;
-    mergeKey_.clear();
-    resend(step.keys);
-    changed();
-}
+void PresetDocument::undo() { stepAcross(undo_, redo_); }
+void PresetDocument::redo() { stepAcross(redo_, undo_); }
 
-void PresetDocument::redo() {
-    if (redo_.empty()) return;
-    Step step = std::move(redo_.back());
-    redo_.pop_back();
-    undo_.push_back({std::move(preset_), version_, step.keys});
+// Puts back the preset of `from`'s last step; the present one becomes `to`'s last step.
+void PresetDocument::stepAcross(std::deque<Step>& from, std::deque<Step>& to) {
+    if (from.empty()) return;
+    Step step = std::move(from.back());
+    from.pop_back();
+    to.push_back({std::move(preset_), version_, step.keys});
     preset_ = std::move(step.preset);
     version_ = step.version;
     mergeKey_.clear();

@@ -82,6 +82,7 @@ private:
     void clearHistory();
     void changed();
     void resend(const std::vector<std::string>& keys);
+    void stepAcross(std::deque<Step>& from, std::deque<Step>& to);
 
     UserInterface& ui_;
     std::int32_t sampleRate_;
