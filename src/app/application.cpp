@@ -40,7 +40,10 @@ Application::Application(GuiOptions options, SessionMaker maker)
     : options_(std::move(options)),
       firmware_(chooseFirmware(pathOf(options_.firmwareFile), options_.link.sim, options_.force)),
       worker_(std::make_unique<SessionWorker>([this, maker = std::move(maker)] {
-          return maker ? maker(ui_) : makeSession(ui_, options_);
+          auto s = maker ? maker(ui_) : makeSession(ui_, options_);
+          // The designer's own command: tuning, with no way into the installer's windows.
+          s->windows.installerWindows = !options_.designer;
+          return s;
       })),
       documentLink_(std::make_unique<DocumentLink>(*worker_, document_)),
       context_{*worker_, ui_, options_, &windows_, document_} {

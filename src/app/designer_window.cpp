@@ -2,14 +2,10 @@
 
 #include "app/app_context.h"
 #include "app/designer_controls.h"
+#include "app/designer_link_bar.h"
 #include "app/designer_plot.h"
-#include "app/document_link.h"
-#include "app/led_button.h"
 #include "app/qt_user_interface.h"
-#include "app/session_worker.h"
 #include "session/preset_document.h"
-#include "session/session.h"
-#include "session/unit_commands.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -57,9 +53,9 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
                             QKeySequence(Qt::CTRL | Qt::Key_Z), 672, 64, this);
     RedoButton = toolButton(QStringLiteral("Redo"), QStringLiteral("Redo the change undone"),
                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), 742, 64, this);
-    RealTimeB = new LedButton(QStringLiteral("Real time"), this);
-    RealTimeB->setToolTip(QStringLiteral("Real Time Mode: every change goes to the unit at once"));
-    RealTimeB->setGeometry(828, 12, 116, 28);
+    LinkBar = new DesignerLinkBar(context_, this);
+    LinkBar->setGeometry(820, 8, 396, 36);
+    RealTimeB = LinkBar->RealTimeB;
 
     NoticeBanner = new QLabel(this);
     NoticeBanner->setProperty("role", "notice");
@@ -90,9 +86,7 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
     connect(SaveAsButton, &QPushButton::clicked, this, &DesignerWindow::SaveAsButtonClick);
     connect(UndoButton, &QPushButton::clicked, this, &DesignerWindow::UndoButtonClick);
     connect(RedoButton, &QPushButton::clicked, this, &DesignerWindow::RedoButtonClick);
-    connect(RealTimeB, &QPushButton::clicked, this, &DesignerWindow::RealTimeBClick);
-    connect(&context_.worker, &SessionWorker::sessionChanged, this,
-            [this](const SessionViewPtr& view) { RealTimeB->setLedOn(view->state.RealTimeMode); });
+    connect(LinkBar, &DesignerLinkBar::notice, this, [this](const QString& text) { showNotices({text.toStdString()}); });
 
     chooseOpenFile = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kPresetFilter);
@@ -178,18 +172,16 @@ void DesignerWindow::showNotices(const std::vector<std::string>& notices) {
 // ---- The preset document ---------------------------------------------------------------
 
 void DesignerWindow::NewButtonClick() {
-    if (context_.document.startNew([this] { SaveButtonClick(); })) endRealTime(context_.worker);
-    showNotices({});
+    if (context_.document.startNew([this] { SaveButtonClick(); })) showNotices({});
 }
 
 void DesignerWindow::OpenButtonClick() {
-    if (context_.document.modified() &&
-        !context_.document.startNew([this] { SaveButtonClick(); }))
+    // The file is judged before anything changes: a cancelled or refused Open leaves the
+    // preset, and real-time mode, as they were.
+    if (context_.document.modified() && !context_.document.askToSave([this] { return SaveButtonClick(); }))
         return;
     const QString file = chooseOpenFile();
-    if (file.isEmpty()) return;
-    if (context_.document.open(file.toStdString())) endRealTime(context_.worker);
-    showNotices({});
+    if (!file.isEmpty() && context_.document.open(file.toStdString())) showNotices({});
 }
 
 bool DesignerWindow::SaveButtonClick() {
@@ -205,10 +197,6 @@ bool DesignerWindow::SaveAsButtonClick() {
 void DesignerWindow::UndoButtonClick() { context_.document.undo(); }
 
 void DesignerWindow::RedoButtonClick() { context_.document.redo(); }
-
-void DesignerWindow::RealTimeBClick() {
-    context_.worker.run([](Session& s) { toggleRealTime(s); });
-}
 
 void DesignerWindow::closeEvent(QCloseEvent* event) {
     if (context_.document.modified()) {

@@ -20,6 +20,7 @@ class QTabWidget;
 namespace vela::app {
 
 struct AppContext;
+class DesignerLinkBar;
 class LedButton;
 class ParameterControls;
 class ResponseView;
@@ -36,7 +37,8 @@ public:
     QPushButton* SaveAsButton;
     QPushButton* UndoButton;
     QPushButton* RedoButton;
-    LedButton* RealTimeB;
+    LedButton* RealTimeB;  // the link bar's
+    DesignerLinkBar* LinkBar;
     QLabel* NoticeBanner;
     QTabWidget* Outputs;
 
@@ -61,7 +63,6 @@ public slots:
     bool SaveAsButtonClick();
     void UndoButtonClick();
     void RedoButtonClick();
-    void RealTimeBClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,7 +1,8 @@
 #pragma once
-// Binds the windows' preset document to the session on the worker: the document learns
-// whether real-time mode is on, and the frames its procedures send wait in the session's
-// real-time queue, which the worker sends one at a time.
+// Binds the windows' preset document to the session on the worker: the document follows the
+// session's real-time mode, the frames its procedures send wait in the session's real-time
+// queue, which the worker sends one at a time, and a preset replaced by New or Open ends
+// real-time mode, since the unit no longer holds what the window shows.
 
 #include <QObject>
 
@@ -22,12 +23,5 @@ public:
 private:
     PresetDocument& document_;
 };
-
-}  // namespace vela::app
-
-namespace vela::app {
-
-// New and Open end real-time mode: the unit no longer holds what the window shows.
-void endRealTime(SessionWorker& worker);
 
 }  // namespace vela::app

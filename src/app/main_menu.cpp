@@ -4,7 +4,6 @@
 #include "app/app_context.h"
 #include "app/connect_form.h"
 #include "app/designer_window.h"
-#include "app/document_link.h"
 #include "app/led_button.h"
 #include "app/modal_window.h"
 #include "app/library_form.h"
@@ -17,6 +16,7 @@
 #include "preset/new_preset.h"
 #include "session/operations.h"
 #include "session/preset_document.h"
+#include "session/realtime_mode.h"
 #include "session/session.h"
 #include "session/session_view.h"
 
@@ -244,26 +244,26 @@ void TMainMenu::runUnitCommand(std::function<void(Session&)> command) {
 
 // ---- The preset document ---------------------------------------------------------------
 
-void TMainMenu::NewButtonClick() { runNew(); }
-
-bool TMainMenu::runNew() {
-    const bool made = context_.document.startNew([this] {
+void TMainMenu::NewButtonClick() {
+    context_.document.startNew([this] {
         const QString file = chooseSaveFile();
         if (!file.isEmpty()) context_.document.saveAs(file.toStdString());
     });
-    if (made) endRealTime(context_.worker);
-    return made;
 }
 
 void TMainMenu::OpenButtonClick() {
-    // New first; Cancel at its question ends only New, and the file dialog still follows.
-    runNew();
+    // New's question first; Cancel there ends only the question, and the file dialog still
+    // follows. The file is judged before the preset changes: a cancelled or refused Open
+    // leaves it, and real-time mode, as they were.
+    context_.document.askToSave([this] {
+        const QString file = chooseSaveFile();
+        return !file.isEmpty() && context_.document.saveAs(file.toStdString());
+    });
     const QString file = chooseOpenFile();
     if (file.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool opened = context_.document.open(file.toStdString());
+    context_.document.open(file.toStdString());
     QApplication::restoreOverrideCursor();
-    if (opened) endRealTime(context_.worker);
 }
 
 void TMainMenu::SaveButtonClick() {
@@ -332,11 +332,14 @@ void TMainMenu::NProgramSpinChange(int value) {
 }
 
 void TMainMenu::SpinEdit1Change(int value) {
-    context_.worker.run([value](Session& s) { s.state.RealTimeTarget = static_cast<std::uint8_t>(value); });
+    const auto target = static_cast<std::uint8_t>(value);
+    // Frames still waiting keep the target they were made for; later ones carry this one.
+    context_.worker.realTimeQueue().setTarget(target);
+    context_.worker.run([target](Session& s) { s.state.RealTimeTarget = target; });
 }
 
 void TMainMenu::RealTimeBClick() {
-    context_.worker.run([](Session& s) { toggleRealTime(s); });
+    context_.worker.run([preset = context_.document.preset()](Session& s) { toggleRealTime(s, preset); });
 }
 
 // ---- Other windows ---------------------------------------------------------------------

@@ -143,8 +143,6 @@ private:
     // Runs a unit command on the worker with the unit commands locked meanwhile.
     void runUnitCommand(std::function<void(Session&)> command);
     void setUnitCommandsEnabled(bool enabled);
-    // New with its save question; false when cancelled there.
-    bool runNew();
     // The preset's name, caption and System-Info fields, after New, Open or Save.
     void showPresetIdentity();
     void showInfo(const QString& text);

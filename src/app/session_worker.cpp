@@ -1,7 +1,7 @@
 #include "app/session_worker.h"
 
+#include "session/realtime_mode.h"
 #include "session/session.h"
-#include "session/unit_commands.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -34,12 +34,15 @@ void SessionWorker::sendRealTimeFrames() {
     // question, a download) leaves the frames for its own end.
     if (linkInUse_) return;
     linkInUse_ = true;
+    const unsigned endings = session_->realTimeEndings;
     // A frame queued while the last one went out may have woken us inside that send, where
     // the wake-up found the link in use: look again until nothing waits.
     do {
         sendQueuedRealTime(*session_);
     } while (session_->realTimeQueue.waiting() > 0);
     linkInUse_ = false;
+    // A frame that could not go out ended real-time mode: every window hears it at once.
+    if (session_->realTimeEndings != endings) publishView();
 }
 
 SessionWorker::~SessionWorker() {
@@ -74,6 +77,8 @@ void SessionWorker::run(std::function<void(Session&)> operation, std::function<v
             session_->ui.error(std::string("The operation stopped: ") + e.what());
         }
         linkInUse_ = nested;
+        // Real time never outlives the link, whichever operation lost it.
+        endRealTimeIfLinkGone(*session_);
         sendRealTimeFrames();
         publishView();
         QMetaObject::invokeMethod(this, [this, done = std::move(done)] {

@@ -82,8 +82,8 @@ int runRealtime(Context& ctx) {
     auto s = openSession(ctx);
     if (!selectLink(ctx, *s)) return kExitUsage;
     s->state.RealTimeTarget = static_cast<std::uint8_t>(target);
-    toggleRealTime(*s);
-    if (!s->state.RealTimeMode) return kExitLinkFailed;
+    // One value, on purpose: no preset of a window to offer first.
+    s->state.RealTimeMode = true;
     // Frames go out on the TCP link as it stands, which the module window's connect opened;
     // a connection that cannot be made reports itself and ends the command.
     if (ctx.link.kind == LinkKind::Ethernet) s->link.ethernet.ReconnectEthernet();

@@ -7,46 +7,34 @@
 namespace vela {
 
 void RealTimeQueue::send(dsp::RealTimeType type, std::uint16_t address, std::span<const std::uint32_t> words) {
-    Entry e;
-    e.type = type;
-    e.address = address;
-    e.wordCount = std::min(words.size(), e.words.size());
-    std::copy_n(words.begin(), e.wordCount, e.words.begin());
-    add(e);
-}
-
-void RealTimeQueue::setTarget(std::uint8_t target) {
-    Entry e;
-    e.selectsTarget = true;
-    e.target = target;
-    add(e);
-}
-
-void RealTimeQueue::add(const Entry& entry) {
     bool wasEmpty = false;
     std::function<void()> wake;
     {
         const std::lock_guard lock(mutex_);
+        Entry e;
+        e.target = target_;
+        e.type = type;
+        e.address = address;
+        e.wordCount = std::min(words.size(), e.words.size());
+        std::copy_n(words.begin(), e.wordCount, e.words.begin());
         wasEmpty = entries_.empty();
-        // A newer value replaces the waiting one of its address in place, unless a change of
-        // target lies between them: then the two go to different places and both are sent.
-        Entry* same = nullptr;
-        if (entry.selectsTarget) {
-            if (!entries_.empty() && entries_.back().selectsTarget) same = &entries_.back();
-        } else {
-            for (auto it = entries_.rbegin(); it != entries_.rend() && !it->selectsTarget; ++it)
-                if (it->type == entry.type && it->address == entry.address) {
-                    same = &*it;
-                    break;
-                }
-        }
-        if (same)
-            *same = entry;
+        // A newer value of a waiting parameter takes its place: the older one would only be
+        // overwritten on the unit.
+        const auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& w) {
+            return w.target == e.target && w.type == e.type && w.address == e.address;
+        });
+        if (same != entries_.end())
+            *same = e;
         else
-            entries_.push_back(entry);
+            entries_.push_back(e);
         if (wasEmpty) wake = wake_;
     }
     if (wake) wake();
+}
+
+void RealTimeQueue::setTarget(std::uint8_t target) {
+    const std::lock_guard lock(mutex_);
+    target_ = target;
 }
 
 void RealTimeQueue::setWake(std::function<void()> wake) {
@@ -72,26 +60,24 @@ void RealTimeQueue::clear() {
     entries_.clear();
 }
 
-std::size_t sendWaitingFrames(RealTimeQueue& queue, RealTimeSender& sender) {
-    std::size_t sent = 0;
+SentFrames sendWaitingFrames(RealTimeQueue& queue, RealTimeSender& sender) {
+    SentFrames result;
     while (const auto e = queue.take()) {
         if (!sender.realTimeModeOn()) {
             queue.clear();
             break;
         }
-        if (e->selectsTarget) {
-            sender.setTarget(e->target);
-            continue;
-        }
+        if (e->target) sender.setTarget(*e->target);
         const bool ok = sender.sendWords(static_cast<std::uint8_t>(e->type), e->address,
                                          std::span<const std::uint32_t>(e->words.data(), e->wordCount));
-        ++sent;
+        ++result.sent;
         if (!ok) {
+            result.failed = true;
             queue.clear();
             break;
         }
     }
-    return sent;
+    return result;
 }
 
 }  // namespace vela

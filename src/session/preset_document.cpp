@@ -115,40 +115,49 @@ void PresetDocument::clearHistory() {
     markSaved();
 }
 
+// A preset being replaced is never sent value by value: its procedures run without the
+// real-time sink.
 void PresetDocument::reset() {
-    PresetContext c = context(ui_);
+    PresetContext c{*preset_, state_, ui_, sampleRate_};
     ResetPreset(c);
-    state_.RealTimeMode = false;
     path_.clear();
-    clearHistory();
-    changed();
+    replaced();
 }
 
 bool PresetDocument::startNew(const std::function<void()>& save) {
-    PresetContext c = context(ui_);
+    PresetContext c{*preset_, state_, ui_, sampleRate_};
     if (!startNewPreset(c, save)) return false;
     state_.NewCancelled = false;
-    state_.RealTimeMode = false;
     path_.clear();
-    clearHistory();
-    changed();
+    replaced();
     return true;
+}
+
+bool PresetDocument::askToSave(const std::function<bool()>& save) {
+    const Answer a = ui_.message(MessageKind::Warning, Buttons::YesNoCancel,
+                                 "Do you want to save the present configuration?");
+    return a == Answer::No || (a == Answer::Yes && save && save());
 }
 
 bool PresetDocument::open(const std::string& path) {
     // Into a fresh preset, so a refused file leaves this one as it was.
     auto opened = std::make_unique<PresetParameters>();
-    PresetContext c{*opened, state_, ui_, sampleRate_, sink_};
+    PresetContext c{*opened, state_, ui_, sampleRate_};
     ResetPreset(c);
     const OpenResult r = OpenPreset(c, path);
     if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
     opened->Caption = CaptionForFile(path);
     preset_ = std::move(opened);
-    state_.RealTimeMode = false;
     path_ = path;
-    clearHistory();
-    changed();
+    replaced();
     return true;
+}
+
+void PresetDocument::replaced() {
+    state_.RealTimeMode = false;
+    clearHistory();
+    if (onReplaced) onReplaced();
+    changed();
 }
 
 bool PresetDocument::saveAs(const std::string& path) {

@@ -52,17 +52,23 @@ public:
     // New with its save question ("Do you want to save the present configuration?"); Yes
     // saves through `save` first. False when cancelled.
     bool startNew(const std::function<void()>& save);
-    // Opens `path` (the preset resets first, so nothing of the old one survives); false after
-    // the error was shown, with the document unchanged.
+    // New's save question alone, before something replaces the preset: Yes saves through
+    // `save`. False when cancelled, or when the save did not happen.
+    bool askToSave(const std::function<bool()>& save);
+    // Opens `path` into a fresh preset (nothing of the old one survives); false after the error
+    // was shown, with the document unchanged.
     bool open(const std::string& path);
     // Saves to `path`, which then names the document; false after the error was shown.
     bool saveAs(const std::string& path);
 
     // Where a procedure's real-time frames go, and whether real-time mode is on: the session
-    // on the worker thread decides that, the window tells the document.
+    // on the worker thread owns the mode, and the document follows what it says.
     void setRealTimeSink(dsp::RealTimeSink* sink) { sink_ = sink; }
     void setRealTimeMode(bool on) { state_.RealTimeMode = on; }
     bool realTimeMode() const { return state_.RealTimeMode; }
+    // Runs when New or Open has replaced the preset: the unit no longer holds what the window
+    // shows, so the owner of real-time mode ends it. The document stops sending at once.
+    std::function<void()> onReplaced;
     // The session record the procedures read: New's cancel flag, real-time mode.
     const SessionState& state() const { return state_; }
 
@@ -81,6 +87,7 @@ private:
     void markSaved() { savedVersion_ = version_; }
     void clearHistory();
     void changed();
+    void replaced();
     void resend(const std::vector<std::string>& keys);
     void stepAcross(std::deque<Step>& from, std::deque<Step>& to);
 

@@ -44,6 +44,10 @@ public:
     PresetParameters preset;
     // What the last unit command did, for the processor window ("Memory 5 written").
     std::string commandOutcome;
+    // Why real-time mode last ended by itself (a lost link, another preset), and how many
+    // times it has, so that the windows say each ending once.
+    std::string realTimeEnded;
+    unsigned realTimeEndings = 0;
     // The library window: the open library, its program names and the load-all run.
     LibraryWindow libraryForm{state, link, programImage, libraryWindow, ui};
 };

@@ -19,6 +19,8 @@ SessionView viewOf(const Session& s) {
     v.unitCommandsEnabled = s.link.unitCommands.enabled;
     v.ethernet = s.ethernetModule.view;
     v.commandOutcome = s.commandOutcome;
+    v.realTimeEnded = s.realTimeEnded;
+    v.realTimeEndings = s.realTimeEndings;
     LibraryView& l = v.library;
     const LibraryWindowState& list = s.libraryWindow;
     const LibraryWindow& form = s.libraryForm;
@@ -36,6 +38,11 @@ SessionView viewOf(const Session& s) {
     l.openedFile = form.openedFile;
     l.programs = form.buffer[0];
     l.partialBuild = form.partialBuild();
+    if (!s.windows.installerWindows) {
+        // The designer alone: no link change brings up the installer's windows.
+        v.windows.connectFormVisible = v.windows.ethernetFormVisible = false;
+        l.visible = false;
+    }
     v.linkStatus = linkStatusText(v.state, v.ethernet);
     return v;
 }

@@ -45,6 +45,9 @@ struct SessionView {
     // What every window's status line says of the link ("Status : USB", a lost link).
     std::string linkStatus = linkStatusText(state, ethernet);
     std::string commandOutcome;  // what the last unit command did
+    // Why real-time mode last ended by itself, and how many times it has.
+    std::string realTimeEnded;
+    unsigned realTimeEndings = 0;
 };
 
 SessionView viewOf(const Session& session);

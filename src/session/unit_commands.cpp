@@ -392,28 +392,6 @@ OperationResult sendPassword(Session& s, const std::optional<PasswordBytes>& con
     return noted(s, guarded(s, [&] { return password(s, *confirmed); }), "Password set", "Password not set");
 }
 
-void toggleRealTime(Session& s) {
-    guardedStep(s, [&] {
-        SessionState& st = s.state;
-        st.RealTimeMode = !st.RealTimeMode;
-        if (st.Link == LinkKind::Offline) {
-            st.RealTimeMode = false;
-            s.ui.information("You are Offline, Real Time Mode is not posible");
-        }
-        if (st.RealTimeMode)
-            s.ui.information("You are in Real Time Mode!. HALDA40 is going to read the present configuration "
-                             "for security");
-    });
-}
-
-std::size_t sendQueuedRealTime(Session& s) {
-    if (s.realTimeQueue.waiting() == 0) return 0;
-    std::size_t sent = 0;
-    if (guardedStep(s, [&] { sent = sendWaitingFrames(s.realTimeQueue, s.realTime); }) != OperationResult::Done)
-        s.realTimeQueue.clear();  // the fault was shown; the frames behind it would only repeat it
-    return sent;
-}
-
 bool writeMemoryImage(Session& s, Channel channel, int memory) {
     const auto length = programImageLength(s.programImage);
     return length && writeImage(s, channel, static_cast<std::uint8_t>(memory), *length);

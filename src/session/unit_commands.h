@@ -1,10 +1,10 @@
 #pragma once
 // The commands that act on the unit: writing, reading, changing and copying a program,
-// reset, the operating-system update, the keyboard lock, the password, only-change mode and
-// real-time mode. The processor window and the command line both call these. Each locks the
-// unit commands while it runs, asks its question first, serves the links whose flags are set,
-// and ends in a result: a lost link never travels on as an exception, and the USB device is
-// closed on every path.
+// reset, the operating-system update, the keyboard lock, the password and only-change mode
+// (real-time mode is realtime_mode.h's). The processor window and the command line both call
+// these. Each locks the unit commands while it runs, asks its question first, serves the
+// links whose flags are set, and ends in a result: a lost link never travels on as an
+// exception, and the USB device is closed on every path.
 
 #include "link/exchange.h"
 #include "preset/preset_parameters.h"
@@ -64,11 +64,5 @@ std::optional<PasswordBytes> passwordBytes(std::string_view code);
 // `confirmed` is what the password dialog gave; nullopt when it was cancelled (or not shown,
 // which a link other than USB or serial refuses first).
 OperationResult sendPassword(Session& session, const std::optional<PasswordBytes>& confirmed);
-
-// Switches real-time mode; it stays off while the session is offline.
-void toggleRealTime(Session& session);
-// On the link's thread: sends the real-time frames the editors queued, one at a time; returns
-// how many went out.
-std::size_t sendQueuedRealTime(Session& s);
 
 } // namespace vela

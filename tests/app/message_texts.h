@@ -5,6 +5,7 @@
 
 #include "core/user_interface.h"
 #include "link/run_stop.h"
+#include "session/realtime_mode.h"
 
 #include <string>
 #include <vector>
@@ -84,8 +85,7 @@ inline std::vector<MessageText> messageTexts() {
          deep + "/dsp_operating_system.txt is a stand-in, not the unit's program; it goes only to the simulated unit "
                 "(--sim), or with --force. Give the real text with --firmware FILE."},
         {"offline-real-time", K::Information, B::Ok, "You are Offline, Real Time Mode is not posible"},
-        {"real-time", K::Information, B::Ok,
-         "You are in Real Time Mode!. HALDA40 is going to read the present configuration for security"},
+        {"real-time", K::Information, B::YesNoCancel, realTimeOfferText(13)},
         {"real-time-usb", K::Plain, B::Ok, "USB ERROR REAL TIME"},
         {"save-configuration", K::Warning, B::YesNoCancel, "Do you want to save the present configuration?"},
         {"more-than-13", K::Plain, B::Ok,

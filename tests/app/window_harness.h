@@ -19,6 +19,7 @@
 #include <QAccessible>
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -54,8 +55,13 @@ inline void expectNamedControls(QWidget* window) {
 struct WindowHarness {
     explicit WindowHarness(sim::SimOptions simOptions = {})
         : unit(std::make_shared<sim::InProcessUnit>(std::move(simOptions))),
-          worker(std::make_unique<app::SessionWorker>(
-              [this] { return std::make_unique<Session>(ui, sim::inProcessDevices(unit)); })) {}
+          worker(std::make_unique<app::SessionWorker>([this] {
+              LinkDevices devices = sim::inProcessDevices(unit);
+              devices.usb = [usb = std::move(devices.usb), plugged = usbPlugged](int index) {
+                  return plugged->load() ? usb(index) : nullptr;
+              };
+              return std::make_unique<Session>(ui, std::move(devices));
+          })) {}
     ~WindowHarness() { worker->waitIdle(10000); }
 
     // Waits until the operations queued so far have ended.
@@ -63,6 +69,8 @@ struct WindowHarness {
     const Session& session() const { return worker->session(); }
 
     app::QtUserInterface ui;
+    // False: the bridge is pulled out, and opening it fails as an unplugged one does.
+    std::shared_ptr<std::atomic<bool>> usbPlugged = std::make_shared<std::atomic<bool>>(true);
     std::shared_ptr<sim::InProcessUnit> unit;
     std::unique_ptr<app::SessionWorker> worker;
     app::GuiOptions options;

@@ -2,6 +2,10 @@
 // the last value of a drag always arrives.
 #include "link/realtime.h"
 #include "link/realtime_queue.h"
+#include "dsp/coefficient_word.h"
+#include "preset/dynamics_procedures.h"
+#include "preset/new_preset.h"
+#include "preset/output_procedures.h"
 #include "protocol/sim_harness.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +30,7 @@ std::vector<RealTimeQueue::Entry> drain(RealTimeQueue& q) {
     return out;
 }
 
-TEST(RealTimeQueue, NewestValuePerAddressWaitsInTheOrderAddressesFirstCame) {
+TEST(RealTimeQueue, NewestValuePerParameterWaitsInTheOrderParametersFirstCame) {
     RealTimeQueue q;
     int wakes = 0;
     q.setWake([&] { ++wakes; });
@@ -35,22 +39,44 @@ TEST(RealTimeQueue, NewestValuePerAddressWaitsInTheOrderAddressesFirstCame) {
     sendValue(q, RealTimeType::FiveWords, 10, 2);
     sendValue(q, RealTimeType::OneWord, 10, 7);  // another type at the same address is another value
     EXPECT_EQ(wakes, 1);  // only the first change finds the queue empty
-    // A change of target between two values of one address keeps both: they go to different places.
-    q.setTarget(0);
+    // Another target at the same address is another place: both values go.
     q.setTarget(0);
     sendValue(q, RealTimeType::FiveWords, 10, 3);
     const auto e = drain(q);
-    ASSERT_EQ(e.size(), 5u);
+    ASSERT_EQ(e.size(), 4u);
     EXPECT_EQ(e[0].address, 10);
     EXPECT_EQ(e[0].words[0], 2u);
     EXPECT_EQ(e[0].wordCount, 5u);
+    EXPECT_FALSE(e[0].target);
     EXPECT_EQ(e[1].address, 11);
     EXPECT_EQ(e[2].type, RealTimeType::OneWord);
     EXPECT_EQ(e[2].wordCount, 1u);
-    EXPECT_TRUE(e[3].selectsTarget);
-    EXPECT_EQ(e[4].words[0], 3u);
+    EXPECT_EQ(e[3].target, std::optional<std::uint8_t>(0));
+    EXPECT_EQ(e[3].words[0], 3u);
     sendValue(q, RealTimeType::OneWord, 1, 1);
     EXPECT_EQ(wakes, 2);
+}
+
+// The output gains and the RMS tables name their target before every value; held down, their
+// controls must still leave one value per parameter waiting, as a band does.
+TEST(RealTimeQueue, HeldGainsAndRmsTablesKeepOneValuePerParameter) {
+    PresetParameters p;
+    SessionState state;
+    ScriptedUi ui;
+    RealTimeQueue q;
+    PresetContext ctx{p, state, ui, kSampleRate, &q};
+    ResetPreset(ctx);
+    state.RealTimeMode = true;
+    for (int i = 0; i < 100; ++i) OutputSetLevelDb(ctx, 0, -20.0 + 0.1 * i);
+    auto e = drain(q);
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].target, std::optional<std::uint8_t>(0));
+    EXPECT_EQ(e[0].type, RealTimeType::OneWordType3);
+    EXPECT_EQ(e[0].words[0], dsp::coefficientWord(p.OutputGain[0] * p.MuteFactor[0]));
+
+    for (int i = 0; i < 100; ++i) DynamicsSetThreshold(ctx, DynamicsKind::Rms, 0, -30.0 + 0.5 * (i % 40));
+    e = drain(q);
+    EXPECT_EQ(e.size(), 9u);  // the table's three single words and six rows of five, once each
 }
 
 TEST(RealTimeQueue, ADragFromAnotherThreadEndsWithItsLastValuePerAddress) {
@@ -86,7 +112,7 @@ TEST(RealTimeQueue, SendsWhatWaitsOnTheLinkAndDropsItWhenItCannot) {
     h.state.RealTimeMode = true;
     for (std::uint32_t v = 1; v <= 50; ++v) sendValue(q, RealTimeType::FiveWords, 0x0101, v);
     sendValue(q, RealTimeType::OneWordType3, 2560, 9);
-    EXPECT_EQ(sendWaitingFrames(q, sender), 2u);
+    EXPECT_EQ(sendWaitingFrames(q, sender).sent, 2u);
     h.unit->waitIdle(std::chrono::seconds(5));
     for (int i = 0; i < 100 && h.unit->realTimeFrames().size() < 2; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -99,7 +125,7 @@ TEST(RealTimeQueue, SendsWhatWaitsOnTheLinkAndDropsItWhenItCannot) {
 
     h.state.RealTimeMode = false;
     sendValue(q, RealTimeType::OneWord, 171, 1);
-    EXPECT_EQ(sendWaitingFrames(q, sender), 0u);
+    EXPECT_EQ(sendWaitingFrames(q, sender).sent, 0u);
     EXPECT_EQ(q.waiting(), 0u);
     EXPECT_TRUE(h.ui.messages.empty());
 }
@@ -114,7 +140,9 @@ TEST(RealTimeQueue, AFailedFrameIsShownOnceAndWhatWaitsBehindItIsDropped) {
     RealTimeSender sender(link);
     RealTimeQueue q;
     for (std::uint16_t a = 1; a <= 5; ++a) sendValue(q, RealTimeType::OneWord, a, a);
-    EXPECT_EQ(sendWaitingFrames(q, sender), 1u);
+    const SentFrames sent = sendWaitingFrames(q, sender);
+    EXPECT_EQ(sent.sent, 1u);
+    EXPECT_TRUE(sent.failed);
     EXPECT_EQ(q.waiting(), 0u);
     ASSERT_EQ(ui.messages.size(), 2u);  // the bridge's own message, then the real-time error
     EXPECT_EQ(ui.messages[1].text, "USB ERROR REAL TIME");

@@ -77,5 +77,21 @@ TEST(RealTimeFrames, ABridgeThatCannotOpenIsReportedAndNothingSent) {
     EXPECT_FALSE(state.RealTimeBusy);
 }
 
+// A socket (or a bridge) takes a frame at once; paced to the line, the next waits until the
+// last one has crossed the unit's serial side at 57600 baud (10 bits a byte), so frames never
+// pile up ahead of the unit. A lower bound on the time is never flaky.
+TEST(RealTimeFrames, FramesArePacedToTheLine) {
+    SimHarness h(Channel::Ethernet);
+    h.link->ethernet.ReconnectEthernet();
+    RealTimeSender rt(*h.link);
+    constexpr int kFrames = 40;
+    const std::uint32_t words[5] = {1, 2, 3, 4, 5};
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kFrames; ++i) rt.sendWords(0, static_cast<std::uint16_t>(i), words);
+    const auto took = std::chrono::steady_clock::now() - start;
+    const auto line = std::chrono::microseconds((kFrames - 1) * 27 * 10 * 1'000'000LL / 57600);
+    EXPECT_GE(took, line);
+}
+
 }  // namespace
 }  // namespace vela::test

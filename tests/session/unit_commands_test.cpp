@@ -1,4 +1,6 @@
 // The processor window's unit commands against the simulated unit.
+#include "session/preset_document.h"
+#include "session/realtime_mode.h"
 #include "session/session_harness.h"
 #include "session/unit_commands.h"
 
@@ -276,18 +278,42 @@ TEST(Read, IsSkippedAfterACancelledNew) {
     EXPECT_FALSE(h.session.link.usb.isOpen());
 }
 
-TEST(RealTimeToggle, StaysOffWhileOffline) {
+// Switched on, real time offers to write the window's preset first, as Write does, so that the
+// unit plays what the window shows; it never claims a read that does not happen.
+TEST(RealTimeToggle, OffersTheWindowsPresetFirstAndStaysOffWhileOffline) {
     SessionHarness h;
-    toggleRealTime(h.session);
+    const PresetDocument window(h.ui);  // New's defaults
+    const PresetParameters& shown = window.preset();
+    toggleRealTime(h.session, shown);
     EXPECT_FALSE(h.session.state.RealTimeMode);
     EXPECT_TRUE(h.said("You are Offline, Real Time Mode is not posible"));
     h.useUsb();
-    toggleRealTime(h.session);
-    EXPECT_TRUE(h.session.state.RealTimeMode);
-    EXPECT_TRUE(h.said(
-        "You are in Real Time Mode!. HALDA40 is going to read the present configuration for security"));
-    toggleRealTime(h.session);
+    h.session.state.setProgramNumber(4);
+
+    h.ui.answers = {Answer::Cancel};  // at the offer: real time stays off
+    EXPECT_EQ(toggleRealTime(h.session, shown), OperationResult::Declined);
     EXPECT_FALSE(h.session.state.RealTimeMode);
+    h.ui.answers = {Answer::Yes, Answer::No};  // the offer, then Write's own question
+    toggleRealTime(h.session, shown);
+    EXPECT_FALSE(h.session.state.RealTimeMode);
+    EXPECT_TRUE(h.said("The memory 4 have a preset stored. Do you want to overwrite it?"));
+    EXPECT_TRUE(h.records().empty());
+
+    h.ui.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_EQ(toggleRealTime(h.session, shown), OperationResult::Done);
+    EXPECT_TRUE(h.session.state.RealTimeMode);
+    EXPECT_EQ(h.commands(), (std::vector<int>{3, 7}));
+    ASSERT_TRUE(h.unit->unit().memory(4));
+    EXPECT_EQ(h.unit->unit().memory(4)->size(), 3570u);
+    EXPECT_FALSE(h.said("You are in Real Time Mode!. HALDA40 is going to read the present configuration for "
+                        "security"));
+    toggleRealTime(h.session, shown);
+    EXPECT_FALSE(h.session.state.RealTimeMode);
+
+    h.ui.answers = {Answer::No};  // on without writing: the unit keeps what it plays
+    EXPECT_EQ(toggleRealTime(h.session, shown), OperationResult::Done);
+    EXPECT_TRUE(h.session.state.RealTimeMode);
+    EXPECT_EQ(h.commands().size(), 2u);
 }
 
 } // namespace
