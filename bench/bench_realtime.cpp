@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
         }
         const double lagMs = double(lag.nsecsElapsed()) / 1e6;
         const auto received = static_cast<std::size_t>(
-            std::count_if(frames.begin(), frames.end(), [&](const auto& f) { return f[3] == 0 && lastWord(f) >= first; }));
+            std::count_if(frames.begin(), frames.end(),
+                          [&](const auto& f) { return f[3] == 0 && lastWord(f) >= first; }));
         lags.push_back(lagMs);
         rates.push_back(double(received) / dragSeconds);
         std::printf("drag of %.2f s: %u values queued, %zu frames received (%.0f per second), last value held "

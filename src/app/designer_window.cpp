@@ -86,7 +86,8 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
     connect(SaveAsButton, &QPushButton::clicked, this, &DesignerWindow::SaveAsButtonClick);
     connect(UndoButton, &QPushButton::clicked, this, &DesignerWindow::UndoButtonClick);
     connect(RedoButton, &QPushButton::clicked, this, &DesignerWindow::RedoButtonClick);
-    connect(LinkBar, &DesignerLinkBar::notice, this, [this](const QString& text) { showNotices({text.toStdString()}); });
+    connect(LinkBar, &DesignerLinkBar::notice, this,
+            [this](const QString& text) { showNotices({text.toStdString()}); });
 
     chooseOpenFile = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kPresetFilter);

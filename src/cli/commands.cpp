@@ -243,9 +243,10 @@ const std::vector<Command>& commands() {
          "usage: velaupdate designer [FILE.hdp] [--usb[=DEVICE] | --sim | --ethernet=HOST[:PORT]]\n"
          "Opens the \"Preset Designer\" window on FILE (New's defaults without one): every parameter\n"
          "of the preset, per output a live response with a handle per equaliser band (drag: frequency\n"
-         "and gain, wheel: Q), undo and redo, New, Open, Save and Save As. The link options connect it\n"
-         "to a unit, as for the window without a command; \"Real time\" then sends every change to the\n"
-         "unit as it is made. Closing the window ends the program. Needs a display.\n",
+         "and gain, wheel: Q), undo and redo, New, Open, Save and Save As. Its \"Connect\" reaches the\n"
+         "unit the link options name, reads it back and shows no installer window; \"Real time\" then\n"
+         "offers to write the window's preset first and sends every change to the unit as it is made.\n"
+         "Closing the window ends the program. Needs a display.\n",
          {}, runDesigner},
         {"import", "read a measurement export file onto the 400-point response grid", importHelp(),
          {"format", "reference", "sensitivity", "json"}, runImport},

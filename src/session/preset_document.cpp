@@ -140,14 +140,17 @@ bool PresetDocument::askToSave(const std::function<bool()>& save) {
 }
 
 bool PresetDocument::open(const std::string& path) {
-    // Into a fresh preset, so a refused file leaves this one as it was.
+    // Into a fresh preset and record (New's steps end real-time mode), so that a refused file
+    // leaves this one, and the mode, as they were.
     auto opened = std::make_unique<PresetParameters>();
-    PresetContext c{*opened, state_, ui_, sampleRate_};
+    SessionState opening = state_;
+    PresetContext c{*opened, opening, ui_, sampleRate_};
     ResetPreset(c);
     const OpenResult r = OpenPreset(c, path);
     if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
     opened->Caption = CaptionForFile(path);
     preset_ = std::move(opened);
+    state_ = opening;
     path_ = path;
     replaced();
     return true;

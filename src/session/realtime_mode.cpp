@@ -37,7 +37,8 @@ OperationResult toggleRealTime(Session& s, const PresetParameters& shown) {
         s.ui.information("You are Offline, Real Time Mode is not posible");
         return OperationResult::Failed;
     }
-    const Answer offer = s.ui.message(MessageKind::Information, Buttons::YesNoCancel, realTimeOfferText(st.ProgramNumber));
+    const Answer offer =
+        s.ui.message(MessageKind::Information, Buttons::YesNoCancel, realTimeOfferText(st.ProgramNumber));
     if (offer == Answer::Cancel) return OperationResult::Declined;
     if (offer == Answer::Yes) {
         const OperationResult written = writePresetProgram(s, shown);

@@ -244,7 +244,7 @@ TEST_F(Designer, InRealTimeModeABandsLastValueReachesTheUnit) {
         s.state.UsbActive = true;
     });
     h.settle();
-    h.answerer.answers = {"OK"};
+    h.answerer.answers = {"No"};  // real time on what the unit plays: nothing written first
     QTest::mouseClick(window.RealTimeB, Qt::LeftButton);
     h.settle();
     ASSERT_TRUE(h.document.realTimeMode());
