@@ -2,10 +2,13 @@
 // operations, never inside one, and the newest value per parameter arrives. Real-time mode is
 // the session's: a lost link ends it in every window, and a cancelled or refused Open leaves
 // it, and the preset, as they were.
+#include "app/application.h"
+#include "app/connect_form.h"
 #include "app/designer_link_bar.h"
 #include "app/designer_window.h"
 #include "app/document_link.h"
 #include "app/led_button.h"
+#include "app/library_form.h"
 #include "app/main_menu.h"
 #include "app/window_harness.h"
 #include "dsp/coefficient_word.h"
@@ -236,6 +239,43 @@ TEST_F(Tuning, ACancelledOrRefusedOpenLeavesThePresetAndRealTimeAsTheyWere) {
     EXPECT_FALSE(h.document.realTimeMode());
     EXPECT_EQ(window.NoticeBanner->text(),
               QString::fromUtf8(kRealTimeOtherPreset.data(), kRealTimeOtherPreset.size()));
+}
+
+// `velaupdate designer --sim`: the designer goes live with its own Connect, reads the unit back,
+// and no installer window (the connection window, the library with its Update) comes up.
+TEST(DesignerAlone, ConnectsWithItsOwnLinkAndBringsUpNoInstallerWindow) {
+    BoxAnswerer answerer;
+    app::GuiOptions options;
+    options.link.sim = true;
+    options.designer = true;
+    app::Application program(options);
+    app::DesignerWindow& designer = program.windows().mainMenu->designer();
+    program.worker().waitIdle(10000);
+    ASSERT_TRUE(designer.isVisible());
+    const auto installerWindowsHidden = [&] {
+        EXPECT_FALSE(program.windows().connect->isVisible());
+        EXPECT_FALSE(program.windows().library->isVisible());
+    };
+    installerWindowsHidden();
+    EXPECT_EQ(designer.LinkBar->LinkStatus->text(), "Status : Offline");
+
+    click(designer.LinkBar->ConnectB);
+    program.worker().waitIdle(10000);
+    // Probed and read back: a unit that did not answer both would have left the link offline.
+    EXPECT_EQ(designer.LinkBar->LinkStatus->text(), "Status : USB");
+    EXPECT_EQ(designer.LinkBar->ConnectB->text(), "Disconnect");
+    installerWindowsHidden();
+    answerer.answers = {"No"};
+    click(designer.RealTimeB);
+    program.worker().waitIdle(10000);
+    EXPECT_TRUE(designer.RealTimeB->ledOn());
+
+    // Disconnect ends real time with the link.
+    click(designer.LinkBar->ConnectB);
+    program.worker().waitIdle(10000);
+    EXPECT_FALSE(designer.RealTimeB->ledOn());
+    EXPECT_EQ(designer.LinkBar->LinkStatus->text(), "Status : Offline");
+    installerWindowsHidden();
 }
 
 }  // namespace
