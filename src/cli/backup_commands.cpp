@@ -69,8 +69,7 @@ int runBackup(Context& ctx) {
     // Said before the unit is read; the save itself never replaces a file either.
     std::error_code ec;
     if (!out.empty() && !replace && std::filesystem::exists(out, ec)) {
-        std::fprintf(stderr, "velaupdate backup: %s exists already; give another file, or --force to replace it\n",
-                     displayText(out).c_str());
+        ctx.ui.error(displayText(out) + " exists already; give another file, or --force to replace it");
         return kExitBadInput;
     }
     const StopRequest::Listening listening(ctx.ui.stop);

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -49,7 +50,8 @@ TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
         ASSERT_NE(update, nullptr);
         click(update);
         ASSERT_TRUE(h.settle(90000));
-        const QStringList backups = QDir(home.path() + "/state/velaupdate/backups").entryList(QDir::Files);
+        const QStringList backups =
+            QDir(home.path() + "/state/velaupdate/backups").entryList(QStringList{"*.HLB"}, QDir::Files);
         ASSERT_EQ(backups.size(), 1);
         EXPECT_TRUE(backups.front().endsWith("_M01_USB.HLB")) << backups.front().toStdString();
         EXPECT_TRUE(h.boxes.said("The cabinet's programs (memories 1 to 5) were saved in " + home.path() +
@@ -81,7 +83,7 @@ TEST(RestoreUnderTheModelLock, TheWindowRefusesAnotherModelsBackupUntilTheServic
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
                 d->selectFile(backup);
-                d->accept();
+                static_cast<QDialog*>(d)->accept();
             }
     });
     chooser.start(10);
