@@ -124,8 +124,8 @@ int runRestore(Context& ctx) {
         return kExitUsage;
     }
     const std::string file = ctx.args.positional.front();
-    const RestoreReport report = restoreMemories(*s, *backup, memories, std::filesystem::path(file).filename().string(),
-                                                 " (--service-code CODE)");
+    const RestoreReport report = restoreMemories(
+        *s, *backup, memories, std::filesystem::path(file).filename().string(), " (--service-code CODE)");
     if (report.refusal == RestoreReport::Refusal::Locked) return kExitUsage;
     if (report.refusal == RestoreReport::Refusal::NoProgram) return kExitBadInput;
     ctx.ui.finishProgress();

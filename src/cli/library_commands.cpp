@@ -26,9 +26,10 @@ std::string modelCodeText(int code) {
 void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& file) {
     const auto entries = libraryEntries(buffer);
     const auto code = libraryModelCode(buffer);
-    const int empty = entries ? static_cast<int>(std::count_if(entries->begin(), entries->end(),
-                                                               [](const LibraryEntry& e) { return e.length == 0; }))
-                              : 0;
+    const int empty =
+        entries ? static_cast<int>(std::count_if(entries->begin(), entries->end(),
+                                                 [](const LibraryEntry& e) { return e.length == 0; }))
+                : 0;
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();

@@ -34,7 +34,8 @@ bool isStepField(StatusField field) {
 }
 
 bool isLinkStatus(StatusField field) {
-    return field == StatusField::InfoLabel || field == StatusField::ConnectedL || field == StatusField::StatusB;
+    return field == StatusField::InfoLabel || field == StatusField::ConnectedL ||
+           field == StatusField::StatusB;
 }
 
 }  // namespace

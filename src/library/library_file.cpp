@@ -106,7 +106,8 @@ std::string createLibraryFile(const std::filesystem::path& file, const LibraryBu
     if (std::fclose(out) != 0 || !written) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
-        return "Cannot write " + file.string() + ": " + std::generic_category().message(written ? errno : error);
+        return "Cannot write " + file.string() + ": " +
+               std::generic_category().message(written ? errno : error);
     }
     return {};
 }

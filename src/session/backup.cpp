@@ -146,10 +146,12 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const BackupTa
         }
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        const std::string cabinet =
-            !target.cabinet.empty() || *channel != Channel::Ethernet ? target.cabinet : s.link.ethernet.host();
-        saved = saveNewBackup(folder / backupFileName(backup.library, channelName(*channel), std::time(nullptr), cabinet),
-                              backup.library);
+        const std::string cabinet = !target.cabinet.empty() || *channel != Channel::Ethernet
+                                        ? target.cabinet
+                                        : s.link.ethernet.host();
+        saved = saveNewBackup(
+            folder / backupFileName(backup.library, channelName(*channel), std::time(nullptr), cabinet),
+            backup.library);
     } else {
         saved = saveBackupAs(target.out, backup.library, target.replace);
     }

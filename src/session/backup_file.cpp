@@ -51,7 +51,8 @@ std::string digestIn(const std::vector<std::uint8_t>& text) {
         if (!std::isxdigit(b)) break;
         digest += static_cast<char>(std::tolower(b));
     }
-    const bool separated = text.size() > digest.size() && (text[digest.size()] == ' ' || text[digest.size()] == '\n');
+    const bool separated =
+        text.size() > digest.size() && (text[digest.size()] == ' ' || text[digest.size()] == '\n');
     return digest.size() == 64 && separated ? digest : std::string();
 }
 
@@ -101,7 +102,9 @@ std::string checksumLine(const LibraryBuffer& backup, const fs::path& file) {
 SavedBackup saveNewBackup(const fs::path& file, const LibraryBuffer& backup) {
     for (int n = 1; n < 1000; ++n) {
         fs::path candidate = file;
-        if (n > 1) candidate.replace_filename(file.stem().string() + "-" + std::to_string(n) + file.extension().string());
+        if (n > 1)
+            candidate.replace_filename(file.stem().string() + "-" + std::to_string(n) +
+                                       file.extension().string());
         bool taken = false;
         const std::string error = createLibraryFile(candidate, backup, taken);
         if (error.empty()) return saved(candidate, backup);
@@ -112,8 +115,11 @@ SavedBackup saveNewBackup(const fs::path& file, const LibraryBuffer& backup) {
 
 SavedBackup saveBackupAs(const fs::path& file, const LibraryBuffer& backup, bool replace) {
     bool taken = false;
-    const std::string error = replace ? saveLibraryFile(file, backup) : createLibraryFile(file, backup, taken);
-    if (taken) return {std::nullopt, file.string() + " exists already; give another file, or --force to replace it", {}};
+    const std::string error =
+        replace ? saveLibraryFile(file, backup) : createLibraryFile(file, backup, taken);
+    if (taken)
+        return {
+            std::nullopt, file.string() + " exists already; give another file, or --force to replace it", {}};
     if (!error.empty()) return {std::nullopt, error, {}};
     return saved(file, backup);
 }
@@ -121,7 +127,8 @@ SavedBackup saveBackupAs(const fs::path& file, const LibraryBuffer& backup, bool
 std::string programProblem(std::span<const std::uint8_t> entry) {
     // Every program the unit is given is a whole DSP data block: its length field and 3568 bytes.
     if (entry.size() != kImageBytes)
-        return "is " + std::to_string(entry.size()) + " bytes long; a program is " + std::to_string(kImageBytes);
+        return "is " + std::to_string(entry.size()) + " bytes long; a program is " +
+               std::to_string(kImageBytes);
     return {};
 }
 
@@ -133,7 +140,8 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const fs::path& file) {
         return std::nullopt;
     }
     const auto invalid = [&](const std::string& why) {
-        s.ui.error("The backup " + displayText(file.string()) + " is not valid: " + why + ". Nothing was sent.");
+        s.ui.error("The backup " + displayText(file.string()) + " is not valid: " + why +
+                   ". Nothing was sent.");
         return std::nullopt;
     };
     std::string error;
@@ -147,7 +155,8 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const fs::path& file) {
             return std::nullopt;
         }
         const std::string digest = digestIn(*sum);
-        if (digest.empty()) return invalid(displayText(sumFile.filename().string()) + " holds no SHA-256 checksum");
+        if (digest.empty())
+            return invalid(displayText(sumFile.filename().string()) + " holds no SHA-256 checksum");
         if (digest != checksumLine(buffer, file).substr(0, 64))
             return invalid("it does not match its checksum in " + displayText(sumFile.filename().string()) +
                            ": it changed after it was saved");
@@ -165,12 +174,13 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const fs::path& file) {
             first = std::make_pair(k + 1, static_cast<int>(e.modelCode));
         else if (e.modelCode != first->second)
             return invalid("the program of memory " + std::to_string(first->first) + " carries " +
-                           modelCodeText(first->second) + ", that of " + memory + " " + modelCodeText(e.modelCode) +
-                           "; one cabinet's programs carry one");
+                           modelCodeText(first->second) + ", that of " + memory + " " +
+                           modelCodeText(e.modelCode) + "; one cabinet's programs carry one");
     }
     if (!checksummed)
         s.ui.warning("The backup " + displayText(file.string()) + " has no checksum file (" +
-                     displayText(sumFile.filename().string()) + "): whether it changed since it was saved is not known.");
+                     displayText(sumFile.filename().string()) +
+                     "): whether it changed since it was saved is not known.");
     return buffer;
 }
 

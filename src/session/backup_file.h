@@ -34,9 +34,9 @@ std::filesystem::path checksumFileOf(const std::filesystem::path& file);
 std::string checksumLine(const LibraryBuffer& backup, const std::filesystem::path& file);
 
 struct SavedBackup {
-    std::optional<std::filesystem::path> file;  // where it went; nullopt when it was not saved
-    std::string error;    // why not
-    std::string warning;  // saved, but its checksum file was not
+    std::optional<std::filesystem::path> file; // where it went; nullopt when it was not saved
+    std::string error;                         // why not
+    std::string warning;                       // saved, but its checksum file was not
 };
 // Saves a new file at `file`, or at "NAME-2.HLB", "NAME-3.HLB"... when that name is taken;
 // the name is taken atomically, so two backups made at once never meet in one file.

@@ -34,13 +34,15 @@ bool holdsProgram(const std::vector<LibraryEntry>& entries, int memory) {
 
 bool holdsAProgram(Session& s, const LibraryBuffer& backup) {
     const auto entries = libraryEntries(backup);
-    if (entries && std::any_of(entries->begin(), entries->end(), [](const LibraryEntry& e) { return e.length > 0; }))
+    if (entries &&
+        std::any_of(entries->begin(), entries->end(), [](const LibraryEntry& e) { return e.length > 0; }))
         return true;
     s.ui.error("the backup holds no program; nothing was restored");
     return false;
 }
 
-std::optional<std::string> modelLockRefusal(const Session& s, const LibraryBuffer& backup, std::string_view unlockHint) {
+std::optional<std::string> modelLockRefusal(const Session& s, const LibraryBuffer& backup,
+                                            std::string_view unlockHint) {
     const LibraryWindowState& list = s.libraryWindow;
     // The same lock as load-all's: the unit's model code, until the service code frees the list.
     if (!list.lockedByUnit || list.modelListEnabled) return std::nullopt;
@@ -48,8 +50,8 @@ std::optional<std::string> modelLockRefusal(const Session& s, const LibraryBuffe
     const int held = libraryModelCode(backup).value_or(0);
     if (held == unit) return std::nullopt;
     return "This backup holds " + programsOf(held) + "; this cabinet is " + cabinetOf(unit) +
-           ". Its model list is locked: the backup goes back only with the service code" + std::string(unlockHint) +
-           ". Nothing was sent.";
+           ". Its model list is locked: the backup goes back only with the service code" +
+           std::string(unlockHint) + ". Nothing was sent.";
 }
 
 RestoreReport restoreMemories(Session& s, const LibraryBuffer& backup, const MemoryList& memories,
@@ -87,9 +89,9 @@ RestoreReport restoreMemories(Session& s, const LibraryBuffer& backup, const Mem
     if (differ.empty()) return report;
     const Answer answer =
         s.ui.message(MessageKind::Warning, Buttons::YesNo,
-                     "Restore " + count(wanted.size(), "memory", "memories") + " from " + displayText(fileName) +
-                         "? " + count(differ.size(), "differs", "differ") + " from the cabinet, " +
-                         count(report.same.size(), "is", "are") + " the same");
+                     "Restore " + count(wanted.size(), "memory", "memories") + " from " +
+                         displayText(fileName) + "? " + count(differ.size(), "differs", "differ") +
+                         " from the cabinet, " + count(report.same.size(), "is", "are") + " the same");
     if (answer != Answer::Yes) {
         report.result = OperationResult::Declined;
         report.declined = differ;
@@ -132,8 +134,7 @@ std::string memoriesText(const std::vector<int>& memories) {
 std::string restoreSummary(const RestoreReport& report) {
     std::string text = report.written.empty() ? "No memory was restored."
                                               : "Memories restored: " + memoriesText(report.written) + ".";
-    if (!report.same.empty())
-        text += " Already the same, not written: " + memoriesText(report.same) + ".";
+    if (!report.same.empty()) text += " Already the same, not written: " + memoriesText(report.same) + ".";
     if (!report.leftEmpty.empty())
         text += " Left alone (empty in the backup): " + memoriesText(report.leftEmpty) + ".";
     if (!report.declined.empty())
@@ -145,8 +146,8 @@ std::string restoreSummary(const RestoreReport& report) {
 RestoreReport restoreCabinet(Session& s, const std::filesystem::path& file) {
     const auto backup = readBackupFile(s, file);
     if (!backup) return {};
-    const RestoreReport report =
-        restoreMemories(s, *backup, memoriesOf(*backup), file.filename().string(), " (enter it in this window first)");
+    const RestoreReport report = restoreMemories(s, *backup, memoriesOf(*backup), file.filename().string(),
+                                                 " (enter it in this window first)");
     if (report.result != OperationResult::LinkLost && report.refusal == RestoreReport::Refusal::None)
         s.ui.information(restoreSummary(report));
     return report;

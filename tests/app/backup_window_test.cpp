@@ -78,7 +78,7 @@ TEST(RestoreUnderTheModelLock, TheWindowRefusesAnotherModelsBackupUntilTheServic
     // The factory library of M01 is a backup of an M01 cabinet's five memories.
     const QString backup = dir.path() + "/venue.HLB";
     ASSERT_TRUE(QFile::copy(QString(VELA_LIBRARIES) + "/M01.HLB", backup));
-    QTimer chooser;  // answers the file dialog as the user would
+    QTimer chooser; // answers the file dialog as the user would
     QObject::connect(&chooser, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
@@ -88,11 +88,11 @@ TEST(RestoreUnderTheModelLock, TheWindowRefusesAnotherModelsBackupUntilTheServic
     });
     chooser.start(10);
     sim::SimOptions o;
-    o.modelCode = 15;  // an M09
+    o.modelCode = 15; // an M09
     GuiHarness h(o);
     auto* lib = h.app->windows().library;
     lib->show();
-    unlockService(h);  // shows Restore...; then connecting to the M09 locks the list again
+    unlockService(h); // shows Restore...; then connecting to the M09 locks the list again
     pressUsb(h);
     ASSERT_EQ(lib->ComboBox1->currentText(), "M09");
     click(lib->RestoreB);

@@ -54,7 +54,8 @@ std::string programBytes(const std::string& name) {
 // A backup file by hand: memory k as entry k, "" for a memory kept empty.
 void writeBackup(const std::string& file, const std::vector<std::string>& programs) {
     std::string bytes(1, static_cast<char>(programs.size()));
-    for (const std::string& p : programs) bytes += p.empty() ? std::string(2, '\0') : p;
+    for (const std::string& p : programs)
+        bytes += p.empty() ? std::string(2, '\0') : p;
     bytes.resize(57121, '\0');
     std::ofstream(file, std::ios::binary) << bytes;
 }
@@ -106,8 +107,10 @@ TEST(Backup, ThenLoadAllThenRestoreGivesBackEveryMemoryByteForByte) {
     EXPECT_TRUE(has(restore, "memory  4: restored \"MEMORY 4\""));
     EXPECT_TRUE(has(restore, "verify memory 4: same"));
     // Only the memories load-all changed are written back.
-    EXPECT_TRUE(has(restore, "Restore 13 memories from b.HLB? 4 differ from the cabinet, 9 are the same")) << restore.out;
-    EXPECT_TRUE(has(restore, "already the same, not written: 5, 6, 7, 8, 9, 10, 11, 12, 13\n")) << restore.out;
+    EXPECT_TRUE(has(restore, "Restore 13 memories from b.HLB? 4 differ from the cabinet, 9 are the same"))
+        << restore.out;
+    EXPECT_TRUE(has(restore, "already the same, not written: 5, 6, 7, 8, 9, 10, 11, 12, 13\n"))
+        << restore.out;
     EXPECT_FALSE(has(restore, "DSP Operating System"));
     const Outcome same = run(unit.ethernet + " --quiet compare " + (dir / "b.HLB"), false);
     EXPECT_EQ(same.code, 0) << same.out;
@@ -122,14 +125,17 @@ TEST(Compare, AMemoryEmptyOnOneSideOnlyDiffersEitherWay) {
     // The backup lists the memories in order, and library show counts the empty ones.
     const Outcome backup = run(unit.usb + " backup --memories 1-3 --out " + (dir / "unit.HLB"), false);
     ASSERT_EQ(backup.code, 0) << backup.out;
-    EXPECT_TRUE(has(backup, "memory  1: empty\nmemory  2: \"IN THE UNIT\"\nmemory  3: empty\n")) << backup.out;
+    EXPECT_TRUE(has(backup, "memory  1: empty\nmemory  2: \"IN THE UNIT\"\nmemory  3: empty\n"))
+        << backup.out;
     const Outcome show = run("library show " + (dir / "unit.HLB"), false);
     EXPECT_TRUE(has(show, "unit.HLB: 1 program; 2 memories were empty\n")) << show.out;
 
     const Outcome r = run(unit.usb + " compare " + (dir / "b.HLB"));
     EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_TRUE(has(r, "memory  1: differs: the memory is empty, the backup holds \"IN THE BACKUP\"")) << r.out;
-    EXPECT_TRUE(has(r, "memory  2: differs: the backup holds no program, the memory holds \"IN THE UNIT\"")) << r.out;
+    EXPECT_TRUE(has(r, "memory  1: differs: the memory is empty, the backup holds \"IN THE BACKUP\""))
+        << r.out;
+    EXPECT_TRUE(has(r, "memory  2: differs: the backup holds no program, the memory holds \"IN THE UNIT\""))
+        << r.out;
     EXPECT_FALSE(has(r, ": empty")) << r.out;
 }
 
@@ -143,7 +149,8 @@ TEST(Backup, NeverReplacesAFileUnlessForcedAndAnEmptyBackupRestoresNothing) {
     EXPECT_TRUE(has(run("library show " + (dir / "kept.HLB")), "1 - VENUE"));
 
     // Every memory of this unit is empty: the backup holds no program.
-    const Outcome forced = run(unit.usb + " --quiet backup --force --memories 1-2 --out " + (dir / "kept.HLB"));
+    const Outcome forced =
+        run(unit.usb + " --quiet backup --force --memories 1-2 --out " + (dir / "kept.HLB"));
     ASSERT_EQ(forced.code, 0) << forced.out;
     EXPECT_TRUE(fs::exists(dir / "kept.HLB.sha256"));
     const Outcome show = run("library show " + (dir / "kept.HLB"), false);
@@ -217,8 +224,10 @@ TEST(Restore, RefusesABadBackupBeforeSendingAnything) {
     ASSERT_EQ(shell("cd " + dir.path.string() + " && sha256sum flipped.HLB > flipped.HLB.sha256").code, 0);
     flipped[1000] ^= 1;
     writeBackup(dir / "flipped.HLB", {flipped});
-    EXPECT_TRUE(has(run(unit.usb + " --yes restore " + (dir / "ab.HLB")), "is 60 bytes long; a program is 3570"));
-    EXPECT_TRUE(has(run(unit.usb + " --yes restore " + (dir / "flipped.HLB")), "does not match its checksum"));
+    EXPECT_TRUE(
+        has(run(unit.usb + " --yes restore " + (dir / "ab.HLB")), "is 60 bytes long; a program is 3570"));
+    EXPECT_TRUE(
+        has(run(unit.usb + " --yes restore " + (dir / "flipped.HLB")), "does not match its checksum"));
     for (const char* file : {"text.HLB", "many.HLB", "missing.HLB", "ab.HLB", "flipped.HLB"}) {
         const Outcome r = run(unit.usb + " --yes restore " + (dir / file));
         EXPECT_EQ(r.code, 3) << file << "\n" << r.out;

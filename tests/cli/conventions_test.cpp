@@ -113,8 +113,8 @@ TEST(Output, WithoutATerminalOneLinePerMemoryAndPhaseUnlessVerbose) {
 
 TEST(Output, WithoutATerminalALineAMemoryAndAPhaseAndNothingSentWhileReading) {
     // Standard error alone: the lines a script's log collects.
-    const Outcome load =
-        vela::test::shell(std::string(VELAUPDATE_BINARY) + " --sim --yes load-all --model M01 2>&1 >/dev/null");
+    const Outcome load = vela::test::shell(std::string(VELAUPDATE_BINARY) +
+                                           " --sim --yes load-all --model M01 2>&1 >/dev/null");
     ASSERT_EQ(load.code, 0) << load.out;
     EXPECT_LE(lineCount(load.out), 15) << load.out;
     for (const char* text : {"Memory 1 of 5", "Status : Offline", "Sending DATA... to Memory 1\nReading"})
@@ -125,7 +125,8 @@ TEST(Output, WithoutATerminalALineAMemoryAndAPhaseAndNothingSentWhileReading) {
     const Outcome backup = run("--sim --yes backup --out " + (dir / "b.HLB"));
     ASSERT_EQ(backup.code, 0) << backup.out;
     EXPECT_FALSE(has(backup, "Sending DATA")) << backup.out;
-    EXPECT_TRUE(has(backup, "Reading Configuration 12 from the HALDA40\nReading Configuration 13 from the HALDA40\n"))
+    EXPECT_TRUE(
+        has(backup, "Reading Configuration 12 from the HALDA40\nReading Configuration 13 from the HALDA40\n"))
         << backup.out;
 }
 

@@ -139,7 +139,8 @@ TEST(RestoreUnderTheModelLock, AnotherModelsBackupGoesBackOnlyWithTheServiceCode
 
     const Outcome restored = run(usb + " --yes restore " + m01 + " --service-code " + serviceCode());
     EXPECT_EQ(restored.code, 0) << restored.out;
-    EXPECT_TRUE(has(restored, "Restore 5 memories from M01.HLB? 5 differ from the cabinet, 0 are the same")) << restored.out;
+    EXPECT_TRUE(has(restored, "Restore 5 memories from M01.HLB? 5 differ from the cabinet, 0 are the same"))
+        << restored.out;
     EXPECT_TRUE(has(run(usb + " probe --json", false), "\"modelCode\":2"));
 }
 

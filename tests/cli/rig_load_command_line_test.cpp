@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <string>
-#include <vector>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -32,22 +32,24 @@ TEST(RigLoad, EveryCabinetCompletesWithItsSummaryAndPowerCycleLineAndExitsZero) 
 }
 
 TEST(RigLoad, EveryCabinetsBackupGetsItsOwnFileNamedAfterTheCabinet) {
-    const auto state = std::filesystem::temp_directory_path() / ("vela-rig-backup-" + std::to_string(::getpid()));
+    const auto state =
+        std::filesystem::temp_directory_path() / ("vela-rig-backup-" + std::to_string(::getpid()));
     // Two cabinets of one model, loaded in the same second.
-    const Outcome r = vela::test::shell("XDG_STATE_HOME=" + state.string() + " " + VELAUPDATE_BINARY +
-                                        " --sim rig load --ethernet a --ethernet b --model M02 --backup --json");
+    const Outcome r =
+        vela::test::shell("XDG_STATE_HOME=" + state.string() + " " + VELAUPDATE_BINARY +
+                          " --sim rig load --ethernet a --ethernet b --model M02 --backup --json");
     EXPECT_EQ(r.code, 0) << r.out;
     std::vector<std::string> files;
     for (const auto& f : std::filesystem::directory_iterator(state / "velaupdate" / "backups"))
         files.push_back(f.path().filename().string());
     std::filesystem::remove_all(state);
-    ASSERT_EQ(files.size(), 4u) << r.out;  // each with its checksum
+    ASSERT_EQ(files.size(), 4u) << r.out; // each with its checksum
     for (const char* cabinet : {"a", "b"}) {
         const auto file = std::find_if(files.begin(), files.end(), [&](const std::string& f) {
             return f.ends_with(std::string("_ETHERNET_") + cabinet + ".HLB");
         });
         ASSERT_NE(file, files.end()) << cabinet;
-        EXPECT_TRUE(has(r, *file + "\"")) << r.out;  // the cabinet's row names its own file
+        EXPECT_TRUE(has(r, *file + "\"")) << r.out; // the cabinet's row names its own file
     }
 }
 

@@ -161,12 +161,14 @@ TEST(Backup, RestoreGivesBackTheBytesAnUpdateOverwrote) {
     EXPECT_EQ(h.unit->unit().memory(2), b);
     EXPECT_EQ(h.unit->unit().memory(4), d);
     ASSERT_EQ(h.ui.messages.size(), 1u);
-    EXPECT_EQ(h.ui.messages[0].text, "Restore 3 memories from room.HLB? 2 differ from the cabinet, 1 is the same");
-    EXPECT_EQ(restoreSummary(report), "Memories restored: 1, 2. Already the same, not written: 4. Left alone (empty "
-                                      "in the backup): 3, 5, 6, 7, 8, 9, 10, 11, 12, 13.");
+    EXPECT_EQ(h.ui.messages[0].text,
+              "Restore 3 memories from room.HLB? 2 differ from the cabinet, 1 is the same");
+    EXPECT_EQ(restoreSummary(report),
+              "Memories restored: 1, 2. Already the same, not written: 4. Left alone (empty "
+              "in the backup): 3, 5, 6, 7, 8, 9, 10, 11, 12, 13.");
     // The write exchange alone, and only for the memories that differed: no change, no reset.
     const auto codes = h.commands();
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), 3), 3 + 2 + 2);  // stored, factory, restored
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 3), 3 + 2 + 2); // stored, factory, restored
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 7), 0);
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 8), 0);
 }
@@ -304,12 +306,16 @@ TEST(BackupFile, IsCheckedProgramByProgramAndAgainstItsChecksumBeforeAnythingIsS
     ab[0] = 0;
     ab[1] = 58;
     ASSERT_TRUE(saveBackupAs(dir.path / "ab.HLB", libraryOf({ab}), false).file);
-    ASSERT_TRUE(saveBackupAs(dir.path / "mixed.HLB", libraryOf({program(2, 3, "A"), program(15, 5, "B")}), false).file);
-    EXPECT_NE(refusal(dir.path / "ab.HLB").find("the program of memory 1 is 60 bytes long; a program is 3570"),
-              std::string::npos);
-    EXPECT_NE(refusal(dir.path / "mixed.HLB")
-                  .find("the program of memory 1 carries model code 2 (M01), that of memory 2 model code 15 (M09)"),
-              std::string::npos);
+    ASSERT_TRUE(
+        saveBackupAs(dir.path / "mixed.HLB", libraryOf({program(2, 3, "A"), program(15, 5, "B")}), false)
+            .file);
+    EXPECT_NE(
+        refusal(dir.path / "ab.HLB").find("the program of memory 1 is 60 bytes long; a program is 3570"),
+        std::string::npos);
+    EXPECT_NE(
+        refusal(dir.path / "mixed.HLB")
+            .find("the program of memory 1 carries model code 2 (M01), that of memory 2 model code 15 (M09)"),
+        std::string::npos);
     EXPECT_EQ(h.ui.messages.back().kind, MessageKind::Error);
     EXPECT_TRUE(h.commands().empty());
 }
