@@ -11,6 +11,7 @@
 #include "session/operations.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 
 namespace vela::cli {
@@ -63,11 +64,18 @@ int runBackup(Context& ctx) {
     needUsbOrEthernet(ctx, "backup");
     const MemoryList memories = memoriesOption(ctx, allMemories());
     const std::string out = ctx.args.value("out", "");
+    const bool replace = ctx.args.flag("force");
     if (!out.empty() && !outputAllowed(ctx, "backup", out, FileKind::Library)) return kExitBadInput;
+    // Said before the unit is read; the save itself never replaces a file either.
+    std::error_code ec;
+    if (!out.empty() && !replace && std::filesystem::exists(out, ec)) {
+        ctx.ui.error(displayText(out) + " exists already; give another file, or --force to replace it");
+        return kExitBadInput;
+    }
     const StopRequest::Listening listening(ctx.ui.stop);
     auto s = openSession(ctx);
     if (const auto failed = connectForMemories(ctx, *s)) return *failed;
-    const BackupResult backup = backupToFile(*s, memories, out);
+    const BackupResult backup = backupToFile(*s, memories, {out, replace, {}});
     ctx.ui.finishProgress();
     if (backup.result != OperationResult::Done) return exitCode(backup.result);
     if (ctx.args.flag("json")) {
@@ -89,10 +97,12 @@ int runBackup(Context& ctx) {
         j.finish();
         return kExitOk;
     }
-    for (const int k : backup.programs)
-        std::fprintf(ctx.out, "memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
-    for (const int k : backup.empty)
-        std::fprintf(ctx.out, "memory %2d: empty\n", k);
+    for (const int k : memories) {
+        if (std::find(backup.empty.begin(), backup.empty.end(), k) != backup.empty.end())
+            std::fprintf(ctx.out, "memory %2d: empty\n", k);
+        else
+            std::fprintf(ctx.out, "memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
+    }
     std::fprintf(ctx.out, "backup of %zu memor%s saved in %s\n", memories.size(),
                  memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
     return kExitOk;
@@ -105,9 +115,19 @@ int runRestore(Context& ctx) {
     // The file is judged before anything is sent.
     const auto backup = backupArgument(ctx, *s, "restore");
     if (!backup) return kExitBadInput;
+    if (!holdsAProgram(*s, *backup)) return kExitBadInput;
     const MemoryList memories = memoriesOption(ctx, memoriesOf(*backup));
     if (const auto failed = connectForMemories(ctx, *s)) return *failed;
-    const RestoreReport report = restoreMemories(*s, *backup, memories);
+    // As load-all: the service code frees the list of a unit that its model code locked.
+    if (const auto code = ctx.args.value("service-code"); code && !enterServiceCode(*s, *code)) {
+        s->ui.error("The service code is not valid.");
+        return kExitUsage;
+    }
+    const std::string file = ctx.args.positional.front();
+    const RestoreReport report = restoreMemories(
+        *s, *backup, memories, std::filesystem::path(file).filename().string(), " (--service-code CODE)");
+    if (report.refusal == RestoreReport::Refusal::Locked) return kExitUsage;
+    if (report.refusal == RestoreReport::Refusal::NoProgram) return kExitBadInput;
     ctx.ui.finishProgress();
     std::vector<MemoryVerdict> verify;
     if (ctx.args.flag("verify") && !report.written.empty()) {
@@ -123,6 +143,7 @@ int runRestore(Context& ctx) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.array("written", report.written);
+        j.array("same", report.same);
         j.array("leftEmpty", report.leftEmpty);
         j.array("declined", report.declined);
         j.array("notWritten", report.notReached);
@@ -142,6 +163,8 @@ int runRestore(Context& ctx) {
     } else {
         for (const int k : report.written)
             std::fprintf(ctx.out, "memory %2d: restored \"%s\"\n", k, nameOfEntry(*backup, k).c_str());
+        if (!report.same.empty())
+            std::fprintf(ctx.out, "already the same, not written: %s\n", memoriesText(report.same).c_str());
         if (!report.leftEmpty.empty())
             std::fprintf(ctx.out, "left alone (empty in the backup): %s\n",
                          memoriesText(report.leftEmpty).c_str());

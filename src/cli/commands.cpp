@@ -36,31 +36,44 @@ const std::vector<Command>& commands() {
          {"model", "library", "backup", "verify", "repeat", "count", "firmware", "force", "json", "service-code"},
          runLoadAll},
         {"backup", "save the unit's programs in a library file",
-         "usage: velaupdate backup [--out FILE.HLB] [--memories 1-13] [--json]\n"
+         "usage: velaupdate backup [--out FILE.HLB [--force]] [--memories 1-13] [--json]\n"
          "Reads every memory (or those named) back from the unit over USB or Ethernet and saves them as\n"
-         "a library file, memory k as program k, which library show lists. A memory that reads back\n"
-         "empty, and one that was not asked for, is kept as a program of length 0 (no bytes), which\n"
-         "restore leaves alone. Without --out the file goes to the backups folder beside the run logs\n"
+         "a library file, memory k as program k, which library show lists, with its SHA-256 beside it\n"
+         "in FILE.HLB.sha256 (as sha256sum writes it). A memory that reads back empty, and one that\n"
+         "was not asked for, is kept as a program of length 0 (no bytes), which restore leaves alone.\n"
+         "Without --out the file goes to the backups folder beside the run logs\n"
          "($XDG_STATE_HOME/velaupdate/backups, ~/.local/state/velaupdate/backups), named by the date\n"
-         "and time, the unit's model and the link. Nothing is saved when a memory cannot be read.\n"
+         "and time, the unit's model, the link and the cabinet's address; a backup never replaces\n"
+         "another (a second one of the same name gets -2, -3...). Nothing is saved when a memory\n"
+         "cannot be read.\n"
+         "  --out FILE         save here; an existing file is refused\n"
+         "  --force            with --out, replace an existing file\n"
          "  --memories LIST    memory numbers: 1-13, 3, 1,4-6\n",
          {"out", "memories", "json", "force"}, runBackup},
         {"restore", "write the programs of a backup back into the unit",
-         "usage: velaupdate restore FILE.HLB [--memories LIST] [--verify] [--yes] [--json]\n"
-         "Writes each program of the backup into the memory it came from (command 3), after the\n"
-         "question \"The memory N have a preset stored. Do you want to overwrite it?\" (--yes answers\n"
-         "Yes; No leaves that memory, Cancel stops). Memories kept empty in the backup are left alone\n"
-         "and named. The operating system is not touched. A file that is not a library, holds more\n"
-         "than 13 programs or whose programs fail the library's checks is refused before anything is\n"
-         "sent (exit 3).\n"
+         "usage: velaupdate restore FILE.HLB [--memories LIST] [--service-code C] [--verify] [--yes]\n"
+         "                         [--json]\n"
+         "Writes each program of the backup into the memory it came from (command 3). It first reads\n"
+         "the memories back and asks once, saying how many differ (\"Restore 13 memories from\n"
+         "venue.HLB? 5 differ from the cabinet, 8 are the same\"; --yes answers Yes); memories that\n"
+         "already hold the backup's program, and those kept empty in the backup, are left alone and\n"
+         "named. The operating system is not touched. A unit whose model code locked its model list\n"
+         "takes back only its own model's programs, as with load-all: another model's backup is\n"
+         "refused (exit 2) unless the service code is given. A file that is not a library, holds\n"
+         "more than 13 programs, a program that is not a whole 3570-byte image or programs of\n"
+         "different model codes, or that its checksum file (FILE.HLB.sha256) disagrees with, is\n"
+         "refused before anything is sent (exit 3); a missing checksum file is a warning. A backup\n"
+         "that holds no program restores nothing (exit 3).\n"
          "  --memories LIST    only these memories of the backup\n"
+         "  --service-code C   frees the model list of a unit whose model code locked it\n"
          "  --verify           read every restored memory back and compare it with the backup\n",
-         {"memories", "verify", "json"}, runRestore},
+         {"memories", "verify", "json", "service-code"}, runRestore},
         {"compare", "compare the unit's programs with a backup",
          "usage: velaupdate compare FILE.HLB [--memories LIST] [--json]\n"
          "Reads the unit's memories back (1 to the backup's count, or those named) and says for each\n"
-         "\"same\", \"differs\" with the first differing byte and the program's name on each side, or\n"
-         "\"empty\" when both are empty. Exit 0 when every memory is the same, 1 otherwise.\n"
+         "\"same\", \"differs\" with the first differing byte and the program's name on each side (also\n"
+         "when one side is empty), or \"empty\" when both are empty. The file is checked as restore\n"
+         "checks it. Exit 0 when every memory is the same, 1 otherwise.\n"
          "  --memories LIST    only these memories\n",
          {"memories", "json"}, runCompare},
         {"models", "list the cabinet models and their library files",
@@ -71,7 +84,8 @@ const std::vector<Command>& commands() {
          "usage: velaupdate library show FILE.HLB [--json]\n"
          "       velaupdate library build --out FILE.HLB [--model NAME] PRESET.hdp...\n"
          "show: the number of programs, the model code they carry and, per program, its memory,\n"
-         "length and name; a backup's empty memory (a program of length 0) shows as (empty).\n"
+         "length and name; a backup's empty memory (a program of length 0) shows as (empty), and\n"
+         "the first line says how many memories were empty.\n"
          "build: reads up to 13 preset files in order (program 1 first), generates each one's DSP\n"
          "data block and saves the library; nothing is saved when a preset file is refused.\n"
          "The output is never one of the preset files, and an existing file that is not a library\n"

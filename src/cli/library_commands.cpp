@@ -9,6 +9,7 @@
 #include "library/model_catalogue.h"
 #include "session/operations.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vela::cli {
@@ -25,11 +26,16 @@ std::string modelCodeText(int code) {
 void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& file) {
     const auto entries = libraryEntries(buffer);
     const auto code = libraryModelCode(buffer);
+    const int empty =
+        entries ? static_cast<int>(std::count_if(entries->begin(), entries->end(),
+                                                 [](const LibraryEntry& e) { return e.length == 0; }))
+                : 0;
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
         j.field("file", file);
         j.field("count", static_cast<int>(buffer[0]));
+        if (empty > 0) j.field("emptyMemories", empty);
         if (code) j.field("modelCode", *code);
         j.key("programs");
         j.beginArray();
@@ -47,7 +53,11 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
         j.finish();
         return;
     }
-    std::fprintf(ctx.out, "%s: %d program%s\n", file.c_str(), buffer[0], buffer[0] == 1 ? "" : "s");
+    // A backup keeps an empty memory as an entry of length 0: no program.
+    const int programs = buffer[0] - empty;
+    std::fprintf(ctx.out, "%s: %d program%s", file.c_str(), programs, programs == 1 ? "" : "s");
+    if (empty > 0) std::fprintf(ctx.out, "; %d memor%s empty", empty, empty == 1 ? "y was" : "ies were");
+    std::fputc('\n', ctx.out);
     if (code) std::fprintf(ctx.out, "model code %s\n", modelCodeText(*code).c_str());
     for (std::size_t k = 0; entries && k < entries->size(); ++k) {
         // A backup keeps an empty memory as an entry of length 0.

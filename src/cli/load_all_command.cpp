@@ -74,6 +74,12 @@ CabinetRun loadAllOnce(Context& ctx, const FirmwareChoice& firmware) {
     request.verify = ctx.args.flag("verify");
     // Each phase's progress bar ends before the next phase speaks.
     CabinetRun run{kExitOk, loadCabinet(*s, request, firmware, [&](CabinetPhase) { ctx.ui.finishProgress(); })};
+    // The connection said why it failed, as it does for every command; the run adds what it
+    // means for the cabinet. A stop while connecting has said so itself.
+    const CabinetResult& r = run.result;
+    if (r.endedIn == CabinetPhase::Connecting && r.outcome != OperationResult::Done &&
+        r.outcome != OperationResult::Stopped)
+        ctx.ui.error("The HALDA40 could not be connected; nothing was written.");
     run.code = exitCodeOf(run.result);
     return run;
 }

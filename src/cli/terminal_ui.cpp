@@ -15,6 +15,15 @@ bool isHeadlineStep(std::string_view text) {
            text.rfind("Reading Configuration", 0) == 0;
 }
 
+bool TerminalUi::isHeadline(StatusField field, std::string_view text) const {
+    // The run's own step ("Memory 3 of 5") labels the bar; without one the exchange that
+    // follows gives the memory its line.
+    if (field == StatusField::RunStep) return false;
+    // A read's request carries no data: its "Sending DATA... to Memory 1" names no memory read.
+    if (text.rfind("Sending DATA", 0) == 0 && gaugeMaximumOf(Gauge::ProgressBar) == 0) return false;
+    return isHeadlineStep(text);
+}
+
 namespace {
 
 // The texts of the exchange steps, as opposed to the connection, scan, download and preset
@@ -22,6 +31,11 @@ namespace {
 bool isStepField(StatusField field) {
     return field == StatusField::LibraryInfo || field == StatusField::TransferInfo ||
            field == StatusField::InfoComLabel || field == StatusField::RunStep;
+}
+
+bool isLinkStatus(StatusField field) {
+    return field == StatusField::InfoLabel || field == StatusField::ConnectedL ||
+           field == StatusField::StatusB;
 }
 
 }  // namespace
@@ -107,6 +121,11 @@ void TerminalUi::status(StatusField field, std::string_view text) {
     if (reportsAnError(text)) lastError_ = std::string(text);
     // The transfer window repeats the library window's line; show each text once.
     if (field == StatusField::TransferInfo || text == lastStatus_) return;
+    // The link's state is news when it changes: not the offline state every run starts in.
+    if (isLinkStatus(field)) {
+        if (text == linkStatus_) return;
+        linkStatus_ = std::string(text);
+    }
     if (options_.quiet) {
         if (reportsAnError(text)) line(text);
         lastStatus_ = std::string(text);
@@ -121,7 +140,7 @@ void TerminalUi::status(StatusField field, std::string_view text) {
     if (field == StatusField::InfoComLabel) logged_.clear();  // a new exchange begins
     // A label being emptied is nothing to log.
     if (text.empty() || !logged_.insert(lastStatus_).second) return;
-    if (!options_.verbose && isStepField(field) && !isHeadlineStep(text)) {
+    if (!options_.verbose && isStepField(field) && !isHeadline(field, text)) {
         lastStep_ = lastStatus_;
         return;
     }

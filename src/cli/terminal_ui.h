@@ -53,6 +53,8 @@ protected:
 
 private:
     Answer ask(Buttons buttons);
+    // Whether a step text gets its line by default (without --verbose and without a terminal).
+    bool isHeadline(StatusField field, std::string_view text) const;
     void drawBar();
     void line(std::string_view text);
 
@@ -61,6 +63,7 @@ private:
     std::FILE* err_;
     std::string label_;
     std::string lastStatus_;
+    std::string linkStatus_ = "Status : Offline";
     // Without a terminal each text is logged once per exchange, not once per data block.
     std::set<std::string> logged_;
     // By default: the last step text, shown before an error when it was not shown itself.

@@ -3,6 +3,7 @@
 #include "core/input_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -88,6 +89,25 @@ std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuff
     if (ec) {
         std::filesystem::remove(tmp, ec);
         return "Cannot write " + file.string() + ": " + ec.message();
+    }
+    return {};
+}
+
+std::string createLibraryFile(const std::filesystem::path& file, const LibraryBuffer& buffer, bool& taken) {
+    taken = false;
+    // "x": created here or not at all, whoever else writes into the folder at the same moment.
+    std::FILE* out = std::fopen(file.c_str(), "wbx");
+    if (!out) {
+        taken = errno == EEXIST;
+        return "Cannot create " + file.string() + ": " + std::generic_category().message(errno);
+    }
+    const bool written = std::fwrite(buffer.data(), 1, buffer.size(), out) == buffer.size();
+    const int error = errno;
+    if (std::fclose(out) != 0 || !written) {
+        std::error_code ec;
+        std::filesystem::remove(file, ec);
+        return "Cannot write " + file.string() + ": " +
+               std::generic_category().message(written ? errno : error);
     }
     return {};
 }

@@ -44,6 +44,11 @@ LibraryReadResult readLibraryFile(const std::filesystem::path& file, LibraryBuff
 // leaves a half-written library behind. Returns an error text, empty on success.
 std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuffer& buffer);
 
+// Writes the buffer into a new file, never over an existing one: the name is taken atomically
+// when the file is created. Returns an error text, empty on success; `taken` tells that the
+// name was another file's.
+std::string createLibraryFile(const std::filesystem::path& file, const LibraryBuffer& buffer, bool& taken);
+
 // Appends a program image (its length field first) as the next entry. False when the
 // library already holds thirteen programs or the entry would not fit.
 bool appendLibraryEntry(LibraryBuffer& buffer, const ProgramImage& image);

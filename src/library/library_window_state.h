@@ -18,6 +18,8 @@ struct LibraryWindowState {
     bool modelListEnabled = false;  // the model list starts locked
     // The unit read back last carries a model code: only the service code frees the list.
     bool lockedByUnit = false;
+    // That unit's model code (byte 4 of its program): what it is locked to.
+    int unitModelCode = 0;
     bool sendPanelVisible = false;
     // The model list's change action: opens the chosen model's library. Installed by the
     // library window; without it choosing a row only records it.

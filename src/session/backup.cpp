@@ -1,13 +1,10 @@
 #include "session/backup.h"
 
-#include "core/run_log.h"
 #include "core/text_display.h"
-#include "library/model_catalogue.h"
 #include "link/run_stop.h"
 #include "session/cabinet_load.h"
 #include "session/guarded.h"
 #include "session/operations.h"
-#include "session/unit_commands.h"
 
 #include <algorithm>
 #include <charconv>
@@ -124,28 +121,7 @@ BackupResult backupMemories(Session& s, const MemoryList& memories) {
     return backup;
 }
 
-std::filesystem::path backupFolder() {
-    const auto state = RunLog::defaultDirectory();
-    return state.empty() ? state : state / "backups";
-}
-
-std::string backupFileName(const LibraryBuffer& backup, std::string_view link, std::time_t when) {
-    std::string model = "no-model";
-    if (const auto code = libraryModelCode(backup)) {
-        if (const auto row = ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(*code)))
-            model = unitName(ModelCatalogue::rows()[*row].name);
-        else if (*code >= 2)
-            model = "code" + std::to_string(*code);
-    }
-    std::replace(model.begin(), model.end(), ' ', '-');
-    char stamp[32] = {};
-    std::tm local{};
-    localtime_r(&when, &local);
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H%M%S", &local);
-    return std::string(stamp) + "_" + model + "_" + std::string(link) + ".HLB";
-}
-
-BackupResult backupToFile(Session& s, const MemoryList& memories, const std::filesystem::path& out,
+BackupResult backupToFile(Session& s, const MemoryList& memories, const BackupTarget& target,
                           std::string_view consequence) {
     const auto fail = [&](const std::string& text) { s.ui.error(text + std::string(consequence)); };
     const auto channel = readChannel(s);
@@ -160,8 +136,8 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const std::fil
             fail("The backup was not made: " + backup.failure + ".");
         return backup;
     }
-    std::filesystem::path file = out;
-    if (file.empty()) {
+    SavedBackup saved;
+    if (target.out.empty()) {
         const auto folder = backupFolder();
         if (folder.empty()) {
             backup.result = OperationResult::Failed;
@@ -170,18 +146,26 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const std::fil
         }
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        file = folder / backupFileName(backup.library, channelName(*channel), std::time(nullptr));
+        const std::string cabinet = !target.cabinet.empty() || *channel != Channel::Ethernet
+                                        ? target.cabinet
+                                        : s.link.ethernet.host();
+        saved = saveNewBackup(
+            folder / backupFileName(backup.library, channelName(*channel), std::time(nullptr), cabinet),
+            backup.library);
+    } else {
+        saved = saveBackupAs(target.out, backup.library, target.replace);
     }
-    if (const std::string error = saveLibraryFile(file, backup.library); !error.empty()) {
+    if (!saved.file) {
         backup.result = OperationResult::Failed;
-        fail("The backup was not saved: " + error + ".");
+        fail("The backup was not saved: " + saved.error + ".");
         return backup;
     }
-    backup.file = file;
+    if (!saved.warning.empty()) s.ui.warning(saved.warning);
+    backup.file = saved.file;
     return backup;
 }
 
-BackupResult backupBeforeLoadAll(Session& s) {
+BackupResult backupBeforeLoadAll(Session& s, const std::string& cabinet) {
     const auto entries = libraryEntries(s.libraryForm.buffer);
     MemoryList memories;
     for (std::size_t k = 1; entries && k <= entries->size(); ++k)
@@ -192,93 +176,11 @@ BackupResult backupBeforeLoadAll(Session& s) {
         nothing.result = OperationResult::Done;
         return nothing;
     }
-    BackupResult backup = backupToFile(s, memories, {}, " Nothing was written.");
+    BackupResult backup = backupToFile(s, memories, {{}, false, cabinet}, " Nothing was written.");
     if (backup.result == OperationResult::Done)
         s.ui.information("The cabinet's programs (memories 1 to " + std::to_string(memories.size()) +
                          ") were saved in " + backup.file->string());
     return backup;
-}
-
-std::optional<LibraryBuffer> readBackupFile(Session& s, const std::filesystem::path& file) {
-    LibraryBuffer buffer{};
-    const LibraryReadResult read = readLibraryFile(file, buffer);
-    if (!read.ok) {
-        s.ui.error(read.error);
-        return std::nullopt;
-    }
-    const auto entries = libraryEntries(buffer);
-    for (std::size_t k = 0; k < entries->size(); ++k) {
-        const LibraryEntry& e = (*entries)[k];
-        if (e.length == 0) continue;
-        if (e.size() < kShortestProgram) {
-            s.ui.error("The backup " + file.string() + " is not valid: program " + std::to_string(k + 1) +
-                       " is " + std::to_string(e.size()) + " bytes long, too short to be a program");
-            return std::nullopt;
-        }
-    }
-    return buffer;
-}
-
-MemoryList memoriesOf(const LibraryBuffer& backup) {
-    MemoryList memories;
-    for (int k = 1; k <= backup[0] && k <= kMemoryCount; ++k)
-        memories.push_back(k);
-    return memories;
-}
-
-RestoreReport restoreMemories(Session& s, const LibraryBuffer& backup, const MemoryList& memories) {
-    RestoreReport report;
-    const auto entries = libraryEntries(backup);
-    const auto channel = readChannel(s);
-    if (!entries || !channel) {
-        s.ui.error("The restore needs a connected unit: connect over USB or Ethernet first.");
-        return report;
-    }
-    s.link.DisableUnitCommands();
-    report.result = OperationResult::Done;
-    for (std::size_t i = 0; i < memories.size(); ++i) {
-        const int k = memories[i];
-        const auto rest = [&] {
-            report.notReached.assign(memories.begin() + static_cast<std::ptrdiff_t>(i), memories.end());
-        };
-        if (static_cast<std::size_t>(k) > entries->size() ||
-            (*entries)[static_cast<std::size_t>(k - 1)].length == 0) {
-            report.leftEmpty.push_back(k);
-            continue;
-        }
-        if (s.ui.stop.requested()) {
-            report.result = OperationResult::Stopped;
-            rest();
-            break;
-        }
-        const Answer answer = s.ui.message(MessageKind::Warning, Buttons::YesNoCancel,
-                                           "The memory " + std::to_string(k) +
-                                               " have a preset stored. Do you want to overwrite it?");
-        if (answer == Answer::No) {
-            report.declined.push_back(k);
-            continue;
-        }
-        if (answer != Answer::Yes) {
-            report.result = OperationResult::Declined;
-            rest();
-            break;
-        }
-        copyLibraryEntry(backup, (*entries)[static_cast<std::size_t>(k - 1)], s.programImage);
-        s.state.setProgramNumber(k);
-        bool written = false;
-        const OperationResult result = guarded(s, [&] {
-            written = writeMemoryImage(s, *channel, k);
-            return written ? OperationResult::Done : OperationResult::Failed;
-        });
-        if (result != OperationResult::Done) {
-            report.result = result;
-            rest();
-            break;
-        }
-        report.written.push_back(k);
-    }
-    s.link.EnableUnitCommands();
-    return report;
 }
 
 std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& backup,
@@ -328,24 +230,6 @@ std::vector<MemoryComparison> compareMemories(Session& s, const LibraryBuffer& b
     return comparisons;
 }
 
-std::string memoriesText(const std::vector<int>& memories) {
-    std::string text;
-    for (const int k : memories)
-        text += (text.empty() ? "" : ", ") + std::to_string(k);
-    return text;
-}
-
-std::string restoreSummary(const RestoreReport& report) {
-    std::string text = report.written.empty() ? "No memory was restored."
-                                              : "Memories restored: " + memoriesText(report.written) + ".";
-    if (!report.leftEmpty.empty())
-        text += " Left alone (empty in the backup): " + memoriesText(report.leftEmpty) + ".";
-    if (!report.declined.empty())
-        text += " Not written (answered No): " + memoriesText(report.declined) + ".";
-    if (!report.notReached.empty()) text += " Not written: " + memoriesText(report.notReached) + ".";
-    return text;
-}
-
 LoadAllReport loadAllAfterBackup(Session& s, const FirmwareChoice& firmware, bool backupFirst) {
     CabinetRequest request;
     request.backupFirst = backupFirst;
@@ -353,18 +237,10 @@ LoadAllReport loadAllAfterBackup(Session& s, const FirmwareChoice& firmware, boo
 }
 
 BackupResult backupCabinet(Session& s) {
-    BackupResult backup = backupToFile(s, allMemories(), {});
+    BackupResult backup = backupToFile(s, allMemories(), BackupTarget{});
     if (backup.result == OperationResult::Done)
         s.ui.information("The cabinet's programs were saved in " + backup.file->string());
     return backup;
-}
-
-RestoreReport restoreCabinet(Session& s, const std::filesystem::path& file) {
-    const auto backup = readBackupFile(s, file);
-    if (!backup) return {};
-    const RestoreReport report = restoreMemories(s, *backup, memoriesOf(*backup));
-    if (report.result != OperationResult::LinkLost) s.ui.information(restoreSummary(report));
-    return report;
 }
 
 } // namespace vela

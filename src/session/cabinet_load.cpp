@@ -119,7 +119,7 @@ void run(Session& s, const CabinetRequest& request, const FirmwareChoice& firmwa
     if (request.backupFirst) {
         // Nothing is written unless what the run overwrites has been saved.
         enter(CabinetPhase::Backup);
-        const BackupResult backup = backupBeforeLoadAll(s);
+        const BackupResult backup = backupBeforeLoadAll(s, request.cabinet);
         if (backup.result != OperationResult::Done) {
             r.outcome = backup.result;
             return;

@@ -48,6 +48,9 @@ struct CabinetRequest {
     std::optional<std::string> serviceCode;
     bool backupFirst = false;
     bool verify = false;
+    // The cabinet's name in its backup's file name (a rig's host name or address); the
+    // link's address when empty.
+    std::string cabinet;
 };
 
 // Why the library was refused before anything was written.

@@ -16,6 +16,7 @@ RigCabinetResult loadOne(const RigRequest& rig, const CabinetToLoad& cabinet, co
     RigCabinetResult out{cabinet.name, {}, {}};
     CabinetRequest request = rig.each;
     request.connect = cabinet.link;
+    request.cabinet = cabinet.name;
     if (cabinet.library.kind != LibraryRequest::Kind::Open) request.library = cabinet.library;
     reporter.phase(CabinetPhase::Connecting);
     if (auto session = rig.openSession(reporter, cabinet)) {

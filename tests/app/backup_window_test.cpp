@@ -1,18 +1,25 @@
 // The library window's backup: the kept check box that saves the cabinet's programs before
-// Update writes over them.
+// Update writes over them, and Restore under the model lock.
 #include "app/connect_form.h"
 #include "app/gui_harness.h"
 #include "app/library_form.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vela::test {
 namespace {
@@ -43,7 +50,8 @@ TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
         ASSERT_NE(update, nullptr);
         click(update);
         ASSERT_TRUE(h.settle(90000));
-        const QStringList backups = QDir(home.path() + "/state/velaupdate/backups").entryList(QDir::Files);
+        const QStringList backups =
+            QDir(home.path() + "/state/velaupdate/backups").entryList(QStringList{"*.HLB"}, QDir::Files);
         ASSERT_EQ(backups.size(), 1);
         EXPECT_TRUE(backups.front().endsWith("_M01_USB.HLB")) << backups.front().toStdString();
         EXPECT_TRUE(h.boxes.said("The cabinet's programs (memories 1 to 5) were saved in " + home.path() +
@@ -62,6 +70,48 @@ TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
         control(again.app->windows().library, "Back up the cabinet's programs first"));
     ASSERT_NE(kept, nullptr);
     EXPECT_TRUE(kept->isChecked());
+}
+
+TEST(RestoreUnderTheModelLock, TheWindowRefusesAnotherModelsBackupUntilTheServiceCodeIsEntered) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // The factory library of M01 is a backup of an M01 cabinet's five memories.
+    const QString backup = dir.path() + "/venue.HLB";
+    ASSERT_TRUE(QFile::copy(QString(VELA_LIBRARIES) + "/M01.HLB", backup));
+    QTimer chooser; // answers the file dialog as the user would
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                d->selectFile(backup);
+                static_cast<QDialog*>(d)->accept();
+            }
+    });
+    chooser.start(10);
+    sim::SimOptions o;
+    o.modelCode = 15; // an M09
+    GuiHarness h(o);
+    auto* lib = h.app->windows().library;
+    lib->show();
+    unlockService(h); // shows Restore...; then connecting to the M09 locks the list again
+    pressUsb(h);
+    ASSERT_EQ(lib->ComboBox1->currentText(), "M09");
+    click(lib->RestoreB);
+    ASSERT_TRUE(h.settle());
+    const auto refusal = std::find_if(h.boxes.texts.begin(), h.boxes.texts.end(), [](const QString& t) {
+        return t.startsWith("This backup holds M01 programs; this cabinet is an M09");
+    });
+    EXPECT_NE(refusal, h.boxes.texts.end()) << h.boxes.texts.join("\n").toStdString();
+    EXPECT_TRUE(h.memoriesWritten().empty());
+    EXPECT_TRUE(lib->RestoreB->isEnabled());
+
+    unlockService(h);
+    h.boxes.texts.clear();
+    click(lib->RestoreB);
+    ASSERT_TRUE(h.settle(60000));
+    EXPECT_TRUE(h.boxes.said("Restore 5 memories from venue.HLB? 5 differ from the cabinet, 0 are the same"))
+        << h.boxes.texts.join("\n").toStdString();
+    EXPECT_TRUE(h.boxes.said("Memories restored: 1, 2, 3, 4, 5.")) << h.boxes.texts.join("\n").toStdString();
+    EXPECT_EQ(h.memoriesWritten(), (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
 TEST(UsbRoad, AReadBackThatFallsSilentSaysSoAndUsbCanBePressedAgain) {

@@ -111,6 +111,25 @@ TEST(Output, WithoutATerminalOneLinePerMemoryAndPhaseUnlessVerbose) {
     EXPECT_FALSE(has(brief, "Received LONG...\n"));
 }
 
+TEST(Output, WithoutATerminalALineAMemoryAndAPhaseAndNothingSentWhileReading) {
+    // Standard error alone: the lines a script's log collects.
+    const Outcome load = vela::test::shell(std::string(VELAUPDATE_BINARY) +
+                                           " --sim --yes load-all --model M01 2>&1 >/dev/null");
+    ASSERT_EQ(load.code, 0) << load.out;
+    EXPECT_LE(lineCount(load.out), 15) << load.out;
+    for (const char* text : {"Memory 1 of 5", "Status : Offline", "Sending DATA... to Memory 1\nReading"})
+        EXPECT_FALSE(has(load, text)) << text << "\n" << load.out;
+    EXPECT_TRUE(has(load, "Sending DATA... to Memory 1\nSending DATA... to Memory 2\n")) << load.out;
+
+    WorkDir dir;
+    const Outcome backup = run("--sim --yes backup --out " + (dir / "b.HLB"));
+    ASSERT_EQ(backup.code, 0) << backup.out;
+    EXPECT_FALSE(has(backup, "Sending DATA")) << backup.out;
+    EXPECT_TRUE(
+        has(backup, "Reading Configuration 12 from the HALDA40\nReading Configuration 13 from the HALDA40\n"))
+        << backup.out;
+}
+
 TEST(RunLog, EveryRunIsLoggedWithItsCommandLinkStepsAndOutcome) {
     WorkDir dir;
     const Outcome r = run("--sim write 3 --preset /nonexistent.hdp --log " + (dir / "named.log"));

@@ -126,6 +126,24 @@ TEST(LoadAllRefusals, ALockedUnitTakesAnotherModelOnlyWithTheServiceCode) {
     EXPECT_TRUE(has(other, "this unit is a M02")) << other.out;
 }
 
+TEST(RestoreUnderTheModelLock, AnotherModelsBackupGoesBackOnlyWithTheServiceCode) {
+    SimProcess m09("--pty --model-code 15");
+    const std::string usb = "--usb=" + m09.line().substr(4);
+    // The factory library of M01 is a backup of an M01 cabinet's five memories.
+    const std::string m01 = std::string(FACTORY_LIBRARIES) + "/M01.HLB";
+    const Outcome refused = run(usb + " --yes restore " + m01);
+    EXPECT_EQ(refused.code, 2) << refused.out;
+    EXPECT_TRUE(has(refused, "This backup holds M01 programs; this cabinet is an M09")) << refused.out;
+    EXPECT_EQ(run(usb + " --yes restore " + m01 + " --service-code 1").code, 2);
+    EXPECT_TRUE(has(run(usb + " probe --json", false), "\"modelCode\":15"));
+
+    const Outcome restored = run(usb + " --yes restore " + m01 + " --service-code " + serviceCode());
+    EXPECT_EQ(restored.code, 0) << restored.out;
+    EXPECT_TRUE(has(restored, "Restore 5 memories from M01.HLB? 5 differ from the cabinet, 0 are the same"))
+        << restored.out;
+    EXPECT_TRUE(has(run(usb + " probe --json", false), "\"modelCode\":2"));
+}
+
 TEST(QuietOutput, KeepsFailuresAndTheSummaryOfAFailedRun) {
     vela::test::PtyPair silent;  // a line on which nothing answers
     const Outcome probe = run("--quiet --usb=" + silent.slavePath() + " probe");

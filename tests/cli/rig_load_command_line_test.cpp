@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -26,6 +29,28 @@ TEST(RigLoad, EveryCabinetCompletesWithItsSummaryAndPowerCycleLineAndExitsZero) 
     EXPECT_TRUE(has(r, "a        completed  M02.HLB       1-4       yes  same     ")) << r.out;
     EXPECT_TRUE(has(r, "a: Turn Off and ON the cabinet.\nb:1002: Turn Off and ON the cabinet.\n")) << r.out;
     EXPECT_TRUE(has(r, "cabinets completed: 2 of 2\n")) << r.out;
+}
+
+TEST(RigLoad, EveryCabinetsBackupGetsItsOwnFileNamedAfterTheCabinet) {
+    const auto state =
+        std::filesystem::temp_directory_path() / ("vela-rig-backup-" + std::to_string(::getpid()));
+    // Two cabinets of one model, loaded in the same second.
+    const Outcome r =
+        vela::test::shell("XDG_STATE_HOME=" + state.string() + " " + VELAUPDATE_BINARY +
+                          " --sim rig load --ethernet a --ethernet b --model M02 --backup --json");
+    EXPECT_EQ(r.code, 0) << r.out;
+    std::vector<std::string> files;
+    for (const auto& f : std::filesystem::directory_iterator(state / "velaupdate" / "backups"))
+        files.push_back(f.path().filename().string());
+    std::filesystem::remove_all(state);
+    ASSERT_EQ(files.size(), 4u) << r.out; // each with its checksum
+    for (const char* cabinet : {"a", "b"}) {
+        const auto file = std::find_if(files.begin(), files.end(), [&](const std::string& f) {
+            return f.ends_with(std::string("_ETHERNET_") + cabinet + ".HLB");
+        });
+        ASSERT_NE(file, files.end()) << cabinet;
+        EXPECT_TRUE(has(r, *file + "\"")) << r.out; // the cabinet's row names its own file
+    }
 }
 
 TEST(RigLoad, JsonGivesAnObjectPerCabinetThenTheSummaryAndASkippedCabinetFailsTheRun) {

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace vela::test {
 namespace {
@@ -145,21 +147,50 @@ TEST(Backup, RestoreGivesBackTheBytesAnUpdateOverwrote) {
     EXPECT_EQ((*entries)[3].size(), d.size());
     EXPECT_EQ((*entries)[1].name.substr(0, 6), "ROOM B");
 
-    // The factory programs go in; the restore puts the room's programs back.
-    for (int k = 1; k <= 4; ++k)
-        store(h, k, program(9, static_cast<std::uint8_t>(20 + k), "FACTORY"));
-    const RestoreReport report = restoreMemories(h.session, backup.library, allMemories());
+    // The factory programs go into two memories; the restore puts the room's programs back
+    // there, after one question that says what changes, and leaves the same one alone.
+    for (int k = 1; k <= 2; ++k)
+        store(h, k, program(5, static_cast<std::uint8_t>(20 + k), "FACTORY"));
+    h.ui.messages.clear();
+    const RestoreReport report = restoreMemories(h.session, backup.library, allMemories(), "room.HLB", "");
     EXPECT_EQ(report.result, OperationResult::Done);
-    EXPECT_EQ(report.written, (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(report.written, (std::vector<int>{1, 2}));
+    EXPECT_EQ(report.same, (std::vector<int>{4}));
     EXPECT_EQ(report.leftEmpty.size(), 10u);
     EXPECT_EQ(h.unit->unit().memory(1), a);
     EXPECT_EQ(h.unit->unit().memory(2), b);
     EXPECT_EQ(h.unit->unit().memory(4), d);
-    // One question per memory written, and the write exchange alone: no change, no reset.
-    EXPECT_EQ(h.ui.messages.size(), 3u);
+    ASSERT_EQ(h.ui.messages.size(), 1u);
+    EXPECT_EQ(h.ui.messages[0].text,
+              "Restore 3 memories from room.HLB? 2 differ from the cabinet, 1 is the same");
+    EXPECT_EQ(restoreSummary(report),
+              "Memories restored: 1, 2. Already the same, not written: 4. Left alone (empty "
+              "in the backup): 3, 5, 6, 7, 8, 9, 10, 11, 12, 13.");
+    // The write exchange alone, and only for the memories that differed: no change, no reset.
     const auto codes = h.commands();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 3), 3 + 2 + 2); // stored, factory, restored
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 7), 0);
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 8), 0);
+}
+
+TEST(Restore, AnsweredNoWritesNothingAndEverySameMemoryAsksNothing) {
+    sim::SimOptions o;
+    SessionHarness h(o);
+    h.useUsb();
+    const BackupResult backup = backupMemories(h.session, {1, 2});
+    ASSERT_EQ(backup.result, OperationResult::Done) << backup.failure;
+    const RestoreReport same = restoreMemories(h.session, backup.library, {1, 2}, "b.HLB", "");
+    EXPECT_EQ(same.result, OperationResult::Done);
+    EXPECT_EQ(same.same, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(h.ui.messages.empty());
+
+    store(h, 2, program(1, 9, "OTHER"));
+    h.ui.answers = {Answer::No};
+    const RestoreReport declined = restoreMemories(h.session, backup.library, {1, 2}, "b.HLB", "");
+    EXPECT_EQ(declined.result, OperationResult::Declined);
+    EXPECT_EQ(declined.declined, (std::vector<int>{2}));
+    EXPECT_TRUE(declined.written.empty());
+    EXPECT_EQ(h.unit->unit().memory(2), program(1, 9, "OTHER"));
 }
 
 TEST(Backup, AMemoryThatCannotBeReadKeepsNothing) {
@@ -217,6 +248,101 @@ TEST(BackupFile, ThatIsNoLibraryOrHoldsTooManyProgramsIsRefusedBeforeAnythingIsS
     std::filesystem::remove_all(dir);
 }
 
+// A library of these programs, memory k as entry k; an empty one as an entry of length 0.
+LibraryBuffer libraryOf(const std::vector<Bytes>& programs) {
+    LibraryBuffer lib{};
+    for (const Bytes& p : programs) {
+        ProgramImage image{};
+        std::copy(p.begin(), p.end(), image.begin());
+        EXPECT_TRUE(appendLibraryEntry(lib, image));
+    }
+    return lib;
+}
+
+struct ScratchDir {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("vela-backup-file-" + std::to_string(::getpid()) + "-" +
+                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+};
+
+void flipByte(const std::filesystem::path& file, std::streamoff at) {
+    std::fstream f(file, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekg(at);
+    const char c = static_cast<char>(f.get() ^ 0x01);
+    f.seekp(at);
+    f.put(c);
+}
+
+TEST(BackupFile, IsCheckedProgramByProgramAndAgainstItsChecksumBeforeAnythingIsSent) {
+    ScratchDir dir;
+    SessionHarness h;
+    const auto refusal = [&](const std::filesystem::path& file) {
+        h.ui.messages.clear();
+        const bool read = readBackupFile(h.session, file).has_value();
+        return read || h.ui.messages.empty() ? std::string("accepted") : h.ui.messages.back().text;
+    };
+    const auto good = libraryOf({program(5, 3, "A"), {0, 0}, program(5, 7, "C")});
+    ASSERT_TRUE(saveBackupAs(dir.path / "good.HLB", good, false).file);
+    EXPECT_EQ(refusal(dir.path / "good.HLB"), "accepted");
+    EXPECT_TRUE(h.ui.messages.empty());
+
+    // One byte flipped in a program after the backup was saved.
+    std::filesystem::copy_file(dir.path / "good.HLB", dir.path / "flipped.HLB");
+    std::filesystem::copy_file(dir.path / "good.HLB.sha256", dir.path / "flipped.HLB.sha256");
+    flipByte(dir.path / "flipped.HLB", 2000);
+    EXPECT_NE(refusal(dir.path / "flipped.HLB").find("does not match its checksum in flipped.HLB.sha256"),
+              std::string::npos);
+    // Without its checksum file the same bytes pass the program checks, with a warning.
+    std::filesystem::remove(dir.path / "flipped.HLB.sha256");
+    EXPECT_EQ(refusal(dir.path / "flipped.HLB"), "accepted");
+    ASSERT_EQ(h.ui.messages.size(), 1u);
+    EXPECT_EQ(h.ui.messages[0].kind, MessageKind::Warning);
+    EXPECT_NE(h.ui.messages[0].text.find("has no checksum file (flipped.HLB.sha256)"), std::string::npos);
+
+    // A 60-byte entry of 0xAB whose length field agrees, and programs of two models.
+    Bytes ab(60, 0xAB);
+    ab[0] = 0;
+    ab[1] = 58;
+    ASSERT_TRUE(saveBackupAs(dir.path / "ab.HLB", libraryOf({ab}), false).file);
+    ASSERT_TRUE(
+        saveBackupAs(dir.path / "mixed.HLB", libraryOf({program(2, 3, "A"), program(15, 5, "B")}), false)
+            .file);
+    EXPECT_NE(
+        refusal(dir.path / "ab.HLB").find("the program of memory 1 is 60 bytes long; a program is 3570"),
+        std::string::npos);
+    EXPECT_NE(
+        refusal(dir.path / "mixed.HLB")
+            .find("the program of memory 1 carries model code 2 (M01), that of memory 2 model code 15 (M09)"),
+        std::string::npos);
+    EXPECT_EQ(h.ui.messages.back().kind, MessageKind::Error);
+    EXPECT_TRUE(h.commands().empty());
+}
+
+TEST(BackupFile, TwoBackupsUnderOneNameBothSurviveAndSha256sumAgrees) {
+    ScratchDir dir;
+    const auto first = libraryOf({program(4, 3, "FIRST")});
+    const auto second = libraryOf({program(4, 5, "SECOND")});
+    const auto name = dir.path / "2026-12-07_170509_M02_ETHERNET_a.HLB";
+    const SavedBackup a = saveNewBackup(name, first);
+    const SavedBackup b = saveNewBackup(name, second);
+    ASSERT_TRUE(a.file && b.file) << a.error << b.error;
+    EXPECT_EQ(*a.file, name);
+    EXPECT_EQ(b.file->filename(), "2026-12-07_170509_M02_ETHERNET_a-2.HLB");
+    LibraryBuffer kept{};
+    ASSERT_TRUE(readLibraryFile(*a.file, kept).ok);
+    EXPECT_EQ(kept, first);
+    ASSERT_TRUE(readLibraryFile(*b.file, kept).ok);
+    EXPECT_EQ(kept, second);
+    // An existing file is replaced only when asked.
+    EXPECT_FALSE(saveBackupAs(name, second, false).file);
+    ASSERT_TRUE(readLibraryFile(name, kept).ok);
+    EXPECT_EQ(kept, first);
+    const std::string check = "cd '" + dir.path.string() + "' && sha256sum --check --status *.sha256";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
 TEST(MemoryList, TakesRangesAndListsAndRefusesTheRest) {
     EXPECT_EQ(parseMemoryList("1-13"), allMemories());
     EXPECT_EQ(parseMemoryList("3"), (MemoryList{3}));
@@ -240,6 +366,9 @@ TEST(BackupFileName, SaysWhenWhichModelAndWhichLink) {
     t.tm_sec = 9;
     t.tm_isdst = -1;
     EXPECT_EQ(backupFileName(lib, "USB", std::mktime(&t)), "2026-12-07_170509_M02_USB.HLB");
+    // Cabinets of one model loaded together each get their own name.
+    EXPECT_EQ(backupFileName(lib, "ETHERNET", std::mktime(&t), "left hang/1:1002"),
+              "2026-12-07_170509_M02_ETHERNET_left-hang-1-1002.HLB");
 }
 
 } // namespace
