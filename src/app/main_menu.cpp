@@ -168,9 +168,7 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     connect(ResponseButton, &QPushButton::clicked, this, &TMainMenu::ResponseButtonClick);
     connect(DesignerButton, &QPushButton::clicked, this, &TMainMenu::DesignerButtonClick);
 
-    connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
-        if (field == StatusField::InfoLabel) showInfo(text);
-    });
+    // InfoLabel says what the session's link is, from the session's view alone (showView).
     // The name, caption and System-Info fields follow the preset wherever it was changed.
     documentListener_ = context_.document.subscribe([this] { showPresetIdentity(); });
     // Operations started from any window change what this one shows.
