@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kScrewSize = 10;
 constexpr int kScrewInset = 5;
+// Between the icons and the controls of a window that scrolls.
+constexpr int kIconGap = 4;
 
 // The logo as a widget of its own, so that it can be placed like any control.
 class LogoMark : public QWidget {
@@ -121,14 +123,17 @@ void BorderlessWindow::keepOnScreen() {
         scroll_->horizontalScrollBar()->ensurePolished();
         const int barWidth = scroll_->verticalScrollBar()->sizeHint().width();
         const int barHeight = scroll_->horizontalScrollBar()->sizeHint().height();
+        // The icons keep a strip of their own above the controls, as a title bar would.
+        int strip = 0;
+        for (const Icon& icon : icons_) strip = std::max(strip, icon.button->geometry().bottom() + 1 + kIconGap);
         bool tall = false;
         bool wide = false;
         for (int pass = 0; pass < 2; ++pass) {
-            tall = design_.height() + (wide ? barHeight : 0) > area.height();
+            tall = design_.height() + strip + (wide ? barHeight : 0) > area.height();
             wide = design_.width() + (tall ? barWidth : 0) > area.width();
         }
-        size = (design_ + QSize(tall ? barWidth : 0, wide ? barHeight : 0)).boundedTo(area.size());
-        scroll_->setGeometry(0, 0, size.width(), size.height());
+        size = (design_ + QSize(tall ? barWidth : 0, strip + (wide ? barHeight : 0))).boundedTo(area.size());
+        scroll_->setGeometry(0, strip, size.width(), size.height() - strip);
     }
     if (shown_ && size != this->size()) setFixedSize(size);
     placeIcons();
@@ -212,6 +217,9 @@ void BorderlessWindow::showEvent(QShowEvent* event) {
     keepOnScreen();
     // Made smaller for a small screen: in the middle of it, as a window of its size would be.
     if (first && size() != before) centre();
+    // The control the window gives the keyboard to is in sight when it opens.
+    if (QWidget* focus = focusWidget(); scroll_ && focus && content_->isAncestorOf(focus))
+        scroll_->ensureWidgetVisible(focus);
 }
 
 QAbstractButton* BorderlessWindow::addCloseIcon(QPoint topLeft) {

@@ -51,8 +51,10 @@ void expectUsable(QWidget* window, std::initializer_list<QWidget*> mains) {
         main->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
         EXPECT_TRUE(inSight(main));
-        // Wherever the content was scrolled to, the close icon stays.
+        // Wherever the content was scrolled to, the close icon stays, and covers no control.
         EXPECT_TRUE(inSight(close));
+        const auto inWindow = [window](QWidget* c) { return QRect(c->mapTo(window, QPoint()), c->size()); };
+        EXPECT_FALSE(inWindow(main).intersects(inWindow(close)));
     }
 }
 
