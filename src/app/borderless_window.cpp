@@ -99,7 +99,8 @@ QRect BorderlessWindow::availableArea() const {
 void BorderlessWindow::setDesignSize(QSize size) {
     design_ = size;
     if (content_) content_->setFixedSize(size);
-    setFixedSize(size);
+    // A shown window goes straight to the size its screen allows.
+    if (!shown_) setFixedSize(size);
     keepOnScreen();
 }
 

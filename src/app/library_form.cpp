@@ -294,12 +294,18 @@ void TLoadAllMemForm::showView(const SessionViewPtr& view) {
         // screen too small for both the processor window the user works in stays on top.
         auto* menu = context_.windows ? context_.windows->mainMenu : nullptr;
         const bool beside = !menu || !menu->isVisible() || placeSideBySide(*menu, *this);
-        // Choosing ETHERNET asks for the Ethernet window as well: that one goes on top.
-        if (view->windows.ethernetFormVisible)
+        // Choosing ETHERNET asks for the Ethernet window as well, which goes on top by itself;
+        // on a screen too small for both, the processor window stays on top.
+        if (view->windows.ethernetFormVisible || !beside) {
+            // Shown without taking the keyboard, so that the window manager leaves it where it
+            // puts the window the user goes on in.
+            setAttribute(Qt::WA_ShowWithoutActivating);
             show();
-        else
+            setAttribute(Qt::WA_ShowWithoutActivating, false);
+            if (!beside) menu->bringToFront();
+        } else {
             bringToFront();
-        if (!beside) menu->bringToFront();
+        }
     }
     ComboBox1->setEnabled(l.modelListEnabled && running_ == 0);
     ComboBox1->setCurrentIndex(l.selectedRow);

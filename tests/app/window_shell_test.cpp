@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -226,7 +227,9 @@ TEST(Screen, ServiceWindowsOpenWithoutHidingEachOtherAndInsideTheScreen) {
     }
     for (QWidget* window : w.inCreationOrder) {
         if (window->isVisible()) {
-            EXPECT_TRUE(area.contains(window->frameGeometry())) << window->windowTitle().toStdString();
+            // A window manager places and sizes the window after it is shown.
+            EXPECT_TRUE(waitFor([&] { return area.contains(window->windowHandle()->frameGeometry()); }, 3000))
+                << window->windowTitle().toStdString();
         }
     }
 }
