@@ -4,6 +4,7 @@
 #include "app/app_context.h"
 #include "app/connect_form.h"
 #include "app/designer_window.h"
+#include "app/em100_form.h"
 #include "app/document_link.h"
 #include "app/led_button.h"
 #include "app/modal_window.h"
@@ -345,7 +346,11 @@ void TMainMenu::ConnectButtonClick() {
 }
 
 void TMainMenu::EthernetBClick() {
-    context_.worker.run([](Session& s) { s.windows.ethernetFormVisible = true; });
+    // Already open behind another window, it comes to the top all the same.
+    context_.worker.run([](Session& s) { s.windows.ethernetFormVisible = true; },
+                        [this] {
+                            if (context_.windows && context_.windows->ethernet) context_.windows->ethernet->bringToFront();
+                        });
 }
 
 void TMainMenu::LoadAllMemBClick() {

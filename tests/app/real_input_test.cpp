@@ -164,6 +164,15 @@ TEST(RealInput, TheWindowAskedForIsOnTopAndActive) {
     // Its "Whole rig" opens the rig window above it.
     click(w.ethernet->WholeRigB);
     EXPECT_TRUE(waitFor([&] { return onTopAndActive(w.ethernet->RigForm); }, 10000));
+    // The processor window's ETHERNET brings it up again from behind.
+    w.mainMenu->show();
+    // It waits disabled while the rig window's scan runs.
+    ASSERT_TRUE(waitFor([&] { return w.mainMenu->EthernetB->isVisible() && w.mainMenu->EthernetB->isEnabled(); }));
+    activate(w.mainMenu);
+    // A real click: the window manager lets the window it asks for take the keyboard.
+    const QPoint at = w.mainMenu->EthernetB->mapToGlobal(w.mainMenu->EthernetB->rect().center());
+    xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    EXPECT_TRUE(waitFor([&] { return onTopAndActive(w.ethernet); }, 10000));
 }
 
 TEST(RealInput, TheWindowInUseIsOnTopAndTheTransferWindowStaysAboveTheLibrary) {
