@@ -4,12 +4,15 @@
 #include "app/icon_button.h"
 #include "app/panel_style.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -18,6 +21,8 @@ namespace {
 
 constexpr int kScrewSize = 10;
 constexpr int kScrewInset = 5;
+// Between the icons and the controls of a window that scrolls.
+constexpr int kIconGap = 4;
 
 // The logo as a widget of its own, so that it can be placed like any control.
 class LogoMark : public QWidget {
@@ -32,6 +37,18 @@ protected:
         const QSizeF size(120 * scale, 40 * scale);
         const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
         paintArtwork(p, art::kLogo, target);
+    }
+};
+
+// The controls of a window that scrolls: the panel is drawn under them, so that it scrolls too.
+class PanelContent : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        paintPanel(p, rect());
     }
 };
 
@@ -63,7 +80,7 @@ void paintPanel(QPainter& p, const QRect& area) {
 }
 
 BorderlessWindow::BorderlessWindow(const QString& caption, QSize size, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), design_(size) {
     registerArtwork();
     setWindowTitle(caption);
     setWindowIcon(QIcon(art::kAppIcon));
@@ -74,28 +91,97 @@ BorderlessWindow::BorderlessWindow(const QString& caption, QSize size, QWidget* 
     centre();
 }
 
-void BorderlessWindow::centre() {
+QRect BorderlessWindow::availableArea() const {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void BorderlessWindow::setDesignSize(QSize size) {
+    design_ = size;
+    if (content_) content_->setFixedSize(size);
+    // A shown window goes straight to the size its screen allows.
+    if (!shown_) setFixedSize(size);
+    keepOnScreen();
+}
+
+void BorderlessWindow::centre() {
+    const QRect area = availableArea();
+    if (area.isEmpty()) return;
+    const QSize size = (shown_ ? this->size() : design_).boundedTo(area.size());
+    move(area.center() - QPoint(size.width() / 2, size.height() / 2));
     keepOnScreen();
 }
 
 void BorderlessWindow::keepOnScreen() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
+    const QRect area = availableArea();
+    if (area.isEmpty()) return;
+    QSize size = design_;
+    // The controls are moved into a scrolling area only once the window has made them all.
+    if (shown_ && (scroll_ || size.width() > area.width() || size.height() > area.height())) {
+        if (!scroll_) startScrolling();
+        // A scroll bar in one direction takes room from the other.
+        scroll_->verticalScrollBar()->ensurePolished();
+        scroll_->horizontalScrollBar()->ensurePolished();
+        const int barWidth = scroll_->verticalScrollBar()->sizeHint().width();
+        const int barHeight = scroll_->horizontalScrollBar()->sizeHint().height();
+        // The icons keep a strip of their own above the controls, as a title bar would.
+        int strip = 0;
+        for (const Icon& icon : icons_) strip = std::max(strip, icon.button->geometry().bottom() + 1 + kIconGap);
+        bool tall = false;
+        bool wide = false;
+        for (int pass = 0; pass < 2; ++pass) {
+            tall = design_.height() + strip + (wide ? barHeight : 0) > area.height();
+            wide = design_.width() + (tall ? barWidth : 0) > area.width();
+        }
+        size = (design_ + QSize(tall ? barWidth : 0, strip + (wide ? barHeight : 0))).boundedTo(area.size());
+        scroll_->setGeometry(0, strip, size.width(), size.height() - strip);
+    }
+    if (shown_ && size != this->size()) setFixedSize(size);
+    placeIcons();
+    // Before then, the place is the one the fitted size will have.
+    size = size.boundedTo(area.size());
     QPoint at = pos();
-    if (width() > area.width())
-        at.setX(area.right() + 1 - width());
-    else
-        at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - width()));
-    if (height() > area.height())
-        at.setY(area.top());
-    else
-        at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - height()));
+    at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - size.width()));
+    at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - size.height()));
     if (at != pos()) move(at);
+}
+
+void BorderlessWindow::startScrolling() {
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName("WindowScrollArea");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setStyleSheet("QScrollArea { background: transparent; }");
+    scroll_->viewport()->setAutoFillBackground(false);
+    content_ = new PanelContent;
+    content_->setObjectName("WindowContent");
+    content_->setFixedSize(design_);
+    scroll_->setWidget(content_);
+    // Within one window a new parent keeps a control's place in the Tab order.
+    const QObjectList kids = children();  // a copy: the loop takes them away
+    for (QObject* child : kids) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || w == scroll_ || w->isWindow()) continue;
+        if (std::any_of(icons_.begin(), icons_.end(), [w](const Icon& i) { return i.button == w; })) continue;
+        const bool shown = !w->isHidden();
+        const QRect place = w->geometry();
+        w->setParent(content_);
+        w->setGeometry(place);
+        w->setVisible(shown);
+    }
+    scroll_->lower();
+    scroll_->show();
+    // A control that takes the focus, by Tab or otherwise, scrolls into sight.
+    connect(qApp, &QApplication::focusChanged, scroll_, [this](QWidget*, QWidget* now) {
+        if (now && content_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now);
+    });
+}
+
+void BorderlessWindow::placeIcons() {
+    for (const Icon& icon : icons_) {
+        icon.button->move(width() - icon.fromRight, icon.button->y());
+        icon.button->raise();
+    }
 }
 
 void BorderlessWindow::bringToFront() {
@@ -126,12 +212,21 @@ bool placeSideBySide(BorderlessWindow& first, BorderlessWindow& second) {
 
 void BorderlessWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    const bool first = !shown_;
+    shown_ = true;
+    const QSize before = size();
     keepOnScreen();
+    // Made smaller for a small screen: in the middle of it, as a window of its size would be.
+    if (first && size() != before) centre();
+    // The control the window gives the keyboard to is in sight when it opens.
+    if (QWidget* focus = focusWidget(); scroll_ && focus && content_->isAncestorOf(focus))
+        scroll_->ensureWidgetVisible(focus);
 }
 
 QAbstractButton* BorderlessWindow::addCloseIcon(QPoint topLeft) {
     auto* icon = new IconButton(IconKind::Close, this);
     icon->move(topLeft);
+    icons_.push_back({icon, design_.width() - topLeft.x()});
     connect(icon, &QAbstractButton::clicked, this, &BorderlessWindow::CerrarIconClick);
     return icon;
 }
@@ -139,6 +234,7 @@ QAbstractButton* BorderlessWindow::addCloseIcon(QPoint topLeft) {
 QAbstractButton* BorderlessWindow::addMinimiseIcon(QPoint topLeft) {
     auto* icon = new IconButton(IconKind::Minimise, this);
     icon->move(topLeft);
+    icons_.push_back({icon, design_.width() - topLeft.x()});
     connect(icon, &QAbstractButton::clicked, this, &BorderlessWindow::MinimizarIconClick);
     return icon;
 }

@@ -137,6 +137,8 @@ void TConnectForm::LogsButtonClick() {
 void TConnectForm::showLinkButtons() {
     USBButton->show();
     EtherButton->show();
+    // The keyboard starts where the instructions end: on USB.
+    USBButton->setFocus();
 }
 
 void TConnectForm::OffLineBClick() {

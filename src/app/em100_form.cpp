@@ -143,8 +143,8 @@ TEM100Form::TEM100Form(AppContext& context, const FirmwareChoice& firmware, QWid
     });
     connect(&context_.ui, &QtUserInterface::statusChanged, this,
             [this](StatusField field, const QString& text) {
+                // StatusB follows the session's link: see showSession.
                 if (field == StatusField::ScanStatus) Label2->setText(text);
-                if (field == StatusField::StatusB) StatusB->setText(text);
             });
     connect(&context_.ui, &QtUserInterface::gaugeChanged, this,
             [this](Gauge gauge, int position, int maximum) {
@@ -187,7 +187,13 @@ void TEM100Form::runProcedure(std::function<void(Session&, ModuleAccess&)> step,
 void TEM100Form::showSession(const SessionViewPtr& view) {
     view_ = view;
     showView(view->ethernet);
-    if (view->windows.ethernetFormVisible && !isVisible()) show();
+    // Connected while the session's link is this module's, else "offline".
+    const bool connected = view->linkStatus.starts_with("ETHERNET: Connected");
+    const std::string status = connected ? view->linkStatus : EthernetModuleView{}.statusB;
+    StatusB->setText(QString::fromStdString(status));
+    StatusB->setStyleSheet(connected ? QStringLiteral("color: #5cd66a;") : QString());
+    // Asked for (ETHERNET, or the processor window's button): the window the user goes on in.
+    if (view->windows.ethernetFormVisible && !isVisible()) bringToFront();
     if (!view->windows.ethernetFormVisible && isVisible()) hide();
 }
 
@@ -233,9 +239,6 @@ void TEM100Form::showView(const EthernetModuleView& view) {
     // The fields the user types in change only when the session's values change: any other
     // refresh keeps what was typed.
     if (view.ip != shownIp_ || view.hostEdit != shownHost_) showModuleFields(view);
-    StatusB->setText(QString::fromStdString(view.statusB));
-    const bool connected = view.statusB.rfind("ETHERNET: Connected", 0) == 0;
-    StatusB->setStyleSheet(connected ? QStringLiteral("color: #5cd66a;") : QString());
 }
 
 void TEM100Form::showModuleFields(const EthernetModuleView& view) {

@@ -93,7 +93,6 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     Panel11->setObjectName("Panel11");
     auto* minimise = addMinimiseIcon(QPoint(520, 6));
     auto* close = addCloseIcon(QPoint(543, 6));
-    icons_ = {minimise, close};
 
     ConnectedL = label(this, "ConnectedL", "No Connected", QRect(14, 58, 420, 18));
     ConnectedL->setProperty("role", "status");
@@ -141,9 +140,10 @@ TLoadAllMemForm::TLoadAllMemForm(AppContext& context, const FirmwareChoice& firm
     connect(ConnectB, &QPushButton::clicked, this, &TLoadAllMemForm::ConnectBClick);
     connect(Send1, &QPushButton::clicked, this, &TLoadAllMemForm::Send1Click);
 
-    // The keyboard's way through the window: model, manual, update, then the rest.
+    // The keyboard's way through the window: model, manual, the backup choice, update, then the rest.
     setTabOrder(ComboBox1, Image1);
-    setTabOrder(Image1, Send1);
+    setTabOrder(Image1, BackupFirstCheck);
+    setTabOrder(BackupFirstCheck, Send1);
     setTabOrder(Send1, ConnectB);
     setTabOrder(ConnectB, logo);
     setTabOrder(logo, Password_Edit);
@@ -204,7 +204,7 @@ void TLoadAllMemForm::buildMemories() {
 void TLoadAllMemForm::buildSendPanel() {
     SendPanel = new QFrame(this);
     SendPanel->setObjectName("SendPanel");
-    SendPanel->setGeometry(290, 226, 264, 204);
+    SendPanel->setGeometry(290, 252, 264, 204);
     SendWarning = memo(SendPanel, "SendWarning", "Warning",
                        "Once the update has began do not disconnect \n"
                        "neither the PC or the cabinet until the process has \n"
@@ -294,8 +294,18 @@ void TLoadAllMemForm::showView(const SessionViewPtr& view) {
         // screen too small for both the processor window the user works in stays on top.
         auto* menu = context_.windows ? context_.windows->mainMenu : nullptr;
         const bool beside = !menu || !menu->isVisible() || placeSideBySide(*menu, *this);
-        bringToFront();
-        if (!beside) menu->bringToFront();
+        // Choosing ETHERNET asks for the Ethernet window as well, which goes on top by itself;
+        // on a screen too small for both, the processor window stays on top.
+        if (view->windows.ethernetFormVisible || !beside) {
+            // Shown without taking the keyboard, so that the window manager leaves it where it
+            // puts the window the user goes on in.
+            setAttribute(Qt::WA_ShowWithoutActivating);
+            show();
+            setAttribute(Qt::WA_ShowWithoutActivating, false);
+            if (!beside) menu->bringToFront();
+        } else {
+            bringToFront();
+        }
     }
     ComboBox1->setEnabled(l.modelListEnabled && running_ == 0);
     ComboBox1->setCurrentIndex(l.selectedRow);
@@ -325,8 +335,8 @@ void TLoadAllMemForm::showLinkStatus(const std::string& status, bool lost) {
 }
 
 void TLoadAllMemForm::showStatus(StatusField field, const QString& status) {
+    // ConnectedL says what the session's link is, and nothing else: see showLinkStatus.
     if (field == StatusField::LibraryInfo) Info->setText(status);
-    if (field == StatusField::ConnectedL) ConnectedL->setText(status);
     if (field == StatusField::RunStep) {
         ProgressBar->setFormat(status.isEmpty() ? QString("%p%") : status + "  %p%");
         ProgressBar->setAccessibleDescription(status);
@@ -442,13 +452,10 @@ void TLoadAllMemForm::showEvent(QShowEvent* event) {
 void TLoadAllMemForm::revealServiceControls() {
     if (serviceShown_) return;
     serviceShown_ = true;
-    // The window grows to the right over the service column, its icons with it.
+    // The window grows to the right over the service column; its icons stay at its top right.
     constexpr int kServiceWidth = 740;
-    const int grow = kServiceWidth - width();
-    setFixedSize(kServiceWidth, height());
-    for (QWidget* icon : icons_) icon->move(icon->x() + grow, icon->y());
     outOfSight_.revealAll();
-    keepOnScreen();
+    setDesignSize({kServiceWidth, designSize().height()});
 }
 
 void TLoadAllMemForm::CerrarIconClick() {
@@ -469,7 +476,7 @@ constexpr const char* kBackupFirstKey = "library/backupBeforeUpdate";
 void TLoadAllMemForm::buildBackupControls() {
     BackupFirstCheck = new QCheckBox("Back up the cabinet's programs first", this);
     BackupFirstCheck->setObjectName("BackupFirstCheck");
-    BackupFirstCheck->setGeometry(290, 434, 262, 22);  // under the send panel
+    BackupFirstCheck->setGeometry(290, 226, 262, 22);  // above the send panel: chosen before Update
     BackupFirstCheck->setChecked(QtSettingsStore().value(kBackupFirstKey).value_or("false") == "true");
     // Beside the other service controls beyond the right edge.
     BackupB = button(this, "BackupB", "Back up", QRect(606, 240, 110, 26));

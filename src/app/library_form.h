@@ -115,7 +115,6 @@ private:
     int running_ = 0;  // operations this window started that have not ended
     OutOfSight outOfSight_{this};  // the service column, until the service unlock
     bool serviceShown_ = false;
-    std::array<QWidget*, 2> icons_{};  // minimise and close
 };
 
 }  // namespace vela::app

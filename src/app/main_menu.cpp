@@ -4,6 +4,7 @@
 #include "app/app_context.h"
 #include "app/connect_form.h"
 #include "app/designer_window.h"
+#include "app/em100_form.h"
 #include "app/led_button.h"
 #include "app/modal_window.h"
 #include "app/library_form.h"
@@ -168,9 +169,7 @@ TMainMenu::TMainMenu(AppContext& context, const FirmwareChoice& firmware, QWidge
     connect(ResponseButton, &QPushButton::clicked, this, &TMainMenu::ResponseButtonClick);
     connect(DesignerButton, &QPushButton::clicked, this, &TMainMenu::DesignerButtonClick);
 
-    connect(&context_.ui, &QtUserInterface::statusChanged, this, [this](StatusField field, const QString& text) {
-        if (field == StatusField::InfoLabel) showInfo(text);
-    });
+    // InfoLabel says what the session's link is, from the session's view alone (showView).
     // The name, caption and System-Info fields follow the preset wherever it was changed.
     documentListener_ = context_.document.subscribe([this] { showPresetIdentity(); });
     // Operations started from any window change what this one shows.
@@ -350,7 +349,11 @@ void TMainMenu::ConnectButtonClick() {
 }
 
 void TMainMenu::EthernetBClick() {
-    context_.worker.run([](Session& s) { s.windows.ethernetFormVisible = true; });
+    // Already open behind another window, it comes to the top all the same.
+    context_.worker.run([](Session& s) { s.windows.ethernetFormVisible = true; },
+                        [this] {
+                            if (context_.windows && context_.windows->ethernet) context_.windows->ethernet->bringToFront();
+                        });
 }
 
 void TMainMenu::LoadAllMemBClick() {

@@ -6,7 +6,7 @@
 
 namespace vela::app {
 
-OutOfSight::OutOfSight(QWidget* window) : window_(window), holder_(new QWidget(window)) {
+OutOfSight::OutOfSight(QWidget* window) : holder_(new QWidget(window)) {
     holder_->setObjectName("OutOfSight");
     // A disabled ancestor outvotes a control's own setEnabled(true); a hidden one its show().
     holder_->setEnabled(false);
@@ -34,7 +34,8 @@ void OutOfSight::hold(std::initializer_list<QWidget*> controls) {
 }
 
 void OutOfSight::revealAll() {
-    for (QWidget* c : held_) moveTo(c, window_);
+    // Where the window keeps its controls now: itself, or the area they scroll in.
+    for (QWidget* c : held_) moveTo(c, holder_->parentWidget());
     held_.clear();
 }
 

@@ -21,7 +21,6 @@ public:
     bool holds(const QWidget* control) const;
 
 private:
-    QWidget* window_;
     QWidget* holder_;
     std::vector<QWidget*> held_;
 };

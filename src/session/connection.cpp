@@ -16,6 +16,9 @@ bool probeUsb(Session& s) {
 
 void switchLink(Session& s, LinkKind tag) {
     SessionState& st = s.state;
+    // Leaving the Ethernet link, or coming to it anew, leaves no module connected.
+    if (tag == LinkKind::Offline || tag == LinkKind::USB || (tag == LinkKind::Ethernet && !st.EthernetActive))
+        s.ethernetModule.view.statusB = EthernetModuleView{}.statusB;
     st.PressedLinkTag = static_cast<std::int32_t>(tag);
     st.LinkLost = false;
     st.Link = LinkKind::Offline;

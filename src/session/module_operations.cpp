@@ -61,8 +61,17 @@ OperationResult identifyModule(Session& s, ModuleAccess& m) {
 }
 
 OperationResult connectToModule(Session& s, ModuleAccess& m) {
-    return guarded(
-        s, [&] { return m.window().connectToModule() ? OperationResult::Done : OperationResult::Failed; });
+    return guarded(s, [&] {
+        if (!m.window().connectToModule()) return OperationResult::Failed;
+        // The module is the session's link from now on, whatever link was chosen before (the
+        // processor window's ETHERNET button opens this window after any of them).
+        SessionState& st = s.state;
+        st.Link = LinkKind::Ethernet;
+        st.EthernetActive = true;
+        st.UsbActive = st.SerialActive = false;
+        st.LinkLost = false;
+        return OperationResult::Done;
+    });
 }
 
 } // namespace vela

@@ -7,7 +7,9 @@ namespace vela {
 std::string linkStatusText(const SessionState& st, const EthernetModuleView& ethernet) {
     if (st.UsbActive) return "Status : USB";
     if (st.EthernetActive)
-        return ethernet.statusB.starts_with("ETHERNET: Connected") ? ethernet.statusB : "Status : ETHERNET";
+        // Chosen, but no module connected yet (or the Ethernet window was closed without one).
+        return ethernet.statusB.starts_with("ETHERNET: Connected") ? ethernet.statusB
+                                                                   : "Status : ETHERNET, not connected";
     if (st.SerialActive) return st.Link == LinkKind::COM2 ? "Status : COM2" : "Status : COM1";
     return st.LinkLost ? "Status : Offline. The link to the HALDA40 was lost." : "Status : Offline";
 }

@@ -86,6 +86,25 @@ TEST(MessageDialog, OnScreenTheWholeLabelIsVisibleAndTheBoxInsideTheScreen) {
     }
 }
 
+TEST(MessageDialog, AScrollingTextHasRoomBesideItsScrollBarAndScrollsToItsLastLine) {
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i) lines << QString("Memory %1 could not be read back from the cabinet.").arg(i);
+    MessageDialog box(MessageKind::Warning, Buttons::Ok, lines.join('\n'));
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    const QScrollArea* area = box.textArea();
+    const QScrollBar* bar = area->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    // What the area shows of the text is as wide as the text: nothing is hidden under the bar.
+    const QLabel* label = box.textLabel();
+    EXPECT_LE(label->width(), area->viewport()->width());
+    EXPECT_FALSE(QRect(bar->mapTo(area, QPoint()), bar->size()).intersects(area->viewport()->geometry()));
+    EXPECT_EQ(label->visibleRegion().boundingRect().width(), label->width());
+    // Scrolled to the end, the last line is in sight.
+    EXPECT_EQ(bar->maximum(), label->height() - area->viewport()->height());
+    EXPECT_TRUE(box.rect().contains(QRect(area->mapTo(&box, QPoint()), area->size())));
+}
+
 TEST(MessageDialog, WrapsAtAReadableWidthEvenOnAWideScreen) {
     const QRect wide(0, 0, 3840, 2160);
     for (const auto& m : messageTexts()) {

@@ -2,11 +2,14 @@
 // goes through the X server, so the window manager sees Alt+F4 as a user's). Run by
 // run_under_xvfb.sh; skipped on other platforms.
 #include "app/connect_form.h"
+#include "app/em100_form.h"
 #include "app/gui_harness.h"
 #include "app/led_button.h"
 #include "app/library_form.h"
 #include "app/main_menu.h"
+#include "app/rig_form.h"
 #include "app/transfer_form.h"
+#include "sim/udp_module_endpoint.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -137,6 +140,39 @@ TEST(RealInput, TabLandsOnlyOnControlsInSight) {
     unlockService(h);
     activate(lib);
     EXPECT_TRUE(tabRound(lib, 40).contains(static_cast<QWidget*>(lib->UpdateDSP)));
+}
+
+bool onTopAndActive(QWidget* window) {
+    const auto order = stacking();
+    return !order.isEmpty() && order.last() == window->winId() && QApplication::activeWindow() == window;
+}
+
+TEST(RealInput, TheWindowAskedForIsOnTopAndActive) {
+    REQUIRE_REAL_DISPLAY();
+    sim::LoopbackUdpSocket nobody(0);  // the rig window's scan stays on this machine
+    app::GuiOptions gui = GuiHarness::simulated();
+    gui.broadcast = "127.0.0.1";
+    gui.udpPort = nobody.port();
+    GuiHarness h({}, gui);
+    auto& w = h.app->windows();
+    activate(w.connect);
+    // ETHERNET brings up the library window too; the Ethernet window, asked for, is above it.
+    click(control(w.connect, "ETHERNET"));
+    ASSERT_TRUE(h.settle());
+    ASSERT_TRUE(w.library->isVisible());
+    EXPECT_TRUE(waitFor([&] { return onTopAndActive(w.ethernet); }, 10000));
+    // Its "Whole rig" opens the rig window above it.
+    click(w.ethernet->WholeRigB);
+    EXPECT_TRUE(waitFor([&] { return onTopAndActive(w.ethernet->RigForm); }, 10000));
+    // The processor window's ETHERNET brings it up again from behind.
+    w.mainMenu->show();
+    // It waits disabled while the rig window's scan runs.
+    ASSERT_TRUE(waitFor([&] { return w.mainMenu->EthernetB->isVisible() && w.mainMenu->EthernetB->isEnabled(); }));
+    activate(w.mainMenu);
+    // A real click: the window manager lets the window it asks for take the keyboard.
+    const QPoint at = w.mainMenu->EthernetB->mapToGlobal(w.mainMenu->EthernetB->rect().center());
+    xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    EXPECT_TRUE(waitFor([&] { return onTopAndActive(w.ethernet); }, 10000));
 }
 
 TEST(RealInput, TheWindowInUseIsOnTopAndTheTransferWindowStaysAboveTheLibrary) {

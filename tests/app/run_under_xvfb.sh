@@ -2,8 +2,10 @@
 # The installer's road under a real X server: starts Xvfb on a free display with the openbox
 # window manager and a simulated unit on a pseudo-terminal, then runs the window tests on the
 # xcb platform, the USB button and "Update M01" pressed with the mouse, and real key presses
-# (xdotool): Alt+F4, Tab, stacking. Then the program itself is closed by Alt+F4 and by its
-# close icon and must end. Last, the Ethernet window's "Whole rig" updates a simulated rig. Exit 77 (skipped) only when Xvfb, openbox or xdotool is missing.
+# (xdotool): Alt+F4, Tab, stacking. The windows also open on a 1024 x 600 screen at 200 %.
+# Then the program itself is closed by Alt+F4 and by its close icon and must end. Last, the
+# Ethernet window's "Whole rig" updates a simulated rig. Exit 77 (skipped) only when Xvfb,
+# openbox or xdotool is missing.
 #   run_under_xvfb.sh VELAUPDATE APP_TESTS
 set -euo pipefail
 velaupdate=$1
@@ -25,27 +27,37 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display itself and names it (-displayfd), so that test runs started at
-# the same time never share one.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
-display=$(head -n1 "$work/display" 2>/dev/null || true)
-[ -n "$display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+# start_display SCREEN: Xvfb of that size on a display it picks itself (-displayfd), so that
+# test runs started at the same time never share one, with the openbox window manager, as on a
+# desktop (it delivers Alt+F4 and its close as WM_DELETE_WINDOW). Sets $display.
+start_display() {
+    local fd="$work/display.$1"
+    exec 3>"$fd"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp >"$work/xvfb.$1.log" 2>&1 &
+    pids+=($!)
+    exec 3>&-
+    for _ in $(seq 400); do [ -s "$fd" ] && break; sleep 0.05; done
+    display=$(head -n1 "$fd" 2>/dev/null || true)
+    [ -n "$display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.$1.log"; exit 1; }
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+    DISPLAY=":$display" openbox --sm-disable >"$work/openbox.$1.log" 2>&1 &
+    pids+=($!)
+    # A loaded machine can take seconds to start it.
+    for _ in $(seq 600); do
+        DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+    DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+        { echo "openbox did not start:"; cat "$work/openbox.$1.log"; exit 1; }
+}
 
-# A window manager, as on a desktop: it delivers Alt+F4 and its close as WM_DELETE_WINDOW.
-DISPLAY=":$display" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# A loaded machine can take seconds to start it.
-for _ in $(seq 600); do
-    DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.05
-done
-DISPLAY=":$display" xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
-    { echo "openbox did not start:"; cat "$work/openbox.log"; exit 1; }
+# A small screen at 200 %: every window inside it, its main controls reached (512 x 300).
+start_display 1024x600x24
+DISPLAY=":$display" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2 WAYLAND_DISPLAY= \
+    LSAN_OPTIONS="suppressions=$(dirname "$0")/xcb_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+    "$app_tests" --gtest_filter='Screen.*'
+
+start_display 1280x1024x24
 
 # The unit that reports model code 2 (an M01), on a pseudo-terminal.
 "$velaupdate" sim --pty --model-code 2 >"$work/sim.out" 2>&1 &

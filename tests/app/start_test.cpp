@@ -4,6 +4,7 @@
 #include "app/library_form.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
@@ -61,7 +62,7 @@ QWidget* nextByTab(QWidget* from) {
     return from;
 }
 
-TEST(Accessibility, ControlsAreNamedAndTabGoesModelManualUpdate) {
+TEST(Accessibility, ControlsAreNamedAndTabGoesModelManualBackupUpdate) {
     sim::SimOptions o;
     o.empty = true;  // the list stays free and the send panel shows
     GuiHarness h(o);
@@ -76,8 +77,10 @@ TEST(Accessibility, ControlsAreNamedAndTabGoesModelManualUpdate) {
     expectNamedControls(lib);
     QWidget* manual = nextByTab(lib->ComboBox1);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(manual)->text(QAccessible::Name), "Manual");
-    EXPECT_EQ(nextByTab(manual), control(lib, "Update M01"));
-    EXPECT_EQ(nextByTab(nextByTab(manual)), lib->ConnectB);
+    // The backup choice is made before Update is pressed.
+    EXPECT_EQ(nextByTab(manual), lib->BackupFirstCheck);
+    EXPECT_EQ(nextByTab(lib->BackupFirstCheck), control(lib, "Update M01"));
+    EXPECT_EQ(nextByTab(control(lib, "Update M01")), lib->ConnectB);
 }
 
 TEST(LibraryWindow, MemoryNamesAreNoTabStopsAndTheHistoryKeepsNamesWhole) {
