@@ -135,10 +135,13 @@ bool PresetDocument::startNew(const std::function<void()>& save) {
     return true;
 }
 
-bool PresetDocument::open(const std::string& path) {
+bool PresetDocument::open(const std::string& path, PeakNotice peakNotice) {
     // Into a fresh preset, so a refused file leaves this one as it was.
     auto opened = std::make_unique<PresetParameters>();
-    PresetContext c{*opened, state_, ui_, sampleRate_, sink_};
+    // A banner shows kept peak tables for as long as they last (standingWarnings).
+    std::vector<std::string> peakTablesKept;
+    PresetContext c{*opened, state_, ui_, sampleRate_, sink_,
+                    peakNotice == PeakNotice::Banner ? &peakTablesKept : nullptr};
     ResetPreset(c);
     const OpenResult r = OpenPreset(c, path);
     if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;
