@@ -219,7 +219,7 @@ QWidget* DesignerWindow::dynamicsPage(int output) {
     auto* curves = new QGridLayout;
     int column = 0;
     for (auto [curve, title] : {std::pair{rmsCurve, "RMS"}, std::pair{peakCurve, "Peak table sent"}}) {
-        curve->setFixedSize(190, 190);
+        curve->setFixedSize(160, 160);
         curves_.push_back(curve);
         auto* legend = new QLabel(QString::fromLatin1(title), page);
         legend->setProperty("role", "legend");

@@ -143,7 +143,7 @@ void DesignerWindow::showDocument() {
                                     .arg(p.DelayCm[n], 0, 'f', 1));
         const DynamicsReport report = dynamicsReport(p, out);
         QStringList lines;
-        for (const std::string& line : report.lines) lines << QString::fromStdString(line).trimmed();
+        for (const std::string& line : report.lines) lines << QString::fromStdString(line);
         powerReports_[n]->setText(lines.join('\n'));
         // Over the box's capacity it is drawn as the banner's notices are.
         const char* role = report.exceedsBoxPower ? "notice" : "status";
@@ -202,6 +202,7 @@ void DesignerWindow::showBanner() {
     QStringList texts;
     for (const std::string& line : lines) texts << QString::fromStdString(line);
     NoticeBanner->setText(texts.join(QStringLiteral("  ")));
+    NoticeBanner->setToolTip(texts.join('\n'));
     NoticeBanner->setVisible(!texts.isEmpty());
 }
 

@@ -89,7 +89,10 @@ std::string notAFile(const std::string& path) {
 
 // What opening a file does with its peak settings.
 std::string keptPeakTables(std::int32_t sampleRate) {
-    return "opening a file keeps " + newPeakTablesText(sampleRate) + ".";
+    dsp::TDYNAMIC fresh;
+    fresh.ApplyPeakDefaults(sampleRate);
+    return "opening a file keeps the peak limiter tables of a new preset (limiter at " +
+           dsp::plainText(fresh.ThresholdDb) + " dB, knee " + dsp::plainText(fresh.ShapeDb) + " dB).";
 }
 
 // Open leaves the peak tables as they were; says once when the file's peak settings of the
@@ -97,7 +100,8 @@ std::string keptPeakTables(std::int32_t sampleRate) {
 void warnOfPeakSettingsNotInImage(PresetContext& ctx, const std::string& path) {
     std::string outputs;
     for (std::size_t n = 0; n < kOutputs; ++n)
-        if (!peakTableFollowsSettings(ctx.p.PeakDynamics[n])) outputs += (outputs.empty() ? "" : " and ") + std::to_string(n + 1);
+        if (!peakTableFollowsSettings(ctx.p.PeakDynamics[n]))
+            outputs += (outputs.empty() ? "" : " and ") + std::to_string(n + 1);
     if (outputs.empty()) return;
     if (ctx.peakSettingsDiffer) {
         ctx.peakSettingsDiffer->push_back(path + " (output " + outputs + ")");

@@ -16,13 +16,6 @@ bool peakTableFollowsSettings(const dsp::TDYNAMIC& peak) {
     return designed.GainTable == peak.GainTable;
 }
 
-std::string newPeakTablesText(std::int32_t sampleRate) {
-    dsp::TDYNAMIC fresh;
-    fresh.ApplyPeakDefaults(sampleRate);
-    return "the peak limiter tables of a new preset (limiter at " + dsp::plainText(fresh.ThresholdDb) + " dB, knee " +
-           dsp::plainText(fresh.ShapeDb) + " dB)";
-}
-
 std::vector<std::string> standingWarnings(const PresetParameters& p, std::int32_t sampleRate) {
     std::vector<std::string> warnings;
     std::string keptTables;
@@ -39,9 +32,15 @@ std::vector<std::string> standingWarnings(const PresetParameters& p, std::int32_
         }
         if (!peakTableFollowsSettings(p.PeakDynamics[n])) keptTables += (keptTables.empty() ? "" : " and ") + which;
     }
-    if (!keptTables.empty())
-        warnings.push_back("Peak limiter of output " + keptTables + ": the unit gets " + newPeakTablesText(sampleRate) +
-                           ", not the settings shown; change a peak setting to design the table from them.");
+    if (!keptTables.empty()) {
+        const bool both = keptTables.size() > 1;
+        dsp::TDYNAMIC fresh;
+        fresh.ApplyPeakDefaults(sampleRate);
+        warnings.push_back((both ? "Peak limiters of outputs " : "Peak limiter of output ") + keptTables +
+                           ": the unit gets New's table (limiter at " + dsp::plainText(fresh.ThresholdDb) +
+                           " dB, knee " + dsp::plainText(fresh.ShapeDb) +
+                           " dB), not the settings shown; a peak edit designs it from them.");
+    }
     return warnings;
 }
 
@@ -52,6 +51,11 @@ DynamicsReport dynamicsReport(const PresetParameters& p, int out) {
         const dsp::RmsPowerReport rms = dsp::PowerCheckRms(p.RmsDynamics[n]);
         const dsp::PeakPowerReport peak = dsp::PowerCheckPeak(p.PeakDynamics[n], p.RmsDynamics[n]);
         report.lines = {rms.PowerLine, rms.VoltageLine, peak.Line};
+        // Without the check's list number ("1 - "), which would read as an output's.
+        for (std::string& line : report.lines) {
+            line.erase(0, line.find_first_not_of(' '));
+            if (line.starts_with("1 - ")) line.erase(0, 4);
+        }
         report.exceedsBoxPower = rms.ExceedsBoxPower;
     } catch (const dsp::DesignError& error) {
         report.lines = {std::string("no power check: ") + error.what()};

@@ -14,14 +14,12 @@ namespace vela {
 
 // The peak object's gain table is the one its own settings design.
 bool peakTableFollowsSettings(const dsp::TDYNAMIC& peak);
-// "the peak limiter tables of a new preset (limiter at -3 dB, knee 4 dB)".
-std::string newPeakTablesText(std::int32_t sampleRate);
 
 // The warnings of outputs 1 and 2, output 1 first; empty when there is nothing to say.
 std::vector<std::string> standingWarnings(const PresetParameters& p, std::int32_t sampleRate);
 
 // The power check's report of output `out` (0 or 1): maximum RMS output power and voltage,
-// maximum peak voltage, in the check's own lines.
+// maximum peak voltage, in the check's own words.
 struct DynamicsReport {
     std::vector<std::string> lines;
     bool exceedsBoxPower = false;

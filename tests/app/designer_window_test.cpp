@@ -356,8 +356,8 @@ TEST_F(Designer, TheBannerAlwaysSaysWhatThePresetAsItStandsWarnsOf) {
     auto* report = named("Output 1 power report");
     auto* label = qobject_cast<QLabel*>(report);
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), "1 - Max RMS Out Power : 1803.4 Watts\nMax RMS Out Voltage : 2.930 vrms\n"
-                             "1 - Max Peak Voltage : 5.589 Vp");
+    EXPECT_EQ(label->text(), "Max RMS Out Power : 1803.4 Watts\nMax RMS Out Voltage : 2.930 vrms\n"
+                             "Max Peak Voltage : 5.589 Vp");
     for (const char* key : {"rms.1.boxpower", "rms.2.boxpower"}) window.controls().set(key, "2000");
     QApplication::processEvents();
     EXPECT_FALSE(window.NoticeBanner->isVisible()) << window.NoticeBanner->text().toStdString();
@@ -386,7 +386,7 @@ TEST_F(Designer, OpeningAFileWhosePeakTablesAreKeptSaysSoInTheBannerNotInABox) {
     EXPECT_TRUE(h.answerer.texts.isEmpty()) << h.answerer.texts.join(" | ").toStdString();
     EXPECT_EQ(h.document.preset().PeakDynamics[1].ThresholdDb, -10.0f);
     const QString banner = window.NoticeBanner->text();
-    EXPECT_TRUE(banner.contains("Peak limiter of output 2: the unit gets the peak limiter tables of a new preset"))
+    EXPECT_TRUE(banner.contains("Peak limiter of output 2: the unit gets New's table (limiter at -6 dB, knee 4 dB)"))
         << banner.toStdString();
     // The table the unit gets is New's: limiting from -3 dB, not from -10.
     EXPECT_EQ(h.document.preset().PeakDynamics[1].GainTable, PresetDocument(h.ui).preset().PeakDynamics[1].GainTable);
