@@ -195,6 +195,8 @@ QAccessibleInterface* namedListFactory(const QString& className, QObject* object
     return nullptr;
 }
 
+}  // namespace
+
 QComboBox* namedList(QWidget* parent) {
     static const bool installed = [] {
         QAccessible::installFactory(namedListFactory);
@@ -205,8 +207,6 @@ QComboBox* namedList(QWidget* parent) {
     list->setProperty(kNamedList, true);
     return list;
 }
-
-}  // namespace
 
 ParameterControls::ParameterControls(PresetDocument& document, QObject* parent)
     : QObject(parent), document_(document) {}

@@ -22,6 +22,10 @@ class PresetDocument;
 
 namespace vela::app {
 
+// A list that assistive technology hears by its accessible name, with its entry as the value
+// (a plain list on this platform says its entry where its name belongs).
+QComboBox* namedList(QWidget* parent);
+
 class ParameterControls : public QObject {
     Q_OBJECT
 public:

@@ -70,7 +70,7 @@ QWidget* DesignerWindow::outputPage(int output) {
     auto* scaleRow = new QHBoxLayout;
     scaleRow->addStretch(1);
     auto* scaleLabel = new QLabel(QStringLiteral("dB scale"), page);
-    auto* scale = new QComboBox(page);
+    QComboBox* scale = namedList(page);
     scale->addItems({QStringLiteral("Equaliser (±15 dB)"), QStringLiteral("Whole response")});
     scale->setAccessibleName(QStringLiteral("Output %1 dB scale").arg(output + 1));
     scaleLabel->setBuddy(scale);
