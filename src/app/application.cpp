@@ -96,6 +96,10 @@ void Application::createWindows() {
                      &TSystemInfoForm::copySystemName);
     QObject::connect(windows_.systemInfo, &TSystemInfoForm::systemNameChanged, windows_.mainMenu,
                      &TMainMenu::copySystemName);
+    // Every route that ends the program asks the designer about unsaved edits first.
+    windows_.connect->closer().mayEnd = [this] {
+        return !document_.modified() || windows_.mainMenu->designer().agreeToClose();
+    };
     if (options_.service) windows_.mainMenu->show();
     if (options_.designer) showDesigner();
     createDownloadWindow();
@@ -104,7 +108,7 @@ void Application::createWindows() {
 void Application::showDesigner() {
     DesignerWindow& designer = windows_.mainMenu->designer();
     // A file that cannot be opened has been said; the designer then starts on New's defaults.
-    if (options_.designerFile) document_.open(*options_.designerFile);
+    if (options_.designerFile) document_.open(*options_.designerFile, PresetDocument::PeakNotice::Banner);
     TConnectForm* connect = windows_.connect;
     QObject::connect(&designer, &DesignerWindow::closed, connect, &TConnectForm::endProgram);
     designer.show();

@@ -7,9 +7,11 @@
 #include "app/designer_window.h"
 #include "session/preset_document.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -39,6 +41,8 @@ public:
         grid_->addWidget(control, row, column + 1);
         return control;
     }
+    // `w` beside the control added last.
+    void beside(QWidget* w) { grid_->addWidget(w, (count_ - 1) / columns_, 2 * ((count_ - 1) % columns_) + 2); }
     QGridLayout& grid() { return *grid_; }
     void finish() { grid_->setRowStretch(grid_->rowCount(), 1); }
 
@@ -60,9 +64,22 @@ QWidget* DesignerWindow::outputPage(int output) {
     layout->setContentsMargins(6, 6, 6, 6);
     auto* response = new ResponseView([this]() -> const PresetParameters& { return context_.document.preset(); },
                                       *controls_, output, page);
-    response->setMinimumHeight(300);
+    response->setMinimumHeight(280);
     response->onBandPressed = [this, output](int band) { selectBand(output, band); };
     responses_[static_cast<std::size_t>(output)] = response;
+    auto* scaleRow = new QHBoxLayout;
+    scaleRow->addStretch(1);
+    auto* scaleLabel = new QLabel(QStringLiteral("dB scale"), page);
+    QComboBox* scale = namedList(page);
+    scale->addItems({QStringLiteral("Equaliser (±15 dB)"), QStringLiteral("Whole response")});
+    scale->setAccessibleName(QStringLiteral("Output %1 dB scale").arg(output + 1));
+    scaleLabel->setBuddy(scale);
+    connect(scale, &QComboBox::currentIndexChanged, response, [response](int i) {
+        response->setScale(i == 0 ? ResponseView::Scale::Equaliser : ResponseView::Scale::Whole);
+    });
+    scaleRow->addWidget(scaleLabel);
+    scaleRow->addWidget(scale);
+    layout->addLayout(scaleRow);
     layout->addWidget(response, 1);
     auto* sections = new QTabWidget(page);
     sections->setAccessibleName(QStringLiteral("Output %1 sections").arg(output + 1));
@@ -189,12 +206,36 @@ QWidget* DesignerWindow::dynamicsPage(int output) {
     forms->addWidget(peakBox);
     row->addLayout(forms, 1);
     const auto at = static_cast<std::size_t>(output);
-    auto* curve = new TransferCurveView(
-        [this, at]() -> const dsp::TDYNAMIC& { return context_.document.preset().RmsDynamics[at]; }, page);
-    curve->setAccessibleName(QStringLiteral("Output %1 RMS transfer curve").arg(output + 1));
-    curve->setFixedSize(250, 250);
-    curves_.push_back(curve);
-    row->addWidget(curve, 0, Qt::AlignTop);
+    // The RMS curve of the settings, and the peak table the unit gets: after opening a file
+    // it may be New's, not the settings'.
+    auto* rmsCurve = new TransferCurveView(
+        [this, at]() -> const dsp::TDYNAMIC& { return context_.document.preset().RmsDynamics[at]; },
+        TransferCurveView::Source::StaticCurve, page);
+    rmsCurve->setAccessibleName(QStringLiteral("Output %1 RMS transfer curve").arg(output + 1));
+    auto* peakCurve = new TransferCurveView(
+        [this, at]() -> const dsp::TDYNAMIC& { return context_.document.preset().PeakDynamics[at]; },
+        TransferCurveView::Source::GainTable, page);
+    peakCurve->setAccessibleName(QStringLiteral("Output %1 peak table the unit gets").arg(output + 1));
+    auto* curves = new QGridLayout;
+    int column = 0;
+    for (auto [curve, title] : {std::pair{rmsCurve, "RMS"}, std::pair{peakCurve, "Peak table sent"}}) {
+        curve->setFixedSize(160, 160);
+        curves_.push_back(curve);
+        auto* legend = new QLabel(QString::fromLatin1(title), page);
+        legend->setProperty("role", "legend");
+        curves->addWidget(legend, 0, column);
+        curves->addWidget(curve, 1, column++);
+    }
+    // The power check's report: maximum RMS output power and voltage, maximum peak voltage.
+    auto* report = new QLabel(page);
+    report->setProperty("role", "status");
+    report->setAccessibleName(QStringLiteral("Output %1 power report").arg(output + 1));
+    report->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    report->setFocusPolicy(Qt::TabFocus);
+    powerReports_[at] = report;
+    curves->addWidget(report, 2, 0, 1, 2);
+    curves->setRowStretch(3, 1);
+    row->addLayout(curves);
     return page;
 }
 
@@ -210,8 +251,16 @@ QWidget* DesignerWindow::inputsPage() {
     left->addWidget(environment);
     QGroupBox* measured = group(QStringLiteral("Measurement"), page);
     Form m(*controls_, measured, 1);
-    m.add(QStringLiteral("Output 1 file"), "import.1")->setMinimumWidth(360);
-    m.add(QStringLiteral("Output 2 file"), "import.2")->setMinimumWidth(360);
+    for (int out = 1; out <= 2; ++out) {
+        m.add(QStringLiteral("Output %1 file").arg(out), "import." + n(out))->setMinimumWidth(300);
+        auto* browse = new QPushButton(QStringLiteral("Browse..."), measured);
+        browse->setAccessibleDescription(QStringLiteral("Choose the output %1 measurement file").arg(out));
+        connect(browse, &QPushButton::clicked, this, [this, out] {
+            const QString file = chooseMeasurementFile(out);
+            if (!file.isEmpty()) controls_->set("import." + n(out), file.toStdString());
+        });
+        m.beside(browse);
+    }
     m.add(QStringLiteral("Format"), "import.type");
     m.add(QStringLiteral("Reference level"), "import.reference");
     m.finish();

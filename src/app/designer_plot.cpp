@@ -1,6 +1,7 @@
 #include "app/designer_plot.h"
 
 #include "app/designer_controls.h"
+#include "dsp/dynamics.h"
 #include "dsp/number_text.h"
 #include "plot/plot_panel.h"
 #include "plot/response_panels.h"
@@ -19,6 +20,8 @@ namespace {
 
 constexpr double kLegendHeight = 26;
 constexpr double kHandleRadius = 8;
+// The equaliser view: the band gains' range, -15..+12 dB, with room above.
+constexpr double kEqualiserLow = -15, kEqualiserHigh = 15, kEqualiserStep = 3;
 
 plot::Panel magnitudePanel(const PresetParameters& p, int output) {
     return plot::responsePanels(p, false)[static_cast<std::size_t>(output)].first;
@@ -57,11 +60,33 @@ ResponseView::ResponseView(const std::function<const PresetParameters&()>& prese
     setMouseTracking(false);
 }
 
+plot::Panel ResponseView::panel() const {
+    plot::Panel panel = magnitudePanel(preset_(), output_);
+    if (scale_ == Scale::Equaliser) {
+        panel.low = kEqualiserLow;
+        panel.high = kEqualiserHigh;
+        panel.step = kEqualiserStep;
+    }
+    if (heldScale_) {
+        // The handle stays under the pointer only on a scale that holds still.
+        panel.low = heldScale_->first;
+        panel.high = heldScale_->second;
+    }
+    return panel;
+}
+
+void ResponseView::setScale(Scale scale) {
+    scale_ = scale;
+    update();
+}
+
+bool ResponseView::hasHandle(int band) const { return preset_().band(output_, band).FilterType != 0; }
+
 QPointF ResponseView::handlePosition(int band) const {
     const PresetParameters& p = preset_();
-    const plot::Panel panel = magnitudePanel(p, output_);
+    const plot::Panel shown = panel();
     const double hz = p.band(output_, band).Frequency;
-    return plot::pointOf(plot::curveArea(plotBox(*this)), panel, hz, equaliserAt(panel, hz));
+    return plot::pointOf(plot::curveArea(plotBox(*this)), shown, hz, equaliserAt(shown, hz));
 }
 
 void ResponseView::setSelectedBand(int band) {
@@ -74,7 +99,7 @@ void ResponseView::paintEvent(QPaintEvent*) {
     g.setRenderHint(QPainter::Antialiasing);
     g.fillRect(rect(), QColor(250, 250, 252));
     const PresetParameters& p = preset_();
-    const plot::Panel panel = magnitudePanel(p, output_);
+    const plot::Panel panel = this->panel();
     const QRectF box = plotBox(*this);
     plot::drawPanel(g, box, panel);
     std::vector<const plot::Curve*> legend;
@@ -89,10 +114,9 @@ void ResponseView::paintEvent(QPaintEvent*) {
     for (const int band : stackingOrder()) {
         const dsp::TSOS& s = p.band(output_, band);
         const QPointF at = plot::pointOf(area, panel, s.Frequency, equaliserAt(panel, s.Frequency));
-        const bool bypassed = s.FilterType == 0;
         const double r = band == selected_ ? kHandleRadius + 2 : kHandleRadius;
         g.setPen(QPen(band == selected_ ? QColor(20, 20, 30) : QColor(255, 255, 255), 2));
-        g.setBrush(bypassed ? QColor(160, 160, 170) : QColor(30, 110, 200));
+        g.setBrush(QColor(30, 110, 200));
         g.drawEllipse(at, r, r);
         g.setPen(Qt::white);
         g.drawText(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), Qt::AlignCenter, QString::number(band));
@@ -100,15 +124,12 @@ void ResponseView::paintEvent(QPaintEvent*) {
 }
 
 std::vector<int> ResponseView::stackingOrder() const {
-    // Bypassed bands lie beneath the working ones, the selected band on top of all.
-    const PresetParameters& p = preset_();
+    // A bypassed band shapes nothing: a handle would move fields that change no curve. The
+    // selected band lies on top of the others.
     std::vector<int> order;
-    for (int pass = 0; pass < 3; ++pass)
-        for (int band = 1; band <= kBandsPerOutput; ++band) {
-            const bool bypassed = p.band(output_, band).FilterType == 0;
-            const int layer = band == selected_ ? 2 : bypassed ? 0 : 1;
-            if (layer == pass) order.push_back(band);
-        }
+    for (int pass = 0; pass < 2; ++pass)
+        for (int band = 1; band <= kBandsPerOutput; ++band)
+            if (hasHandle(band) && (band == selected_) == (pass == 1)) order.push_back(band);
     return order;
 }
 
@@ -126,6 +147,8 @@ void ResponseView::mousePressEvent(QMouseEvent* event) {
     const int band = bandAt(event->position());
     if (band == 0 || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     dragging_ = band;
+    const plot::Panel shown = panel();
+    heldScale_ = {shown.low, shown.high};
     setSelectedBand(band);
     if (onBandPressed) onBandPressed(band);
     event->accept();
@@ -141,6 +164,10 @@ void ResponseView::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragging_) return QWidget::mouseReleaseEvent(event);
     dragTo(event->position());
     dragging_ = 0;
+    heldScale_.reset();
+    // The next drag of this band is an undo step of its own.
+    controls_.endStep();
+    update();
     event->accept();
 }
 
@@ -151,10 +178,10 @@ void ResponseView::dragTo(QPointF point) {
     controls_.set(key(output_, dragging_, "freq"), dsp::plainText(std::round(hz * 10) / 10), drag);
     // The gain that puts the equaliser curve, at the band's new frequency, under the pointer.
     const PresetParameters& p = preset_();
-    const plot::Panel panel = magnitudePanel(p, output_);
-    const double wanted = plot::valueAt(area, panel, point.y());
+    const plot::Panel shown = panel();
+    const double wanted = plot::valueAt(area, shown, point.y());
     const dsp::TSOS& s = p.band(output_, dragging_);
-    const double gain = s.Gain + wanted - equaliserAt(panel, s.Frequency);
+    const double gain = s.Gain + wanted - equaliserAt(shown, s.Frequency);
     controls_.set(key(output_, dragging_, "gain"), dsp::plainText(std::round(gain * 10) / 10), drag);
 }
 
@@ -169,8 +196,9 @@ void ResponseView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-TransferCurveView::TransferCurveView(const std::function<const dsp::TDYNAMIC&()>& dynamics, QWidget* parent)
-    : QWidget(parent), dynamics_(dynamics) {
+TransferCurveView::TransferCurveView(const std::function<const dsp::TDYNAMIC&()>& dynamics, Source source,
+                                     QWidget* parent)
+    : QWidget(parent), dynamics_(dynamics), source_(source) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -199,13 +227,25 @@ void TransferCurveView::paintEvent(QPaintEvent*) {
     g.drawLine(QPointF(x(low), y(low)), QPointF(x(high), y(high)));
     const dsp::TDYNAMIC& d = dynamics_();
     QPainterPath path;
-    for (int i = 1; i <= d.PointCount; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        const QPointF pt(x(d.LevelDb[at]), y(d.OutDb[at]));
-        if (i == 1)
-            path.moveTo(pt);
-        else
-            path.lineTo(pt);
+    if (source_ == Source::GainTable) {
+        // Entry j is the gain at -96 + 3j dB; a muted entry lies below the scale.
+        for (int j = 0; j < dsp::kGainTableSize; ++j) {
+            const double in = -96.0 + 3.0 * j, gain = d.GainTable[static_cast<std::size_t>(j)];
+            const QPointF pt(x(in), y(gain > 0 ? in + 20.0 * std::log10(gain) : low));
+            if (j == 0)
+                path.moveTo(pt);
+            else
+                path.lineTo(pt);
+        }
+    } else {
+        for (int i = 1; i <= d.PointCount; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            const QPointF pt(x(d.LevelDb[at]), y(d.OutDb[at]));
+            if (i == 1)
+                path.moveTo(pt);
+            else
+                path.lineTo(pt);
+        }
     }
     g.setPen(QPen(QColor(190, 30, 60), 2));
     g.drawPath(path);

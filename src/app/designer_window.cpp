@@ -5,6 +5,8 @@
 #include "app/designer_link_bar.h"
 #include "app/designer_plot.h"
 #include "app/qt_user_interface.h"
+#include "app/session_worker.h"
+#include "preset/preset_warnings.h"
 #include "session/preset_document.h"
 
 #include <QCloseEvent>
@@ -13,7 +15,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
+
+#include <algorithm>
 
 namespace vela::app {
 namespace {
@@ -97,12 +102,17 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
         return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"),
                                             name.isEmpty() ? QStringLiteral("NoName.hdp") : name, kPresetFilter);
     };
+    chooseMeasurementFile = [this](int output) {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Output %1 measurement").arg(output), QString(),
+                                            QStringLiteral("Exported data (*.txt *.frd);;All files (*)"));
+    };
     // The controls and plots follow the document once per pass of the event loop: the edits of
     // one mouse move (a handle sets frequency and gain) are shown and drawn once.
     showTimer_.setSingleShot(true);
     showTimer_.setInterval(0);
     connect(&showTimer_, &QTimer::timeout, this, &DesignerWindow::showDocument);
     listener_ = context_.document.subscribe([this] {
+        discarded_ = false;
         // Undo and Redo at once: their keys may come before the event loop does.
         UndoButton->setEnabled(context_.document.canUndo());
         RedoButton->setEnabled(context_.document.canRedo());
@@ -127,6 +137,17 @@ void DesignerWindow::showDocument() {
         delayTexts_[n]->setText(QStringLiteral("%1 ms   %2 cm")
                                     .arg(p.DelayMs[n], 0, 'f', 3)
                                     .arg(p.DelayCm[n], 0, 'f', 1));
+        const DynamicsReport report = dynamicsReport(p, out);
+        QStringList lines;
+        for (const std::string& line : report.lines) lines << QString::fromStdString(line);
+        powerReports_[n]->setText(lines.join('\n'));
+        // Over the box's capacity it is drawn as the banner's notices are.
+        const char* role = report.exceedsBoxPower ? "notice" : "status";
+        if (powerReports_[n]->property("role").toString() != QLatin1String(role)) {
+            powerReports_[n]->setProperty("role", role);
+            powerReports_[n]->style()->unpolish(powerReports_[n]);
+            powerReports_[n]->style()->polish(powerReports_[n]);
+        }
         // The sections of an edge are its own only while its alignment is Custom.
         for (const char* edge : {"hp", "lp"}) {
             const dsp::TXOVER& x = p.Crossovers[n];
@@ -143,6 +164,7 @@ void DesignerWindow::showDocument() {
         QTimer::singleShot(0, responses_[n], [plot = responses_[n]] { plot->update(); });
     }
     for (QWidget* curve : curves_) curve->update();
+    showBanner();
 }
 
 QString DesignerWindow::coefficientsText(int output) const {
@@ -164,10 +186,20 @@ void DesignerWindow::selectBand(int output, int band) {
 }
 
 void DesignerWindow::showNotices(const std::vector<std::string>& notices) {
-    QStringList lines;
-    for (const std::string& n : notices) lines << QString::fromStdString(n);
-    NoticeBanner->setText(lines.join(QStringLiteral("  ")));
-    NoticeBanner->setVisible(!lines.isEmpty());
+    editNotices_ = notices;
+    showBanner();
+}
+
+void DesignerWindow::showBanner() {
+    const PresetDocument& d = context_.document;
+    std::vector<std::string> lines = editNotices_;
+    for (const std::string& w : standingWarnings(d.preset(), d.sampleRate()))
+        if (std::find(lines.begin(), lines.end(), w) == lines.end()) lines.push_back(w);
+    QStringList texts;
+    for (const std::string& line : lines) texts << QString::fromStdString(line);
+    NoticeBanner->setText(texts.join(QStringLiteral("  ")));
+    NoticeBanner->setToolTip(texts.join('\n'));
+    NoticeBanner->setVisible(!texts.isEmpty());
 }
 
 // ---- The preset document ---------------------------------------------------------------
@@ -182,7 +214,9 @@ void DesignerWindow::OpenButtonClick() {
     if (context_.document.modified() && !context_.document.askToSave([this] { return SaveButtonClick(); }))
         return;
     const QString file = chooseOpenFile();
-    if (!file.isEmpty() && context_.document.open(file.toStdString())) showNotices({});
+    if (file.isEmpty()) return;
+    context_.document.open(file.toStdString(), PresetDocument::PeakNotice::Banner);
+    showNotices({});
 }
 
 bool DesignerWindow::SaveButtonClick() {
@@ -195,18 +229,33 @@ bool DesignerWindow::SaveAsButtonClick() {
     return !file.isEmpty() && context_.document.saveAs(file.toStdString());
 }
 
-void DesignerWindow::UndoButtonClick() { context_.document.undo(); }
+// A step back or forth leaves the notices of the last edit behind; the banner then says only
+// what the preset as it stands warns of.
+void DesignerWindow::UndoButtonClick() {
+    editNotices_.clear();
+    context_.document.undo();
+}
 
-void DesignerWindow::RedoButtonClick() { context_.document.redo(); }
+void DesignerWindow::RedoButtonClick() {
+    editNotices_.clear();
+    context_.document.redo();
+}
+
+bool DesignerWindow::agreeToClose() {
+    if (!context_.document.modified() || discarded_) return true;
+    if (!isVisible()) bringToFront();  // the edits the question is about
+    const Answer a = context_.ui.message(MessageKind::Warning, Buttons::YesNoCancel,
+                                         "Do you want to save the present configuration?");
+    if (a == Answer::Cancel) return false;
+    if (a == Answer::Yes) return SaveButtonClick();
+    discarded_ = true;
+    return true;
+}
 
 void DesignerWindow::closeEvent(QCloseEvent* event) {
-    if (context_.document.modified()) {
-        const Answer a = context_.ui.message(MessageKind::Warning, Buttons::YesNoCancel,
-                                             "Do you want to save the present configuration?");
-        if (a == Answer::Cancel || (a == Answer::Yes && !SaveButtonClick())) {
-            event->ignore();
-            return;
-        }
+    if (!agreeToClose()) {
+        event->ignore();
+        return;
     }
     BorderlessWindow::closeEvent(event);
     emit closed();

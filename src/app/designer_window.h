@@ -50,6 +50,8 @@ public:
     // Which file dialog a command shows; replaced by the tests.
     std::function<QString()> chooseOpenFile;
     std::function<QString()> chooseSaveFile;
+    // The measurement file of output 1 or 2.
+    std::function<QString(int output)> chooseMeasurementFile;
 
 signals:
     // The window was closed (after its question, when there was something to save).
@@ -61,6 +63,9 @@ public slots:
     // False when nothing was saved (the user cancelled the file dialog, or the save failed).
     bool SaveButtonClick();
     bool SaveAsButtonClick();
+    // Before the window or the program closes: with unsaved edits, the save question. False
+    // when the user cancelled, or answered Yes and nothing was saved; the edits stay.
+    bool agreeToClose();
     void UndoButtonClick();
     void RedoButtonClick();
 
@@ -81,17 +86,23 @@ public:
     void showDocument();
 
 private:
+    // The last edit's notices; the banner adds what the preset as it stands warns of.
     void showNotices(const std::vector<std::string>& notices);
+    void showBanner();
 
     AppContext& context_;
     ParameterControls* controls_;
     std::array<ResponseView*, 2> responses_{};
     std::array<QLabel*, 2> coefficients_{};
     std::array<QLabel*, 2> delayTexts_{};
+    std::array<QLabel*, 2> powerReports_{};
     std::array<int, 2> selectedBand_{1, 1};
     std::vector<QWidget*> curves_;
     QTimer showTimer_;
     int listener_ = 0;
+    std::vector<std::string> editNotices_;
+    // The user answered No for the edits as they stand: the program's end asks no more.
+    bool discarded_ = false;
 };
 
 }  // namespace vela::app

@@ -22,6 +22,10 @@ ProgramCloser::ProgramCloser(SessionWorker& worker, QtUserInterface& ui, QObject
 void ProgramCloser::requestClose() {
     if (asking_) return;  // the question is on screen already
     asking_ = true;
+    if (!ending_ && mayEnd && !mayEnd()) {
+        asking_ = false;
+        return;
+    }
     // A short operation (a click's bookkeeping) is let end rather than asked about.
     constexpr int kShortOperationMs = 300;
     if (!ending_ && worker_.waitIdle(kShortOperationMs)) {

@@ -3,6 +3,7 @@
 // operation is under way the user is asked first; Yes stops it, and every cabinet of a rig run,
 // as Ctrl-C does on the command line (the step under way finishes, the run's summary says what
 // was written), and the program ends once the worker is idle. A close is never ignored without a word.
+// Before all that, the designer asks about unsaved edits; its Cancel keeps the program running.
 
 #include <QObject>
 
@@ -29,6 +30,9 @@ public:
 
     // Ends the event loop; the tests watch it instead.
     std::function<void()> quit;
+    // Asked first on every route: false (edits kept, the user cancelled or the save failed)
+    // keeps the program running.
+    std::function<bool()> mayEnd;
 
 private:
     void finish();

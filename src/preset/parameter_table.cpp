@@ -110,6 +110,26 @@ public:
     }
 };
 
+// The gate's choices: 0, as New sets it, is no gate at all.
+std::vector<std::pair<int, std::string>> gateNames() {
+    std::vector<std::pair<int, std::string>> names{{0, "No gate"}, {1, "Bypass"}, {2, "-79 dB (Low Noise)"}};
+    for (int v = 3; v <= 15; ++v) names.emplace_back(v, std::to_string(-85 + 3 * v) + " dB");
+    names.emplace_back(16, "-37 dB (High Noise)");
+    return names;
+}
+
+// The measurement formats by the names their messages use.
+std::vector<std::pair<int, std::string>> formatNames() {
+    std::vector<std::pair<int, std::string>> names;
+    for (const ImportFormat& f : importFormats()) {
+        std::string name(f.name);
+        name.erase(0, name.find_first_not_of(' '));
+        name.erase(name.find_last_not_of(' ') + 1);
+        names.emplace_back(f.code, name);
+    }
+    return names;
+}
+
 void addIdentity(Builder& b) {
     const SystemInfoFields fields;
     b.text("name", "System name", fields.SystemName.limit(), [](const PresetParameters& p) { return p.SystemInfo.SystemName.text(); },
@@ -284,35 +304,40 @@ void addDynamics(Builder& b, DynamicsKind kind, int obj) {
     b.number(key + "hold", name + "hold", e.HoldTimeEdit.minimum(), e.HoldTimeEdit.maximum(), 0.1, "ms",
              [of](const PresetParameters& p, std::int32_t fs) { return of(p).HoldMs(fs); },
              [kind, obj](PresetContext& c, double v) { DynamicsSetHold(c, kind, obj, v); });
-    b.number(key + "decay", name + "decay", e.DecayTimeEdit.minimum(), e.DecayTimeEdit.maximum(), 0.137, "",
+    // The decay in steps of 0.137 ms.
+    b.number(key + "decay", name + "decay", e.DecayTimeEdit.minimum(), e.DecayTimeEdit.maximum(), 0.137, "ms",
              [of](const PresetParameters& p, std::int32_t) { return of(p).Decay(); },
              [kind, obj](PresetContext& c, double v) { DynamicsSetDecay(c, kind, obj, v); });
     b.whole(key + "gate", name + "gate", e.GatePosition.minimum(), e.GatePosition.maximum(), 1, "",
             [of](const PresetParameters& p, std::int32_t) { return of(p).GateSetting; },
             [kind, obj](PresetContext& c, int v) { DynamicsSetGate(c, kind, obj, v); });
-    b.whole(key + "ramp", name + "gate ramp", e.GateRampSource.minimum(), e.GateRampSource.maximum(), 1, "",
+    b.table.back().valueNames = gateNames();
+    // The ramp's length in points of the gain table.
+    b.whole(key + "ramp", name + "gate ramp", e.GateRampSource.minimum(), e.GateRampSource.maximum(), 1, "points",
             [of](const PresetParameters& p, std::int32_t) { return of(p).GateRamp; },
             [kind, obj](PresetContext& c, int v) { DynamicsSetGateRamp(c, kind, obj, v); });
     if (!rms) return;
+    // The detector's fall: its coefficient is 1 - 10^(-v / (10 fs)), v dB per second.
     b.number(key + "time", name + "time constant", e.RmsTimeConstEdit.minimum(), e.RmsTimeConstEdit.maximum(), 0.1,
-             "", [of](const PresetParameters& p, std::int32_t fs) { return of(p).RmsTime(fs); },
+             "dB/s", [of](const PresetParameters& p, std::int32_t fs) { return of(p).RmsTime(fs); },
              [obj](PresetContext& c, double v) { DynamicsSetRmsTime(c, obj, v); });
-    const auto amplifier = [&](const std::string& what, const std::string& label, const std::string& unit,
-                               float dsp::TDYNAMIC::*field, AmplifierValue which) {
-        b.number(key + what, name + label, 0, 1e9, 0.1, unit,
+    // The ranges the program image holds them in.
+    const auto amplifier = [&](const std::string& what, const std::string& label, double minimum, double maximum,
+                               const std::string& unit, float dsp::TDYNAMIC::*field, AmplifierValue which) {
+        b.number(key + what, name + label, minimum, maximum, 0.1, unit,
                  [of, field](const PresetParameters& p, std::int32_t) { return of(p).*field; },
                  [obj, which](PresetContext& c, double v) { DynamicsSetAmplifier(c, obj, which, v); });
     };
-    amplifier("impedance", "impedance", "Ω", &dsp::TDYNAMIC::ImpedanceOhm, AmplifierValue::ImpedanceOhm);
-    amplifier("boxpower", "loudspeaker power", "W", &dsp::TDYNAMIC::BoxPowerW, AmplifierValue::BoxPowerW);
-    amplifier("amppower", "amplifier power", "W", &dsp::TDYNAMIC::AmpPowerW, AmplifierValue::AmpPowerW);
-    amplifier("ampgain", "amplifier gain", "", &dsp::TDYNAMIC::AmpGain, AmplifierValue::AmpGain);
+    amplifier("impedance", "impedance", 0.1, 655.3, "Ω", &dsp::TDYNAMIC::ImpedanceOhm, AmplifierValue::ImpedanceOhm);
+    amplifier("boxpower", "loudspeaker power", 1, 65535, "W", &dsp::TDYNAMIC::BoxPowerW, AmplifierValue::BoxPowerW);
+    amplifier("amppower", "amplifier power", 1, 65535, "W", &dsp::TDYNAMIC::AmpPowerW, AmplifierValue::AmpPowerW);
+    amplifier("ampgain", "amplifier gain", 1, 255, "", &dsp::TDYNAMIC::AmpGain, AmplifierValue::AmpGain);
     b.onOff(key + "bridge", name + "bridge mode", [of](const PresetParameters& p) { return of(p).AmpBridgeMode != 0; },
             [obj](PresetContext& c, bool v) { DynamicsSetBridgeMode(c, obj, v); });
 }
 
-void runImport(PresetContext& c) {
-    RunImport(c.p.Import, c.p.Grid.frequencies(), {c.p.Import.Sensitivity.value(), c.p.PresetFolder}, c.ui);
+std::array<ImportOutcome, 2> runImport(PresetContext& c) {
+    return RunImport(c.p.Import, c.p.Grid.frequencies(), {c.p.Import.Sensitivity.value(), c.p.PresetFolder}, c.ui);
 }
 
 void addImport(Builder& b) {
@@ -321,7 +346,12 @@ void addImport(Builder& b) {
                [file](const PresetParameters& p) { return p.Import.path[file]; },
                [file](PresetContext& c, const std::string& v) {
                    c.p.Import.path[file] = v;
-                   runImport(c);
+                   // Opening a preset keeps a missing file's name quietly; a file named now
+                   // that cannot be read is said, with the reason.
+                   if (runImport(c)[file] != ImportOutcome::Missing) return;
+                   std::string error;
+                   readWholeFile(v, error);
+                   c.notice(MessageKind::Warning, error + "; no measured curve is shown.");
                });
     b.whole("import.type", "Import format", 0, kFrdFormat, 1, "",
             [](const PresetParameters& p, std::int32_t) { return p.Import.ImportDataType; },
@@ -331,6 +361,7 @@ void addImport(Builder& b) {
                 c.p.Import.ImportDataType = v;
                 runImport(c);
             });
+    b.table.back().valueNames = formatNames();
     const NumberSource& reference = PresetParameters().Import.ReferenceLevel;
     b.number("import.reference", "Reference level", reference.minimum(), reference.maximum(), 0.1, "dB SPL",
              [](const PresetParameters& p, std::int32_t) { return p.Import.ReferenceLevel.value(); },

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vela {
@@ -27,6 +28,9 @@ struct Parameter {
     double minimum = 0, maximum = 0, step = 0;  // Number; a Text's maximum is its length, 0 for any
     std::string unit;                           // "Hz", "dB", "samples" ...; may be empty
     std::vector<std::string> choices;           // Choice only, in the control's order
+    // Number: whole values with a name of their own (a gate level, a file format); the control
+    // lists these names instead of the number.
+    std::vector<std::pair<int, std::string>> valueNames;
     // The value as text that `set` takes back to the same stored value.
     std::function<std::string(const PresetParameters&, std::int32_t sampleRate)> text;
     // The stored value of a Number in its unit.

@@ -8,6 +8,7 @@
 #include "preset/equaliser_procedures.h"
 #include "preset/new_preset.h"
 #include "preset/output_procedures.h"
+#include "preset/preset_warnings.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -98,17 +99,9 @@ std::string keptPeakTables(std::int32_t sampleRate) {
 // outputs in the image would have given other tables.
 void warnOfPeakSettingsNotInImage(PresetContext& ctx, const std::string& path) {
     std::string outputs;
-    for (std::size_t n = 0; n < kOutputs; ++n) {
-        const dsp::TDYNAMIC& inImage = ctx.p.PeakDynamics[n];
-        dsp::TDYNAMIC stored = inImage;
-        bool same = false;
-        try {
-            stored.BuildGainTable();
-            same = stored.GainTable == inImage.GainTable;
-        } catch (const dsp::DesignError&) {
-        }
-        if (!same) outputs += (outputs.empty() ? "" : " and ") + std::to_string(n + 1);
-    }
+    for (std::size_t n = 0; n < kOutputs; ++n)
+        if (!peakTableFollowsSettings(ctx.p.PeakDynamics[n]))
+            outputs += (outputs.empty() ? "" : " and ") + std::to_string(n + 1);
     if (outputs.empty()) return;
     if (ctx.peakSettingsDiffer) {
         ctx.peakSettingsDiffer->push_back(path + " (output " + outputs + ")");

@@ -83,7 +83,7 @@ struct DynamicsEditor {
     NumberSource HoldTimeEdit{0.0, 80.0, 70.0, 1};
     NumberSource RmsTimeConstEdit{5.0, 250.0, 100.0, 1};  // RMS editor only
     NumberSource DecayTimeEdit;
-    PositionSource GatePosition{1, 33, 16};
+    PositionSource GatePosition{0, 33, 16};  // 0, as New sets it, is no gate
     PositionSource GateRampSource{1, 10, 2};
     int output = 0;  // Output1B / Output2B
 

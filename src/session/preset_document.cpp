@@ -139,12 +139,15 @@ bool PresetDocument::askToSave(const std::function<bool()>& save) {
     return a == Answer::No || (a == Answer::Yes && save && save());
 }
 
-bool PresetDocument::open(const std::string& path) {
+bool PresetDocument::open(const std::string& path, PeakNotice peakNotice) {
     // Into a fresh preset and record (New's steps end real-time mode), so that a refused file
     // leaves this one, and the mode, as they were.
     auto opened = std::make_unique<PresetParameters>();
     SessionState opening = state_;
-    PresetContext c{*opened, opening, ui_, sampleRate_};
+    // A banner shows kept peak tables for as long as they last (standingWarnings).
+    std::vector<std::string> peakTablesKept;
+    PresetContext c{*opened, opening, ui_, sampleRate_, sink_,
+                    peakNotice == PeakNotice::Banner ? &peakTablesKept : nullptr};
     ResetPreset(c);
     const OpenResult r = OpenPreset(c, path);
     if (r != OpenResult::Opened && r != OpenResult::OpenedOlder) return false;

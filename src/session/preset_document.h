@@ -56,8 +56,10 @@ public:
     // `save`. False when cancelled, or when the save did not happen.
     bool askToSave(const std::function<bool()>& save);
     // Opens `path` into a fresh preset (nothing of the old one survives); false after the error
-    // was shown, with the document unchanged.
-    bool open(const std::string& path);
+    // was shown, with the document unchanged. Peak tables that the file's peak settings do not
+    // match are said in a box, or left to a window's banner.
+    enum class PeakNotice { Box, Banner };
+    bool open(const std::string& path, PeakNotice peakNotice = PeakNotice::Box);
     // Saves to `path`, which then names the document; false after the error was shown.
     bool saveAs(const std::string& path);
 
