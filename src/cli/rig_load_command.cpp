@@ -16,6 +16,7 @@
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace vela::cli {
 namespace {
@@ -43,10 +44,12 @@ std::optional<std::vector<CabinetToLoad>> cabinetsOf(Context& ctx) {
             throw std::invalid_argument("rig load --sim needs the cabinets: --ethernet HOST[:PORT] (repeatable) or "
                                         "--addresses FILE");
         RigScanOptions scan = rigScanOptions(ctx);
-        // --model auto loads every model the scan finds.
-        if (ctx.args.value("model", "auto") == "auto") scan.model.reset();
-        const auto found = findCabinets(ctx, std::move(scan));
+        // --model auto loads every model the scan finds; --model NAME also the blank cabinets,
+        // which the module's model alone would leave out.
+        const std::optional<std::string> model = std::exchange(scan.model, std::nullopt);
+        auto found = findCabinets(ctx, std::move(scan));
         if (!found) return std::nullopt;
+        if (model && *model != "auto") *found = cabinetsOfModel(*found, *model);
         for (const auto& m : *found) cabinets.push_back(cabinetToLoad(m));
     }
     for (const auto& a : addresses) {
