@@ -4,6 +4,7 @@
 #include "app/led_button.h"
 #include "app/gui_harness.h"
 #include "app/library_form.h"
+#include "app/main_menu.h"
 #include "app/transfer_form.h"
 #include "session/operations.h"
 
