@@ -67,7 +67,8 @@ private:
 QString rowResult(const RigCabinetResult& c) {
     QString text = QString::fromUtf8(outcomeName(c.result));
     if (!c.result.complete() && !c.problem.empty()) text += QStringLiteral(": ") + QString::fromStdString(c.problem);
-    if (c.result.refusal == LibraryRefusal::NoModel) text += QStringLiteral("; choose one in its Model column");
+    if (c.result.refusal == LibraryRefusal::NoModel)
+        text += QStringLiteral("; choose one in its Model column");
     return text;
 }
 
@@ -81,7 +82,7 @@ QComboBox* modelList(const FoundModule& cabinet) {
     auto* list = new QComboBox;
     list->setAccessibleName(QStringLiteral("Model of ") + QString::fromStdString(cabinetName(cabinet)));
     list->addItem(QStringLiteral("choose a model"), -1);
-    for (std::size_t row = 0; row < kModelCount; ++row) list->addItem(modelName(static_cast<int>(row)), static_cast<int>(row));
+    for (int row = 0; row < static_cast<int>(kModelCount); ++row) list->addItem(modelName(row), row);
     if (const auto row = ModelCatalogue::find(unitText(cabinet.device.Model)))
         list->setCurrentIndex(list->findData(static_cast<int>(*row)));
     return list;
@@ -104,7 +105,8 @@ QString summaryOf(const std::vector<RigCabinetResult>& results) {
     QString text = QStringLiteral("%1 of %2 cabinets were updated.").arg(completed).arg(results.size());
     if (completed > 0) text += QStringLiteral(" Turn Off and ON each cabinet updated.");
     if (!attention.isEmpty())
-        text += QStringLiteral("\n\nThese need attention; they stay checked for Update all:\n") + attention.join('\n');
+        text += QStringLiteral("\n\nThese need attention; they stay checked for Update all:\n") +
+                attention.join('\n');
     return text;
 }
 
@@ -160,6 +162,18 @@ QProgressBar* TRigForm::gauge(int row) const {
     return item ? qobject_cast<QProgressBar*>(CabinetList->itemWidget(item, GaugeColumn)) : nullptr;
 }
 
+void TRigForm::offerModels(int row) {
+    CabinetList->setItemWidget(CabinetList->topLevelItem(row), ModelColumn,
+                               modelList(cabinets_->found[static_cast<std::size_t>(row)]));
+    // The keyboard reaches the model lists in the order of the rows, right after the list.
+    QWidget* previous = CabinetList;
+    for (int r = 0; r < CabinetList->topLevelItemCount(); ++r)
+        if (QComboBox* list = modelChoice(r)) {
+            QWidget::setTabOrder(previous, list);
+            previous = list;
+        }
+}
+
 QComboBox* TRigForm::modelChoice(int row) const {
     QTreeWidgetItem* item = CabinetList->topLevelItem(row);
     return item ? qobject_cast<QComboBox*>(CabinetList->itemWidget(item, ModelColumn)) : nullptr;
@@ -207,7 +221,6 @@ void TRigForm::ScanBClick() {
         [this, run] {
             cabinets_ = run;
             CabinetList->clear();
-            QWidget* previous = CabinetList;
             for (std::size_t i = 0; i < run->found.size(); ++i) {
                 const EthernetDevice& d = run->found[i].device;
                 const CabinetIdentity& id = run->identities[i];
@@ -220,13 +233,7 @@ void TRigForm::ScanBClick() {
                 const bool read = id.kind != CabinetIdentity::Kind::Unread;
                 item->setText(ModelColumn, QString::fromStdString(read ? describe(id) : "not read"));
                 item->setToolTip(ModelColumn, QString::fromStdString(read ? describe(id) : displayText(id.reason)));
-                if (reportsNoModel(id)) {
-                    QComboBox* list = modelList(run->found[i]);
-                    CabinetList->setItemWidget(item, ModelColumn, list);
-                    // The keyboard reaches each model list right after the list of cabinets.
-                    QWidget::setTabOrder(previous, list);
-                    previous = list;
-                }
+                if (reportsNoModel(id)) offerModels(static_cast<int>(i));
                 auto* bar = new QProgressBar;
                 bar->setRange(0, 100);
                 bar->setValue(0);
@@ -299,6 +306,8 @@ void TRigForm::showResults() {
         item->setToolTip(ResultColumn, rowResult(c));
         // Update all retries only the cabinets that need attention.
         if (c.result.complete()) item->setCheckState(CabinetColumn, Qt::Unchecked);
+        // A unit found to report no model only now gets its model list too.
+        if (c.result.refusal == LibraryRefusal::NoModel && !modelChoice(run.rows[i])) offerModels(run.rows[i]);
         // The model the run read from the unit, or wrote into it, is the one it reports now.
         if (c.result.modelRow >= 0) {
             CabinetList->removeItemWidget(item, ModelColumn);

@@ -83,6 +83,8 @@ class TRigForm : public BorderlessWindow {
   private:
     void showRow(const RigRowUpdate& update);
     void showResults();
+    // Gives the row a model list: its unit reports no model.
+    void offerModels(int row);
     void setBusy(bool busy);
 
     struct Run;

@@ -152,6 +152,9 @@ void printTable(Context& ctx, const std::vector<RigCabinetResult>& results, int 
 int runRigLoad(Context& ctx) {
     if (ctx.args.positional.size() != 1) throw std::invalid_argument("rig load takes no arguments (see --help)");
     const LibraryRequest library = libraryOf(ctx);
+    // The operating system is the same for every cabinet: refused once, before any is reached.
+    const auto firmware = firmwareFromOptions(ctx, "rig load");
+    if (!firmware) return kExitBadInput;
     RigRequest rig;
     auto cabinets = cabinetsOf(ctx);
     if (!cabinets) return kExitLinkFailed;
@@ -170,8 +173,6 @@ int runRigLoad(Context& ctx) {
     }
     rig.log = ctx.log;
     rig.openSession = [](UserInterface& ui, const CabinetToLoad& c) { return vela::openSession(ui, c.link); };
-    const auto firmware = firmwareFromOptions(ctx, "rig load");
-    if (!firmware) return kExitBadInput;
 
     std::vector<std::string> names;
     for (const auto& c : rig.cabinets) names.push_back(c.name);
