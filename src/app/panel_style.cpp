@@ -58,7 +58,7 @@ QTreeView, QListView, QTableView { color: #e4e6e8; background: #0c0e10; alternat
   border: 1px solid #3a4047; selection-background-color: #2f6f8c; }
 QTreeView::indicator { width: 11px; height: 11px; border: 1px solid #aab1b8; border-radius: 2px;
   background: #0c0e10; }
-QTreeView::indicator:checked { background: #6fb7d6; border-color: #d6d9dc; }
+QTreeView::indicator:checked { background: #6fb7d6; border-color: #d6d9dc; image: url(:/artwork/check.svg); }
 QHeaderView::section { color: #aab1b8; background: #22262b; border: none; border-right: 1px solid #3a4047;
   padding: 2px 4px; }
 )");

@@ -5,11 +5,13 @@
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
 #include "core/text_display.h"
+#include "library/model_catalogue.h"
 #include "session/link_choice.h"
 #include "session/rig_outcome.h"
 #include "session/rig_scan.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -65,7 +67,29 @@ private:
 QString rowResult(const RigCabinetResult& c) {
     QString text = QString::fromUtf8(outcomeName(c.result));
     if (!c.result.complete() && !c.problem.empty()) text += QStringLiteral(": ") + QString::fromStdString(c.problem);
+    if (c.result.refusal == LibraryRefusal::NoModel)
+        text += QStringLiteral("; choose one in its Model column");
     return text;
+}
+
+QString modelName(int row) {
+    return QString::fromStdString(unitName(ModelCatalogue::rows()[static_cast<std::size_t>(row)].name));
+}
+
+// A blank cabinet is what an installer loads: its row offers every model, set to the one its
+// module reports.
+QComboBox* modelList(const FoundModule& cabinet) {
+    auto* list = new QComboBox;
+    list->setAccessibleName(QStringLiteral("Model of ") + QString::fromStdString(cabinetName(cabinet)));
+    list->addItem(QStringLiteral("choose a model"), -1);
+    for (int row = 0; row < static_cast<int>(kModelCount); ++row) list->addItem(modelName(row), row);
+    if (const auto row = ModelCatalogue::find(unitText(cabinet.device.Model)))
+        list->setCurrentIndex(list->findData(static_cast<int>(*row)));
+    return list;
+}
+
+bool reportsNoModel(const CabinetIdentity& id) {
+    return id.kind == CabinetIdentity::Kind::NoModel || id.kind == CabinetIdentity::Kind::Empty;
 }
 
 // One message for the whole run: how many were updated, and each one that needs attention.
@@ -80,7 +104,9 @@ QString summaryOf(const std::vector<RigCabinetResult>& results) {
     }
     QString text = QStringLiteral("%1 of %2 cabinets were updated.").arg(completed).arg(results.size());
     if (completed > 0) text += QStringLiteral(" Turn Off and ON each cabinet updated.");
-    if (!attention.isEmpty()) text += QStringLiteral("\n\nThese need attention:\n") + attention.join('\n');
+    if (!attention.isEmpty())
+        text += QStringLiteral("\n\nThese need attention; they stay checked for Update all:\n") +
+                attention.join('\n');
     return text;
 }
 
@@ -113,6 +139,9 @@ TRigForm::TRigForm(AppContext& context, const FirmwareChoice& firmware, const Et
     for (int c = 0; c < 5; ++c) CabinetList->header()->resizeSection(c, widths[c]);
     CabinetList->header()->setStretchLastSection(true);
 
+    StopB = new QPushButton(QStringLiteral("Stop"), this);
+    StopB->setGeometry(372, 396, 120, 28);
+    StopB->setEnabled(false);
     UpdateAllB = new QPushButton(QStringLiteral("Update all"), this);
     UpdateAllB->setGeometry(500, 396, 120, 28);
     UpdateAllB->setEnabled(false);
@@ -122,6 +151,7 @@ TRigForm::TRigForm(AppContext& context, const FirmwareChoice& firmware, const Et
 
     connect(ScanB, &QPushButton::clicked, this, &TRigForm::ScanBClick);
     connect(UpdateAllB, &QPushButton::clicked, this, &TRigForm::UpdateAllBClick);
+    connect(StopB, &QPushButton::clicked, this, &TRigForm::StopBClick);
     connect(this, &TRigForm::rowChanged, this, &TRigForm::showRow, Qt::QueuedConnection);
 }
 
@@ -132,6 +162,23 @@ QProgressBar* TRigForm::gauge(int row) const {
     return item ? qobject_cast<QProgressBar*>(CabinetList->itemWidget(item, GaugeColumn)) : nullptr;
 }
 
+void TRigForm::offerModels(int row) {
+    CabinetList->setItemWidget(CabinetList->topLevelItem(row), ModelColumn,
+                               modelList(cabinets_->found[static_cast<std::size_t>(row)]));
+    // The keyboard reaches the model lists in the order of the rows, right after the list.
+    QWidget* previous = CabinetList;
+    for (int r = 0; r < CabinetList->topLevelItemCount(); ++r)
+        if (QComboBox* list = modelChoice(r)) {
+            QWidget::setTabOrder(previous, list);
+            previous = list;
+        }
+}
+
+QComboBox* TRigForm::modelChoice(int row) const {
+    QTreeWidgetItem* item = CabinetList->topLevelItem(row);
+    return item ? qobject_cast<QComboBox*>(CabinetList->itemWidget(item, ModelColumn)) : nullptr;
+}
+
 void TRigForm::open() {
     bringToFront();
     if (scannedOnce_) return;
@@ -140,11 +187,17 @@ void TRigForm::open() {
 }
 
 void TRigForm::setBusy(bool busy) {
+    // The keyboard stays on the button that acts next.
+    const bool updateHadFocus = UpdateAllB->hasFocus(), stopHadFocus = StopB->hasFocus();
     running_ = busy;
+    stopping_ = false;
     ScanB->setEnabled(!busy);
     UpdateAllB->setEnabled(!busy && CabinetList->topLevelItemCount() > 0);
-    // The check boxes stay as they were for the run.
+    StopB->setEnabled(busy);
+    // The check boxes and model lists stay as they were for the run.
     CabinetList->setEnabled(!busy);
+    if (busy && updateHadFocus) StopB->setFocus();
+    if (!busy && stopHadFocus) UpdateAllB->setFocus();
 }
 
 void TRigForm::ScanBClick() {
@@ -180,6 +233,7 @@ void TRigForm::ScanBClick() {
                 const bool read = id.kind != CabinetIdentity::Kind::Unread;
                 item->setText(ModelColumn, QString::fromStdString(read ? describe(id) : "not read"));
                 item->setToolTip(ModelColumn, QString::fromStdString(read ? describe(id) : displayText(id.reason)));
+                if (reportsNoModel(id)) offerModels(static_cast<int>(i));
                 auto* bar = new QProgressBar;
                 bar->setRange(0, 100);
                 bar->setValue(0);
@@ -200,6 +254,11 @@ void TRigForm::ScanBClick() {
 
 void TRigForm::UpdateAllBClick() {
     if (running_) return;
+    // The operating system is the same for every cabinet: refused once, before any is begun.
+    if (!firmware_.refusal.empty()) {
+        context_.ui.message(MessageKind::Error, Buttons::Ok, firmware_.refusal);
+        return;
+    }
     RigRequest rig;
     std::map<std::string, int> rows;
     auto run = cabinets_;
@@ -212,7 +271,10 @@ void TRigForm::UpdateAllBClick() {
         if (QProgressBar* bar = gauge(row)) bar->setValue(0);
         if (item->checkState(CabinetColumn) != Qt::Checked) continue;
         CabinetToLoad cabinet = cabinetToLoad(run->found[static_cast<std::size_t>(row)]);
-        cabinet.library.kind = LibraryRequest::Kind::UnitsOwn;
+        // The model chosen in the row, else the one the unit's model code names.
+        const int model = modelChoice(row) ? modelChoice(row)->currentData().toInt() : -1;
+        cabinet.library.kind = model >= 0 ? LibraryRequest::Kind::Model : LibraryRequest::Kind::UnitsOwn;
+        cabinet.library.row = model;
         rows[cabinet.name] = row;
         run->rows.push_back(row);
         rig.cabinets.push_back(std::move(cabinet));
@@ -230,26 +292,41 @@ void TRigForm::UpdateAllBClick() {
         [run, rig = std::move(rig), events, &firmware = firmware_](Session&) {
             run->results = loadRig(rig, firmware, *events);
         },
-        [this, run] {
-            for (std::size_t i = 0; i < run->results.size() && i < run->rows.size(); ++i)
-                if (QTreeWidgetItem* item = CabinetList->topLevelItem(run->rows[i])) {
-                    // The outcome in the row, and why in its tool tip and in the run's message.
-                    item->setText(ResultColumn, QString::fromUtf8(outcomeName(run->results[i].result)));
-                    item->setToolTip(ResultColumn, rowResult(run->results[i]));
-                }
-            int completed = 0;
-            for (const auto& c : run->results) completed += c.result.complete() ? 1 : 0;
-            StatusLabel->setText(QStringLiteral("%1 of %2 cabinets updated").arg(completed).arg(run->results.size()));
-            setBusy(false);
-            context_.ui.message(completed == static_cast<int>(run->results.size()) ? MessageKind::Information
-                                                                                   : MessageKind::Warning,
-                                Buttons::Ok, summaryOf(run->results).toStdString());
-            emit finished();
-            if (closeWhenDone_) {
-                closeWhenDone_ = false;
-                hide();
-            }
-        });
+        [this] { showResults(); });
+}
+
+void TRigForm::showResults() {
+    const Run& run = *cabinets_;
+    for (std::size_t i = 0; i < run.results.size() && i < run.rows.size(); ++i) {
+        QTreeWidgetItem* item = CabinetList->topLevelItem(run.rows[i]);
+        if (!item) continue;
+        const RigCabinetResult& c = run.results[i];
+        // The outcome in the row, and why in its tool tip and in the run's message.
+        item->setText(ResultColumn, QString::fromUtf8(outcomeName(c.result)));
+        item->setToolTip(ResultColumn, rowResult(c));
+        // Update all retries only the cabinets that need attention.
+        if (c.result.complete()) item->setCheckState(CabinetColumn, Qt::Unchecked);
+        // A unit found to report no model only now gets its model list too.
+        if (c.result.refusal == LibraryRefusal::NoModel && !modelChoice(run.rows[i])) offerModels(run.rows[i]);
+        // The model the run read from the unit, or wrote into it, is the one it reports now.
+        if (c.result.modelRow >= 0) {
+            CabinetList->removeItemWidget(item, ModelColumn);
+            item->setText(ModelColumn, modelName(c.result.modelRow));
+            item->setToolTip(ModelColumn, modelName(c.result.modelRow));
+        }
+    }
+    int completed = 0;
+    for (const auto& c : run.results) completed += c.result.complete() ? 1 : 0;
+    StatusLabel->setText(QStringLiteral("%1 of %2 cabinets updated").arg(completed).arg(run.results.size()));
+    setBusy(false);
+    context_.ui.message(completed == static_cast<int>(run.results.size()) ? MessageKind::Information
+                                                                         : MessageKind::Warning,
+                        Buttons::Ok, summaryOf(run.results).toStdString());
+    emit finished();
+    if (closeWhenDone_) {
+        closeWhenDone_ = false;
+        hide();
+    }
 }
 
 void TRigForm::showRow(const RigRowUpdate& u) {
@@ -260,16 +337,24 @@ void TRigForm::showRow(const RigRowUpdate& u) {
     if (u.finished) item->setText(ResultColumn, u.result);
 }
 
+void TRigForm::StopBClick() {
+    if (!running_ || stopping_) return;
+    stopping_ = true;
+    StopSource::process().request();
+    StopB->setEnabled(false);
+    StatusLabel->setText(QString::fromUtf8(kStoppingStatus));
+}
+
 void TRigForm::CerrarIconClick() {
     if (!running_) {
         hide();
         return;
     }
     if (closeWhenDone_) return;  // asked already; the run is stopping
-    if (!context_.ui.confirm(MessageKind::Warning, kCloseDuringRunQuestion)) return;
+    // A run already stopping needs no question: the window closes when it has ended.
+    if (!stopping_ && !context_.ui.confirm(MessageKind::Warning, kCloseDuringRunQuestion)) return;
     closeWhenDone_ = true;
-    StopSource::process().request();
-    StatusLabel->setText(QString::fromUtf8(kStoppingStatus));
+    StopBClick();
 }
 
 void TRigForm::closeEvent(QCloseEvent* event) {

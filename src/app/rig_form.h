@@ -1,8 +1,10 @@
 #pragma once
 // The whole-rig window "WHOLE RIG", opened from the Ethernet window: every cabinet the scan
 // finds, each with a check box, its address and the model its unit reports, and "Update all",
-// which loads the checked cabinets at once, each with its own model's library. Each row shows
-// its own phase and gauge during the run and its result at the end.
+// which loads the checked cabinets at once, each with its own model's library. A cabinet whose
+// unit reports no model gets a model list in its row, set to the model its module reports.
+// Each row shows its own phase and gauge during the run and its result at the end; then only
+// the cabinets that need attention stay checked, so that Update all retries just those.
 
 #include "app/borderless_window.h"
 #include "ethernet/ethernet_module_window.h"
@@ -15,6 +17,7 @@
 #include <memory>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -47,6 +50,7 @@ class TRigForm : public BorderlessWindow {
     QTreeWidget* CabinetList;
     QLabel* StatusLabel;
     QPushButton* UpdateAllB;
+    QPushButton* StopB;
 
     // Makes each cabinet's session for a run; by default its TCP link to the cabinet.
     std::function<std::unique_ptr<Session>(UserInterface&, const CabinetToLoad&)> openCabinet;
@@ -56,6 +60,8 @@ class TRigForm : public BorderlessWindow {
     bool running() const { return running_; }
     // The gauge of a row.
     QProgressBar* gauge(int row) const;
+    // The model list of a row whose unit reports no model; null for the others.
+    QComboBox* modelChoice(int row) const;
 
   signals:
     void rowChanged(const vela::app::RigRowUpdate& update);
@@ -65,6 +71,8 @@ class TRigForm : public BorderlessWindow {
   public slots:
     void ScanBClick();
     void UpdateAllBClick();
+    // Stops every cabinet after its current exchange; the run ends with its one message.
+    void StopBClick();
     // Asks first during a run; Yes stops every cabinet after its current exchange, and the
     // window closes when the run has ended.
     void CerrarIconClick() override;
@@ -74,6 +82,9 @@ class TRigForm : public BorderlessWindow {
 
   private:
     void showRow(const RigRowUpdate& update);
+    void showResults();
+    // Gives the row a model list: its unit reports no model.
+    void offerModels(int row);
     void setBusy(bool busy);
 
     struct Run;
@@ -83,6 +94,7 @@ class TRigForm : public BorderlessWindow {
     // The cabinets as the last scan found them, by row.
     std::shared_ptr<Run> cabinets_;
     bool running_ = false;
+    bool stopping_ = false;  // Stop was pressed during this run
     bool closeWhenDone_ = false;
     bool scannedOnce_ = false;
 };

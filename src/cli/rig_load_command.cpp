@@ -16,6 +16,7 @@
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace vela::cli {
 namespace {
@@ -43,10 +44,12 @@ std::optional<std::vector<CabinetToLoad>> cabinetsOf(Context& ctx) {
             throw std::invalid_argument("rig load --sim needs the cabinets: --ethernet HOST[:PORT] (repeatable) or "
                                         "--addresses FILE");
         RigScanOptions scan = rigScanOptions(ctx);
-        // --model auto loads every model the scan finds.
-        if (ctx.args.value("model", "auto") == "auto") scan.model.reset();
-        const auto found = findCabinets(ctx, std::move(scan));
+        // --model auto loads every model the scan finds; --model NAME also the blank cabinets,
+        // which the module's model alone would leave out.
+        const std::optional<std::string> model = std::exchange(scan.model, std::nullopt);
+        auto found = findCabinets(ctx, std::move(scan));
         if (!found) return std::nullopt;
+        if (model && *model != "auto") *found = cabinetsOfModel(*found, *model);
         for (const auto& m : *found) cabinets.push_back(cabinetToLoad(m));
     }
     for (const auto& a : addresses) {
@@ -149,6 +152,9 @@ void printTable(Context& ctx, const std::vector<RigCabinetResult>& results, int 
 int runRigLoad(Context& ctx) {
     if (ctx.args.positional.size() != 1) throw std::invalid_argument("rig load takes no arguments (see --help)");
     const LibraryRequest library = libraryOf(ctx);
+    // The operating system is the same for every cabinet: refused once, before any is reached.
+    const auto firmware = firmwareFromOptions(ctx, "rig load");
+    if (!firmware) return kExitBadInput;
     RigRequest rig;
     auto cabinets = cabinetsOf(ctx);
     if (!cabinets) return kExitLinkFailed;
@@ -167,8 +173,6 @@ int runRigLoad(Context& ctx) {
     }
     rig.log = ctx.log;
     rig.openSession = [](UserInterface& ui, const CabinetToLoad& c) { return vela::openSession(ui, c.link); };
-    const auto firmware = firmwareFromOptions(ctx, "rig load");
-    if (!firmware) return kExitBadInput;
 
     std::vector<std::string> names;
     for (const auto& c : rig.cabinets) names.push_back(c.name);

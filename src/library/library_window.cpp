@@ -147,12 +147,16 @@ bool LibraryWindow::enterServiceCode(const std::string& text) {
 
 void LibraryWindow::reportIncomplete(const LoadAllReport& r) {
     std::string text = r.stopped ? "The update was stopped. " : "The update did not finish. ";
+    if (r.protectedMemory)
+        text = "Memory " + std::to_string(r.protectedMemory) +
+               " is protected: unprotect it on the processor, then run the update again. ";
     text += writtenMemoriesText(r.writtenMemories, r.programs);
     if (r.operatingSystemCutShort)
         text += std::string("; ") + kOperatingSystemCutShort + ".";
     else
         text += r.operatingSystemSent ? "." : "; the DSP Operating System was not updated.";
-    text += " Connect the cabinet and run the update again.";
+    // The link is sound after a protected memory: connecting again would change nothing.
+    if (!r.protectedMemory) text += " Connect the cabinet and run the update again.";
     if (r.stopped)
         ui_.warning(text);
     else
@@ -175,9 +179,22 @@ bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, Load
         ui_.gaugePosition(Gauge::ProgressBar, 0);
         const auto length = static_cast<std::uint16_t>(e.size());
         const auto memory = static_cast<std::uint8_t>(state_.ProgramNumber);
+        auto send = [&](Channel channel) {
+            return SendProgram(link_, image_, channel, CommandCode::WriteProgramCommand, memory, length, true,
+                               ProtectedNotice::Caller);
+        };
+        // A protected memory ends the run with the link as it was: the unit refused, nothing
+        // failed, and the run's report says so once.
+        auto refused = [&](ExchangeResult sent) {
+            if (sent != ExchangeResult::Protected) return false;
+            ui_.closeTransferWindow();
+            report.protectedMemory = k;
+            return true;
+        };
         if (state_.UsbActive) {
-            if (SendProgram(link_, image_, Channel::Usb, CommandCode::WriteProgramCommand, memory, length, true) !=
-                ExchangeResult::Success) {
+            const ExchangeResult sent = send(Channel::Usb);
+            if (refused(sent)) return false;
+            if (sent != ExchangeResult::Success) {
                 ui_.closeTransferWindow();
                 closeUsbIfOpen(link_);
                 // The link is gone until the user connects again: every status says so.
@@ -189,8 +206,9 @@ bool LibraryWindow::writeMemories(const std::vector<LibraryEntry>& entries, Load
             report.writtenMemories.push_back(k);
         }
         if (state_.EthernetActive) {
-            if (SendProgram(link_, image_, Channel::Ethernet, CommandCode::WriteProgramCommand, memory, length, true) !=
-                ExchangeResult::Success) {
+            const ExchangeResult sent = send(Channel::Ethernet);
+            if (refused(sent)) return false;
+            if (sent != ExchangeResult::Success) {
                 ui_.closeTransferWindow();
                 ui_.error("ETHERNET: Communication Error with HALDA40");
                 link_.DropLink();

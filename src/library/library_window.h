@@ -28,6 +28,7 @@ struct LoadAllReport {
     bool operatingSystemSent = false;
     bool stopped = false;                  // the user stopped the run
     bool operatingSystemCutShort = false;  // stopped in the middle of the operating system
+    int protectedMemory = 0;               // the memory that refused its program; 0: none did
     bool complete() const {
         return programs > 0 && static_cast<int>(writtenMemories.size()) == programs && operatingSystemSent;
     }
@@ -92,7 +93,8 @@ public:
 
 private:
     void reportIncomplete(const LoadAllReport& report);
-    // Writes entry k into memory k; false when a USB failure ended the run (said already).
+    // Writes entry k into memory k; false when a USB failure (said already) or a protected
+    // memory ended the run.
     bool writeMemories(const std::vector<LibraryEntry>& entries, LoadAllReport& report);
 
     SessionState& state_;

@@ -20,7 +20,9 @@ enum class CommandCode : std::uint8_t {
     KeyboardOnlyChangeCommand = 20,
 };
 
-enum class ExchangeResult : std::uint8_t { Success = 0, Failure = 1 };
+// Protected: the unit refused to write a protected memory (it answered the memory number with
+// 0xFF); a failure to every caller that does not tell it apart.
+enum class ExchangeResult : std::uint8_t { Success = 0, Failure = 1, Protected = 2 };
 
 // The three byte channels; the caller picks the one whose link flag is set.
 enum class Channel { Usb, Ethernet, Serial };

@@ -118,7 +118,7 @@ void closeUsbIfOpen(DeviceLink& link) {
 namespace {
 
 ExchangeResult exchange(DeviceLink& link, const ProgramImage& image, Channel channel, CommandCode command,
-                        std::uint8_t program, std::uint16_t length, bool showWindow) {
+                        std::uint8_t program, std::uint16_t length, bool showWindow, ProtectedNotice notice) {
     constexpr auto kFailure = ExchangeResult::Failure;
     UserInterface& ui = link.ui;
     Sender s(link, channel);
@@ -159,12 +159,13 @@ ExchangeResult exchange(DeviceLink& link, const ProgramImage& image, Channel cha
     answer = s.reply();
     if (!answer) return kFailure;
     if (*answer == kProtectedAnswer && program != kProtectedAnswer) {
-        ui.message(MessageKind::Information, Buttons::Yes,
-                   "MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
-                   "Processor.");
+        if (notice == ProtectedNotice::Box)
+            ui.message(MessageKind::Information, Buttons::Yes,
+                       "MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of "
+                       "the Processor.");
         s.closeAfterProtected();
-        // The memory was not written: that is a failure for every caller.
-        return kFailure;
+        // The memory was not written, though the link is sound.
+        return ExchangeResult::Protected;
     }
     if (*answer != program) {
         s.show("  ¡¡ERROR!! DATA NO VALID (n_prog)");
@@ -221,8 +222,8 @@ ExchangeResult exchange(DeviceLink& link, const ProgramImage& image, Channel cha
 }  // namespace
 
 ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel channel, CommandCode command,
-                           std::uint8_t program, std::uint16_t length, bool showWindow) {
-    const auto result = exchange(link, image, channel, command, program, length, showWindow);
+                           std::uint8_t program, std::uint16_t length, bool showWindow, ProtectedNotice notice) {
+    const auto result = exchange(link, image, channel, command, program, length, showWindow, notice);
     // The bridge takes one handle at a time: a failed exchange must not keep it, or the
     // next exchange could not open it.
     if (result == ExchangeResult::Failure && channel == Channel::Usb) closeUsbIfOpen(link);

@@ -11,8 +11,13 @@
 
 namespace vela {
 
+// Who tells the user of a protected memory: the exchange, with the unit's MEMORY PROTECTED box,
+// or its caller, in a report of its own that says what else happened.
+enum class ProtectedNotice { Box, Caller };
+
 ExchangeResult SendProgram(DeviceLink& link, const ProgramImage& image, Channel channel, CommandCode command,
-                           std::uint8_t program, std::uint16_t length, bool showWindow);
+                           std::uint8_t program, std::uint16_t length, bool showWindow,
+                           ProtectedNotice notice = ProtectedNotice::Box);
 
 // The exchange length of the program image in the buffer: its length field L plus the two
 // bytes of the field; nullopt when that would run past the buffer.

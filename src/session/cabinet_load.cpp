@@ -144,6 +144,9 @@ void run(Session& s, const CabinetRequest& request, const FirmwareChoice& firmwa
         }
     }
     r.outcome = OperationResult::Done;
+    const auto code = libraryModelCode(library);
+    const auto row = code ? ModelCatalogue::rowForModelCode(static_cast<std::int8_t>(*code)) : std::nullopt;
+    r.modelRow = row ? static_cast<int>(*row) : -1;
 }
 
 } // namespace

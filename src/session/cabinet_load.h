@@ -72,7 +72,9 @@ struct CabinetResult {
     // session's user interface.
     std::string reason;
     std::string library;  // the library's file name, for display
-    int modelRow = -1;    // the catalogue row of the unit, -1 for none
+    // The catalogue row of the model the unit reports, -1 for none: as read when connected, and
+    // after a completed run the one its new programs carry.
+    int modelRow = -1;
     std::optional<LoadAllReport> report;  // set once writing began
     std::optional<std::filesystem::path> backupFile;
     std::vector<MemoryVerdict> verify;

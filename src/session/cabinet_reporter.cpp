@@ -64,7 +64,7 @@ void CabinetReporter::phase(CabinetPhase phase) {
 void CabinetReporter::finished(const CabinetResult& result) {
     progress_.phase = CabinetPhase::Finished;
     CabinetEvent e = progress_;
-    e.result = &result;
+    e.result = result;
     sink_.cabinetEvent(e);
 }
 

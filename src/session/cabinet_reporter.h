@@ -8,6 +8,7 @@
 #include "core/user_interface.h"
 #include "session/cabinet_load.h"
 
+#include <optional>
 #include <string>
 
 namespace vela {
@@ -21,8 +22,9 @@ struct CabinetEvent {
     // A message the session gave (an error, a warning, a notice); empty for progress alone.
     std::string text;
     MessageKind kind = MessageKind::Plain;
-    // Set on the last event of the cabinet, with phase Finished.
-    const CabinetResult* result = nullptr;
+    // Set on the last event of the cabinet, with phase Finished. A copy: sinks keep events
+    // after the cabinet's thread, and the result it made, have gone.
+    std::optional<CabinetResult> result;
 };
 
 // Receives the events of every cabinet; called from several threads at once.

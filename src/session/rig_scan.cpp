@@ -2,9 +2,11 @@
 
 #include "core/text_display.h"
 #include "ethernet/qt_udp_endpoint.h"
+#include "library/model_catalogue.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <iterator>
 #include <thread>
 
 namespace vela {
@@ -60,6 +62,28 @@ std::vector<CabinetIdentity> identifyCabinets(const std::vector<FoundModule>& ca
             });
     }
     return identities;
+}
+
+std::vector<FoundModule> cabinetsOfModel(const std::vector<FoundModule>& found, const std::string& model) {
+    const auto wanted = ModelCatalogue::find(model);
+    const auto moduleModel = [](const FoundModule& m) { return ModelCatalogue::find(unitText(m.device.Model)); };
+    std::vector<FoundModule> unplaced;
+    std::copy_if(found.begin(), found.end(), std::back_inserter(unplaced),
+                 [&](const FoundModule& m) { return !moduleModel(m); });
+    const auto identities = identifyCabinets(unplaced);
+    std::vector<FoundModule> out;
+    auto identity = identities.begin();
+    for (const FoundModule& m : found) {
+        if (const auto placed = moduleModel(m)) {
+            if (placed == wanted) out.push_back(m);
+            continue;
+        }
+        const CabinetIdentity& id = *identity++;
+        if (id.kind == CabinetIdentity::Kind::NoModel || id.kind == CabinetIdentity::Kind::Empty ||
+            (id.kind == CabinetIdentity::Kind::Model && ModelCatalogue::find(id.model) == wanted))
+            out.push_back(m);
+    }
+    return out;
 }
 
 std::string cabinetName(const FoundModule& cabinet) {

@@ -26,6 +26,11 @@ std::optional<std::vector<FoundModule>> scanRig(RigScan scan, std::string& why);
 // order of `cabinets`.
 std::vector<CabinetIdentity> identifyCabinets(const std::vector<FoundModule>& cabinets);
 
+// The cabinets a run of `model` loads, in their order: those whose module reports the model,
+// and those whose module names no model of the catalogue while their unit reports the model or
+// none (a blank cabinet, which is what an installer loads). Only the latter are read.
+std::vector<FoundModule> cabinetsOfModel(const std::vector<FoundModule>& found, const std::string& model);
+
 // How a rig lists a found cabinet: "HOST (IP)", or the address alone for a module without a
 // host name. Unique, as the scan lists an address once.
 std::string cabinetName(const FoundModule& cabinet);

@@ -57,7 +57,6 @@ struct FailedRun {
 TEST(UpdateAfterAFailedRun, ComesBackWithTheNextConnectionAndTheStatusSaysTheLinkWasLost) {
     using Kind = sim::SimFault::Kind;
     const FailedRun runs[] = {
-        {"a protected memory", unitOfModel(2, {}, {2})},
         {"a lost link", unitOfModel(2, {{Kind::HangupBlock, 120}})},
         {"a unit gone silent", unitOfModel(2, {{Kind::SilentBlock, 120}})},
     };

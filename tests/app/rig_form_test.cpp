@@ -3,10 +3,12 @@
 
 #include "app/em100_form.h"
 #include "app/rig_form.h"
+#include "library/model_catalogue.h"
 #include "sim/udp_module_endpoint.h"
 #include "sim/simulated_rig.h"
 #include "window_harness.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -38,6 +40,7 @@ struct WholeRig : ::testing::Test {
     WindowHarness h;
     std::unique_ptr<sim::SimulatedRig> rig;
     EthernetModuleSettings settings;
+    FirmwareChoice firmware = h.firmware;
     std::unique_ptr<TRigForm> form;
 
     void make(std::vector<sim::RigCabinet> cabinets) {
@@ -46,7 +49,7 @@ struct WholeRig : ::testing::Test {
         settings.udpPort = rig->udpPort();
         settings.tcpPort = rig->tcpPort();
         settings.scanTime = 400ms;
-        form = std::make_unique<TRigForm>(h.context, h.firmware, settings);
+        form = std::make_unique<TRigForm>(h.context, firmware, settings);
         form->openCabinet = [](UserInterface& ui, const CabinetToLoad& c) {
             auto s = openSession(ui, c.link);
             s->libraryForm.dataDirectories = {VELA_LIBRARIES};
@@ -137,8 +140,11 @@ TEST_F(WholeRig, UpdateAllLoadsTheCheckedCabinetsEachRowShowingItsOwnRunAndOneMe
     EXPECT_EQ(text(2, TRigForm::PhaseColumn), "writing");
     EXPECT_EQ(text(0, TRigForm::ResultColumn), "completed");
     EXPECT_EQ(text(1, TRigForm::ResultColumn), "completed");
-    EXPECT_EQ(text(2, TRigForm::ResultColumn), "link lost");
-    EXPECT_TRUE(row(2)->toolTip(TRigForm::ResultColumn).startsWith("link lost: The update did not finish."))
+    // The memory that refused is said as such, not as a lost link.
+    EXPECT_EQ(text(2, TRigForm::ResultColumn), "failed");
+    EXPECT_TRUE(row(2)->toolTip(TRigForm::ResultColumn)
+                    .startsWith("failed: Memory 3 is protected: unprotect it on the processor, then run the update "
+                                "again. Memories written: 1, 2;"))
         << row(2)->toolTip(TRigForm::ResultColumn).toStdString();
     EXPECT_EQ(form->gauge(0)->value(), 100);
     EXPECT_EQ(form->gauge(1)->value(), 100);
@@ -157,10 +163,114 @@ TEST_F(WholeRig, UpdateAllLoadsTheCheckedCabinetsEachRowShowingItsOwnRunAndOneMe
     ASSERT_EQ(h.answerer.texts.size(), 1u) << h.answerer.texts.join("\n---\n").toStdString();
     const QString message = h.answerer.texts.front();
     EXPECT_TRUE(message.startsWith("2 of 3 cabinets were updated.")) << message.toStdString();
-    EXPECT_TRUE(message.contains("\nCAB03 (127.0.0.4): link lost: ")) << message.toStdString();
+    EXPECT_TRUE(message.contains("\nCAB03 (127.0.0.4): failed: Memory 3 is protected")) << message.toStdString();
     EXPECT_FALSE(message.contains("CAB01 (")) << message.toStdString();
     EXPECT_EQ(form->StatusLabel->text(), "2 of 3 cabinets updated");
     EXPECT_TRUE(form->UpdateAllB->isEnabled());
+    // Update all now retries only the cabinet that needs attention.
+    EXPECT_EQ(row(0)->checkState(TRigForm::CabinetColumn), Qt::Unchecked);
+    EXPECT_EQ(row(1)->checkState(TRigForm::CabinetColumn), Qt::Unchecked);
+    EXPECT_EQ(row(2)->checkState(TRigForm::CabinetColumn), Qt::Checked);
+    EXPECT_EQ(row(3)->checkState(TRigForm::CabinetColumn), Qt::Unchecked);
+}
+
+// A blank cabinet is what an installer loads: its row offers a model, set to the one its module
+// reports; the lists are named and reached by the keyboard. A row left without a model is
+// skipped with the way forward; choosing one and Update all loads just that cabinet, and the
+// Model column then shows what each unit reports.
+TEST_F(WholeRig, ABlankCabinetIsLoadedWithTheModelItsRowOffers) {
+    const int m06ps = ModelCatalogue::modelCode(*ModelCatalogue::find("M06ps"));
+    sim::RigCabinet labelled = cabinet(m06ps), unlabelled = cabinet(kM02);
+    labelled.unit.empty = true;
+    labelled.model = "M06ps";
+    unlabelled.unit.modelCode = 1;  // a program without a model code
+    unlabelled.model.clear();
+    make({cabinet(kM09), labelled, unlabelled});
+    press(form->ScanB);
+    ASSERT_EQ(form->CabinetList->topLevelItemCount(), 3);
+    EXPECT_EQ(form->modelChoice(0), nullptr);
+    ASSERT_NE(form->modelChoice(1), nullptr);
+    ASSERT_NE(form->modelChoice(2), nullptr);
+    EXPECT_EQ(form->modelChoice(1)->currentText(), "M06ps");
+    EXPECT_EQ(form->modelChoice(2)->currentText(), "choose a model");
+    EXPECT_EQ(form->modelChoice(1)->accessibleName(), "Model of CAB02 (127.0.0.3)");
+    const auto order = test::keyboardOrder(form.get());
+    const auto at = [&](QWidget* w) { return std::find(order.begin(), order.end(), w) - order.begin(); };
+    EXPECT_LT(at(form->CabinetList), at(form->modelChoice(1)));
+    EXPECT_LT(at(form->modelChoice(2)), at(form->UpdateAllB));
+    test::expectNamedControls(form.get());
+
+    press(form->UpdateAllB);
+    EXPECT_EQ(text(0, TRigForm::ResultColumn), "completed");
+    EXPECT_EQ(text(1, TRigForm::ResultColumn), "completed");
+    ASSERT_TRUE(rig->unit(1).memory(1).has_value());
+    EXPECT_EQ((*rig->unit(1).memory(1))[4], m06ps);
+    EXPECT_EQ(form->modelChoice(1), nullptr);
+    EXPECT_EQ(text(1, TRigForm::ModelColumn), "M06ps");
+    EXPECT_EQ(text(2, TRigForm::ResultColumn), "skipped");
+    EXPECT_TRUE(row(2)->toolTip(TRigForm::ResultColumn).endsWith("; choose one in its Model column"))
+        << row(2)->toolTip(TRigForm::ResultColumn).toStdString();
+    EXPECT_FALSE(rig->unit(2).memory(1).has_value());
+
+    form->modelChoice(2)->setCurrentText("M02");
+    h.answerer.texts.clear();
+    press(form->UpdateAllB);
+    EXPECT_EQ(text(2, TRigForm::ResultColumn), "completed");
+    EXPECT_EQ(text(2, TRigForm::ModelColumn), "M02");
+    EXPECT_EQ((*rig->unit(2).memory(1))[4], kM02);
+    ASSERT_EQ(h.answerer.texts.size(), 1u);
+    EXPECT_TRUE(h.answerer.texts.front().startsWith("1 of 1 cabinets were updated."))
+        << h.answerer.texts.front().toStdString();
+    // The cabinets done before were left alone.
+    EXPECT_EQ(text(0, TRigForm::ResultColumn), "");
+    EXPECT_EQ(rig->unit(0).status().firmwareWrites, 1);
+}
+
+// An operating system that may not go to these cabinets is refused once, before any is begun.
+TEST_F(WholeRig, AnOperatingSystemRefusedIsSaidOnceAndNoCabinetIsBegun) {
+    firmware = chooseFirmware(std::nullopt, false, false);
+    ASSERT_FALSE(firmware.refusal.empty());
+    make({cabinet(kM09), cabinet(kM02)});
+    press(form->ScanB);
+    test::click(form->UpdateAllB);
+    ASSERT_TRUE(test::waitFor([&] { return !h.answerer.texts.isEmpty(); }));
+    h.settle();
+    EXPECT_EQ(h.answerer.texts, QStringList{QString::fromStdString(firmware.refusal)});
+    EXPECT_FALSE(form->running());
+    EXPECT_EQ(text(0, TRigForm::PhaseColumn), "");
+    // The scan read each unit back; nothing was written.
+    for (std::size_t i = 0; i < 2; ++i)
+        for (const auto& r : rig->unit(i).records())
+            EXPECT_TRUE(r.command == 0 || r.command == 4 || r.kind == "read-back") << i << ": " << r.command;
+}
+
+// Stop ends the run after each cabinet's current exchange; the window stays, and so do the
+// cabinets that need attention, checked for the next Update all.
+TEST_F(WholeRig, StopDuringARunStopsEveryCabinetAndTheWindowStays) {
+    make({cabinet(kM09, 57600), cabinet(kM02, 57600)});
+    press(form->ScanB);
+    EXPECT_FALSE(form->StopB->isEnabled());
+    bool ended = false;
+    QObject::connect(form.get(), &TRigForm::finished, [&] { ended = true; });
+    form->UpdateAllB->setFocus();
+    test::click(form->UpdateAllB);
+    ASSERT_TRUE(test::waitFor([&] { return text(0, TRigForm::PhaseColumn).startsWith("writing"); }, 30000));
+    EXPECT_TRUE(form->StopB->isEnabled());
+    EXPECT_FALSE(form->UpdateAllB->isEnabled());
+    test::click(form->StopB);
+    EXPECT_EQ(form->StatusLabel->text(), "Stopping after the current step...");
+    EXPECT_FALSE(form->StopB->isEnabled());
+    ASSERT_TRUE(test::waitFor([&] { return ended; }, 60000));
+
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(text(0, TRigForm::ResultColumn), "stopped");
+    EXPECT_EQ(text(1, TRigForm::ResultColumn), "stopped");
+    EXPECT_EQ(row(0)->checkState(TRigForm::CabinetColumn), Qt::Checked);
+    EXPECT_FALSE(form->StopB->isEnabled());
+    EXPECT_TRUE(form->UpdateAllB->isEnabled());
+    ASSERT_EQ(h.answerer.texts.size(), 1);
+    EXPECT_TRUE(h.answerer.texts.back().startsWith("0 of 2 cabinets were updated."))
+        << h.answerer.texts.back().toStdString();
 }
 
 TEST_F(WholeRig, NothingCheckedSaysSoAndStartsNothing) {

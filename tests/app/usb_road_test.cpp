@@ -4,6 +4,7 @@
 #include "app/led_button.h"
 #include "app/gui_harness.h"
 #include "app/library_form.h"
+#include "app/main_menu.h"
 #include "app/transfer_form.h"
 #include "session/operations.h"
 
@@ -145,17 +146,23 @@ TEST(UsbRoad, FailedOpenLeavesTheLibraryWindowAndTheLinkOffline) {
     EXPECT_FALSE(h.app->windows().connect->USBButton->ledOn());
 }
 
-TEST(UsbRoad, ProtectedMemoryEndsWithoutThePowerCycleMessage) {
+// One box says which memory refused and what was written; the link never failed, so every
+// status still shows it and Update is there for the next run.
+TEST(UsbRoad, ProtectedMemoryIsSaidOnceAndTheLinkStays) {
     sim::SimOptions o = modelCode(2);
     o.protectedMemories = {1};
     GuiHarness h(o);
     pressUsb(h);
+    const int before = static_cast<int>(h.boxes.texts.size());
     click(control(library(h), "Update M01"));
     ASSERT_TRUE(h.settle(60000));
-    EXPECT_TRUE(h.boxes.said("MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard "
-                             "of the Processor."));
-    EXPECT_FALSE(h.boxes.said("Turn Off and ON the cabinet."));
+    EXPECT_EQ(h.boxes.texts.mid(before),
+              QStringList{"Memory 1 is protected: unprotect it on the processor, then run the update again. No "
+                          "memory was written; the DSP Operating System was not updated."});
     EXPECT_TRUE(h.memoriesWritten().empty());
+    EXPECT_EQ(library(h)->ConnectedL->text(), "Status : USB");
+    EXPECT_EQ(h.app->windows().mainMenu->InfoLabel->text(), "Status : USB");
+    EXPECT_TRUE(library(h)->Send1->isEnabled());
 }
 
 TEST(LibraryWindow, UpdateWithNoLibraryIsDisabledAndSendsNothing) {

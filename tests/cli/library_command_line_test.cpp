@@ -152,6 +152,7 @@ TEST(LibraryBuild, ModelOptionSetsTheCodeAndRefusesUnknownModels) {
     EXPECT_FALSE(fs::exists(dir / "M.HLB"));
 }
 
+// The unit refusing a memory is said once, as what it is, with what was written.
 TEST(LoadAll, AProtectedMemoryEndsTheRunWithWhatWasWritten) {
     WorkDir dir;
     ASSERT_EQ(run("--quiet library build --out " + (dir / "L.HLB") + joined(dir.presets(3))).code, 0);
@@ -159,8 +160,12 @@ TEST(LoadAll, AProtectedMemoryEndsTheRunWithWhatWasWritten) {
     const std::string usb = "--usb=" + sim.line().substr(4);
     const Outcome r = run(usb + " load-all --force --library " + (dir / "L.HLB"));
     EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_TRUE(has(r, "The HALDA40 was closed. You need to Reconnect."));
-    EXPECT_TRUE(has(r, "Memories written: 1; memories 2 to 3 keep their old programs"));
+    EXPECT_TRUE(has(r, "error: Memory 2 is protected: unprotect it on the processor, then run the update again. "
+                       "Memories written: 1; memories 2 to 3 keep their old programs; the DSP Operating System "
+                       "was not updated.\n"))
+        << r.out;
+    for (const char* said : {"The HALDA40 was closed", "MEMORY PROTECTED", "was lost", "Connect the cabinet"})
+        EXPECT_FALSE(has(r, said)) << said << "\n" << r.out;
     EXPECT_FALSE(has(r, "Turn Off and ON the cabinet."));
 }
 

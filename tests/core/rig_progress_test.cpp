@@ -50,9 +50,30 @@ TEST(RigProgress, WithoutATerminalALinePerCabinetAndPhaseAndEveryProblemNamesIts
     CabinetResult done;
     done.outcome = OperationResult::Done;
     CabinetEvent last = event("CAB1", CabinetPhase::Finished);
-    last.result = &done;
+    last.result = done;
     p.cabinetEvent(last);
     EXPECT_EQ(screen.text(), "CAB1: connecting\nCAB1: writing\nCAB10: error: no answer\nCAB1: completed\n");
+}
+
+// Each cabinet's result lives on its own thread and is gone once the cabinet has ended; the
+// lines drawn afterwards must still say how it ended.
+TEST(RigProgress, ARedrawAfterEveryCabinetHasEndedStillShowsHowEachEnded) {
+    Screen screen;
+    TerminalOptions o;
+    o.interactive = true;
+    RigProgress p({"A", "B"}, o, screen.err);
+    const auto finish = [&](const char* unit, OperationResult outcome) {
+        CabinetResult result;
+        result.outcome = outcome;
+        CabinetEvent last = event(unit, CabinetPhase::Finished);
+        last.result = result;
+        p.cabinetEvent(last);
+    };
+    finish("A", OperationResult::Done);
+    finish("B", OperationResult::Failed);
+    // B's end redraws A's line too, after A's result has gone.
+    const std::string text = screen.text();
+    EXPECT_EQ(text.substr(text.rfind("\x1b[2A") + 4), "\rA  completed\x1b[K\n\rB  not completed\x1b[K\n");
 }
 
 TEST(RigProgress, AtATerminalEveryCabinetKeepsItsOwnLineRedrawnInPlace) {

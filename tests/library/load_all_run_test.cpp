@@ -78,26 +78,37 @@ TEST(LoadAllRun, FiveProgramsLeaveTheOtherMemoriesUntouched) {
     EXPECT_EQ(run.ui.gaugeMaximumOf(Gauge::TotalProgress), (3568 - 50) * 5 + 7680);
 }
 
-TEST(LoadAllRun, AProtectedMemoryStopsTheRunAndSaysWhatWasWritten) {
-    sim::SimOptions o;
-    o.protectedMemories = {3};
-    LoadAll run(o);
-    run.connectUsb();
-    const auto report = run.window.loadAllMemories(run.firmware);
-    EXPECT_FALSE(report.complete());
-    EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
-    EXPECT_TRUE(run.said("MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
-                         "Processor."));
-    EXPECT_TRUE(run.said("The HALDA40 was closed. You need to Reconnect."));
-    EXPECT_FALSE(run.said("Turn Off and ON the cabinet."));
-    EXPECT_NE(run.lastMessage().find("Memories written: 1, 2"), std::string::npos) << run.lastMessage();
-    EXPECT_FALSE(run.unit->unit().memory(4));
-    EXPECT_EQ(run.unit->unit().status().firmwareWrites, 0);
-    // The link is gone until the user connects again; Update is there for that run.
-    EXPECT_EQ(run.state.Link, LinkKind::Offline);
-    EXPECT_FALSE(run.state.UsbActive);
-    EXPECT_TRUE(run.state.LinkLost);
-    EXPECT_TRUE(run.window.send1Enabled());
+// The unit refusing a memory is no lost link: one message says which memory and what was
+// written, the link stays, and nothing more is sent. Over USB and Ethernet alike.
+TEST(LoadAllRun, AProtectedMemoryIsSaidOnceWithWhatWasWrittenAndTheLinkStays) {
+    for (const LinkKind kind : {LinkKind::USB, LinkKind::Ethernet}) {
+        SCOPED_TRACE(kind == LinkKind::USB ? "USB" : "Ethernet");
+        sim::SimOptions o;
+        o.protectedMemories = {3};
+        LoadAll run(o);
+        if (kind == LinkKind::USB) {
+            run.connectUsb();
+        } else {
+            run.state.Link = LinkKind::Ethernet;
+            run.state.EthernetActive = true;
+            run.link.ethernet.setAddress("127.0.0.1");
+        }
+        const auto report = run.window.loadAllMemories(run.firmware);
+        EXPECT_FALSE(report.complete());
+        EXPECT_EQ(report.protectedMemory, 3);
+        EXPECT_EQ(report.writtenMemories, (std::vector<int>{1, 2}));
+        ASSERT_EQ(run.ui.messages.size(), 1u) << run.lastMessage();
+        EXPECT_EQ(run.ui.messages[0].kind, MessageKind::Error);
+        EXPECT_EQ(run.lastMessage(),
+                  "Memory 3 is protected: unprotect it on the processor, then run the update again. Memories "
+                  "written: 1, 2; memories 3 to 13 keep their old programs; the DSP Operating System was not "
+                  "updated.");
+        EXPECT_FALSE(run.unit->unit().memory(4));
+        EXPECT_EQ(run.unit->unit().status().firmwareWrites, 0);
+        EXPECT_EQ(run.state.Link, kind);
+        EXPECT_FALSE(run.state.LinkLost);
+        EXPECT_TRUE(run.window.send1Enabled());
+    }
 }
 
 TEST(LoadAllRun, EveryRunStartsItsGaugesFromZeroAndNamesItsSteps) {

@@ -94,7 +94,7 @@ TEST_P(ProtectedMemory, ShowsTheDialogSendsNothingMoreAndFails) {
     o.protectedMemories = {5};
     SimHarness h(GetParam(), o);
     h.fillProgram();
-    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 5, 3570), ExchangeResult::Failure);
+    EXPECT_EQ(h.send(CommandCode::WriteProgramCommand, 5, 3570), ExchangeResult::Protected);
     EXPECT_TRUE(hasMessage(h.ui,
                            "MEMORY PROTECTED. If you want to override it, you must unprotect it from the keyboard of the "
                            "Processor."));

@@ -46,7 +46,7 @@ public:
     void cabinetEvent(const CabinetEvent& e) override {
         const std::lock_guard lock(mutex_);
         CabinetEvent copy = e;
-        copy.result = nullptr;
+        copy.result.reset();
         events.push_back(copy);
         if (e.result) finished.push_back(e.unit);
         // Running from a cabinet's first event to its last.
@@ -159,8 +159,14 @@ TEST(RigLoad, SixteenCabinetsOfThreeModelsWithThreeFaultsEachEndHonestly) {
         EXPECT_EQ(events.back().phase, CabinetPhase::Finished);
         if (i == silent || i == hangup || i == protectedOne) {
             EXPECT_FALSE(r.complete());
-            // Says what was written and that the operating system was not updated.
-            EXPECT_EQ(c.problem.rfind("The update did not finish. Memories written: 1, 2", 0), 0u) << c.problem;
+            // Says what was written and that the operating system was not updated; a refused
+            // memory is named as such, not as a lost link.
+            const std::string opening = i == protectedOne
+                                            ? "Memory 5 is protected: unprotect it on the processor, then run the "
+                                              "update again. Memories written: 1, 2"
+                                            : "The update did not finish. Memories written: 1, 2";
+            EXPECT_EQ(c.problem.rfind(opening, 0), 0u) << c.problem;
+            EXPECT_EQ(r.outcome, i == protectedOne ? OperationResult::Failed : OperationResult::LinkLost);
             EXPECT_NE(c.problem.find("the DSP Operating System was not updated"), std::string::npos);
             EXPECT_LT(written.size(), 13u);
             EXPECT_FALSE(r.report && r.report->operatingSystemSent);
