@@ -157,7 +157,7 @@ int runSim(Context& ctx) {
 
     sim::SimulatedUnit unit(options);
     if (unit.traceFailed()) {
-        std::fprintf(stderr, "velaupdate sim: %s: cannot be written\n", options.traceFile.c_str());
+        std::fprintf(stderr, "velaupdate sim: %s: cannot be written\n", options.traceFile.string().c_str());
         return kExitBadInput;
     }
     std::vector<std::unique_ptr<sim::SimEndpoint>> endpoints;
