@@ -1,7 +1,7 @@
 #include "cli/cli_application.h"
 
 #include "core/args.h"
-#include "core/runtime_directory.h"
+#include "platform/folders.h"
 
 #include <QGuiApplication>
 
@@ -18,7 +18,7 @@ bool drawsPictures(int argc, char** argv) {
 std::unique_ptr<QCoreApplication> makeCliApplication(int& argc, char** argv) {
     if (!drawsPictures(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    provideRuntimeDirectory();
+    platform::provideRuntimeDirectory();
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

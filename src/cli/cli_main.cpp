@@ -7,7 +7,7 @@
 #include "cli/counted_output.h"
 #include "core/exit_codes.h"
 #include "session/run_log_setup.h"
-#include "cli/interrupts.h"
+#include "core/interrupts.h"
 #include "cli/json.h"
 #include "link/ethernet_channel.h"
 

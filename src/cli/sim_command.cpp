@@ -5,15 +5,14 @@
 #include "core/exit_codes.h"
 #include "ethernet/em100_datagrams.h"
 #include "library/model_catalogue.h"
+#include "platform/console_stops.h"
 #include "sim/pty_endpoint.h"
 #include "sim/simulated_rig.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
 #include "sim/udp_module_endpoint.h"
 
-#include <csignal>
 #include <memory>
-#include <pthread.h>
 #include <stdexcept>
 
 namespace vela::cli {
@@ -114,17 +113,6 @@ std::vector<sim::RigCabinet> rigCabinets(const Args& args, int count, const sim:
     return cabinets;
 }
 
-// Blocks the stop signals: the endpoint threads inherit the mask, so they reach only the wait.
-sigset_t blockStopSignals() {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    return stopSignals;
-}
-
 int runRig(Context& ctx, const sim::SimOptions& shared) {
     for (const char* single : {"pty", "module", "trace"})
         if (ctx.args.has(single)) throw std::invalid_argument(std::string("--") + single + " is for one unit, not with --rig");
@@ -135,7 +123,7 @@ int runRig(Context& ctx, const sim::SimOptions& shared) {
     const auto tcp = portOption(ctx.args, "tcp").value_or(0);
     const auto udp = portOption(ctx.args, "udp").value_or(kModuleUdpPort);
 
-    sigset_t stopSignals = blockStopSignals();
+    platform::StopWait stop;  // before the rig's threads
     auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     std::unique_ptr<sim::SimulatedRig> rig;
     try {
@@ -147,8 +135,7 @@ int runRig(Context& ctx, const sim::SimOptions& shared) {
     for (const auto& line : rig->announcements()) std::fprintf(ctx.out, "%s\n", line.c_str());
     std::fflush(ctx.out);
     std::fprintf(stderr, "simulated rig of %zu cabinets running; Ctrl-C stops it\n", rig->size());
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    stop.wait();
     long exchanges = 0;
     for (std::size_t k = 0; k < rig->size(); ++k) exchanges += rig->unit(k).exchangeCount();
     rig.reset();
@@ -166,11 +153,11 @@ int runSim(Context& ctx) {
         if (ctx.args.has(rigOnly)) throw std::invalid_argument(std::string("--") + rigOnly + " needs --rig N");
     const bool pty = ctx.args.flag("pty") || (!ctx.args.has("tcp") && !ctx.args.has("udp"));
     const std::optional<std::uint16_t> tcpPort = portOption(ctx.args, "tcp");
-    sigset_t stopSignals = blockStopSignals();
+    platform::StopWait stop;  // before the unit's and the endpoints' threads
 
     sim::SimulatedUnit unit(options);
     if (unit.traceFailed()) {
-        std::fprintf(stderr, "velaupdate sim: %s: cannot be written\n", options.traceFile.c_str());
+        std::fprintf(stderr, "velaupdate sim: %s: cannot be written\n", options.traceFile.string().c_str());
         return kExitBadInput;
     }
     std::vector<std::unique_ptr<sim::SimEndpoint>> endpoints;
@@ -186,8 +173,7 @@ int runSim(Context& ctx) {
     std::fflush(ctx.out);
     std::fprintf(stderr, "simulated HALDA40 running; Ctrl-C stops it\n");
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    stop.wait();
     endpoints.clear();
     std::fprintf(stderr, "simulated HALDA40 stopped after %ld exchanges\n", unit.exchangeCount());
     return kExitOk;

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "core/exit_codes.h"
 #include "cli/json.h"
+#include "platform/folders.h"
 #include "update/qt_http_getter.h"
 #include "update/qt_settings_store.h"
 #include "update/update_check.h"
@@ -42,7 +43,7 @@ int runCheckUpdate(Context& ctx) {
     settings.versionUrl();  // a malformed server address is a usage error, before any request
 
     SessionState state;
-    state.TempPath = platformTempPath();
+    state.TempPath = platform::temporaryFolder();
     QtHttpGetter http;
     UpdateCheck check(state, ctx.ui, http, settings);
     const CheckResult r = check.fetchVersion();

@@ -1,15 +1,15 @@
 #include "core/run_log.h"
 
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/process.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/file.h>
-#include <unistd.h>
 #include <vector>
 
 namespace vela {
@@ -18,10 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::tm localNow(std::chrono::system_clock::time_point now) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return local;
+    return platform::localTime(std::chrono::system_clock::to_time_t(now));
 }
 
 // "2026-12-07 10:53:17.123": whole numbers only, so no locale can change it.
@@ -50,28 +47,6 @@ bool isRunFile(const fs::path& p) {
     return name.rfind("run-", 0) == 0 && p.extension() == ".log";
 }
 
-// Removes a run's file unless a log still has it open (in this process or another): an open
-// log holds a shared lock on it.
-bool removeIfClosed(const fs::path& p) {
-    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool removed = false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        std::error_code ec;
-        removed = fs::remove(p, ec);
-    }
-    ::close(fd);
-    return removed;
-}
-
-// Makes `p` unless it exists; false when it does or cannot be made.
-bool createExclusively(const fs::path& p) {
-    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
-
 }  // namespace
 
 struct RunLog::File {
@@ -79,10 +54,7 @@ struct RunLog::File {
     fs::path path;
     std::mutex lines;  // sections write from their own threads
 
-    File(std::FILE* f, fs::path p) : stream(f), path(std::move(p)) {
-        // Pruning by another run spares a file that is locked.
-        ::flock(::fileno(stream), LOCK_SH | LOCK_NB);
-    }
+    File(std::FILE* f, fs::path p) : stream(f), path(std::move(p)) {}
     ~File() { std::fclose(stream); }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
@@ -93,7 +65,8 @@ RunLog::~RunLog() = default;
 bool RunLog::open(const fs::path& file) {
     std::error_code ec;
     if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-    std::FILE* f = file.empty() ? nullptr : std::fopen(file.c_str(), "a");
+    // Pruning by another run spares the file while it is open.
+    std::FILE* f = file.empty() ? nullptr : platform::openForAppend(file);
     if (!f) {
         error_ = file.string() + ": " + std::strerror(file.empty() ? ENOENT : errno);
         return false;
@@ -149,11 +122,7 @@ void RunLog::status(StatusField, std::string_view text) {
     line(text);
 }
 
-fs::path RunLog::defaultDirectory() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') return fs::path(state) / "velaupdate";
-    if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / ".local" / "state" / "velaupdate";
-    return {};
-}
+fs::path RunLog::defaultDirectory() { return platform::stateFolder(); }
 
 fs::path RunLog::newRunFile(const fs::path& dir, std::size_t keep) {
     std::error_code ec;
@@ -166,17 +135,18 @@ fs::path RunLog::newRunFile(const fs::path& dir, std::size_t keep) {
     const std::size_t kept = std::max<std::size_t>(keep, 1) - 1;
     std::size_t excess = runs.size() > kept ? runs.size() - kept : 0;
     for (std::size_t i = 0; excess > 0 && i < runs.size(); ++i)
-        if (removeIfClosed(runs[i])) --excess;
+        if (platform::removeUnlessOpen(runs[i])) --excess;
 
     const std::tm t = localNow(std::chrono::system_clock::now());
     char stem[96];
-    std::snprintf(stem, sizeof stem, "run-%04d%02d%02d-%02d%02d%02d-%ld", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec, static_cast<long>(::getpid()));
+    std::snprintf(stem, sizeof stem, "run-%04d%02d%02d-%02d%02d%02d-%lu", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                  t.tm_hour, t.tm_min, t.tm_sec, platform::processId());
     // Several logs of one process may start in the same second.
     for (int n = 1; n <= 9999; ++n) {
         const fs::path file = dir / (std::string(stem) + (n == 1 ? "" : "-" + std::to_string(n)) + ".log");
-        if (createExclusively(file)) return file;
-        if (errno != EEXIST) break;
+        const platform::NewFile made = platform::createNewFile(file);
+        if (made == platform::NewFile::Made) return file;
+        if (made == platform::NewFile::Failed) break;
     }
     return {};
 }

@@ -42,7 +42,7 @@ public:
     // for every block).
     void status(StatusField field, std::string_view text);
 
-    // $XDG_STATE_HOME/velaupdate, else ~/.local/state/velaupdate; empty when neither is known.
+    // The user's state folder for this program (platform::stateFolder()); empty when unknown.
     static std::filesystem::path defaultDirectory();
     // Makes a fresh empty file in `dir` for a run starting now, named by the time, the process
     // and, for a second run in the same second, a number; before that removes the oldest runs

@@ -1,12 +1,10 @@
 #pragma once
-// Qt wants a per-user runtime directory for anything that draws. Started without a desktop
-// session (a service bench over ssh, sudo, a script) XDG_RUNTIME_DIR is unset, and Qt then
-// uses a private directory under the temporary directory with a warning on every run.
+// The window's start-up still includes this; platform/folders.h holds the function.
+
+#include "platform/folders.h"
 
 namespace vela {
 
-// When XDG_RUNTIME_DIR is unset, sets it to a private directory under the temporary directory,
-// made if need be, provided it is this user's alone. Call it before the application object.
-void provideRuntimeDirectory();
+using platform::provideRuntimeDirectory;
 
 }  // namespace vela

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace vela {
@@ -23,8 +24,8 @@ struct SessionState {
     bool LinkLost = false;
     bool LibraryLoadLocked = true;
     bool EqRefreshSuppressed = true;
-    // The platform's temporary directory, of any length: a long path never leaves it empty.
-    std::string TempPath;
+    // The system's temporary folder, of any length: a long path never leaves it empty.
+    std::filesystem::path TempPath;
     std::int32_t ProgramNumber = 1;  // 1..13, mirrors NProgramSpin
     bool RealTimeMode = false;
     std::uint8_t RealTimeTarget = 1;
@@ -35,9 +36,6 @@ struct SessionState {
     // Sets ProgramNumber within the spin control's range 1..13.
     void setProgramNumber(std::int32_t n);
 };
-
-// The platform's temporary directory with a trailing separator.
-std::string platformTempPath();
 
 // The transmit buffer: a program's data block fills its first 3570 bytes.
 inline constexpr std::size_t kProgramImageSize = 32768;

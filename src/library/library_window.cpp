@@ -4,6 +4,7 @@
 #include "library/model_catalogue.h"
 #include "link/run_stop.h"
 #include "link/send_program.h"
+#include "platform/process.h"
 #include "preset/preset_file.h"
 #include "preset/program_image.h"
 
@@ -19,9 +20,7 @@ static_assert(kModelListRows == static_cast<int>(kModelCount), "the model list s
 LibraryWindow::LibraryWindow(SessionState& state, DeviceLink& link, ProgramImage& image, LibraryWindowState& window,
                              UserInterface& ui)
     : state_(state), link_(link), image_(image), window_(window), ui_(ui) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::localTime(std::time(nullptr));
     ServiceCode = serviceCodeFor(local.tm_year + 1900, local.tm_mon + 1);
     window_.changeAction = [this](int row) { openModelLibrary(row); };
 }

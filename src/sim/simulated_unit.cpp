@@ -1,8 +1,10 @@
 #include "sim/simulated_unit.h"
 
+#include "platform/timer_resolution.h"
+
 #include <algorithm>
 #include <deque>
-#include <sys/prctl.h>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -307,7 +309,8 @@ SimulatedUnit::SimulatedUnit(SimOptions options)
 
 void SimulatedUnit::serve(UnitPort& port, std::stop_token stop) {
     // Wire-time emulation sleeps for fractions of a millisecond: ask for precise wake-ups.
-    if (options_.baud > 0) ::prctl(PR_SET_TIMERSLACK, 1000UL);
+    std::optional<platform::TimerResolution> fine;
+    if (options_.baud > 0) fine.emplace();
     Conversation(*this, port, std::move(stop)).run();
 }
 

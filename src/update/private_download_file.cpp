@@ -9,9 +9,9 @@
 
 namespace vela {
 
-std::optional<PrivateDownloadFile> PrivateDownloadFile::create(const std::string& parent, const std::string& name,
+std::optional<PrivateDownloadFile> PrivateDownloadFile::create(const std::filesystem::path& parent, const std::string& name,
                                                                std::string& error) {
-    std::string base = parent.empty() ? std::string("/tmp/") : parent;
+    std::string base = parent.empty() ? std::string("/tmp/") : parent.string();
     if (base.back() != '/') base += '/';
     std::string tmpl = base + "velaupdate-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());

@@ -2,6 +2,7 @@
 // A download target nobody else can swap: a new directory only its owner can enter, and in
 // it a file created exclusively. Discarded unless kept.
 
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,7 +13,7 @@ class PrivateDownloadFile {
 public:
     // Makes parent/velaupdate-XXXXXX (mode 0700) and creates `name` in it; nothing on failure,
     // with the reason in error.
-    static std::optional<PrivateDownloadFile> create(const std::string& parent, const std::string& name,
+    static std::optional<PrivateDownloadFile> create(const std::filesystem::path& parent, const std::string& name,
                                                      std::string& error);
 
     PrivateDownloadFile(PrivateDownloadFile&& other) noexcept;

@@ -1,11 +1,11 @@
-#include "cli/interrupts.h"
+#include "core/interrupts.h"
 #include "core/stop_request.h"
+#include "platform/console_stops.h"
 #include "support/scripted_ui.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
 #include <thread>
 #include <vector>
 
@@ -41,17 +41,17 @@ void waitFor(const std::atomic<bool>& flag) {
 }
 
 TEST(StopSignal, OneSignalReachesEverySessionAndASecondStopsThemAtOnce) {
-    const cli::InterruptRequests interrupts;
+    const InterruptRequests interrupts;
     RunningSession a, b;
     {
         const StopRequest::Listening listeningA(a.ui.stop), listeningB(b.ui.stop);
         a.start();
         b.start();
-        std::raise(SIGINT);
+        ASSERT_TRUE(platform::sendConsoleStop());
         waitFor(a.sawFirstRequest);
         waitFor(b.sawFirstRequest);
         EXPECT_FALSE(a.stoppedAtOnce || b.stoppedAtOnce);  // the exchanges under way go on
-        std::raise(SIGTERM);
+        ASSERT_TRUE(platform::sendConsoleStop());
         a.thread.join();
         b.thread.join();
     }
@@ -64,6 +64,21 @@ TEST(StopSignal, OneSignalReachesEverySessionAndASecondStopsThemAtOnce) {
     a.ui.stop.clear();
     EXPECT_FALSE(a.ui.stop.requested());
     EXPECT_TRUE(b.ui.stop.immediate());
+}
+
+// sim serves until Ctrl-C: the stop is the wait's, even where no session listens and a stop
+// would otherwise end the program.
+TEST(StopSignal, AWaitingProgramTakesTheStopForItself) {
+    const InterruptRequests interrupts;
+    platform::StopWait stop;
+    std::atomic<bool> stopped{false};
+    std::thread serving([&stopped] {
+        while (!stopped) std::this_thread::yield();
+    });
+    ASSERT_TRUE(platform::sendConsoleStop());
+    stop.wait();
+    stopped = true;
+    serving.join();
 }
 
 TEST(StopSignal, ACancelStopsItsOwnSessionOnly) {

@@ -1,5 +1,5 @@
 // The response plot drawn into a window's rectangle and written as a picture file.
-#include "core/runtime_directory.h"
+#include "platform/folders.h"
 #include "plot/response_plot.h"
 #include "preset/preset_fixture.h"
 #include "preset/temp_dir.h"
@@ -25,7 +25,7 @@ struct ResponsePlot : ::testing::Test {
     static void SetUpTestSuite() {
         if (QCoreApplication::instance()) return;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        provideRuntimeDirectory();
+        platform::provideRuntimeDirectory();
         static int argc = 1;
         static char name[] = "plot-test";
         static char* argv[] = {name, nullptr};
