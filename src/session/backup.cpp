@@ -2,6 +2,7 @@
 
 #include "core/text_display.h"
 #include "link/run_stop.h"
+#include "platform/folders.h"
 #include "session/cabinet_load.h"
 #include "session/guarded.h"
 #include "session/operations.h"
@@ -141,7 +142,7 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const BackupTa
         const auto folder = backupFolder();
         if (folder.empty()) {
             backup.result = OperationResult::Failed;
-            fail("No folder for the backups is known: set XDG_STATE_HOME or HOME.");
+            fail(std::string("No folder for the backups is known: set ") + platform::stateFolderVariables() + ".");
             return backup;
         }
         std::error_code ec;

@@ -1,9 +1,10 @@
 #include "session/backup_file.h"
 
 #include "core/input_file.h"
-#include "core/run_log.h"
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
+#include "platform/folders.h"
+#include "platform/process.h"
 #include "preset/program_image.h"
 #include "session/session.h"
 #include "update/sha256.h"
@@ -63,10 +64,7 @@ std::string catalogueModel(int code) {
     return row ? unitName(ModelCatalogue::rows()[*row].name) : std::string();
 }
 
-fs::path backupFolder() {
-    const auto state = RunLog::defaultDirectory();
-    return state.empty() ? state : state / "backups";
-}
+fs::path backupFolder() { return platform::backupFolder(); }
 
 std::string backupFileName(const LibraryBuffer& backup, std::string_view link, std::time_t when,
                            std::string_view cabinet) {
@@ -78,8 +76,7 @@ std::string backupFileName(const LibraryBuffer& backup, std::string_view link, s
             model = "code" + std::to_string(*code);
     }
     char stamp[32] = {};
-    std::tm local{};
-    localtime_r(&when, &local);
+    const std::tm local = platform::localTime(when);
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H%M%S", &local);
     std::string name = std::string(stamp) + "_" + fileNamePart(model) + "_" + std::string(link);
     if (!cabinet.empty()) name += "_" + fileNamePart(cabinet);
