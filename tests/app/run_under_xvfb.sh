@@ -107,17 +107,19 @@ ends_within "$program" "Alt+F4 on the library window"
 grep -q "window closed" "$work/run.log" || { echo "the window did not log in --log FILE"; exit 1; }
 echo "closing the program: ok"
 
-# The designer's own command: band 1's handle (1 kHz, 0 dB on a new preset's scale) dragged
-# with the mouse up and to the right marks the preset changed in the title.
-"$velaupdate" designer --sim >"$work/designer.log" 2>&1 &
+# The designer's own command: band 1's handle of a factory preset (180 Hz, -3 dB on the
+# equaliser's +-15 dB scale) dragged with the mouse up and to the right marks the preset changed
+# in the title. (A new preset's bands are all bypassed: they have no handle to drag.)
+cp "$(dirname "$velaupdate")/presets/M01/01-Flat.hdp" "$work/"
+"$velaupdate" designer "$work/01-Flat.hdp" --sim >"$work/designer.log" 2>&1 &
 designer=$!
 pids+=("$designer")
-designer_window=$(wait_window "Preset Designer - New preset")
+designer_window=$(wait_window "Preset Designer - 01-Flat.hdp")
 xdotool windowactivate --sync "$designer_window"
 eval "$(xdotool getwindowgeometry --shell "$designer_window")"
-xdotool mousemove --sync $((X + 733)) $((Y + 272)) mousedown 1
-xdotool mousemove --sync $((X + 800)) $((Y + 255)) mousemove --sync $((X + 900)) $((Y + 240)) mouseup 1
-timeout 15 xdotool search --sync --onlyvisible --name '^Preset Designer - New preset \*$' >/dev/null ||
+xdotool mousemove --sync $((X + 458)) $((Y + 306)) mousedown 1
+xdotool mousemove --sync $((X + 500)) $((Y + 290)) mousemove --sync $((X + 560)) $((Y + 275)) mouseup 1
+timeout 15 xdotool search --sync --onlyvisible --name '^Preset Designer - 01-Flat.hdp \*$' >/dev/null ||
     { echo "the drag did not change the preset"; exit 1; }
 kill "$designer"
 echo "dragging a band in the designer: ok"
