@@ -6,6 +6,7 @@
 #include "app/qt_user_interface.h"
 #include "app/window_set.h"
 #include "library/model_catalogue.h"
+#include "platform/folders.h"
 #include "session/backup.h"
 #include "update/qt_settings_store.h"
 
@@ -500,7 +501,7 @@ void TLoadAllMemForm::BackupBClick() {
 }
 
 void TLoadAllMemForm::RestoreBClick() {
-    const QString folder = QString::fromStdString(backupFolder().string());
+    const QString folder = QString::fromStdString(platform::backupFolder().string());
     const QString file = QFileDialog::getOpenFileName(this, "Restore", folder.isEmpty() ? QDir::currentPath() : folder,
                                                       "Library files (*.HLB *.hlb);;All files (*)");
     if (file.isEmpty()) return;

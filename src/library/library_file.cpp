@@ -1,6 +1,7 @@
 #include "library/library_file.h"
 
 #include "core/input_file.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -94,20 +95,18 @@ std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuff
 }
 
 std::string createLibraryFile(const std::filesystem::path& file, const LibraryBuffer& buffer, bool& taken) {
-    taken = false;
-    // "x": created here or not at all, whoever else writes into the folder at the same moment.
-    std::FILE* out = std::fopen(file.c_str(), "wbx");
-    if (!out) {
-        taken = errno == EEXIST;
+    // Made here or not at all, whoever else writes into the folder at the same moment.
+    const platform::NewFile made = platform::createNewFile(file);
+    taken = made == platform::NewFile::Exists;
+    if (made != platform::NewFile::Made)
         return "Cannot create " + file.string() + ": " + std::generic_category().message(errno);
-    }
-    const bool written = std::fwrite(buffer.data(), 1, buffer.size(), out) == buffer.size();
-    const int error = errno;
-    if (std::fclose(out) != 0 || !written) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+    out.close();
+    if (!out) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
-        return "Cannot write " + file.string() + ": " +
-               std::generic_category().message(written ? errno : error);
+        return "Cannot write " + file.string() + ": " + std::generic_category().message(errno);
     }
     return {};
 }

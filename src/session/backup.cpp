@@ -139,7 +139,7 @@ BackupResult backupToFile(Session& s, const MemoryList& memories, const BackupTa
     }
     SavedBackup saved;
     if (target.out.empty()) {
-        const auto folder = backupFolder();
+        const auto folder = platform::backupFolder();
         if (folder.empty()) {
             backup.result = OperationResult::Failed;
             fail(std::string("No folder for the backups is known: set ") + platform::stateFolderVariables() + ".");

@@ -64,8 +64,6 @@ std::string catalogueModel(int code) {
     return row ? unitName(ModelCatalogue::rows()[*row].name) : std::string();
 }
 
-fs::path backupFolder() { return platform::backupFolder(); }
-
 std::string backupFileName(const LibraryBuffer& backup, std::string_view link, std::time_t when,
                            std::string_view cabinet) {
     std::string model = "no-model";

@@ -21,8 +21,6 @@ class Session;
 // The catalogue's name of a model code ("M01"); empty when the catalogue has none.
 std::string catalogueModel(int code);
 
-// The backups folder beside the run logs; empty when no state folder is known.
-std::filesystem::path backupFolder();
 // "2026-12-07_171500_M02_ETHERNET_10.0.0.7.HLB": the date and time, the model the programs
 // carry, the link and, when known, the cabinet (its host name or address).
 std::string backupFileName(const LibraryBuffer& backup, std::string_view link, std::time_t when,
