@@ -57,7 +57,7 @@ void DesignerLinkBar::showView(const SessionViewPtr& view) {
     const SessionState& st = view->state;
     RealTimeB->setLedOn(st.RealTimeMode);
     RealTimeB->setAccessibleDescription(st.RealTimeMode ? QStringLiteral("On") : QStringLiteral("Off"));
-    connected_ = st.UsbActive || st.EthernetActive || st.SerialActive;
+    connected_ = linkActive(st);
     ConnectB->setText(connected_ ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
     LinkStatus->setText(QString::fromStdString(view->linkStatus));
     // Each ending is said once, and none from before the window opened.

@@ -7,9 +7,10 @@
 #include <string>
 
 namespace vela {
-namespace {
 
 bool linkActive(const SessionState& st) { return st.UsbActive || st.EthernetActive || st.SerialActive; }
+
+namespace {
 
 // The unit no longer hears the window: nothing waiting may reach it later, and every status
 // line says the link was lost.

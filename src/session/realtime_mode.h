@@ -13,9 +13,13 @@ namespace vela {
 
 class Session;
 struct PresetParameters;
+struct SessionState;
 
 inline constexpr std::string_view kRealTimeLinkLost = "Real time stopped: the link to the HALDA40 was lost";
 inline constexpr std::string_view kRealTimeOtherPreset = "Real time stopped: the window shows another preset";
+
+// USB, Ethernet or serial: a link real time can use.
+bool linkActive(const SessionState& state);
 
 // The offer made when real time is switched on: write the window's preset into `memory` first.
 std::string realTimeOfferText(int memory);

@@ -8,8 +8,6 @@
 namespace vela {
 namespace {
 
-bool linkActive(const SessionState& st) { return st.UsbActive || st.EthernetActive || st.SerialActive; }
-
 // Runs `step` with the installer's windows left as they were.
 template <typename Step> auto keepingInstallerWindows(Session& s, Step step) {
     const bool library = s.libraryWindow.visible;
