@@ -102,6 +102,15 @@ TEST(CabinetFit, AStoppedFitHasNothingToApply) {
         tune::fitCabinet(*p, {driverOf(plantedWoofer), driverOf(plantedTweeter)}, {}, stop.get_token());
     EXPECT_TRUE(r.stopped);
     EXPECT_TRUE(r.edits.empty());
+
+    // Stopped half-way, while it places equaliser bands.
+    std::stop_source later;
+    const tune::FitResult half = tune::fitCabinet(
+        *p, {driverOf(plantedWoofer), driverOf(plantedTweeter)}, {}, later.get_token(), [&](int percent, std::string_view) {
+            if (percent >= 50) later.request_stop();
+        });
+    EXPECT_TRUE(half.stopped);
+    EXPECT_TRUE(half.edits.empty());
 }
 
 TEST(CabinetFit, RefusesWhatItCannotWorkWith) {
