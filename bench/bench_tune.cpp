@@ -20,28 +20,46 @@ namespace {
 using cd = std::complex<double>;
 using namespace vela;
 
-cd jf(double f, double f0) { return {0.0, f / f0}; }
-cd highPass2(double f, double f0, double q) { const cd s = jf(f, f0); return s * s / (s * s + s / q + 1.0); }
-cd lowPass2(double f, double f0, double q) { const cd s = jf(f, f0); return 1.0 / (s * s + s / q + 1.0); }
-cd highPass1(double f, double f0) { const cd s = jf(f, f0); return s / (s + 1.0); }
-cd lowPass1(double f, double f0) { return 1.0 / (jf(f, f0) + 1.0); }
+cd jf(double f, double f0) {
+    return {0.0, f / f0};
+}
+cd highPass2(double f, double f0, double q) {
+    const cd s = jf(f, f0);
+    return s * s / (s * s + s / q + 1.0);
+}
+cd lowPass2(double f, double f0, double q) {
+    const cd s = jf(f, f0);
+    return 1.0 / (s * s + s / q + 1.0);
+}
+cd highPass1(double f, double f0) {
+    const cd s = jf(f, f0);
+    return s / (s + 1.0);
+}
+cd lowPass1(double f, double f0) {
+    return 1.0 / (jf(f, f0) + 1.0);
+}
 cd peaking(double f, double f0, double q, double db) {
     const cd s = jf(f, f0);
     const double a = std::pow(10.0, db / 40.0);
     return (s * s + s * (a / q) + 1.0) / (s * s + s / (a * q) + 1.0);
 }
 // The baffle step: 6 dB more level above the baffle's size, a first-order shelf.
-cd baffleStep(double f, double low) { return (1.0 + jf(f, low)) / (1.0 + jf(f, 2.0 * low)) * 0.5; }
-cd delay(double f, double seconds) { return std::exp(cd(0.0, -2.0 * std::numbers::pi * f * seconds)); }
+cd baffleStep(double f, double low) {
+    return (1.0 + jf(f, low)) / (1.0 + jf(f, 2.0 * low)) * 0.5;
+}
+cd delay(double f, double seconds) {
+    return std::exp(cd(0.0, -2.0 * std::numbers::pi * f * seconds));
+}
 
 cd woofer(double f) {
-    return 1.4 * highPass2(f, 72, 0.75) * baffleStep(f, 450) * peaking(f, 1200, 3.0, 1.5) * peaking(f, 2800, 4.0, -2.0) *
-           lowPass1(f, 3000) * peaking(f, 5600, 5.0, 8.0) * lowPass2(f, 7000, 0.6) * delay(f, 0.00009);
+    return 1.4 * highPass2(f, 72, 0.75) * baffleStep(f, 450) * peaking(f, 1200, 3.0, 1.5) *
+           peaking(f, 2800, 4.0, -2.0) * lowPass1(f, 3000) * peaking(f, 5600, 5.0, 8.0) *
+           lowPass2(f, 7000, 0.6) * delay(f, 0.00009);
 }
 
 cd tweeter(double f) {
-    return 1.6 * highPass2(f, 850, 1.2) * highPass1(f, 500) * peaking(f, 3600, 2.0, 2.5) * peaking(f, 9000, 3.0, -2.0) *
-           peaking(f, 16000, 4.0, 1.5) * lowPass2(f, 26000, 0.7);
+    return 1.6 * highPass2(f, 850, 1.2) * highPass1(f, 500) * peaking(f, 3600, 2.0, 2.5) *
+           peaking(f, 9000, 3.0, -2.0) * peaking(f, 16000, 4.0, 1.5) * lowPass2(f, 26000, 0.7);
 }
 
 DriverResponse measure(const std::function<cd(double)>& driver) {
@@ -65,7 +83,7 @@ class QuietUi : public GaugeKeeper {
     void pump() override {}
 };
 
-}  // namespace
+} // namespace
 
 int main() {
     auto p = std::make_unique<PresetParameters>();
@@ -83,20 +101,24 @@ int main() {
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(seconds.begin(), seconds.end());
-    std::printf("full fit: %.2f s (median of 3; fastest %.2f s, slowest %.2f s)\n", seconds[1], seconds[0], seconds[2]);
+    std::printf("full fit: %.2f s (median of 3; fastest %.2f s, slowest %.2f s)\n", seconds[1], seconds[0],
+                seconds[2]);
     std::printf("1/6-octave smoothed sum against flat, 150-15000 Hz:\n");
     std::printf("  before: RMS %.3f dB, largest %.3f dB\n", r.before.rmsDb, r.before.maxDb);
     std::printf("  after:  RMS %.3f dB, largest %.3f dB (goal 0.25 / 0.75)\n", r.after.rmsDb, r.after.maxDb);
-    for (const tune::FrequencyRange& g : r.unreachable) std::printf("  cannot follow %.0f-%.0f Hz\n", g.low, g.high);
+    for (const tune::FrequencyRange& g : r.unreachable)
+        std::printf("  cannot follow %.0f-%.0f Hz\n", g.low, g.high);
     tune::FitOptions crossoverOnly;
     crossoverOnly.keepEqualiser = true;
     const tune::FitResult x = tune::fitCabinet(*p, drivers, crossoverOnly);
-    std::printf("  crossover, levels and alignment alone: RMS %.3f dB, largest %.3f dB\n", x.after.rmsDb, x.after.maxDb);
+    std::printf("  crossover, levels and alignment alone: RMS %.3f dB, largest %.3f dB\n", x.after.rmsDb,
+                x.after.maxDb);
     for (std::size_t k = 0; k < 2; ++k) {
         const tune::OutputChoice& o = r.outputs[k];
-        std::printf("output %zu: %s alignment %d order %d at %d Hz, level %.1f dB, %s, delay %d samples, %zu bands\n",
-                    k + 1, o.lowPass ? "low-pass" : "high-pass", o.edge.alignment, o.edge.order, o.edge.hz, o.levelDb,
-                    o.inverted ? "inverted" : "normal", o.delaySamples, o.bands.size());
+        std::printf(
+            "output %zu: %s alignment %d order %d at %d Hz, level %.1f dB, %s, delay %d samples, %zu bands\n",
+            k + 1, o.lowPass ? "low-pass" : "high-pass", o.edge.alignment, o.edge.order, o.edge.hz, o.levelDb,
+            o.inverted ? "inverted" : "normal", o.delaySamples, o.bands.size());
     }
     return r.after.rmsDb <= 0.25 && r.after.maxDb <= 0.75 && seconds[1] <= 5.0 ? 0 : 1;
 }

@@ -21,7 +21,7 @@ namespace vela::cli {
 namespace {
 
 constexpr int kExitNotImproved = 1;
-constexpr std::size_t kStoredPathLength = 100;  // what the preset file keeps of a measurement's path
+constexpr std::size_t kStoredPathLength = 100; // what the preset file keeps of a measurement's path
 const char* const kUsage =
     "velaupdate preset tune FILE.hdp --measured 1=WOOFER --measured 2=TWEETER [--target flat|SLOPE|FILE] "
     "[--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--out FILE.hdp] [--json]";
@@ -29,14 +29,18 @@ const char* const kUsage =
 // FRD for .frd and .txt exports; any other file in the preset's own import format.
 std::int32_t formatOf(const std::string& path, std::int32_t presetFormat) {
     std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext == ".frd" || ext == ".txt" ? kFrdFormat : presetFormat;
 }
 
-void refuse(Context& ctx, const std::string& text) { ctx.ui.error("velaupdate preset tune: " + text + "; nothing written"); }
+void refuse(Context& ctx, const std::string& text) {
+    ctx.ui.error("velaupdate preset tune: " + text + "; nothing written");
+}
 
 // One driver's measurement, or nothing once its refusal is said.
-std::optional<DriverResponse> readDriver(Context& ctx, const std::string& path, std::int32_t code, double sensitivity) {
+std::optional<DriverResponse> readDriver(Context& ctx, const std::string& path, std::int32_t code,
+                                         double sensitivity) {
     const ImportFormat* format = importFormat(code);
     if (!format) {
         refuse(ctx, path + ": import format " + std::to_string(code) + " reads no data");
@@ -50,10 +54,17 @@ std::optional<DriverResponse> readDriver(Context& ctx, const std::string& path, 
     }
     const ParseResult parsed = parseMeasurement(*text, *format, sensitivity);
     switch (parsed.status) {
-    case ParseStatus::NotValid: refuse(ctx, notValidMessage(path, *format)); return std::nullopt;
-    case ParseStatus::BadNumber: refuse(ctx, badNumberMessage(path, parsed, *format)); return std::nullopt;
-    case ParseStatus::NoData: refuse(ctx, noDataMessage(path, *format)); return std::nullopt;
-    case ParseStatus::Ok: break;
+    case ParseStatus::NotValid:
+        refuse(ctx, notValidMessage(path, *format));
+        return std::nullopt;
+    case ParseStatus::BadNumber:
+        refuse(ctx, badNumberMessage(path, parsed, *format));
+        return std::nullopt;
+    case ParseStatus::NoData:
+        refuse(ctx, noDataMessage(path, *format));
+        return std::nullopt;
+    case ParseStatus::Ok:
+        break;
     }
     if (!parsed.oneWay) {
         refuse(ctx, path + ": its frequencies fall and rise again, which no sweep exports");
@@ -95,14 +106,16 @@ std::pair<double, double> rangeOf(const std::string& text) {
     return {low, high};
 }
 
-std::string number(double v, int decimals) { return dsp::fixedText(v, decimals); }
+std::string number(double v, int decimals) {
+    return dsp::fixedText(v, decimals);
+}
 
 std::string edgeText(const tune::OutputChoice& c) {
     const char* names[] = {"bypass", "Butterworth", "Linkwitz-Riley", "Bessel", "custom"};
     const std::string side = c.lowPass ? "low-pass " : "high-pass ";
     if (c.edge.alignment == 0) return side + "bypass";
-    return side + names[std::min((c.edge.alignment + 1) / 2, 4)] + " order " + std::to_string(c.edge.order) + " at " +
-           std::to_string(c.edge.hz) + " Hz";
+    return side + names[std::min((c.edge.alignment + 1) / 2, 4)] + " order " + std::to_string(c.edge.order) +
+           " at " + std::to_string(c.edge.hz) + " Hz";
 }
 
 std::string figuresText(const tune::Figures& f) {
@@ -113,8 +126,9 @@ void printText(Context& ctx, const tune::FitResult& r, const tune::FitOptions& o
     for (std::size_t k = 0; k < 2; ++k) {
         const tune::OutputChoice& c = r.outputs[k];
         std::fprintf(ctx.out, "Output %zu: %s, level %s dB, %s, delay %d samples (%s ms)\n", k + 1,
-                     edgeText(c).c_str(), number(c.levelDb, 1).c_str(), c.inverted ? "inverted" : "normal polarity",
-                     c.delaySamples, number(1000.0 * c.delaySamples / kSampleRate, 3).c_str());
+                     edgeText(c).c_str(), number(c.levelDb, 1).c_str(),
+                     c.inverted ? "inverted" : "normal polarity", c.delaySamples,
+                     number(1000.0 * c.delaySamples / kSampleRate, 3).c_str());
         for (std::size_t b = 0; b < c.bands.size(); ++b)
             std::fprintf(ctx.out, "  band %zu: %d Hz, %s dB, Q %s\n", b + 1, c.bands[b].hz,
                          number(c.bands[b].gainDb, 1).c_str(), number(c.bands[b].q, 2).c_str());
@@ -125,7 +139,8 @@ void printText(Context& ctx, const tune::FitResult& r, const tune::FitOptions& o
                      number(g.low, 0).c_str(), number(g.high, 0).c_str());
     std::fprintf(ctx.out, "1/6-octave smoothed sum against %s, %s-%s Hz, after level matching:\n",
                  o.target.describe().c_str(), number(o.low, 0).c_str(), number(o.high, 0).c_str());
-    std::fprintf(ctx.out, "  before: %s\n  after:  %s\n", figuresText(r.before).c_str(), figuresText(r.after).c_str());
+    std::fprintf(ctx.out, "  before: %s\n  after:  %s\n", figuresText(r.before).c_str(),
+                 figuresText(r.after).c_str());
     if (!improved) std::fprintf(ctx.out, "The fit could not improve on the preset\n");
 }
 
@@ -176,14 +191,15 @@ void printJson(Context& ctx, const tune::FitResult& r, bool improved) {
     j.endArray();
     j.key("edits");
     j.beginArray();
-    for (const tune::Edit& e : r.edits) j.value(e.key + "=" + e.value);
+    for (const tune::Edit& e : r.edits)
+        j.value(e.key + "=" + e.value);
     j.endArray();
     j.field("improved", improved);
     j.endObject();
     j.finish();
 }
 
-}  // namespace
+} // namespace
 
 int runPresetTune(Context& ctx) {
     const std::string file = presetFileArgument(ctx, kUsage);
@@ -199,10 +215,14 @@ int runPresetTune(Context& ctx) {
         throw std::invalid_argument(std::string("give both drivers' measurements: ") + kUsage);
     tune::FitOptions options;
     for (const std::string& k : ctx.args.values("keep")) {
-        if (k == "crossover") options.keepCrossover = true;
-        else if (k == "eq") options.keepEqualiser = true;
-        else if (k == "alignment") options.keepAlignment = true;
-        else throw std::invalid_argument("--keep: crossover, eq or alignment");
+        if (k == "crossover")
+            options.keepCrossover = true;
+        else if (k == "eq")
+            options.keepEqualiser = true;
+        else if (k == "alignment")
+            options.keepAlignment = true;
+        else
+            throw std::invalid_argument("--keep: crossover, eq or alignment");
     }
     if (const auto range = ctx.args.value("range")) std::tie(options.low, options.high) = rangeOf(*range);
     if (const auto boost = ctx.args.number("max-boost")) {
@@ -211,7 +231,8 @@ int runPresetTune(Context& ctx) {
     }
     const auto out = ctx.args.value("out");
     if (out && out->empty()) throw std::invalid_argument("--out: give the tuned preset's file");
-    if (out && !outputAllowed(ctx, "preset tune", *out, FileKind::Preset, std::span(&file, 1))) return kExitBadInput;
+    if (out && !outputAllowed(ctx, "preset tune", *out, FileKind::Preset, std::span(&file, 1)))
+        return kExitBadInput;
 
     bool refused = false;
     options.target = targetOf(ctx, ctx.args.value("target", "flat"), refused);
@@ -232,8 +253,10 @@ int runPresetTune(Context& ctx) {
     }
     const tune::FitResult r = tune::fitCabinet(s->preset, drivers, options);
     const bool improved = r.after.rmsDb < r.before.rmsDb - 0.005;
-    if (ctx.args.flag("json")) printJson(ctx, r, improved);
-    else printText(ctx, r, options, improved);
+    if (ctx.args.flag("json"))
+        printJson(ctx, r, improved);
+    else
+        printText(ctx, r, options, improved);
     if (!improved) return kExitNotImproved;
     if (!out) return kExitOk;
 
@@ -243,15 +266,19 @@ int runPresetTune(Context& ctx) {
     const bool fits = formats[0] == formats[1] && paths[0].size() <= kStoredPathLength &&
                       paths[1].size() <= kStoredPathLength;
     if (fits) {
-        import = {{"import.type", std::to_string(formats[0])}, {"import.1", paths[0]}, {"import.2", paths[1]}};
+        import = {{"import.type", std::to_string(formats[0])},
+                  {"import.1", paths[0]},
+                  { "import.2",
+                    paths[1] }};
         tune::applyEdits(s->preset, import);
     } else {
         ctx.ui.warning("The measurement files are not named in " + *out +
-                       (formats[0] != formats[1] ? ": they are of two formats" : ": a path is longer than 100 characters"));
+                       (formats[0] != formats[1] ? ": they are of two formats"
+                                                 : ": a path is longer than 100 characters"));
     }
     MessagesOnlyUi ui(ctx.ui);
     if (!savePresetFile(*s, *out, &ui)) return kExitBadInput;
     return kExitOk;
 }
 
-}  // namespace vela::cli
+} // namespace vela::cli

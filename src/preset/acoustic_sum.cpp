@@ -34,7 +34,9 @@ DriverResponse driverResponse(const MeasuredCurve& c, bool phaseInDegrees, bool 
 
 std::complex<double> DriverResponse::at(double f) const {
     if (hz.empty()) return 0.0;
-    const auto polar = [](double level, double phase) { return std::polar(std::pow(10.0, level / 20.0), phase); };
+    const auto polar = [](double level, double phase) {
+        return std::polar(std::pow(10.0, level / 20.0), phase);
+    };
     if (f <= hz.front()) return polar(db.front(), radians.front());
     if (f >= hz.back()) return polar(db.back(), radians.back());
     const auto k = static_cast<std::size_t>(std::upper_bound(hz.begin(), hz.end(), f) - hz.begin());
@@ -44,14 +46,16 @@ std::complex<double> DriverResponse::at(double f) const {
 
 Response DriverResponse::at(std::span<const double> f) const {
     Response r(f.size());
-    for (std::size_t i = 0; i < f.size(); ++i) r[i] = at(f[i]);
+    for (std::size_t i = 0; i < f.size(); ++i)
+        r[i] = at(f[i]);
     return r;
 }
 
 Response measuredOutput(const PresetParameters& p, int output, const DriverResponse& driver,
                         std::span<const double> hz, std::int32_t sampleRate) {
     Response r = outputTransfer(p, output, hz, sampleRate).total;
-    for (std::size_t i = 0; i < hz.size(); ++i) r[i] *= driver.at(hz[i]);
+    for (std::size_t i = 0; i < hz.size(); ++i)
+        r[i] *= driver.at(hz[i]);
     return r;
 }
 
@@ -63,8 +67,9 @@ Response acousticSum(const PresetParameters& p, const std::array<const DriverRes
                                " has no phase, and without phase the outputs cannot be summed");
     Response sum = measuredOutput(p, 0, *drivers[0], hz, sampleRate);
     const Response second = measuredOutput(p, 1, *drivers[1], hz, sampleRate);
-    for (std::size_t i = 0; i < hz.size(); ++i) sum[i] += second[i];
+    for (std::size_t i = 0; i < hz.size(); ++i)
+        sum[i] += second[i];
     return sum;
 }
 
-}  // namespace vela
+} // namespace vela

@@ -42,4 +42,4 @@ Response measuredOutput(const PresetParameters& p, int output, const DriverRespo
 Response acousticSum(const PresetParameters& p, const std::array<const DriverResponse*, 2>& drivers,
                      std::span<const double> hz, std::int32_t sampleRate);
 
-}  // namespace vela
+} // namespace vela

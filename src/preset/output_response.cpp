@@ -11,7 +11,8 @@ double imageCoefficient(double x) {
     if (!std::isfinite(x)) return 0.0;
     // The word is 5.23 two's complement in 28 bits: sign-extend it.
     const std::uint32_t w = dsp::coefficientWord(x);
-    const std::int32_t v = (w & 0x08000000u) ? static_cast<std::int32_t>(w | 0xF0000000u) : static_cast<std::int32_t>(w);
+    const std::int32_t v =
+        (w & 0x08000000u) ? static_cast<std::int32_t>(w | 0xF0000000u) : static_cast<std::int32_t>(w);
     return std::ldexp(static_cast<double>(v), -23);
 }
 
@@ -20,7 +21,7 @@ void applySection(const dsp::TSOS& s, std::span<const double> hz, std::int32_t s
     const double a1 = imageCoefficient(s.A1), a2 = imageCoefficient(s.A2);
     const double step = 2.0 * std::numbers::pi / sampleRate;
     for (std::size_t i = 0; i < hz.size(); ++i) {
-        const std::complex<double> z = std::polar(1.0, -step * hz[i]);  // z^-1
+        const std::complex<double> z = std::polar(1.0, -step * hz[i]); // z^-1
         into[i] *= (b0 + z * (b1 + z * b2)) / (1.0 - z * (a1 + z * a2));
     }
 }
@@ -46,17 +47,21 @@ Response delayResponse(std::int32_t samples, std::span<const double> hz, std::in
 OutputTransfer outputTransfer(const PresetParameters& p, int output, std::span<const double> hz,
                               std::int32_t sampleRate) {
     OutputTransfer t{Response(hz.size(), 1.0), Response(hz.size(), 1.0), {}};
-    for (int b = 1; b <= kBandsPerOutput; ++b) applySection(p.band(output, b), hz, sampleRate, t.equaliser);
+    for (int b = 1; b <= kBandsPerOutput; ++b)
+        applySection(p.band(output, b), hz, sampleRate, t.equaliser);
     const dsp::TXOVER& x = p.Crossovers[static_cast<std::size_t>(output)];
     for (const dsp::TXOVERPB* edge : {&x.LowPass, &x.HighPass})
         for (int k = 0; k < dsp::kDesignedSections; ++k)
             applySection(edge->Sections[static_cast<std::size_t>(k)], hz, sampleRate, t.crossover);
     t.total = delayResponse(p.OutputDelay[static_cast<std::size_t>(output)], hz, sampleRate);
     const std::complex<double> level = outputLevel(p, output);
-    for (std::size_t i = 0; i < hz.size(); ++i) t.total[i] *= t.equaliser[i] * t.crossover[i] * level;
+    for (std::size_t i = 0; i < hz.size(); ++i)
+        t.total[i] *= t.equaliser[i] * t.crossover[i] * level;
     return t;
 }
 
-double levelDb(std::complex<double> h) { return 20.0 * std::log10(std::abs(h)); }
+double levelDb(std::complex<double> h) {
+    return 20.0 * std::log10(std::abs(h));
+}
 
-}  // namespace vela
+} // namespace vela

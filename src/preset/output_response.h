@@ -21,7 +21,8 @@ double imageCoefficient(double x);
 // One section at each frequency, from its image coefficients.
 Response sectionResponse(const dsp::TSOS& section, std::span<const double> hz, std::int32_t sampleRate);
 // Multiplies `into` by the section's response, point by point.
-void applySection(const dsp::TSOS& section, std::span<const double> hz, std::int32_t sampleRate, Response& into);
+void applySection(const dsp::TSOS& section, std::span<const double> hz, std::int32_t sampleRate,
+                  Response& into);
 
 // One output: the equaliser's eight bands, the crossover's two edges (every section the image
 // carries) and their product with the output's gain word (level, polarity and mute) and its
@@ -39,4 +40,4 @@ Response delayResponse(std::int32_t samples, std::span<const double> hz, std::in
 // Magnitude in dB (a silent point gives -inf) and phase in radians of a response.
 double levelDb(std::complex<double> h);
 
-}  // namespace vela
+} // namespace vela

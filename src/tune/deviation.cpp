@@ -6,7 +6,7 @@
 namespace vela::tune {
 
 namespace {
-constexpr int kHalfWindow = kPointsPerOctave / 12;  // 1/12 octave each side
+constexpr int kHalfWindow = kPointsPerOctave / 12; // 1/12 octave each side
 }
 
 FitGrid fitGrid(double low, double high) {
@@ -25,7 +25,8 @@ FitGrid fitGrid(double low, double high) {
 std::vector<double> smoothedDb(const Response& r) {
     const std::size_t n = r.size();
     std::vector<double> prefix(n + 1, 0.0);
-    for (std::size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + std::norm(r[i]);
+    for (std::size_t i = 0; i < n; ++i)
+        prefix[i + 1] = prefix[i] + std::norm(r[i]);
     std::vector<double> out(n);
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t a = i >= kHalfWindow ? i - kHalfWindow : 0;
@@ -60,4 +61,4 @@ Figures figures(const std::vector<double>& smoothed, const FitGrid& grid, const 
     return f;
 }
 
-}  // namespace vela::tune
+} // namespace vela::tune

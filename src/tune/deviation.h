@@ -27,11 +27,11 @@ std::vector<double> smoothedDb(const Response& r);
 
 struct Figures {
     double rmsDb = 0, maxDb = 0;
-    double offsetDb = 0;  // the level match
+    double offsetDb = 0; // the level match
 };
 
 // Over the points with `use` set (all of the range when empty).
 Figures figures(const std::vector<double>& smoothed, const FitGrid& grid, const Target& target,
                 const std::vector<char>& use = {});
 
-}  // namespace vela::tune
+} // namespace vela::tune

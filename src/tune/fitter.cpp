@@ -17,22 +17,27 @@ namespace vela::tune {
 namespace {
 
 constexpr std::int32_t kFs = kSampleRate;
-constexpr int kMaxDelay = 139;                           // samples, the delay control's top
-constexpr int kLevelTop = 361, kLevelBottom = 0;         // the level slider's positions
+constexpr int kMaxDelay = 139;                   // samples, the delay control's top
+constexpr int kLevelTop = 361, kLevelBottom = 0; // the level slider's positions
 constexpr std::uint8_t kBandType = dsp::kCodeParametricAdaptive;
-constexpr int kLowestQ = 30, kHighestQ = 1200;           // hundredths: wider or sharper helps no 1/6-octave sum
+constexpr int kLowestQ = 30, kHighestQ = 1200; // hundredths: wider or sharper helps no 1/6-octave sum
 constexpr double kMaxCutDb = 15.0;
 
 // The level slider's dB, computed as its procedure computes it.
-double levelOfPosition(int position) { return (361 - position) * 0.1 - 30.0; }
-int positionOfLevel(double db) { return std::clamp(static_cast<int>(std::lround((db + 30.0) * -10.0 + 361.0)), kLevelBottom, kLevelTop); }
+double levelOfPosition(int position) {
+    return (361 - position) * 0.1 - 30.0;
+}
+int positionOfLevel(double db) {
+    return std::clamp(static_cast<int>(std::lround((db + 30.0) * -10.0 + 361.0)), kLevelBottom, kLevelTop);
+}
 
 // Whole tenths and hundredths as text that reads back as k / 10.0 and k / 100.0 exactly.
 std::string decimalText(int k, int places) {
     const int unit = places == 1 ? 10 : 100;
     const int a = std::abs(k);
     std::string frac = std::to_string(a % unit);
-    while (static_cast<int>(frac.size()) < places) frac = "0" + frac;
+    while (static_cast<int>(frac.size()) < places)
+        frac = "0" + frac;
     return (k < 0 ? "-" : "") + std::to_string(a / unit) + "." + frac;
 }
 
@@ -44,15 +49,19 @@ std::string levelText(int position) {
 
 const char* alignmentName(std::uint8_t code) {
     switch ((code + 1) / 2) {
-    case 1: return "ButtW";
-    case 2: return "L-Riley";
-    case 3: return "Bessel";
-    default: return "ByPass";
+    case 1:
+        return "ButtW";
+    case 2:
+        return "L-Riley";
+    case 3:
+        return "Bessel";
+    default:
+        return "ByPass";
     }
 }
 
 struct Band {
-    int hz = 1000, gain = 0, q = 100;  // Hz, tenths of a dB, hundredths
+    int hz = 1000, gain = 0, q = 100; // Hz, tenths of a dB, hundredths
     Response r;
 };
 
@@ -61,7 +70,7 @@ struct Band {
 struct State {
     std::array<EdgeChoice, 2> edge{};
     std::array<const Response*, 2> edgeR{};
-    std::array<int, 2> level{};  // slider positions
+    std::array<int, 2> level{}; // slider positions
     std::array<bool, 2> inverted{};
     std::array<int, 2> delay{};
     std::array<std::vector<Band>, 2> bands;
@@ -74,9 +83,11 @@ class Fitter {
            std::stop_token stop, const FitProgress& progress)
         : p_(p), o_(o), stop_(std::move(stop)), progress_(progress), grid_(fitGrid(o.low, o.high)) {
         const std::size_t n = grid_.hz.size();
-        for (const double f : grid_.hz) target_.push_back(o.target.at(f));
+        for (const double f : grid_.hz)
+            target_.push_back(o.target.at(f));
         use_ = grid_.inRange;
-        for (int d = 0; d <= kMaxDelay; ++d) delays_.push_back(delayResponse(d, grid_.hz, kFs));
+        for (int d = 0; d <= kMaxDelay; ++d)
+            delays_.push_back(delayResponse(d, grid_.hz, kFs));
         // Which driver plays low: the one whose power lies lower in frequency.
         std::array<double, 2> centre{};
         for (std::size_t k = 0; k < 2; ++k) {
@@ -99,7 +110,8 @@ class Fitter {
             for (int j = 0; j < dsp::kDesignedSections; ++j)
                 applySection(other.Sections[static_cast<std::size_t>(j)], grid_.hz, kFs, f);
             if (o.keepEqualiser)
-                for (int b = 1; b <= kBandsPerOutput; ++b) applySection(p.band(out, b), grid_.hz, kFs, f);
+                for (int b = 1; b <= kBandsPerOutput; ++b)
+                    applySection(p.band(out, b), grid_.hz, kFs, f);
             fixed_[k] = std::move(f);
             const dsp::TXOVERPB& tuned = lowPassTuned(out) ? x.LowPass : x.HighPass;
             presetEdge_[k] = {tuned.Alignment, tuned.Order, static_cast<int>(std::lround(tuned.Frequency))};
@@ -113,8 +125,10 @@ class Fitter {
         FitResult result;
         State s = startingState();
         report(0, "crossover");
-        if (!o_.keepCrossover) chooseCrossover(s);
-        else alignOnly(s);
+        if (!o_.keepCrossover)
+            chooseCrossover(s);
+        else
+            alignOnly(s);
         if (stopped()) return stoppedResult();
         findUnreachable(s, result);
         report(40, "equaliser");
@@ -122,7 +136,8 @@ class Fitter {
         if (stopped()) return stoppedResult();
         report(95, "checking");
         result.edits = edits(s);
-        for (int out = 0; out < 2; ++out) result.outputs[static_cast<std::size_t>(out)] = choice(s, out);
+        for (int out = 0; out < 2; ++out)
+            result.outputs[static_cast<std::size_t>(out)] = choice(s, out);
         report(100, "done");
         return result;
     }
@@ -160,14 +175,16 @@ class Fitter {
                                              (s.inverted[k] ? -1.0 : 1.0) * p_.MuteFactor[k]);
         const Response& d = delays_[static_cast<std::size_t>(s.delay[k])];
         const Response& e = *s.edgeR[k];
-        for (std::size_t i = 0; i < r.size(); ++i) r[i] = fixed_[k][i] * e[i] * s.bandProduct[k][i] * d[i] * gain;
+        for (std::size_t i = 0; i < r.size(); ++i)
+            r[i] = fixed_[k][i] * e[i] * s.bandProduct[k][i] * d[i] * gain;
         return r;
     }
 
     Response sum(const State& s) const {
         Response r = output(s, 0);
         const Response b = output(s, 1);
-        for (std::size_t i = 0; i < r.size(); ++i) r[i] += b[i];
+        for (std::size_t i = 0; i < r.size(); ++i)
+            r[i] += b[i];
         return r;
     }
 
@@ -206,7 +223,8 @@ class Fitter {
             }
         }
         mean /= std::max(count, 1);
-        for (double& v : d) v -= mean;
+        for (double& v : d)
+            v -= mean;
         return d;
     }
 
@@ -216,7 +234,8 @@ class Fitter {
     // designer refuses or limits it.
     const Response* edgeResponse(int out, EdgeChoice e) {
         const auto key = std::make_tuple(out, e.alignment, e.order, e.hz);
-        if (const auto it = edgeCache_.find(key); it != edgeCache_.end()) return it->second ? &*it->second : nullptr;
+        if (const auto it = edgeCache_.find(key); it != edgeCache_.end())
+            return it->second ? &*it->second : nullptr;
         dsp::TXOVERPB edge;
         edge.Alignment = e.alignment;
         edge.Order = e.order;
@@ -249,8 +268,8 @@ class Fitter {
         const dsp::TXOVER& x = p_.Crossovers[static_cast<std::size_t>(out)];
         if (e.hz < 10 || e.hz > 22000) return false;
         if (lowPassTuned(out))
-            return x.HighPass.Alignment == dsp::kAlignBypass || p_.HighPassOff[static_cast<std::size_t>(out)] ||
-                   e.hz > x.HighPass.Frequency;
+            return x.HighPass.Alignment == dsp::kAlignBypass ||
+                   p_.HighPassOff[static_cast<std::size_t>(out)] || e.hz > x.HighPass.Frequency;
         return x.LowPass.Alignment == dsp::kAlignBypass || p_.LowPassOff[static_cast<std::size_t>(out)] ||
                e.hz < x.LowPass.Frequency;
     }
@@ -275,8 +294,10 @@ class Fitter {
         const double low = median(w, o_.low, std::max(o_.low * 1.5, crossoverHz / 2));
         const double high = median(t, std::min(o_.high / 1.5, crossoverHz * 2), o_.high);
         const double diff = (high + levelOfPosition(s.level[t])) - (low + levelOfPosition(s.level[w]));
-        if (diff > 0) s.level[t] = positionOfLevel(levelOfPosition(s.level[t]) - diff);
-        else s.level[w] = positionOfLevel(levelOfPosition(s.level[w]) + diff);
+        if (diff > 0)
+            s.level[t] = positionOfLevel(levelOfPosition(s.level[t]) - diff);
+        else
+            s.level[w] = positionOfLevel(levelOfPosition(s.level[w]) + diff);
     }
 
     // The best delay (of either output, the other at none) and polarity for the state's edges:
@@ -306,7 +327,8 @@ class Fitter {
         const int from = window > 0 ? std::max(-kMaxDelay, now - window) : -kMaxDelay;
         const int to = window > 0 ? std::min(kMaxDelay, now + window) : kMaxDelay;
         for (const bool flip : {false, true})
-            for (int d = from; d <= to; d += step) evaluate(d, flip);
+            for (int d = from; d <= to; d += step)
+                evaluate(d, flip);
         if (step > 1) {
             const int centre = bestDelay;
             const bool flip = bestInverted != s.inverted[t];
@@ -330,22 +352,23 @@ class Fitter {
         refineLevels(s);
     }
 
+    // The tweeter's level against the woofer's: the level of both together is the listener's.
     void refineLevels(State& s) const {
         double best = cost(s);
+        const auto k = static_cast<std::size_t>(1 - woofer_);
         for (const int step : {10, 3, 1})
             for (bool better = true; better;) {
                 better = false;
-                for (std::size_t k = 0; k < 2; ++k)
-                    for (const int move : {-step, step}) {
-                        State c = s;
-                        c.level[k] = std::clamp(c.level[k] + move, kLevelBottom, kLevelTop);
-                        const double v = cost(c);
-                        if (v < best - 1e-12) {
-                            best = v;
-                            s = std::move(c);
-                            better = true;
-                        }
+                for (const int move : {-step, step}) {
+                    State c = s;
+                    c.level[k] = std::clamp(c.level[k] + move, kLevelBottom, kLevelTop);
+                    const double v = cost(c);
+                    if (v < best - 1e-12) {
+                        best = v;
+                        s = std::move(c);
+                        better = true;
                     }
+                }
             }
     }
 
@@ -357,7 +380,8 @@ class Fitter {
         std::vector<Candidate> kept;
         const double from = o_.low * 1.5, to = o_.high / 1.5;
         std::vector<int> frequencies;
-        for (double f = from; f <= to; f *= std::exp2(1.0 / 6.0)) frequencies.push_back(static_cast<int>(std::lround(f)));
+        for (double f = from; f <= to; f *= std::exp2(1.0 / 6.0))
+            frequencies.push_back(static_cast<int>(std::lround(f)));
         const auto w = static_cast<std::size_t>(woofer_), t = 1 - w;
         const int total = 3 * 4 * static_cast<int>(frequencies.size());
         int done = 0;
@@ -373,10 +397,11 @@ class Fitter {
                     matchLevels(c, hz);
                     const double v = bestAlignment(c, 4);
                     kept.push_back({v, std::move(c)});
-                    std::sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.cost < b.cost; });
+                    std::sort(kept.begin(), kept.end(),
+                              [](const auto& a, const auto& b) { return a.cost < b.cost; });
                     if (kept.size() > 6) kept.pop_back();
                 }
-        if (kept.empty()) return;  // no design fits between the other edges: the crossover stays
+        if (kept.empty()) return; // no design fits between the other edges: the crossover stays
         double best = 1e300;
         for (Candidate& c : kept) {
             if (stopped()) return;
@@ -401,10 +426,12 @@ class Fitter {
                 std::vector<EdgeChoice> moves;
                 for (const double step : {1.0 / 12, 1.0 / 48})
                     for (const double sign : {-1.0, 1.0})
-                        moves.push_back({e.alignment, e.order, static_cast<int>(std::lround(e.hz * std::exp2(sign * step)))});
+                        moves.push_back({e.alignment, e.order,
+                                         static_cast<int>(std::lround(e.hz * std::exp2(sign * step)))});
                 for (const int order : {e.order - 2, e.order + 2})
                     if (order >= 2 && order <= 8) moves.push_back({e.alignment, order, e.hz});
-                for (int family = 1; family <= 3; ++family) moves.push_back(edgeOf(static_cast<int>(k), family, e.order, e.hz));
+                for (int family = 1; family <= 3; ++family)
+                    moves.push_back(edgeOf(static_cast<int>(k), family, e.order, e.hz));
                 for (const EdgeChoice& m : moves) {
                     if (stopped()) return best;
                     State c = s;
@@ -441,7 +468,8 @@ class Fitter {
             d[i] -= target_[i];
             if (grid_.inRange[i]) inRange.push_back(d[i]);
         }
-        std::nth_element(inRange.begin(), inRange.begin() + static_cast<std::ptrdiff_t>(inRange.size() / 2), inRange.end());
+        std::nth_element(inRange.begin(), inRange.begin() + static_cast<std::ptrdiff_t>(inRange.size() / 2),
+                         inRange.end());
         const double median = inRange[inRange.size() / 2];
         const double limit = (o_.keepEqualiser ? 0.0 : o_.maxBoostDb) + 3.0;
         std::size_t i = 0;
@@ -451,7 +479,8 @@ class Fitter {
                 continue;
             }
             const std::size_t first = i;
-            while (i < d.size() && grid_.inRange[i] && d[i] - median < -limit) use_[i++] = 0;
+            while (i < d.size() && grid_.inRange[i] && d[i] - median < -limit)
+                use_[i++] = 0;
             result.unreachable.push_back({grid_.hz[first], grid_.hz[i - 1]});
         }
     }
@@ -474,15 +503,18 @@ class Fitter {
         const double most = std::pow(10.0, (o_.maxBoostDb + 0.05) / 20.0);
         for (const auto& h : product)
             if (std::abs(h) > most) return false;
-        const auto at = std::lower_bound(grid_.hz.begin(), grid_.hz.end(), static_cast<double>(b.hz)) - grid_.hz.begin();
-        const auto i = static_cast<std::size_t>(std::min<std::ptrdiff_t>(at, static_cast<std::ptrdiff_t>(grid_.hz.size()) - 1));
+        const auto at =
+            std::lower_bound(grid_.hz.begin(), grid_.hz.end(), static_cast<double>(b.hz)) - grid_.hz.begin();
+        const auto i = static_cast<std::size_t>(
+            std::min<std::ptrdiff_t>(at, static_cast<std::ptrdiff_t>(grid_.hz.size()) - 1));
         return !(grid_.inRange[i] && !use_[i]);
     }
 
     void recomputeProduct(State& s, std::size_t k) const {
         s.bandProduct[k] = Response(grid_.hz.size(), 1.0);
         for (const Band& b : s.bands[k])
-            for (std::size_t i = 0; i < b.r.size(); ++i) s.bandProduct[k][i] *= b.r[i];
+            for (std::size_t i = 0; i < b.r.size(); ++i)
+                s.bandProduct[k][i] *= b.r[i];
     }
 
     // Moves one band's frequency, gain and Q while the cost falls, in coarse then fine steps.
@@ -490,7 +522,8 @@ class Fitter {
         Response others(grid_.hz.size(), 1.0);
         for (std::size_t j = 0; j < s.bands[k].size(); ++j)
             if (j != which)
-                for (std::size_t i = 0; i < others.size(); ++i) others[i] *= s.bands[k][j].r[i];
+                for (std::size_t i = 0; i < others.size(); ++i)
+                    others[i] *= s.bands[k][j].r[i];
         const int maxGain = static_cast<int>(std::floor(o_.maxBoostDb * 10.0 + 1e-9));
         const auto tryBand = [&](Band b) {
             b.hz = std::clamp(b.hz, 10, 22000);
@@ -498,7 +531,8 @@ class Fitter {
             b.q = std::clamp(b.q, kLowestQ, kHighestQ);
             designBand(b);
             Response product(others.size());
-            for (std::size_t i = 0; i < others.size(); ++i) product[i] = others[i] * b.r[i];
+            for (std::size_t i = 0; i < others.size(); ++i)
+                product[i] = others[i] * b.r[i];
             if (!allowed(product, b)) return false;
             std::swap(product, s.bandProduct[k]);
             const double v = cost(s);
@@ -533,7 +567,8 @@ class Fitter {
                     if (c.q == b.q) c.q += m > 1 ? 1 : -1;
                     moves.push_back(c);
                 }
-                for (const Band& m : moves) better = tryBand(m) || better;
+                for (const Band& m : moves)
+                    better = tryBand(m) || better;
             }
         }
         return best;
@@ -560,8 +595,12 @@ class Fitter {
             if (at == n || std::fabs(d[at]) < 0.05) break;
             // Its width: where the deviation falls to half on either side.
             std::size_t lo = at, hi = at;
-            while (lo > 0 && use_[lo - 1] && d[lo - 1] * d[at] > 0 && std::fabs(d[lo - 1]) > std::fabs(d[at]) / 2) --lo;
-            while (hi + 1 < n && use_[hi + 1] && d[hi + 1] * d[at] > 0 && std::fabs(d[hi + 1]) > std::fabs(d[at]) / 2) ++hi;
+            while (lo > 0 && use_[lo - 1] && d[lo - 1] * d[at] > 0 &&
+                   std::fabs(d[lo - 1]) > std::fabs(d[at]) / 2)
+                --lo;
+            while (hi + 1 < n && use_[hi + 1] && d[hi + 1] * d[at] > 0 &&
+                   std::fabs(d[hi + 1]) > std::fabs(d[at]) / 2)
+                ++hi;
             const double octaves = std::max(std::log2(grid_.hz[hi] / grid_.hz[lo]), 1.0 / 24);
             const double q = std::sqrt(std::exp2(octaves)) / (std::exp2(octaves) - 1.0);
             // The band goes on the output that carries most of the sum there.
@@ -612,7 +651,8 @@ class Fitter {
             report(85 + 3 * round, "equaliser");
             const double before = best;
             for (std::size_t k = 0; k < 2; ++k)
-                for (std::size_t j = 0; j < s.bands[k].size(); ++j) best = tuneBand(s, k, j, best);
+                for (std::size_t j = 0; j < s.bands[k].size(); ++j)
+                    best = tuneBand(s, k, j, best);
             refineLevels(s);
             best = cost(s);
             if (before - best < 1e-6) break;
@@ -646,8 +686,10 @@ class Fitter {
                 e.push_back({"xover." + n + "." + side + ".order", std::to_string(s.edge[k].order)});
                 e.push_back({"xover." + n + "." + side + ".freq", std::to_string(s.edge[k].hz)});
             }
-            if (s.level[k] != p_.OutputTrack[k].position()) e.push_back({"out." + n + ".gain", levelText(s.level[k])});
-            if (s.inverted[k] != p_.PolOutput[k].on()) e.push_back({"out." + n + ".polarity", s.inverted[k] ? "1" : "0"});
+            if (s.level[k] != p_.OutputTrack[k].position())
+                e.push_back({"out." + n + ".gain", levelText(s.level[k])});
+            if (s.inverted[k] != p_.PolOutput[k].on())
+                e.push_back({"out." + n + ".polarity", s.inverted[k] ? "1" : "0"});
             if (s.delay[k] != p_.OutputDelay[k]) e.push_back({"delay." + n, std::to_string(s.delay[k])});
             if (o_.keepEqualiser) continue;
             for (int b = 1; b <= kBandsPerOutput; ++b) {
@@ -658,7 +700,11 @@ class Fitter {
                     continue;
                 }
                 const Band& band = s.bands[k][j];
-                e.push_back({key + "type", std::string(dsp::kFilterList[static_cast<std::size_t>(dsp::ListIndexOfFilterCode(kBandType))].text)});
+                e.push_back(
+                    {key + "type",
+                     std::string(
+                         dsp::kFilterList[static_cast<std::size_t>(dsp::ListIndexOfFilterCode(kBandType))]
+                             .text)});
                 e.push_back({key + "freq", std::to_string(band.hz)});
                 e.push_back({key + "q", decimalText(band.q, 2)});
                 e.push_back({key + "gain", decimalText(band.gain, 1)});
@@ -675,7 +721,8 @@ class Fitter {
         c.levelDb = levelOfPosition(s.level[k]);
         c.inverted = s.inverted[k];
         c.delaySamples = s.delay[k];
-        for (const Band& b : s.bands[k]) c.bands.push_back({b.hz, b.gain / 10.0, b.q / 100.0});
+        for (const Band& b : s.bands[k])
+            c.bands.push_back({b.hz, b.gain / 10.0, b.q / 100.0});
         return c;
     }
 
@@ -713,7 +760,7 @@ std::vector<char> outside(const FitGrid& grid, const std::vector<FrequencyRange>
     return use;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> refusal(const std::array<DriverResponse, 2>& drivers, const FitOptions& o) {
     if (!(o.low > 0 && o.high > o.low)) return "the range must run from a lower to a higher frequency";
@@ -743,8 +790,8 @@ void applyEdits(PresetParameters& p, const std::vector<Edit>& edits) {
     }
 }
 
-Figures figuresOf(const PresetParameters& p, const std::array<DriverResponse, 2>& drivers, const FitOptions& o,
-                  const std::vector<FrequencyRange>& unreachable) {
+Figures figuresOf(const PresetParameters& p, const std::array<DriverResponse, 2>& drivers,
+                  const FitOptions& o, const std::vector<FrequencyRange>& unreachable) {
     const FitGrid grid = fitGrid(o.low, o.high);
     const Response s = acousticSum(p, {&drivers[0], &drivers[1]}, grid.hz, kSampleRate);
     return figures(smoothedDb(s), grid, o.target, outside(grid, unreachable));
@@ -766,4 +813,4 @@ FitResult fitCabinet(const PresetParameters& preset, const std::array<DriverResp
     return r;
 }
 
-}  // namespace vela::tune
+} // namespace vela::tune

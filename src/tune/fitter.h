@@ -22,12 +22,12 @@
 namespace vela::tune {
 
 struct FitOptions {
-    double low = 150.0, high = 15000.0;  // Hz
+    double low = 150.0, high = 15000.0; // Hz
     Target target = Target::flat();
-    bool keepCrossover = false;  // the edges between the drivers stay as they are
-    bool keepEqualiser = false;  // the equaliser bands stay as they are
-    bool keepAlignment = false;  // the outputs' delays and polarities stay as they are
-    double maxBoostDb = 6.0;     // no band lifts more than this
+    bool keepCrossover = false; // the edges between the drivers stay as they are
+    bool keepEqualiser = false; // the equaliser bands stay as they are
+    bool keepAlignment = false; // the outputs' delays and polarities stay as they are
+    double maxBoostDb = 6.0;    // no band lifts more than this
     int bandsPerOutput = 8;
 };
 
@@ -35,11 +35,11 @@ struct FitOptions {
 std::optional<std::string> refusal(const std::array<DriverResponse, 2>& drivers, const FitOptions& options);
 
 struct Edit {
-    std::string key, value;  // as preset set takes them
+    std::string key, value; // as preset set takes them
 };
 
 struct EdgeChoice {
-    std::uint8_t alignment = 0;  // the crossover's alignment code
+    std::uint8_t alignment = 0; // the crossover's alignment code
     int order = 0;
     int hz = 0;
 };
@@ -50,12 +50,12 @@ struct BandChoice {
 };
 
 struct OutputChoice {
-    bool lowPass = false;  // which edge was chosen: the woofer's low-pass or the tweeter's high-pass
+    bool lowPass = false; // which edge was chosen: the woofer's low-pass or the tweeter's high-pass
     EdgeChoice edge;
     double levelDb = 0;
     bool inverted = false;
     int delaySamples = 0;
-    std::vector<BandChoice> bands;  // the bands the fit uses, in band order
+    std::vector<BandChoice> bands; // the bands the fit uses, in band order
 };
 
 struct FrequencyRange {
@@ -65,11 +65,11 @@ struct FrequencyRange {
 struct FitResult {
     std::vector<Edit> edits;
     std::array<OutputChoice, 2> outputs;
-    Figures before, after;  // over the range
+    Figures before, after; // over the range
     // Where the drivers cannot follow the target; the figures leave these out when any.
     std::vector<FrequencyRange> unreachable;
-    bool stopped = false;  // the stop token ended the fit: apply nothing
-    ProgramImage image{};  // the image of the preset with the edits applied
+    bool stopped = false; // the stop token ended the fit: apply nothing
+    ProgramImage image{}; // the image of the preset with the edits applied
 };
 
 // Percent done (0..100) and what is being fitted.
@@ -85,7 +85,7 @@ FitResult fitCabinet(const PresetParameters& preset, const std::array<DriverResp
 void applyEdits(PresetParameters& p, const std::vector<Edit>& edits);
 
 // A response's figures against a target, over the range and outside the unreachable ranges.
-Figures figuresOf(const PresetParameters& p, const std::array<DriverResponse, 2>& drivers, const FitOptions& options,
-                  const std::vector<FrequencyRange>& unreachable = {});
+Figures figuresOf(const PresetParameters& p, const std::array<DriverResponse, 2>& drivers,
+                  const FitOptions& options, const std::vector<FrequencyRange>& unreachable = {});
 
-}  // namespace vela::tune
+} // namespace vela::tune

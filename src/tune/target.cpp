@@ -19,15 +19,17 @@ std::vector<std::string_view> fields(std::string_view line) {
     std::vector<std::string_view> out;
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == ',' || line[i] == ';')) ++i;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == ',' || line[i] == ';'))
+            ++i;
         const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != ',' && line[i] != ';') ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != ',' && line[i] != ';')
+            ++i;
         if (i > start) out.push_back(line.substr(start, i - start));
     }
     return out;
 }
 
-}  // namespace
+} // namespace
 
 Target Target::slope(double dbPerOctave) {
     Target t;
@@ -46,7 +48,8 @@ double Target::at(double hz) const {
     if (hz <= points_.front().first) return points_.front().second;
     if (hz >= points_.back().first) return points_.back().second;
     std::size_t k = 1;
-    while (points_[k].first < hz) ++k;
+    while (points_[k].first < hz)
+        ++k;
     const auto& [f0, d0] = points_[k - 1];
     const auto& [f1, d1] = points_[k];
     return d0 + (d1 - d0) * std::log(hz / f0) / std::log(f1 / f0);
@@ -74,7 +77,7 @@ std::optional<Target> parseTarget(std::string_view text, std::string& error) {
         if (f.empty() || f[0].front() == '*' || f[0].front() == '#' || f[0].front() == '"') continue;
         const auto hz = number(f[0]);
         const auto db = f.size() > 1 ? number(f[1]) : std::nullopt;
-        if (!hz && points.empty()) continue;  // a line of column names
+        if (!hz && points.empty()) continue; // a line of column names
         if (!hz || !db || *hz <= 0) {
             error = "line " + std::to_string(lineNumber) + " is not a frequency and a level in dB";
             return std::nullopt;
@@ -92,4 +95,4 @@ std::optional<Target> parseTarget(std::string_view text, std::string& error) {
     return Target::points(std::move(points));
 }
 
-}  // namespace vela::tune
+} // namespace vela::tune

@@ -31,4 +31,4 @@ class Target {
 // `error` saying why, for a file of fewer than two points or with frequencies that do not rise.
 std::optional<Target> parseTarget(std::string_view text, std::string& error);
 
-}  // namespace vela::tune
+} // namespace vela::tune

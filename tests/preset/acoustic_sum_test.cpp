@@ -46,10 +46,13 @@ cd section(const dsp::TSOS& s, double f) {
 
 cd outputByHand(const PresetParameters& p, int out, double f) {
     cd h = 1.0;
-    for (int b = 1; b <= kBandsPerOutput; ++b) h *= section(p.band(out, b), f);
+    for (int b = 1; b <= kBandsPerOutput; ++b)
+        h *= section(p.band(out, b), f);
     const dsp::TXOVER& x = p.Crossovers[static_cast<std::size_t>(out)];
-    for (int k = 0; k < x.LowPass.SectionCount; ++k) h *= section(x.LowPass.Sections[static_cast<std::size_t>(k)], f);
-    for (int k = 0; k < x.HighPass.SectionCount; ++k) h *= section(x.HighPass.Sections[static_cast<std::size_t>(k)], f);
+    for (int k = 0; k < x.LowPass.SectionCount; ++k)
+        h *= section(x.LowPass.Sections[static_cast<std::size_t>(k)], f);
+    for (int k = 0; k < x.HighPass.SectionCount; ++k)
+        h *= section(x.HighPass.Sections[static_cast<std::size_t>(k)], f);
     const auto n = static_cast<std::size_t>(out);
     const double delay = p.OutputDelay[n] / static_cast<double>(kSampleRate);
     return h * p.OutputGain[n] * std::exp(cd(0.0, -2.0 * kPi * f * delay));
@@ -58,13 +61,13 @@ cd outputByHand(const PresetParameters& p, int out, double f) {
 TEST(AcousticSum, MatchesTheSumWrittenOutByHand) {
     test::PresetFixture fx;
     PresetContext& c = fx.ctx;
-    CrossoverSetAlignmentIndex(c, 0, CrossoverEdge::LowPass, 2);  // Linkwitz-Riley
+    CrossoverSetAlignmentIndex(c, 0, CrossoverEdge::LowPass, 2); // Linkwitz-Riley
     CrossoverSetOrder(c, 0, CrossoverEdge::LowPass, 4);
     CrossoverSetFrequency(c, 0, CrossoverEdge::LowPass, 2200);
-    CrossoverSetAlignmentIndex(c, 1, CrossoverEdge::HighPass, 1);  // Butterworth
+    CrossoverSetAlignmentIndex(c, 1, CrossoverEdge::HighPass, 1); // Butterworth
     CrossoverSetOrder(c, 1, CrossoverEdge::HighPass, 2);
     CrossoverSetFrequency(c, 1, CrossoverEdge::HighPass, 1800);
-    EqualiserSetType(c, 0, 3, 1);  // Parametric Q adap
+    EqualiserSetType(c, 0, 3, 1); // Parametric Q adap
     EqualiserSetFrequency(c, 0, 3, 450);
     EqualiserSetGain(c, 0, 3, 4.5);
     EqualiserSetQ(c, 0, 3, 2.5);
@@ -78,16 +81,20 @@ TEST(AcousticSum, MatchesTheSumWrittenOutByHand) {
 
     // Between the measured points as well as on them.
     std::vector<double> hz;
-    for (double f = 40.0; f < 18000.0; f *= std::exp2(1.0 / 97)) hz.push_back(f);
-    for (std::size_t i = 100; i < tweeterCurve.frequency.size(); i += 37) hz.push_back(tweeterCurve.frequency[i]);
+    for (double f = 40.0; f < 18000.0; f *= std::exp2(1.0 / 97))
+        hz.push_back(f);
+    for (std::size_t i = 100; i < tweeterCurve.frequency.size(); i += 37)
+        hz.push_back(tweeterCurve.frequency[i]);
     const Response sum = acousticSum(fx.p(), {&woofer, &tweeter}, hz, kSampleRate);
     ASSERT_EQ(sum.size(), hz.size());
     for (std::size_t i = 0; i < hz.size(); ++i) {
         const double f = hz[i];
         const cd expected = outputByHand(fx.p(), 0, f) * driver(f, 70.0, 0.8, true, 0.00021, 2.0) +
                             outputByHand(fx.p(), 1, f) * driver(f, 1100.0, 0.9, true, 0.00005, 5.0);
-        EXPECT_NEAR(20.0 * std::log10(std::abs(sum[i])), 20.0 * std::log10(std::abs(expected)), 0.05) << f << " Hz";
-        EXPECT_NEAR(std::remainder(std::arg(sum[i] / expected), 2.0 * kPi) * 180.0 / kPi, 0.0, 1.0) << f << " Hz";
+        EXPECT_NEAR(20.0 * std::log10(std::abs(sum[i])), 20.0 * std::log10(std::abs(expected)), 0.05)
+            << f << " Hz";
+        EXPECT_NEAR(std::remainder(std::arg(sum[i] / expected), 2.0 * kPi) * 180.0 / kPi, 0.0, 1.0)
+            << f << " Hz";
     }
 }
 
@@ -100,7 +107,9 @@ TEST(AcousticSum, AMeasurementWithoutPhaseCannotBeSummed) {
         acousticSum(fx.p(), {&withPhase, &without}, hz, kSampleRate);
         FAIL() << "summed without phase";
     } catch (const NoPhaseError& e) {
-        EXPECT_STREQ(e.what(), "the measurement of output 2 has no phase, and without phase the outputs cannot be summed");
+        EXPECT_STREQ(
+            e.what(),
+            "the measurement of output 2 has no phase, and without phase the outputs cannot be summed");
     }
 }
 
@@ -116,5 +125,5 @@ TEST(OutputResponse, UsesTheCoefficientsAsTheImageCarriesThem) {
     EXPECT_EQ(sectionResponse(s, hz, kSampleRate)[0], cd(imageCoefficient(0.1)));
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela

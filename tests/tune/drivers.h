@@ -14,9 +14,17 @@ namespace vela::test {
 
 using cd = std::complex<double>;
 
-inline cd jf(double f, double f0) { return {0.0, f / f0}; }
-inline cd highPass2(double f, double f0, double q) { const cd s = jf(f, f0); return s * s / (s * s + s / q + 1.0); }
-inline cd lowPass2(double f, double f0, double q) { const cd s = jf(f, f0); return 1.0 / (s * s + s / q + 1.0); }
+inline cd jf(double f, double f0) {
+    return {0.0, f / f0};
+}
+inline cd highPass2(double f, double f0, double q) {
+    const cd s = jf(f, f0);
+    return s * s / (s * s + s / q + 1.0);
+}
+inline cd lowPass2(double f, double f0, double q) {
+    const cd s = jf(f, f0);
+    return 1.0 / (s * s + s / q + 1.0);
+}
 // A peak or dip of `db` at f0.
 inline cd peaking(double f, double f0, double q, double db) {
     const cd s = jf(f, f0);
@@ -52,7 +60,11 @@ inline std::string frdText(const std::function<cd(double)>& driver) {
 }
 
 // A flat pair distorted by known peaks and dips: the fit should take them back out.
-inline cd plantedWoofer(double f) { return peaking(f, 600, 2.5, 4.0) * peaking(f, 1300, 3.0, -3.0); }
-inline cd plantedTweeter(double f) { return peaking(f, 5000, 2.0, 3.0) * peaking(f, 11000, 4.0, -4.0) * 0.8; }
+inline cd plantedWoofer(double f) {
+    return peaking(f, 600, 2.5, 4.0) * peaking(f, 1300, 3.0, -3.0);
+}
+inline cd plantedTweeter(double f) {
+    return peaking(f, 5000, 2.0, 3.0) * peaking(f, 11000, 4.0, -4.0) * 0.8;
+}
 
-}  // namespace vela::test
+} // namespace vela::test

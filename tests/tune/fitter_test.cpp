@@ -1,9 +1,9 @@
 // The fit on synthetic drivers: a planted correction is found again, a gap between the drivers
 // is named instead of filled, the kept parts stay, and a stop ends the fit with nothing to apply.
-#include "tune/drivers.h"
 #include "preset/new_preset.h"
 #include "preset/program_image.h"
 #include "support/scripted_ui.h"
+#include "tune/drivers.h"
 #include "tune/fitter.h"
 
 #include <gtest/gtest.h>
@@ -25,15 +25,16 @@ std::unique_ptr<PresetParameters> newPreset() {
     return p;
 }
 
-bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& s, const std::string& prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 TEST(CabinetFit, TakesAPlantedCorrectionBackOut) {
     const auto p = newPreset();
     const std::array<DriverResponse, 2> drivers{driverOf(plantedWoofer), driverOf(plantedTweeter)};
     std::vector<int> percents;
-    const tune::FitResult r = tune::fitCabinet(*p, drivers, {}, {}, [&](int percent, std::string_view) {
-        percents.push_back(percent);
-    });
+    const tune::FitResult r = tune::fitCabinet(
+        *p, drivers, {}, {}, [&](int percent, std::string_view) { percents.push_back(percent); });
     ASSERT_FALSE(r.stopped);
     EXPECT_GT(r.before.rmsDb, 0.5);
     EXPECT_LE(r.after.rmsDb, 0.25);
@@ -65,13 +66,15 @@ TEST(CabinetFit, NamesAGapBetweenTheDriversInsteadOfFillingIt) {
     const tune::FitResult r = tune::fitCabinet(*p, {driverOf(woofer), driverOf(tweeter)}, {});
     ASSERT_FALSE(r.unreachable.empty());
     bool covered = false;
-    for (const tune::FrequencyRange& g : r.unreachable) covered = covered || (g.low <= 2500 && g.high >= 2500);
+    for (const tune::FrequencyRange& g : r.unreachable)
+        covered = covered || (g.low <= 2500 && g.high >= 2500);
     EXPECT_TRUE(covered);
     // No band, nor all of an output's bands together, lifts more than 6 dB.
     PresetParameters tuned = *p;
     tune::applyEdits(tuned, r.edits);
     std::vector<double> hz;
-    for (double f = 20; f < 20000; f *= std::exp2(1.0 / 96)) hz.push_back(f);
+    for (double f = 20; f < 20000; f *= std::exp2(1.0 / 96))
+        hz.push_back(f);
     for (int out = 0; out < 2; ++out)
         for (const auto& h : outputTransfer(tuned, out, hz, kSampleRate).equaliser)
             ASSERT_LE(levelDb(h), 6.05) << "output " << out + 1;
@@ -91,7 +94,8 @@ TEST(CabinetFit, KeptPartsStayAsTheyAre) {
     }
     o = {};
     o.keepCrossover = true;
-    for (const tune::Edit& e : tune::fitCabinet(*p, drivers, o).edits) EXPECT_FALSE(startsWith(e.key, "xover.")) << e.key;
+    for (const tune::Edit& e : tune::fitCabinet(*p, drivers, o).edits)
+        EXPECT_FALSE(startsWith(e.key, "xover.")) << e.key;
 }
 
 TEST(CabinetFit, AStoppedFitHasNothingToApply) {
@@ -105,10 +109,10 @@ TEST(CabinetFit, AStoppedFitHasNothingToApply) {
 
     // Stopped half-way, while it places equaliser bands.
     std::stop_source later;
-    const tune::FitResult half = tune::fitCabinet(
-        *p, {driverOf(plantedWoofer), driverOf(plantedTweeter)}, {}, later.get_token(), [&](int percent, std::string_view) {
-            if (percent >= 50) later.request_stop();
-        });
+    const tune::FitResult half = tune::fitCabinet(*p, {driverOf(plantedWoofer), driverOf(plantedTweeter)}, {},
+                                                  later.get_token(), [&](int percent, std::string_view) {
+                                                      if (percent >= 50) later.request_stop();
+                                                  });
     EXPECT_TRUE(half.stopped);
     EXPECT_TRUE(half.edits.empty());
 }
@@ -121,7 +125,8 @@ TEST(CabinetFit, RefusesWhatItCannotWorkWith) {
               "the measurement of output 2 has no phase, and without phase the outputs cannot be summed");
     tune::FitOptions wide;
     wide.high = 30000;
-    EXPECT_NE(tune::refusal({good, good}, wide).value_or("").find("not the range 150-30000 Hz"), std::string::npos);
+    EXPECT_NE(tune::refusal({good, good}, wide).value_or("").find("not the range 150-30000 Hz"),
+              std::string::npos);
     EXPECT_EQ(tune::refusal({good, good}, {}), std::nullopt);
 }
 
@@ -138,5 +143,5 @@ TEST(FitTarget, ReadsSlopesAndFiles) {
     EXPECT_EQ(error, "line 2: the frequencies must rise");
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela

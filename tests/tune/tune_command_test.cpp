@@ -20,7 +20,9 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 std::vector<std::uint8_t> bytesOf(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -35,8 +37,8 @@ struct TuneFiles {
 
     TuneFiles() { EXPECT_EQ(runCli({"preset", "new", "--out", preset}).code, 0); }
     CliOutcome tune(std::vector<std::string> more = {}) const {
-        std::vector<std::string> words{"preset", "tune", preset, "--measured", "1=" + woofer, "--measured",
-                                       "2=" + tweeter, "--out", out};
+        std::vector<std::string> words{"preset",     "tune",         preset,  "--measured", "1=" + woofer,
+                                       "--measured", "2=" + tweeter, "--out", out};
         words.insert(words.end(), more.begin(), more.end());
         return runCli(words);
     }
@@ -76,6 +78,15 @@ TEST(PresetTune, SavesThePresetWhoseImageTheFitEvaluated) {
     const CliOutcome shown = runCli({"preset", "show", t.out, "--keys"});
     EXPECT_TRUE(has(shown.out, "import.1=" + t.woofer)) << shown.out;
     EXPECT_TRUE(has(shown.out, "import.type=11")) << shown.out;
+
+    // Tuned already, with every part held, there is nothing to gain: exit 1, nothing saved.
+    const std::string again = t.dir.file("again.hdp");
+    const CliOutcome held =
+        runCli({"preset", "tune", t.out, "--measured", "1=" + t.woofer, "--measured", "2=" + t.tweeter,
+                "--keep", "crossover", "--keep", "eq", "--keep", "alignment", "--out", again});
+    EXPECT_EQ(held.code, 1) << held.out << held.err;
+    EXPECT_TRUE(has(held.out, "The fit could not improve on the preset")) << held.out;
+    EXPECT_FALSE(fs::exists(again));
 }
 
 TEST(PresetTune, RefusesWhatItCannotUseAndWritesNothing) {
@@ -88,15 +99,17 @@ TEST(PresetTune, RefusesWhatItCannotUseAndWritesNothing) {
         std::string reason;
     };
     const std::vector<Case> cases{
-        {{"preset", "tune", t.preset, "--measured", "1=" + t.woofer, "--measured", "2=" + noPhase, "--out", t.out},
+        {{"preset", "tune", t.preset, "--measured", "1=" + t.woofer, "--measured", "2=" + noPhase, "--out",
+          t.out},
          "the measurement of output 2 has no phase, and without phase the outputs cannot be summed"},
-        {{"preset", "tune", t.preset, "--measured", "1=" + mixed, "--measured", "2=" + t.tweeter, "--out", t.out},
+        {{"preset", "tune", t.preset, "--measured", "1=" + mixed, "--measured", "2=" + t.tweeter, "--out",
+          t.out},
          mixed + ": its frequencies fall and rise again"},
-        {{"preset", "tune", t.preset, "--measured", "1=" + t.woofer, "--measured", "2=" + t.tweeter, "--range",
-          "5-15000", "--out", t.out},
+        {{"preset", "tune", t.preset, "--measured", "1=" + t.woofer, "--measured", "2=" + t.tweeter,
+          "--range", "5-15000", "--out", t.out},
          "not the range 5-15000 Hz"},
-        {{"preset", "tune", t.preset, "--measured", "1=" + t.woofer, "--measured", "2=" + t.tweeter, "--target",
-          onePoint, "--out", t.out},
+        {{"preset", "tune", t.preset, "--measured", "1=" + t.woofer, "--measured", "2=" + t.tweeter,
+          "--target", onePoint, "--out", t.out},
          "it holds one point; a target needs two or more"},
     };
     for (const Case& c : cases) {
@@ -108,5 +121,5 @@ TEST(PresetTune, RefusesWhatItCannotUseAndWritesNothing) {
     }
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela
