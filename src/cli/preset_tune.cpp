@@ -26,33 +26,41 @@ const char* const kUsage =
     "velaupdate preset tune FILE.hdp --measured 1=WOOFER --measured 2=TWEETER [--target flat|SLOPE|FILE] "
     "[--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--out FILE.hdp] [--json]";
 
-// FRD for .frd and .txt exports; any other file in the preset's own import format.
-std::int32_t formatOf(const std::string& path, std::int32_t presetFormat) {
+// The formats a file is read in, in turn: FRD for .frd; FRD, then the preset's own import
+// format, for .txt (where three columns of numbers are FRD); the preset's format for any other.
+std::vector<std::int32_t> formatsFor(const std::string& path, std::int32_t presetFormat) {
     std::string ext = std::filesystem::path(path).extension().string();
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".frd" || ext == ".txt" ? kFrdFormat : presetFormat;
+    if (ext == ".frd") return {kFrdFormat};
+    if (ext == ".txt" && presetFormat != kFrdFormat) return {kFrdFormat, presetFormat};
+    return {ext == ".txt" ? kFrdFormat : presetFormat};
 }
 
 void refuse(Context& ctx, const std::string& text) {
     ctx.ui.error("velaupdate preset tune: " + text + "; nothing written");
 }
 
-// One driver's measurement, or nothing once its refusal is said.
-std::optional<DriverResponse> readDriver(Context& ctx, const std::string& path, std::int32_t code,
-                                         double sensitivity) {
-    const ImportFormat* format = importFormat(code);
-    if (!format) {
-        refuse(ctx, path + ": import format " + std::to_string(code) + " reads no data");
-        return std::nullopt;
-    }
+// One driver's measurement and the format it was read in, or nothing once its refusal is said.
+std::optional<std::pair<DriverResponse, std::int32_t>>
+readDriver(Context& ctx, const std::string& path, std::int32_t presetFormat, double sensitivity) {
     std::string error;
     const auto text = readWholeFile(path, error);
     if (!text) {
         refuse(ctx, error);
         return std::nullopt;
     }
-    const ParseResult parsed = parseMeasurement(*text, *format, sensitivity);
+    ParseResult parsed;
+    const ImportFormat* format = nullptr;
+    for (const std::int32_t code : formatsFor(path, presetFormat)) {
+        format = importFormat(code);
+        if (!format) {
+            refuse(ctx, path + ": import format " + std::to_string(code) + " reads no data");
+            return std::nullopt;
+        }
+        parsed = parseMeasurement(*text, *format, sensitivity);
+        if (parsed.status == ParseStatus::Ok) break;
+    }
     switch (parsed.status) {
     case ParseStatus::NotValid:
         refuse(ctx, notValidMessage(path, *format));
@@ -70,7 +78,7 @@ std::optional<DriverResponse> readDriver(Context& ctx, const std::string& path, 
         refuse(ctx, path + ": its frequencies fall and rise again, which no sweep exports");
         return std::nullopt;
     }
-    return driverResponse(parsed.curve, format->phaseInDegrees, parsed.phaseGiven);
+    return std::pair{driverResponse(parsed.curve, format->phaseInDegrees, parsed.phaseGiven), format->code};
 }
 
 tune::Target targetOf(Context& ctx, const std::string& text, bool& refused) {
@@ -242,10 +250,10 @@ int runPresetTune(Context& ctx) {
     std::array<DriverResponse, 2> drivers;
     std::array<std::int32_t, 2> formats{};
     for (std::size_t k = 0; k < 2; ++k) {
-        formats[k] = formatOf(paths[k], s->preset.Import.ImportDataType);
-        auto d = readDriver(ctx, paths[k], formats[k], s->preset.Import.Sensitivity.value());
+        auto d =
+            readDriver(ctx, paths[k], s->preset.Import.ImportDataType, s->preset.Import.Sensitivity.value());
         if (!d) return kExitBadInput;
-        drivers[k] = std::move(*d);
+        std::tie(drivers[k], formats[k]) = std::move(*d);
     }
     if (const auto why = tune::refusal(drivers, options)) {
         refuse(ctx, *why);

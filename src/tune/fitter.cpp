@@ -142,8 +142,6 @@ class Fitter {
         return result;
     }
 
-    const FitGrid& grid() const { return grid_; }
-
   private:
     bool lowPassTuned(int out) const { return out == woofer_; }
     bool stopped() const { return stop_.stop_requested(); }
@@ -304,7 +302,7 @@ class Fitter {
     // over the whole delay range in `step`s, or within `window` samples of the present delay.
     double bestAlignment(State& s, int step, int window = 0) const {
         if (o_.keepAlignment) return cost(s);
-        const std::array<Response, 2> out{output(withoutDelay(s, 0), 0), output(withoutDelay(s, 1), 1)};
+        const std::array<Response, 2> out{output(withoutDelay(s), 0), output(withoutDelay(s), 1)};
         const auto t = static_cast<std::size_t>(1 - woofer_);
         double best = 1e300;
         int bestDelay = 0;
@@ -340,7 +338,7 @@ class Fitter {
         return best;
     }
 
-    static State withoutDelay(const State& s, std::size_t) {
+    static State withoutDelay(const State& s) {
         State c = s;
         c.delay = {0, 0};
         return c;
