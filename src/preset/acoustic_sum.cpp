@@ -7,6 +7,43 @@
 
 namespace vela {
 
+namespace {
+
+constexpr double kTurn = 2.0 * std::numbers::pi;
+
+double wrapped(double phase) {
+    return phase - kTurn * std::nearbyint(phase / kTurn);
+}
+
+// How rough the phase is between neighbouring points once `delay` is taken out of it.
+double roughness(const std::vector<double>& hz, const std::vector<double>& phase, double delay) {
+    double sum = 0;
+    for (std::size_t i = 1; i < hz.size(); ++i) {
+        const double step = wrapped(phase[i] - phase[i - 1] + kTurn * (hz[i] - hz[i - 1]) * delay);
+        sum += step * step;
+    }
+    return sum;
+}
+
+// The delay whose removal leaves the smoothest phase: with the time of flight in it, the phase
+// of a measurement may turn by more than half a turn between points at high frequencies, and
+// no unwrapping could follow it.
+double smoothestDelay(const std::vector<double>& hz, const std::vector<double>& phase) {
+    double best = 0, least = roughness(hz, phase, 0.0);
+    const auto search = [&](double from, double to, double step) {
+        for (double d = from; d <= to; d += step)
+            if (const double r = roughness(hz, phase, d); r < least - 1e-12) {
+                least = r;
+                best = d;
+            }
+    };
+    search(-0.002, 0.010, 10e-6);
+    search(best - 10e-6, best + 10e-6, 0.25e-6);
+    return best;
+}
+
+} // namespace
+
 DriverResponse driverResponse(const MeasuredCurve& c, bool phaseInDegrees, bool hasPhase) {
     std::vector<std::size_t> order(c.frequency.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -19,15 +56,16 @@ DriverResponse driverResponse(const MeasuredCurve& c, bool phaseInDegrees, bool 
         // A second point at one frequency adds nothing to interpolate between.
         if (!d.hz.empty() && c.frequency[i] <= d.hz.back()) continue;
         if (!(c.frequency[i] > 0)) continue;
-        double phase = hasPhase ? c.phase[i] * scale : 0.0;
-        // Exports wrap the phase to one turn; the interpolation needs it continuous.
-        if (!d.radians.empty()) {
-            const double turn = 2.0 * std::numbers::pi;
-            phase -= turn * std::nearbyint((phase - d.radians.back()) / turn);
-        }
         d.hz.push_back(c.frequency[i]);
         d.db.push_back(c.magnitude[i]);
-        d.radians.push_back(phase);
+        d.radians.push_back(hasPhase ? c.phase[i] * scale : 0.0);
+    }
+    if (!hasPhase) return d;
+    d.delay = smoothestDelay(d.hz, d.radians);
+    // Without the delay, the phase is unwrapped point by point for the interpolation.
+    for (std::size_t i = 0; i < d.hz.size(); ++i) {
+        const double phase = d.radians[i] + kTurn * d.hz[i] * d.delay;
+        d.radians[i] = i == 0 ? wrapped(phase) : d.radians[i - 1] + wrapped(phase - d.radians[i - 1]);
     }
     return d;
 }
@@ -37,11 +75,13 @@ std::complex<double> DriverResponse::at(double f) const {
     const auto polar = [](double level, double phase) {
         return std::polar(std::pow(10.0, level / 20.0), phase);
     };
-    if (f <= hz.front()) return polar(db.front(), radians.front());
-    if (f >= hz.back()) return polar(db.back(), radians.back());
+    const double late = -kTurn * f * delay;
+    if (f <= hz.front()) return polar(db.front(), radians.front() + late);
+    if (f >= hz.back()) return polar(db.back(), radians.back() + late);
     const auto k = static_cast<std::size_t>(std::upper_bound(hz.begin(), hz.end(), f) - hz.begin());
     const double t = std::log(f / hz[k - 1]) / std::log(hz[k] / hz[k - 1]);
-    return polar(db[k - 1] + t * (db[k] - db[k - 1]), radians[k - 1] + t * (radians[k] - radians[k - 1]));
+    return polar(db[k - 1] + t * (db[k] - db[k - 1]),
+                 radians[k - 1] + t * (radians[k] - radians[k - 1]) + late);
 }
 
 Response DriverResponse::at(std::span<const double> f) const {

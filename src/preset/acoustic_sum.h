@@ -11,9 +11,11 @@
 
 namespace vela {
 
-// A driver's measured response, frequencies rising, phase unwrapped along them.
+// A driver's measured response, frequencies rising. The phase is kept without the delay that
+// turns it fastest (the time of flight an export may keep), unwrapped along the points.
 struct DriverResponse {
     std::vector<double> hz, db, radians;
+    double delay = 0.0; // seconds, taken out of `radians`
     bool hasPhase = true;
 
     double lowest() const { return hz.empty() ? 0.0 : hz.front(); }
