@@ -41,6 +41,7 @@ std::string presetFileArgument(const Context& ctx, const char* usage);
 int runPresetShow(Context& ctx);
 int runPresetSet(Context& ctx);
 int runPresetPlot(Context& ctx);
+int runPresetTune(Context& ctx);
 // One line per parameter name that preset set takes, with its values, for the help.
 std::string presetSetNames();
 

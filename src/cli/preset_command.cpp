@@ -84,6 +84,8 @@ const char* presetHelp() {
         "       velaupdate preset image FILE.hdp --out IMAGE.bin\n"
         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg [--layout combined]\n"
         "       velaupdate preset set FILE.hdp NAME=VALUE... [--out OTHER.hdp]\n"
+        "       velaupdate preset tune FILE.hdp --measured 1=WOOFER --measured 2=TWEETER [--target flat|SLOPE|FILE]\n"
+        "                   [--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--out OTHER.hdp] [--json]\n"
         "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
         "read with a warning and keep the present input delay. Files of another size or without the\n"
         "\"KTRMF\" signature are refused (exit code 3). Opening a file redesigns every filter,\n"
@@ -119,21 +121,36 @@ const char* presetHelp() {
         "       moves to the low-pass frequency unless the low-pass is off, and the other way round.\n"
         "       Delays are in samples at 48 kHz; out.N.polarity 1 is inverted; out.N.loudness is the\n"
         "       sub reinforcement's gain, sent in real time only (the file does not keep it);\n"
-        "       out.N.route none is a routing never chosen; import.N names the measurement files.\n";
+        "       out.N.route none is a routing never chosen; import.N names the measurement files.\n"
+        "tune   fits the preset to two measured drivers (FRD for .frd and .txt files, else the preset's\n"
+        "       import format; the phase is needed, as the outputs are summed with it): the crossover\n"
+        "       between them (alignment, order, frequency of the woofer's low-pass and the tweeter's\n"
+        "       high-pass), the output levels, delay and polarity, then up to 8 equaliser bands per\n"
+        "       output (none lifting more than --max-boost, 6 dB by default), every value on its\n"
+        "       control's steps. --target is flat, a slope in dB per octave through 0 dB at 1 kHz, or a\n"
+        "       file of frequency and dB lines; --range defaults to 150-15000 Hz; --keep holds a part as\n"
+        "       it is (alignment: the delays and polarities). Prints per output what it chose and the\n"
+        "       RMS and largest deviation of the 1/6-octave smoothed sum from the target after level\n"
+        "       matching, before and after, and where the drivers cannot follow the target. --out saves\n"
+        "       the tuned preset with the measurement files named in it. Exit 0 when the fit improved\n"
+        "       on the preset, 1 when it could not (nothing saved), 3 for a measurement or target it\n"
+        "       cannot use (no phase, frequencies out of order, a range beyond the data, a target of\n"
+        "       one point).\n";
     }();
     return text.c_str();
 }
 
 int runPreset(Context& ctx) {
     if (ctx.args.positional.empty())
-        throw std::invalid_argument("which one: preset new|show|image|plot|set (velaupdate preset --help)");
+        throw std::invalid_argument("which one: preset new|show|image|plot|set|tune (velaupdate preset --help)");
     const std::string& sub = ctx.args.positional[0];
     if (sub == "new") return runPresetNew(ctx);
     if (sub == "show") return runPresetShow(ctx);
     if (sub == "image") return runPresetImage(ctx);
     if (sub == "plot") return runPresetPlot(ctx);
     if (sub == "set") return runPresetSet(ctx);
-    throw std::invalid_argument("unknown preset subcommand '" + sub + "': new, show, image, plot or set");
+    if (sub == "tune") return runPresetTune(ctx);
+    throw std::invalid_argument("unknown preset subcommand '" + sub + "': new, show, image, plot, set or tune");
 }
 
 } // namespace vela::cli

@@ -2,6 +2,7 @@
 
 #include "core/session_state.h"
 #include "dsp/response.h"
+#include "preset/output_response.h"
 #include "preset/preset_parameters.h"
 
 #include <algorithm>
@@ -19,19 +20,23 @@ std::vector<double> gridHz(const dsp::ResponseGrid& grid, std::size_t n) {
     return hz;
 }
 
-std::vector<double> degrees(const dsp::ResponseCurve& phase) {
-    std::vector<double> out(phase.size());
-    for (std::size_t i = 0; i < phase.size(); ++i) out[i] = dsp::WrappedPhaseDegrees(phase[i]);
+std::vector<double> decibels(const Response& r) {
+    std::vector<double> out(r.size());
+    for (std::size_t i = 0; i < r.size(); ++i) out[i] = levelDb(r[i]);
     return out;
 }
 
-std::vector<double> values(const dsp::ResponseCurve& c) { return {c.begin(), c.end()}; }
+std::vector<double> degrees(const Response& r) {
+    std::vector<double> out(r.size());
+    for (std::size_t i = 0; i < r.size(); ++i) out[i] = dsp::WrappedPhaseDegrees(std::arg(r[i]));
+    return out;
+}
 
 // Everything drawn of one output: its equaliser and crossover, their total and the measurement
 // through it.
 struct OutputResponse {
     std::vector<double> hz;
-    dsp::ResponseCurve eqMag{}, eqPhase{}, totalMag{}, totalPhase{};
+    std::vector<double> eqMag, eqPhase, xoMag, xoPhase, totalMag, totalPhase;
     bool muted = false;  // gain 0: silent, no total to draw
     double delayMs = 0;  // the output delay, in the total's phase
     std::vector<double> measuredHz, measuredMag, measuredPhase, resultMag, resultPhase;  // empty: none
@@ -46,23 +51,16 @@ QString frequencyText(double hz) {
 OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& markerColour) {
     const auto n = static_cast<std::size_t>(out);
     OutputResponse o;
-    std::vector<const dsp::TSOS*> bands;
-    for (int b = 1; b <= kBandsPerOutput; ++b) bands.push_back(&p.band(out, b));
-    dsp::ComputeResponse(p.Grid, bands, o.eqMag, o.eqPhase);
-    const auto& xoMag = p.Crossover.Magnitude[n];
-    const auto& xoPhase = p.Crossover.Phase[n];
-    const double gain = p.OutputGain[n] * p.MuteFactor[n];
-    o.muted = gain == 0.0;
-    const double levelDb = o.muted ? 0.0 : 20.0 * std::log10(std::abs(gain));
-    const double levelPhase = gain < 0.0 ? std::numbers::pi : 0.0;
-    // The output delay turns the phase by 2 pi f t; the input delay is common to both outputs.
-    o.delayMs = 1000.0 * p.OutputDelay[n] / kSampleRate;
     o.hz = gridHz(p.Grid, dsp::kResponsePoints);
-    for (std::size_t i = 0; i < o.totalMag.size(); ++i) {
-        const double delayPhase = -2.0 * std::numbers::pi * o.hz[i] * o.delayMs / 1000.0;
-        o.totalMag[i] = static_cast<float>(o.eqMag[i] + xoMag[i] + levelDb);
-        o.totalPhase[i] = static_cast<float>(o.eqPhase[i] + xoPhase[i] + levelPhase + delayPhase);
-    }
+    const OutputTransfer t = outputTransfer(p, out, o.hz, p.Grid.sampleRate());
+    o.eqMag = decibels(t.equaliser);
+    o.eqPhase = degrees(t.equaliser);
+    o.xoMag = decibels(t.crossover);
+    o.xoPhase = degrees(t.crossover);
+    o.muted = outputLevel(p, out) == 0.0;
+    o.delayMs = 1000.0 * p.OutputDelay[n] / kSampleRate;
+    o.totalMag = o.muted ? std::vector<double>(o.hz.size(), 0.0) : decibels(t.total);
+    o.totalPhase = degrees(t.total);
     if (p.PolOutput[n].on()) o.state += ", inverted";
     if (p.MuteOutput[n].on()) o.state += ", muted";
 
@@ -83,10 +81,11 @@ OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& 
         o.measuredHz = gridHz(p.Grid, kImportPoints);
         for (std::size_t i = 0; i < kImportPoints; ++i) {
             const bool inside = m.magnitude[i] != kOutsideMagnitude;
+            const auto result = std::polar(std::pow(10.0, m.magnitude[i] / 20.0), double(m.phase[i])) * t.total[i];
             o.measuredMag.push_back(inside ? m.magnitude[i] : NAN);
             o.measuredPhase.push_back(inside ? dsp::WrappedPhaseDegrees(m.phase[i]) : NAN);
-            o.resultMag.push_back(inside && !o.muted ? m.magnitude[i] + o.totalMag[i] : NAN);
-            o.resultPhase.push_back(inside && !o.muted ? dsp::WrappedPhaseDegrees(m.phase[i] + o.totalPhase[i]) : NAN);
+            o.resultMag.push_back(inside && !o.muted ? levelDb(result) : NAN);
+            o.resultPhase.push_back(inside && !o.muted ? dsp::WrappedPhaseDegrees(std::arg(result)) : NAN);
         }
     }
     return o;
@@ -104,7 +103,7 @@ void noteInputDelay(const PresetParameters& p, QStringList& notes) {
 
 // A muted output's magnitude lies along the floor; it has no phase to draw.
 Curve totalCurve(const QString& label, const QColor& colour, const OutputResponse& o, double width, bool phase) {
-    Curve c{label, colour, o.hz, phase ? degrees(o.totalPhase) : values(o.totalMag), width};
+    Curve c{label, colour, o.hz, phase ? o.totalPhase : o.totalMag, width};
     if (o.muted) {
         c.label += " (muted: silent)";
         c.silent = !phase;
@@ -116,7 +115,6 @@ Curve totalCurve(const QString& label, const QColor& colour, const OutputRespons
 // The two panels of one output.
 std::pair<Panel, Panel> outputPanels(const PresetParameters& p, const std::vector<OutputResponse>& outputs, int out) {
     const OutputResponse& o = outputs[static_cast<std::size_t>(out)];
-    const auto n = static_cast<std::size_t>(out);
     const std::string title = "Output " + std::to_string(out + 1);
     Panel mag{QString::fromStdString(title + " magnitude" + (o.state.empty() ? "" : " (" + o.state.substr(2) + ")")),
               "Magnitude (dB)", 0, 0, 6, false, {}, o.crossovers, {}};
@@ -129,11 +127,11 @@ std::pair<Panel, Panel> outputPanels(const PresetParameters& p, const std::vecto
     const QColor eqColour(30, 110, 200), xoColour(230, 120, 20), totalColour(20, 20, 30, 120), measColour(40, 160, 80),
         resultColour(190, 30, 60);
     mag.curves.push_back(totalCurve("Output total", totalColour, o, 5.0, false));
-    mag.curves.push_back({"Equaliser", eqColour, o.hz, values(o.eqMag)});
-    mag.curves.push_back({"Crossover", xoColour, o.hz, values(p.Crossover.Magnitude[n])});
+    mag.curves.push_back({"Equaliser", eqColour, o.hz, o.eqMag});
+    mag.curves.push_back({"Crossover", xoColour, o.hz, o.xoMag});
     phase.curves.push_back(totalCurve("Output total", totalColour, o, 5.0, true));
-    phase.curves.push_back({"Equaliser", eqColour, o.hz, degrees(o.eqPhase)});
-    phase.curves.push_back({"Crossover", xoColour, o.hz, degrees(p.Crossover.Phase[n])});
+    phase.curves.push_back({"Equaliser", eqColour, o.hz, o.eqPhase});
+    phase.curves.push_back({"Crossover", xoColour, o.hz, o.xoPhase});
     if (!o.measuredHz.empty()) {
         mag.curves.push_back({"Measured", measColour, o.measuredHz, o.measuredMag, 1.6, Qt::DashLine});
         mag.curves.push_back({"Measured + output", resultColour, o.measuredHz, o.resultMag, 2.0});

@@ -117,6 +117,31 @@ bool isFrdComment(std::string_view line) {
     return !t.empty() && (t.front() == '*' || t.front() == '"');
 }
 
+// A line of column names ("Freq SPL Phase"), as exports head their points with: no field
+// begins as a number does.
+bool isColumnNames(std::string_view line) {
+    std::string_view t = trim(line);
+    while (!t.empty()) {
+        const char c = t.front();
+        if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == ',') return false;
+        const auto end = t.find_first_of(" \t");
+        if (end == std::string_view::npos) break;
+        t = trim(t.substr(end));
+    }
+    return true;
+}
+
+// Whether an FRD line gives a third value, the phase.
+bool hasThirdField(std::string_view line) {
+    std::size_t i = 0, count = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i < line.size()) ++count;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    }
+    return count >= 3;
+}
+
 Fields blankFields(std::string_view line) {
     std::array<std::string_view, 3> f{};
     std::size_t i = 0;
@@ -201,7 +226,7 @@ std::string importLayout(const ImportFormat& f) {
     case kFrdFormat:
         return "lines of frequency, magnitude (dB) and phase (degrees; may be left out) separated by blanks or "
                "tabs, with a decimal point or comma, in any order of frequency; lines beginning with * or \" are "
-               "comments";
+               "comments, as is a line of column names before the first point";
     default:
         if (f.headerLine < 0) return "no header; values " + columnLayout(f);
         return "line " + std::to_string(f.headerLine + 1) + " is " + header + "; values " + columnLayout(f);
@@ -234,6 +259,8 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
         Fields f;
         if (frd) {
             if (isFrdComment(line)) continue;
+            if (r.curve.frequency.empty() && isColumnNames(line)) continue;
+            if (hasThirdField(line)) r.phaseGiven = true;
             f = blankFields(line);
         } else if (tabbed) {
             if (line.front() < '0' || line.front() > '9') continue;
@@ -272,6 +299,13 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
         r.curve.magnitude.push_back(static_cast<float>(magnitude));
         r.curve.phase.push_back(static_cast<float>(ph));
     }
+    if (!frd) r.phaseGiven = hasPhase;
+    bool rises = true, falls = true;
+    for (std::size_t i = 1; i < r.curve.frequency.size(); ++i) {
+        rises = rises && r.curve.frequency[i] > r.curve.frequency[i - 1];
+        falls = falls && r.curve.frequency[i] < r.curve.frequency[i - 1];
+    }
+    r.oneWay = rises || falls;
     if (frd) {
         // A file of comments only is no measurement, however well-formed.
         if (r.curve.frequency.empty()) r.status = ParseStatus::NoData;

@@ -75,6 +75,9 @@ enum class ParseStatus { Ok, NotValid, BadNumber, NoData };
 struct ParseResult {
     ParseStatus status = ParseStatus::Ok;
     MeasuredCurve curve;
+    bool phaseGiven = false;  // the file carried a phase (an FRD line may leave it out)
+    // The file's frequencies rose throughout or fell throughout, as sweeps export them.
+    bool oneWay = true;
     int badLine = -1;  // counted from 0
     std::string badText;
 };
