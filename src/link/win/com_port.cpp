@@ -1,0 +1,204 @@
+#include "link/win/com_port.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace vela {
+namespace {
+
+std::wstring wide(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
+    return w;
+}
+
+std::string systemText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring w = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
+    LocalFree(buffer);
+    while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.')) w.pop_back();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+// COM10 and above are reachable only through the device namespace; COM1..COM9 are too.
+std::wstring devicePath(const std::string& name) {
+    return name.rfind("\\\\.\\", 0) == 0 ? wide(name) : L"\\\\.\\" + wide(name);
+}
+
+HANDLE handleOf(void* h) { return static_cast<HANDLE>(h); }
+
+DWORD clampedMs(Millis t) {
+    return static_cast<DWORD>(std::clamp<long long>(t.count(), 0, MAXDWORD - 1));
+}
+
+}  // namespace
+
+void ComPort::fail(const std::string& what, unsigned long code) { error_ = what + ": " + systemText(code); }
+
+void ComPort::lost(unsigned long code) {
+    fail(name_ + ": the port is gone", code);
+    close();
+}
+
+bool ComPort::open() {
+    close();
+    error_.clear();
+    // No sharing: the port is ours alone until closed.
+    HANDLE h = CreateFileW(devicePath(name_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // Windows refuses a port another program holds with "access denied": that is no
+        // question of rights, as it would be on Linux.
+        if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY)
+            error_ = name_ + " is in use by another program";
+        else if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            error_ = name_ + " does not exist on this computer";
+        else
+            fail(name_, code);
+        return false;
+    }
+    handle_ = h;
+    readTimeoutSet_ = -1;
+    pending_.clear();
+    SetupComm(h, 4096, 4096);
+    // Raw bytes at 57600 8N1 until told otherwise, and nothing left over from an earlier user.
+    if (!applySettings(LineSettings{})) {
+        close();
+        return false;
+    }
+    PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
+    return true;
+}
+
+void ComPort::close() {
+    if (handle_) CloseHandle(handleOf(handle_));
+    handle_ = nullptr;
+    pending_.clear();
+}
+
+bool ComPort::applySettings(const LineSettings& s) {
+    if (!handle_) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handleOf(handle_), &dcb)) {
+        fail(name_, GetLastError());
+        return false;
+    }
+    dcb.BaudRate = static_cast<DWORD>(s.baud);
+    dcb.ByteSize = static_cast<BYTE>(s.dataBits);
+    dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.Parity = s.parity == Parity::None ? NOPARITY : s.parity == Parity::Odd ? ODDPARITY : EVENPARITY;
+    dcb.fBinary = TRUE;
+    dcb.fParity = s.parity != Parity::None;
+    // As the tty is set: RTS/CTS when asked for, never XON/XOFF, no byte dropped or replaced.
+    dcb.fOutxCtsFlow = s.flowControl;
+    dcb.fRtsControl = s.flowControl ? RTS_CONTROL_HANDSHAKE : rts_ ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fDtrControl = dtr_ ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(handleOf(handle_), &dcb)) {
+        fail(name_ + ": line settings", GetLastError());
+        return false;
+    }
+    flowControl_ = s.flowControl;
+    readTimeoutSet_ = -1;
+    return true;
+}
+
+bool ComPort::setTimeouts(Millis read) {
+    const long long ms = clampedMs(read);
+    if (ms == readTimeoutSet_) return true;
+    COMMTIMEOUTS t{};
+    // A read returns at once with what is there; when nothing is, it returns with the first
+    // byte to come, or empty once `read` has passed.
+    t.ReadIntervalTimeout = MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = ms > 0 ? MAXDWORD : 0;
+    t.ReadTotalTimeoutConstant = static_cast<DWORD>(ms);
+    t.WriteTotalTimeoutMultiplier = 0;
+    t.WriteTotalTimeoutConstant = clampedMs(writeTimeout_);
+    if (!SetCommTimeouts(handleOf(handle_), &t)) {
+        fail(name_ + ": time-outs", GetLastError());
+        return false;
+    }
+    readTimeoutSet_ = ms;
+    return true;
+}
+
+void ComPort::setWriteTimeout(Millis t) {
+    writeTimeout_ = t;
+    readTimeoutSet_ = -1;
+}
+
+bool ComPort::setModemLine(bool dtr, bool on) {
+    if (!handle_) return false;
+    (dtr ? dtr_ : rts_) = on;
+    // Under RTS/CTS flow control the driver owns RTS.
+    if (!dtr && flowControl_) return true;
+    if (EscapeCommFunction(handleOf(handle_), dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS))) return true;
+    const DWORD code = GetLastError();
+    // A port without modem lines (a pseudo-terminal behind an emulated port) is no error for us.
+    if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_PARAMETER || code == ERROR_INVALID_FUNCTION) return true;
+    fail(name_ + ": modem line", code);
+    return false;
+}
+
+bool ComPort::setDtr(bool on) { return setModemLine(true, on); }
+bool ComPort::setRts(bool on) { return setModemLine(false, on); }
+
+std::size_t ComPort::write(std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    if (!handle_ || !setTimeouts(Millis(readTimeoutSet_ < 0 ? 0 : readTimeoutSet_))) return 0;
+    while (handle_ && done < bytes.size()) {
+        DWORD n = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 65536));
+        if (!WriteFile(handleOf(handle_), bytes.data() + done, chunk, &n, nullptr)) {
+            lost(GetLastError());
+            break;
+        }
+        if (n == 0) {
+            // The write time-out passed with nothing taken.
+            fail(name_ + ": write", ERROR_TIMEOUT);
+            break;
+        }
+        done += n;
+    }
+    return done;
+}
+
+bool ComPort::waitForData(Millis timeout) {
+    if (!pending_.empty()) return true;
+    if (!handle_ || !setTimeouts(timeout)) return false;
+    std::uint8_t buffer[4096];
+    DWORD n = 0;
+    if (!ReadFile(handleOf(handle_), buffer, sizeof buffer, &n, nullptr)) {
+        lost(GetLastError());
+        return false;
+    }
+    pending_.assign(buffer, buffer + n);
+    return n > 0;
+}
+
+std::size_t ComPort::read(std::span<std::uint8_t> out, Millis timeout) {
+    if (!handle_ || out.empty()) return 0;
+    if (!waitForData(timeout)) return 0;
+    const std::size_t n = std::min(out.size(), pending_.size());
+    std::copy_n(pending_.begin(), n, out.begin());
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+}
+
+}  // namespace vela
