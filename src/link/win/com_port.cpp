@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace vela {
 namespace {
@@ -28,10 +29,10 @@ std::string systemText(DWORD code) {
     return text;
 }
 
+constexpr std::string_view kDeviceNamespace = "\\\\.\\";
+
 // COM10 and above are reachable only through the device namespace; COM1..COM9 are too.
-std::wstring devicePath(const std::string& name) {
-    return name.rfind("\\\\.\\", 0) == 0 ? wide(name) : L"\\\\.\\" + wide(name);
-}
+std::wstring devicePath(const std::string& name) { return wide(std::string(kDeviceNamespace) + name); }
 
 HANDLE handleOf(void* h) { return static_cast<HANDLE>(h); }
 
@@ -40,6 +41,10 @@ DWORD clampedMs(Millis t) {
 }
 
 }  // namespace
+
+ComPort::ComPort(std::string name) : name_(std::move(name)) {
+    if (name_.rfind(kDeviceNamespace, 0) == 0) name_.erase(0, kDeviceNamespace.size());
+}
 
 void ComPort::fail(const std::string& what, unsigned long code) { error_ = what + ": " + systemText(code); }
 

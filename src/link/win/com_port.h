@@ -12,8 +12,8 @@ namespace vela {
 
 class ComPort : public ByteChannel {
 public:
-    // "COM5", or a device path such as \\.\COM12.
-    explicit ComPort(std::string name) : name_(std::move(name)) {}
+    // "COM5", or its device path \\.\COM5 as the system lists it; named COM5 either way.
+    explicit ComPort(std::string name);
     ~ComPort() override { close(); }
     ComPort(const ComPort&) = delete;
     ComPort& operator=(const ComPort&) = delete;

@@ -23,6 +23,7 @@ TEST(ComPort, AMissingPortSaysItDoesNotExist) {
 TEST(ComPort, ASerialPortIsNamedAsTheUserNamesIt) {
     EXPECT_EQ(serialPortChannel("COM7")->address(), "COM7");
     EXPECT_EQ(usbLocator("COM12")(0)->address(), "COM12");
+    EXPECT_EQ(usbLocator("\\\\.\\COM12")(0)->address(), "COM12");  // as the system lists it
     EXPECT_EQ(fallbackSerialPort(), "COM1");
 }
 
