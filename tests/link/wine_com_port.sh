@@ -29,8 +29,11 @@ work=$(mktemp -d)
 sim=
 cleanup() {
     rm -f "$link"
-    if [ -n "$sim" ]; then kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; fi
-    rm -rf "$work"
+    if [ -z "$sim" ]; then rm -rf "$work"; return; fi
+    # Wine's server took the pseudo-terminal for its controlling terminal when it opened the
+    # port: ending the simulator before the server would hang the server up (which then prints
+    # all its objects). The simulator ends once the server has, out of the caller's output.
+    (wineserver -w; kill "$sim"; rm -rf "$work") </dev/null >/dev/null 2>&1 &
 }
 trap cleanup EXIT
 

@@ -42,6 +42,15 @@ DWORD clampedMs(Millis t) {
 
 }  // namespace
 
+std::string comPortOpenFailure(const std::string& name, unsigned long code) {
+    // Windows refuses a port another program holds with "access denied": that is no question
+    // of rights, as it would be on Linux.
+    if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY)
+        return name + " is in use by another program";
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return name + " does not exist on this computer";
+    return name + ": " + systemText(code);
+}
+
 ComPort::ComPort(std::string name) : name_(std::move(name)) {
     if (name_.rfind(kDeviceNamespace, 0) == 0) name_.erase(0, kDeviceNamespace.size());
 }
@@ -60,19 +69,11 @@ bool ComPort::open() {
     HANDLE h = CreateFileW(devicePath(name_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        // Windows refuses a port another program holds with "access denied": that is no
-        // question of rights, as it would be on Linux.
-        if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY)
-            error_ = name_ + " is in use by another program";
-        else if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            error_ = name_ + " does not exist on this computer";
-        else
-            fail(name_, code);
+        error_ = comPortOpenFailure(name_, GetLastError());
         return false;
     }
     handle_ = h;
-    readTimeoutSet_ = -1;
+    readTimeoutSet_ = kUnset;
     pending_.clear();
     SetupComm(h, 4096, 4096);
     // Raw bytes at 57600 8N1 until told otherwise, and nothing left over from an earlier user.
@@ -120,32 +121,32 @@ bool ComPort::applySettings(const LineSettings& s) {
         return false;
     }
     flowControl_ = s.flowControl;
-    readTimeoutSet_ = -1;
+    readTimeoutSet_ = kUnset;
     return true;
 }
 
-bool ComPort::setTimeouts(Millis read) {
-    const long long ms = clampedMs(read);
-    if (ms == readTimeoutSet_) return true;
+bool ComPort::setTimeouts(long long readMs) {
+    if (readMs == readTimeoutSet_) return true;
     COMMTIMEOUTS t{};
-    // A read returns at once with what is there; when nothing is, it returns with the first
-    // byte to come, or empty once `read` has passed.
-    t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = ms > 0 ? MAXDWORD : 0;
-    t.ReadTotalTimeoutConstant = static_cast<DWORD>(ms);
-    t.WriteTotalTimeoutMultiplier = 0;
+    if (readMs < 0) {
+        // A read returns at once with what the driver holds.
+        t.ReadIntervalTimeout = MAXDWORD;
+    } else {
+        // A read of n bytes returns with them, or with fewer once readMs have passed.
+        t.ReadTotalTimeoutConstant = static_cast<DWORD>(readMs);
+    }
     t.WriteTotalTimeoutConstant = clampedMs(writeTimeout_);
     if (!SetCommTimeouts(handleOf(handle_), &t)) {
         fail(name_ + ": time-outs", GetLastError());
         return false;
     }
-    readTimeoutSet_ = ms;
+    readTimeoutSet_ = readMs;
     return true;
 }
 
 void ComPort::setWriteTimeout(Millis t) {
     writeTimeout_ = t;
-    readTimeoutSet_ = -1;
+    readTimeoutSet_ = kUnset;
 }
 
 bool ComPort::setModemLine(bool dtr, bool on) {
@@ -166,7 +167,7 @@ bool ComPort::setRts(bool on) { return setModemLine(false, on); }
 
 std::size_t ComPort::write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
-    if (!handle_ || !setTimeouts(Millis(readTimeoutSet_ < 0 ? 0 : readTimeoutSet_))) return 0;
+    if (!handle_ || !setTimeouts(readTimeoutSet_ == kUnset ? -1 : readTimeoutSet_)) return 0;
     while (handle_ && done < bytes.size()) {
         DWORD n = 0;
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 65536));
@@ -184,17 +185,32 @@ std::size_t ComPort::write(std::span<const std::uint8_t> bytes) {
     return done;
 }
 
+bool ComPort::readPending(std::size_t n, long long readMs) {
+    if (!setTimeouts(readMs)) return false;
+    const std::size_t had = pending_.size();
+    pending_.resize(had + n);
+    DWORD got = 0;
+    const bool ok = ReadFile(handleOf(handle_), pending_.data() + had, static_cast<DWORD>(n), &got, nullptr);
+    pending_.resize(had + (ok ? got : 0));
+    if (!ok) lost(GetLastError());
+    return ok;
+}
+
 bool ComPort::waitForData(Millis timeout) {
     if (!pending_.empty()) return true;
-    if (!handle_ || !setTimeouts(timeout)) return false;
-    std::uint8_t buffer[4096];
-    DWORD n = 0;
-    if (!ReadFile(handleOf(handle_), buffer, sizeof buffer, &n, nullptr)) {
-        lost(GetLastError());
+    if (!handle_) return false;
+    // The first byte to come, through a one-byte read that the driver ends at the time-out;
+    // then whatever came with it. Both are plain reads: no wait for comm events.
+    if (queued() == 0 && (timeout.count() <= 0 || !readPending(1, clampedMs(timeout)) || pending_.empty()))
         return false;
-    }
-    pending_.assign(buffer, buffer + n);
-    return n > 0;
+    if (const std::size_t more = std::min<std::size_t>(queued(), 4096); more > 0) readPending(more, -1);
+    return !pending_.empty();
+}
+
+std::size_t ComPort::queued() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return handle_ && ClearCommError(handleOf(handle_), &errors, &status) ? status.cbInQue : 0;
 }
 
 std::size_t ComPort::read(std::span<std::uint8_t> out, Millis timeout) {

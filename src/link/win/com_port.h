@@ -10,6 +10,10 @@
 
 namespace vela {
 
+// Why port `name` could not be opened, from the system's error code: in use, missing, or the
+// system's own words.
+std::string comPortOpenFailure(const std::string& name, unsigned long code);
+
 class ComPort : public ByteChannel {
 public:
     // "COM5", or its device path \\.\COM5 as the system lists it; named COM5 either way.
@@ -34,8 +38,13 @@ public:
     // bridge's virtual COM port keeps the one set in its driver's properties).
 
 private:
-    // Sets the time-outs of the next read and of writes; false (with the error) when refused.
-    bool setTimeouts(Millis read);
+    // Sets the time-out of the next reads (negative: return at once) and of writes; false
+    // (with the error) when refused.
+    bool setTimeouts(long long readMs);
+    // Reads up to n bytes into pending_, waiting up to readMs for them; false when the port failed.
+    bool readPending(std::size_t n, long long readMs);
+    // Bytes the driver holds.
+    std::size_t queued();
     bool setModemLine(bool dtr, bool on);
     void fail(const std::string& what, unsigned long code);
     void lost(unsigned long code);
@@ -43,7 +52,8 @@ private:
     std::string name_;
     void* handle_ = nullptr;
     Millis writeTimeout_{6000};
-    long long readTimeoutSet_ = -1;  // the read time-out the driver holds, in ms
+    static constexpr long long kUnset = -2;
+    long long readTimeoutSet_ = kUnset;  // the read time-out the driver holds, in ms
     bool dtr_ = false;
     bool rts_ = false;
     bool flowControl_ = false;
