@@ -3,12 +3,11 @@
 // bridge's bytes to it. The peer is a socket of the test, or the simulated unit itself when
 // VELA_TEST_SIM_TCP names where `velaupdate sim --tcp` serves it.
 #include "link/device_link.h"
+#include "link/loopback_peer.h"
 #include "link/port_discovery.h"
 #include "link/win/d2xx_library.h"
 #include "unit_round_trip.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,32 +18,6 @@ namespace vela {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The unit's side of the bridge: a socket on 127.0.0.1 the double connects to.
-class LoopbackPeer {
-public:
-    LoopbackPeer() { server_.listen(QHostAddress::LocalHost, 0); }
-    std::string address() const { return "127.0.0.1:" + std::to_string(server_.serverPort()); }
-    bool accept() {
-        if (!server_.waitForNewConnection(5000)) return false;
-        socket_ = server_.nextPendingConnection();
-        return socket_ != nullptr;
-    }
-    void send(const Bytes& b) {
-        socket_->write(reinterpret_cast<const char*>(b.data()), static_cast<qint64>(b.size()));
-        socket_->waitForBytesWritten(5000);
-    }
-    Bytes receive(std::size_t n) {
-        while (static_cast<std::size_t>(socket_->bytesAvailable()) < n && socket_->waitForReadyRead(5000)) {
-        }
-        const QByteArray got = socket_->read(static_cast<qint64>(n));
-        return Bytes(got.begin(), got.end());
-    }
-
-private:
-    QTcpServer server_;
-    QTcpSocket* socket_ = nullptr;
-};
 
 // Where the double finds its peer, for the life of one test.
 class DoublePeer {
@@ -68,13 +41,14 @@ int latencyTimerOfTheDouble() {
 class D2xxRoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!d2xx::library()) GTEST_SKIP() << "no ftd2xx.dll beside the test program";
+        // Built with this program and put beside it.
+        ASSERT_NE(d2xx::library(), nullptr) << "the ftd2xx.dll double is not beside the test program";
         state.Link = LinkKind::USB;
         state.UsbActive = true;
     }
 
-    LoopbackPeer peer;
-    DoublePeer listed{peer.address()};
+    test::LoopbackPeer peer;  // the unit's side of the bridge
+    DoublePeer listed{"127.0.0.1:" + std::to_string(peer.port())};
     test::ScriptedUi ui;
     SessionState state;
     DeviceLink link{state, ui, LinkDevices{usbLocator(), nullptr, nullptr}};
@@ -85,17 +59,17 @@ TEST_F(D2xxRoad, TheListedBridgeIsOpenedThroughTheLibraryWithItsLatencyTimerAt2m
     EXPECT_EQ(usbLocator()(0)->address(), "USB bridge 1 (D2XX)");
     EXPECT_EQ(usbLocator()(1), nullptr);
     ASSERT_EQ(link.usb.UsbOpen(), FT_OK);
-    ASSERT_TRUE(peer.accept());
+    peer.accept();
     EXPECT_EQ(latencyTimerOfTheDouble(), 2);
     link.usb.UsbClose();
 }
 
 TEST_F(D2xxRoad, BytesGoOutInOrderAndRepliesComeBack) {
     ASSERT_EQ(link.usb.UsbOpen(), FT_OK);
-    ASSERT_TRUE(peer.accept());
+    peer.accept();
     ASSERT_TRUE(link.usb.writeBytes(Bytes{0x65, 0x03, 0x05, 0x05}));
     EXPECT_EQ(peer.receive(4), (Bytes{0x65, 0x03, 0x05, 0x05}));
-    peer.send({0x65, 0x03});
+    ASSERT_TRUE(peer.send({0x65, 0x03}));
     ASSERT_FALSE(link.usb.readReplyByte());
     EXPECT_EQ(link.buffers.LastReplyByte, 0x65);
     ASSERT_FALSE(link.usb.readReplyByte());  // the oldest byte first
@@ -103,8 +77,8 @@ TEST_F(D2xxRoad, BytesGoOutInOrderAndRepliesComeBack) {
 
     Bytes block(100);
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i);
-    peer.send(Bytes(block.begin(), block.begin() + 30));
-    peer.send(Bytes(block.begin() + 30, block.end()));
+    ASSERT_TRUE(peer.send(Bytes(block.begin(), block.begin() + 30)));
+    ASSERT_TRUE(peer.send(Bytes(block.begin() + 30, block.end())));
     Bytes got(100);
     ASSERT_FALSE(link.usb.readBlock(got.data(), got.size()));
     EXPECT_EQ(got, block);
@@ -114,7 +88,7 @@ TEST_F(D2xxRoad, BytesGoOutInOrderAndRepliesComeBack) {
 
 TEST_F(D2xxRoad, ASilentUnitIsAFailedReplyAfterTheReadTimeOut) {
     ASSERT_EQ(link.usb.UsbOpen(), FT_OK);
-    ASSERT_TRUE(peer.accept());
+    peer.accept();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(link.usb.readReplyByte());
     const auto waited = std::chrono::steady_clock::now() - start;
@@ -139,7 +113,7 @@ TEST_F(D2xxRoad, ABridgeAnotherProgramHoldsIsReportedAsInUse) {
 TEST(D2xxRoadToTheUnit, WritesAProgramAndReadsItBack) {
     const char* unit = std::getenv("VELA_TEST_SIM_TCP");
     if (!unit || !*unit) GTEST_SKIP() << "VELA_TEST_SIM_TCP names no simulated unit (velaupdate sim --tcp)";
-    if (!d2xx::library()) GTEST_SKIP() << "no ftd2xx.dll beside the test program";
+    ASSERT_NE(d2xx::library(), nullptr) << "the ftd2xx.dll double is not beside the test program";
     const DoublePeer listed(unit);
     test::ScriptedUi ui;
     SessionState state;
