@@ -13,7 +13,7 @@ struct Seen {
 };
 
 class RecordingChannel : public ByteChannel {
-public:
+  public:
     explicit RecordingChannel(Seen& seen) : seen_(seen) {}
     bool open() override { return open_ = true; }
     void close() override { open_ = false; }
@@ -24,7 +24,7 @@ public:
     void setWriteTimeout(Millis t) override { seen_.writeTimeouts.push_back(t); }
     bool requestLowLatency() override { return ++seen_.lowLatencyRequests > 0; }
 
-private:
+  private:
     Seen& seen_;
     bool open_ = false;
 };
@@ -36,7 +36,7 @@ TEST(FtdiDriver, TheWriteTimeOutAndLowLatencyReachAnyChannel) {
     ASSERT_EQ(driver.FT_Open(0, &h), FT_OK);
     EXPECT_EQ(seen.lowLatencyRequests, 1);
     ASSERT_EQ(seen.writeTimeouts.size(), 1u);
-    EXPECT_EQ(seen.writeTimeouts.back(), Millis(1000));  // the bridge's own until told otherwise
+    EXPECT_EQ(seen.writeTimeouts.back(), Millis(1000)); // the bridge's own until told otherwise
     ASSERT_EQ(driver.FT_SetTimeouts(h, 300, 2500), FT_OK);
     EXPECT_EQ(seen.writeTimeouts.back(), Millis(2500));
     EXPECT_EQ(driver.readTimeout(), Millis(300));
@@ -47,5 +47,5 @@ TEST(FtdiDriver, TheWriteTimeOutAndLowLatencyReachAnyChannel) {
     EXPECT_EQ(seen.lowLatencyRequests, 2);
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela

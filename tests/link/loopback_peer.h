@@ -8,7 +8,7 @@
 namespace vela::test {
 
 class LoopbackPeer {
-public:
+  public:
     LoopbackPeer();
     ~LoopbackPeer();
     LoopbackPeer(const LoopbackPeer&) = delete;
@@ -23,10 +23,10 @@ public:
     // Up to n bytes, fewer when the other side closes.
     std::vector<std::uint8_t> receive(std::size_t n);
 
-private:
+  private:
     std::intptr_t listener_;
     std::intptr_t peer_;
     std::uint16_t port_ = 0;
 };
 
-}  // namespace vela::test
+} // namespace vela::test

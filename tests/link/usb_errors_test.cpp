@@ -24,13 +24,15 @@ TEST(UsbErrors, NoBridgeLeavesTheSystemOffline) {
     SessionState state;
     state.Link = LinkKind::Ethernet;
     state.EthernetActive = true;
-    DeviceLink link(state, ui, LinkDevices{[](int) { return std::unique_ptr<ByteChannel>(); }, nullptr, nullptr});
+    DeviceLink link(state, ui,
+                    LinkDevices{[](int) { return std::unique_ptr<ByteChannel>(); }, nullptr, nullptr});
     link.usb.UsbConnect();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(ui.messages[0].text,
-              "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
-              "Found....");
+    EXPECT_EQ(
+        ui.messages[0].text,
+        "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
+        "Found....");
     EXPECT_EQ(state.Link, LinkKind::Offline);
     EXPECT_FALSE(state.UsbActive || state.EthernetActive || state.SerialActive);
     EXPECT_FALSE(link.unitCommands.enabled);
@@ -45,5 +47,5 @@ TEST(UsbErrors, ReportingSwitchedOffSaysNothing) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela

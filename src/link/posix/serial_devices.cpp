@@ -17,6 +17,8 @@ std::unique_ptr<ByteChannel> serialPortChannel(const std::string& name) {
     return std::make_unique<TtyPort>(name.empty() || name.front() == '/' ? name : "/dev/" + name);
 }
 
-std::string fallbackSerialPort() { return "/dev/ttyS0"; }
+std::string fallbackSerialPort() {
+    return "/dev/ttyS0";
+}
 
-}  // namespace vela
+} // namespace vela

@@ -22,32 +22,40 @@ std::string systemText(DWORD code) {
                                    nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring w = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
     LocalFree(buffer);
-    while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.')) w.pop_back();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.'))
+        w.pop_back();
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), text.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), text.data(), size, nullptr,
+                        nullptr);
     return text;
 }
 
 constexpr std::string_view kDeviceNamespace = "\\\\.\\";
 
 // COM10 and above are reachable only through the device namespace; COM1..COM9 are too.
-std::wstring devicePath(const std::string& name) { return wide(std::string(kDeviceNamespace) + name); }
+std::wstring devicePath(const std::string& name) {
+    return wide(std::string(kDeviceNamespace) + name);
+}
 
-HANDLE handleOf(void* h) { return static_cast<HANDLE>(h); }
+HANDLE handleOf(void* h) {
+    return static_cast<HANDLE>(h);
+}
 
 DWORD clampedMs(Millis t) {
     return static_cast<DWORD>(std::clamp<long long>(t.count(), 0, MAXDWORD - 1));
 }
 
-}  // namespace
+} // namespace
 
 std::string comPortOpenFailure(const std::string& name, unsigned long code) {
     // Windows refuses a port another program holds with "access denied": that is no question
     // of rights, as it would be on Linux.
     if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY)
         return name + " is in use by another program";
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return name + " does not exist on this computer";
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+        return name + " does not exist on this computer";
     return name + ": " + systemText(code);
 }
 
@@ -55,7 +63,9 @@ ComPort::ComPort(std::string name) : name_(std::move(name)) {
     if (name_.rfind(kDeviceNamespace, 0) == 0) name_.erase(0, kDeviceNamespace.size());
 }
 
-void ComPort::fail(const std::string& what, unsigned long code) { error_ = what + ": " + systemText(code); }
+void ComPort::fail(const std::string& what, unsigned long code) {
+    error_ = what + ": " + systemText(code);
+}
 
 void ComPort::lost(unsigned long code) {
     fail(name_ + ": the port is gone", code);
@@ -154,16 +164,22 @@ bool ComPort::setModemLine(bool dtr, bool on) {
     (dtr ? dtr_ : rts_) = on;
     // Under RTS/CTS flow control the driver owns RTS.
     if (!dtr && flowControl_) return true;
-    if (EscapeCommFunction(handleOf(handle_), dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS))) return true;
+    if (EscapeCommFunction(handleOf(handle_), dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS)))
+        return true;
     const DWORD code = GetLastError();
     // A port without modem lines (a pseudo-terminal behind an emulated port) is no error for us.
-    if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_PARAMETER || code == ERROR_INVALID_FUNCTION) return true;
+    if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_PARAMETER || code == ERROR_INVALID_FUNCTION)
+        return true;
     fail(name_ + ": modem line", code);
     return false;
 }
 
-bool ComPort::setDtr(bool on) { return setModemLine(true, on); }
-bool ComPort::setRts(bool on) { return setModemLine(false, on); }
+bool ComPort::setDtr(bool on) {
+    return setModemLine(true, on);
+}
+bool ComPort::setRts(bool on) {
+    return setModemLine(false, on);
+}
 
 std::size_t ComPort::write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
@@ -222,4 +238,4 @@ std::size_t ComPort::read(std::span<std::uint8_t> out, Millis timeout) {
     return n;
 }
 
-}  // namespace vela
+} // namespace vela

@@ -15,7 +15,7 @@ namespace vela {
 std::string comPortOpenFailure(const std::string& name, unsigned long code);
 
 class ComPort : public ByteChannel {
-public:
+  public:
     // "COM5", or its device path \\.\COM5 as the system lists it; named COM5 either way.
     explicit ComPort(std::string name);
     ~ComPort() override { close(); }
@@ -37,7 +37,7 @@ public:
     // No low-latency request: a COM port has no latency timer to lower through it (the
     // bridge's virtual COM port keeps the one set in its driver's properties).
 
-private:
+  private:
     // Sets the time-out of the next reads (negative: return at once) and of writes; false
     // (with the error) when refused.
     bool setTimeouts(long long readMs);
@@ -53,12 +53,12 @@ private:
     void* handle_ = nullptr;
     Millis writeTimeout_{6000};
     static constexpr long long kUnset = -2;
-    long long readTimeoutSet_ = kUnset;  // the read time-out the driver holds, in ms
+    long long readTimeoutSet_ = kUnset; // the read time-out the driver holds, in ms
     bool dtr_ = false;
     bool rts_ = false;
     bool flowControl_ = false;
-    std::vector<std::uint8_t> pending_;  // read while waiting, not yet taken
+    std::vector<std::uint8_t> pending_; // read while waiting, not yet taken
     std::string error_;
 };
 
-}  // namespace vela
+} // namespace vela

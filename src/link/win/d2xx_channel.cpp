@@ -7,23 +7,34 @@
 namespace vela {
 namespace {
 
-unsigned long clampedMs(Millis t) { return static_cast<unsigned long>(std::clamp<long long>(t.count(), 1, 0x7FFFFFFF)); }
+unsigned long clampedMs(Millis t) {
+    return static_cast<unsigned long>(std::clamp<long long>(t.count(), 1, 0x7FFFFFFF));
+}
 
 std::string statusText(d2xx::Status status) {
     switch (status) {
-    case FT_INVALID_HANDLE: return "invalid handle";
-    case FT_DEVICE_NOT_FOUND: return "device not found";
-    case FT_DEVICE_NOT_OPENED: return "device not opened";
-    case FT_IO_ERROR: return "I/O error";
-    case FT_INSUFFICIENT_RESOURCES: return "insufficient resources";
-    case FT_INVALID_PARAMETER: return "invalid parameter";
-    default: return "status " + std::to_string(status);
+    case FT_INVALID_HANDLE:
+        return "invalid handle";
+    case FT_DEVICE_NOT_FOUND:
+        return "device not found";
+    case FT_DEVICE_NOT_OPENED:
+        return "device not opened";
+    case FT_IO_ERROR:
+        return "I/O error";
+    case FT_INSUFFICIENT_RESOURCES:
+        return "insufficient resources";
+    case FT_INVALID_PARAMETER:
+        return "invalid parameter";
+    default:
+        return "status " + std::to_string(status);
     }
 }
 
-}  // namespace
+} // namespace
 
-std::string D2xxChannel::address() const { return "USB bridge " + std::to_string(index_ + 1) + " (D2XX)"; }
+std::string D2xxChannel::address() const {
+    return "USB bridge " + std::to_string(index_ + 1) + " (D2XX)";
+}
 
 bool D2xxChannel::check(const char* call, d2xx::Status status) {
     if (status == d2xx::kOk) return true;
@@ -48,7 +59,8 @@ bool D2xxChannel::open() {
     }
     readTimeoutSet_ = -1;
     pending_.clear();
-    if (!check("FT_Purge", lib_.Purge(handle_, d2xx::kPurgeRx | d2xx::kPurgeTx)) || !applySettings(LineSettings{})) {
+    if (!check("FT_Purge", lib_.Purge(handle_, d2xx::kPurgeRx | d2xx::kPurgeTx)) ||
+        !applySettings(LineSettings{})) {
         close();
         return false;
     }
@@ -65,7 +77,9 @@ bool D2xxChannel::applySettings(const LineSettings& s) {
     if (!handle_) return false;
     const auto bits = static_cast<unsigned char>(s.dataBits == 7 ? FT_BITS_7 : FT_BITS_8);
     const auto stop = s.stopBits == 2 ? FT_STOP_BITS_2 : FT_STOP_BITS_1;
-    const auto parity = s.parity == Parity::None ? FT_PARITY_NONE : s.parity == Parity::Odd ? FT_PARITY_ODD : FT_PARITY_EVEN;
+    const auto parity = s.parity == Parity::None  ? FT_PARITY_NONE
+                        : s.parity == Parity::Odd ? FT_PARITY_ODD
+                                                  : FT_PARITY_EVEN;
     return check("FT_SetBaudRate", lib_.SetBaudRate(handle_, static_cast<unsigned long>(s.baud))) &&
            check("FT_SetDataCharacteristics", lib_.SetDataCharacteristics(handle_, bits, stop, parity)) &&
            check("FT_SetFlowControl",
@@ -92,7 +106,8 @@ void D2xxChannel::setWriteTimeout(Millis t) {
 bool D2xxChannel::setTimeouts(Millis read) {
     const long long ms = clampedMs(read);
     if (ms == readTimeoutSet_) return true;
-    if (!check("FT_SetTimeouts", lib_.SetTimeouts(handle_, static_cast<unsigned long>(ms), clampedMs(writeTimeout_))))
+    if (!check("FT_SetTimeouts",
+               lib_.SetTimeouts(handle_, static_cast<unsigned long>(ms), clampedMs(writeTimeout_))))
         return false;
     readTimeoutSet_ = ms;
     return true;
@@ -143,4 +158,4 @@ std::size_t D2xxChannel::read(std::span<std::uint8_t> out, Millis timeout) {
     return n;
 }
 
-}  // namespace vela
+} // namespace vela

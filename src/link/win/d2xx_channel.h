@@ -11,7 +11,7 @@
 namespace vela {
 
 class D2xxChannel : public ByteChannel {
-public:
+  public:
     D2xxChannel(const d2xx::Library& library, int index) : lib_(library), index_(index) {}
     ~D2xxChannel() override { close(); }
     D2xxChannel(const D2xxChannel&) = delete;
@@ -33,7 +33,7 @@ public:
     std::string errorText() const override { return error_; }
     std::string address() const override;
 
-private:
+  private:
     bool setTimeouts(Millis read);
     // False, with the call's name and status as the error, unless status is FT_OK; a failed
     // transfer means the bridge is gone and closes it.
@@ -48,4 +48,4 @@ private:
     std::string error_;
 };
 
-}  // namespace vela
+} // namespace vela

@@ -6,8 +6,8 @@
 
 namespace vela::d2xx {
 
-using Status = unsigned long;  // FT_STATUS
-using Handle = void*;          // FT_HANDLE
+using Status = unsigned long; // FT_STATUS
+using Handle = void*;         // FT_HANDLE
 
 inline constexpr Status kOk = 0;
 inline constexpr unsigned long kPurgeRx = 1;
@@ -23,7 +23,8 @@ struct Library {
     Status(VELA_D2XX_CALL* SetBaudRate)(Handle, unsigned long baud);
     Status(VELA_D2XX_CALL* SetDataCharacteristics)(Handle, unsigned char bits, unsigned char stop,
                                                    unsigned char parity);
-    Status(VELA_D2XX_CALL* SetFlowControl)(Handle, unsigned short flow, unsigned char xon, unsigned char xoff);
+    Status(VELA_D2XX_CALL* SetFlowControl)(Handle, unsigned short flow, unsigned char xon,
+                                           unsigned char xoff);
     Status(VELA_D2XX_CALL* SetTimeouts)(Handle, unsigned long readMs, unsigned long writeMs);
     Status(VELA_D2XX_CALL* SetLatencyTimer)(Handle, unsigned char ms);
     Status(VELA_D2XX_CALL* GetQueueStatus)(Handle, unsigned long* pending);
@@ -40,4 +41,4 @@ const Library* library();
 // How many bridges the library lists; 0 without the library.
 int bridgeCount();
 
-}  // namespace vela::d2xx
+} // namespace vela::d2xx

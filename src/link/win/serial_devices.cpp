@@ -19,8 +19,12 @@ FtdiDriver::Locator usbLocator(std::string explicitPort) {
     };
 }
 
-std::unique_ptr<ByteChannel> serialPortChannel(const std::string& name) { return std::make_unique<ComPort>(name); }
+std::unique_ptr<ByteChannel> serialPortChannel(const std::string& name) {
+    return std::make_unique<ComPort>(name);
+}
 
-std::string fallbackSerialPort() { return "COM1"; }
+std::string fallbackSerialPort() {
+    return "COM1";
+}
 
-}  // namespace vela
+} // namespace vela

@@ -24,7 +24,9 @@ LoopbackPeer::~LoopbackPeer() {
     ::close(static_cast<int>(listener_));
 }
 
-void LoopbackPeer::accept() { peer_ = ::accept(static_cast<int>(listener_), nullptr, nullptr); }
+void LoopbackPeer::accept() {
+    peer_ = ::accept(static_cast<int>(listener_), nullptr, nullptr);
+}
 
 void LoopbackPeer::hangUp() {
     if (peer_ >= 0) ::close(static_cast<int>(peer_));
@@ -47,4 +49,4 @@ std::vector<std::uint8_t> LoopbackPeer::receive(std::size_t n) {
     return b;
 }
 
-}  // namespace vela::test
+} // namespace vela::test

@@ -31,12 +31,12 @@ TEST(ComPort, ARefusedOpenIsAPortInUseNotAPermission) {
 TEST(ComPort, ASerialPortIsNamedAsTheUserNamesIt) {
     EXPECT_EQ(serialPortChannel("COM7")->address(), "COM7");
     EXPECT_EQ(usbLocator("COM12")(0)->address(), "COM12");
-    EXPECT_EQ(usbLocator("\\\\.\\COM12")(0)->address(), "COM12");  // as the system lists it
+    EXPECT_EQ(usbLocator("\\\\.\\COM12")(0)->address(), "COM12"); // as the system lists it
     EXPECT_EQ(fallbackSerialPort(), "COM1");
 }
 
 class ComPortToTheUnit : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* name = std::getenv("VELA_TEST_COM");
         if (!name || !*name) GTEST_SKIP() << "VELA_TEST_COM names no port mapped to the simulated unit";
@@ -52,7 +52,9 @@ protected:
 };
 
 // Wine lets a second opener share a port; Windows itself keeps it to one.
-bool underWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+bool underWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
 
 TEST_F(ComPortToTheUnit, ASecondOpenIsRefusedAsInUse) {
     if (underWine()) GTEST_SKIP() << "Wine does not keep a COM port to one opener";
@@ -62,7 +64,7 @@ TEST_F(ComPortToTheUnit, ASecondOpenIsRefusedAsInUse) {
     EXPECT_FALSE(second.open());
     EXPECT_EQ(second.errorText(), port + " is in use by another program");
     first.close();
-    EXPECT_TRUE(second.open()) << second.errorText();  // free again once the holder lets go
+    EXPECT_TRUE(second.open()) << second.errorText(); // free again once the holder lets go
 }
 
 TEST_F(ComPortToTheUnit, WritesAProgramAndReadsItBackOverTheSerialLine) {
@@ -83,5 +85,5 @@ TEST_F(ComPortToTheUnit, WritesAProgramAndReadsItBackOverTheBridgesComPort) {
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela

@@ -21,25 +21,25 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Where the double finds its peer, for the life of one test.
 class DoublePeer {
-public:
+  public:
     explicit DoublePeer(const std::string& address) { SetEnvironmentVariableA(kName, address.c_str()); }
     ~DoublePeer() { SetEnvironmentVariableA(kName, nullptr); }
     DoublePeer(const DoublePeer&) = delete;
     DoublePeer& operator=(const DoublePeer&) = delete;
 
-private:
+  private:
     static constexpr const char* kName = "VELA_FTD2XX_DOUBLE";
 };
 
 int latencyTimerOfTheDouble() {
     using Get = unsigned char(__stdcall*)();
-    const auto get = reinterpret_cast<Get>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ftd2xx.dll"), "VelaDoubleLatencyTimer")));
+    const auto get = reinterpret_cast<Get>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ftd2xx.dll"), "VelaDoubleLatencyTimer")));
     return get ? get() : -1;
 }
 
 class D2xxRoad : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // Built with this program and put beside it.
         ASSERT_NE(d2xx::library(), nullptr) << "the ftd2xx.dll double is not beside the test program";
@@ -47,7 +47,7 @@ protected:
         state.UsbActive = true;
     }
 
-    test::LoopbackPeer peer;  // the unit's side of the bridge
+    test::LoopbackPeer peer; // the unit's side of the bridge
     DoublePeer listed{"127.0.0.1:" + std::to_string(peer.port())};
     test::ScriptedUi ui;
     SessionState state;
@@ -72,11 +72,12 @@ TEST_F(D2xxRoad, BytesGoOutInOrderAndRepliesComeBack) {
     ASSERT_TRUE(peer.send({0x65, 0x03}));
     ASSERT_FALSE(link.usb.readReplyByte());
     EXPECT_EQ(link.buffers.LastReplyByte, 0x65);
-    ASSERT_FALSE(link.usb.readReplyByte());  // the oldest byte first
+    ASSERT_FALSE(link.usb.readReplyByte()); // the oldest byte first
     EXPECT_EQ(link.buffers.LastReplyByte, 0x03);
 
     Bytes block(100);
-    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>(i);
     ASSERT_TRUE(peer.send(Bytes(block.begin(), block.begin() + 30)));
     ASSERT_TRUE(peer.send(Bytes(block.begin() + 30, block.end())));
     Bytes got(100);
@@ -104,9 +105,10 @@ TEST_F(D2xxRoad, ABridgeAnotherProgramHoldsIsReportedAsInUse) {
     DeviceLink second(other, otherUi, LinkDevices{usbLocator(), nullptr, nullptr});
     second.usb.UsbConnect();
     ASSERT_EQ(otherUi.messages.size(), 1u);
-    EXPECT_EQ(otherUi.messages[0].text,
-              "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
-              "Opened...\nUSB bridge 1 (D2XX) is in use by another program, or was unplugged");
+    EXPECT_EQ(
+        otherUi.messages[0].text,
+        "Can't open the USB. Please verify that the USB is connected and your Box is switch on - Device Not "
+        "Opened...\nUSB bridge 1 (D2XX) is in use by another program, or was unplugged");
     link.usb.UsbClose();
 }
 
@@ -125,5 +127,5 @@ TEST(D2xxRoadToTheUnit, WritesAProgramAndReadsItBack) {
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
 }
 
-}  // namespace
-}  // namespace vela
+} // namespace
+} // namespace vela

@@ -6,9 +6,11 @@
 namespace vela::test {
 namespace {
 
-SOCKET socketOf(std::intptr_t s) { return static_cast<SOCKET>(s); }
+SOCKET socketOf(std::intptr_t s) {
+    return static_cast<SOCKET>(s);
+}
 
-}  // namespace
+} // namespace
 
 LoopbackPeer::LoopbackPeer() : listener_(-1), peer_(-1) {
     WSADATA data;
@@ -49,7 +51,8 @@ std::vector<std::uint8_t> LoopbackPeer::receive(std::size_t n) {
     std::vector<std::uint8_t> b(n);
     std::size_t got = 0;
     while (got < n) {
-        const int r = ::recv(socketOf(peer_), reinterpret_cast<char*>(b.data() + got), static_cast<int>(n - got), 0);
+        const int r =
+            ::recv(socketOf(peer_), reinterpret_cast<char*>(b.data() + got), static_cast<int>(n - got), 0);
         if (r <= 0) break;
         got += static_cast<std::size_t>(r);
     }
@@ -57,4 +60,4 @@ std::vector<std::uint8_t> LoopbackPeer::receive(std::size_t n) {
     return b;
 }
 
-}  // namespace vela::test
+} // namespace vela::test

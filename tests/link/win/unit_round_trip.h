@@ -15,7 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 // A 3570-byte program (the size of a real one) of the model with code 1.
 inline Bytes sampleProgram() {
     Bytes b(3570);
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 13 + 1);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(i * 13 + 1);
     b[4] = 1;
     return b;
 }
@@ -36,4 +37,4 @@ inline Bytes writeAndReadBack(DeviceLink& link, Channel channel, std::uint8_t me
     return Bytes(received->begin(), received->begin() + r.length);
 }
 
-}  // namespace vela::test
+} // namespace vela::test

@@ -3,8 +3,10 @@
 // serial byte stream; opening the bridge connects there. The calls follow the library's:
 // reads wait up to the read time-out for every byte asked for (0: without limit), a second
 // open of an open bridge is refused.
+// Windows Sockets before the rest of Windows.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -38,14 +40,16 @@ bool peerAddress(sockaddr_in& to) {
     return inet_pton(AF_INET, text, &to.sin_addr) == 1;
 }
 
-Bridge* bridgeOf(void* handle) { return handle && handle == openBridge ? openBridge : nullptr; }
+Bridge* bridgeOf(void* handle) {
+    return handle && handle == openBridge ? openBridge : nullptr;
+}
 
 ULONG pendingBytes(Bridge* b) {
     u_long n = 0;
     return ioctlsocket(b->socket, FIONREAD, &n) == 0 ? n : 0;
 }
 
-}  // namespace
+} // namespace
 
 #define EXPORT extern "C" __declspec(dllexport) FT_STATUS WINAPI
 
@@ -102,8 +106,9 @@ EXPORT FT_Read(void* handle, void* buffer, DWORD n, DWORD* received) {
         const int ready = select(0, &readable, nullptr, nullptr, b->readMs ? &wait : nullptr);
         if (ready < 0) return kIoError;
         if (ready == 0) continue;
-        const int got = recv(b->socket, static_cast<char*>(buffer) + *received, static_cast<int>(n - *received), 0);
-        if (got <= 0) return kIoError;  // the peer went away: the bridge was unplugged
+        const int got =
+            recv(b->socket, static_cast<char*>(buffer) + *received, static_cast<int>(n - *received), 0);
+        if (got <= 0) return kIoError; // the peer went away: the bridge was unplugged
         *received += static_cast<DWORD>(got);
     }
     return kOk;
@@ -115,7 +120,8 @@ EXPORT FT_Write(void* handle, void* buffer, DWORD n, DWORD* written) {
     if (!buffer || !written) return kInvalidParameter;
     *written = 0;
     while (*written < n) {
-        const int sent = send(b->socket, static_cast<const char*>(buffer) + *written, static_cast<int>(n - *written), 0);
+        const int sent =
+            send(b->socket, static_cast<const char*>(buffer) + *written, static_cast<int>(n - *written), 0);
         if (sent <= 0) return kIoError;
         *written += static_cast<DWORD>(sent);
     }
@@ -149,19 +155,35 @@ EXPORT FT_SetTimeouts(void* handle, ULONG readMs, ULONG) {
 
 EXPORT FT_SetLatencyTimer(void* handle, UCHAR ms) {
     if (!bridgeOf(handle)) return kInvalidHandle;
-    if (ms < 2) return kInvalidParameter;  // as the bridge: 2 to 255 ms
+    if (ms < 2) return kInvalidParameter; // as the bridge: 2 to 255 ms
     latencyTimer = ms;
     return kOk;
 }
 
 // The line itself is the peer's concern: these only check the handle.
-EXPORT FT_SetBaudRate(void* handle, ULONG) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
-EXPORT FT_SetDataCharacteristics(void* handle, UCHAR, UCHAR, UCHAR) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
-EXPORT FT_SetFlowControl(void* handle, USHORT, UCHAR, UCHAR) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
-EXPORT FT_SetDtr(void* handle) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
-EXPORT FT_ClrDtr(void* handle) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
-EXPORT FT_SetRts(void* handle) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
-EXPORT FT_ClrRts(void* handle) { return bridgeOf(handle) ? kOk : kInvalidHandle; }
+EXPORT FT_SetBaudRate(void* handle, ULONG) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
+EXPORT FT_SetDataCharacteristics(void* handle, UCHAR, UCHAR, UCHAR) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
+EXPORT FT_SetFlowControl(void* handle, USHORT, UCHAR, UCHAR) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
+EXPORT FT_SetDtr(void* handle) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
+EXPORT FT_ClrDtr(void* handle) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
+EXPORT FT_SetRts(void* handle) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
+EXPORT FT_ClrRts(void* handle) {
+    return bridgeOf(handle) ? kOk : kInvalidHandle;
+}
 
 // For tests only, no call of the real library: the latency timer last set.
-extern "C" __declspec(dllexport) UCHAR WINAPI VelaDoubleLatencyTimer() { return latencyTimer; }
+extern "C" __declspec(dllexport) UCHAR WINAPI VelaDoubleLatencyTimer() {
+    return latencyTimer;
+}
