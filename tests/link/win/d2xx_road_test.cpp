@@ -98,6 +98,17 @@ TEST_F(D2xxRoad, ASilentUnitIsAFailedReplyAfterTheReadTimeOut) {
     link.usb.UsbClose();
 }
 
+TEST_F(D2xxRoad, AnUnpluggedBridgeIsAReadErrorNotASilentUnit) {
+    ASSERT_EQ(link.usb.UsbOpen(), FT_OK);
+    peer.accept();
+    peer.hangUp();
+    EXPECT_TRUE(link.usb.readReplyByte());
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text,
+              "USB Read Failed - General IO Error...\nUSB bridge 1 (D2XX): FT_Read: I/O error");
+    EXPECT_EQ(state.Link, LinkKind::Offline);
+}
+
 TEST_F(D2xxRoad, ABridgeAnotherProgramHoldsIsReportedAsInUse) {
     ASSERT_EQ(link.usb.UsbOpen(), FT_OK);
     test::ScriptedUi otherUi;
