@@ -141,7 +141,7 @@ bool waitForNextUnit(Context& ctx) {
     }
     if (ctx.link.kind != LinkKind::USB || ctx.link.sim) return !stop.requested();
     auto present = [&] {
-        auto channel = ttyLocator(ctx.link.usbDevice)(0);
+        auto channel = usbLocator(ctx.link.usbDevice)(0);
         return channel && channel->open();
     };
     std::fprintf(stderr, "Waiting for the next cabinet: unplug this one's USB and plug in the next\n");

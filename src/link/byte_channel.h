@@ -1,6 +1,6 @@
 #pragma once
-// A byte link to the unit: serial port, the USB bridge's tty, a TCP socket or the simulated
-// unit. Every read takes an explicit time-out so a silent peer never hangs a caller.
+// A byte link to the unit: serial port, the USB bridge (its tty, COM port or D2XX handle), a
+// TCP socket or the simulated unit. Every read takes an explicit time-out so a silent peer never hangs a caller.
 
 #include <chrono>
 #include <cstddef>
@@ -39,6 +39,11 @@ public:
     virtual bool applySettings(const LineSettings&) { return true; }
     virtual bool setDtr(bool) { return true; }
     virtual bool setRts(bool) { return true; }
+    // A write that makes no progress for this long gives up; links that never stall ignore it.
+    virtual void setWriteTimeout(Millis) {}
+    // Asks the bridge to pass on received bytes at once rather than gathering them for its
+    // latency timer; true when it could. Links without such a timer have nothing to lower.
+    virtual bool requestLowLatency() { return false; }
     // Text of the last failure, for messages.
     virtual std::string errorText() const { return {}; }
     // Where the channel leads: a device path or host:port.

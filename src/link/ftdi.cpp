@@ -1,7 +1,5 @@
 #include "link/ftdi.h"
 
-#include "link/tty_port.h"
-
 namespace vela {
 
 FT_STATUS FtdiDriver::FT_Open(int deviceIndex, FT_HANDLE* handle) {
@@ -15,10 +13,8 @@ FT_STATUS FtdiDriver::FT_Open(int deviceIndex, FT_HANDLE* handle) {
         return FT_DEVICE_NOT_OPENED;
     }
     channel_ = std::move(channel);
-    if (auto* tty = dynamic_cast<TtyPort*>(channel_.get())) {
-        tty->setWriteTimeout(writeTimeout_);
-        tty->requestLowLatency();
-    }
+    channel_->setWriteTimeout(writeTimeout_);
+    channel_->requestLowLatency();
     applyLine();
     if (dtr_) channel_->setDtr(true);
     if (rts_) channel_->setRts(true);
@@ -127,7 +123,7 @@ FT_STATUS FtdiDriver::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std
     if (!valid(handle)) return FT_INVALID_HANDLE;
     readTimeout_ = Millis(readMs);
     writeTimeout_ = Millis(writeMs);
-    if (auto* tty = dynamic_cast<TtyPort*>(channel_.get())) tty->setWriteTimeout(writeTimeout_);
+    channel_->setWriteTimeout(writeTimeout_);
     return FT_OK;
 }
 

@@ -1,7 +1,5 @@
 #include "link/port_discovery.h"
 
-#include "link/tty_port.h"
-
 #include <QSerialPortInfo>
 
 namespace vela {
@@ -27,20 +25,11 @@ std::vector<PortInfo> ftdiBridges() {
     return bridges;
 }
 
-FtdiDriver::Locator ttyLocator(std::string explicitPath) {
-    return [path = std::move(explicitPath)](int index) -> std::unique_ptr<ByteChannel> {
-        if (!path.empty()) return std::make_unique<TtyPort>(path);
-        const auto bridges = ftdiBridges();
-        if (index < 0 || static_cast<std::size_t>(index) >= bridges.size()) return nullptr;
-        return std::make_unique<TtyPort>(bridges[static_cast<std::size_t>(index)].path);
-    };
-}
-
 std::string defaultSerialPort() {
     const auto ports = availablePorts();
     for (const auto& p : ports)
         if (!p.isFtdi()) return p.path;
-    return ports.empty() ? std::string("/dev/ttyS0") : ports.front().path;
+    return ports.empty() ? fallbackSerialPort() : ports.front().path;
 }
 
 }  // namespace vela

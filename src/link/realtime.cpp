@@ -56,9 +56,16 @@ ExchangeResult RealTimeSender::SendRealTime(Channel channel, std::uint8_t target
 }
 
 std::vector<std::uint8_t> RealTimeSender::frame(std::uint8_t target, std::uint8_t type) const {
-    std::vector<std::uint8_t> f = {kStartByte, kRealTimeMarker, target, type};
-    f.insert(f.end(), RealTimeMessage.begin(), RealTimeMessage.begin() + static_cast<long>(realTimePayloadSize(type)));
-    f.push_back(kEndByte);
+    // Sized once and filled: growing a four-byte vector by the payload makes GCC 12 see a copy
+    // out of bounds that is not there.
+    const std::size_t n = realTimePayloadSize(type);
+    std::vector<std::uint8_t> f(n + 5);
+    f[0] = kStartByte;
+    f[1] = kRealTimeMarker;
+    f[2] = target;
+    f[3] = type;
+    std::copy_n(RealTimeMessage.begin(), n, f.begin() + 4);
+    f.back() = kEndByte;
     return f;
 }
 

@@ -29,10 +29,9 @@ public:
     std::string address() const override { return path_; }
 
     void setPath(std::string path) { path_ = std::move(path); }
-    // A write that makes no progress for this long gives up.
-    void setWriteTimeout(Millis t) { writeTimeout_ = t; }
-    // Asks the USB-serial driver for its lowest latency; true when the system allowed it.
-    bool requestLowLatency();
+    void setWriteTimeout(Millis t) override { writeTimeout_ = t; }
+    // The USB-serial driver's lowest latency; true when the system allowed it.
+    bool requestLowLatency() override;
 
 private:
     bool setModemLine(int line, bool on);

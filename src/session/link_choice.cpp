@@ -2,7 +2,6 @@
 
 #include "link/port_discovery.h"
 #include "link/qt_tcp_socket.h"
-#include "link/tty_port.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
@@ -30,11 +29,9 @@ std::vector<std::filesystem::path> dataDirectories() {
 
 LinkDevices hardwareDevices(const LinkOptions& o) {
     LinkDevices d;
-    d.usb = ttyLocator(o.usbDevice);
-    // The serial port is locked for our use as the bridge is, and named by its device path.
-    std::string serialPath = o.serialPort.empty() ? defaultSerialPort() : o.serialPort;
-    if (serialPath.front() != '/') serialPath = "/dev/" + serialPath;
-    d.serial = std::make_unique<TtyPort>(serialPath);
+    d.usb = usbLocator(o.usbDevice);
+    // The serial port is ours alone while open, as the bridge is.
+    d.serial = serialPortChannel(o.serialPort.empty() ? defaultSerialPort() : o.serialPort);
     d.ethernet = tcpDevices().ethernet;
     return d;
 }

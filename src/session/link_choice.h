@@ -18,7 +18,7 @@ class Session;
 struct LinkOptions {
     LinkKind kind = LinkKind::USB;
     bool sim = false;
-    std::string usbDevice;  // explicit tty of the bridge; empty: the first FTDI bridge
+    std::string usbDevice;  // explicit tty or COM port of the bridge; empty: the first FTDI bridge
     std::string serialPort; // empty: the machine's first serial port
     std::string host;
     std::uint16_t tcpPort = kEthernetTcpPort;

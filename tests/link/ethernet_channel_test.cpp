@@ -1,62 +1,17 @@
 #include "link/device_link.h"
+#include "link/loopback_peer.h"
 #include "link/qt_tcp_socket.h"
 #include "support/scripted_ui.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <thread>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vela {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A listening socket on 127.0.0.1 standing in for the Ethernet module's TCP side.
-class LoopbackPeer {
-public:
-    LoopbackPeer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(listener_, 4);
-        socklen_t len = sizeof a;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-    }
-    ~LoopbackPeer() {
-        if (peer_ >= 0) ::close(peer_);
-        ::close(listener_);
-    }
-    std::uint16_t port() const { return port_; }
-    void accept() { peer_ = ::accept(listener_, nullptr, nullptr); }
-    // The module closes its end, as one that is switched off or reset would.
-    void hangUp() {
-        ::close(peer_);
-        peer_ = -1;
-    }
-    void send(const Bytes& b) { ASSERT_EQ(::send(peer_, b.data(), b.size(), 0), static_cast<ssize_t>(b.size())); }
-    Bytes receive(std::size_t n) {
-        Bytes b(n);
-        std::size_t got = 0;
-        while (got < n) {
-            const ssize_t r = ::recv(peer_, b.data() + got, n - got, 0);
-            if (r <= 0) break;
-            got += static_cast<std::size_t>(r);
-        }
-        b.resize(got);
-        return b;
-    }
-
-private:
-    int listener_ = -1;
-    int peer_ = -1;
-    std::uint16_t port_ = 0;
-};
+using test::LoopbackPeer;
 
 LinkDevices tcpDevices() {
     return LinkDevices{nullptr, nullptr, [](const std::string& host, std::uint16_t port) {
@@ -83,7 +38,7 @@ TEST_F(EthernetFixture, EachReadTakesAtMost101BytesAndLeavesTheRest) {
     EXPECT_EQ(peer.receive(1), Bytes{0x65});
     Bytes reply(150);
     for (std::size_t i = 0; i < reply.size(); ++i) reply[i] = static_cast<std::uint8_t>(i + 1);
-    peer.send(reply);
+    EXPECT_TRUE(peer.send(reply));
     ASSERT_FALSE(link.WaitForReply(false));
     EXPECT_EQ(link.buffers.LastReplyByte, 1);
     EXPECT_EQ(link.buffers.EthernetReceiveCount, 101);
@@ -97,7 +52,7 @@ TEST_F(EthernetFixture, EachReadTakesAtMost101BytesAndLeavesTheRest) {
 }
 
 TEST_F(EthernetFixture, AnEventBeforeTheWaitSatisfiesItAtOnce) {
-    peer.send({0x55});
+    EXPECT_TRUE(peer.send({0x55}));
     ASSERT_TRUE(link.ethernet.pollReceive(std::chrono::seconds(2)));
     ASSERT_FALSE(link.WaitForReply(false));
     EXPECT_EQ(link.buffers.LastReplyByte, 0x55);
@@ -112,9 +67,9 @@ Bytes counting(std::size_t n) {
 TEST_F(EthernetFixture, ABlockInPiecesCloseTogetherIsOneReceiveEvent) {
     const Bytes block = counting(64);
     std::jthread module([&] {
-        peer.send(Bytes(block.begin(), block.begin() + 20));
+        EXPECT_TRUE(peer.send(Bytes(block.begin(), block.begin() + 20)));
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        peer.send(Bytes(block.begin() + 20, block.end()));
+        EXPECT_TRUE(peer.send(Bytes(block.begin() + 20, block.end())));
     });
     ASSERT_FALSE(link.waitForEthernetReply(64));
     module.join();
@@ -125,9 +80,9 @@ TEST_F(EthernetFixture, ABlockInPiecesCloseTogetherIsOneReceiveEvent) {
 TEST_F(EthernetFixture, APieceLaterThanTheSettleTimeIsTheNextEvent) {
     const Bytes block = counting(64);
     std::jthread module([&] {
-        peer.send(Bytes(block.begin(), block.begin() + 20));
+        EXPECT_TRUE(peer.send(Bytes(block.begin(), block.begin() + 20)));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        peer.send(Bytes(block.begin() + 20, block.end()));
+        EXPECT_TRUE(peer.send(Bytes(block.begin() + 20, block.end())));
     });
     ASSERT_FALSE(link.waitForEthernetReply(64));
     EXPECT_EQ(link.buffers.EthernetReceiveCount, 20);
@@ -138,7 +93,7 @@ TEST_F(EthernetFixture, APieceLaterThanTheSettleTimeIsTheNextEvent) {
 }
 
 TEST_F(EthernetFixture, AnAnswerThatCameBeforeTheModuleHungUpIsStillTaken) {
-    peer.send({0x65});
+    EXPECT_TRUE(peer.send({0x65}));
     peer.hangUp();
     ASSERT_FALSE(link.WaitForReply(false));
     EXPECT_EQ(link.buffers.LastReplyByte, 0x65);
