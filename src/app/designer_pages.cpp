@@ -5,6 +5,7 @@
 #include "app/designer_controls.h"
 #include "app/designer_plot.h"
 #include "app/designer_window.h"
+#include "app/tune_dialog.h"
 #include "session/preset_document.h"
 
 #include <QComboBox>
@@ -68,6 +69,7 @@ QWidget* DesignerWindow::outputPage(int output) {
     response->onBandPressed = [this, output](int band) { selectBand(output, band); };
     responses_[static_cast<std::size_t>(output)] = response;
     auto* scaleRow = new QHBoxLayout;
+    scaleRow->addWidget(tuneButton(context_.document, this, page));
     scaleRow->addStretch(1);
     auto* scaleLabel = new QLabel(QStringLiteral("dB scale"), page);
     QComboBox* scale = namedList(page);

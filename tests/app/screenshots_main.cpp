@@ -156,7 +156,7 @@ void shootDesigner(Application& app, Shooter& shooter) {
         sections->setCurrentIndex(i);
         shooter.shoot(designer, "9-designer-" + sections->tabText(i).toLower().replace(' ', '-'));
     }
-    designer.Outputs->setCurrentIndex(2);
+    designer.Outputs->setCurrentIndex(3);
     shooter.shoot(designer, "9-designer-inputs");
     designer.hide();
 }

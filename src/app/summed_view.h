@@ -1,0 +1,87 @@
+#pragma once
+// The designer's view of the cabinet: both outputs through their processing and their
+// measured drivers, their sum with phase, and the sum's group delay, over a target with its
+// tolerance band. Smoothing, target and zoom are its own controls; the pointer (or the arrow
+// keys) moves a cursor whose frequency, level and phase are read out under the plot.
+
+#include "plot/summed_panels.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QSpinBox;
+
+namespace vela {
+class PresetDocument;
+}
+
+namespace vela::app {
+
+class SummedPlot;
+
+class SummedView : public QWidget {
+    Q_OBJECT
+public:
+    SummedView(PresetDocument& document, QWidget* parent = nullptr);
+    ~SummedView() override;
+
+    QComboBox* SmoothingList;
+    QComboBox* TargetList;
+    QDoubleSpinBox* SlopeBox;
+    QDoubleSpinBox* ToleranceBox;
+    QSpinBox* FromBox;
+    QSpinBox* ToBox;
+    QSpinBox* RangeBox;
+    SummedPlot* Plot;
+    QLabel* ReadOut;
+
+    // The cursor at `hz`, read out.
+    void moveCursorTo(double hz);
+
+private:
+    void refresh();
+    void readOut();
+
+    PresetDocument& document_;
+    int listener_ = 0;
+    // The drivers as last read, and the import they were read for.
+    std::string driversKey_;
+    std::optional<std::array<DriverResponse, 2>> drivers_;
+    std::string driversWhy_;
+    double cursorHz_ = 1000;
+};
+
+// The three panels, drawn one above the other at the span and range chosen.
+class SummedPlot : public QWidget {
+    Q_OBJECT
+public:
+    explicit SummedPlot(QWidget* parent = nullptr);
+    void setPanels(plot::SummedPanels panels, plot::FrequencySpan span, double rangeDb);
+    void setCursorHz(double hz);
+    const plot::SummedPanels& panels() const { return panels_; }
+
+    std::function<void(double hz)> onCursor;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QRectF panelBox(int i) const;
+
+    plot::SummedPanels panels_;
+    plot::FrequencySpan span_;
+    double rangeDb_ = 48;
+    double cursorHz_ = 1000;
+};
+
+}  // namespace vela::app
