@@ -121,13 +121,23 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
         connect(box, &QDoubleSpinBox::valueChanged, this, &SummedView::refresh);
     for (QSpinBox* box : {FromBox, ToBox, RangeBox}) connect(box, &QSpinBox::valueChanged, this, &SummedView::refresh);
     Plot->onCursor = [this](double hz) { moveCursorTo(hz); };
-    listener_ = document_.subscribe([this] { refresh(); });
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(0);
+    connect(&refreshTimer_, &QTimer::timeout, this, &SummedView::refresh);
+    listener_ = document_.subscribe([this] { refreshTimer_.start(); });
+    refresh();
+}
+
+void SummedView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     refresh();
 }
 
 SummedView::~SummedView() { document_.unsubscribe(listener_); }
 
 void SummedView::refresh() {
+    // Hidden, it is brought up to date when shown.
+    if (!isVisible()) return;
     const PresetParameters& p = document_.preset();
     // The files are read again only when the import names others.
     const std::string key = std::to_string(p.Import.ImportDataType) + '\n' + p.Import.path[0] + '\n' +

@@ -6,6 +6,7 @@
 
 #include "plot/summed_panels.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -45,6 +46,9 @@ public:
     // The cursor at `hz`, read out.
     void moveCursorTo(double hz);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void refresh();
     void readOut();
@@ -56,6 +60,8 @@ private:
     std::optional<std::array<DriverResponse, 2>> drivers_;
     std::string driversWhy_;
     double cursorHz_ = 1000;
+    // The edits of one pass of the event loop (a fit applied, a drag) are drawn once.
+    QTimer refreshTimer_;
 };
 
 // The three panels, drawn one above the other at the span and range chosen.

@@ -66,12 +66,6 @@ QString resultText(const tune::FitResult& r) {
     return lines.join('\n');
 }
 
-QCheckBox* checkBox(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QCheckBox(text, parent);
-    b->setAccessibleName(name);
-    return b;
-}
-
 }  // namespace
 
 TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(parent), document_(document) {
@@ -98,7 +92,7 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     TargetFileEdit->setAccessibleName(QStringLiteral("Target file"));
     TargetFileEdit->setMinimumWidth(280);
     TargetFileButton = new QPushButton(QStringLiteral("Browse..."), options);
-    TargetFileButton->setAccessibleName(QStringLiteral("Choose the target file"));
+    TargetFileButton->setAccessibleDescription(QStringLiteral("Choose the target file"));
     fileRow->addWidget(TargetFileEdit, 1);
     fileRow->addWidget(TargetFileButton);
     form->addRow(QStringLiteral("Target &file"), fileRow);
@@ -118,13 +112,12 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     rangeRow->addStretch(1);
     form->addRow(QStringLiteral("&Range"), rangeRow);
     auto* keepRow = new QHBoxLayout;
-    KeepCrossoverBox = checkBox(QStringLiteral("&Crossover"), QStringLiteral("Hold the crossover"), options);
-    KeepAlignmentBox =
-        checkBox(QStringLiteral("&Alignment (level, delay, polarity)"), QStringLiteral("Hold the alignment"), options);
-    KeepEqualiserBox = checkBox(QStringLiteral("&Equaliser"), QStringLiteral("Hold the equaliser"), options);
+    KeepCrossoverBox = new QCheckBox(QStringLiteral("Hold the &crossover"), options);
+    KeepAlignmentBox = new QCheckBox(QStringLiteral("Hold the &alignment (level, delay, polarity)"), options);
+    KeepEqualiserBox = new QCheckBox(QStringLiteral("Hold the &equaliser"), options);
     for (QCheckBox* b : {KeepCrossoverBox, KeepAlignmentBox, KeepEqualiserBox}) keepRow->addWidget(b);
     keepRow->addStretch(1);
-    form->addRow(QStringLiteral("Hold as they are"), keepRow);
+    form->addRow(QString(), keepRow);
     MaxBoostBox = new QDoubleSpinBox(options);
     MaxBoostBox->setRange(0, 12);
     MaxBoostBox->setDecimals(1);
@@ -136,10 +129,9 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
 
     auto* runRow = new QHBoxLayout;
     FitButton = new QPushButton(QStringLiteral("Fit"), this);
-    FitButton->setAccessibleName(QStringLiteral("Fit"));
     FitButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setAccessibleName(QStringLiteral("Cancel the fit"));
+    CancelButton->setAccessibleDescription(QStringLiteral("Cancel the fit"));
     Progress = new QProgressBar(this);
     Progress->setRange(0, 100);
     Progress->setAccessibleName(QStringLiteral("Fit progress"));
@@ -162,9 +154,8 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     auto* endRow = new QHBoxLayout;
     endRow->addStretch(1);
     ApplyButton = new QPushButton(QStringLiteral("Apply"), this);
-    ApplyButton->setAccessibleName(QStringLiteral("Apply the fit to the preset"));
+    ApplyButton->setAccessibleDescription(QStringLiteral("Apply the fit to the preset as one step"));
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
-    CloseButton->setAccessibleName(QStringLiteral("Close"));
     endRow->addWidget(ApplyButton);
     endRow->addWidget(CloseButton);
     layout->addLayout(endRow);
@@ -307,7 +298,7 @@ void TuneDialog::reject() {
 
 QPushButton* tuneButton(PresetDocument& document, QWidget* window, QWidget* parent) {
     auto* b = new QPushButton(QStringLiteral("Tune…"), parent);
-    b->setAccessibleName(QStringLiteral("Tune the cabinet"));
+    b->setAccessibleDescription(QStringLiteral("Tune the cabinet"));
     b->setToolTip(QStringLiteral("Fit the crossover, alignment and equaliser to the measured drivers"));
     QObject::connect(b, &QPushButton::clicked, window, [&document, window] {
         auto* dialog = window->findChild<TuneDialog*>();

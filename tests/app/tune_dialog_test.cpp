@@ -35,8 +35,9 @@ struct Tune : ::testing::Test {
         dialog = std::make_unique<TuneDialog>(h.document);
         dialog->show();
     }
-    QByteArray saved(const QString& name) {
-        const QString path = dir.path() + "/" + name;
+    // The preset as saved, always to one file: the file keeps its own path.
+    QByteArray saved() {
+        const QString path = dir.path() + "/preset.hdp";
         EXPECT_TRUE(h.document.saveAs(path.toStdString()));
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
@@ -61,7 +62,8 @@ struct Tune : ::testing::Test {
 };
 
 TEST_F(Tune, AnAppliedFitIsOneUndoStepAndUndoGivesThePresetBackByteForByte) {
-    const QByteArray before = saved("before.hdp");
+    test::expectNamedControls(dialog.get());
+    const QByteArray before = saved();
     const std::uint64_t version = h.document.version();
     // The fit runs on a thread of its own: the window goes on being served (a fit on the
     // window's thread would hold it for the whole fit).
@@ -69,17 +71,17 @@ TEST_F(Tune, AnAppliedFitIsOneUndoStepAndUndoGivesThePresetBackByteForByte) {
     EXPECT_EQ(h.document.version(), version) << "the fit changed the preset before it was applied";
     ASSERT_TRUE(dialog->ApplyButton->isEnabled()) << dialog->StatusText->text().toStdString();
     QTest::mouseClick(dialog->ApplyButton, Qt::LeftButton);
-    EXPECT_NE(saved("tuned.hdp"), before);
+    EXPECT_NE(saved(), before);
     EXPECT_FALSE(dialog->ApplyButton->isEnabled());
     h.document.undo();
-    EXPECT_EQ(saved("undone.hdp"), before);
+    EXPECT_EQ(saved(), before);
     // The import before the fit is the next step back.
     h.document.undo();
     EXPECT_TRUE(h.document.preset().Import.path[1].empty());
 }
 
 TEST_F(Tune, ACancelledFitAndARefusedApplyChangeNothing) {
-    const QByteArray before = saved("before.hdp");
+    const QByteArray before = saved();
     QTest::mouseClick(dialog->FitButton, Qt::LeftButton);
     ASSERT_TRUE(dialog->fitting());
     QTest::qWait(50);
@@ -91,18 +93,18 @@ TEST_F(Tune, ACancelledFitAndARefusedApplyChangeNothing) {
     QTest::qWait(50);  // whatever the ended fit still posted
     EXPECT_FALSE(dialog->ApplyButton->isEnabled());
     EXPECT_TRUE(dialog->FitButton->isEnabled());
-    EXPECT_EQ(saved("cancelled.hdp"), before);
+    EXPECT_EQ(saved(), before);
 
     // A fit of the preset as it was is refused once the preset has changed.
     fitToTheEnd();
     ASSERT_TRUE(dialog->ApplyButton->isEnabled()) << dialog->StatusText->text().toStdString();
     h.document.set(*findParameter("eq.1.1.gain"), "2");
-    const QByteArray edited = saved("edited.hdp");
+    const QByteArray edited = saved();
     QTest::mouseClick(dialog->ApplyButton, Qt::LeftButton);
     EXPECT_TRUE(dialog->StatusText->text().contains("changed while the fit ran"));
-    EXPECT_EQ(saved("refused.hdp"), edited);
+    EXPECT_EQ(saved(), edited);
     h.document.undo();
-    EXPECT_EQ(saved("undone.hdp"), before);
+    EXPECT_EQ(saved(), before);
     // Nothing stands in the way of the next fit.
     EXPECT_TRUE(dialog->FitButton->isEnabled());
     EXPECT_FALSE(dialog->ApplyButton->isEnabled());
