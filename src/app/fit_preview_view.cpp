@@ -43,7 +43,7 @@ void FitPreviewView::paintEvent(QPaintEvent*) {
                       -12, 6, 3, false, {}, {}, {}};
     const FitPreview& v = preview_;
     if (v.hz.empty()) {
-        panel.notes << QStringLiteral("Run the fit to see its result here");
+        panel.notes << QStringLiteral("The fit's result shows here when it ends");
     } else {
         double lo = 0, hi = 0;
         for (const auto* curve : {&v.before, &v.after, &v.target})

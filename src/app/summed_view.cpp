@@ -84,7 +84,7 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
     ToleranceBox->setRange(0.5, 6);
     ToleranceBox->setDecimals(1);
     ToleranceBox->setSingleStep(0.5);
-    ToleranceBox->setValue(1.5);
+    ToleranceBox->setValue(1);
     ToleranceBox->setPrefix(QString::fromUtf8("±"));
     ToleranceBox->setSuffix(QStringLiteral(" dB"));
     ToleranceBox->setAccessibleName(QStringLiteral("Target tolerance"));

@@ -55,12 +55,13 @@ QString resultText(const tune::FitResult& r) {
                      .arg(hzText(g.low), hzText(g.high));
     for (std::size_t k = 0; k < r.outputs.size(); ++k) {
         const tune::OutputChoice& c = r.outputs[k];
-        lines << QStringLiteral("Output %1: %2, level %3 dB, %4, delay %5 samples, %6 bands")
+        lines << QStringLiteral("Output %1: %2, level %3 dB, %4, delay %5 %6, %7 equaliser bands")
                      .arg(k + 1)
                      .arg(edgeText(c))
                      .arg(c.levelDb, 0, 'f', 1)
                      .arg(c.inverted ? QStringLiteral("inverted") : QStringLiteral("normal polarity"))
                      .arg(c.delaySamples)
+                     .arg(c.delaySamples == 1 ? QStringLiteral("sample") : QStringLiteral("samples"))
                      .arg(c.bands.size());
     }
     return lines.join('\n');
@@ -95,7 +96,9 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     TargetFileButton->setAccessibleDescription(QStringLiteral("Choose the target file"));
     fileRow->addWidget(TargetFileEdit, 1);
     fileRow->addWidget(TargetFileButton);
-    form->addRow(QStringLiteral("Target &file"), fileRow);
+    auto* fileLabel = new QLabel(QStringLiteral("Target &file"), options);
+    fileLabel->setBuddy(TargetFileEdit);
+    form->addRow(fileLabel, fileRow);
     auto* rangeRow = new QHBoxLayout;
     LowBox = new QSpinBox(options);
     HighBox = new QSpinBox(options);
@@ -110,7 +113,9 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     HighBox->setAccessibleName(QStringLiteral("Range to"));
     rangeRow->insertWidget(1, new QLabel(QStringLiteral("to"), options));
     rangeRow->addStretch(1);
-    form->addRow(QStringLiteral("&Range"), rangeRow);
+    auto* rangeLabel = new QLabel(QStringLiteral("&Range"), options);
+    rangeLabel->setBuddy(LowBox);
+    form->addRow(rangeLabel, rangeRow);
     auto* keepRow = new QHBoxLayout;
     KeepCrossoverBox = new QCheckBox(QStringLiteral("Hold the &crossover"), options);
     KeepAlignmentBox = new QCheckBox(QStringLiteral("Hold the &alignment (level, delay, polarity)"), options);
@@ -189,7 +194,6 @@ void TuneDialog::showState() {
     TargetFileButton->setEnabled(TargetFileEdit->isEnabled());
     CancelButton->setEnabled(running);
     ApplyButton->setEnabled(!running && outcome_.result.has_value());
-    Progress->setVisible(running);
 }
 
 void TuneDialog::say(const QString& text, bool notice) {
@@ -255,6 +259,7 @@ void TuneDialog::fitEnded(int generation) {
     progressTimer_.stop();
     finished_ = true;
     outcome_ = fit_.take();
+    Progress->setValue(100);
     if (outcome_.result) {
         Preview->setPreview(outcome_.preview, outcome_.result->unreachable);
         FiguresText->setText(resultText(*outcome_.result));
@@ -276,6 +281,7 @@ void TuneDialog::CancelButtonClick() {
     progressTimer_.stop();
     finished_ = true;
     outcome_ = {};
+    Progress->setValue(0);
     say(QStringLiteral("Fit cancelled: the preset is as it was"), false);
     showState();
 }

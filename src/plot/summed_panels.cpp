@@ -50,7 +50,7 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
                           const SummedOptions& o) {
     SummedPanels s;
     s.magnitude = {"Sum of outputs 1 and 2", "Level (dB)", -30, 12, 6, false, {}, {}, {}};
-    s.phase = {"Phase", "Phase (degrees)", -180, 180, 90, true, {}, {}, {}};
+    s.phase = {"Phase", "Phase (°)", -180, 180, 90, true, {}, {}, {}};
     s.groupDelay = {"Group delay of the sum", "Delay (ms)", 0, 5, 1, false, {}, {}, {}};
     if (!drivers) {
         s.magnitude.notes << "Name both outputs' measurement files under Inputs and system to see their sum";

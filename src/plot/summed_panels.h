@@ -16,7 +16,7 @@ namespace vela::plot {
 struct SummedOptions {
     int smoothing = 6; // 1/N octave for the measured traces, 0 for none
     tune::Target target = tune::Target::flat();
-    double toleranceDb = 1.5;
+    double toleranceDb = 1.0;
     double low = 150, high = 15000; // where the target is level matched to the sum
 };
 
