@@ -2,19 +2,25 @@
 
 #include "app/designer_controls.h"
 #include "session/cabinet_fit.h"
+#include "preset/parameter_table.h"
 #include "session/preset_document.h"
+#include "tune/driver_file.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPainter>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <stdexcept>
 #include <cmath>
 
 namespace vela::app {
@@ -108,6 +114,42 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
     row->addWidget(RangeBox);
     row->addStretch(1);
     layout->addLayout(row);
+    auto* overlayRow = new QHBoxLayout;
+    OverlayList = namedList(this);
+    OverlayList->setAccessibleName(QStringLiteral("Overlays"));
+    OverlayList->setMinimumWidth(260);
+    overlayRow->addWidget(caption(QStringLiteral("&Overlays"), OverlayList, this));
+    overlayRow->addWidget(OverlayList);
+    for (int k = 0; k < 2; ++k) {
+        AddOverlayButtons[static_cast<std::size_t>(k)] =
+            new QPushButton(QStringLiteral("Add to output %1...").arg(k + 1), this);
+        overlayRow->addWidget(AddOverlayButtons[static_cast<std::size_t>(k)]);
+        connect(AddOverlayButtons[static_cast<std::size_t>(k)], &QPushButton::clicked, this, [this, k] {
+            const QString file = chooseOverlayFile(k + 1);
+            if (!file.isEmpty()) addOverlay(k, file);
+        });
+    }
+    UseForTuningButton = new QPushButton(QStringLiteral("Use for tuning"), this);
+    UseForTuningButton->setAccessibleDescription(
+        QStringLiteral("The selected overlay becomes the measurement its output is summed and tuned with"));
+    RemoveOverlayButton = new QPushButton(QStringLiteral("Remove"), this);
+    overlayRow->addWidget(UseForTuningButton);
+    overlayRow->addWidget(RemoveOverlayButton);
+    OverlayNotice = new QLabel(this);
+    OverlayNotice->setProperty("role", "notice");
+    OverlayNotice->setWordWrap(true);
+    OverlayNotice->hide();
+    overlayRow->addWidget(OverlayNotice, 1);
+    overlayRow->addStretch(0);
+    layout->addLayout(overlayRow);
+    connect(UseForTuningButton, &QPushButton::clicked, this, &SummedView::useForTuning);
+    connect(RemoveOverlayButton, &QPushButton::clicked, this, &SummedView::removeOverlay);
+    chooseOverlayFile = [this](int output) {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Output %1 overlay").arg(output), QString(),
+                                            QStringLiteral("Exported data (*.txt *.frd);;All files (*)"));
+    };
+    showOverlays();
+
     Plot = new SummedPlot(this);
     layout->addWidget(Plot, 1);
     ReadOut = new QLabel(this);
@@ -152,12 +194,73 @@ void SummedView::refresh() {
     SlopeBox->setEnabled(TargetList->currentIndex() == 1);
     if (TargetList->currentIndex() == 1) o.target = tune::Target::slope(SlopeBox->value());
     o.toleranceDb = ToleranceBox->value();
-    plot::SummedPanels panels = plot::summedPanels(p, drivers_, o);
+    std::vector<plot::Overlay> overlays;
+    for (const OverlayFile& f : overlays_) overlays.push_back(f.overlay);
+    plot::SummedPanels panels = plot::summedPanels(p, drivers_, o, overlays);
     if (!drivers_ && !driversWhy_.empty() && !p.Import.path[0].empty() && !p.Import.path[1].empty())
         panels.magnitude.notes = {QString::fromStdString(driversWhy_)};
     const double from = FromBox->value(), to = std::max<double>(ToBox->value(), from * 2);
     Plot->setPanels(std::move(panels), {from, to}, RangeBox->value());
     readOut();
+}
+
+void SummedView::addOverlay(int output, const QString& path) {
+    std::string error;
+    const PresetParameters& p = document_.preset();
+    auto d = tune::readDriverFile(path.toStdString(), p.Import.ImportDataType, p.Import.Sensitivity.value(), error);
+    if (!d) return overlayNotice(QString::fromStdString(error));
+    overlays_.push_back({{output, QFileInfo(path).fileName(), std::move(d->driver)}, path.toStdString(), d->format});
+    overlayNotice({});
+    showOverlays();
+    OverlayList->setCurrentIndex(OverlayList->count() - 1);
+    refresh();
+}
+
+void SummedView::useForTuning() {
+    const int i = OverlayList->currentIndex();
+    if (i < 0 || i >= static_cast<int>(overlays_.size())) return;
+    const OverlayFile chosen = overlays_[static_cast<std::size_t>(i)];
+    const PresetParameters& p = document_.preset();
+    // The preset names one format for both outputs' files.
+    if (chosen.format != p.Import.ImportDataType)
+        return overlayNotice(QStringLiteral("%1 is not in the preset's import format: choose its format under Inputs "
+                                            "and system first")
+                                 .arg(chosen.overlay.name));
+    const int output = chosen.overlay.output;
+    const std::string replaced = p.Import.path[static_cast<std::size_t>(output)];
+    try {
+        document_.set(*findParameter("import." + std::to_string(output + 1)), chosen.path);
+    } catch (const std::invalid_argument& e) {
+        return overlayNotice(QString::fromUtf8(e.what()));
+    }
+    overlays_.erase(overlays_.begin() + i);
+    overlayNotice({});
+    if (!replaced.empty()) addOverlay(output, QString::fromStdString(replaced));
+    showOverlays();
+    refresh();
+}
+
+void SummedView::removeOverlay() {
+    const int i = OverlayList->currentIndex();
+    if (i < 0 || i >= static_cast<int>(overlays_.size())) return;
+    overlays_.erase(overlays_.begin() + i);
+    showOverlays();
+    refresh();
+}
+
+void SummedView::showOverlays() {
+    OverlayList->clear();
+    for (const OverlayFile& f : overlays_)
+        OverlayList->addItem(QStringLiteral("Output %1: %2").arg(f.overlay.output + 1).arg(f.overlay.name));
+    if (overlays_.empty()) OverlayList->addItem(QStringLiteral("None"));
+    OverlayList->setEnabled(!overlays_.empty());
+    UseForTuningButton->setEnabled(!overlays_.empty());
+    RemoveOverlayButton->setEnabled(!overlays_.empty());
+}
+
+void SummedView::overlayNotice(const QString& text) {
+    OverlayNotice->setText(text);
+    OverlayNotice->setVisible(!text.isEmpty());
 }
 
 void SummedView::moveCursorTo(double hz) {

@@ -17,6 +17,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 
 namespace vela {
@@ -42,6 +43,20 @@ public:
     QSpinBox* RangeBox;
     SummedPlot* Plot;
     QLabel* ReadOut;
+    // Other measurements of the drivers, drawn beside the ones the sum and the fit use.
+    QComboBox* OverlayList;
+    std::array<QPushButton*, 2> AddOverlayButtons{};
+    QPushButton* UseForTuningButton;
+    QPushButton* RemoveOverlayButton;
+    QLabel* OverlayNotice;
+    // The measurement file added for output 1 or 2; replaced by the tests.
+    std::function<QString(int output)> chooseOverlayFile;
+
+    void addOverlay(int output, const QString& path);
+    // The selected overlay becomes the measurement its output is tuned with (an undoable edit
+    // of the import); the one it replaces stays as an overlay.
+    void useForTuning();
+    void removeOverlay();
 
     // The cursor at `hz`, read out.
     void moveCursorTo(double hz);
@@ -60,6 +75,14 @@ private:
     std::optional<std::array<DriverResponse, 2>> drivers_;
     std::string driversWhy_;
     double cursorHz_ = 1000;
+    struct OverlayFile {
+        plot::Overlay overlay;
+        std::string path;
+        std::int32_t format = 0;
+    };
+    std::vector<OverlayFile> overlays_;
+    void showOverlays();
+    void overlayNotice(const QString& text);
     // The edits of one pass of the event loop (a fit applied, a drag) are drawn once.
     QTimer refreshTimer_;
 };

@@ -47,18 +47,28 @@ std::vector<double> groupDelayMs(const std::vector<double>& hz, const Response& 
 } // namespace
 
 SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::array<DriverResponse, 2>>& drivers,
-                          const SummedOptions& o) {
+                          const SummedOptions& o, const std::vector<Overlay>& overlays) {
     SummedPanels s;
     s.magnitude = {"Sum of outputs 1 and 2", "Level (dB)", -30, 12, 6, false, {}, {}, {}};
     s.phase = {"Phase", "Phase (°)", -180, 180, 90, true, {}, {}, {}};
     s.groupDelay = {"Group delay of the sum", "Delay (ms)", 0, 5, 1, false, {}, {}, {}};
-    if (!drivers) {
-        s.magnitude.notes << "Name both outputs' measurement files under Inputs and system to see their sum";
-        return s;
-    }
     const std::vector<double> hz = viewGrid();
     const auto smoothed = [&](const Response& r) { return tune::smoothedOctave(hz, levels(r), o.smoothing); };
     const std::array<QColor, 2> colours{QColor(30, 110, 200), QColor(220, 90, 20)};
+    // A measurement without phase still has the level it gives through the output.
+    std::vector<Curve> overlaid;
+    for (const Overlay& m : overlays) {
+        const auto k = static_cast<std::size_t>(m.output);
+        overlaid.push_back({"Output " + QString::number(k + 1) + " result, " + m.name +
+                                (m.driver.hasPhase ? QString() : QStringLiteral(" (no phase)")),
+                            colours[k].darker(150), hz, smoothed(measuredOutput(p, m.output, m.driver, hz, kSampleRate)),
+                            1.4, Qt::DotLine});
+    }
+    if (!drivers) {
+        s.magnitude.curves = overlaid;
+        s.magnitude.notes << "Name both outputs' measurement files under Inputs and system to see their sum";
+        return s;
+    }
     std::array<Response, 2> outputs;
     for (std::size_t k = 0; k < 2; ++k) {
         const DriverResponse& d = (*drivers)[k];
@@ -106,6 +116,7 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
         upper.push_back(o.target.at(f) + offset + o.toleranceDb);
         lower.push_back(o.target.at(f) + offset - o.toleranceDb);
     }
+    s.magnitude.curves.insert(s.magnitude.curves.end(), overlaid.begin(), overlaid.end());
     const QColor band(120, 120, 130);
     const QString tolerance = QString::fromUtf8("Target ±") + QString::number(o.toleranceDb) + " dB";
     s.magnitude.curves.insert(s.magnitude.curves.begin(), Curve{QString(), band, hz, lower, 1.0, Qt::DotLine});

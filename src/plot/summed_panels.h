@@ -20,6 +20,14 @@ struct SummedOptions {
     double low = 150, high = 15000; // where the target is level matched to the sum
 };
 
+// Another measurement of an output's driver (off axis, another sample), drawn through the
+// output's processing beside the one the sum and the fit use.
+struct Overlay {
+    int output = 0; // 0 or 1
+    QString name;
+    DriverResponse driver;
+};
+
 struct SummedPanels {
     Panel magnitude, phase, groupDelay;
     // The sum itself at the view's frequencies, for the cursor's read-out; empty without one.
@@ -30,6 +38,6 @@ struct SummedPanels {
 
 // `drivers` nothing: no measurement to sum, said in the panels.
 SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::array<DriverResponse, 2>>& drivers,
-                          const SummedOptions& options);
+                          const SummedOptions& options, const std::vector<Overlay>& overlays = {});
 
 } // namespace vela::plot

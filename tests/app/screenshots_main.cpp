@@ -4,6 +4,7 @@
 
 #include "app/designer_controls.h"
 #include "app/designer_window.h"
+#include "app/summed_view.h"
 #include "app/tune_dialog.h"
 #include "two_way_measurements.h"
 #include <QFile>
@@ -180,6 +181,7 @@ void shootDesigner(Application& app, Shooter& shooter) {
     tune->ApplyButton->click();
     tune->close();
     designer.Outputs->setCurrentIndex(2);
+    designer.findChild<SummedView*>()->addOverlay(1, test::two_way::write(dir.path() + "/tweeter-30.frd", true, 9000));
     settle(app);
     shooter.shoot(designer, "9-designer-sum-tuned");
     designer.hide();

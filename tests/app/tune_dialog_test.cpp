@@ -2,6 +2,7 @@
 // preset as one undo step, and a cancelled fit or a refused apply leaves the preset alone.
 
 #include "app/gui_harness.h"
+#include "app/summed_view.h"
 #include "app/tune_dialog.h"
 #include "app/two_way_measurements.h"
 #include "app/window_harness.h"
@@ -9,6 +10,7 @@
 #include "session/preset_document.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -108,6 +110,25 @@ TEST_F(Tune, ACancelledFitAndARefusedApplyChangeNothing) {
     // Nothing stands in the way of the next fit.
     EXPECT_TRUE(dialog->FitButton->isEnabled());
     EXPECT_FALSE(dialog->ApplyButton->isEnabled());
+}
+
+// An overlay chosen for tuning takes the place of its output's measurement in one undoable
+// edit; the measurement it replaced is kept as an overlay.
+TEST_F(Tune, AnOverlayUsedForTuningSwapsPlacesWithTheMeasurement) {
+    SummedView view(h.document);
+    view.show();
+    test::expectNamedControls(&view);
+    const std::string tweeter = h.document.preset().Import.path[1];
+    const QString offAxis = test::two_way::write(dir.path() + "/tweeter-30.frd", true, 9000);
+    view.chooseOverlayFile = [&](int output) { return output == 2 ? offAxis : QString(); };
+    QTest::mouseClick(view.AddOverlayButtons[1], Qt::LeftButton);
+    ASSERT_EQ(view.OverlayList->currentText(), "Output 2: tweeter-30.frd");
+    QTest::mouseClick(view.UseForTuningButton, Qt::LeftButton);
+    EXPECT_EQ(h.document.preset().Import.path[1], offAxis.toStdString());
+    ASSERT_EQ(view.OverlayList->count(), 1);
+    EXPECT_EQ(view.OverlayList->currentText(), "Output 2: tweeter.frd");
+    h.document.undo();
+    EXPECT_EQ(h.document.preset().Import.path[1], tweeter);
 }
 
 }  // namespace

@@ -32,15 +32,17 @@ inline C peak(double hz, double f0, double db, double q) {
     return (s * s + s * (a / q) + 1.0) / (s * s + s / (a * q) + 1.0);
 }
 
-inline QString write(const QString& file, bool tweeter) {
+// `offAxisHz`: off axis, the driver falls away above it as well (0: on axis).
+inline QString write(const QString& file, bool tweeter, double offAxisHz = 0) {
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly)) return {};
     QTextStream text(&out);
     text << "* Freq(Hz) SPL(dB) Phase(degrees)\n";
     for (double hz = 10; hz <= 24000; hz *= 1.015) {
-        const C h = tweeter ? highPass2(hz, 1500, 0.7) * peak(hz, 5000, 3, 2) *
+        const C onAxis = tweeter ? highPass2(hz, 1500, 0.7) * peak(hz, 5000, 3, 2) *
                                   std::polar(1.0, -2 * std::numbers::pi * hz * 0.05 / 343)
                             : highPass2(hz, 60, 0.7) * lowPass2(hz, 2500, 0.7) * peak(hz, 700, 3, 2);
+        const C h = offAxisHz > 0 ? onAxis * lowPass2(hz, offAxisHz, 0.6) : onAxis;
         text << hz << " " << 88 + 20 * std::log10(std::abs(h)) << " " << std::arg(h) * 180 / std::numbers::pi
              << "\n";
     }
