@@ -280,7 +280,7 @@ void SummedView::readOut() {
             parts << QStringLiteral("group delay %1 ms").arg(valueAt(*delay, cursorHz_), 0, 'f', 2);
     }
     for (int k = 1; k <= 2; ++k)
-        if (const plot::Curve* c = curveNamed(s.magnitude, QStringLiteral("Output %1 result").arg(k)))
+        if (const plot::Curve* c = curveNamed(s.magnitude, QStringLiteral("Output %1").arg(k)))
             parts << QStringLiteral("output %1 %2 dB").arg(k).arg(valueAt(*c, cursorHz_), 0, 'f', 1);
     ReadOut->setText(parts.join(QStringLiteral(", ")));
 }

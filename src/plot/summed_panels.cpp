@@ -59,7 +59,7 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
     std::vector<Curve> overlaid;
     for (const Overlay& m : overlays) {
         const auto k = static_cast<std::size_t>(m.output);
-        overlaid.push_back({"Output " + QString::number(k + 1) + " result, " + m.name +
+        overlaid.push_back({"Output " + QString::number(k + 1) + ", " + m.name +
                                 (m.driver.hasPhase ? QString() : QStringLiteral(" (no phase)")),
                             colours[k].darker(150), hz, smoothed(measuredOutput(p, m.output, m.driver, hz, kSampleRate)),
                             1.4, Qt::DotLine});
@@ -73,12 +73,12 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
     for (std::size_t k = 0; k < 2; ++k) {
         const DriverResponse& d = (*drivers)[k];
         const QString name = "Output " + QString::number(k + 1);
+        const QString driver = "Driver " + QString::number(k + 1);
         const Response measured = d.at(std::span<const double>(hz));
         outputs[k] = measuredOutput(p, static_cast<int>(k), d, hz, kSampleRate);
-        s.magnitude.curves.push_back({name + " measured", colours[k].lighter(140), hz, smoothed(measured), 1.2,
-                                      Qt::DashLine});
-        s.magnitude.curves.push_back({name + " result", colours[k], hz, smoothed(outputs[k]), 1.8});
-        if (d.hasPhase) s.phase.curves.push_back({name + " result", colours[k], hz, degrees(outputs[k]), 1.4});
+        s.magnitude.curves.push_back({driver, colours[k].lighter(140), hz, smoothed(measured), 1.2, Qt::DashLine});
+        s.magnitude.curves.push_back({name, colours[k], hz, smoothed(outputs[k]), 1.8});
+        if (d.hasPhase) s.phase.curves.push_back({name, colours[k], hz, degrees(outputs[k]), 1.4});
         if (!d.hasPhase) s.magnitude.notes << name + "'s measurement has no phase: no sum";
     }
     const bool summable = (*drivers)[0].hasPhase && (*drivers)[1].hasPhase;

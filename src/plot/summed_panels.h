@@ -1,7 +1,7 @@
 #pragma once
-// What the designer's summed view shows: both outputs through their processing and their
-// measured drivers, and their sum with phase, over the target and its tolerance band; the
-// phase and the group delay under the magnitude.
+// What the designer's summed view shows: each measured driver ("Driver N"), each output
+// through its processing and its driver ("Output N"), and their sum with phase, over the
+// target and its tolerance band; the phase and the group delay under the magnitude.
 
 #include "plot/plot_panel.h"
 #include "preset/acoustic_sum.h"
