@@ -178,7 +178,11 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     // The fit's thread only stores how far it is; the bar follows at the timer's pace, so that
     // no flood of progress reaches the window.
     progressTimer_.setInterval(100);
-    connect(&progressTimer_, &QTimer::timeout, this, [this] { Progress->setValue(percent_.load()); });
+    connect(&progressTimer_, &QTimer::timeout, this, [this] {
+        std::lock_guard lock(progressMutex_);
+        Progress->setValue(percent_);
+        if (!step_.empty()) Progress->setFormat(QStringLiteral("%p%: ") + QString::fromStdString(step_));
+    });
     showState();
 }
 
@@ -240,12 +244,22 @@ void TuneDialog::FitButtonClick() {
     }
     const int generation = ++generation_;
     finished_ = false;
-    percent_ = 0;
+    {
+        std::lock_guard lock(progressMutex_);
+        percent_ = 0;
+        step_.clear();
+    }
     Progress->setValue(0);
+    Progress->setFormat(QStringLiteral("%p%"));
     say(QStringLiteral("Fitting..."), false);
     QPointer<TuneDialog> self(this);
     fit_.start(
-        document_, *drivers, *o, [this](int percent, std::string_view) { percent_ = percent; },
+        document_, *drivers, *o,
+        [this](int percent, std::string_view step) {
+            std::lock_guard lock(progressMutex_);
+            percent_ = percent;
+            step_ = step;
+        },
         [self, generation] {
             QMetaObject::invokeMethod(
                 self, [self, generation] { if (self) self->fitEnded(generation); }, Qt::QueuedConnection);
@@ -260,6 +274,7 @@ void TuneDialog::fitEnded(int generation) {
     finished_ = true;
     outcome_ = fit_.take();
     Progress->setValue(100);
+    Progress->setFormat(QStringLiteral("%p%"));
     if (outcome_.result) {
         Preview->setPreview(outcome_.preview, outcome_.result->unreachable);
         FiguresText->setText(resultText(*outcome_.result));
@@ -282,6 +297,7 @@ void TuneDialog::CancelButtonClick() {
     finished_ = true;
     outcome_ = {};
     Progress->setValue(0);
+    Progress->setFormat(QStringLiteral("%p%"));
     say(QStringLiteral("Fit cancelled: the preset is as it was"), false);
     showState();
 }

@@ -8,7 +8,8 @@
 #include <QDialog>
 #include <QTimer>
 
-#include <atomic>
+#include <mutex>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -74,7 +75,10 @@ private:
     FitOutcome outcome_;
     int generation_ = 0;
     bool finished_ = true;
-    std::atomic<int> percent_{0};
+    // How far the fit is and what it fits, as its thread last said.
+    std::mutex progressMutex_;
+    int percent_ = 0;
+    std::string step_;
     QTimer progressTimer_;
 };
 
