@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -183,10 +184,18 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
         Progress->setValue(percent_);
         if (!step_.empty()) Progress->setFormat(QStringLiteral("%p%: ") + QString::fromStdString(step_));
     });
+    if (parent) parent->installEventFilter(this);
     showState();
 }
 
 TuneDialog::~TuneDialog() { fit_.stop(); }
+
+bool TuneDialog::eventFilter(QObject* watched, QEvent* event) {
+    // A minimised designer (a hide the window system sends) leaves the fit running.
+    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous() && isVisible())
+        reject();
+    return QDialog::eventFilter(watched, event);
+}
 
 void TuneDialog::showState() {
     const bool running = !finished_;

@@ -62,6 +62,8 @@ public slots:
 
 protected:
     void reject() override;
+    // The designer closed: the fit ends and the dialog with it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Which controls serve: while the fit runs only Cancel and Close.
