@@ -1,6 +1,7 @@
 #include "app/summed_view.h"
 
 #include "app/designer_controls.h"
+#include "app/smoothing_list.h"
 #include "session/cabinet_fit.h"
 #include "preset/parameter_table.h"
 #include "session/preset_document.h"
@@ -27,7 +28,6 @@ namespace vela::app {
 namespace {
 
 constexpr double kLegendHeight = 26;
-const int kSmoothing[] = {0, 3, 6, 12, 24};
 
 QString hzText(double hz) {
     return hz >= 1000 ? QString::number(hz / 1000, 'f', 2) + QStringLiteral(" kHz")
@@ -71,11 +71,7 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     auto* row = new QHBoxLayout;
-    SmoothingList = namedList(this);
-    SmoothingList->addItems({QStringLiteral("None"), QStringLiteral("1/3 octave"), QStringLiteral("1/6 octave"),
-                             QStringLiteral("1/12 octave"), QStringLiteral("1/24 octave")});
-    SmoothingList->setCurrentIndex(2);
-    SmoothingList->setAccessibleName(QStringLiteral("Smoothing"));
+    SmoothingList = smoothingList(this, 6);
     TargetList = namedList(this);
     TargetList->addItems({QStringLiteral("Flat"), QStringLiteral("Slope")});
     TargetList->setAccessibleName(QStringLiteral("Target"));
@@ -190,7 +186,7 @@ void SummedView::refresh() {
         drivers_ = namedDrivers(p, document_.path(), driversWhy_);
     }
     plot::SummedOptions o;
-    o.smoothing = kSmoothing[std::clamp(SmoothingList->currentIndex(), 0, 4)];
+    o.smoothing = smoothingOf(*SmoothingList);
     SlopeBox->setEnabled(TargetList->currentIndex() == 1);
     if (TargetList->currentIndex() == 1) o.target = tune::Target::slope(SlopeBox->value());
     o.toleranceDb = ToleranceBox->value();
