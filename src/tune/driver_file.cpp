@@ -18,8 +18,8 @@ std::vector<std::int32_t> formatsFor(const std::string& path, std::int32_t prese
 
 } // namespace
 
-std::optional<DriverFile> readDriverFile(const std::string& path, std::int32_t presetFormat, double sensitivity,
-                                         std::string& error) {
+std::optional<DriverFile> readDriverFile(const std::string& path, std::int32_t presetFormat,
+                                         double sensitivity, std::string& error) {
     const auto text = readWholeFile(path, error);
     if (!text) return std::nullopt;
     ParseResult parsed;

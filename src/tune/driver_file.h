@@ -18,7 +18,7 @@ struct DriverFile {
 
 // Nothing, with `error` saying why, for a file that cannot be read or is no measurement.
 // `sensitivity` in volts per pascal serves the dBu format.
-std::optional<DriverFile> readDriverFile(const std::string& path, std::int32_t presetFormat, double sensitivity,
-                                         std::string& error);
+std::optional<DriverFile> readDriverFile(const std::string& path, std::int32_t presetFormat,
+                                         double sensitivity, std::string& error);
 
 } // namespace vela::tune

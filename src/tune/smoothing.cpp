@@ -19,9 +19,11 @@ std::vector<double> smoothedOctave(std::span<const double> hz, std::span<const d
     const double half = std::pow(2.0, 0.5 / fraction);
     std::size_t a = 0, b = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        while (a < i && hz[a] < hz[i] / half) ++a;
+        while (a < i && hz[a] < hz[i] / half)
+            ++a;
         b = std::max(b, i + 1);
-        while (b < n && hz[b] <= hz[i] * half) ++b;
+        while (b < n && hz[b] <= hz[i] * half)
+            ++b;
         if (!std::isfinite(db[i])) continue;
         const double power = (prefix[b] - prefix[a]) / (counted[b] - counted[a]);
         out[i] = 10.0 * std::log10(std::max(power, 1e-30));
