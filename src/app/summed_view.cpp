@@ -18,7 +18,9 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QSpinBox>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <stdexcept>
@@ -159,6 +161,15 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
         connect(box, &QDoubleSpinBox::valueChanged, this, &SummedView::refresh);
     for (QSpinBox* box : {FromBox, ToBox, RangeBox}) connect(box, &QSpinBox::valueChanged, this, &SummedView::refresh);
     Plot->onCursor = [this](double hz) { moveCursorTo(hz); };
+    Plot->onZoom = [this](double hz, double factor) {
+        // The frequency under the pointer stays where it is.
+        const double from = std::clamp(hz * std::pow(FromBox->value() / hz, factor), 20.0, hz / 1.05);
+        const double to = std::clamp(hz * std::pow(ToBox->value() / hz, factor), hz * 1.05, 24000.0);
+        const QSignalBlocker quiet(FromBox);
+        FromBox->setValue(static_cast<int>(std::round(from)));
+        ToBox->setValue(static_cast<int>(std::round(to)));
+        refresh();
+    };
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(0);
     connect(&refreshTimer_, &QTimer::timeout, this, &SummedView::refresh);
@@ -340,6 +351,14 @@ void SummedPlot::mouseMoveEvent(QMouseEvent* event) {
 void SummedPlot::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     mouseMoveEvent(event);
+}
+
+void SummedPlot::wheelEvent(QWheelEvent* event) {
+    const QRectF area = plot::curveArea(panelBox(0));
+    if (event->angleDelta().y() == 0 || !onZoom) return QWidget::wheelEvent(event);
+    const double x = std::clamp(event->position().x(), area.left(), area.right());
+    onZoom(plot::hzAt(area, x, span_), std::pow(0.85, event->angleDelta().y() / 120.0));
+    event->accept();
 }
 
 void SummedPlot::keyPressEvent(QKeyEvent* event) {

@@ -97,12 +97,15 @@ public:
     const plot::SummedPanels& panels() const { return panels_; }
 
     std::function<void(double hz)> onCursor;
+    // The wheel over the plot: the span narrowed (factor below 1) or widened about `hz`.
+    std::function<void(double hz, double factor)> onZoom;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QRectF panelBox(int i) const;
