@@ -5,6 +5,8 @@
 #include "app/designer_controls.h"
 #include "app/designer_plot.h"
 #include "app/designer_window.h"
+#include "app/smoothing_list.h"
+#include "app/tune_dialog.h"
 #include "session/preset_document.h"
 
 #include <QComboBox>
@@ -68,6 +70,7 @@ QWidget* DesignerWindow::outputPage(int output) {
     response->onBandPressed = [this, output](int band) { selectBand(output, band); };
     responses_[static_cast<std::size_t>(output)] = response;
     auto* scaleRow = new QHBoxLayout;
+    scaleRow->addWidget(tuneButton(context_.document, this, page));
     scaleRow->addStretch(1);
     auto* scaleLabel = new QLabel(QStringLiteral("dB scale"), page);
     QComboBox* scale = namedList(page);
@@ -79,6 +82,11 @@ QWidget* DesignerWindow::outputPage(int output) {
     });
     scaleRow->addWidget(scaleLabel);
     scaleRow->addWidget(scale);
+    QComboBox* smoothing = smoothingList(page, 0);
+    smoothing->setAccessibleName(QStringLiteral("Output %1 smoothing").arg(output + 1));
+    connect(smoothing, &QComboBox::currentIndexChanged, response,
+            [response, smoothing] { response->setSmoothing(smoothingOf(*smoothing)); });
+    scaleRow->addWidget(smoothing);
     layout->addLayout(scaleRow);
     layout->addWidget(response, 1);
     auto* sections = new QTabWidget(page);

@@ -23,8 +23,8 @@ constexpr double kHandleRadius = 8;
 // The equaliser view: the band gains' range, -15..+12 dB, with room above.
 constexpr double kEqualiserLow = -15, kEqualiserHigh = 15, kEqualiserStep = 3;
 
-plot::Panel magnitudePanel(const PresetParameters& p, int output) {
-    return plot::responsePanels(p, false)[static_cast<std::size_t>(output)].first;
+plot::Panel magnitudePanel(const PresetParameters& p, int output, int smoothing) {
+    return plot::responsePanels(p, false, smoothing)[static_cast<std::size_t>(output)].first;
 }
 
 QRectF plotBox(const QWidget& w) { return QRectF(w.rect()).adjusted(0, 0, 0, -kLegendHeight); }
@@ -61,7 +61,7 @@ ResponseView::ResponseView(const std::function<const PresetParameters&()>& prese
 }
 
 plot::Panel ResponseView::panel() const {
-    plot::Panel panel = magnitudePanel(preset_(), output_);
+    plot::Panel panel = magnitudePanel(preset_(), output_, smoothing_);
     if (scale_ == Scale::Equaliser) {
         panel.low = kEqualiserLow;
         panel.high = kEqualiserHigh;
@@ -77,6 +77,11 @@ plot::Panel ResponseView::panel() const {
 
 void ResponseView::setScale(Scale scale) {
     scale_ = scale;
+    update();
+}
+
+void ResponseView::setSmoothing(int fraction) {
+    smoothing_ = fraction;
     update();
 }
 

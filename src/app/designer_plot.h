@@ -36,6 +36,8 @@ public:
     enum class Scale { Whole, Equaliser };
     void setScale(Scale scale);
     Scale scale() const { return scale_; }
+    // The measured traces smoothed to 1/N octave, 0 for none.
+    void setSmoothing(int fraction);
 
     // Where band 1..8's handle is drawn now.
     QPointF handlePosition(int band) const;
@@ -69,6 +71,7 @@ private:
     int selected_ = 1;
     int dragging_ = 0;  // the band being dragged, 0 for none
     Scale scale_ = Scale::Equaliser;
+    int smoothing_ = 0;
     std::optional<std::pair<double, double>> heldScale_;  // low and high dB while dragging
 };
 

@@ -6,6 +6,7 @@
 #include "app/designer_plot.h"
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
+#include "app/summed_view.h"
 #include "preset/preset_warnings.h"
 #include "session/preset_document.h"
 
@@ -80,6 +81,7 @@ DesignerWindow::DesignerWindow(AppContext& context, QWidget* parent)
     Outputs->setAccessibleName(QStringLiteral("Outputs and inputs"));
     Outputs->setGeometry(16, 88, kSize.width() - 32, kSize.height() - 104);
     for (int out = 0; out < 2; ++out) Outputs->addTab(outputPage(out), QStringLiteral("Output %1").arg(out + 1));
+    Outputs->addTab(new SummedView(context_.document), QStringLiteral("Sum of outputs"));
     Outputs->addTab(inputsPage(), QStringLiteral("Inputs and system"));
 
     addMinimiseIcon({kSize.width() - 56, 10});

@@ -7,12 +7,11 @@
 #include "core/exit_codes.h"
 #include "dsp/number_text.h"
 #include "preset/acoustic_sum.h"
+#include "tune/driver_file.h"
 #include "tune/fitter.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <tuple>
@@ -26,17 +25,6 @@ const char* const kUsage =
     "velaupdate preset tune FILE.hdp --measured 1=WOOFER --measured 2=TWEETER [--target flat|SLOPE|FILE] "
     "[--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--out FILE.hdp] [--json]";
 
-// The formats a file is read in, in turn: FRD for .frd; FRD, then the preset's own import
-// format, for .txt (where three columns of numbers are FRD); the preset's format for any other.
-std::vector<std::int32_t> formatsFor(const std::string& path, std::int32_t presetFormat) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".frd") return {kFrdFormat};
-    if (ext == ".txt" && presetFormat != kFrdFormat) return {kFrdFormat, presetFormat};
-    return {ext == ".txt" ? kFrdFormat : presetFormat};
-}
-
 void refuse(Context& ctx, const std::string& text) {
     ctx.ui.error("velaupdate preset tune: " + text + "; nothing written");
 }
@@ -45,40 +33,12 @@ void refuse(Context& ctx, const std::string& text) {
 std::optional<std::pair<DriverResponse, std::int32_t>>
 readDriver(Context& ctx, const std::string& path, std::int32_t presetFormat, double sensitivity) {
     std::string error;
-    const auto text = readWholeFile(path, error);
-    if (!text) {
+    auto d = tune::readDriverFile(path, presetFormat, sensitivity, error);
+    if (!d) {
         refuse(ctx, error);
         return std::nullopt;
     }
-    ParseResult parsed;
-    const ImportFormat* format = nullptr;
-    for (const std::int32_t code : formatsFor(path, presetFormat)) {
-        format = importFormat(code);
-        if (!format) {
-            refuse(ctx, path + ": import format " + std::to_string(code) + " reads no data");
-            return std::nullopt;
-        }
-        parsed = parseMeasurement(*text, *format, sensitivity);
-        if (parsed.status == ParseStatus::Ok) break;
-    }
-    switch (parsed.status) {
-    case ParseStatus::NotValid:
-        refuse(ctx, notValidMessage(path, *format));
-        return std::nullopt;
-    case ParseStatus::BadNumber:
-        refuse(ctx, badNumberMessage(path, parsed, *format));
-        return std::nullopt;
-    case ParseStatus::NoData:
-        refuse(ctx, noDataMessage(path, *format));
-        return std::nullopt;
-    case ParseStatus::Ok:
-        break;
-    }
-    if (!parsed.oneWay) {
-        refuse(ctx, path + ": its frequencies fall and rise again, which no sweep exports");
-        return std::nullopt;
-    }
-    return std::pair{driverResponse(parsed.curve, format->phaseInDegrees, parsed.phaseGiven), format->code};
+    return std::pair{std::move(d->driver), d->format};
 }
 
 tune::Target targetOf(Context& ctx, const std::string& text, bool& refused) {

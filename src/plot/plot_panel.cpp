@@ -11,10 +11,8 @@
 namespace vela::plot {
 namespace {
 
-constexpr double kLowHz = 20.0, kHighHz = 24000.0;
-
-double xOf(const QRectF& r, double hz) {
-    return r.left() + r.width() * std::log10(hz / kLowHz) / std::log10(kHighHz / kLowHz);
+double xOf(const QRectF& r, double hz, FrequencySpan s) {
+    return r.left() + r.width() * std::log10(hz / s.low) / std::log10(s.high / s.low);
 }
 double yOf(const QRectF& r, const Panel& p, double v) {
     return r.bottom() - r.height() * (v - p.low) / (p.high - p.low);
@@ -33,19 +31,19 @@ bool onPhaseJump(const Curve& c, std::size_t i) {
 
 QRectF curveArea(const QRectF& box) { return box.adjusted(84, 34, -16, -40); }
 
-QPointF pointOf(const QRectF& area, const Panel& p, double hz, double value) {
-    return {xOf(area, hz), yOf(area, p, value)};
+QPointF pointOf(const QRectF& area, const Panel& p, double hz, double value, FrequencySpan span) {
+    return {xOf(area, hz, span), yOf(area, p, value)};
 }
 
-double hzAt(const QRectF& area, double x) {
-    return kLowHz * std::pow(kHighHz / kLowHz, (x - area.left()) / area.width());
+double hzAt(const QRectF& area, double x, FrequencySpan span) {
+    return span.low * std::pow(span.high / span.low, (x - area.left()) / area.width());
 }
 
 double valueAt(const QRectF& area, const Panel& p, double y) {
     return p.low + (area.bottom() - y) / area.height() * (p.high - p.low);
 }
 
-void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
+void drawPanel(QPainter& g, const QRectF& box, const Panel& p, FrequencySpan span) {
     const QRectF r = curveArea(box);
     g.setPen(Qt::NoPen);
     g.setBrush(QColor(250, 250, 252));
@@ -58,8 +56,8 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
     for (double decade = 10; decade <= 10000; decade *= 10)
         for (double m : {1.0, 2.0, 5.0}) {
             const double hz = decade * m;
-            if (hz < kLowHz || hz > 20000) continue;
-            const double x = xOf(r, hz);
+            if (hz < span.low || hz > std::min(span.high, 20000.0)) continue;
+            const double x = xOf(r, hz, span);
             g.setPen(QPen(QColor(215, 215, 222), m == 1.0 ? 1.2 : 0.8));
             g.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
             g.setPen(QColor(70, 70, 80));
@@ -91,7 +89,7 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
     g.setBrush(Qt::NoBrush);
     std::vector<double> labelled;  // x of the labels drawn so far
     for (const Marker& m : p.markers) {
-        const double x = xOf(r, m.hz);
+        const double x = xOf(r, m.hz, span);
         g.setPen(QPen(m.color, 1.2, Qt::DashDotLine));
         g.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
         // A label close to an earlier one goes on the next row.
@@ -120,7 +118,7 @@ void drawPanel(QPainter& g, const QRectF& box, const Panel& p) {
             }
             // A wrapped phase jumps by a turn: the line breaks there instead of crossing the panel.
             if (p.phase && open && std::abs(v - last) > 180.0) open = false;
-            const QPointF pt(xOf(r, c.hz[i]), yOf(r, p, std::clamp(v, p.low - p.step, p.high + p.step)));
+            const QPointF pt(xOf(r, c.hz[i], span), yOf(r, p, std::clamp(v, p.low - p.step, p.high + p.step)));
             if (open)
                 path.lineTo(pt);
             else

@@ -1,5 +1,5 @@
 #pragma once
-// One panel of the response plot: a frequency axis from 20 Hz to 24 kHz, a value scale, the
+// One panel of the response plot: a frequency axis from 20 Hz to 24 kHz (or a span of it), a value scale, the
 // curves and the crossover markers; and the legend that serves every panel.
 
 #include <QColor>
@@ -39,13 +39,18 @@ struct Panel {
     QStringList notes;  // written inside the panel, bottom right
 };
 
-void drawPanel(QPainter& g, const QRectF& box, const Panel& p);
+// The frequencies across a panel: all of them, or a part zoomed into.
+struct FrequencySpan {
+    double low = 20.0, high = 24000.0;
+};
+
+void drawPanel(QPainter& g, const QRectF& box, const Panel& p, FrequencySpan span = {});
 
 // Where drawPanel puts the curves inside `box`, and the way between a point there and a
 // frequency and a value of the panel: the designer's handles sit on the curves drawn.
 QRectF curveArea(const QRectF& box);
-QPointF pointOf(const QRectF& area, const Panel& p, double hz, double value);
-double hzAt(const QRectF& area, double x);
+QPointF pointOf(const QRectF& area, const Panel& p, double hz, double value, FrequencySpan span = {});
+double hzAt(const QRectF& area, double x, FrequencySpan span = {});
 double valueAt(const QRectF& area, const Panel& p, double y);
 
 // One legend for all panels, in a row at `y`, so that it hides no curve.

@@ -4,6 +4,7 @@
 #include "dsp/response.h"
 #include "preset/output_response.h"
 #include "preset/preset_parameters.h"
+#include "tune/smoothing.h"
 
 #include <algorithm>
 #include <array>
@@ -48,7 +49,7 @@ QString frequencyText(double hz) {
     return hz >= 1000 ? QString::number(hz / 1000, 'g', 4) + " kHz" : QString::number(hz, 'g', 4) + " Hz";
 }
 
-OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& markerColour) {
+OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& markerColour, int smoothing) {
     const auto n = static_cast<std::size_t>(out);
     OutputResponse o;
     o.hz = gridHz(p.Grid, dsp::kResponsePoints);
@@ -87,6 +88,8 @@ OutputResponse outputResponse(const PresetParameters& p, int out, const QColor& 
             o.resultMag.push_back(inside && !o.muted ? levelDb(result) : NAN);
             o.resultPhase.push_back(inside && !o.muted ? dsp::WrappedPhaseDegrees(std::arg(result)) : NAN);
         }
+        o.measuredMag = tune::smoothedOctave(o.measuredHz, o.measuredMag, smoothing);
+        o.resultMag = tune::smoothedOctave(o.measuredHz, o.resultMag, smoothing);
     }
     return o;
 }
@@ -189,12 +192,13 @@ void shareMagnitudeScale(std::vector<Panel*> panels) {
 
 }  // namespace
 
-std::vector<std::pair<Panel, Panel>> responsePanels(const PresetParameters& p, bool combined) {
+std::vector<std::pair<Panel, Panel>> responsePanels(const PresetParameters& p, bool combined, int smoothing) {
     const std::array<QColor, kOutputs> markerColours{QColor(90, 60, 160), QColor(90, 60, 160)};
     const std::array<QColor, kOutputs> combinedMarkers{QColor(30, 110, 200), QColor(220, 90, 20)};
     std::vector<OutputResponse> outputs;
     for (int out = 0; out < kOutputs; ++out)
-        outputs.push_back(outputResponse(p, out, (combined ? combinedMarkers : markerColours)[static_cast<std::size_t>(out)]));
+        outputs.push_back(
+            outputResponse(p, out, (combined ? combinedMarkers : markerColours)[static_cast<std::size_t>(out)], smoothing));
     std::vector<std::pair<Panel, Panel>> panels;
     if (combined)
         panels.push_back(combinedPanels(p, outputs));

@@ -42,6 +42,9 @@ public:
     void undo();
     void redo();
 
+    // Changes with every edit, undo, redo, New and Open (not with a save): what a result
+    // computed from the preset was computed from.
+    std::uint64_t version() const { return version_; }
     // Changed since it was last opened, saved or made new.
     bool modified() const { return version_ != savedVersion_; }
     // The file it was opened from or saved to; empty for a new preset.

@@ -4,6 +4,9 @@
 
 #include "app/designer_controls.h"
 #include "app/designer_window.h"
+#include "app/summed_view.h"
+#include "app/tune_dialog.h"
+#include "two_way_measurements.h"
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -156,8 +159,31 @@ void shootDesigner(Application& app, Shooter& shooter) {
         sections->setCurrentIndex(i);
         shooter.shoot(designer, "9-designer-" + sections->tabText(i).toLower().replace(' ', '-'));
     }
-    designer.Outputs->setCurrentIndex(2);
+    designer.Outputs->setCurrentIndex(3);
     shooter.shoot(designer, "9-designer-inputs");
+
+    // A two-way cabinet: its drivers' sum, the fit running, its preview, and the sum once applied.
+    const auto [woofer, tweeter] = test::writeTwoWay(dir.path());
+    c.set("import.1", woofer.toStdString());
+    c.set("import.2", tweeter.toStdString());
+    designer.Outputs->setCurrentIndex(2);
+    settle(app);
+    shooter.shoot(designer, "9-designer-sum");
+    designer.Outputs->setCurrentIndex(0);
+    for (auto* b : designer.findChildren<QPushButton*>())
+        if (b->isVisible() && b->text() == QStringLiteral("Tune…")) b->click();
+    auto* tune = designer.findChild<TuneDialog*>();
+    tune->FitButton->click();
+    QTest::qWait(300);
+    shooter.shoot(*tune, "9-designer-tune-running");
+    while (tune->fitting()) QTest::qWait(50);
+    shooter.shoot(*tune, "9-designer-tune");
+    tune->ApplyButton->click();
+    tune->close();
+    designer.Outputs->setCurrentIndex(2);
+    designer.findChild<SummedView*>()->addOverlay(1, test::two_way::write(dir.path() + "/tweeter-30.frd", true, 9000));
+    settle(app);
+    shooter.shoot(designer, "9-designer-sum-tuned");
     designer.hide();
 }
 
