@@ -12,13 +12,13 @@
 #include "app/response_window.h"
 #include "app/system_info_form.h"
 #include "window_harness.h"
+#include "platform/process.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QWindow>
 #include <QCheckBox>
 #include <filesystem>
-#include <unistd.h>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -262,7 +262,7 @@ TEST_F(ServiceWindows, NewBringsTheNameAndFieldsBack) {
 
 TEST_F(ServiceWindows, SaveThenOpenAfterACancelledNewStillOpensTheFile) {
     const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("vela-menu-" + std::to_string(::getpid()) + ".hdp");
+        std::filesystem::temp_directory_path() / ("vela-menu-" + std::to_string(platform::processId()) + ".hdp");
     menu.chooseSaveFile = [&] { return QString::fromStdString(file.string()); };
     menu.chooseOpenFile = [&] { return QString::fromStdString(file.string()); };
     menu.SystemName->setText("ARENA");

@@ -1,4 +1,5 @@
 #include "cli/terminal_ui.h"
+#include "platform/process.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -6,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 namespace vela::cli {
 namespace {
@@ -112,7 +112,7 @@ TEST(TerminalUi, HeadlinesNameTheMemoryOrTheOperatingSystem) {
 }
 
 TEST(TerminalUi, UnderYesTheQuestionShowsItsAnswerAndTheLogGetsEverything) {
-    const auto file = std::filesystem::temp_directory_path() / ("vela-terminal-log-" + std::to_string(::getpid()));
+    const auto file = std::filesystem::temp_directory_path() / ("vela-terminal-log-" + std::to_string(platform::processId()));
     {
         Terminal t({.yes = true, .quiet = true, .interactive = false});
         RunLog log;

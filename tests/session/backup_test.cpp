@@ -5,6 +5,7 @@
 #include "session/connection.h"
 #include "session/identify.h"
 #include "session/session_harness.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace vela::test {
 namespace {
@@ -261,7 +261,7 @@ LibraryBuffer libraryOf(const std::vector<Bytes>& programs) {
 
 struct ScratchDir {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("vela-backup-file-" + std::to_string(::getpid()) + "-" +
+                                 ("vela-backup-file-" + std::to_string(platform::processId()) + "-" +
                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     ScratchDir() { std::filesystem::create_directories(path); }
     ~ScratchDir() { std::filesystem::remove_all(path); }
