@@ -104,7 +104,7 @@ int runBackup(Context& ctx) {
             ctx.out.print("memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
     }
     ctx.out.print("backup of %zu memor%s saved in %s\n", memories.size(),
-                 memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
+                  memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
     return kExitOk;
 }
 
@@ -167,7 +167,7 @@ int runRestore(Context& ctx) {
             ctx.out.print("already the same, not written: %s\n", memoriesText(report.same).c_str());
         if (!report.leftEmpty.empty())
             ctx.out.print("left alone (empty in the backup): %s\n",
-                         memoriesText(report.leftEmpty).c_str());
+                          memoriesText(report.leftEmpty).c_str());
         if (!report.declined.empty())
             ctx.out.print("not written (answered No): %s\n", memoriesText(report.declined).c_str());
         if (!report.notReached.empty())

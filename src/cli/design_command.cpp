@@ -77,7 +77,7 @@ void writeResponse(Context& ctx, JsonWriter* j, std::span<const TSOS* const> sec
     for (int i = 0; i < kResponsePoints; ++i) {
         const auto k = static_cast<std::size_t>(i);
         ctx.out.print("%d %s %s\n", grid.frequency(i), formatDouble(magnitude[k]).c_str(),
-                     formatDouble(phase[k]).c_str());
+                      formatDouble(phase[k]).c_str());
     }
 }
 
@@ -190,9 +190,9 @@ int designCrossover(Context& ctx) {
     for (int i = 0; i < kDesignedSections; ++i) {
         const TSOS& s = edge.Sections[static_cast<std::size_t>(i)];
         ctx.out.print("Section %d: B0 %s B1 %s B2 %s A1 %s A2 %s Frequency %s Q %s FilterType %d\n",
-                     i + 1, formatDouble(s.B0).c_str(), formatDouble(s.B1).c_str(),
-                     formatDouble(s.B2).c_str(), formatDouble(s.A1).c_str(), formatDouble(s.A2).c_str(),
-                     formatDouble(s.Frequency).c_str(), formatDouble(s.Q).c_str(), s.FilterType);
+                      i + 1, formatDouble(s.B0).c_str(), formatDouble(s.B1).c_str(),
+                      formatDouble(s.B2).c_str(), formatDouble(s.A1).c_str(), formatDouble(s.A2).c_str(),
+                      formatDouble(s.Frequency).c_str(), formatDouble(s.Q).c_str(), s.FilterType);
     }
     if (args.flag("response")) writeResponse(ctx, nullptr, cascade);
     return kExitOk;
@@ -270,7 +270,7 @@ int designDynamics(Context& ctx) {
     ctx.out.print("GainTable (input dB, gain):\n");
     for (int i = 0; i < kGainTableSize; ++i)
         ctx.out.print("%d %s\n", -96 + 3 * i,
-                     formatDouble(d.GainTable[static_cast<std::size_t>(i)]).c_str());
+                      formatDouble(d.GainTable[static_cast<std::size_t>(i)]).c_str());
     for (const auto& line : lines)
         ctx.out.print("%s\n", line.c_str());
     return kExitOk;

@@ -29,7 +29,7 @@ int runDevices(Context& ctx) {
     for (const auto& p : ports)
         if (p.isFtdi())
             ctx.out.print("  %d  %s  %s  %s\n", index++, p.path.c_str(), p.description.c_str(),
-                         p.serialNumber.c_str());
+                          p.serialNumber.c_str());
     if (index == 0) ctx.out.print("  (none)\n");
     ctx.out.print("Serial ports:\n");
     bool any = false;

@@ -62,7 +62,7 @@ void printDevices(const Context& ctx, const EthernetModuleState& state) {
     } else {
         for (const auto& d : state.table.devices())
             ctx.out.print("%-15s  %-8s  %-6s  %s\n", unitText(d.IP).c_str(), unitText(d.Name).c_str(),
-                         unitText(d.Model).c_str(), unitText(d.DeviceId).c_str());
+                          unitText(d.Model).c_str(), unitText(d.DeviceId).c_str());
     }
     if (state.table.dropped() > 0)
         ctx.ui.warning(std::to_string(state.table.dropped()) +

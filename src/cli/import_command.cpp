@@ -119,10 +119,10 @@ int runImport(Context& ctx) {
         return kExitOk;
     }
     ctx.out.print("# frequency (Hz)  magnitude (dB re %s dBspl)  phase\n",
-                 dsp::plainText(data.ReferenceLevel.value()).c_str());
+                  dsp::plainText(data.ReferenceLevel.value()).c_str());
     for (std::size_t k = 0; k < kImportPoints; ++k)
         ctx.out.print("%d %s %s\n", grid.frequency(static_cast<int>(k)),
-                     floatText(curve.magnitude[k]).c_str(), floatText(curve.phase[k]).c_str());
+                      floatText(curve.magnitude[k]).c_str(), floatText(curve.phase[k]).c_str());
     return kExitOk;
 }
 

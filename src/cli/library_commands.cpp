@@ -66,7 +66,7 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
             continue;
         }
         ctx.out.print("%2zu - %-40s %5u bytes", k + 1, unitName((*entries)[k].name).c_str(),
-                     static_cast<unsigned>((*entries)[k].length));
+                      static_cast<unsigned>((*entries)[k].length));
         // Programs that disagree about the model each say theirs.
         if (!code) ctx.out.print("  model code %s", modelCodeText((*entries)[k].modelCode).c_str());
         ctx.out.print("\n");
@@ -128,8 +128,8 @@ int runModels(Context& ctx) {
     }
     for (std::size_t r = 0; r < rows.size(); ++r)
         ctx.out.print("%2d  %-13s %-12s %s\n", ModelCatalogue::modelCode(r),
-                     std::string(rows[r].name).c_str(), std::string(rows[r].libraryFile).c_str(),
-                     std::string(rows[r].manualFile).c_str());
+                      std::string(rows[r].name).c_str(), std::string(rows[r].libraryFile).c_str(),
+                      std::string(rows[r].manualFile).c_str());
     return kExitOk;
 }
 

@@ -123,7 +123,7 @@ void printCabinet(Context& ctx, const CabinetRun& run, const RepeatCounts* count
         ctx.out.print("backup of the memories overwritten: %s\n", r.backupFile->string().c_str());
     if (r.report && r.report->complete())
         ctx.out.print("%s: memories 1 to %d written and the DSP Operating System updated%s\n",
-                     r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());
+                      r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());
     for (const auto& [memory, verdict] : r.verify)
         ctx.out.print("verify memory %d: %s\n", memory, verdict.c_str());
 }

@@ -75,7 +75,7 @@ int reportWritten(const Context& ctx, const Session& s, OperationResult outcome,
         const auto length = programImageLength(s.programImage).value_or(0);
         const std::string source = ctx.args.value("preset").value_or(ctx.args.value("image", ""));
         ctx.out.print("%s: wrote %s (%u bytes, program \"%s\")\n", memories.c_str(), source.c_str(),
-                     static_cast<unsigned>(length), programName(s.programImage, length).c_str());
+                      static_cast<unsigned>(length), programName(s.programImage, length).c_str());
     }
     return exitCode(outcome);
 }
@@ -107,13 +107,13 @@ void printIdentified(Context& ctx, const Session& s, Channel channel, bool answe
         ctx.out.print("HALDA40 answers on %s\n", link.c_str());
         if (unitEmpty)
             ctx.out.print("memory %d holds no program: the model list is free\n",
-                         s.state.ProgramNumber);
+                          s.state.ProgramNumber);
         else if (!lib.modelListEnabled && lib.selectedRow >= 0)
             ctx.out.print("model code %d: %s (the model list is locked to it)\n", code,
-                         modelName(lib.selectedRow).c_str());
+                          modelName(lib.selectedRow).c_str());
         else if (!lib.modelListEnabled)
             ctx.out.print("model code %d: no model of this catalogue (the model list is locked)\n",
-                         code);
+                          code);
         else
             ctx.out.print("model code %d: no model of its own (the model list is free)\n", code);
     }

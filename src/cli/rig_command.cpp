@@ -64,9 +64,9 @@ void printCabinets(const Context& ctx, const std::vector<Cabinet>& cabinets) {
         const auto& d = c.module.device;
         const bool read = c.identity.kind != CabinetIdentity::Kind::Unread;
         ctx.out.print("%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", unitText(d.Name).c_str(), unitText(d.IP).c_str(),
-                     unitText(d.DeviceId).c_str(), unitText(d.Model).c_str(),
-                     !read ? "-" : c.identity.locked ? "locked" : "free",
-                     (read ? describe(c.identity) : "not read: " + displayText(c.identity.reason)).c_str());
+                      unitText(d.DeviceId).c_str(), unitText(d.Model).c_str(),
+                      !read ? "-" : c.identity.locked ? "locked" : "free",
+                      (read ? describe(c.identity) : "not read: " + displayText(c.identity.reason)).c_str());
     }
 }
 

@@ -128,15 +128,15 @@ void printTable(Context& ctx, const std::vector<RigCabinetResult>& results, int 
     for (const auto& c : results) width = std::max(width, c.name.size());
     const int w = static_cast<int>(width);
     ctx.out.print("%-*s  %-9s  %-12s  %-8s  %-3s  %-7s  %s\n", w, "cabinet", "result", "library", "written",
-                 "OS", "verify", "time");
+                  "OS", "verify", "time");
     for (const auto& c : results) {
         const CabinetResult& r = c.result;
         const std::string written = r.report && !r.report->writtenMemories.empty()
                                         ? memoryRanges(r.report->writtenMemories)
                                         : "none";
         ctx.out.print("%-*s  %-9s  %-12s  %-8s  %-3s  %-7s  %.1f s\n", w, c.name.c_str(), outcomeName(r),
-                     r.library.empty() ? "-" : r.library.c_str(), written.c_str(),
-                     r.report && r.report->operatingSystemSent ? "yes" : "no", verifyText(r).c_str(), seconds(r));
+                      r.library.empty() ? "-" : r.library.c_str(), written.c_str(),
+                      r.report && r.report->operatingSystemSent ? "yes" : "no", verifyText(r).c_str(), seconds(r));
     }
     for (const auto& c : results) {
         if (c.result.complete())
