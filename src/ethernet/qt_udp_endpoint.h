@@ -10,7 +10,8 @@ namespace vela {
 class QtUdpEndpoint : public DatagramEndpoint {
 public:
     // Binds to address:port (port 0: any free port); check bound().
-    explicit QtUdpEndpoint(const std::string& address = "0.0.0.0", std::uint16_t port = 0);
+    explicit QtUdpEndpoint(const std::string& address = "0.0.0.0", std::uint16_t port = 0,
+                           QAbstractSocket::BindMode mode = QAbstractSocket::DefaultForPlatform);
 
     bool bound() const { return socket_.state() == QAbstractSocket::BoundState; }
     std::uint16_t localPort() const { return socket_.localPort(); }

@@ -6,8 +6,10 @@
 
 namespace vela::sim {
 
+// A rig's modules share one port, each on its own address. Qt asks for that on Linux by
+// default; Wine's sockets want it asked for on each of them.
 LoopbackUdpSocket::LoopbackUdpSocket(std::uint16_t port, const std::string& address)
-    : QtUdpEndpoint((loopbackAddress(address), address), port), address_(address) {
+    : QtUdpEndpoint((loopbackAddress(address), address), port, QAbstractSocket::ReuseAddressHint), address_(address) {
     if (!bound())
         throw std::runtime_error("cannot use UDP port " + std::to_string(port) + " on " + address + ": " + errorText());
 }
