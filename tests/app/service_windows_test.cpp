@@ -269,7 +269,8 @@ TEST_F(ServiceWindows, SaveThenOpenAfterACancelledNewStillOpensTheFile) {
     QTest::mouseClick(menu.SaveButton, Qt::LeftButton);
     h.settle();
     ASSERT_TRUE(std::filesystem::exists(file));
-    const QString caption = QString("HALDA40 - Digital Audio Controller - KSN : ") + QString::fromStdString(file.filename().string());
+    const QString caption =
+        QString("HALDA40 - Digital Audio Controller - KSN : ") + QString::fromStdString(file.filename().string());
     EXPECT_EQ(menu.windowTitle(), caption);
 
     menu.SystemName->setText("OTHER");
