@@ -122,8 +122,11 @@ TEST(TerminalUi, UnderYesTheQuestionShowsItsAnswerAndTheLogGetsEverything) {
         t.ui->status(StatusField::LibraryInfo, "Sending START...");  // quiet: not shown, but logged
         EXPECT_EQ(t.written(), "warning: Overwrite it? Yes (--yes)\n");
     }
-    std::ifstream in(file);
-    const std::string logged((std::istreambuf_iterator<char>(in)), {});
+    std::string logged;
+    {
+        std::ifstream in(file);
+        logged.assign(std::istreambuf_iterator<char>(in), {});
+    }  // closed first: Windows removes no open file
     std::filesystem::remove(file);
     EXPECT_NE(logged.find("question: Overwrite it?\n"), std::string::npos);
     EXPECT_NE(logged.find("answer: Yes\n"), std::string::npos);
