@@ -339,8 +339,10 @@ TEST(BackupFile, TwoBackupsUnderOneNameBothSurviveAndSha256sumAgrees) {
     EXPECT_FALSE(saveBackupAs(name, second, false).file);
     ASSERT_TRUE(readLibraryFile(name, kept).ok);
     EXPECT_EQ(kept, first);
+#ifndef _WIN32  // sha256sum is the Linux tool the files are written for
     const std::string check = "cd '" + dir.path.string() + "' && sha256sum --check --status *.sha256";
     EXPECT_EQ(std::system(check.c_str()), 0);
+#endif
 }
 
 TEST(MemoryList, TakesRangesAndListsAndRefusesTheRest) {
