@@ -3,6 +3,7 @@
 #include "link/device_link.h"
 #include "link/receive_program.h"
 #include "link/send_program.h"
+#include "platform/process.h"
 #include "sim/in_process_unit.h"
 #include "support/scripted_ui.h"
 
@@ -82,7 +83,7 @@ TEST(Faults, AHangupDropsTheLinkAndTheNextExchangeConnectsAfresh) {
 }
 
 TEST(Memories, KeptAsFilesOutliveTheUnit) {
-    const auto dir = std::filesystem::temp_directory_path() / ("vela-sim-test-" + std::to_string(::getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("vela-sim-test-" + std::to_string(platform::processId()));
     std::filesystem::remove_all(dir);
     SimOptions o;
     o.memoryDir = dir;
@@ -102,7 +103,7 @@ TEST(Memories, KeptAsFilesOutliveTheUnit) {
 }
 
 TEST(Trace, KeepsOneJsonLinePerExchange) {
-    const auto file = std::filesystem::temp_directory_path() / ("vela-trace-" + std::to_string(::getpid()) + ".jsonl");
+    const auto file = std::filesystem::temp_directory_path() / ("vela-trace-" + std::to_string(platform::processId()) + ".jsonl");
     SimOptions o;
     o.traceFile = file;
     o.protectedMemories = {2};
@@ -122,6 +123,7 @@ TEST(Trace, KeepsOneJsonLinePerExchange) {
               "{\"sequence\":2,\"kind\":\"exchange\",\"command\":3,\"program\":2,\"outcome\":\"protected\","
               "\"host\":\"65 03 02\",\"unit\":\"65 03 ff\"}");
     EXPECT_FALSE(std::getline(in, third));
+    in.close();  // Windows removes no open file
     std::filesystem::remove(file);
 }
 
