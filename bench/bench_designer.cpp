@@ -12,7 +12,7 @@
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
 #include "app/window_set.h"
-#include "core/runtime_directory.h"
+#include "platform/folders.h"
 #include "dsp/number_text.h"
 #include "preset/parameter_table.h"
 #include "session/preset_document.h"
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     using namespace vela;
     using namespace vela::app;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    provideRuntimeDirectory();
+    vela::platform::provideRuntimeDirectory();
     QApplication application(argc, argv);
     QtUserInterface ui;
     auto unit = std::make_shared<sim::InProcessUnit>(sim::SimOptions{});

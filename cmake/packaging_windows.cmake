@@ -3,10 +3,6 @@
 # program loads, the MinGW runtime, and the factory libraries and presets.
 include_guard(GLOBAL)
 
-# The factory data is made by running the native program; a cross build takes it from there.
-set(VELA_NATIVE_BUILD "${PROJECT_SOURCE_DIR}/build" CACHE PATH
-    "A native build whose libraries/ and presets/ are installed with the Windows program")
-
 get_target_property(vela_qt_core Qt6::Core IMPORTED_LOCATION_RELEASE)
 if(NOT vela_qt_core)
   get_target_property(vela_qt_core Qt6::Core IMPORTED_LOCATION)

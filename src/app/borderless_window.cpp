@@ -80,7 +80,9 @@ void paintPanel(QPainter& p, const QRect& area) {
 }
 
 BorderlessWindow::BorderlessWindow(const QString& caption, QSize size, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), design_(size) {
+    // Without a frame Windows would leave it no minimise box: the taskbar could neither minimise
+    // nor restore it.
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint), design_(size) {
     registerArtwork();
     setWindowTitle(caption);
     setWindowIcon(QIcon(art::kAppIcon));

@@ -6,6 +6,7 @@
 #include "update/update_check.h"
 
 #include "core/run_log.h"
+#include "platform/folders.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -125,7 +126,8 @@ void TConnectForm::bindUpdatePreferences(UpdatePreferences& preferences) {
 void TConnectForm::LogsButtonClick() {
     const auto dir = RunLog::defaultDirectory();
     if (dir.empty()) {
-        context_.ui.information("No folder for the run logs is known: set XDG_STATE_HOME or HOME.");
+        context_.ui.information(std::string("No folder for the run logs is known: set ") +
+                                platform::stateFolderVariables() + ".");
         return;
     }
     std::error_code ec;

@@ -10,6 +10,7 @@
 #include "session/preset_document.h"
 
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -128,7 +129,7 @@ QWidget* DesignerWindow::equaliserPage(int output) {
     row->addWidget(bands);
     auto* coefficients = new QLabel(page);
     coefficients->setProperty("role", "status");
-    coefficients->setFont(QFont(QStringLiteral("monospace")));
+    coefficients->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     coefficients->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // A fixed size: new figures redraw the label alone, not the page around it.
     coefficients->setFixedSize(320, 120);

@@ -3,8 +3,9 @@
 #include "app/application.h"
 #include "app/gui_options.h"
 #include "core/exit_codes.h"
-#include "core/runtime_directory.h"
 #include "core/version.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
 
 #include <QApplication>
 
@@ -13,11 +14,6 @@
 #include <stdexcept>
 
 namespace vela::app {
-
-bool displayAvailable() {
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
 
 int runGui(int argc, char** argv) {
     // A mistyped option is said as such, display or not.
@@ -28,7 +24,7 @@ int runGui(int argc, char** argv) {
         std::fprintf(stderr, "velaupdate: %s\n", e.what());
         return kExitUsage;
     }
-    if (!displayAvailable()) {
+    if (!platform::desktopAvailable()) {
         std::fprintf(stderr, "velaupdate: no display found (DISPLAY and WAYLAND_DISPLAY are not set); every "
                              "procedure also runs without one: velaupdate --help\n");
         return kExitUsage;
@@ -41,7 +37,7 @@ int runGui(int argc, char** argv) {
             return kExitBadInput;
         }
     }
-    provideRuntimeDirectory();
+    platform::provideRuntimeDirectory();
     QApplication app(argc, argv);
     QApplication::setApplicationName("VELAupdate");
     QApplication::setApplicationVersion(kVersionNumber);

@@ -6,7 +6,4 @@ namespace vela::app {
 // display it says so and returns the usage error code.
 int runGui(int argc, char** argv);
 
-// Where the window would draw: false when no display is set and no Qt platform chosen.
-bool displayAvailable();
-
 }  // namespace vela::app

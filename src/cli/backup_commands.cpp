@@ -99,12 +99,12 @@ int runBackup(Context& ctx) {
     }
     for (const int k : memories) {
         if (std::find(backup.empty.begin(), backup.empty.end(), k) != backup.empty.end())
-            std::fprintf(ctx.out, "memory %2d: empty\n", k);
+            ctx.out.print("memory %2d: empty\n", k);
         else
-            std::fprintf(ctx.out, "memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
+            ctx.out.print("memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
     }
-    std::fprintf(ctx.out, "backup of %zu memor%s saved in %s\n", memories.size(),
-                 memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
+    ctx.out.print("backup of %zu memor%s saved in %s\n", memories.size(),
+                  memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
     return kExitOk;
 }
 
@@ -162,18 +162,18 @@ int runRestore(Context& ctx) {
         j.finish();
     } else {
         for (const int k : report.written)
-            std::fprintf(ctx.out, "memory %2d: restored \"%s\"\n", k, nameOfEntry(*backup, k).c_str());
+            ctx.out.print("memory %2d: restored \"%s\"\n", k, nameOfEntry(*backup, k).c_str());
         if (!report.same.empty())
-            std::fprintf(ctx.out, "already the same, not written: %s\n", memoriesText(report.same).c_str());
+            ctx.out.print("already the same, not written: %s\n", memoriesText(report.same).c_str());
         if (!report.leftEmpty.empty())
-            std::fprintf(ctx.out, "left alone (empty in the backup): %s\n",
-                         memoriesText(report.leftEmpty).c_str());
+            ctx.out.print("left alone (empty in the backup): %s\n",
+                          memoriesText(report.leftEmpty).c_str());
         if (!report.declined.empty())
-            std::fprintf(ctx.out, "not written (answered No): %s\n", memoriesText(report.declined).c_str());
+            ctx.out.print("not written (answered No): %s\n", memoriesText(report.declined).c_str());
         if (!report.notReached.empty())
-            std::fprintf(ctx.out, "not written: %s\n", memoriesText(report.notReached).c_str());
+            ctx.out.print("not written: %s\n", memoriesText(report.notReached).c_str());
         for (const auto& [memory, verdict] : verify)
-            std::fprintf(ctx.out, "verify memory %d: %s\n", memory, verdict.c_str());
+            ctx.out.print("verify memory %d: %s\n", memory, verdict.c_str());
     }
     if (report.result != OperationResult::Done) return exitCode(report.result);
     return verified ? kExitOk : kExitLinkFailed;
@@ -209,7 +209,7 @@ int runCompare(Context& ctx) {
         j.finish();
     } else {
         for (const auto& c : comparisons)
-            std::fprintf(ctx.out, "memory %2d: %s\n", c.memory, c.verdict.c_str());
+            ctx.out.print("memory %2d: %s\n", c.memory, c.verdict.c_str());
     }
     return same ? kExitOk : kExitLinkFailed;
 }

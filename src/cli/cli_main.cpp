@@ -10,12 +10,16 @@
 #include "core/interrupts.h"
 #include "cli/json.h"
 #include "link/ethernet_channel.h"
+#include "platform/console.h"
+#include "platform/folders.h"
 
 #include <QCoreApplication>
 
 #include <clocale>
 #include <cstdio>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 namespace vela::cli {
 namespace {
@@ -34,7 +38,7 @@ constexpr const char* kGlobalHelp =
     "  --verbose               show every step of every exchange with the unit (without a\n"
     "                          terminal the default is one line per memory and per phase)\n"
     "  --log FILE              log the run in FILE; by default each run is logged in\n"
-    "                          $XDG_STATE_HOME/velaupdate (~/.local/state/velaupdate), the last\n"
+    "                          {state}, the last\n"
     "                          20 runs kept\n"
     "  -h, --help, help [COMMAND], --version\n"
     "An option's value follows it after \"=\" or as the next word.\n"
@@ -46,11 +50,21 @@ constexpr const char* kGlobalHelp =
 // Options every command takes besides its own.
 const std::set<std::string> kGlobalOptions = {"yes", "quiet", "verbose", "log", "help", "version"};
 
+// The help with the folders of this system where it names {state}, {backups} and {settings}.
+std::string withFolderNames(std::string help) {
+    const auto& names = platform::folderNames();
+    for (const auto& [mark, name] : {std::pair{"{state}", names.state}, std::pair{"{backups}", names.backups},
+                                     std::pair{"{settings}", names.settings}})
+        for (auto at = help.find(mark); at != std::string::npos; at = help.find(mark, at))
+            help.replace(at, std::string_view(mark).size(), name);
+    return help;
+}
+
 void printUsage(std::FILE* f) {
     std::fprintf(f, "usage: velaupdate [options] COMMAND [arguments]\n"
                     "With no command, velaupdate opens its window.\n\nCommands:\n");
     for (const auto& c : commands()) std::fprintf(f, "  %-14s %s\n", c.name, c.summary);
-    std::fprintf(f, "\n%s", kGlobalHelp);
+    std::fprintf(f, "\n%s", withFolderNames(kGlobalHelp).c_str());
 }
 
 const Command* find(const std::string& name) {
@@ -67,7 +81,7 @@ int unknownCommand(const std::string& name) {
 void printCommandHelp(const Command& command) {
     std::printf("%s\nGlobal options (--usb, --serial, --ethernet, --sim, --yes, --verbose, --log ...): "
                 "velaupdate --help\n",
-                command.help);
+                withFolderNames(command.help).c_str());
 }
 
 // "velaupdate help [COMMAND]".
@@ -86,14 +100,14 @@ int runHelp(const Args& args) {
 int runCommand(const Command& command, Args& args, int argc, char** argv) {
     TerminalUi ui({args.flag("yes"), args.flag("quiet"), isInteractiveTerminal(), args.flag("verbose")});
     const InterruptRequests interrupts;
-    const CountedOutput out(stdout);
+    CountedOutput out(stdout);
     RunLog log;
     std::string error;
     const auto outcome = [&](int code) {
         ui.finishProgress();
         // A failed --json command that printed nothing still gives one JSON document.
         if (code != kExitOk && args.flag("json") && out.written() == 0)
-            writeJsonError(out.file(), error.empty() ? ui.lastError() : error, code);
+            writeJsonError(out, error.empty() ? ui.lastError() : error, code);
         finishRunLog(log, code);
         return code;
     };
@@ -105,7 +119,7 @@ int runCommand(const Command& command, Args& args, int argc, char** argv) {
         return outcome(code);
     };
     try {
-        Context ctx{args, ui, parseLinkOptions(args), out.file(), &log};
+        Context ctx{args, ui, parseLinkOptions(args), out, &log};
         startRunLog(log, args, argc, argv, ctx.link);
         log.note("version", kVersion);
         if (log.isOpen()) ui.setRunLog(&log);
@@ -125,9 +139,8 @@ int runCommand(const Command& command, Args& args, int argc, char** argv) {
 }  // namespace
 
 int runCli(int argc, char** argv) {
-    // Line by line even into a pipe or a file, so that a run that is killed keeps what it printed.
-    static const bool lineBuffered = std::setvbuf(stdout, nullptr, _IOLBF, 0) == 0;
-    (void)lineBuffered;
+    // Names from units and files, and the unit's own texts, are UTF-8.
+    platform::useUtf8Console();
     // Sockets and serial ports want an application object; no window is opened.
     const auto app = makeCliApplication(argc, argv);
     // The application object takes the user's locale; numbers printed by the C library must keep

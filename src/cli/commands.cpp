@@ -42,7 +42,7 @@ const std::vector<Command>& commands() {
          "in FILE.HLB.sha256 (as sha256sum writes it). A memory that reads back empty, and one that\n"
          "was not asked for, is kept as a program of length 0 (no bytes), which restore leaves alone.\n"
          "Without --out the file goes to the backups folder beside the run logs\n"
-         "($XDG_STATE_HOME/velaupdate/backups, ~/.local/state/velaupdate/backups), named by the date\n"
+         "({backups}), named by the date\n"
          "and time, the unit's model, the link and the cabinet's address; a backup never replaces\n"
          "another (a second one of the same name gets -2, -3...). Nothing is saved when a memory\n"
          "cannot be read.\n"
@@ -364,7 +364,7 @@ const std::vector<Command>& commands() {
          "The window checks by itself when it opens, in the background, where VELAUPDATE_UPDATE_SERVER\n"
          "names the server (without it the window checks nothing and says no update server is set),\n"
          "unless switched off there, with --at-start off (the same setting, kept in\n"
-         "~/.config/velaupdate/velaupdate.ini), or by the environment variable\n"
+         "{settings}), or by the environment variable\n"
          "VELAUPDATE_NO_UPDATE_CHECK=1; --at-start show says which.\n",
          {"url", "download", "json", "at-start"}, runCheckUpdate},
     };

@@ -3,6 +3,7 @@
 
 #include "core/args.h"
 #include "session/link_options.h"
+#include "cli/counted_output.h"
 #include "cli/terminal_ui.h"
 
 #include <cstdio>
@@ -16,7 +17,7 @@ struct Context {
     Args& args;
     TerminalUi& ui;
     LinkOptions link;
-    std::FILE* out = stdout;  // data and --json
+    CountedOutput& out;  // data and --json
     RunLog* log = nullptr;    // the run's log, for a command that gives each unit a section
 };
 

@@ -35,8 +35,8 @@ void requireOnly(const Args& args, const std::string& what, const std::set<std::
         throw std::invalid_argument("option " + bad.front() + " does not apply to 'design " + what + "'");
 }
 
-void printNumber(std::FILE* out, const char* name, double v) {
-    std::fprintf(out, "%s %s\n", name, formatDouble(v).c_str());
+void printNumber(CountedOutput& out, const char* name, double v) {
+    out.print("%s %s\n", name, formatDouble(v).c_str());
 }
 
 void writeCoefficients(JsonWriter& j, const TSOS& s) {
@@ -73,11 +73,11 @@ void writeResponse(Context& ctx, JsonWriter* j, std::span<const TSOS* const> sec
         j->endObject();
         return;
     }
-    std::fprintf(ctx.out, "Response (Hz, dB, rad):\n");
+    ctx.out.print("Response (Hz, dB, rad):\n");
     for (int i = 0; i < kResponsePoints; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        std::fprintf(ctx.out, "%d %s %s\n", grid.frequency(i), formatDouble(magnitude[k]).c_str(),
-                     formatDouble(phase[k]).c_str());
+        ctx.out.print("%d %s %s\n", grid.frequency(i), formatDouble(magnitude[k]).c_str(),
+                      formatDouble(phase[k]).c_str());
     }
 }
 
@@ -117,7 +117,7 @@ int designBiquad(Context& ctx) {
     static const char* const kNames[] = {"B0", "B1", "B2", "A1", "A2"};
     for (int i = 0; i < 5; ++i)
         printNumber(ctx.out, kNames[i], s.Coefficient(i));
-    std::fprintf(ctx.out, "FilterType %d\n", s.FilterType);
+    ctx.out.print("FilterType %d\n", s.FilterType);
     printNumber(ctx.out, "Gain", s.Gain);
     if (args.flag("response")) writeResponse(ctx, nullptr, sections);
     return kExitOk;
@@ -184,15 +184,15 @@ int designCrossover(Context& ctx) {
         j.finish();
         return kExitOk;
     }
-    std::fprintf(ctx.out, "Alignment %d\nOrder %d\n", edge.Alignment, edge.Order);
+    ctx.out.print("Alignment %d\nOrder %d\n", edge.Alignment, edge.Order);
     printNumber(ctx.out, "Frequency", edge.Frequency);
-    std::fprintf(ctx.out, "SectionCount %d\n", edge.SectionCount);
+    ctx.out.print("SectionCount %d\n", edge.SectionCount);
     for (int i = 0; i < kDesignedSections; ++i) {
         const TSOS& s = edge.Sections[static_cast<std::size_t>(i)];
-        std::fprintf(ctx.out, "Section %d: B0 %s B1 %s B2 %s A1 %s A2 %s Frequency %s Q %s FilterType %d\n",
-                     i + 1, formatDouble(s.B0).c_str(), formatDouble(s.B1).c_str(),
-                     formatDouble(s.B2).c_str(), formatDouble(s.A1).c_str(), formatDouble(s.A2).c_str(),
-                     formatDouble(s.Frequency).c_str(), formatDouble(s.Q).c_str(), s.FilterType);
+        ctx.out.print("Section %d: B0 %s B1 %s B2 %s A1 %s A2 %s Frequency %s Q %s FilterType %d\n",
+                      i + 1, formatDouble(s.B0).c_str(), formatDouble(s.B1).c_str(),
+                      formatDouble(s.B2).c_str(), formatDouble(s.A1).c_str(), formatDouble(s.A2).c_str(),
+                      formatDouble(s.Frequency).c_str(), formatDouble(s.Q).c_str(), s.FilterType);
     }
     if (args.flag("response")) writeResponse(ctx, nullptr, cascade);
     return kExitOk;
@@ -267,12 +267,12 @@ int designDynamics(Context& ctx) {
         j.finish();
         return kExitOk;
     }
-    std::fprintf(ctx.out, "GainTable (input dB, gain):\n");
+    ctx.out.print("GainTable (input dB, gain):\n");
     for (int i = 0; i < kGainTableSize; ++i)
-        std::fprintf(ctx.out, "%d %s\n", -96 + 3 * i,
-                     formatDouble(d.GainTable[static_cast<std::size_t>(i)]).c_str());
+        ctx.out.print("%d %s\n", -96 + 3 * i,
+                      formatDouble(d.GainTable[static_cast<std::size_t>(i)]).c_str());
     for (const auto& line : lines)
-        std::fprintf(ctx.out, "%s\n", line.c_str());
+        ctx.out.print("%s\n", line.c_str());
     return kExitOk;
 }
 

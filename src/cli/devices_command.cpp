@@ -25,20 +25,20 @@ int runDevices(Context& ctx) {
         return kExitOk;
     }
     int index = 0;
-    std::fprintf(ctx.out, "FTDI bridges:\n");
+    ctx.out.print("FTDI bridges:\n");
     for (const auto& p : ports)
         if (p.isFtdi())
-            std::fprintf(ctx.out, "  %d  %s  %s  %s\n", index++, p.path.c_str(), p.description.c_str(),
-                         p.serialNumber.c_str());
-    if (index == 0) std::fprintf(ctx.out, "  (none)\n");
-    std::fprintf(ctx.out, "Serial ports:\n");
+            ctx.out.print("  %d  %s  %s  %s\n", index++, p.path.c_str(), p.description.c_str(),
+                          p.serialNumber.c_str());
+    if (index == 0) ctx.out.print("  (none)\n");
+    ctx.out.print("Serial ports:\n");
     bool any = false;
     for (const auto& p : ports)
         if (!p.isFtdi()) {
-            std::fprintf(ctx.out, "  %s  %s\n", p.path.c_str(), p.description.c_str());
+            ctx.out.print("  %s  %s\n", p.path.c_str(), p.description.c_str());
             any = true;
         }
-    if (!any) std::fprintf(ctx.out, "  (none)\n");
+    if (!any) ctx.out.print("  (none)\n");
     return kExitOk;
 }
 

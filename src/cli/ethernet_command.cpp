@@ -61,8 +61,8 @@ void printDevices(const Context& ctx, const EthernetModuleState& state) {
         j.finish();
     } else {
         for (const auto& d : state.table.devices())
-            std::fprintf(ctx.out, "%-15s  %-8s  %-6s  %s\n", unitText(d.IP).c_str(), unitText(d.Name).c_str(),
-                         unitText(d.Model).c_str(), unitText(d.DeviceId).c_str());
+            ctx.out.print("%-15s  %-8s  %-6s  %s\n", unitText(d.IP).c_str(), unitText(d.Name).c_str(),
+                          unitText(d.Model).c_str(), unitText(d.DeviceId).c_str());
     }
     if (state.table.dropped() > 0)
         ctx.ui.warning(std::to_string(state.table.dropped()) +
@@ -159,7 +159,7 @@ int runEthernet(Context& ctx) {
         j.endObject();
         j.finish();
     } else if (libraryOpened) {
-        std::fprintf(ctx.out, "Library %s: %d programs\n", library.c_str(), programs);
+        ctx.out.print("Library %s: %d programs\n", library.c_str(), programs);
     }
     return kExitOk;
 }

@@ -118,11 +118,11 @@ int runImport(Context& ctx) {
         j.finish();
         return kExitOk;
     }
-    std::fprintf(ctx.out, "# frequency (Hz)  magnitude (dB re %s dBspl)  phase\n",
-                 dsp::plainText(data.ReferenceLevel.value()).c_str());
+    ctx.out.print("# frequency (Hz)  magnitude (dB re %s dBspl)  phase\n",
+                  dsp::plainText(data.ReferenceLevel.value()).c_str());
     for (std::size_t k = 0; k < kImportPoints; ++k)
-        std::fprintf(ctx.out, "%d %s %s\n", grid.frequency(static_cast<int>(k)),
-                     floatText(curve.magnitude[k]).c_str(), floatText(curve.phase[k]).c_str());
+        ctx.out.print("%d %s %s\n", grid.frequency(static_cast<int>(k)),
+                      floatText(curve.magnitude[k]).c_str(), floatText(curve.phase[k]).c_str());
     return kExitOk;
 }
 

@@ -36,7 +36,7 @@ std::string jsonEscape(std::string_view s) {
     return out;
 }
 
-void JsonWriter::raw(std::string_view s) { std::fwrite(s.data(), 1, s.size(), out_); }
+void JsonWriter::raw(std::string_view s) { out_.write(s); }
 
 void JsonWriter::separate() {
     if (afterKey_) {
@@ -108,7 +108,7 @@ void JsonWriter::null() {
     raw("null");
 }
 
-void writeJsonError(std::FILE* out, const std::string& text, int exitCode) {
+void writeJsonError(CountedOutput& out, const std::string& text, int exitCode) {
     static const char* kMeaning[] = {"", "the unit, the link or the network failed", "usage error",
                                      "an input file could not be read or is not of its kind",
                                      "the question was declined"};
@@ -123,7 +123,7 @@ void writeJsonError(std::FILE* out, const std::string& text, int exitCode) {
 
 void JsonWriter::finish() {
     raw("\n");
-    std::fflush(out_);
+    out_.flush();
 }
 
 }  // namespace vela::cli

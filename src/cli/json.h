@@ -2,8 +2,9 @@
 // A small streaming JSON writer for --json output. Numbers use "." whatever the locale and
 // doubles carry 17 significant digits so that they read back exactly.
 
+#include "cli/counted_output.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,7 @@ namespace vela::cli {
 
 class JsonWriter {
 public:
-    explicit JsonWriter(std::FILE* out) : out_(out) {}
+    explicit JsonWriter(CountedOutput& out) : out_(out) {}
 
     void beginObject();
     void endObject();
@@ -50,14 +51,14 @@ private:
     void separate();
     void raw(std::string_view s);
 
-    std::FILE* out_;
+    CountedOutput& out_;
     std::vector<bool> first_;  // per open container: nothing written yet
     bool afterKey_ = false;
 };
 
 // {"error": TEXT, "exitCode": CODE}: what a failed command prints with --json. An empty text
 // gives the meaning of the exit code.
-void writeJsonError(std::FILE* out, const std::string& text, int exitCode);
+void writeJsonError(CountedOutput& out, const std::string& text, int exitCode);
 
 // Formats a double with 17 significant digits, "." as separator; non-finite as null.
 std::string formatDouble(double d);

@@ -55,21 +55,21 @@ void printLibrary(Context& ctx, const LibraryBuffer& buffer, const std::string& 
     }
     // A backup keeps an empty memory as an entry of length 0: no program.
     const int programs = buffer[0] - empty;
-    std::fprintf(ctx.out, "%s: %d program%s", file.c_str(), programs, programs == 1 ? "" : "s");
-    if (empty > 0) std::fprintf(ctx.out, "; %d memor%s empty", empty, empty == 1 ? "y was" : "ies were");
-    std::fputc('\n', ctx.out);
-    if (code) std::fprintf(ctx.out, "model code %s\n", modelCodeText(*code).c_str());
+    ctx.out.print("%s: %d program%s", file.c_str(), programs, programs == 1 ? "" : "s");
+    if (empty > 0) ctx.out.print("; %d memor%s empty", empty, empty == 1 ? "y was" : "ies were");
+    ctx.out.print("\n");
+    if (code) ctx.out.print("model code %s\n", modelCodeText(*code).c_str());
     for (std::size_t k = 0; entries && k < entries->size(); ++k) {
         // A backup keeps an empty memory as an entry of length 0.
         if ((*entries)[k].length == 0) {
-            std::fprintf(ctx.out, "%2zu - (empty)\n", k + 1);
+            ctx.out.print("%2zu - (empty)\n", k + 1);
             continue;
         }
-        std::fprintf(ctx.out, "%2zu - %-40s %5u bytes", k + 1, unitName((*entries)[k].name).c_str(),
-                     static_cast<unsigned>((*entries)[k].length));
+        ctx.out.print("%2zu - %-40s %5u bytes", k + 1, unitName((*entries)[k].name).c_str(),
+                      static_cast<unsigned>((*entries)[k].length));
         // Programs that disagree about the model each say theirs.
-        if (!code) std::fprintf(ctx.out, "  model code %s", modelCodeText((*entries)[k].modelCode).c_str());
-        std::fputc('\n', ctx.out);
+        if (!code) ctx.out.print("  model code %s", modelCodeText((*entries)[k].modelCode).c_str());
+        ctx.out.print("\n");
     }
 }
 
@@ -127,9 +127,9 @@ int runModels(Context& ctx) {
         return kExitOk;
     }
     for (std::size_t r = 0; r < rows.size(); ++r)
-        std::fprintf(ctx.out, "%2d  %-13s %-12s %s\n", ModelCatalogue::modelCode(r),
-                     std::string(rows[r].name).c_str(), std::string(rows[r].libraryFile).c_str(),
-                     std::string(rows[r].manualFile).c_str());
+        ctx.out.print("%2d  %-13s %-12s %s\n", ModelCatalogue::modelCode(r),
+                      std::string(rows[r].name).c_str(), std::string(rows[r].libraryFile).c_str(),
+                      std::string(rows[r].manualFile).c_str());
     return kExitOk;
 }
 

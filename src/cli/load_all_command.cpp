@@ -120,13 +120,12 @@ void printCabinet(Context& ctx, const CabinetRun& run, const RepeatCounts* count
         return;
     }
     if (r.backupFile)
-        std::fprintf(ctx.out, "backup of the memories overwritten: %s\n", r.backupFile->string().c_str());
+        ctx.out.print("backup of the memories overwritten: %s\n", r.backupFile->string().c_str());
     if (r.report && r.report->complete())
-        std::fprintf(ctx.out, "%s: memories 1 to %d written and the DSP Operating System updated%s\n",
-                     r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());
+        ctx.out.print("%s: memories 1 to %d written and the DSP Operating System updated%s\n",
+                      r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());
     for (const auto& [memory, verdict] : r.verify)
-        std::fprintf(ctx.out, "verify memory %d: %s\n", memory, verdict.c_str());
-    std::fflush(ctx.out);
+        ctx.out.print("verify memory %d: %s\n", memory, verdict.c_str());
 }
 
 // Waits for the next cabinet: at a terminal the installer says when; on a USB bridge the
@@ -167,7 +166,7 @@ int loadAllRepeat(Context& ctx, const FirmwareChoice& firmware) {
         if ((limit > 0 && counts.unit >= limit) || !waitForNextUnit(ctx)) break;
     }
     if (!ctx.args.flag("json"))
-        std::fprintf(ctx.out, "units done: %d, failed: %d\n", counts.done, counts.failed);
+        ctx.out.print("units done: %d, failed: %d\n", counts.done, counts.failed);
     return counts.failed == 0 ? kExitOk : kExitLinkFailed;
 }
 

@@ -76,7 +76,7 @@ void dynamicsJson(JsonWriter& j, const dsp::TDYNAMIC& d, bool rms) {
     j.endObject();
 }
 
-void showJson(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
+void showJson(CountedOutput& out, const PresetParameters& p, std::int32_t fs) {
     JsonWriter j(out);
     j.beginObject();
     j.field("SystemName", p.SystemInfo.SystemName.text());
@@ -162,8 +162,8 @@ std::string routeText(std::int32_t code) {
     }
 }
 
-void showText(std::FILE* out, const PresetParameters& p, std::int32_t fs) {
-    auto line = [out](const std::string& s) { std::fprintf(out, "%s\n", s.c_str()); };
+void showText(CountedOutput& out, const PresetParameters& p, std::int32_t fs) {
+    auto line = [&out](const std::string& s) { out.print("%s\n", s.c_str()); };
     line("SystemName     " + p.SystemInfo.SystemName.text());
     line("ProjectName    " + p.SystemInfo.ProjectName.text());
     line("EngineerLabel  " + p.SystemInfo.EngineerLabel.text());
@@ -229,7 +229,7 @@ int runPresetShow(Context& ctx) {
         showJson(ctx.out, s->preset, s->SampleRate);
     } else if (ctx.args.flag("keys")) {
         for (const Parameter& p : parameterTable())
-            std::fprintf(ctx.out, "%s=%s\n", p.key.c_str(), p.text(s->preset, s->SampleRate).c_str());
+            ctx.out.print("%s=%s\n", p.key.c_str(), p.text(s->preset, s->SampleRate).c_str());
     } else {
         showText(ctx.out, s->preset, s->SampleRate);
     }

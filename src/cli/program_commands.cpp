@@ -74,8 +74,8 @@ int reportWritten(const Context& ctx, const Session& s, OperationResult outcome,
     if (outcome == OperationResult::Done && !ctx.args.flag("quiet")) {
         const auto length = programImageLength(s.programImage).value_or(0);
         const std::string source = ctx.args.value("preset").value_or(ctx.args.value("image", ""));
-        std::fprintf(ctx.out, "%s: wrote %s (%u bytes, program \"%s\")\n", memories.c_str(), source.c_str(),
-                     static_cast<unsigned>(length), programName(s.programImage, length).c_str());
+        ctx.out.print("%s: wrote %s (%u bytes, program \"%s\")\n", memories.c_str(), source.c_str(),
+                      static_cast<unsigned>(length), programName(s.programImage, length).c_str());
     }
     return exitCode(outcome);
 }
@@ -104,18 +104,18 @@ void printIdentified(Context& ctx, const Session& s, Channel channel, bool answe
         j.endObject();
         j.finish();
     } else if (answered) {
-        std::fprintf(ctx.out, "HALDA40 answers on %s\n", link.c_str());
+        ctx.out.print("HALDA40 answers on %s\n", link.c_str());
         if (unitEmpty)
-            std::fprintf(ctx.out, "memory %d holds no program: the model list is free\n",
-                         s.state.ProgramNumber);
+            ctx.out.print("memory %d holds no program: the model list is free\n",
+                          s.state.ProgramNumber);
         else if (!lib.modelListEnabled && lib.selectedRow >= 0)
-            std::fprintf(ctx.out, "model code %d: %s (the model list is locked to it)\n", code,
-                         modelName(lib.selectedRow).c_str());
+            ctx.out.print("model code %d: %s (the model list is locked to it)\n", code,
+                          modelName(lib.selectedRow).c_str());
         else if (!lib.modelListEnabled)
-            std::fprintf(ctx.out, "model code %d: no model of this catalogue (the model list is locked)\n",
-                         code);
+            ctx.out.print("model code %d: no model of this catalogue (the model list is locked)\n",
+                          code);
         else
-            std::fprintf(ctx.out, "model code %d: no model of its own (the model list is free)\n", code);
+            ctx.out.print("model code %d: no model of its own (the model list is free)\n", code);
     }
 }
 
@@ -150,7 +150,7 @@ int runProbe(Context& ctx) {
         j.endObject();
         j.finish();
     } else if (answered) {
-        std::fprintf(ctx.out, "HALDA40 answers on %s\n", std::string(channelName(Channel::Serial)).c_str());
+        ctx.out.print("HALDA40 answers on %s\n", std::string(channelName(Channel::Serial)).c_str());
     }
     return exitCode(probe);
 }
@@ -193,11 +193,11 @@ int runRead(Context& ctx) {
         j.endObject();
         j.finish();
     } else if (!received) {
-        std::fprintf(ctx.out, "memory %d: no program\n", memory);
+        ctx.out.print("memory %d: no program\n", memory);
     } else {
-        std::fprintf(ctx.out, "memory %d: %u bytes\n", memory, length);
-        if (length > 4) std::fprintf(ctx.out, "model code: %d\n", code);
-        std::fprintf(ctx.out, "name: %s\n", name.c_str());
+        ctx.out.print("memory %d: %u bytes\n", memory, length);
+        if (length > 4) ctx.out.print("model code: %d\n", code);
+        ctx.out.print("name: %s\n", name.c_str());
     }
     return kExitOk;
 }

@@ -59,14 +59,14 @@ void printCabinets(const Context& ctx, const std::vector<Cabinet>& cabinets) {
         j.finish();
         return;
     }
-    std::fprintf(ctx.out, "%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", "NAME", "IP", "DEVICE ID", "MODULE", "LOCK", "UNIT");
+    ctx.out.print("%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", "NAME", "IP", "DEVICE ID", "MODULE", "LOCK", "UNIT");
     for (const auto& c : cabinets) {
         const auto& d = c.module.device;
         const bool read = c.identity.kind != CabinetIdentity::Kind::Unread;
-        std::fprintf(ctx.out, "%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", unitText(d.Name).c_str(), unitText(d.IP).c_str(),
-                     unitText(d.DeviceId).c_str(), unitText(d.Model).c_str(),
-                     !read ? "-" : c.identity.locked ? "locked" : "free",
-                     (read ? describe(c.identity) : "not read: " + displayText(c.identity.reason)).c_str());
+        ctx.out.print("%-8s  %-15s  %-12s  %-8s  %-6s  %s\n", unitText(d.Name).c_str(), unitText(d.IP).c_str(),
+                      unitText(d.DeviceId).c_str(), unitText(d.Model).c_str(),
+                      !read ? "-" : c.identity.locked ? "locked" : "free",
+                      (read ? describe(c.identity) : "not read: " + displayText(c.identity.reason)).c_str());
     }
 }
 

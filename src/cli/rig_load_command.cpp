@@ -8,6 +8,7 @@
 #include "core/exit_codes.h"
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
+#include "platform/console.h"
 #include "session/link_options.h"
 #include "session/rig_load.h"
 #include "session/rig_outcome.h"
@@ -126,25 +127,24 @@ void printTable(Context& ctx, const std::vector<RigCabinetResult>& results, int 
     std::size_t width = 7;
     for (const auto& c : results) width = std::max(width, c.name.size());
     const int w = static_cast<int>(width);
-    std::fprintf(ctx.out, "%-*s  %-9s  %-12s  %-8s  %-3s  %-7s  %s\n", w, "cabinet", "result", "library", "written",
-                 "OS", "verify", "time");
+    ctx.out.print("%-*s  %-9s  %-12s  %-8s  %-3s  %-7s  %s\n", w, "cabinet", "result", "library", "written",
+                  "OS", "verify", "time");
     for (const auto& c : results) {
         const CabinetResult& r = c.result;
         const std::string written = r.report && !r.report->writtenMemories.empty()
                                         ? memoryRanges(r.report->writtenMemories)
                                         : "none";
-        std::fprintf(ctx.out, "%-*s  %-9s  %-12s  %-8s  %-3s  %-7s  %.1f s\n", w, c.name.c_str(), outcomeName(r),
-                     r.library.empty() ? "-" : r.library.c_str(), written.c_str(),
-                     r.report && r.report->operatingSystemSent ? "yes" : "no", verifyText(r).c_str(), seconds(r));
+        ctx.out.print("%-*s  %-9s  %-12s  %-8s  %-3s  %-7s  %.1f s\n", w, c.name.c_str(), outcomeName(r),
+                      r.library.empty() ? "-" : r.library.c_str(), written.c_str(),
+                      r.report && r.report->operatingSystemSent ? "yes" : "no", verifyText(r).c_str(), seconds(r));
     }
     for (const auto& c : results) {
         if (c.result.complete())
-            std::fprintf(ctx.out, "%s: Turn Off and ON the cabinet.\n", c.name.c_str());
+            ctx.out.print("%s: Turn Off and ON the cabinet.\n", c.name.c_str());
         else
-            std::fprintf(ctx.out, "%s: %s\n", c.name.c_str(), problemOf(c).c_str());
+            ctx.out.print("%s: %s\n", c.name.c_str(), problemOf(c).c_str());
     }
-    std::fprintf(ctx.out, "cabinets completed: %d of %zu\n", completed, results.size());
-    std::fflush(ctx.out);
+    ctx.out.print("cabinets completed: %d of %zu\n", completed, results.size());
 }
 
 } // namespace
@@ -176,7 +176,10 @@ int runRigLoad(Context& ctx) {
 
     std::vector<std::string> names;
     for (const auto& c : rig.cabinets) names.push_back(c.name);
-    RigProgress progress(names, ctx.ui.options());
+    TerminalOptions shown = ctx.ui.options();
+    // A console that cannot move its cursor gets the lines a pipe gets.
+    shown.interactive = shown.interactive && platform::enableCursorControl(stderr);
+    RigProgress progress(names, shown);
     const StopRequest::Listening listening(ctx.ui.stop);
     const auto results = loadRig(rig, *firmware, progress);
 

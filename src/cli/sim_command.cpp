@@ -6,7 +6,7 @@
 #include "ethernet/em100_datagrams.h"
 #include "library/model_catalogue.h"
 #include "platform/console_stops.h"
-#include "sim/pty_endpoint.h"
+#include "sim/local_endpoint.h"
 #include "sim/simulated_rig.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
@@ -132,8 +132,7 @@ int runRig(Context& ctx, const sim::SimOptions& shared) {
         std::fprintf(stderr, "velaupdate sim: %s\n", e.what());
         return kExitLinkFailed;
     }
-    for (const auto& line : rig->announcements()) std::fprintf(ctx.out, "%s\n", line.c_str());
-    std::fflush(ctx.out);
+    for (const auto& line : rig->announcements()) ctx.out.print("%s\n", line.c_str());
     std::fprintf(stderr, "simulated rig of %zu cabinets running; Ctrl-C stops it\n", rig->size());
     stop.wait();
     long exchanges = 0;
@@ -151,7 +150,7 @@ int runSim(Context& ctx) {
     if (ctx.args.has("rig")) return runRig(ctx, options);
     for (const char* rigOnly : {"rig-models", "rig-fault"})
         if (ctx.args.has(rigOnly)) throw std::invalid_argument(std::string("--") + rigOnly + " needs --rig N");
-    const bool pty = ctx.args.flag("pty") || (!ctx.args.has("tcp") && !ctx.args.has("udp"));
+    const bool named = ctx.args.flag("pty") || ctx.args.has("tcp") || ctx.args.has("udp");
     const std::optional<std::uint16_t> tcpPort = portOption(ctx.args, "tcp");
     platform::StopWait stop;  // before the unit's and the endpoints' threads
 
@@ -162,15 +161,15 @@ int runSim(Context& ctx) {
     }
     std::vector<std::unique_ptr<sim::SimEndpoint>> endpoints;
     try {
-        if (pty) endpoints.push_back(std::make_unique<sim::PtyEndpoint>(unit));
+        if (ctx.args.flag("pty")) endpoints.push_back(sim::ptyEndpoint(unit));
+        if (!named) endpoints.push_back(sim::defaultEndpoint(unit));
         if (tcpPort) endpoints.push_back(std::make_unique<sim::TcpEndpoint>(unit, *tcpPort));
         if (auto udp = ethernetModuleEndpoint(ctx)) endpoints.push_back(std::move(udp));
     } catch (const std::runtime_error& e) {
         std::fprintf(stderr, "velaupdate sim: %s\n", e.what());
         return kExitLinkFailed;
     }
-    for (const auto& e : endpoints) std::fprintf(ctx.out, "%s\n", e->announcement().c_str());
-    std::fflush(ctx.out);
+    for (const auto& e : endpoints) ctx.out.print("%s\n", e->announcement().c_str());
     std::fprintf(stderr, "simulated HALDA40 running; Ctrl-C stops it\n");
 
     stop.wait();

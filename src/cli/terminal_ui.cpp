@@ -1,14 +1,14 @@
 #include "cli/terminal_ui.h"
 
+#include "platform/console.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace vela::cli {
 
-bool isInteractiveTerminal() { return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO); }
+bool isInteractiveTerminal() { return platform::interactiveConsole(); }
 
 bool isHeadlineStep(std::string_view text) {
     return text.find("Memory ") != std::string_view::npos || text.find("DSP Program") != std::string_view::npos ||
@@ -171,8 +171,8 @@ void TerminalUi::drawBar() {
     std::string text = scanBar_ ? "scan " + bar(Gauge::ScanProgress) + " " + label_
                             : "program " + bar(Gauge::ProgressBar) + " all " + bar(Gauge::TotalProgress) + " " + label_;
     // Stay on one line of the terminal, however wide it is.
-    winsize ws{};
-    const int width = ::ioctl(::fileno(err_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20 ? ws.ws_col - 1 : 79;
+    const int columns = platform::consoleColumns(err_);
+    const int width = columns > 20 ? columns - 1 : 79;
     if (text.size() > static_cast<std::size_t>(width)) text.resize(static_cast<std::size_t>(width));
     std::fprintf(err_, "\r%-*s", width, text.c_str());
     std::fflush(err_);

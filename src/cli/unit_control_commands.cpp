@@ -98,7 +98,7 @@ int runRealtime(Context& ctx) {
         j.endObject();
         j.finish();
     } else {
-        std::fprintf(ctx.out, "%s\n", sim::hexBytes(frame).c_str());
+        ctx.out.print("%s\n", sim::hexBytes(frame).c_str());
     }
     return kExitOk;
 }

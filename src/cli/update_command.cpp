@@ -30,7 +30,7 @@ int atStart(Context& ctx, const std::string& choice) {
     if (UpdatePreferences::switchedOffByEnvironment()) text += std::string(" (switched off by ") + kNoUpdateCheckVariable + ")";
     if (!UpdateSettings::serverConfigured())
         text += std::string("; no update server is set (") + kUpdateServerVariable + "), so nothing is checked";
-    std::fprintf(ctx.out, "%s\n", text.c_str());
+    ctx.out.print("%s\n", text.c_str());
     return kExitOk;
 }
 
@@ -74,10 +74,10 @@ int runCheckUpdate(Context& ctx) {
         j.finish();
     } else {
         if (newer)
-            std::fprintf(ctx.out, "A newer version is published: %s (this is 1.9.0.0)\n", r.versionText.c_str());
+            ctx.out.print("A newer version is published: %s (this is 1.9.0.0)\n", r.versionText.c_str());
         else
-            std::fprintf(ctx.out, "Up to date: the published version is %s (this is 1.9.0.0)\n", r.versionText.c_str());
-        if (download.ok) std::fprintf(ctx.out, "Saved the updater to %s\n", download.path.c_str());
+            ctx.out.print("Up to date: the published version is %s (this is 1.9.0.0)\n", r.versionText.c_str());
+        if (download.ok) ctx.out.print("Saved the updater to %s\n", download.path.c_str());
     }
     return code;
 }

@@ -19,8 +19,8 @@ std::optional<QHostAddress> ipv4(const QHostAddress& a) {
 
 }  // namespace
 
-QtUdpEndpoint::QtUdpEndpoint(const std::string& address, std::uint16_t port) {
-    socket_.bind(QHostAddress(QString::fromStdString(address)), port);
+QtUdpEndpoint::QtUdpEndpoint(const std::string& address, std::uint16_t port, QAbstractSocket::BindMode mode) {
+    socket_.bind(QHostAddress(QString::fromStdString(address)), port, mode);
 }
 
 bool QtUdpEndpoint::send(const std::string& address, std::uint16_t port, std::span<const std::uint8_t> bytes) {

@@ -10,10 +10,13 @@ namespace vela {
 class QtUdpEndpoint : public DatagramEndpoint {
 public:
     // Binds to address:port (port 0: any free port); check bound().
-    explicit QtUdpEndpoint(const std::string& address = "0.0.0.0", std::uint16_t port = 0);
+    explicit QtUdpEndpoint(const std::string& address = "0.0.0.0", std::uint16_t port = 0,
+                           QAbstractSocket::BindMode mode = QAbstractSocket::DefaultForPlatform);
 
     bool bound() const { return socket_.state() == QAbstractSocket::BoundState; }
     std::uint16_t localPort() const { return socket_.localPort(); }
+    // For answering in an event loop as datagrams come (its readyRead), on the socket's thread.
+    QUdpSocket& qtSocket() { return socket_; }
 
     bool send(const std::string& address, std::uint16_t port, std::span<const std::uint8_t> bytes) override;
     std::optional<Datagram> receive(std::chrono::milliseconds timeout) override;

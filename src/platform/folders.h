@@ -13,6 +13,14 @@ std::filesystem::path stateFolder();
 std::filesystem::path backupFolder();
 // The variables stateFolder() comes from, for a message that none is known: "XDG_STATE_HOME or HOME".
 const char* stateFolderVariables();
+// The state folder, the backups folder and the settings file as the help names them for a user
+// of this system, with the variables they come from.
+struct FolderNames {
+    const char* state;
+    const char* backups;
+    const char* settings;
+};
+const FolderNames& folderNames();
 // The system's folder for temporary files (TMPDIR, %TEMP%), never empty.
 std::filesystem::path temporaryFolder();
 

@@ -4,8 +4,9 @@
 #include "ethernet/qt_udp_endpoint.h"
 #include "library/model_catalogue.h"
 
+#include <QHostAddress>
+
 #include <algorithm>
-#include <arpa/inet.h>
 #include <iterator>
 #include <thread>
 
@@ -14,8 +15,9 @@ namespace {
 
 // Orders cabinets by address, so that a rig lists the same way every time.
 std::uint32_t addressOrder(const std::string& ip) {
-    in_addr a{};
-    return ::inet_pton(AF_INET, ip.c_str(), &a) == 1 ? ntohl(a.s_addr) : 0xFFFFFFFFu;
+    bool ipv4 = false;
+    const quint32 value = QHostAddress(QString::fromStdString(ip)).toIPv4Address(&ipv4);
+    return ipv4 ? value : 0xFFFFFFFFu;
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 #include "sim/udp_module_endpoint.h"
 
 #include <cstdio>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
-#include <thread>
 
 namespace vela::sim {
 namespace {
@@ -30,27 +31,38 @@ struct SimulatedRig::Cabinet {
 // its own address, as modules on one network all hear a broadcast.
 class SimulatedRig::DiscoveryRelay {
 public:
-    explicit DiscoveryRelay(std::uint16_t port) : socket_(port, kRigDiscoveryAddress) {}
-    ~DiscoveryRelay() {
-        thread_.request_stop();
-        if (thread_.joinable()) thread_.join();
-    }
-
-    std::uint16_t port() const { return socket_.port(); }
-
-    void start(std::vector<UdpModuleEndpoint*> modules) {
-        thread_ = std::jthread([this, modules = std::move(modules)](std::stop_token stop) {
+    explicit DiscoveryRelay(std::uint16_t port) {
+        port_ = thread_.start<std::uint16_t>([this, port](std::stop_token stop, std::promise<std::uint16_t>& ready) {
+            std::optional<LoopbackUdpSocket> socket;
+            try {
+                socket.emplace(port, kRigDiscoveryAddress);
+            } catch (...) {
+                ready.set_exception(std::current_exception());
+                return;
+            }
+            ready.set_value(socket->port());
             while (!stop.stop_requested()) {
-                const auto request = socket_.receive(std::chrono::milliseconds(50));
+                const auto request = socket->receive(std::chrono::milliseconds(50));
                 if (!request) continue;
-                for (auto* m : modules) m->answer(*request);
+                const std::lock_guard lock(mutex_);
+                for (auto* m : modules_) m->answer(*request);
             }
         });
     }
 
+    std::uint16_t port() const { return port_; }
+
+    // Requests that came before are not answered: no module was there to hear them.
+    void start(std::vector<UdpModuleEndpoint*> modules) {
+        const std::lock_guard lock(mutex_);
+        modules_ = std::move(modules);
+    }
+
 private:
-    LoopbackUdpSocket socket_;
-    std::jthread thread_;
+    std::uint16_t port_ = 0;
+    std::mutex mutex_;
+    std::vector<UdpModuleEndpoint*> modules_;
+    EndpointThread thread_;
 };
 
 SimulatedRig::SimulatedRig(std::vector<RigCabinet> cabinets, std::uint16_t tcpPort, std::uint16_t udpPort,

@@ -2,102 +2,71 @@
 
 #include "sim/loopback_address.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <memory>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vela::sim {
 namespace {
 
 class TcpPort : public UnitPort {
 public:
-    explicit TcpPort(int fd) : fd_(fd) {}
-    ~TcpPort() override { ::close(fd_); }
-    TcpPort(const TcpPort&) = delete;
-    TcpPort& operator=(const TcpPort&) = delete;
+    explicit TcpPort(QTcpSocket& socket) : socket_(socket) {}
 
     Wait wait(Millis timeout) override {
-        if (closed_) return Wait::Hangup;
-        pollfd p{fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(timeout.count()));
-        if (r <= 0) return Wait::Timeout;
-        if (p.revents & POLLIN) {
-            std::uint8_t b;
-            const ssize_t n = ::recv(fd_, &b, 1, MSG_PEEK | MSG_DONTWAIT);
-            if (n > 0) return Wait::Data;
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return Wait::Timeout;
-            return Wait::Hangup;  // the PC closed its end
-        }
-        return (p.revents & (POLLHUP | POLLERR)) ? Wait::Hangup : Wait::Timeout;
+        if (socket_.bytesAvailable() > 0) return Wait::Data;
+        if (!connected()) return Wait::Hangup;
+        if (socket_.waitForReadyRead(static_cast<int>(timeout.count()))) return Wait::Data;
+        return connected() ? Wait::Timeout : Wait::Hangup;  // the PC closed its end
     }
 
     std::size_t read(std::span<std::uint8_t> out) override {
-        const ssize_t n = ::recv(fd_, out.data(), out.size(), MSG_DONTWAIT);
+        const qint64 n = socket_.read(reinterpret_cast<char*>(out.data()), static_cast<qint64>(out.size()));
         return n > 0 ? static_cast<std::size_t>(n) : 0;
     }
 
     void write(std::span<const std::uint8_t> bytes) override {
-        std::size_t done = 0;
-        while (!closed_ && done < bytes.size()) {
-            const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (n <= 0) {
-                if (n < 0 && errno == EINTR) continue;
-                return;
-            }
-            done += static_cast<std::size_t>(n);
+        if (!connected()) return;
+        socket_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        // On the wire now, as the unit's answer byte would be: the PC's time-outs count from here.
+        while (connected() && socket_.bytesToWrite() > 0 && socket_.waitForBytesWritten(1000)) {
         }
     }
 
-    void hangup() override {
-        ::shutdown(fd_, SHUT_RDWR);
-        closed_ = true;
-    }
+    void hangup() override { socket_.abort(); }
 
 private:
-    int fd_;
-    bool closed_ = false;
+    bool connected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+
+    QTcpSocket& socket_;
 };
 
 }  // namespace
 
 TcpEndpoint::TcpEndpoint(SimulatedUnit& unit, std::uint16_t port, const std::string& address) : address_(address) {
-    sockaddr_in a = loopbackAddress(address, port);
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener_ < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
-    const int on = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 4) != 0) {
-        const std::string why = std::strerror(errno);
-        ::close(listener_);
-        throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) + ": " + why);
-    }
-    socklen_t len = sizeof a;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::jthread([this, &unit](std::stop_token stop) {
+    const QHostAddress host = loopbackAddress(address);
+    port_ = thread_.start<std::uint16_t>([&unit, host, port, address](std::stop_token stop, std::promise<std::uint16_t>& ready) {
+        QTcpServer server;
+        if (!server.listen(host, port)) {
+            ready.set_exception(std::make_exception_ptr(std::runtime_error(
+                "cannot listen on " + address + ":" + std::to_string(port) + ": " + server.errorString().toStdString())));
+            return;
+        }
+        ready.set_value(server.serverPort());
         while (!stop.stop_requested()) {
-            pollfd p{listener_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0) continue;
-            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) continue;
-            const int noDelay = 1;  // one answer byte at a time: never hold it back
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
-            TcpPort connection(fd);
+            // The server takes every connection waiting when it looks: those beyond the first are
+            // already its own, and a wait would only see new ones.
+            if (!server.hasPendingConnections() && !server.waitForNewConnection(50)) continue;
+            const std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+            if (!socket) continue;
+            // One answer byte at a time: never hold it back.
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            TcpPort connection(*socket);
             unit.serve(connection, stop);
         }
     });
-}
-
-TcpEndpoint::~TcpEndpoint() {
-    thread_.request_stop();
-    if (thread_.joinable()) thread_.join();
-    ::close(listener_);
 }
 
 }  // namespace vela::sim

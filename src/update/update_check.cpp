@@ -1,7 +1,7 @@
 #include "update/update_check.h"
 
 #include "update/download_progress.h"
-#include "update/private_download_file.h"
+#include "platform/private_download_file.h"
 #include "update/sha256.h"
 #include "update/version_check.h"
 
@@ -98,7 +98,7 @@ DownloadResult UpdateCheck::downloadUpdater() {
     const auto cancelled = [this] { return ui_.stop.requested() || (cancelRequested && cancelRequested()); };
     DownloadResult result;
     std::string error;
-    auto file = PrivateDownloadFile::create(state_.TempPath, kUpdaterFileName, error);
+    auto file = platform::PrivateDownloadFile::create(state_.TempPath, kUpdaterFileName, error);
     if (file) {
         const std::string url = settings_.updaterUrl();
         Sha256 hash;

@@ -1,5 +1,5 @@
 // The window tests need an application object before any widget exists.
-#include "core/runtime_directory.h"
+#include "platform/folders.h"
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
     // Listing the tests at build time needs an application object too, display or none.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    vela::provideRuntimeDirectory();
+    vela::platform::provideRuntimeDirectory();
     QApplication app(argc, argv);
     QApplication::setApplicationName("VELAupdate");
     QApplication::setQuitOnLastWindowClosed(false);

@@ -3,6 +3,7 @@
 #include "app/connect_form.h"
 #include "app/gui_harness.h"
 #include "app/library_form.h"
+#include "platform/folders.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,9 +30,15 @@ TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/config");
-    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
+    // The state folder's variable on each system.
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME"), localAppData = qgetenv("LOCALAPPDATA");
     qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
-    const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", stateHome); });
+    qputenv("LOCALAPPDATA", (home.path() + "/state").toUtf8());
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_STATE_HOME", stateHome);
+        qputenv("LOCALAPPDATA", localAppData);
+    });
+    const QString folder = QString::fromStdString(platform::backupFolder().string());
     sim::SimOptions o;
     o.modelCode = 2;
     {
@@ -51,11 +58,11 @@ TEST(LibraryWindow, BackUpFirstSavesTheMemoriesBeforeUpdateWritesThem) {
         click(update);
         ASSERT_TRUE(h.settle(90000));
         const QStringList backups =
-            QDir(home.path() + "/state/velaupdate/backups").entryList(QStringList{"*.HLB"}, QDir::Files);
+            QDir(folder).entryList(QStringList{"*.HLB"}, QDir::Files);
         ASSERT_EQ(backups.size(), 1);
         EXPECT_TRUE(backups.front().endsWith("_M01_USB.HLB")) << backups.front().toStdString();
-        EXPECT_TRUE(h.boxes.said("The cabinet's programs (memories 1 to 5) were saved in " + home.path() +
-                                 "/state/velaupdate/backups/" + backups.front()));
+        EXPECT_TRUE(h.boxes.said("The cabinet's programs (memories 1 to 5) were saved in " +
+                                 QString::fromStdString((platform::backupFolder() / backups.front().toStdString()).string())));
         EXPECT_EQ(h.memoriesWritten(), (std::vector<int>{1, 2, 3, 4, 5}));
         // Every read comes before the first write.
         const auto codes = h.commandsSent();

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cmath>
-#include "core/runtime_directory.h"
+#include "platform/folders.h"
 #include "app/acercade_form.h"
 #include "app/application.h"
 #include "app/artwork.h"
@@ -320,7 +320,7 @@ void shootAll(Shooter& shooter) {
 }  // namespace vela::app
 
 int main(int argc, char** argv) {
-    vela::provideRuntimeDirectory();
+    vela::platform::provideRuntimeDirectory();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");

@@ -12,13 +12,13 @@
 #include "app/response_window.h"
 #include "app/system_info_form.h"
 #include "window_harness.h"
+#include "platform/process.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QWindow>
 #include <QCheckBox>
 #include <filesystem>
-#include <unistd.h>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -262,14 +262,15 @@ TEST_F(ServiceWindows, NewBringsTheNameAndFieldsBack) {
 
 TEST_F(ServiceWindows, SaveThenOpenAfterACancelledNewStillOpensTheFile) {
     const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("vela-menu-" + std::to_string(::getpid()) + ".hdp");
+        std::filesystem::temp_directory_path() / ("vela-menu-" + std::to_string(platform::processId()) + ".hdp");
     menu.chooseSaveFile = [&] { return QString::fromStdString(file.string()); };
     menu.chooseOpenFile = [&] { return QString::fromStdString(file.string()); };
     menu.SystemName->setText("ARENA");
     QTest::mouseClick(menu.SaveButton, Qt::LeftButton);
     h.settle();
     ASSERT_TRUE(std::filesystem::exists(file));
-    const QString caption = QString("HALDA40 - Digital Audio Controller - KSN : ") + file.filename().c_str();
+    const QString caption =
+        QString("HALDA40 - Digital Audio Controller - KSN : ") + QString::fromStdString(file.filename().string());
     EXPECT_EQ(menu.windowTitle(), caption);
 
     menu.SystemName->setText("OTHER");

@@ -33,6 +33,7 @@ TEST_F(WindowFoundation, DragMovesTheCornerByTheCursorOffset) {
 TEST_F(WindowFoundation, WindowIsFramelessFixedAndCentred) {
     BorderlessWindow w("System Info", {464, 297});
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint) << "the taskbar minimises and restores it";
     EXPECT_EQ(w.windowTitle(), "System Info");
     EXPECT_EQ(w.minimumSize(), QSize(464, 297));
     EXPECT_EQ(w.maximumSize(), QSize(464, 297));

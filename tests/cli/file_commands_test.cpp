@@ -91,7 +91,10 @@ TEST(OutputFiles, NeverAnInputNorAnotherKindOfFileWithoutForce) {
     ASSERT_EQ(runCli({"--quiet", "preset", "new", "--out", x}).code, 0);
     ASSERT_EQ(runCli({"--quiet", "preset", "new", "--out", victim}).code, 0);
     ASSERT_EQ(runCli({"--quiet", "library", "build", "--out", lib, x}).code, 0);
-    fs::create_symlink(x, dir.file("link.bin"));
+    // Making a symbolic link takes a privilege on Windows (and Wine cannot): there the input
+    // reached through a link is not tried.
+    std::error_code noLink;
+    fs::create_symlink(x, dir.file("link.bin"), noLink);
     const std::string preset = contentOf(x), victimPreset = contentOf(victim), library = contentOf(lib);
 
     auto refused = [](const std::vector<std::string>& words, const std::string& why) {
@@ -101,7 +104,7 @@ TEST(OutputFiles, NeverAnInputNorAnotherKindOfFileWithoutForce) {
     };
     refused({"preset", "image", x, "--out", x}, "an input of this command");
     refused({"preset", "image", x, "--out", dir.file("./x.hdp")}, "is the input file " + x);
-    refused({"preset", "image", x, "--out", dir.file("link.bin")}, "is the input file " + x);
+    if (!noLink) refused({"preset", "image", x, "--out", dir.file("link.bin")}, "is the input file " + x);
     refused({"library", "build", "--out", victim, victim}, "an input of this command");
     refused({"library", "build", "--out", x, victim}, "is a preset file; it would be replaced by a library file");
     refused({"preset", "set", x, "name=Y", "--out", lib}, "is a library file; it would be replaced by a preset file");

@@ -1,4 +1,5 @@
 #include "cli/terminal_ui.h"
+#include "platform/process.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -6,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 namespace vela::cli {
 namespace {
@@ -112,7 +112,7 @@ TEST(TerminalUi, HeadlinesNameTheMemoryOrTheOperatingSystem) {
 }
 
 TEST(TerminalUi, UnderYesTheQuestionShowsItsAnswerAndTheLogGetsEverything) {
-    const auto file = std::filesystem::temp_directory_path() / ("vela-terminal-log-" + std::to_string(::getpid()));
+    const auto file = std::filesystem::temp_directory_path() / ("vela-terminal-log-" + std::to_string(platform::processId()));
     {
         Terminal t({.yes = true, .quiet = true, .interactive = false});
         RunLog log;
@@ -122,8 +122,11 @@ TEST(TerminalUi, UnderYesTheQuestionShowsItsAnswerAndTheLogGetsEverything) {
         t.ui->status(StatusField::LibraryInfo, "Sending START...");  // quiet: not shown, but logged
         EXPECT_EQ(t.written(), "warning: Overwrite it? Yes (--yes)\n");
     }
-    std::ifstream in(file);
-    const std::string logged((std::istreambuf_iterator<char>(in)), {});
+    std::string logged;
+    {
+        std::ifstream in(file);
+        logged.assign(std::istreambuf_iterator<char>(in), {});
+    }  // closed first: Windows removes no open file
     std::filesystem::remove(file);
     EXPECT_NE(logged.find("question: Overwrite it?\n"), std::string::npos);
     EXPECT_NE(logged.find("answer: Yes\n"), std::string::npos);

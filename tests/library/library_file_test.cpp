@@ -1,7 +1,7 @@
 #include <algorithm>
-#include <unistd.h>
 #include "library/library_file.h"
 #include "library/model_catalogue.h"
+#include "platform/process.h"
 
 #include <filesystem>
 #include <fstream>
@@ -25,7 +25,7 @@ ProgramImage image(const std::string& name, std::uint8_t fill) {
 }
 
 struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("vela-lib-" + std::to_string(::getpid()) + "-" +
+    fs::path path = fs::temp_directory_path() / ("vela-lib-" + std::to_string(platform::processId()) + "-" +
                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     TempDir() { fs::create_directories(path); }
     ~TempDir() { fs::remove_all(path); }

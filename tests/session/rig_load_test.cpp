@@ -3,6 +3,7 @@
 #include "link/firmware_image.h"
 #include "session/rig_load.h"
 #include "sim/in_process_unit.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <unistd.h>
 
 namespace vela::test {
 namespace {
@@ -22,7 +22,7 @@ const std::map<int, std::string> kLibraryOf = {{kM02, "M02.HLB"}, {kM03, "M03.HL
 // A folder with a library of 13 programs for each of the three models, each model's own bytes.
 const std::filesystem::path& libraryFolder() {
     static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("vela-rig-libraries-" + std::to_string(::getpid()));
+        auto d = std::filesystem::temp_directory_path() / ("vela-rig-libraries-" + std::to_string(platform::processId()));
         std::filesystem::create_directories(d);
         for (const auto& [code, file] : kLibraryOf) {
             LibraryBuffer library{};

@@ -7,6 +7,7 @@
 #include "update/sha256.h"
 #include "update/startup_update_check.h"
 
+#include <QByteArray>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -53,11 +54,11 @@ struct ScopedEnv {
     std::string name;
     ScopedEnv(std::string n, const char* value) : name(std::move(n)) {
         if (value)
-            ::setenv(name.c_str(), value, 1);
+            qputenv(name.c_str(), value);
         else
-            ::unsetenv(name.c_str());
+            qunsetenv(name.c_str());
     }
-    ~ScopedEnv() { ::unsetenv(name.c_str()); }
+    ~ScopedEnv() { qunsetenv(name.c_str()); }
 };
 
 TEST(UpdatePreferences, OnUntilTheSettingOrTheEnvironmentSwitchesItOff) {

@@ -23,6 +23,13 @@ fs::path backupFolder() {
 
 const char* stateFolderVariables() { return "XDG_STATE_HOME or HOME"; }
 
+const FolderNames& folderNames() {
+    static const FolderNames names{"$XDG_STATE_HOME/velaupdate (~/.local/state/velaupdate)",
+                                   "$XDG_STATE_HOME/velaupdate/backups, ~/.local/state/velaupdate/backups",
+                                   "~/.config/velaupdate/velaupdate.ini"};
+    return names;
+}
+
 fs::path temporaryFolder() {
     std::error_code ec;
     const fs::path dir = fs::temp_directory_path(ec);

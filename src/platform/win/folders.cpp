@@ -19,6 +19,13 @@ fs::path backupFolder() {
 
 const char* stateFolderVariables() { return "LOCALAPPDATA"; }
 
+// The settings are Qt's user-scope INI file, which lives under the roaming application data.
+const FolderNames& folderNames() {
+    static const FolderNames names{"%LOCALAPPDATA%\\VELAupdate", "%LOCALAPPDATA%\\VELAupdate\\backups",
+                                   "%APPDATA%\\velaupdate\\velaupdate.ini"};
+    return names;
+}
+
 // GetTempPathW ends the folder in a separator; the folder is the same without it.
 fs::path temporaryFolder() {
     std::error_code ec;

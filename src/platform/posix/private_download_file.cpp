@@ -1,4 +1,6 @@
-#include "update/private_download_file.h"
+#include "platform/private_download_file.h"
+
+#include "platform/folders.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,11 +9,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace vela {
+namespace vela::platform {
 
 std::optional<PrivateDownloadFile> PrivateDownloadFile::create(const std::filesystem::path& parent, const std::string& name,
                                                                std::string& error) {
-    std::string base = parent.empty() ? std::string("/tmp/") : parent.string();
+    std::string base = (parent.empty() ? temporaryFolder() : parent).string();
     if (base.back() != '/') base += '/';
     std::string tmpl = base + "velaupdate-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
@@ -33,8 +35,8 @@ std::optional<PrivateDownloadFile> PrivateDownloadFile::create(const std::filesy
 }
 
 PrivateDownloadFile::PrivateDownloadFile(PrivateDownloadFile&& o) noexcept
-    : directory_(std::move(o.directory_)), path_(std::move(o.path_)), fd_(o.fd_), size_(o.size_), kept_(o.kept_) {
-    o.fd_ = -1;
+    : directory_(std::move(o.directory_)), path_(std::move(o.path_)), file_(o.file_), size_(o.size_), kept_(o.kept_) {
+    o.file_ = -1;
     o.kept_ = true;  // the moved-from object owns nothing to discard
 }
 
@@ -43,9 +45,10 @@ PrivateDownloadFile::~PrivateDownloadFile() {
 }
 
 bool PrivateDownloadFile::write(std::span<const char> bytes) {
+    const int fd = static_cast<int>(file_);
     while (!bytes.empty()) {
-        if (fd_ < 0) return false;
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        if (fd < 0) return false;
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         size_ += n;
@@ -55,10 +58,11 @@ bool PrivateDownloadFile::write(std::span<const char> bytes) {
 }
 
 bool PrivateDownloadFile::keep() {
-    if (fd_ < 0) return false;
-    const bool ok = ::fsync(fd_) == 0 && ::fchmod(fd_, 0700) == 0;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
+    const int fd = static_cast<int>(file_);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0 && ::fchmod(fd, 0700) == 0;
+    const bool closed = ::close(fd) == 0;
+    file_ = -1;
     if (!ok || !closed) {
         discard();
         return false;
@@ -68,8 +72,8 @@ bool PrivateDownloadFile::keep() {
 }
 
 void PrivateDownloadFile::discard() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (file_ >= 0) ::close(static_cast<int>(file_));
+    file_ = -1;
     if (!path_.empty()) ::unlink(path_.c_str());
     if (!directory_.empty()) ::rmdir(directory_.c_str());
     path_.clear();
@@ -77,4 +81,4 @@ void PrivateDownloadFile::discard() {
     kept_ = true;
 }
 
-}  // namespace vela
+}  // namespace vela::platform

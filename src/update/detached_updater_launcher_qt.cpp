@@ -1,11 +1,11 @@
-#include "update/qt_updater_launcher.h"
+#include "update/detached_updater_launcher.h"
 
 #include <QProcess>
 #include <QString>
 
 namespace vela {
 
-bool QtUpdaterLauncher::start(const std::string& program, const std::string& workingDirectory) {
+bool DetachedUpdaterLauncher::start(const std::string& program, const std::string& workingDirectory) {
     return QProcess::startDetached(QString::fromStdString(program), {}, QString::fromStdString(workingDirectory));
 }
 

@@ -1,0 +1,7 @@
+#include "platform/desktop.h"
+
+namespace vela::platform {
+
+bool desktopAvailable() { return true; }
+
+}  // namespace vela::platform
