@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows build's link tests under Wine against the Linux build's simulated unit: its
 # pseudo-terminal mapped to a COM port of the Wine prefix (the COM-port tests), and its TCP side
-# behind the test double of the bridge maker's library (the D2XX road to the unit).
+# behind the test double of the bridge maker's library (the D2XX road to the unit); then the
+# Windows command line's load-all of M01 through that COM port.
 #
 #   tests/link/wine_com_port.sh [NATIVE_BUILD [WINDOWS_BUILD]] [-- gtest arguments]
 #
@@ -50,5 +51,6 @@ if [ -z "$pty" ] || [ -z "$tcp" ]; then
 fi
 ln -s "$pty" "$link"
 
-cd "$windows/tests"
-VELA_TEST_COM=$port VELA_TEST_SIM_TCP=$tcp wine link_tests.exe --gtest_filter='ComPort*:D2xx*' "$@"
+(cd "$windows/tests" && VELA_TEST_COM=$port VELA_TEST_SIM_TCP=$tcp wine link_tests.exe --gtest_filter='ComPort*:D2xx*' "$@")
+# The main job through the Windows command line, with the unit behind the COM port.
+wine "$windows/velaupdate.com" --usb "$port" --yes load-all --model M01 --verify </dev/null
