@@ -93,23 +93,23 @@ std::string figuresText(const tune::Figures& f) {
 void printText(Context& ctx, const tune::FitResult& r, const tune::FitOptions& o, bool improved) {
     for (std::size_t k = 0; k < 2; ++k) {
         const tune::OutputChoice& c = r.outputs[k];
-        std::fprintf(ctx.out, "Output %zu: %s, level %s dB, %s, delay %d samples (%s ms)\n", k + 1,
-                     edgeText(c).c_str(), number(c.levelDb, 1).c_str(),
-                     c.inverted ? "inverted" : "normal polarity", c.delaySamples,
-                     number(1000.0 * c.delaySamples / kSampleRate, 3).c_str());
+        ctx.out.print("Output %zu: %s, level %s dB, %s, delay %d samples (%s ms)\n", k + 1,
+                      edgeText(c).c_str(), number(c.levelDb, 1).c_str(),
+                      c.inverted ? "inverted" : "normal polarity", c.delaySamples,
+                      number(1000.0 * c.delaySamples / kSampleRate, 3).c_str());
         for (std::size_t b = 0; b < c.bands.size(); ++b)
-            std::fprintf(ctx.out, "  band %zu: %d Hz, %s dB, Q %s\n", b + 1, c.bands[b].hz,
-                         number(c.bands[b].gainDb, 1).c_str(), number(c.bands[b].q, 2).c_str());
-        if (!o.keepEqualiser && c.bands.empty()) std::fprintf(ctx.out, "  no equaliser band\n");
+            ctx.out.print("  band %zu: %d Hz, %s dB, Q %s\n", b + 1, c.bands[b].hz,
+                          number(c.bands[b].gainDb, 1).c_str(), number(c.bands[b].q, 2).c_str());
+        if (!o.keepEqualiser && c.bands.empty()) ctx.out.print("  no equaliser band\n");
     }
     for (const tune::FrequencyRange& g : r.unreachable)
-        std::fprintf(ctx.out, "Cannot follow the target from %s to %s Hz: left out of the figures\n",
-                     number(g.low, 0).c_str(), number(g.high, 0).c_str());
-    std::fprintf(ctx.out, "1/6-octave smoothed sum against %s, %s-%s Hz, after level matching:\n",
-                 o.target.describe().c_str(), number(o.low, 0).c_str(), number(o.high, 0).c_str());
-    std::fprintf(ctx.out, "  before: %s\n  after:  %s\n", figuresText(r.before).c_str(),
-                 figuresText(r.after).c_str());
-    if (!improved) std::fprintf(ctx.out, "The fit could not improve on the preset\n");
+        ctx.out.print("Cannot follow the target from %s to %s Hz: left out of the figures\n",
+                      number(g.low, 0).c_str(), number(g.high, 0).c_str());
+    ctx.out.print("1/6-octave smoothed sum against %s, %s-%s Hz, after level matching:\n",
+                  o.target.describe().c_str(), number(o.low, 0).c_str(), number(o.high, 0).c_str());
+    ctx.out.print("  before: %s\n  after:  %s\n", figuresText(r.before).c_str(),
+                  figuresText(r.after).c_str());
+    if (!improved) ctx.out.print("The fit could not improve on the preset\n");
 }
 
 void printJson(Context& ctx, const tune::FitResult& r, bool improved) {
