@@ -5,6 +5,7 @@
 // 150 Hz - 15 kHz before and after, and what it chose.
 #include "preset/new_preset.h"
 #include "tune/fitter.h"
+#include "tune/quiet_ui.h"
 
 #include <algorithm>
 #include <chrono>
@@ -73,21 +74,11 @@ DriverResponse measure(const std::function<cd(double)>& driver) {
     return driverResponse(m, true, true);
 }
 
-class QuietUi : public GaugeKeeper {
-  public:
-    Answer message(MessageKind, Buttons, std::string_view) override { return Answer::Ok; }
-    void status(StatusField, std::string_view) override {}
-    void showTransferWindow() override {}
-    void closeTransferWindow() override {}
-    void beep() override {}
-    void pump() override {}
-};
-
 } // namespace
 
 int main() {
     auto p = std::make_unique<PresetParameters>();
-    QuietUi ui;
+    tune::QuietUi ui;
     SessionState state;
     PresetContext c{*p, state, ui, kSampleRate, nullptr};
     ResetPreset(c);

@@ -1,4 +1,5 @@
 #include "tune/fitter.h"
+#include "tune/quiet_ui.h"
 
 #include "dsp/design_error.h"
 #include "dsp/xover.h"
@@ -737,17 +738,6 @@ class Fitter {
     std::array<EdgeChoice, 2> presetEdge_{};
     std::array<Response, 2> presetEdgeR_;
     std::map<std::tuple<int, std::uint8_t, int, int>, std::optional<Response>> edgeCache_;
-};
-
-// A user interface that says nothing: the fit's edits run without anyone watching.
-class QuietUi : public GaugeKeeper {
-  public:
-    Answer message(MessageKind, Buttons, std::string_view) override { return Answer::Ok; }
-    void status(StatusField, std::string_view) override {}
-    void showTransferWindow() override {}
-    void closeTransferWindow() override {}
-    void beep() override {}
-    void pump() override {}
 };
 
 std::vector<char> outside(const FitGrid& grid, const std::vector<FrequencyRange>& ranges) {
