@@ -16,7 +16,6 @@ SetCompressor /SOLID lzma
 
 !include MUI2.nsh
 !include LogicLib.nsh
-!include x64.nsh
 !include FileFunc.nsh
 !include StrFunc.nsh
 !include WinMessages.nsh
@@ -100,10 +99,6 @@ Section /o "Add the command line (velaupdate) to the system PATH" SecPath
 SectionEnd
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
   SetRegView 64
   ${GetParameters} $0
   ClearErrors
