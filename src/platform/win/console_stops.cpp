@@ -1,7 +1,6 @@
 #include "platform/console_stops.h"
 
 #include <atomic>
-#include <semaphore>
 #include <thread>
 #include <windows.h>
 
@@ -9,7 +8,9 @@ namespace vela::platform {
 namespace {
 
 std::atomic<ConsoleStops::Handler> current{nullptr};
-std::binary_semaphore stopped{0};
+// An event rather than std::binary_semaphore: the latter, as GCC 12 builds it for Windows, can
+// miss the release made on the console's handler thread and wait for ever.
+HANDLE stopped = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 
 bool isStop(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
@@ -31,7 +32,7 @@ BOOL WINAPI onConsoleStop(DWORD event) {
 
 BOOL WINAPI onWaitedStop(DWORD event) {
     if (!isStop(event)) return FALSE;
-    stopped.release();
+    SetEvent(stopped);
     return outlastClose(event);
 }
 
@@ -48,14 +49,13 @@ ConsoleStops::~ConsoleStops() {
 
 // The handler added last is asked first, so a waiting program takes the stops for itself.
 StopWait::StopWait() {
-    while (stopped.try_acquire()) {
-    }
+    ResetEvent(stopped);
     SetConsoleCtrlHandler(onWaitedStop, TRUE);
 }
 
 StopWait::~StopWait() { SetConsoleCtrlHandler(onWaitedStop, FALSE); }
 
-void StopWait::wait() { stopped.acquire(); }
+void StopWait::wait() { WaitForSingleObject(stopped, INFINITE); }
 
 bool sendConsoleStop() { return GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0; }
 
