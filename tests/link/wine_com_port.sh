@@ -52,5 +52,8 @@ fi
 ln -s "$pty" "$link"
 
 (cd "$windows/tests" && VELA_TEST_COM=$port VELA_TEST_SIM_TCP=$tcp wine link_tests.exe --gtest_filter='ComPort*:D2xx*' "$@")
-# The main job through the Windows command line, with the unit behind the COM port.
-wine "$windows/velaupdate.com" --usb "$port" --yes load-all --model M01 --verify </dev/null
+# The main job through the Windows command line as packaged (scripts/package-windows stages it
+# with the factory libraries), with the unit behind the COM port.
+staged=$windows/stage/bin/velaupdate.com
+[ -f "$staged" ] || { echo "wine_com_port.sh: $staged is missing: run scripts/package-windows first" >&2; exit 1; }
+wine "$staged" --usb "$port" --yes --force load-all --model M01 --verify </dev/null
