@@ -85,7 +85,8 @@ const char* presetHelp() {
         "       velaupdate preset plot FILE.hdp --out PICTURE.png|PICTURE.svg [--layout combined]\n"
         "       velaupdate preset set FILE.hdp NAME=VALUE... [--out OTHER.hdp]\n"
         "       velaupdate preset tune FILE.hdp --measured 1=WOOFER --measured 2=TWEETER [--target flat|SLOPE|FILE]\n"
-        "                   [--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--out OTHER.hdp] [--json]\n"
+        "                   [--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--magnitude-only]\n"
+        "                   [--out OTHER.hdp] [--json]\n"
         "Preset files (.hdp) hold one program of the HALDA40: 2620 bytes; older 2616-byte files are\n"
         "read with a warning and keep the present input delay. Files of another size or without the\n"
         "\"KTRMF\" signature are refused (exit code 3). Opening a file redesigns every filter,\n"
@@ -135,7 +136,9 @@ const char* presetHelp() {
         "       the tuned preset with the measurement files named in it. Exit 0 when the fit improved\n"
         "       on the preset, 1 when it could not (nothing saved), 3 for a measurement or target it\n"
         "       cannot use (no phase, frequencies out of order, a range beyond the data, a target of\n"
-        "       one point).\n";
+        "       one point). --magnitude-only takes measurements without phase: each output is equalised\n"
+        "       toward the target through its own crossover, which stays, as do the delays and\n"
+        "       polarities; the figures are then of both outputs against that, as no sum is judged.\n";
     }();
     return text.c_str();
 }

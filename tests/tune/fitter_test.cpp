@@ -29,6 +29,37 @@ bool startsWith(const std::string& s, const std::string& prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
+// Measurements without phase: each output is equalised toward the target through the crossover
+// it has, which stays, as do the delays and polarities.
+TEST(CabinetFit, MagnitudeOnlyEqualisesEachOutputThroughItsOwnCrossover) {
+    const auto p = newPreset();
+    tune::applyEdits(*p, {{"xover.1.lp.alignment", "L-Riley"}, {"xover.1.lp.order", "4"},
+                          {"xover.1.lp.freq", "2000"}, {"xover.2.hp.alignment", "L-Riley"},
+                          {"xover.2.hp.order", "4"}, {"xover.2.hp.freq", "2000"}});
+    std::array<DriverResponse, 2> drivers{driverOf(plantedWoofer), driverOf(plantedTweeter)};
+    for (auto& d : drivers) {
+        d.hasPhase = false;
+        std::fill(d.radians.begin(), d.radians.end(), 0.0);
+    }
+    EXPECT_TRUE(tune::refusal(drivers, {}).has_value());
+    tune::FitOptions o;
+    o.magnitudeOnly = true;
+    EXPECT_FALSE(tune::refusal(drivers, o).has_value());
+    const tune::FitResult r = tune::fitCabinet(*p, drivers, o);
+    EXPECT_GT(r.before.rmsDb, 1.0);
+    EXPECT_LE(r.after.rmsDb, 0.25);
+    EXPECT_LE(r.after.maxDb, 0.75);
+    for (const tune::Edit& e : r.edits) {
+        EXPECT_FALSE(startsWith(e.key, "xover.")) << e.key;
+        EXPECT_FALSE(startsWith(e.key, "delay.")) << e.key;
+        EXPECT_EQ(e.key.find("polarity"), std::string::npos) << e.key;
+    }
+    // The crossover's own slopes are no fault to equalise: no band lifts near them.
+    for (const tune::OutputChoice& out : r.outputs)
+        for (const tune::BandChoice& b : out.bands)
+            EXPECT_LE(b.gainDb, 4.5) << b.hz;
+}
+
 TEST(CabinetFit, TakesAPlantedCorrectionBackOut) {
     const auto p = newPreset();
     const std::array<DriverResponse, 2> drivers{driverOf(plantedWoofer), driverOf(plantedTweeter)};
