@@ -23,6 +23,7 @@ constexpr int kLevelTop = 361, kLevelBottom = 0; // the level slider's positions
 constexpr std::uint8_t kBandType = dsp::kCodeParametricAdaptive;
 constexpr int kLowestQ = 30, kHighestQ = 1200; // hundredths: wider or sharper helps no 1/6-octave sum
 constexpr double kMaxCutDb = 15.0;
+constexpr double kOutOfBand = 0.1; // -20 dB
 // A magnitude-only fit judges an output where its crossover passes at least this much.
 constexpr double kPassbandDb = -12.0;
 
@@ -680,6 +681,10 @@ class Fitter {
             bool placedOne = false;
             for (const std::size_t k : order) {
                 if (static_cast<int>(s.bands[k].size()) >= o_.bandsPerOutput) continue;
+                // No band where its output lies far below the other: it would lift a driver
+                // out of its band (a woofer's breakup) to nudge the sum.
+                if (!o_.magnitudeOnly && std::abs((k == 0 ? o0 : o1)[at]) < kOutOfBand * std::abs((k == 0 ? o1 : o0)[at]))
+                    continue;
                 State c = s;
                 Band b;
                 b.hz = static_cast<int>(std::lround(grid_.hz[at]));
