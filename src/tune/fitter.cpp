@@ -119,6 +119,7 @@ class Fitter {
             centre[k] = w > 0 ? s / w : 0;
         }
         woofer_ = centre[0] <= centre[1] ? 0 : 1;
+        lowestTweeterEdge_ = lowestTweeterEdge(drivers[static_cast<std::size_t>(1 - woofer_)]);
         // Each output's part that stays: its driver, the edge the fit does not choose and, when
         // kept, the equaliser or the chosen edge as well.
         for (int out = 0; out < 2; ++out) {
@@ -327,11 +328,31 @@ class Fitter {
     bool edgeAllowed(int out, EdgeChoice e) const {
         const dsp::TXOVER& x = p_.Crossovers[static_cast<std::size_t>(out)];
         if (e.hz < 10 || e.hz > 22000) return false;
+        if (!lowPassTuned(out) && e.hz < lowestTweeterEdge_) return false;
         if (lowPassTuned(out))
             return x.HighPass.Alignment == dsp::kAlignBypass ||
                    p_.HighPassOff[static_cast<std::size_t>(out)] || e.hz > x.HighPass.Frequency;
         return x.LowPass.Alignment == dsp::kAlignBypass || p_.LowPassOff[static_cast<std::size_t>(out)] ||
                e.hz < x.LowPass.Frequency;
+    }
+
+    // A dome crossed near its resonance is driven where it moves most and handles least: the
+    // tweeter's high-pass stays an octave or more above where the driver itself has fallen
+    // 6 dB below its level over the upper half of the range (about its resonance).
+    double lowestTweeterEdge(const DriverResponse& tweeter) const {
+        const Response r = tweeter.at(grid_.hz);
+        const std::vector<double> db = smoothedDb(r);
+        std::vector<double> upper;
+        const double middle = std::sqrt(o_.low * o_.high);
+        for (std::size_t i = 0; i < db.size(); ++i)
+            if (grid_.inRange[i] && grid_.hz[i] >= middle) upper.push_back(db[i]);
+        if (upper.empty()) return 0;
+        std::nth_element(upper.begin(), upper.begin() + static_cast<std::ptrdiff_t>(upper.size() / 2), upper.end());
+        const double level = upper[upper.size() / 2];
+        std::size_t i = db.size();
+        while (i > 0 && !(grid_.hz[i - 1] < middle && db[i - 1] < level - 6.0))
+            --i;
+        return i == 0 ? 0 : grid_.hz[i - 1] * 2.0;
     }
 
     EdgeChoice edgeOf(int out, int family, int order, int hz) const {
@@ -809,6 +830,7 @@ class Fitter {
     std::vector<char> use_;
     std::vector<Response> delays_;
     int woofer_ = 0;
+    double lowestTweeterEdge_ = 0; // Hz
     std::array<Response, 2> fixed_;
     std::array<EdgeChoice, 2> presetEdge_{};
     std::array<Response, 2> presetEdgeR_;

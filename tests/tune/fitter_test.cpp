@@ -29,6 +29,24 @@ bool startsWith(const std::string& s, const std::string& prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
+// A house curve pulls the crossover down where the tweeter has little left; the fit keeps the
+// dome's high-pass an octave above where the dome itself is 6 dB down (about 700 Hz here).
+TEST(CabinetFit, KeepsTheTweetersHighPassClearOfItsResonance) {
+    const auto p = newPreset();
+    const std::array<DriverResponse, 2> drivers{
+        driverOf([](double f) {
+            return highPass2(f, 78, 0.8) * (1.0 + jf(f, 480)) / (1.0 + jf(f, 960)) * 0.5 *
+                   (1.0 - 0.12 * std::exp(cd(0, -2 * std::numbers::pi * f * 0.00035))) * lowPass2(f, 4000, 0.6);
+        }),
+        driverOf([](double f) { return highPass2(f, 780, 1.1) * jf(f, 420) / (jf(f, 420) + 1.0) * 1.25; })};
+    tune::FitOptions o;
+    o.target = tune::Target::points({{100, 2}, {1000, 0}, {20000, -3}});
+    const tune::FitResult r = tune::fitCabinet(*p, drivers, o);
+    EXPECT_FALSE(r.outputs[1].lowPass);
+    EXPECT_GE(r.outputs[1].edge.hz, 1000) << r.outputs[0].edge.hz;
+    EXPECT_LE(r.after.rmsDb, 0.25);
+}
+
 // Measurements without phase: each output is equalised toward the target through the crossover
 // it has, which stays, as do the delays and polarities.
 TEST(CabinetFit, MagnitudeOnlyEqualisesEachOutputThroughItsOwnCrossover) {
