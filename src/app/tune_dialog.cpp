@@ -128,7 +128,7 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     keepRow->addStretch(1);
     form->addRow(QString(), keepRow);
     MagnitudeOnlyBox = new QCheckBox(
-        QStringLiteral("&Magnitude only: equalise each output through its crossover (for measurements without phase)"),
+        QStringLiteral("&Magnitude only: each output alone, for measurements without phase"),
         options);
     form->addRow(QString(), MagnitudeOnlyBox);
     MaxBoostBox = new QDoubleSpinBox(options);

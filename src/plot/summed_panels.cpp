@@ -80,7 +80,9 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
     std::array<Response, 2> outputs;
     // The flight time both measurements share is taken out of the phase shown: kept, it turns
     // the phase faster than the view's points can follow.
-    const double flight = std::max(0.0, std::min((*drivers)[0].delay, (*drivers)[1].delay));
+    // (Under a tenth of a millisecond it is the estimate's noise, not a flight.)
+    double flight = std::min((*drivers)[0].delay, (*drivers)[1].delay);
+    if (flight < 0.0001) flight = 0;
     if (flight > 0)
         s.phase.title = QStringLiteral("Phase, less the %1 ms of flight both measurements share").arg(flight * 1000, 0, 'f', 2);
     for (std::size_t k = 0; k < 2; ++k) {
