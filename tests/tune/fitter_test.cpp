@@ -47,6 +47,29 @@ TEST(CabinetFit, KeepsTheTweetersHighPassClearOfItsResonance) {
     EXPECT_LE(r.after.rmsDb, 0.25);
 }
 
+// A woofer's breakup far above its low-pass is no place for a band: there the woofer's output
+// only nudges the tweeter's, and a lift would drive the cone where it rings.
+TEST(CabinetFit, PlacesNoBandWhereItsOutputIsFarBelowTheOther) {
+    const auto p = newPreset();
+    const std::array<DriverResponse, 2> drivers{
+        driverOf([](double f) {
+            return highPass2(f, 70, 0.8) * lowPass2(f, 2500, 0.7) * peaking(f, 7000, 5.0, 12.0) *
+                   peaking(f, 9500, 6.0, -8.0);
+        }),
+        driverOf([](double f) { return highPass2(f, 1200, 0.8) * peaking(f, 6500, 4.0, -2.0) * 1.4; })};
+    const tune::FitResult r = tune::fitCabinet(*p, drivers, {});
+    PresetParameters tuned = *p;
+    tune::applyEdits(tuned, r.edits);
+    for (std::size_t k = 0; k < 2; ++k)
+        for (const tune::BandChoice& b : r.outputs[k].bands) {
+            const std::vector<double> hz{static_cast<double>(b.hz)};
+            const double mine = std::abs(measuredOutput(tuned, static_cast<int>(k), drivers[k], hz, kSampleRate)[0]);
+            const double other =
+                std::abs(measuredOutput(tuned, static_cast<int>(1 - k), drivers[1 - k], hz, kSampleRate)[0]);
+            EXPECT_GT(20 * std::log10(mine / other), -26.0) << "output " << k + 1 << " band at " << b.hz << " Hz";
+        }
+}
+
 // Measurements without phase: each output is equalised toward the target through the crossover
 // it has, which stays, as do the delays and polarities.
 TEST(CabinetFit, MagnitudeOnlyEqualisesEachOutputThroughItsOwnCrossover) {
