@@ -3,7 +3,9 @@
 // waveguide ripple, the woofer's acoustic centre behind the tweeter's), measured at 1/48-octave
 // points. Prints the fit's time and the deviation of the 1/6-octave smoothed sum from flat over
 // 150 Hz - 15 kHz before and after, and what it chose.
+// bench_tune WOOFER TWEETER fits two measurement exports instead (FRD, as preset tune reads them).
 #include "preset/new_preset.h"
+#include "tune/driver_file.h"
 #include "tune/fitter.h"
 #include "tune/quiet_ui.h"
 
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -74,15 +77,26 @@ DriverResponse measure(const std::function<cd(double)>& driver) {
     return driverResponse(m, true, true);
 }
 
+DriverResponse readOrExit(const char* path) {
+    std::string error;
+    auto d = tune::readDriverFile(path, kFrdFormat, kDefaultSensitivity, error);
+    if (!d) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(2);
+    }
+    return std::move(d->driver);
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     auto p = std::make_unique<PresetParameters>();
     tune::QuietUi ui;
     SessionState state;
     PresetContext c{*p, state, ui, kSampleRate, nullptr};
     ResetPreset(c);
-    const std::array<DriverResponse, 2> drivers{measure(woofer), measure(tweeter)};
+    const std::array<DriverResponse, 2> drivers = argc == 3 ? std::array{readOrExit(argv[1]), readOrExit(argv[2])}
+                                                            : std::array{measure(woofer), measure(tweeter)};
 
     tune::FitResult r;
     std::vector<double> seconds;

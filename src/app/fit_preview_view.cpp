@@ -39,9 +39,10 @@ void FitPreviewView::paintEvent(QPaintEvent*) {
     QPainter g(this);
     g.setRenderHint(QPainter::Antialiasing);
     g.fillRect(rect(), QColor(250, 250, 252));
-    plot::Panel panel{QStringLiteral("Summed response, 1/6 octave, level matched"), QStringLiteral("Level (dB)"),
-                      -12, 6, 3, false, {}, {}, {}};
     const FitPreview& v = preview_;
+    plot::Panel panel{v.magnitudeOnly ? QStringLiteral("Outputs summed as powers (no phase), 1/6 octave, level matched")
+                                      : QStringLiteral("Summed response, 1/6 octave, level matched"),
+                      QStringLiteral("Level (dB)"), -12, 6, 3, false, {}, {}, {}};
     if (v.hz.empty()) {
         panel.notes << QStringLiteral("The fit's result shows here when it ends");
     } else {

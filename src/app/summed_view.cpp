@@ -75,8 +75,10 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
     auto* row = new QHBoxLayout;
     SmoothingList = smoothingList(this, 6);
     TargetList = namedList(this);
-    TargetList->addItems({QStringLiteral("Flat"), QStringLiteral("Slope")});
+    TargetList->addItems({QStringLiteral("Flat"), QStringLiteral("Slope"), QStringLiteral("From a file")});
     TargetList->setAccessibleName(QStringLiteral("Target"));
+    TargetFileButton = new QPushButton(QStringLiteral("Target file..."), this);
+    TargetFileButton->setAccessibleDescription(QStringLiteral("Choose the target file"));
     SlopeBox = new QDoubleSpinBox(this);
     SlopeBox->setRange(-3, 3);
     SlopeBox->setDecimals(1);
@@ -102,6 +104,7 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
     row->addWidget(caption(QStringLiteral("Tar&get"), TargetList, this));
     row->addWidget(TargetList);
     row->addWidget(SlopeBox);
+    row->addWidget(TargetFileButton);
     row->addWidget(ToleranceBox);
     row->addSpacing(12);
     row->addWidget(caption(QStringLiteral("Sho&w"), FromBox, this));
@@ -147,6 +150,19 @@ SummedView::SummedView(PresetDocument& document, QWidget* parent) : QWidget(pare
                                             QStringLiteral("Exported data (*.txt *.frd);;All files (*)"));
     };
     showOverlays();
+    chooseTargetFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Target"), QString(),
+                                            QStringLiteral("Target curves (*.txt *.csv);;All files (*)"));
+    };
+    const auto chooseTarget = [this] {
+        const QString file = chooseTargetFile();
+        if (!file.isEmpty()) loadTargetFile(file);
+    };
+    connect(TargetFileButton, &QPushButton::clicked, this, chooseTarget);
+    // Choosing "From a file" without one asks for it at once.
+    connect(TargetList, &QComboBox::activated, this, [this, chooseTarget](int index) {
+        if (index == 2 && !fileTarget_) chooseTarget();
+    });
 
     Plot = new SummedPlot(this);
     layout->addWidget(Plot, 1);
@@ -199,16 +215,32 @@ void SummedView::refresh() {
     plot::SummedOptions o;
     o.smoothing = smoothingOf(*SmoothingList);
     SlopeBox->setEnabled(TargetList->currentIndex() == 1);
+    TargetFileButton->setEnabled(TargetList->currentIndex() == 2);
     if (TargetList->currentIndex() == 1) o.target = tune::Target::slope(SlopeBox->value());
+    if (TargetList->currentIndex() == 2 && fileTarget_) o.target = *fileTarget_;
     o.toleranceDb = ToleranceBox->value();
     std::vector<plot::Overlay> overlays;
     for (const OverlayFile& f : overlays_) overlays.push_back(f.overlay);
     plot::SummedPanels panels = plot::summedPanels(p, drivers_, o, overlays);
     if (!drivers_ && !driversWhy_.empty() && !p.Import.path[0].empty() && !p.Import.path[1].empty())
         panels.magnitude.notes = {QString::fromStdString(driversWhy_)};
+    if (TargetList->currentIndex() == 2 && !targetWhy_.empty())
+        panels.magnitude.notes << QStringLiteral("Target: ") + QString::fromStdString(targetWhy_);
     const double from = FromBox->value(), to = std::max<double>(ToBox->value(), from * 2);
     Plot->setPanels(std::move(panels), {from, to}, RangeBox->value());
     readOut();
+}
+
+void SummedView::loadTargetFile(const QString& path) {
+    std::string error;
+    const auto text = readWholeFile(path.toStdString(), error);
+    fileTarget_ = text ? tune::parseTarget(*text, error) : std::nullopt;
+    targetWhy_ = fileTarget_ ? std::string() : error;
+    TargetFileButton->setText(fileTarget_ ? QFileInfo(path).fileName() + QStringLiteral("...")
+                                          : QStringLiteral("Target file..."));
+    TargetFileButton->setToolTip(fileTarget_ ? path : QString());
+    TargetList->setCurrentIndex(2);
+    refresh();
 }
 
 void SummedView::addOverlay(int output, const QString& path) {

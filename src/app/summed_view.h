@@ -37,6 +37,7 @@ public:
     QComboBox* SmoothingList;
     QComboBox* TargetList;
     QDoubleSpinBox* SlopeBox;
+    QPushButton* TargetFileButton;
     QDoubleSpinBox* ToleranceBox;
     QSpinBox* FromBox;
     QSpinBox* ToBox;
@@ -51,12 +52,17 @@ public:
     QLabel* OverlayNotice;
     // The measurement file added for output 1 or 2; replaced by the tests.
     std::function<QString(int output)> chooseOverlayFile;
+    // The target file chosen; replaced by the tests.
+    std::function<QString()> chooseTargetFile;
 
     void addOverlay(int output, const QString& path);
     // The selected overlay becomes the measurement its output is tuned with (an undoable edit
     // of the import); the one it replaces stays as an overlay.
     void useForTuning();
     void removeOverlay();
+    // A file of frequency and dB points becomes the target, as the Tune dialog reads one; a file
+    // that is none leaves the target flat and says why on the plot.
+    void loadTargetFile(const QString& path);
 
     // The cursor at `hz`, read out.
     void moveCursorTo(double hz);
@@ -75,6 +81,8 @@ private:
     std::optional<std::array<DriverResponse, 2>> drivers_;
     std::string driversWhy_;
     double cursorHz_ = 1000;
+    std::optional<tune::Target> fileTarget_;
+    std::string targetWhy_;
     struct OverlayFile {
         plot::Overlay overlay;
         std::string path;

@@ -47,8 +47,11 @@ QString edgeText(const tune::OutputChoice& c) {
 }
 
 // What the fit chose and how close it came, as the engineer reads it before applying it.
-QString resultText(const tune::FitResult& r) {
+QString resultText(const tune::FitResult& r, bool magnitudeOnly) {
     QStringList lines;
+    if (magnitudeOnly)
+        lines << QStringLiteral("Magnitude only: each output against the target through its own crossover; "
+                                "the sum is not judged");
     lines << QStringLiteral("Before: ") + figuresText(r.before);
     lines << QStringLiteral("After: ") + figuresText(r.after);
     for (const tune::FrequencyRange& g : r.unreachable)
@@ -124,6 +127,10 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     for (QCheckBox* b : {KeepCrossoverBox, KeepAlignmentBox, KeepEqualiserBox}) keepRow->addWidget(b);
     keepRow->addStretch(1);
     form->addRow(QString(), keepRow);
+    MagnitudeOnlyBox = new QCheckBox(
+        QStringLiteral("&Magnitude only: each output alone, for measurements without phase"),
+        options);
+    form->addRow(QString(), MagnitudeOnlyBox);
     MaxBoostBox = new QDoubleSpinBox(options);
     MaxBoostBox->setRange(0, 12);
     MaxBoostBox->setDecimals(1);
@@ -167,6 +174,7 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     layout->addLayout(endRow);
 
     connect(TargetList, &QComboBox::currentIndexChanged, this, &TuneDialog::showState);
+    connect(MagnitudeOnlyBox, &QCheckBox::toggled, this, &TuneDialog::showState);
     connect(TargetFileButton, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Target"), TargetFileEdit->text(),
                                                           QStringLiteral("Target curves (*.txt *.csv);;All files (*)"));
@@ -199,9 +207,11 @@ bool TuneDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void TuneDialog::showState() {
     const bool running = !finished_;
-    for (QWidget* w : std::initializer_list<QWidget*>{TargetList, LowBox, HighBox, KeepCrossoverBox, KeepAlignmentBox,
-                                                      KeepEqualiserBox, MaxBoostBox, FitButton})
+    for (QWidget* w : std::initializer_list<QWidget*>{TargetList, LowBox, HighBox, KeepEqualiserBox, MagnitudeOnlyBox,
+                                                      MaxBoostBox, FitButton})
         w->setEnabled(!running);
+    // A magnitude-only fit holds the crossover and the alignment: there is no sum to choose them by.
+    for (QCheckBox* b : {KeepCrossoverBox, KeepAlignmentBox}) b->setEnabled(!running && !MagnitudeOnlyBox->isChecked());
     SlopeBox->setEnabled(!running && TargetList->currentIndex() == Slope);
     TargetFileEdit->setEnabled(!running && TargetList->currentIndex() == File);
     TargetFileButton->setEnabled(TargetFileEdit->isEnabled());
@@ -224,6 +234,7 @@ std::optional<tune::FitOptions> TuneDialog::options() {
     o.keepAlignment = KeepAlignmentBox->isChecked();
     o.keepEqualiser = KeepEqualiserBox->isChecked();
     o.maxBoostDb = MaxBoostBox->value();
+    o.magnitudeOnly = MagnitudeOnlyBox->isChecked();
     if (TargetList->currentIndex() == Slope) o.target = tune::Target::slope(SlopeBox->value());
     if (TargetList->currentIndex() == File) {
         std::string error;
@@ -249,6 +260,13 @@ void TuneDialog::FitButtonClick() {
     const auto drivers = namedDrivers(document_.preset(), document_.path(), why);
     if (!drivers) {
         say(QString::fromStdString(why), true);
+        return showState();
+    }
+    if (const auto refused = tune::refusal(*drivers, *o)) {
+        const bool phaseMissing = !(*drivers)[0].hasPhase || !(*drivers)[1].hasPhase;
+        say(QString::fromStdString(*refused) +
+                (phaseMissing ? QStringLiteral(": Magnitude only equalises each output alone") : QString()),
+            true);
         return showState();
     }
     const int generation = ++generation_;
@@ -286,7 +304,7 @@ void TuneDialog::fitEnded(int generation) {
     Progress->setFormat(QStringLiteral("%p%"));
     if (outcome_.result) {
         Preview->setPreview(outcome_.preview, outcome_.result->unreachable);
-        FiguresText->setText(resultText(*outcome_.result));
+        FiguresText->setText(resultText(*outcome_.result, outcome_.preview.magnitudeOnly));
         const bool better = outcome_.result->after.rmsDb < outcome_.result->before.rmsDb - 0.005;
         say(better ? QStringLiteral("Apply puts the fit into the preset as one step; Undo takes it back")
                    : QStringLiteral("The fit could not improve on the preset"),

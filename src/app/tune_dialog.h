@@ -43,6 +43,7 @@ public:
     QCheckBox* KeepCrossoverBox;
     QCheckBox* KeepEqualiserBox;
     QCheckBox* KeepAlignmentBox;
+    QCheckBox* MagnitudeOnlyBox;
     QDoubleSpinBox* MaxBoostBox;
     QPushButton* FitButton;
     QPushButton* CancelButton;

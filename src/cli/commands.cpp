@@ -252,7 +252,7 @@ const std::vector<Command>& commands() {
          runDesign},
         {"preset", "make, show, edit, plot a preset file or turn it into a program image",
          presetHelp(),
-         {"out", "json", "keys", "force", "layout", "measured", "target", "range", "keep", "max-boost"}, runPreset},
+         {"out", "json", "keys", "force", "layout", "measured", "target", "range", "keep", "max-boost", "magnitude-only"}, runPreset},
         {"designer", "open the preset designer window on a preset file",
          "usage: velaupdate designer [FILE.hdp] [--usb[=DEVICE] | --sim | --ethernet=HOST[:PORT]]\n"
          "Opens the \"Preset Designer\" window on FILE (New's defaults without one): every parameter\n"

@@ -11,6 +11,7 @@
 #include "tune/fitter.h"
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -23,7 +24,8 @@ constexpr int kExitNotImproved = 1;
 constexpr std::size_t kStoredPathLength = 100; // what the preset file keeps of a measurement's path
 const char* const kUsage =
     "velaupdate preset tune FILE.hdp --measured 1=WOOFER --measured 2=TWEETER [--target flat|SLOPE|FILE] "
-    "[--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--out FILE.hdp] [--json]";
+    "[--range LOW-HIGH] [--keep crossover|eq|alignment]... [--max-boost DB] [--magnitude-only] [--out FILE.hdp] "
+    "[--json]";
 
 void refuse(Context& ctx, const std::string& text) {
     ctx.ui.error("velaupdate preset tune: " + text + "; nothing written");
@@ -105,16 +107,22 @@ void printText(Context& ctx, const tune::FitResult& r, const tune::FitOptions& o
     for (const tune::FrequencyRange& g : r.unreachable)
         ctx.out.print("Cannot follow the target from %s to %s Hz: left out of the figures\n",
                       number(g.low, 0).c_str(), number(g.high, 0).c_str());
-    ctx.out.print("1/6-octave smoothed sum against %s, %s-%s Hz, after level matching:\n",
-                  o.target.describe().c_str(), number(o.low, 0).c_str(), number(o.high, 0).c_str());
+    if (o.magnitudeOnly)
+        ctx.out.print("Magnitude only, the sum not judged: each output, 1/6-octave smoothed, against %s "
+                      "through its own crossover, %s-%s Hz, after level matching:\n",
+                      o.target.describe().c_str(), number(o.low, 0).c_str(), number(o.high, 0).c_str());
+    else
+        ctx.out.print("1/6-octave smoothed sum against %s, %s-%s Hz, after level matching:\n",
+                      o.target.describe().c_str(), number(o.low, 0).c_str(), number(o.high, 0).c_str());
     ctx.out.print("  before: %s\n  after:  %s\n", figuresText(r.before).c_str(),
                   figuresText(r.after).c_str());
     if (!improved) ctx.out.print("The fit could not improve on the preset\n");
 }
 
-void printJson(Context& ctx, const tune::FitResult& r, bool improved) {
+void printJson(Context& ctx, const tune::FitResult& r, const tune::FitOptions& o, bool improved) {
     JsonWriter j(ctx.out);
     j.beginObject();
+    j.field("magnitudeOnly", o.magnitudeOnly);
     j.key("outputs");
     j.beginArray();
     for (std::size_t k = 0; k < 2; ++k) {
@@ -197,6 +205,7 @@ int runPresetTune(Context& ctx) {
         if (!(*boost >= 0 && *boost <= 12)) throw std::invalid_argument("--max-boost: 0..12 dB");
         options.maxBoostDb = *boost;
     }
+    options.magnitudeOnly = ctx.args.flag("magnitude-only");
     const auto out = ctx.args.value("out");
     if (out && out->empty()) throw std::invalid_argument("--out: give the tuned preset's file");
     if (out && !outputAllowed(ctx, "preset tune", *out, FileKind::Preset, std::span(&file, 1)))
@@ -216,13 +225,14 @@ int runPresetTune(Context& ctx) {
         std::tie(drivers[k], formats[k]) = std::move(*d);
     }
     if (const auto why = tune::refusal(drivers, options)) {
-        refuse(ctx, *why);
+        const bool phaseMissing = !drivers[0].hasPhase || !drivers[1].hasPhase;
+        refuse(ctx, *why + (phaseMissing ? " (--magnitude-only equalises each output alone)" : ""));
         return kExitBadInput;
     }
     const tune::FitResult r = tune::fitCabinet(s->preset, drivers, options);
     const bool improved = r.after.rmsDb < r.before.rmsDb - 0.005;
     if (ctx.args.flag("json"))
-        printJson(ctx, r, improved);
+        printJson(ctx, r, options, improved);
     else
         printText(ctx, r, options, improved);
     if (!improved) return kExitNotImproved;
@@ -231,6 +241,15 @@ int runPresetTune(Context& ctx) {
     tune::applyEdits(s->preset, r.edits);
     // The designer keeps the measurements' paths in the preset when they fit its field.
     std::vector<tune::Edit> import;
+    // A file beside the saved preset is found by its name alone, as opening the preset looks
+    // there: a path too long for the field is kept that way.
+    for (std::string& path : paths) {
+        std::error_code error;
+        if (path.size() > kStoredPathLength &&
+            std::filesystem::equivalent(std::filesystem::absolute(path).parent_path(),
+                                        std::filesystem::absolute(*out).parent_path(), error))
+            path = bareFileName(path);
+    }
     const bool fits = formats[0] == formats[1] && paths[0].size() <= kStoredPathLength &&
                       paths[1].size() <= kStoredPathLength;
     if (fits) {

@@ -10,7 +10,7 @@ namespace {
 const std::set<std::string> kSwitches = {
     "json", "yes", "quiet", "verbose", "help", "version", "response", "compressor", "bypass", "peak",
     "verify", "repeat", "empty", "pty", "download", "sim", "offline", "force", "service",
-    "backup", "keys",
+    "backup", "keys", "magnitude-only",
 };
 // Options whose value may be left out: they take the next word only when it names a device,
 // so that "--usb probe" still means the first bridge and the command probe.

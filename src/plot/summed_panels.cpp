@@ -24,18 +24,26 @@ std::vector<double> levels(const Response& r) {
     return out;
 }
 
+// `early`: seconds of flight taken out, which would turn the phase faster than the points follow.
+Response earlier(const std::vector<double>& hz, const Response& r, double early) {
+    Response out(r.size());
+    for (std::size_t i = 0; i < r.size(); ++i) out[i] = r[i] * std::polar(1.0, 2 * std::numbers::pi * hz[i] * early);
+    return out;
+}
+
 std::vector<double> degrees(const Response& r) {
     std::vector<double> out(r.size());
     for (std::size_t i = 0; i < r.size(); ++i) out[i] = std::arg(r[i]) * 180.0 / std::numbers::pi;
     return out;
 }
 
-// Minus the slope of the unwrapped phase against angular frequency, in ms.
-std::vector<double> groupDelayMs(const std::vector<double>& hz, const Response& r) {
+// Minus the slope of the unwrapped phase against angular frequency, in ms; `early` seconds
+// taken out of the response are added back.
+std::vector<double> groupDelayMs(const std::vector<double>& hz, const Response& r, double early) {
     std::vector<double> out(r.size(), NAN);
     for (std::size_t i = 1; i + 1 < r.size(); ++i) {
         const double turn = std::arg(r[i + 1] / r[i - 1]);
-        out[i] = -turn / (2 * std::numbers::pi * (hz[i + 1] - hz[i - 1])) * 1000.0;
+        out[i] = (-turn / (2 * std::numbers::pi * (hz[i + 1] - hz[i - 1])) + early) * 1000.0;
     }
     if (r.size() > 2) {
         out.front() = out[1];
@@ -70,6 +78,13 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
         return s;
     }
     std::array<Response, 2> outputs;
+    // The flight time both measurements share is taken out of the phase shown: kept, it turns
+    // the phase faster than the view's points can follow.
+    // (Under a tenth of a millisecond it is the estimate's noise, not a flight.)
+    double flight = std::min((*drivers)[0].delay, (*drivers)[1].delay);
+    if (flight < 0.0001) flight = 0;
+    if (flight > 0)
+        s.phase.title = QStringLiteral("Phase, less the %1 ms of flight both measurements share").arg(flight * 1000, 0, 'f', 2);
     for (std::size_t k = 0; k < 2; ++k) {
         const DriverResponse& d = (*drivers)[k];
         const QString name = "Output " + QString::number(k + 1);
@@ -78,7 +93,7 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
         outputs[k] = measuredOutput(p, static_cast<int>(k), d, hz, kSampleRate);
         s.magnitude.curves.push_back({driver, colours[k].lighter(140), hz, smoothed(measured), 1.2, Qt::DashLine});
         s.magnitude.curves.push_back({name, colours[k], hz, smoothed(outputs[k]), 1.8});
-        if (d.hasPhase) s.phase.curves.push_back({name, colours[k], hz, degrees(outputs[k]), 1.4});
+        if (d.hasPhase) s.phase.curves.push_back({name, colours[k], hz, degrees(earlier(hz, outputs[k], flight)), 1.4});
         if (!d.hasPhase) s.magnitude.notes << name + "'s measurement has no phase: no sum";
     }
     const bool summable = (*drivers)[0].hasPhase && (*drivers)[1].hasPhase;
@@ -87,10 +102,12 @@ SummedPanels summedPanels(const PresetParameters& p, const std::optional<std::ar
         s.hz = hz;
         for (std::size_t i = 0; i < hz.size(); ++i) s.sum.push_back(outputs[0][i] + outputs[1][i]);
         sumDb = smoothed(s.sum);
-        s.groupDelayMs = groupDelayMs(hz, s.sum);
+        const Response sumEarlier = earlier(hz, s.sum, flight);
+        s.groupDelayMs = groupDelayMs(hz, sumEarlier, flight);
         const QColor sumColour(20, 20, 30);
         s.magnitude.curves.push_back({"Sum", sumColour, hz, sumDb, 2.6});
-        s.phase.curves.push_back({"Sum", sumColour, hz, degrees(s.sum), 2.2});
+        s.phase.curves.push_back({"Sum", sumColour, hz, degrees(sumEarlier), 2.2});
+        s.sum = sumEarlier; // the read-out gives the phase as drawn
         s.groupDelay.curves.push_back({"Sum", sumColour, hz, s.groupDelayMs, 2.0});
         // Its scale follows the delay over the level-matched range, the rest clipped.
         double most = 1;

@@ -30,7 +30,8 @@ struct Overlay {
 
 struct SummedPanels {
     Panel magnitude, phase, groupDelay;
-    // The sum itself at the view's frequencies, for the cursor's read-out; empty without one.
+    // The sum at the view's frequencies, less the flight time both measurements share (as the
+    // phase panel draws it), for the cursor's read-out; empty without one.
     std::vector<double> hz;
     Response sum;
     std::vector<double> groupDelayMs;

@@ -3,6 +3,7 @@
 #include "core/input_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -114,7 +115,62 @@ struct Fields {
 // FRD: values separated by any run of blanks and tabs; a missing phase reads as 0.
 bool isFrdComment(std::string_view line) {
     const std::string_view t = trim(line);
-    return !t.empty() && (t.front() == '*' || t.front() == '"');
+    return !t.empty() && (t.front() == '*' || t.front() == '"' || t.front() == '#');
+}
+
+std::string lower(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return r;
+}
+
+// The units an FRD header gives its columns ("Freq(Hz) SPL(Pa) Phase(rad)", "Frequency [Hz]
+// Magnitude [dB] Phase [deg]"): a header line is one whose first column names the frequency.
+struct FrdUnits {
+    bool pascal = false;   // levels are sound pressures, not dB
+    bool radians = false;  // phases are radians, not degrees
+};
+
+std::optional<FrdUnits> frdHeaderUnits(std::string_view line) {
+    std::vector<std::string> names;
+    std::string word;
+    int depth = 0;
+    const auto flush = [&] {
+        if (word.empty()) return;
+        // "Frequency [Hz]": a unit standing apart belongs to the name before it.
+        if (!names.empty() && (word.front() == '(' || word.front() == '['))
+            names.back() += word;
+        else
+            names.push_back(word);
+        word.clear();
+    };
+    for (const char c : line) {
+        if (c == '(' || c == '[') ++depth;
+        if (c == ')' || c == ']') depth = std::max(depth - 1, 0);
+        if (depth == 0 && (c == ' ' || c == '\t' || c == ',' || c == ';')) {
+            flush();
+            continue;
+        }
+        if (c == '*' || c == '"' || c == '#' || c == '\'') continue;
+        word += c;
+    }
+    flush();
+    if (names.size() < 2) return std::nullopt;
+    const std::string first = lower(names[0]);
+    if (first.rfind("freq", 0) != 0 && first.find("hz") == std::string::npos) return std::nullopt;
+    // A column's unit: what its brackets hold, else the name itself.
+    const auto unit = [&](std::size_t i) {
+        if (i >= names.size()) return std::string();
+        const std::string n = lower(names[i]);
+        const auto open = n.find_first_of("([");
+        if (open == std::string::npos) return n;
+        const auto close = n.find_first_of(")]", open);
+        return n.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+    };
+    FrdUnits u;
+    u.pascal = unit(1) == "pa";
+    u.radians = unit(2).rfind("rad", 0) == 0;
+    return u;
 }
 
 // A line of column names ("Freq SPL Phase"), as exports head their points with: no field
@@ -150,6 +206,9 @@ Fields blankFields(std::string_view line) {
         const std::size_t start = i;
         while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
         field = line.substr(start, i - start);
+        // "20.0, 80.5, 12" separates with a comma and a blank; a decimal comma has no blank after it.
+        if (i < line.size() && field.size() > 1 && (field.back() == ',' || field.back() == ';'))
+            field.remove_suffix(1);
     }
     return {f[0], f[1], f[2].empty() ? std::string_view("0") : f[2]};
 }
@@ -225,8 +284,9 @@ std::string importLayout(const ImportFormat& f) {
                ", lines that begin with a digit: frequency, magnitude (dB) and phase (degrees) separated by tabs";
     case kFrdFormat:
         return "lines of frequency, magnitude (dB) and phase (degrees; may be left out) separated by blanks or "
-               "tabs, with a decimal point or comma, in any order of frequency; lines beginning with * or \" are "
-               "comments, as is a line of column names before the first point";
+               "tabs, with a decimal point or comma, in any order of frequency; lines beginning with *, # or \" "
+               "are comments, as is a line of column names before the first point, whose units may give the "
+               "magnitude in Pa and the phase in rad";
     default:
         if (f.headerLine < 0) return "no header; values " + columnLayout(f);
         return "line " + std::to_string(f.headerLine + 1) + " is " + header + "; values " + columnLayout(f);
@@ -247,6 +307,7 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
     const bool hasPhase = tabbed || frd || format->phase.first > 0;
     const auto n = lines.size();
     const auto first = static_cast<std::size_t>(format->firstDataLine);
+    FrdUnits units;
     if (n > first) {
         r.curve.frequency.reserve(n - first);
         r.curve.magnitude.reserve(n - first);
@@ -258,8 +319,15 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
         if (isBlank(line)) continue;
         Fields f;
         if (frd) {
+            const bool beforePoints = r.curve.frequency.empty();
+            if (beforePoints && (isFrdComment(line) || isColumnNames(line)))
+                if (const auto u = frdHeaderUnits(line)) {
+                    // Other lines may begin with "Frequency" too ("* Frequency Step: 1 Hz").
+                    units.pascal = units.pascal || u->pascal;
+                    units.radians = units.radians || u->radians;
+                }
             if (isFrdComment(line)) continue;
-            if (r.curve.frequency.empty() && isColumnNames(line)) continue;
+            if (beforePoints && isColumnNames(line)) continue;
             if (hasThirdField(line)) r.phaseGiven = true;
             f = blankFields(line);
         } else if (tabbed) {
@@ -289,6 +357,11 @@ ParseResult parseMeasurement(std::string_view text, const ImportFormat& requeste
             ph = *p;
         }
         double magnitude = *mag;
+        if (units.pascal) {
+            if (!(magnitude > 0)) return fail(f.magnitude);
+            magnitude = 20.0 * std::log10(magnitude / 0.00002);
+        }
+        if (units.radians) ph *= 180.0 / std::numbers::pi;
         if (dbu) {
             // Level in dBu at the microphone to sound pressure level.
             const double s = sensitivity > 0 ? sensitivity : kDefaultSensitivity;

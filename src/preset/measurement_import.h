@@ -53,8 +53,10 @@ struct ImportFormat {
 };
 
 // The FRD exchange format: frequency, SPL and phase (degrees) separated by blanks or tabs,
-// with "*" and '"' comment lines; a value may have a decimal comma, and the points may come
-// in any order of frequency. Its code follows the codes of the other formats.
+// with "*", "#" and '"' comment lines; a value may have a decimal comma, and the points may come
+// in any order of frequency. A header of column names may give the level in Pa and the phase in
+// rad ("Freq(Hz) SPL(Pa) Phase(rad)"): the curve is read into dB SPL and degrees. Its code
+// follows the codes of the other formats.
 inline constexpr std::int32_t kFrdFormat = 11;
 
 // The format of a data type code, or nothing for code 5 and unknown codes.

@@ -4,6 +4,7 @@
 #include "session/preset_document.h"
 #include "tune/driver_file.h"
 
+#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 
@@ -32,8 +33,18 @@ FitPreview previewOf(const PresetParameters& before, const tune::FitResult& r,
         return out;
     };
     const std::array<const DriverResponse*, 2> d{&drivers[0], &drivers[1]};
-    v.before = inside(levelMatched(acousticSum(before, d, grid.hz, kSampleRate), r.before.offsetDb));
-    v.after = inside(levelMatched(acousticSum(after, d, grid.hz, kSampleRate), r.after.offsetDb));
+    // Without phase the outputs add as powers: what a magnitude-only fit can show of the sum.
+    const auto sumOf = [&](const PresetParameters& p) {
+        if (!o.magnitudeOnly) return acousticSum(p, d, grid.hz, kSampleRate);
+        Response power = measuredOutput(p, 0, drivers[0], grid.hz, kSampleRate);
+        const Response second = measuredOutput(p, 1, drivers[1], grid.hz, kSampleRate);
+        for (std::size_t i = 0; i < power.size(); ++i)
+            power[i] = std::sqrt(std::norm(power[i]) + std::norm(second[i]));
+        return power;
+    };
+    v.magnitudeOnly = o.magnitudeOnly;
+    v.before = inside(levelMatched(sumOf(before), r.before.offsetDb));
+    v.after = inside(levelMatched(sumOf(after), r.after.offsetDb));
     for (const double hz : v.hz) v.target.push_back(o.target.at(hz));
     return v;
 }

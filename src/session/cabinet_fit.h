@@ -28,6 +28,7 @@ std::optional<std::array<DriverResponse, 2>> namedDrivers(const PresetParameters
 // each level matched to the target.
 struct FitPreview {
     std::vector<double> hz, before, after, target;
+    bool magnitudeOnly = false; // the outputs summed as powers, their phase unknown
 };
 
 struct FitOutcome {

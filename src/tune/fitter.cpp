@@ -23,6 +23,19 @@ constexpr int kLevelTop = 361, kLevelBottom = 0; // the level slider's positions
 constexpr std::uint8_t kBandType = dsp::kCodeParametricAdaptive;
 constexpr int kLowestQ = 30, kHighestQ = 1200; // hundredths: wider or sharper helps no 1/6-octave sum
 constexpr double kMaxCutDb = 15.0;
+constexpr double kOutOfBand = 0.1; // -20 dB
+// A magnitude-only fit judges an output where its crossover passes at least this much.
+constexpr double kPassbandDb = -12.0;
+
+// An output's crossover in dB, where a magnitude-only fit judges it; -inf elsewhere.
+std::vector<double> passbandDb(const Response& crossover) {
+    std::vector<double> db(crossover.size());
+    for (std::size_t i = 0; i < db.size(); ++i) {
+        db[i] = levelDb(crossover[i]);
+        if (!(db[i] >= kPassbandDb)) db[i] = -HUGE_VAL;
+    }
+    return db;
+}
 
 // The level slider's dB, computed as its procedure computes it.
 double levelOfPosition(int position) {
@@ -84,6 +97,11 @@ class Fitter {
            std::stop_token stop, const FitProgress& progress)
         : p_(p), o_(o), stop_(std::move(stop)), progress_(progress), grid_(fitGrid(o.low, o.high)) {
         const std::size_t n = grid_.hz.size();
+        if (o_.magnitudeOnly) {
+            // Without phase there is no sum to choose a crossover or an alignment by.
+            o_.keepCrossover = true;
+            o_.keepAlignment = true;
+        }
         for (const double f : grid_.hz)
             target_.push_back(o.target.at(f));
         use_ = grid_.inRange;
@@ -101,11 +119,19 @@ class Fitter {
             centre[k] = w > 0 ? s / w : 0;
         }
         woofer_ = centre[0] <= centre[1] ? 0 : 1;
+        lowestTweeterEdge_ = lowestTweeterEdge(drivers[static_cast<std::size_t>(1 - woofer_)]);
         // Each output's part that stays: its driver, the edge the fit does not choose and, when
         // kept, the equaliser or the chosen edge as well.
         for (int out = 0; out < 2; ++out) {
             const auto k = static_cast<std::size_t>(out);
             Response f = drivers[k].at(grid_.hz);
+            if (o_.magnitudeOnly) {
+                for (auto& h : f)
+                    h = std::abs(h);
+                goalDb_[k] = passbandDb(outputTransfer(p, out, grid_.hz, kFs).crossover);
+                for (std::size_t i = 0; i < n; ++i)
+                    goalDb_[k][i] += target_[i];
+            }
             const dsp::TXOVER& x = p.Crossovers[k];
             const dsp::TXOVERPB& other = lowPassTuned(out) ? x.HighPass : x.LowPass;
             for (int j = 0; j < dsp::kDesignedSections; ++j)
@@ -131,7 +157,7 @@ class Fitter {
         else
             alignOnly(s);
         if (stopped()) return stoppedResult();
-        findUnreachable(s, result);
+        if (!o_.magnitudeOnly) findUnreachable(s, result);
         report(40, "equaliser");
         if (!o_.keepEqualiser) placeBands(s);
         if (stopped()) return stoppedResult();
@@ -207,7 +233,43 @@ class Fitter {
             }
         return squares / std::max(count, 1) + 0.05 * peak;
     }
-    double cost(const State& s) const { return cost(sum(s)); }
+    double cost(const State& s) const {
+        if (!o_.magnitudeOnly) return cost(sum(s));
+        // Both outputs against their goals, with one level match, so that their levels meet.
+        const std::array<std::vector<double>, 2> d{outputDeviation(s, 0), outputDeviation(s, 1)};
+        double squares = 0, peak = 0;
+        int count = 0;
+        for (const auto& dk : d)
+            for (std::size_t i = 0; i < dk.size(); ++i)
+                if (std::isfinite(dk[i])) {
+                    squares += dk[i] * dk[i];
+                    peak = std::max(peak, dk[i] * dk[i]);
+                    ++count;
+                }
+        return squares / std::max(count, 1) + 0.05 * peak;
+    }
+
+    // A magnitude-only fit: each output's smoothed level less its goal, less the mean of both
+    // outputs' differences; not finite where the output is not judged.
+    std::vector<double> outputDeviation(const State& s, std::size_t k) const {
+        std::array<std::vector<double>, 2> d;
+        double mean = 0;
+        int count = 0;
+        for (std::size_t j = 0; j < 2; ++j) {
+            d[j] = smoothedDb(output(s, j));
+            for (std::size_t i = 0; i < d[j].size(); ++i) {
+                d[j][i] = use_[i] ? d[j][i] - goalDb_[j][i] : -HUGE_VAL;
+                if (std::isfinite(d[j][i])) {
+                    mean += d[j][i];
+                    ++count;
+                }
+            }
+        }
+        mean /= std::max(count, 1);
+        for (double& v : d[k])
+            v -= mean;
+        return d[k];
+    }
 
     // The deviation of the smoothed sum from the target, level matched.
     std::vector<double> deviation(const State& s) const {
@@ -266,11 +328,31 @@ class Fitter {
     bool edgeAllowed(int out, EdgeChoice e) const {
         const dsp::TXOVER& x = p_.Crossovers[static_cast<std::size_t>(out)];
         if (e.hz < 10 || e.hz > 22000) return false;
+        if (!lowPassTuned(out) && e.hz < lowestTweeterEdge_) return false;
         if (lowPassTuned(out))
             return x.HighPass.Alignment == dsp::kAlignBypass ||
                    p_.HighPassOff[static_cast<std::size_t>(out)] || e.hz > x.HighPass.Frequency;
         return x.LowPass.Alignment == dsp::kAlignBypass || p_.LowPassOff[static_cast<std::size_t>(out)] ||
                e.hz < x.LowPass.Frequency;
+    }
+
+    // A dome crossed near its resonance is driven where it moves most and handles least: the
+    // tweeter's high-pass stays an octave or more above where the driver itself has fallen
+    // 6 dB below its level over the upper half of the range (about its resonance).
+    double lowestTweeterEdge(const DriverResponse& tweeter) const {
+        const Response r = tweeter.at(grid_.hz);
+        const std::vector<double> db = smoothedDb(r);
+        std::vector<double> upper;
+        const double middle = std::sqrt(o_.low * o_.high);
+        for (std::size_t i = 0; i < db.size(); ++i)
+            if (grid_.inRange[i] && grid_.hz[i] >= middle) upper.push_back(db[i]);
+        if (upper.empty()) return 0;
+        std::nth_element(upper.begin(), upper.begin() + static_cast<std::ptrdiff_t>(upper.size() / 2), upper.end());
+        const double level = upper[upper.size() / 2];
+        std::size_t i = db.size();
+        while (i > 0 && !(grid_.hz[i - 1] < middle && db[i - 1] < level - 6.0))
+            --i;
+        return i == 0 ? 0 : grid_.hz[i - 1] * 2.0;
     }
 
     EdgeChoice edgeOf(int out, int family, int order, int hz) const {
@@ -347,7 +429,7 @@ class Fitter {
 
     void alignOnly(State& s) {
         matchLevels(s, std::sqrt(o_.low * o_.high));
-        bestAlignment(s, 1);
+        if (!o_.magnitudeOnly) bestAlignment(s, 1);
         refineLevels(s);
     }
 
@@ -581,23 +663,33 @@ class Fitter {
         const int most = 2 * o_.bandsPerOutput;
         for (int placed = 0; placed < most && failures < 4 && !stopped();) {
             report(40 + 45 * placed / std::max(most, 1), "equaliser");
-            const std::vector<double> d = deviation(s);
+            // The deviation of the sum, or of each output alone in a magnitude-only fit.
+            std::array<std::vector<double>, 2> dk;
+            if (o_.magnitudeOnly)
+                dk = {outputDeviation(s, 0), outputDeviation(s, 1)};
+            else
+                dk[0] = deviation(s);
             // The largest deviation not tried before.
-            std::size_t at = n;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (!use_[i]) continue;
-                const bool near = std::any_of(tried.begin(), tried.end(), [&](double f) {
-                    return std::fabs(std::log2(grid_.hz[i] / f)) < 1.0 / 6;
-                });
-                if (!near && (at == n || std::fabs(d[i]) > std::fabs(d[at]))) at = i;
-            }
+            std::size_t at = n, track = 0;
+            for (std::size_t j = 0; j < (o_.magnitudeOnly ? 2u : 1u); ++j)
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (!use_[i] || !std::isfinite(dk[j][i])) continue;
+                    const bool near = std::any_of(tried.begin(), tried.end(), [&](double f) {
+                        return std::fabs(std::log2(grid_.hz[i] / f)) < 1.0 / 6;
+                    });
+                    if (!near && (at == n || std::fabs(dk[j][i]) > std::fabs(dk[track][at]))) {
+                        at = i;
+                        track = j;
+                    }
+                }
+            const std::vector<double>& d = dk[track];
             if (at == n || std::fabs(d[at]) < 0.05) break;
             // Its width: where the deviation falls to half on either side.
             std::size_t lo = at, hi = at;
-            while (lo > 0 && use_[lo - 1] && d[lo - 1] * d[at] > 0 &&
+            while (lo > 0 && use_[lo - 1] && std::isfinite(d[lo - 1]) && d[lo - 1] * d[at] > 0 &&
                    std::fabs(d[lo - 1]) > std::fabs(d[at]) / 2)
                 --lo;
-            while (hi + 1 < n && use_[hi + 1] && d[hi + 1] * d[at] > 0 &&
+            while (hi + 1 < n && use_[hi + 1] && std::isfinite(d[hi + 1]) && d[hi + 1] * d[at] > 0 &&
                    std::fabs(d[hi + 1]) > std::fabs(d[at]) / 2)
                 ++hi;
             const double octaves = std::max(std::log2(grid_.hz[hi] / grid_.hz[lo]), 1.0 / 24);
@@ -606,10 +698,14 @@ class Fitter {
             const State without = s;
             const Response o0 = output(s, 0), o1 = output(s, 1);
             std::vector<std::size_t> order{0, 1};
-            if (std::abs(o1[at]) > std::abs(o0[at])) std::swap(order[0], order[1]);
+            if (o_.magnitudeOnly ? track == 1 : std::abs(o1[at]) > std::abs(o0[at])) std::swap(order[0], order[1]);
             bool placedOne = false;
             for (const std::size_t k : order) {
                 if (static_cast<int>(s.bands[k].size()) >= o_.bandsPerOutput) continue;
+                // No band where its output lies far below the other: it would lift a driver
+                // out of its band (a woofer's breakup) to nudge the sum.
+                if (!o_.magnitudeOnly && std::abs((k == 0 ? o0 : o1)[at]) < kOutOfBand * std::abs((k == 0 ? o1 : o0)[at]))
+                    continue;
                 State c = s;
                 Band b;
                 b.hz = static_cast<int>(std::lround(grid_.hz[at]));
@@ -726,7 +822,7 @@ class Fitter {
     }
 
     const PresetParameters& p_;
-    const FitOptions& o_;
+    FitOptions o_;
     std::stop_token stop_;
     const FitProgress& progress_;
     FitGrid grid_;
@@ -734,9 +830,11 @@ class Fitter {
     std::vector<char> use_;
     std::vector<Response> delays_;
     int woofer_ = 0;
+    double lowestTweeterEdge_ = 0; // Hz
     std::array<Response, 2> fixed_;
     std::array<EdgeChoice, 2> presetEdge_{};
     std::array<Response, 2> presetEdgeR_;
+    std::array<std::vector<double>, 2> goalDb_; // magnitude-only: target through each crossover
     std::map<std::tuple<int, std::uint8_t, int, int>, std::optional<Response>> edgeCache_;
 };
 
@@ -755,7 +853,7 @@ std::optional<std::string> refusal(const std::array<DriverResponse, 2>& drivers,
     for (std::size_t k = 0; k < 2; ++k) {
         const std::string name = "the measurement of output " + std::to_string(k + 1);
         if (drivers[k].hz.size() < 2) return name + " holds fewer than two points";
-        if (!drivers[k].hasPhase)
+        if (!drivers[k].hasPhase && !o.magnitudeOnly)
             return name + " has no phase, and without phase the outputs cannot be summed";
         if (o.low < drivers[k].lowest() || o.high > drivers[k].highest()) {
             char buf[160];
@@ -781,6 +879,25 @@ void applyEdits(PresetParameters& p, const std::vector<Edit>& edits) {
 Figures figuresOf(const PresetParameters& p, const std::array<DriverResponse, 2>& drivers,
                   const FitOptions& o, const std::vector<FrequencyRange>& unreachable) {
     const FitGrid grid = fitGrid(o.low, o.high);
+    if (o.magnitudeOnly) {
+        // Both outputs' deviations from their goals as one curve, their ends apart, to level
+        // match and measure together.
+        std::vector<double> smoothed;
+        FitGrid both;
+        for (int out = 0; out < 2; ++out) {
+            const OutputTransfer t = outputTransfer(p, out, grid.hz, kSampleRate);
+            Response r = t.total;
+            for (std::size_t i = 0; i < r.size(); ++i)
+                r[i] = std::abs(r[i]) * std::abs(drivers[static_cast<std::size_t>(out)].at(grid.hz[i]));
+            const std::vector<double> level = smoothedDb(r), pass = passbandDb(t.crossover);
+            for (std::size_t i = 0; i < r.size(); ++i) {
+                smoothed.push_back(level[i] - pass[i]);
+                both.hz.push_back(grid.hz[i]);
+                both.inRange.push_back(grid.inRange[i] && std::isfinite(pass[i]));
+            }
+        }
+        return figures(smoothed, both, o.target);
+    }
     const Response s = acousticSum(p, {&drivers[0], &drivers[1]}, grid.hz, kSampleRate);
     return figures(smoothedDb(s), grid, o.target, outside(grid, unreachable));
 }

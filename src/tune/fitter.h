@@ -29,6 +29,10 @@ struct FitOptions {
     bool keepAlignment = false; // the outputs' delays and polarities stay as they are
     double maxBoostDb = 6.0;    // no band lifts more than this
     int bandsPerOutput = 8;
+    // Each output equalised toward the target through its own crossover, from its driver's
+    // magnitude alone: for measurements without phase. The crossover and the alignment stay;
+    // the sum is not judged.
+    bool magnitudeOnly = false;
 };
 
 // What the fit cannot work with, said before it starts: nothing when the inputs serve.
@@ -84,7 +88,8 @@ FitResult fitCabinet(const PresetParameters& preset, const std::array<DriverResp
 // std::invalid_argument for a name no parameter has.
 void applyEdits(PresetParameters& p, const std::vector<Edit>& edits);
 
-// A response's figures against a target, over the range and outside the unreachable ranges.
+// A response's figures against a target, over the range and outside the unreachable ranges;
+// for a magnitude-only fit, of both outputs against the target through their crossovers.
 Figures figuresOf(const PresetParameters& p, const std::array<DriverResponse, 2>& drivers,
                   const FitOptions& options, const std::vector<FrequencyRange>& unreachable = {});
 

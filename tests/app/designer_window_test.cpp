@@ -9,6 +9,8 @@
 #include "app/download_window.h"
 #include "app/gui_harness.h"
 #include "app/library_form.h"
+#include "app/tune_dialog.h"
+#include "app/two_way_measurements.h"
 #include "app/main_menu.h"
 #include "app/document_link.h"
 #include "app/led_button.h"
@@ -281,6 +283,58 @@ TEST_F(Designer, InRealTimeModeABandsLastValueReachesTheUnit) {
     EXPECT_TRUE(isLast(frames.back()));
 }
 
+
+// A fit applied in real-time mode reaches the unit at once: the last frame of each band it set
+// carries the band's coefficients as the preset now holds them.
+TEST_F(Designer, InRealTimeModeAnAppliedFitReachesTheUnit) {
+    const auto [woofer, tweeter] = test::writeTwoWay(dir.path());
+    h.document.set(*findParameter("import.type"), "11");
+    h.document.set(*findParameter("import.1"), woofer.toStdString());
+    h.document.set(*findParameter("import.2"), tweeter.toStdString());
+    h.worker->run([](Session& s) {
+        s.state.Link = LinkKind::USB;
+        s.state.UsbActive = true;
+    });
+    h.settle();
+    h.answerer.answers = {"No"};
+    QTest::mouseClick(window.RealTimeB, Qt::LeftButton);
+    h.settle();
+    ASSERT_TRUE(h.document.realTimeMode());
+    for (auto* b : window.findChildren<QPushButton*>())
+        if (b->isVisible() && b->text() == QStringLiteral("Tune…")) QTest::mouseClick(b, Qt::LeftButton);
+    auto* tune = window.findChild<TuneDialog*>();
+    ASSERT_NE(tune, nullptr);
+    QTest::mouseClick(tune->FitButton, Qt::LeftButton);
+    ASSERT_TRUE(test::waitFor([&] { return !tune->fitting(); }, 60000));
+    ASSERT_TRUE(tune->ApplyButton->isEnabled()) << tune->StatusText->text().toStdString();
+    const std::size_t before = h.unit->unit().realTimeFrames().size();
+    QTest::mouseClick(tune->ApplyButton, Qt::LeftButton);
+    h.settle();
+    int bands = 0;
+    for (int out = 0; out < 2; ++out)
+        for (int band = 1; band <= 8; ++band) {
+            if (h.document.preset().band(out, band).FilterType == dsp::kCodeBypass) continue;
+            ++bands;
+            const auto words = h.document.preset().band(out, band).Words();
+            const auto address = static_cast<std::uint16_t>(EqualiserBandAddress(out, band));
+            // The last frame sent to the band's address holds its words.
+            const auto lastAtAddress = [&] {
+                const auto frames = h.unit->unit().realTimeFrames();
+                for (std::size_t i = frames.size(); i-- > before;) {
+                    const auto& f = frames[i];
+                    if (f.size() != 27 || f[3] != 0 || f[4] != address >> 8 || f[5] != (address & 0xff)) continue;
+                    for (std::size_t w = 0; w < 5; ++w)
+                        if (((std::uint32_t{f[6 + 4 * w]} << 24) | (std::uint32_t{f[7 + 4 * w]} << 16) |
+                             (std::uint32_t{f[8 + 4 * w]} << 8) | f[9 + 4 * w]) != words[w])
+                            return false;
+                    return true;
+                }
+                return false;
+            };
+            EXPECT_TRUE(test::waitFor(lastAtAddress, 5000)) << "output " << out + 1 << " band " << band;
+        }
+    EXPECT_GT(bands, 0);
+}
 
 // What a screen reader hears: the table's name for every list, the real range of every number,
 // a unit wherever there is one, the gate by its choices, a delay typed in ms or samples.

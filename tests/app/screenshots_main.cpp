@@ -178,12 +178,27 @@ void shootDesigner(Application& app, Shooter& shooter) {
     shooter.shoot(*tune, "9-designer-tune-running");
     while (tune->fitting()) QTest::qWait(50);
     shooter.shoot(*tune, "9-designer-tune");
+    tune->MagnitudeOnlyBox->setChecked(true);
+    tune->FitButton->click();
+    while (tune->fitting()) QTest::qWait(50);
+    shooter.shoot(*tune, "9-designer-tune-magnitude-only");
+    tune->MagnitudeOnlyBox->setChecked(false);
+    tune->FitButton->click();
+    while (tune->fitting()) QTest::qWait(50);
     tune->ApplyButton->click();
     tune->close();
     designer.Outputs->setCurrentIndex(2);
     designer.findChild<SummedView*>()->addOverlay(1, test::two_way::write(dir.path() + "/tweeter-30.frd", true, 9000));
     settle(app);
     shooter.shoot(designer, "9-designer-sum-tuned");
+    {
+        QFile house(dir.path() + "/house.txt");
+        house.open(QIODevice::WriteOnly);
+        house.write("Freq dB\n100 2\n1000 0\n20000 -3\n");
+    }
+    designer.findChild<SummedView*>()->loadTargetFile(dir.path() + "/house.txt");
+    settle(app);
+    shooter.shoot(designer, "9-designer-sum-target-file");
     designer.hide();
 }
 

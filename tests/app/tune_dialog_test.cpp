@@ -112,6 +112,63 @@ TEST_F(Tune, ACancelledFitAndARefusedApplyChangeNothing) {
     EXPECT_FALSE(dialog->ApplyButton->isEnabled());
 }
 
+// A measurement without phase is refused for the sum, with the way out named; the magnitude-only
+// fit then takes it and holds the crossover and the alignment.
+TEST_F(Tune, AMeasurementWithoutPhaseTakesTheMagnitudeOnlyFit) {
+    QFile plain(dir.path() + "/tweeter-spl.frd");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("Freq(Hz) SPL(dB)\n100 70\n1500 85\n3000 88\n20000 87\n");
+    plain.close();
+    h.document.set(*findParameter("import.2"), plain.fileName().toStdString());
+    QTest::mouseClick(dialog->FitButton, Qt::LeftButton);
+    EXPECT_FALSE(dialog->fitting());
+    EXPECT_TRUE(dialog->StatusText->text().contains("has no phase")) << dialog->StatusText->text().toStdString();
+    EXPECT_TRUE(dialog->StatusText->text().contains("Magnitude only equalises each output alone"));
+
+    dialog->MagnitudeOnlyBox->setFocus();
+    QTest::keyClick(dialog->MagnitudeOnlyBox, Qt::Key_Space);
+    ASSERT_TRUE(dialog->MagnitudeOnlyBox->isChecked());
+    EXPECT_FALSE(dialog->KeepCrossoverBox->isEnabled());
+    EXPECT_FALSE(dialog->KeepAlignmentBox->isEnabled());
+    fitToTheEnd();
+    ASSERT_TRUE(dialog->ApplyButton->isEnabled()) << dialog->StatusText->text().toStdString();
+    EXPECT_TRUE(dialog->FiguresText->text().startsWith("Magnitude only"));
+}
+
+// The summed view takes its target from a file as the Tune dialog does; a file that is none
+// leaves the target flat, says why, and the file can be chosen again.
+TEST_F(Tune, TheSummedViewDrawsATargetFromAFile) {
+    SummedView view(h.document);
+    view.show();
+    const auto write = [&](const char* name, const char* text) {
+        QFile f(dir.path() + "/" + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    const QString onePoint = write("one.txt", "Freq dB\n1000 0\n");
+    const QString tilt = write("tilt.txt", "* house curve\nFreq dB\n100 3\n10000 -3\n");
+    QString chosen = onePoint;
+    view.chooseTargetFile = [&] { return chosen; };
+    // The tilt between the upper tolerance line's ends.
+    const auto tiltDb = [&] {
+        const plot::Curve& upper = view.Plot->panels().magnitude.curves.front();
+        return upper.value.front() - upper.value.back();
+    };
+    EXPECT_FALSE(view.TargetFileButton->isEnabled());
+    view.TargetList->setFocus();
+    QTest::keyClick(view.TargetList, Qt::Key_Down);
+    QTest::keyClick(view.TargetList, Qt::Key_Down);
+    ASSERT_EQ(view.TargetList->currentText(), "From a file");
+    EXPECT_NEAR(tiltDb(), 0.0, 1e-9);
+    EXPECT_TRUE(view.Plot->panels().magnitude.notes.join(' ').contains("Target: ")) << "the refusal is not shown";
+    ASSERT_TRUE(view.TargetFileButton->isEnabled());
+    chosen = tilt;
+    QTest::mouseClick(view.TargetFileButton, Qt::LeftButton);
+    EXPECT_NEAR(tiltDb(), 6.0, 0.3);
+    EXPECT_FALSE(view.Plot->panels().magnitude.notes.join(' ').contains("Target: "));
+}
+
 // An overlay chosen for tuning takes the place of its output's measurement in one undoable
 // edit; the measurement it replaced is kept as an overlay.
 TEST_F(Tune, AnOverlayUsedForTuningSwapsPlacesWithTheMeasurement) {

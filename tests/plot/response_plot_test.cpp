@@ -1,6 +1,7 @@
 // The response plot drawn into a window's rectangle and written as a picture file.
 #include "platform/folders.h"
 #include "plot/response_plot.h"
+#include "plot/summed_panels.h"
 #include "preset/preset_fixture.h"
 #include "preset/temp_dir.h"
 
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -87,6 +89,31 @@ TEST_F(ResponsePlot, RefusesOtherNamesAndUnwritablePathsWithAReasonAndLeavesNoFi
         EXPECT_FALSE(error.empty()) << file;
         EXPECT_FALSE(std::filesystem::exists(file)) << file;
     }
+}
+
+// Measurements that keep their time of flight (2.9 ms, about a metre) turn the phase faster
+// than the summed view's points follow: the group delay still reads the flight time, and the
+// phase is drawn without it.
+TEST_F(ResponsePlot, TheSummedViewKeepsTheFlightTimeBothMeasurementsShare) {
+    MeasuredCurve m;
+    for (double f = 10.0; f < 23000.0; f *= std::exp2(1.0 / 48)) {
+        m.frequency.push_back(static_cast<float>(f));
+        m.magnitude.push_back(90.0f);
+        m.phase.push_back(static_cast<float>(std::remainder(-360.0 * f * 0.0029, 360.0)));
+    }
+    const DriverResponse d = driverResponse(m, true, true);
+    const plot::SummedPanels s = plot::summedPanels(preset.p(), std::array{d, d}, {});
+    const plot::Curve& delay = s.groupDelay.curves.front();
+    for (std::size_t i = 0; i < delay.hz.size(); ++i)
+        if (delay.hz[i] >= 100 && delay.hz[i] <= 20000) {
+            ASSERT_NEAR(delay.value[i], 2.9, 0.02) << delay.hz[i];
+        }
+    EXPECT_TRUE(s.phase.title.contains("2.90 ms")) << s.phase.title.toStdString();
+    for (const plot::Curve& phase : s.phase.curves)
+        for (std::size_t i = 0; i < phase.hz.size(); ++i)
+            if (phase.hz[i] >= 100 && phase.hz[i] <= 20000) {
+                ASSERT_NEAR(phase.value[i], 0.0, 1.0) << phase.hz[i];
+            }
 }
 
 }  // namespace

@@ -274,6 +274,30 @@ TEST(MeasurementImport, FrdSkipsCommentsAndSplitsAtAnyBlanks) {
     EXPECT_EQ(out.magnitude[firstAtOrAbove(g, 100) - 1], kOutsideMagnitude);
 }
 
+TEST(MeasurementImport, FrdReadsTheUnitsItsHeaderGives) {
+    const ImportFormat& frd = *importFormat(kFrdFormat);
+    // Pascals and radians, named in a line of column names with units apart in brackets.
+    ParseResult r = parseMeasurement("# driver on a +2.5 dB baffle\n"
+                                     "Frequency [Hz]\tMagnitude [Pa]\tPhase [rad]\n"
+                                     "100 0.02 -1.5707963\n1000 2 3.14159265\n",
+                                     frd, 0.02);
+    ASSERT_EQ(r.status, ParseStatus::Ok);
+    EXPECT_NEAR(r.curve.magnitude[0], 60.0, 1e-4);
+    EXPECT_NEAR(r.curve.magnitude[1], 100.0, 1e-4);
+    EXPECT_NEAR(r.curve.phase[0], -90.0, 1e-4);
+    EXPECT_NEAR(r.curve.phase[1], 180.0, 1e-4);
+    // A commented header in dB and degrees, values separated by a comma and a blank.
+    r = parseMeasurement("* Measurement data\n* Freq(Hz), SPL(dB), Phase(degrees)\n20.0, 80.5, 12\n40,5, 81, -3,5\n",
+                         frd, 0.02);
+    ASSERT_EQ(r.status, ParseStatus::Ok);
+    EXPECT_EQ(r.curve.frequency, (std::vector<float>{20, 40.5f}));
+    EXPECT_EQ(r.curve.magnitude, (std::vector<float>{80.5f, 81}));
+    EXPECT_EQ(r.curve.phase, (std::vector<float>{12, -3.5f}));
+    // No pressure is zero or less on a decibel scale.
+    r = parseMeasurement("Freq(Hz) SPL(Pa) Phase(deg)\n100 0 0\n", frd, 0.02);
+    EXPECT_EQ(r.status, ParseStatus::BadNumber);
+}
+
 TEST(MeasurementImport, FrdBadValueNamesTheLineAndTheLayout) {
     const ParseResult r = parseMeasurement("* x\n100 93 0\n200 93,5,1 0\n", *importFormat(kFrdFormat), 0.02);
     ASSERT_EQ(r.status, ParseStatus::BadNumber);

@@ -29,6 +29,78 @@ bool startsWith(const std::string& s, const std::string& prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
+// A house curve pulls the crossover down where the tweeter has little left; the fit keeps the
+// dome's high-pass an octave above where the dome itself is 6 dB down (about 700 Hz here).
+TEST(CabinetFit, KeepsTheTweetersHighPassClearOfItsResonance) {
+    const auto p = newPreset();
+    const std::array<DriverResponse, 2> drivers{
+        driverOf([](double f) {
+            return highPass2(f, 78, 0.8) * (1.0 + jf(f, 480)) / (1.0 + jf(f, 960)) * 0.5 *
+                   (1.0 - 0.12 * std::exp(cd(0, -2 * std::numbers::pi * f * 0.00035))) * lowPass2(f, 4000, 0.6);
+        }),
+        driverOf([](double f) { return highPass2(f, 780, 1.1) * jf(f, 420) / (jf(f, 420) + 1.0) * 1.25; })};
+    tune::FitOptions o;
+    o.target = tune::Target::points({{100, 2}, {1000, 0}, {20000, -3}});
+    const tune::FitResult r = tune::fitCabinet(*p, drivers, o);
+    EXPECT_FALSE(r.outputs[1].lowPass);
+    EXPECT_GE(r.outputs[1].edge.hz, 1000) << r.outputs[0].edge.hz;
+    EXPECT_LE(r.after.rmsDb, 0.25);
+}
+
+// A woofer's breakup far above its low-pass is no place for a band: there the woofer's output
+// only nudges the tweeter's, and a lift would drive the cone where it rings.
+TEST(CabinetFit, PlacesNoBandWhereItsOutputIsFarBelowTheOther) {
+    const auto p = newPreset();
+    const std::array<DriverResponse, 2> drivers{
+        driverOf([](double f) {
+            return highPass2(f, 70, 0.8) * lowPass2(f, 2500, 0.7) * peaking(f, 7000, 5.0, 12.0) *
+                   peaking(f, 9500, 6.0, -8.0);
+        }),
+        driverOf([](double f) { return highPass2(f, 1200, 0.8) * peaking(f, 6500, 4.0, -2.0) * 1.4; })};
+    const tune::FitResult r = tune::fitCabinet(*p, drivers, {});
+    PresetParameters tuned = *p;
+    tune::applyEdits(tuned, r.edits);
+    for (std::size_t k = 0; k < 2; ++k)
+        for (const tune::BandChoice& b : r.outputs[k].bands) {
+            const std::vector<double> hz{static_cast<double>(b.hz)};
+            const double mine = std::abs(measuredOutput(tuned, static_cast<int>(k), drivers[k], hz, kSampleRate)[0]);
+            const double other =
+                std::abs(measuredOutput(tuned, static_cast<int>(1 - k), drivers[1 - k], hz, kSampleRate)[0]);
+            EXPECT_GT(20 * std::log10(mine / other), -26.0) << "output " << k + 1 << " band at " << b.hz << " Hz";
+        }
+}
+
+// Measurements without phase: each output is equalised toward the target through the crossover
+// it has, which stays, as do the delays and polarities.
+TEST(CabinetFit, MagnitudeOnlyEqualisesEachOutputThroughItsOwnCrossover) {
+    const auto p = newPreset();
+    tune::applyEdits(*p, {{"xover.1.lp.alignment", "L-Riley"}, {"xover.1.lp.order", "4"},
+                          {"xover.1.lp.freq", "2000"}, {"xover.2.hp.alignment", "L-Riley"},
+                          {"xover.2.hp.order", "4"}, {"xover.2.hp.freq", "2000"}});
+    std::array<DriverResponse, 2> drivers{driverOf(plantedWoofer), driverOf(plantedTweeter)};
+    for (auto& d : drivers) {
+        d.hasPhase = false;
+        std::fill(d.radians.begin(), d.radians.end(), 0.0);
+    }
+    EXPECT_TRUE(tune::refusal(drivers, {}).has_value());
+    tune::FitOptions o;
+    o.magnitudeOnly = true;
+    EXPECT_FALSE(tune::refusal(drivers, o).has_value());
+    const tune::FitResult r = tune::fitCabinet(*p, drivers, o);
+    EXPECT_GT(r.before.rmsDb, 1.0);
+    EXPECT_LE(r.after.rmsDb, 0.25);
+    EXPECT_LE(r.after.maxDb, 0.75);
+    for (const tune::Edit& e : r.edits) {
+        EXPECT_FALSE(startsWith(e.key, "xover.")) << e.key;
+        EXPECT_FALSE(startsWith(e.key, "delay.")) << e.key;
+        EXPECT_EQ(e.key.find("polarity"), std::string::npos) << e.key;
+    }
+    // The crossover's own slopes are no fault to equalise: no band lifts near them.
+    for (const tune::OutputChoice& out : r.outputs)
+        for (const tune::BandChoice& b : out.bands)
+            EXPECT_LE(b.gainDb, 4.5) << b.hz;
+}
+
 TEST(CabinetFit, TakesAPlantedCorrectionBackOut) {
     const auto p = newPreset();
     const std::array<DriverResponse, 2> drivers{driverOf(plantedWoofer), driverOf(plantedTweeter)};

@@ -121,5 +121,38 @@ TEST(PresetTune, RefusesWhatItCannotUseAndWritesNothing) {
     }
 }
 
+// The preset file keeps 100 characters of a path: a measurement beside the saved preset is
+// named by its file name alone, which opening the preset finds there.
+TEST(PresetTune, ALongPathBesideTheSavedPresetIsKeptByItsName) {
+    TuneFiles t;
+    const std::string name = std::string(90, 'w') + ".frd";
+    const std::string woofer = t.dir.write(name, frdText(plantedWoofer));
+    const CliOutcome r = runCli({"preset", "tune", t.preset, "--measured", "1=" + woofer, "--measured",
+                                 "2=" + t.tweeter, "--out", t.out});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_FALSE(has(r.err, "not named")) << r.err;
+    const CliOutcome shown = runCli({"preset", "show", t.out, "--keys"});
+    EXPECT_TRUE(has(shown.out, "import.1=" + name + "\n")) << shown.out;
+    EXPECT_TRUE(has(shown.out, "import.2=" + t.tweeter)) << shown.out;
+}
+
+TEST(PresetTune, MeasurementsWithoutPhaseTakeAMagnitudeOnlyFit) {
+    TuneFiles t;
+    const std::string noPhase = t.dir.write("nophase.frd", "* Freq(Hz) SPL(dB)\n100 90\n1000 91\n20000 89\n");
+    const std::vector<std::string> words{"preset", "tune", t.preset, "--measured", "1=" + noPhase,
+                                         "--measured", "2=" + t.tweeter, "--out", t.out};
+    const CliOutcome refused = runCli(words);
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_TRUE(has(refused.err, "(--magnitude-only equalises each output alone)")) << refused.err;
+    EXPECT_FALSE(fs::exists(t.out));
+
+    std::vector<std::string> magnitude = words;
+    magnitude.push_back("--magnitude-only");
+    const CliOutcome r = runCli(magnitude);
+    EXPECT_EQ(r.code, 0) << r.err << r.out;
+    EXPECT_TRUE(has(r.out, "Magnitude only, the sum not judged")) << r.out;
+    EXPECT_TRUE(fs::exists(t.out));
+}
+
 } // namespace
 } // namespace vela
