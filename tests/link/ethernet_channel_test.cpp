@@ -1,6 +1,6 @@
 #include "link/device_link.h"
 #include "link/loopback_peer.h"
-#include "link/qt_tcp_socket.h"
+#include "link/tcp_socket.h"
 #include "support/scripted_ui.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::LoopbackPeer;
 
 LinkDevices tcpDevices() {
-    return LinkDevices{nullptr, nullptr, [](const std::string& host, std::uint16_t port) {
-                           return std::unique_ptr<ByteChannel>(std::make_unique<QtTcpSocket>(host, port));
-                       }};
+    return LinkDevices{nullptr, nullptr, makeTcpSocket};
 }
 
 struct EthernetFixture : ::testing::Test {
