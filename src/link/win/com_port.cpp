@@ -145,6 +145,8 @@ bool ComPort::setTimeouts(long long readMs) {
 }
 
 void ComPort::setWriteTimeout(Millis t) {
+    // The bridge's time-outs are set again before every answer: only a change reaches the driver.
+    if (t == writeTimeout_) return;
     writeTimeout_ = t;
     readTimeoutSet_ = kUnset;
 }
