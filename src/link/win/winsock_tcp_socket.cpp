@@ -112,6 +112,7 @@ bool WinsockTcpSocket::open() {
         error_ = code == kDeadlinePassed ? "Socket operation timed out" : failureText(code);
         return false;
     }
+    receiveTimeout_ = 0;
     // Every step is a few bytes and then a wait for the answer: never hold them back to
     // gather a fuller segment.
     const BOOL on = TRUE;
@@ -152,20 +153,29 @@ std::size_t WinsockTcpSocket::write(std::span<const std::uint8_t> bytes) {
 bool WinsockTcpSocket::waitForData(Millis timeout) {
     if (!pending_.empty()) return true;
     if (!isOpen()) return false;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(handleOf(socket_), &readable);
-    timeval t = timevalOf(timeout);
-    const int ready = ::select(0, &readable, nullptr, nullptr, &t);
-    if (ready == SOCKET_ERROR) lost(WSAGetLastError());
-    if (ready <= 0) return false;
-    // Readable: what came, or the module's close.
+    if (timeout.count() <= 0) {
+        // Only what has come already: a receive would wait.
+        u_long queued = 0;
+        if (ioctlsocket(handleOf(socket_), FIONREAD, &queued) == SOCKET_ERROR) lost(WSAGetLastError());
+        if (queued == 0) return false;
+    } else if (const auto ms = static_cast<DWORD>(std::min<long long>(timeout.count(), INT_MAX)); ms != receiveTimeout_) {
+        if (setsockopt(handleOf(socket_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms) ==
+            SOCKET_ERROR) {
+            lost(WSAGetLastError());
+            return false;
+        }
+        receiveTimeout_ = ms;
+    }
+    // One blocking receive: what came, the module's close, or the time-out.
     pending_.resize(4096);
     const int n = ::recv(handleOf(socket_), reinterpret_cast<char*>(pending_.data()),
                          static_cast<int>(pending_.size()), 0);
     pending_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     if (n == 0) lost(WSAEDISCON);
-    if (n == SOCKET_ERROR) lost(WSAGetLastError());
+    if (n == SOCKET_ERROR) {
+        // A time-out only ends the wait; anything else ends the connection.
+        if (const int code = WSAGetLastError(); code != WSAETIMEDOUT) lost(code);
+    }
     return n > 0;
 }
 

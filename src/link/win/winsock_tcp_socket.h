@@ -1,8 +1,9 @@
 #pragma once
-// The TCP client through Windows Sockets: blocking sends, and waits for data in select() up to
-// their time-out. Nothing of it runs in an event loop, so an exchange costs a send, a select
-// and a recv, and pumping the window's messages never touches the socket. A wait reads what
-// came into a buffer of our own, so the bytes the module sent before it closed are still taken.
+// The TCP client through Windows Sockets: a blocking send, and a blocking receive bounded by
+// the wait's time-out (SO_RCVTIMEO). No event loop and no select: an exchange is one send and
+// one receive, the fewest calls into the system, which under Wine each cost a round trip to its
+// server. A wait reads what came into a buffer of our own, so the bytes the module sent before
+// it closed are still taken.
 
 #include "link/byte_channel.h"
 
@@ -36,6 +37,7 @@ class WinsockTcpSocket : public ByteChannel {
     std::uint16_t port_;
     std::uintptr_t socket_ = kNoSocket;
     std::vector<std::uint8_t> pending_; // received while waiting, not yet taken
+    unsigned long receiveTimeout_ = 0;  // SO_RCVTIMEO, ms; 0: none set
     std::string error_;
 };
 
