@@ -95,7 +95,7 @@ row "Wine TCP" "${best[wine_tcp]}" "${best[linux_tcp]}"
 printf '%-16s %7.3f s (velaupdate.com --version)\n' "Wine start-up" "${best[wine_start]}"
 setup=$(ls build-windows/VELAupdate-*-setup.exe 2>/dev/null | head -1 || true)
 if [ -n "$setup" ]; then
-    size=$(stat -c %s "$setup")
+    size=$(stat -L -c %s "$setup")
     printf '%-16s %7.1f MB (<= 40 %s) %s\n' "installer" "$(echo "scale=1; $size / 1048576" | bc)" \
         "$(verdict "$size" $((40 * 1048576)))" "$(basename "$setup")"
 else
