@@ -186,7 +186,8 @@ void TerminalUi::beep() {
 void TerminalUi::pump() {
     // Nothing of the command line waits on Qt's events, so a round now and then serves them:
     // on Windows each round is calls to the system, which a lock-step exchange would feel.
-    if (const auto now = std::chrono::steady_clock::now(); QCoreApplication::instance() && now >= nextEventRound_) {
+    const auto now = std::chrono::steady_clock::now();
+    if (QCoreApplication::instance() && now >= nextEventRound_) {
         QCoreApplication::processEvents();
         nextEventRound_ = now + std::chrono::milliseconds(20);
     }

@@ -13,4 +13,4 @@ namespace vela {
 // An unopened socket to host:port; open() connects within the connection time-out.
 std::unique_ptr<ByteChannel> makeTcpSocket(const std::string& host, std::uint16_t port);
 
-}  // namespace vela
+} // namespace vela

@@ -124,7 +124,8 @@ bool ComPort::setTimeouts(long long readMs) {
     if (readMs == readTimeoutSet_) return true;
     // A wait somewhat shorter than asked serves as well, since every caller reads again until
     // its own deadline: keeping the driver's time-out spares a call to it on nearly every wait.
-    if (readMs > 0 && readTimeoutSet_ > 0 && readTimeoutSet_ <= readMs && readTimeoutSet_ >= readMs - readMs / 8)
+    if (readMs > 0 && readTimeoutSet_ > 0 && readTimeoutSet_ <= readMs &&
+        readTimeoutSet_ >= readMs - readMs / 8)
         return true;
     if (readMs > 0) readMs -= readMs / 16;
     COMMTIMEOUTS t{};
@@ -212,7 +213,8 @@ bool ComPort::waitForData(Millis timeout) {
     // time-out. Both are plain reads: no wait for comm events.
     if (queued() == 0 && (timeout.count() <= 0 || !readPending(1, clampedMs(timeout)) || pending_.empty()))
         return false;
-    if (const std::size_t more = std::min<std::size_t>(queued(), 4096); more > 0) readPending(more, heldReadTimeout());
+    if (const std::size_t more = std::min<std::size_t>(queued(), 4096); more > 0)
+        readPending(more, heldReadTimeout());
     return !pending_.empty();
 }
 

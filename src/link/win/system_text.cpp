@@ -21,4 +21,4 @@ std::string systemText(unsigned long code) {
     return text;
 }
 
-}  // namespace vela
+} // namespace vela

@@ -7,4 +7,4 @@ namespace vela {
 
 std::string systemText(unsigned long code);
 
-}  // namespace vela
+} // namespace vela

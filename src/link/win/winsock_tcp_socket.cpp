@@ -28,16 +28,22 @@ timeval timevalOf(Millis t) {
 // The words the Linux program uses for the failures users meet; the system's for the rest.
 std::string failureText(int code) {
     switch (code) {
-    case WSAECONNREFUSED: return "Connection refused";
+    case WSAECONNREFUSED:
+        return "Connection refused";
     case WSAEDISCON:
     case WSAECONNRESET:
     case WSAECONNABORTED:
-    case WSAESHUTDOWN: return "The remote host closed the connection";
-    case WSAETIMEDOUT: return "Connection timed out";
+    case WSAESHUTDOWN:
+        return "The remote host closed the connection";
+    case WSAETIMEDOUT:
+        return "Connection timed out";
     case WSAENETUNREACH:
-    case WSAENETDOWN: return "Network unreachable";
-    case WSAEHOSTUNREACH: return "Host unreachable";
-    default: return systemText(static_cast<unsigned long>(code));
+    case WSAENETDOWN:
+        return "Network unreachable";
+    case WSAEHOSTUNREACH:
+        return "Host unreachable";
+    default:
+        return systemText(static_cast<unsigned long>(code));
     }
 }
 
@@ -76,7 +82,8 @@ std::unique_ptr<ByteChannel> makeTcpSocket(const std::string& host, std::uint16_
     return std::make_unique<WinsockTcpSocket>(host, port);
 }
 
-WinsockTcpSocket::WinsockTcpSocket(std::string host, std::uint16_t port) : host_(std::move(host)), port_(port) {
+WinsockTcpSocket::WinsockTcpSocket(std::string host, std::uint16_t port)
+    : host_(std::move(host)), port_(port) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
 }
@@ -104,8 +111,10 @@ bool WinsockTcpSocket::open() {
     for (const addrinfo* a = found; a && !isOpen() && code != kDeadlinePassed; a = a->ai_next) {
         const SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         code = s == INVALID_SOCKET ? WSAGetLastError() : connectBefore(s, *a, deadline);
-        if (code == 0) socket_ = static_cast<std::uintptr_t>(s);
-        else if (s != INVALID_SOCKET) closesocket(s);
+        if (code == 0)
+            socket_ = static_cast<std::uintptr_t>(s);
+        else if (s != INVALID_SOCKET)
+            closesocket(s);
     }
     freeaddrinfo(found);
     if (!isOpen()) {
@@ -119,7 +128,8 @@ bool WinsockTcpSocket::open() {
     setsockopt(handleOf(socket_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     // A send the module does not take gives up as a stalled serial write does.
     const DWORD sendMs = static_cast<DWORD>(timeouts::kSerialWrite.count());
-    setsockopt(handleOf(socket_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendMs), sizeof sendMs);
+    setsockopt(handleOf(socket_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendMs),
+               sizeof sendMs);
     return true;
 }
 
@@ -158,9 +168,10 @@ bool WinsockTcpSocket::waitForData(Millis timeout) {
         u_long queued = 0;
         if (ioctlsocket(handleOf(socket_), FIONREAD, &queued) == SOCKET_ERROR) lost(WSAGetLastError());
         if (queued == 0) return false;
-    } else if (const auto ms = static_cast<DWORD>(std::min<long long>(timeout.count(), INT_MAX)); ms != receiveTimeout_) {
-        if (setsockopt(handleOf(socket_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms) ==
-            SOCKET_ERROR) {
+    } else if (const auto ms = static_cast<DWORD>(std::min<long long>(timeout.count(), INT_MAX));
+               ms != receiveTimeout_) {
+        if (setsockopt(handleOf(socket_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms),
+                       sizeof ms) == SOCKET_ERROR) {
             lost(WSAGetLastError());
             return false;
         }
