@@ -184,7 +184,13 @@ void TerminalUi::beep() {
 }
 
 void TerminalUi::pump() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    // Nothing of the command line waits on Qt's events, so a round now and then serves them:
+    // on Windows each round is calls to the system, which a lock-step exchange would feel.
+    const auto now = std::chrono::steady_clock::now();
+    if (QCoreApplication::instance() && now >= nextEventRound_) {
+        QCoreApplication::processEvents();
+        nextEventRound_ = now + std::chrono::milliseconds(20);
+    }
     if (stop.requested() && !stop.critical() && !std::exchange(stopAnnounced_, true))
         line(kStoppingAfterExchange);
     stop.checkpoint(*this);

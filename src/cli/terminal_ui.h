@@ -8,6 +8,7 @@
 #include "core/run_log.h"
 #include "core/user_interface.h"
 
+#include <chrono>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -73,6 +74,7 @@ private:
     bool scanBar_ = false;  // the bar drawn last is the module scan's
     bool barShown_ = false;
     bool declined_ = false;
+    std::chrono::steady_clock::time_point nextEventRound_{};
     bool stopAnnounced_ = false;
     std::string lastError_;
 };

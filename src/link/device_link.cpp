@@ -1,6 +1,7 @@
 #include "link/device_link.h"
 
 #include "link/timeouts.h"
+#include "platform/timer_resolution.h"
 
 #include <algorithm>
 #include <chrono>
@@ -47,6 +48,7 @@ bool DeviceLink::WaitForReply(bool report) {
 }
 
 bool DeviceLink::waitForSerialReply(bool report) {
+    const platform::TimerResolution fine;  // the poll's pauses end on time, not at the next system tick
     buffers.ByteReceived = false;
     buffers.ReplyTimedOut = false;
     const auto deadline = Clock::now() + timeouts::kReplyTimer;
@@ -74,6 +76,7 @@ void DeviceLink::reportSerialFailure() {
 
 bool DeviceLink::waitForEthernetReply(std::size_t expected) {
     // A receive event since the last wait satisfies this one at once.
+    const platform::TimerResolution fine;  // the settle time's waits end on time, not at the next tick
     buffers.ReplyTimedOut = false;
     const auto deadline = Clock::now() + timeouts::kReplyTimer;
     while (!buffers.EthernetDataReceived) {

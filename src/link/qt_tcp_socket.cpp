@@ -1,8 +1,13 @@
 #include "link/qt_tcp_socket.h"
 
+#include "link/tcp_socket.h"
 #include "link/timeouts.h"
 
 namespace vela {
+
+std::unique_ptr<ByteChannel> makeTcpSocket(const std::string& host, std::uint16_t port) {
+    return std::make_unique<QtTcpSocket>(host, port);
+}
 
 bool QtTcpSocket::open() {
     close();

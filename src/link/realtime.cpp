@@ -2,6 +2,7 @@
 
 #include "link/big_endian.h"
 #include "link/send_program.h"
+#include "platform/timer_resolution.h"
 
 #include <algorithm>
 #include <thread>
@@ -74,7 +75,11 @@ void RealTimeSender::waitForTheLine(std::uint8_t type) {
     // frames would queue there ahead of the unit, which reads them at the line's speed. So the
     // next frame goes only once the last one has crossed the line: one frame on its way.
     const auto now = std::chrono::steady_clock::now();
-    if (lineFreeAt_ > now) std::this_thread::sleep_until(lineFreeAt_);
+    if (lineFreeAt_ > now) {
+        // A frame takes under 2 ms on the line: a wait to the next system tick would be many.
+        const platform::TimerResolution fine;
+        std::this_thread::sleep_until(lineFreeAt_);
+    }
     const auto bits = std::chrono::nanoseconds(10'000'000'000LL / std::max<std::uint32_t>(1, link_.usb.settings.baud));
     lineFreeAt_ = std::max(now, lineFreeAt_) + bits * static_cast<long>(realTimePayloadSize(type) + 5);
 }

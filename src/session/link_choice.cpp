@@ -1,7 +1,7 @@
 #include "session/link_choice.h"
 
 #include "link/port_discovery.h"
-#include "link/qt_tcp_socket.h"
+#include "link/tcp_socket.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
@@ -39,9 +39,7 @@ LinkDevices hardwareDevices(const LinkOptions& o) {
 LinkDevices tcpDevices() {
     LinkDevices d;
     d.usb = [](int) -> std::unique_ptr<ByteChannel> { return nullptr; };
-    d.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
-        return std::make_unique<QtTcpSocket>(host, port);
-    };
+    d.ethernet = makeTcpSocket;
     return d;
 }
 

@@ -3,7 +3,7 @@
 
 #include "ethernet/ethernet_module_window.h"
 #include "ethernet/qt_udp_endpoint.h"
-#include "link/qt_tcp_socket.h"
+#include "link/tcp_socket.h"
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
 #include "sim/udp_module_endpoint.h"
@@ -24,9 +24,7 @@ public:
 };
 
 LinkDevices tcpDevices() {
-    return LinkDevices{nullptr, nullptr, [](const std::string& host, std::uint16_t port) {
-                           return std::unique_ptr<ByteChannel>(std::make_unique<QtTcpSocket>(host, port));
-                       }};
+    return LinkDevices{nullptr, nullptr, makeTcpSocket};
 }
 
 class Connect : public ::testing::Test {

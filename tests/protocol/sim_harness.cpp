@@ -1,7 +1,7 @@
 #include "protocol/sim_harness.h"
 
-#include "link/qt_tcp_socket.h"
 #include "link/send_program.h"
+#include "link/tcp_socket.h"
 #include "link/tty_port.h"
 
 namespace vela::test {
@@ -16,9 +16,7 @@ SimHarness::SimHarness(Channel c, sim::SimOptions options)
         return index == 0 ? std::make_unique<TtyPort>(path) : nullptr;
     };
     devices.serial = std::make_unique<TtyPort>(path);
-    devices.ethernet = [](const std::string& host, std::uint16_t port) -> std::unique_ptr<ByteChannel> {
-        return std::make_unique<QtTcpSocket>(host, port);
-    };
+    devices.ethernet = makeTcpSocket;
     link = std::make_unique<DeviceLink>(state, ui, std::move(devices));
     switch (channel) {
     case Channel::Usb:

@@ -1,5 +1,7 @@
 #include "link/win/com_port.h"
 
+#include "link/win/system_text.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -13,23 +15,6 @@ std::wstring wide(const std::string& text) {
     std::wstring w(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
     return w;
-}
-
-std::string systemText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring w = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
-    LocalFree(buffer);
-    while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.'))
-        w.pop_back();
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), text.data(), size, nullptr,
-                        nullptr);
-    return text;
 }
 
 constexpr std::string_view kDeviceNamespace = "\\\\.\\";
@@ -137,6 +122,12 @@ bool ComPort::applySettings(const LineSettings& s) {
 
 bool ComPort::setTimeouts(long long readMs) {
     if (readMs == readTimeoutSet_) return true;
+    // A wait somewhat shorter than asked serves as well, since every caller reads again until
+    // its own deadline: keeping the driver's time-out spares a call to it on nearly every wait.
+    if (readMs > 0 && readTimeoutSet_ > 0 && readTimeoutSet_ <= readMs &&
+        readTimeoutSet_ >= readMs - readMs / 8)
+        return true;
+    if (readMs > 0) readMs -= readMs / 16;
     COMMTIMEOUTS t{};
     if (readMs < 0) {
         // A read returns at once with what the driver holds.
@@ -155,6 +146,8 @@ bool ComPort::setTimeouts(long long readMs) {
 }
 
 void ComPort::setWriteTimeout(Millis t) {
+    // The bridge's time-outs are set again before every answer: only a change reaches the driver.
+    if (t == writeTimeout_) return;
     writeTimeout_ = t;
     readTimeoutSet_ = kUnset;
 }
@@ -183,7 +176,7 @@ bool ComPort::setRts(bool on) {
 
 std::size_t ComPort::write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
-    if (!handle_ || !setTimeouts(readTimeoutSet_ == kUnset ? -1 : readTimeoutSet_)) return 0;
+    if (!handle_ || !setTimeouts(heldReadTimeout())) return 0;
     while (handle_ && done < bytes.size()) {
         DWORD n = 0;
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 65536));
@@ -216,10 +209,12 @@ bool ComPort::waitForData(Millis timeout) {
     if (!pending_.empty()) return true;
     if (!handle_) return false;
     // The first byte to come, through a one-byte read that the driver ends at the time-out;
-    // then whatever came with it. Both are plain reads: no wait for comm events.
+    // then whatever came with it, which a read of exactly that many takes at once under any
+    // time-out. Both are plain reads: no wait for comm events.
     if (queued() == 0 && (timeout.count() <= 0 || !readPending(1, clampedMs(timeout)) || pending_.empty()))
         return false;
-    if (const std::size_t more = std::min<std::size_t>(queued(), 4096); more > 0) readPending(more, -1);
+    if (const std::size_t more = std::min<std::size_t>(queued(), 4096); more > 0)
+        readPending(more, heldReadTimeout());
     return !pending_.empty();
 }
 

@@ -38,9 +38,11 @@ class ComPort : public ByteChannel {
     // bridge's virtual COM port keeps the one set in its driver's properties).
 
   private:
-    // Sets the time-out of the next reads (negative: return at once) and of writes; false
-    // (with the error) when refused.
+    // Sets the time-out of the next reads (negative: return at once; positive: up to that
+    // long) and of writes; false (with the error) when refused.
     bool setTimeouts(long long readMs);
+    // The read time-out the driver holds; return-at-once before one is set.
+    long long heldReadTimeout() const { return readTimeoutSet_ == kUnset ? -1 : readTimeoutSet_; }
     // Reads up to n bytes into pending_, waiting up to readMs for them; false when the port failed.
     bool readPending(std::size_t n, long long readMs);
     // Bytes the driver holds.

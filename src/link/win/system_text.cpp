@@ -1,0 +1,24 @@
+#include "link/win/system_text.h"
+
+#include <windows.h>
+
+namespace vela {
+
+std::string systemText(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring w = n && buffer ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
+    LocalFree(buffer);
+    while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.'))
+        w.pop_back();
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), text.data(), size, nullptr,
+                        nullptr);
+    return text;
+}
+
+} // namespace vela
