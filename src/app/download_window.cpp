@@ -3,47 +3,24 @@
 #include "app/app_context.h"
 #include "app/qt_user_interface.h"
 #include "app/session_worker.h"
+#include "app/updater_launcher.h"
 #include "session/session.h"
 #include "update/qt_http_getter.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QUrl>
 
 namespace vela::app {
-
-// Runs on the worker thread at the end of a complete download.
-class DownloadProgressWindow::FolderLauncher : public UpdaterLauncher {
-public:
-    explicit FolderLauncher(DownloadProgressWindow& window) : window_(window) {}
-
-    bool start(const std::string& program, const std::string& workingDirectory) override {
-        QMetaObject::invokeMethod(&window_, &DownloadProgressWindow::downloadEnded);
-        const Answer a = window_.context_.ui.message(
-            MessageKind::Information, Buttons::YesNo,
-            "The update was downloaded to:\n" + program +
-                "\n\nRun it to install the new version; VELAupdate now closes. Do you want to open the folder "
-                "that holds it?");
-        if (a == Answer::Yes) {
-            const QUrl folder = QUrl::fromLocalFile(QString::fromStdString(workingDirectory));
-            QMetaObject::invokeMethod(&window_, [folder] { QDesktopServices::openUrl(folder); });
-        }
-        // The updater is in the user's hands now, as if it had been started.
-        return true;
-    }
-
-private:
-    DownloadProgressWindow& window_;
-};
 
 DownloadProgressWindow::DownloadProgressWindow(AppContext& context, QWidget* parent)
     : BorderlessWindow(QStringLiteral("Downloading Update"), {441, 63}, parent),
       context_(context),
       cancelled_(std::make_shared<std::atomic<bool>>(false)),
-      launcher_(std::make_unique<FolderLauncher>(*this)) {
+      launcher_(desktopUpdaterLauncher(context.ui, [this] {
+          QMetaObject::invokeMethod(this, &DownloadProgressWindow::downloadEnded);
+      })) {
     InfoLabel = new QLabel(this);
     InfoLabel->setAccessibleName(QStringLiteral("Download status"));
     InfoLabel->setGeometry(12, 8, 330, 20);

@@ -1,7 +1,6 @@
 #pragma once
 // The updater download's progress window (441 x 63): the progress text, a gauge and Cancel.
-// It shows itself with the download's first progress text; after a finished download it
-// names the saved file and offers to open the folder that holds it.
+// It shows itself with the download's first progress text and closes when the download ends.
 
 #include "app/borderless_window.h"
 #include "update/update_check.h"
@@ -31,11 +30,10 @@ public:
     QProgressBar* ProgressBar;
     QPushButton* CancelButton;
 
-    // Ties a check's download to this window: its Cancel stops it, its end closes the window,
-    // and the finished file is named here. Call on the worker thread, before the download.
+    // Ties a check's download to this window: its Cancel stops it and its end closes the window.
+    // Call on the worker thread, before the download.
     void attach(UpdateCheck& check);
-    // The launcher the check uses once the download is complete: the desktop cannot run the
-    // updater, so the user is told where it is and offered its folder.
+    // The launcher the check uses once the download is complete (see updater_launcher.h).
     UpdaterLauncher& launcher() { return *launcher_; }
 
     // The version check on the worker and, when the published version is newer and the user
@@ -55,8 +53,6 @@ public slots:
     void downloadEnded();
 
 private:
-    class FolderLauncher;
-
     AppContext& context_;
     // Read by the worker while it downloads.
     std::shared_ptr<std::atomic<bool>> cancelled_;

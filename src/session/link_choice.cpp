@@ -6,6 +6,7 @@
 #include "sim/in_process_unit.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <mutex>
 
@@ -20,7 +21,9 @@ std::vector<std::filesystem::path> dataDirectories() {
     static std::mutex reading;
     const std::lock_guard lock(reading);
     if (!QCoreApplication::instance()) return {};
-    const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
+    // From UTF-16: on Windows a path made from a narrow string reads it in the C locale's
+    // encoding, which garbles a folder whose name has letters outside ASCII.
+    const std::filesystem::path dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdU16String();
     return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
             dir.parent_path() / "share" / "velaupdate" / "manuals"};
 }

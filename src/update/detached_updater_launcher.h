@@ -1,5 +1,5 @@
 #pragma once
-// Starts the downloaded updater as a program of its own, detached from this one. On Windows
+// Starts the downloaded updater as a program of its own, detached from this one (Windows only),
 // through the shell's "open", so that an updater that needs administrator rights can ask for
 // them (a plain process start refuses it).
 

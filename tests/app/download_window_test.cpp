@@ -5,6 +5,7 @@
 #include "update/test_http_server.h"
 #include "window_harness.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -42,6 +43,9 @@ struct DownloadWindow : ::testing::Test {
 };
 
 TEST_F(DownloadWindow, AFinishedDownloadIsNamedAndTheProgramMayEnd) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows runs the updater (the next test)";
+#endif
     EXPECT_EQ(window.size(), QSize(441, 63));
     EXPECT_EQ(window.CancelButton->text(), "Cancel");
     QSignalSpy quit(&window, &DownloadProgressWindow::quitRequested);
@@ -60,6 +64,37 @@ TEST_F(DownloadWindow, AFinishedDownloadIsNamedAndTheProgramMayEnd) {
     EXPECT_EQ(texts.back(), "Downloading Update:  0.40Mb  -->  0.40Mb");
     EXPECT_EQ(quit.count(), 1);
     EXPECT_FALSE(window.isVisible());
+}
+
+// Windows runs the finished download through the shell: it starts in its own folder and the
+// program ends, with nothing more asked.
+TEST_F(DownloadWindow, AFinishedDownloadRunsOnWindowsAndTheProgramEnds) {
+#ifndef _WIN32
+    GTEST_SKIP() << "Linux cannot run the Windows updater: it names the file (the test above)";
+#else
+    QFile standIn(UPDATER_STAND_IN);
+    ASSERT_TRUE(standIn.open(QIODevice::ReadOnly));
+    server.routes["/updates/TESSERAUPDATER.EXE"] = {200, standIn.readAll().toStdString()};
+    QTemporaryDir temp;
+    h.worker->run([path = temp.path().toStdString() + "/"](Session& s) { s.state.TempPath = path; });
+    QSignalSpy quit(&window, &DownloadProgressWindow::quitRequested);
+    h.answerer.answers = {"Yes"};
+    window.checkForUpdate(settings);
+    h.settle(20000);
+    EXPECT_EQ(h.answerer.texts, QStringList{"There is a newer version. Do you wish to install it?"});
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_FALSE(window.isVisible());
+    // The stand-in marks the folder it was started in: the download's own.
+    const auto started = [&] {
+        const QDir tempDir(temp.path());
+        for (const QString& folder : tempDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (QFile::exists(tempDir.filePath(folder + "/started"))) return true;
+        return false;
+    };
+    EXPECT_TRUE(test::waitFor(started));
+    // Once the stand-in has ended, its folder can go.
+    test::waitFor([&] { return temp.remove(); });
+#endif
 }
 
 TEST_F(DownloadWindow, CancelStopsTheDownloadAndKeepsTheProgramRunning) {
