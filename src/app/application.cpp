@@ -13,6 +13,7 @@
 #include "session/link_choice.h"
 #include "session/session.h"
 #include "update/startup_update_check.h"
+#include "platform/utf8_paths.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -167,7 +168,7 @@ void Application::installSessionHooks() {
             bool opened = false;
             QMetaObject::invokeMethod(
                 connectForm,
-                [&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string()))); },
+                [&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(platform::utf8FromPath(file)))); },
                 Qt::BlockingQueuedConnection);
             return opened;
         };

@@ -2,10 +2,12 @@
 
 #include "link/port_discovery.h"
 #include "link/qt_tcp_socket.h"
+#include "platform/utf8_paths.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <mutex>
 
@@ -20,7 +22,8 @@ std::vector<std::filesystem::path> dataDirectories() {
     static std::mutex reading;
     const std::lock_guard lock(reading);
     if (!QCoreApplication::instance()) return {};
-    const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path dir =
+        platform::pathFromUtf8(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
     return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
             dir.parent_path() / "share" / "velaupdate" / "manuals"};
 }

@@ -12,7 +12,7 @@ namespace {
 std::string usbDevice(const LinkOptions& link) {
     const auto bridges = link.usbDevice.empty() ? ftdiBridges() : availablePorts();
     for (const PortInfo& p : bridges) {
-        if (!link.usbDevice.empty() && p.path != link.usbDevice) continue;
+        if (!link.usbDevice.empty() && p.path != portName(link.usbDevice)) continue;
         std::string text = p.path;
         if (!p.description.empty()) text += " (" + p.description + ")";
         if (!p.serialNumber.empty()) text += ", serial number " + p.serialNumber;

@@ -35,12 +35,11 @@ TEST(RigLoad, EveryCabinetsBackupGetsItsOwnFileNamedAfterTheCabinet) {
     const auto state =
         std::filesystem::temp_directory_path() / ("vela-rig-backup-" + std::to_string(::getpid()));
     // Two cabinets of one model, loaded in the same second.
-    const Outcome r =
-        vela::test::shell("XDG_STATE_HOME=" + state.string() + " " + VELAUPDATE_BINARY +
-                          " --sim rig load --ethernet a --ethernet b --model M02 --backup --json");
+    const Outcome r = run("--sim rig load --ethernet a --ethernet b --model M02 --backup --json", false,
+                          {{}, {vela::test::stateHome(state)}});
     EXPECT_EQ(r.code, 0) << r.out;
     std::vector<std::string> files;
-    for (const auto& f : std::filesystem::directory_iterator(state / "velaupdate" / "backups"))
+    for (const auto& f : std::filesystem::directory_iterator(vela::test::stateFolderIn(state) / "backups"))
         files.push_back(f.path().filename().string());
     std::filesystem::remove_all(state);
     ASSERT_EQ(files.size(), 4u) << r.out; // each with its checksum

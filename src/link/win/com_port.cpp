@@ -1,5 +1,7 @@
 #include "link/win/com_port.h"
 
+#include "link/port_discovery.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -59,9 +61,7 @@ std::string comPortOpenFailure(const std::string& name, unsigned long code) {
     return name + ": " + systemText(code);
 }
 
-ComPort::ComPort(std::string name) : name_(std::move(name)) {
-    if (name_.rfind(kDeviceNamespace, 0) == 0) name_.erase(0, kDeviceNamespace.size());
-}
+ComPort::ComPort(std::string name) : name_(portName(name)) {}
 
 void ComPort::fail(const std::string& what, unsigned long code) {
     error_ = what + ": " + systemText(code);

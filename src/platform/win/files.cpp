@@ -7,6 +7,8 @@
 
 namespace vela::platform {
 
+std::FILE* openForReading(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"rbN"); }
+
 NewFile createNewFile(const std::filesystem::path& path) {
     const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
