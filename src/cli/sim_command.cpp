@@ -21,7 +21,7 @@ namespace {
 
 sim::SimOptions simOptions(const Args& args) {
     sim::SimOptions o;
-    o.memoryDir = args.value("memory-dir", "");
+    o.memoryDir = platform::pathFromUtf8(args.value("memory-dir", ""));
     if (const auto code = args.integer("model-code")) {
         if (*code < 0 || *code > 255) throw std::invalid_argument("--model-code must be 0..255");
         o.modelCode = static_cast<int>(*code);
@@ -41,7 +41,7 @@ sim::SimOptions simOptions(const Args& args) {
         if (!fault) throw std::invalid_argument("--fault: start, long, end, silent-block, hangup-block or silent, then @N if wanted: " + f);
         o.faults.push_back(*fault);
     }
-    o.traceFile = args.value("trace", "");
+    o.traceFile = platform::pathFromUtf8(args.value("trace", ""));
     return o;
 }
 

@@ -52,8 +52,11 @@ TEST(FileNames, WithAccentsAndBlanksReachTheFilesTheyName) {
     EXPECT_TRUE(has(saved, "saved in " + utf8(backup))) << saved.out;
     fs::path sum = backup;
     sum += ".sha256";
-    std::ifstream in(sum, std::ios::binary);
-    const std::string line{std::istreambuf_iterator<char>(in), {}};
+    std::string line;
+    {
+        std::ifstream in(sum, std::ios::binary);
+        line.assign(std::istreambuf_iterator<char>(in), {});
+    }
     EXPECT_TRUE(line.ends_with("  " + utf8(backup.filename()) + "\n")) << line;
 
     fs::remove_all(dir.parent_path());
