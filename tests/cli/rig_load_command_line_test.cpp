@@ -87,8 +87,11 @@ TEST(RigLoad, AnAddressFileAndALogWithASectionPerCabinet) {
                           " --log " + (dir / "rig.log").string());
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_TRUE(has(r, "cabinets completed: 2 of 2")) << r.out;
-    std::ifstream in(dir / "rig.log");
-    const std::string log{std::istreambuf_iterator<char>(in), {}};
+    std::string log;
+    {
+        std::ifstream in(dir / "rig.log");
+        log.assign(std::istreambuf_iterator<char>(in), {});
+    }
     EXPECT_NE(log.find("[cab1] "), std::string::npos) << log;
     EXPECT_NE(log.find("[cab2:1002] "), std::string::npos) << log;
     EXPECT_NE(log.find("[cab2:1002] outcome: completed"), std::string::npos) << log;

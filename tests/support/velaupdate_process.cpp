@@ -164,9 +164,11 @@ SimProcess::SimProcess(const std::string& options) : running_(std::make_unique<R
     prepare(p, QStringList{QStringLiteral("sim")} + qtWords(options), {});
     p.setStandardErrorFile(QProcess::nullDevice());
 #ifdef _WIN32
-    // A group of its own, so that Ctrl-Break reaches the simulated unit alone.
+    // On this test's console (Qt gives a program a hidden one of its own when the caller has no
+    // console window, as under Wine), in a group of its own, so that Ctrl-Break reaches the
+    // simulated unit alone.
     p.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* a) {
-        a->flags |= CREATE_NEW_PROCESS_GROUP;
+        a->flags = (a->flags & ~static_cast<DWORD>(CREATE_NO_WINDOW)) | CREATE_NEW_PROCESS_GROUP;
     });
 #endif
     p.start();
