@@ -63,6 +63,13 @@ TEST(UsageErrors, AreRefusedBeforeTheUnitIsTouched) {
     EXPECT_EQ(run("sim --fault sideways").code, 2);
 }
 
+TEST(Devices, NamesPortsAsUsersTypeThem) {
+    // Windows lists its ports as device paths (\\.\COM5); --serial and --usb take COM5.
+    const Outcome r = run("devices --json", false);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_FALSE(has(r, "\"\\\\\\\\.\\\\")) << r.out;
+}
+
 TEST(UpdateDsp, SendsTheStandInOnlyToTheSimulatedUnit) {
     EXPECT_EQ(run("--sim update-dsp --yes --quiet").code, 0);
     const Outcome refused = run("--usb=/dev/null update-dsp --yes");
