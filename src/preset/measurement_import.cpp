@@ -390,8 +390,11 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
         try {
             std::string error;
             text = readWholeFile(path, error);
-            if (!text && !options.presetFolder.empty())
-                text = readWholeFile(platform::utf8FromPath(platform::pathFromUtf8(options.presetFolder) / platform::pathFromUtf8(bareFileName(path))), error);
+            if (!text && !options.presetFolder.empty()) {
+                const auto beside =
+                    platform::pathFromUtf8(options.presetFolder) / platform::pathFromUtf8(bareFileName(path));
+                text = readWholeFile(platform::utf8FromPath(beside), error);
+            }
             // The name stays: a save must not drop a file that is merely not here now.
             if (!text) {
                 outcome[out] = ImportOutcome::Missing;

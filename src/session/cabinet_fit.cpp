@@ -54,7 +54,8 @@ std::optional<std::array<DriverResponse, 2>> namedDrivers(const PresetParameters
         auto d = tune::readDriverFile(path, p.Import.ImportDataType, p.Import.Sensitivity.value(), error);
         if (!d && !presetPath.empty()) {
             // A preset moved with its measurements finds them beside it, as the import does.
-            const auto beside = platform::pathFromUtf8(presetPath).parent_path() / platform::pathFromUtf8(bareFileName(path));
+            const auto beside =
+                platform::pathFromUtf8(presetPath).parent_path() / platform::pathFromUtf8(bareFileName(path));
             std::string second;
             d = tune::readDriverFile(platform::utf8FromPath(beside), p.Import.ImportDataType, p.Import.Sensitivity.value(), second);
         }

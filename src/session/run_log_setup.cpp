@@ -53,7 +53,8 @@ std::string describeLink(const LinkOptions& link) {
 void startRunLog(RunLog& log, const Args& args, int argc, char** argv, const LinkOptions& link) {
     const auto named = args.value("log");
     if (named) {
-        if (!log.open(platform::pathFromUtf8(*named))) std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log.errorText().c_str());
+        if (!log.open(platform::pathFromUtf8(*named)))
+            std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log.errorText().c_str());
     } else {
         log.openNewRun();
     }
