@@ -3,8 +3,11 @@
 #include "app/gui_main.h"
 #include "app/gui_options.h"
 #include "cli/cli_main.h"
+#include "platform/arguments.h"
 
 int main(int argc, char** argv) {
-    if (vela::app::opensWindow(argc, argv)) return vela::app::runGui(argc, argv);
-    return vela::cli::runCli(argc, argv);
+    vela::platform::Utf8Arguments arguments(argc, argv);
+    if (vela::app::opensWindow(arguments.argc(), arguments.argv()))
+        return vela::app::runGui(arguments.argc(), arguments.argv());
+    return vela::cli::runCli(arguments.argc(), arguments.argv());
 }

@@ -13,6 +13,7 @@
 #include "session/link_choice.h"
 #include "session/session.h"
 #include "update/startup_update_check.h"
+#include "platform/utf8_paths.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -25,7 +26,7 @@ namespace {
 
 std::optional<std::filesystem::path> pathOf(const std::optional<std::string>& file) {
     if (!file) return std::nullopt;
-    return std::filesystem::path(*file);
+    return platform::pathFromUtf8(*file);
 }
 
 }  // namespace
@@ -133,7 +134,7 @@ void Application::openRunLog() {
     // A window run is logged like a command: the support call afterwards reads the same file.
     if (options_.logFile) {
         // As on the command line: a log asked for by name that cannot be written is said.
-        if (!log_.open(*options_.logFile)) {
+        if (!log_.open(platform::pathFromUtf8(*options_.logFile))) {
             std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log_.errorText().c_str());
             return;
         }
@@ -167,7 +168,7 @@ void Application::installSessionHooks() {
             bool opened = false;
             QMetaObject::invokeMethod(
                 connectForm,
-                [&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string()))); },
+                [&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(platform::utf8FromPath(file)))); },
                 Qt::BlockingQueuedConnection);
             return opened;
         };

@@ -7,6 +7,7 @@
 
 #include "core/run_log.h"
 #include "platform/folders.h"
+#include "platform/utf8_paths.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -132,8 +133,8 @@ void TConnectForm::LogsButtonClick() {
     }
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(dir.string()))))
-        context_.ui.information("The run logs are in " + dir.string());
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(platform::utf8FromPath(dir)))))
+        context_.ui.information("The run logs are in " + platform::utf8FromPath(dir));
 }
 
 void TConnectForm::showLinkButtons() {

@@ -6,6 +6,7 @@
 #include "core/version.h"
 #include "platform/desktop.h"
 #include "platform/folders.h"
+#include "platform/utf8_paths.h"
 
 #include <QApplication>
 
@@ -31,7 +32,7 @@ int runGui(int argc, char** argv) {
     }
     if (options.firmwareFile) {
         // A file named on the command line that cannot be used is said at once, not at Update.
-        const FirmwareChoice firmware = chooseFirmware(std::filesystem::path(*options.firmwareFile), true, true);
+        const FirmwareChoice firmware = chooseFirmware(platform::pathFromUtf8(*options.firmwareFile), true, true);
         if (!firmware.image) {
             std::fprintf(stderr, "velaupdate: %s\n", firmware.refusal.c_str());
             return kExitBadInput;

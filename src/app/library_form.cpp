@@ -9,6 +9,7 @@
 #include "platform/folders.h"
 #include "session/backup.h"
 #include "update/qt_settings_store.h"
+#include "platform/utf8_paths.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -501,7 +502,7 @@ void TLoadAllMemForm::BackupBClick() {
 }
 
 void TLoadAllMemForm::RestoreBClick() {
-    const QString folder = QString::fromStdString(platform::backupFolder().string());
+    const QString folder = QString::fromStdString(platform::utf8FromPath(platform::backupFolder()));
     const QString file = QFileDialog::getOpenFileName(this, "Restore", folder.isEmpty() ? QDir::currentPath() : folder,
                                                       "Library files (*.HLB *.hlb);;All files (*)");
     if (file.isEmpty()) return;

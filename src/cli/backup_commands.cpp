@@ -9,6 +9,7 @@
 #include "core/text_display.h"
 #include "session/backup.h"
 #include "session/operations.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -48,7 +49,7 @@ std::optional<int> connectForMemories(Context& ctx, Session& s) {
 std::optional<LibraryBuffer> backupArgument(Context& ctx, Session& s, const char* command) {
     if (ctx.args.positional.size() != 1)
         throw std::invalid_argument(std::string("usage: velaupdate ") + command + " FILE.HLB (see --help)");
-    return readBackupFile(s, ctx.args.positional.front());
+    return readBackupFile(s, platform::pathFromUtf8(ctx.args.positional.front()));
 }
 
 std::string nameOfEntry(const LibraryBuffer& library, int memory) {
@@ -68,20 +69,20 @@ int runBackup(Context& ctx) {
     if (!out.empty() && !outputAllowed(ctx, "backup", out, FileKind::Library)) return kExitBadInput;
     // Said before the unit is read; the save itself never replaces a file either.
     std::error_code ec;
-    if (!out.empty() && !replace && std::filesystem::exists(out, ec)) {
+    if (!out.empty() && !replace && std::filesystem::exists(platform::pathFromUtf8(out), ec)) {
         ctx.ui.error(displayText(out) + " exists already; give another file, or --force to replace it");
         return kExitBadInput;
     }
     const StopRequest::Listening listening(ctx.ui.stop);
     auto s = openSession(ctx);
     if (const auto failed = connectForMemories(ctx, *s)) return *failed;
-    const BackupResult backup = backupToFile(*s, memories, {out, replace, {}});
+    const BackupResult backup = backupToFile(*s, memories, {platform::pathFromUtf8(out), replace, {}});
     ctx.ui.finishProgress();
     if (backup.result != OperationResult::Done) return exitCode(backup.result);
     if (ctx.args.flag("json")) {
         JsonWriter j(ctx.out);
         j.beginObject();
-        j.field("file", backup.file->string());
+        j.field("file", platform::utf8FromPath(*backup.file));
         j.key("memories");
         j.beginArray();
         for (const int k : memories) {
@@ -104,7 +105,7 @@ int runBackup(Context& ctx) {
             ctx.out.print("memory %2d: \"%s\"\n", k, nameOfEntry(backup.library, k).c_str());
     }
     ctx.out.print("backup of %zu memor%s saved in %s\n", memories.size(),
-                  memories.size() == 1 ? "y" : "ies", backup.file->string().c_str());
+                  memories.size() == 1 ? "y" : "ies", platform::utf8FromPath(*backup.file).c_str());
     return kExitOk;
 }
 
@@ -125,7 +126,7 @@ int runRestore(Context& ctx) {
     }
     const std::string file = ctx.args.positional.front();
     const RestoreReport report = restoreMemories(
-        *s, *backup, memories, std::filesystem::path(file).filename().string(), " (--service-code CODE)");
+        *s, *backup, memories, platform::utf8FromPath(platform::pathFromUtf8(file).filename()), " (--service-code CODE)");
     if (report.refusal == RestoreReport::Refusal::Locked) return kExitUsage;
     if (report.refusal == RestoreReport::Refusal::NoProgram) return kExitBadInput;
     ctx.ui.finishProgress();

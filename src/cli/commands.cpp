@@ -175,43 +175,7 @@ const std::vector<Command>& commands() {
          "  --address A  0..65535      --value V  a signed 32-bit number      --target T  1 (default) or 2\n",
          {"address", "value", "target", "json"}, runRealtime},
         {"sim", "run the simulated HALDA40 until interrupted",
-         "usage: velaupdate sim [--pty] [--tcp PORT] [--udp PORT --module ID,MODEL,NAME...] [options]\n"
-         "Runs a simulated HALDA40 that answers every exchange byte for byte: 13 program memories, the DSP\n"
-         "operating system (program 15), read-back and real-time frames (recorded, never answered).\n"
-         "Prints one line per way to reach it, then runs until Ctrl-C.\n"
-         "  --pty               a pseudo-terminal (the default); prints \"PTY <path>\" first. Use it with\n"
-         "                      --usb=<path> or --serial=<path>. A pseudo-terminal cannot be unplugged:\n"
-         "                      there hangup-block makes the unit fall silent instead\n"
-         "  --tcp PORT          the Ethernet module's TCP link on 127.0.0.1:PORT (--ethernet=127.0.0.1:PORT)\n"
-         "  --udp PORT          the Ethernet module's UDP side on 127.0.0.1:PORT: answers discovery, change\n"
-         "                      IP and host name, blinks on identify (velaupdate ethernet ... --port PORT)\n"
-         "  --module ID,MODEL,NAME  one module behind --udp: its device id, reported model and host\n"
-         "                      name. Repeatable; host name and identify go to the first\n"
-         "  --memory-dir DIR    keep the memories and the operating system as files in DIR\n"
-         "  --model-code N      byte 4 of what a never-written memory reads back as (default 1: no model)\n"
-         "  --empty             a never-written memory answers a read with length 0xFFFF (no program)\n"
-         "  --protect 3,5       memories that refuse writes (they answer the memory number with 0xFF)\n"
-         "  --baud 57600        take each byte's wire time (10 bits a byte) both ways\n"
-         "  --fault F[@N]       start, long, end: a wrong answer at that step; silent-block: no answer\n"
-         "                      to a data block; hangup-block: drop the connection at a data block. With @N\n"
-         "                      only the N-th time the unit reaches that point, else every time.\n"
-         "                      Repeatable. silent: the unit answers no exchange at all.\n"
-         "  --trace FILE        one JSON line per exchange with the bytes each side sent\n"
-         "\n"
-         "usage: velaupdate sim --rig N [--rig-models M,M,...] [--rig-fault K:F]... [--tcp PORT] [--udp PORT]\n"
-         "                      [--memory-dir DIR] [--model-code N] [--empty] [--baud B] [--fault F]...\n"
-         "Runs N simulated cabinets (1..253), each with its own memories and Ethernet module. Cabinet K\n"
-         "has the address 127.0.0.(K+1) (127.0.0.2, 127.0.0.3, ...), host name CABKK and device id\n"
-         "RIGKKK; all take TCP connections on one port, --tcp PORT or else one free port, printed with each\n"
-         "cabinet. Discovery goes to 127.0.0.1 at --udp PORT (default 65535); every module answers from\n"
-         "its own address (velaupdate rig scan --broadcast 127.0.0.1 --port PORT --tcp-port PORT).\n"
-         "  --rig-models M,M,...  the model of each cabinet in turn, the list repeated when the rig has\n"
-         "                      more cabinets: a catalogue name (its model code, and the name the module\n"
-         "                      reports), a model code 0..255, or \"empty\" (no program in any memory).\n"
-         "                      Default: --model-code (and --empty) for every cabinet\n"
-         "  --rig-fault K:F     cabinet K only: F is a --fault value, protect=3,5 or empty. Repeatable.\n"
-         "                      The other options apply to every cabinet; --memory-dir keeps cabinet K in\n"
-         "                      DIR/cabinet-K\n",
+         simHelp(),
          {"pty", "tcp", "udp", "module", "memory-dir", "model-code", "empty", "protect", "baud", "fault", "trace",
           "rig", "rig-models", "rig-fault"}, runSim},
         {"design", "run a filter, crossover or dynamics designer and print what it computes",

@@ -57,6 +57,8 @@ int runDesigner(Context& ctx);
 int runPreset(Context& ctx);
 // The whole text of velaupdate preset --help.
 const char* presetHelp();
+// The help of sim, with the ways to reach the unit this system has.
+const char* simHelp();
 int runImport(Context& ctx);
 // The help of import, with the layout that each format's file must have.
 const char* importHelp();

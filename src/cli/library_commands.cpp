@@ -8,6 +8,7 @@
 #include "core/text_display.h"
 #include "library/model_catalogue.h"
 #include "session/operations.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -79,7 +80,7 @@ int libraryShow(Context& ctx) {
     auto s = openSession(ctx);
     if (openLibraryFile(*s, ctx.args.positional[1]) != OperationResult::Done) return kExitBadInput;
     const LibraryWindow& form = s->libraryForm;
-    printLibrary(ctx, form.buffer, form.locate(form.libraryFileName).string());
+    printLibrary(ctx, form.buffer, platform::utf8FromPath(form.locate(platform::pathFromUtf8(form.libraryFileName))));
     return kExitOk;
 }
 
@@ -101,7 +102,7 @@ int libraryBuild(Context& ctx) {
     buildLibrary(*s, files, &ui);
     // A file refused part-way stops the batch, and a short library is not saved.
     const std::optional<int> code = row ? std::optional<int>(ModelCatalogue::modelCode(*row)) : std::nullopt;
-    if (saveLibrary(*s, *out, code) != SaveLibraryResult::Saved) return kExitBadInput;
+    if (saveLibrary(*s, platform::pathFromUtf8(*out), code) != SaveLibraryResult::Saved) return kExitBadInput;
     if (!ctx.args.flag("quiet")) printLibrary(ctx, s->libraryForm.buffer, *out);
     return kExitOk;
 }

@@ -13,6 +13,7 @@
 #include "session/cabinet_load.h"
 #include "session/library_announcement.h"
 #include "session/operations.h"
+#include "platform/utf8_paths.h"
 
 #include <optional>
 #include <stdexcept>
@@ -96,7 +97,7 @@ void printCabinet(Context& ctx, const CabinetRun& run, const RepeatCounts* count
         if (!r.report && !counts) return;
         JsonWriter j(ctx.out);
         j.beginObject();
-        if (r.backupFile) j.field("backup", r.backupFile->string());
+        if (r.backupFile) j.field("backup", platform::utf8FromPath(*r.backupFile));
         if (r.report) {
             j.field("library", r.library);
             j.field("programs", r.report->programs);
@@ -120,7 +121,7 @@ void printCabinet(Context& ctx, const CabinetRun& run, const RepeatCounts* count
         return;
     }
     if (r.backupFile)
-        ctx.out.print("backup of the memories overwritten: %s\n", r.backupFile->string().c_str());
+        ctx.out.print("backup of the memories overwritten: %s\n", platform::utf8FromPath(*r.backupFile).c_str());
     if (r.report && r.report->complete())
         ctx.out.print("%s: memories 1 to %d written and the DSP Operating System updated%s\n",
                       r.library.c_str(), r.report->programs, untouchedMemories(r.report->programs).c_str());

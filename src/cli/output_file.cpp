@@ -2,6 +2,7 @@
 
 #include "core/input_file.h"
 #include "library/library_file.h"
+#include "platform/utf8_paths.h"
 #include "preset/preset_record.h"
 
 #include <cstdio>
@@ -51,13 +52,14 @@ FileKind kindOfFile(const fs::path& path) {
 std::optional<std::string> outputRefusal(const std::string& out, FileKind kind, std::span<const std::string> inputs,
                                          bool force) {
     std::error_code ec;
-    if (fs::is_directory(out, ec)) return out + ": is a folder, not a file";
+    const fs::path outPath = platform::pathFromUtf8(out);
+    if (fs::is_directory(outPath, ec)) return out + ": is a folder, not a file";
     for (const std::string& input : inputs) {
-        if (fs::equivalent(out, input, ec) && !ec)
+        if (fs::equivalent(outPath, platform::pathFromUtf8(input), ec) && !ec)
             return out + ": is " + (out == input ? "an input of this command" : "the input file " + input) +
                    "; writing it would destroy what is being read. Give another output file.";
     }
-    const FileKind existing = kindOfFile(out);
+    const FileKind existing = kindOfFile(outPath);
     if (existing != FileKind::None && existing != kind && !force)
         return out + ": is " + nameOf(existing) + "; it would be replaced by " + nameOf(kind) +
                ". Give another output file, or --force to replace it.";

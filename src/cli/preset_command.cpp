@@ -7,6 +7,7 @@
 #include "dsp/filter_types.h"
 #include "preset/program_image.h"
 #include "session/preset_operations.h"
+#include "platform/utf8_paths.h"
 
 #include <filesystem>
 #include <fstream>
@@ -61,7 +62,7 @@ int runPresetImage(Context& ctx) {
     // A fresh buffer: the bytes generation leaves alone are zero.
     ProgramImage image{};
     generateProgramImage(s->preset, s->SampleRate, image);
-    std::ofstream f(out, std::ios::binary | std::ios::trunc);
+    std::ofstream f(platform::pathFromUtf8(out), std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(kImageBytes));
     f.close();
     if (!f) {

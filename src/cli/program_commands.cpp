@@ -13,6 +13,7 @@
 #include "link/send_program.h"
 #include "session/identify.h"
 #include "session/operations.h"
+#include "platform/utf8_paths.h"
 
 #include <fstream>
 #include <span>
@@ -24,7 +25,7 @@ namespace {
 // Reads a program image file (its 2-byte length field L, then L bytes) into the buffer.
 bool loadProgramImage(const std::string& path, ProgramImage& image, std::string& error) {
     // One byte more than the buffer: a longer file is refused by its size.
-    const auto read = readInputFile(path, image.size() + 1, error);
+    const auto read = readInputFile(platform::pathFromUtf8(path), image.size() + 1, error);
     if (!read) return false;
     const std::vector<std::uint8_t>& bytes = *read;
     if (bytes.size() < 2 || bytes.size() > image.size()) {
@@ -173,7 +174,7 @@ int runRead(Context& ctx) {
     const int code = length > 4 ? static_cast<std::int8_t>(r.program[4]) : 0;
     const std::string name = programName(r.program, length);
     if (const auto out = ctx.args.value("out"); out && received) {
-        std::ofstream file(*out, std::ios::binary | std::ios::trunc);
+        std::ofstream file(platform::pathFromUtf8(*out), std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(r.program.data()), static_cast<std::streamsize>(length));
         if (!file) {
             std::fprintf(stderr, "velaupdate read: %s: cannot be written\n", out->c_str());

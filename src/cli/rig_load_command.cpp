@@ -12,6 +12,7 @@
 #include "session/link_options.h"
 #include "session/rig_load.h"
 #include "session/rig_outcome.h"
+#include "platform/utf8_paths.h"
 
 #include <chrono>
 #include <fstream>
@@ -28,7 +29,7 @@ namespace {
 std::optional<std::vector<CabinetToLoad>> cabinetsOf(Context& ctx) {
     std::vector<std::string> addresses = ctx.args.values("ethernet");
     if (const auto file = ctx.args.value("addresses")) {
-        std::ifstream in(*file);
+        std::ifstream in(platform::pathFromUtf8(*file));
         if (!in) throw std::invalid_argument("--addresses: cannot read " + *file);
         for (std::string line; std::getline(in, line);) {
             line = line.substr(0, line.find('#'));
@@ -105,7 +106,7 @@ void printJson(Context& ctx, const std::vector<RigCabinetResult>& results, int c
         j.field("phase", phaseName(r.endedIn));
         if (r.modelRow >= 0) j.field("model", modelOf(r));
         if (!r.library.empty()) j.field("library", r.library);
-        if (r.backupFile) j.field("backup", r.backupFile->string());
+        if (r.backupFile) j.field("backup", platform::utf8FromPath(*r.backupFile));
         j.array("written", r.report ? r.report->writtenMemories : std::vector<int>{});
         j.field("operatingSystem", r.report && r.report->operatingSystemSent);
         writeVerify(j, r.verify);

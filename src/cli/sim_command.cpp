@@ -11,6 +11,7 @@
 #include "sim/simulated_unit.h"
 #include "sim/tcp_endpoint.h"
 #include "sim/udp_module_endpoint.h"
+#include "platform/utf8_paths.h"
 
 #include <memory>
 #include <stdexcept>
@@ -20,7 +21,7 @@ namespace {
 
 sim::SimOptions simOptions(const Args& args) {
     sim::SimOptions o;
-    o.memoryDir = args.value("memory-dir", "");
+    o.memoryDir = platform::pathFromUtf8(args.value("memory-dir", ""));
     if (const auto code = args.integer("model-code")) {
         if (*code < 0 || *code > 255) throw std::invalid_argument("--model-code must be 0..255");
         o.modelCode = static_cast<int>(*code);
@@ -40,7 +41,7 @@ sim::SimOptions simOptions(const Args& args) {
         if (!fault) throw std::invalid_argument("--fault: start, long, end, silent-block, hangup-block or silent, then @N if wanted: " + f);
         o.faults.push_back(*fault);
     }
-    o.traceFile = args.value("trace", "");
+    o.traceFile = platform::pathFromUtf8(args.value("trace", ""));
     return o;
 }
 
@@ -144,6 +145,46 @@ int runRig(Context& ctx, const sim::SimOptions& shared) {
 
 }  // namespace
 
+const char* simHelp() {
+    static const std::string text = std::string(
+        "usage: velaupdate sim [--pty] [--tcp PORT] [--udp PORT --module ID,MODEL,NAME...] [options]\n"
+        "Runs a simulated HALDA40 that answers every exchange byte for byte: 13 program memories, the DSP\n"
+        "operating system (program 15), read-back and real-time frames (recorded, never answered).\n"
+        "Prints one line per way to reach it, then runs until Ctrl-C.\n") +
+        sim::kLocalEndpointHelp +
+        "  --tcp PORT          the Ethernet module's TCP link on 127.0.0.1:PORT (--ethernet=127.0.0.1:PORT)\n"
+        "  --udp PORT          the Ethernet module's UDP side on 127.0.0.1:PORT: answers discovery, change\n"
+        "                      IP and host name, blinks on identify (velaupdate ethernet ... --port PORT)\n"
+        "  --module ID,MODEL,NAME  one module behind --udp: its device id, reported model and host\n"
+        "                      name. Repeatable; host name and identify go to the first\n"
+        "  --memory-dir DIR    keep the memories and the operating system as files in DIR\n"
+        "  --model-code N      byte 4 of what a never-written memory reads back as (default 1: no model)\n"
+        "  --empty             a never-written memory answers a read with length 0xFFFF (no program)\n"
+        "  --protect 3,5       memories that refuse writes (they answer the memory number with 0xFF)\n"
+        "  --baud 57600        take each byte's wire time (10 bits a byte) both ways\n"
+        "  --fault F[@N]       start, long, end: a wrong answer at that step; silent-block: no answer\n"
+        "                      to a data block; hangup-block: drop the connection at a data block. With @N\n"
+        "                      only the N-th time the unit reaches that point, else every time.\n"
+        "                      Repeatable. silent: the unit answers no exchange at all.\n"
+        "  --trace FILE        one JSON line per exchange with the bytes each side sent\n"
+        "\n"
+        "usage: velaupdate sim --rig N [--rig-models M,M,...] [--rig-fault K:F]... [--tcp PORT] [--udp PORT]\n"
+        "                      [--memory-dir DIR] [--model-code N] [--empty] [--baud B] [--fault F]...\n"
+        "Runs N simulated cabinets (1..253), each with its own memories and Ethernet module. Cabinet K\n"
+        "has the address 127.0.0.(K+1) (127.0.0.2, 127.0.0.3, ...), host name CABKK and device id\n"
+        "RIGKKK; all take TCP connections on one port, --tcp PORT or else one free port, printed with each\n"
+        "cabinet. Discovery goes to 127.0.0.1 at --udp PORT (default 65535); every module answers from\n"
+        "its own address (velaupdate rig scan --broadcast 127.0.0.1 --port PORT --tcp-port PORT).\n"
+        "  --rig-models M,M,...  the model of each cabinet in turn, the list repeated when the rig has\n"
+        "                      more cabinets: a catalogue name (its model code, and the name the module\n"
+        "                      reports), a model code 0..255, or \"empty\" (no program in any memory).\n"
+        "                      Default: --model-code (and --empty) for every cabinet\n"
+        "  --rig-fault K:F     cabinet K only: F is a --fault value, protect=3,5 or empty. Repeatable.\n"
+        "                      The other options apply to every cabinet; --memory-dir keeps cabinet K in\n"
+        "                      DIR/cabinet-K\n";
+    return text.c_str();
+}
+
 int runSim(Context& ctx) {
     if (!ctx.args.positional.empty()) throw std::invalid_argument("sim takes no argument: " + ctx.args.positional.front());
     const sim::SimOptions options = simOptions(ctx.args);
@@ -156,7 +197,7 @@ int runSim(Context& ctx) {
 
     sim::SimulatedUnit unit(options);
     if (unit.traceFailed()) {
-        std::fprintf(stderr, "velaupdate sim: %s: cannot be written\n", options.traceFile.string().c_str());
+        std::fprintf(stderr, "velaupdate sim: %s: cannot be written\n", platform::utf8FromPath(options.traceFile).c_str());
         return kExitBadInput;
     }
     std::vector<std::unique_ptr<sim::SimEndpoint>> endpoints;

@@ -1,5 +1,8 @@
 #include "core/input_file.h"
 
+#include "platform/files.h"
+#include "platform/utf8_paths.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -19,7 +22,7 @@ struct FileCloser {
 std::optional<std::vector<std::uint8_t>> readInputFile(const std::filesystem::path& path, std::size_t limit,
                                                        std::string& error) {
     namespace fs = std::filesystem;
-    const std::string name = path.string();
+    const std::string name = platform::utf8FromPath(path);
     if (name.empty()) {
         error = "no file name given";
         return std::nullopt;
@@ -44,7 +47,7 @@ std::optional<std::vector<std::uint8_t>> readInputFile(const std::filesystem::pa
         return std::nullopt;
     }
     errno = 0;
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
+    const std::unique_ptr<std::FILE, FileCloser> file(platform::openForReading(path));
     if (!file) {
         error = name + ": cannot be read: " + std::strerror(errno);
         return std::nullopt;

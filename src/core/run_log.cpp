@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -43,7 +44,7 @@ const char* kindText(MessageKind kind) {
 }
 
 bool isRunFile(const fs::path& p) {
-    const std::string name = p.filename().string();
+    const std::string name = platform::utf8FromPath(p.filename());
     return name.rfind("run-", 0) == 0 && p.extension() == ".log";
 }
 
@@ -68,7 +69,7 @@ bool RunLog::open(const fs::path& file) {
     // Pruning by another run spares the file while it is open.
     std::FILE* f = file.empty() ? nullptr : platform::openForAppend(file);
     if (!f) {
-        error_ = file.string() + ": " + std::strerror(file.empty() ? ENOENT : errno);
+        error_ = platform::utf8FromPath(file) + ": " + std::strerror(file.empty() ? ENOENT : errno);
         return false;
     }
     file_ = std::make_shared<File>(f, file);

@@ -2,6 +2,7 @@
 
 #include "core/input_file.h"
 #include "platform/files.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -59,14 +60,14 @@ LibraryReadResult readLibraryFile(const std::filesystem::path& file, LibraryBuff
     if (got < kLibrarySize) {
         // A truncated library must not reach the unit: keep nothing of it.
         buffer.fill(0);
-        return {false, "Read beyond end of file: the library file " + file.string() + " holds " +
+        return {false, "Read beyond end of file: the library file " + platform::utf8FromPath(file) + " holds " +
                            std::to_string(got) + " bytes, not 57121"};
     }
     std::copy(bytes->begin(), bytes->end(), buffer.begin());
     std::string reason;
     if (!libraryEntries(buffer, &reason)) {
         buffer.fill(0);
-        return {false, "The library file " + file.string() + " is not valid: " + reason};
+        return {false, "The library file " + platform::utf8FromPath(file) + " is not valid: " + reason};
     }
     return {true, {}};
 }
@@ -76,20 +77,20 @@ std::string saveLibraryFile(const std::filesystem::path& file, const LibraryBuff
     tmp += ".part";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return "Cannot create " + tmp.string() + ": " + std::generic_category().message(errno);
+        if (!out) return "Cannot create " + platform::utf8FromPath(tmp) + ": " + std::generic_category().message(errno);
         out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
         out.flush();
         if (!out) {
             std::error_code ec;
             std::filesystem::remove(tmp, ec);
-            return "Cannot write " + file.string() + ": " + std::generic_category().message(errno);
+            return "Cannot write " + platform::utf8FromPath(file) + ": " + std::generic_category().message(errno);
         }
     }
     std::error_code ec;
     std::filesystem::rename(tmp, file, ec);
     if (ec) {
         std::filesystem::remove(tmp, ec);
-        return "Cannot write " + file.string() + ": " + ec.message();
+        return "Cannot write " + platform::utf8FromPath(file) + ": " + ec.message();
     }
     return {};
 }
@@ -99,14 +100,14 @@ std::string createLibraryFile(const std::filesystem::path& file, const LibraryBu
     const platform::NewFile made = platform::createNewFile(file);
     taken = made == platform::NewFile::Exists;
     if (made != platform::NewFile::Made)
-        return "Cannot create " + file.string() + ": " + std::generic_category().message(errno);
+        return "Cannot create " + platform::utf8FromPath(file) + ": " + std::generic_category().message(errno);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
     out.close();
     if (!out) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
-        return "Cannot write " + file.string() + ": " + std::generic_category().message(errno);
+        return "Cannot write " + platform::utf8FromPath(file) + ": " + std::generic_category().message(errno);
     }
     return {};
 }

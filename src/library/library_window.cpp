@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "preset/preset_file.h"
 #include "preset/program_image.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <chrono>
@@ -58,10 +59,10 @@ bool LibraryWindow::openLibrary() {
         buffer.fill(0);
         return false;
     }
-    const auto path = locate(libraryFileName);
+    const auto path = locate(platform::pathFromUtf8(libraryFileName));
     buildWanted = 0;
     const auto result = readLibraryFile(path, buffer);
-    openedFile = std::filesystem::path(libraryFileName).filename().string();
+    openedFile = platform::utf8FromPath(platform::pathFromUtf8(libraryFileName).filename());
     if (!result.ok) {
         ui_.error(result.error);
         return false;
@@ -124,13 +125,13 @@ void LibraryWindow::openManual() {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         // Say where it was looked for, so that the user can put it there.
-        std::string places = std::filesystem::current_path(ec).string();
-        for (const auto& dir : dataDirectories) places += ", " + dir.string();
-        ui_.warning("The manual " + manual.string() + " is not installed with this program (looked in " + places +
+        std::string places = platform::utf8FromPath(std::filesystem::current_path(ec));
+        for (const auto& dir : dataDirectories) places += ", " + platform::utf8FromPath(dir);
+        ui_.warning("The manual " + platform::utf8FromPath(manual) + " is not installed with this program (looked in " + places +
                     ").");
         return;
     }
-    if (!openWithShell || !openWithShell(path)) ui_.error("The manual " + path.string() + " could not be opened.");
+    if (!openWithShell || !openWithShell(path)) ui_.error("The manual " + platform::utf8FromPath(path) + " could not be opened.");
 }
 
 void LibraryWindow::countLogoClick() {

@@ -4,11 +4,17 @@
 
 namespace vela {
 
+std::string portName(std::string_view path) {
+    constexpr std::string_view deviceNamespace = "\\\\.\\";
+    if (path.starts_with(deviceNamespace)) path.remove_prefix(deviceNamespace.size());
+    return std::string(path);
+}
+
 std::vector<PortInfo> availablePorts() {
     std::vector<PortInfo> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         PortInfo p;
-        p.path = info.systemLocation().toStdString();
+        p.path = portName(info.systemLocation().toStdString());
         p.description = info.description().toStdString();
         p.serialNumber = info.serialNumber().toStdString();
         if (info.hasVendorIdentifier()) p.vendorId = info.vendorIdentifier();

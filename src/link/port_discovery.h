@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vela {
@@ -21,6 +22,8 @@ struct PortInfo {
     bool isFtdi() const { return vendorId == kFtdiVendorId; }
 };
 
+// A port as users name it: Windows lists its COM ports as device paths, \\.\COM5 for COM5.
+std::string portName(std::string_view path);
 std::vector<PortInfo> availablePorts();
 // FTDI bridges only, in the order device indexes count them.
 std::vector<PortInfo> ftdiBridges();

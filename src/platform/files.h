@@ -1,11 +1,15 @@
 #pragma once
 // Files that several runs of the program share: the run logs, which a run prunes while others
-// may still be writing theirs.
+// may still be writing theirs; and any file opened for reading by its full name.
 
 #include <cstdio>
 #include <filesystem>
 
 namespace vela::platform {
+
+// Opens `path` for reading bytes, whatever characters its name holds. Null when it cannot be
+// opened (errno says why).
+std::FILE* openForReading(const std::filesystem::path& path);
 
 enum class NewFile { Made, Exists, Failed };
 

@@ -1,6 +1,7 @@
 #include "preset/measurement_import.h"
 
 #include "core/input_file.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <cctype>
@@ -418,7 +419,7 @@ void resampleMeasurement(const MeasuredCurve& m, const ImportFormat& format, std
 }
 
 std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
-    const auto bytes = readInputFile(path, kLongestMeasurementFile + 1, error);
+    const auto bytes = readInputFile(platform::pathFromUtf8(path), kLongestMeasurementFile + 1, error);
     if (!bytes) return std::nullopt;
     if (bytes->size() > kLongestMeasurementFile) {
         error = path + ": too long for a measurement export";
@@ -462,8 +463,11 @@ std::array<ImportOutcome, 2> RunImport(ImportData& data, std::span<const std::in
         try {
             std::string error;
             text = readWholeFile(path, error);
-            if (!text && !options.presetFolder.empty())
-                text = readWholeFile((std::filesystem::path(options.presetFolder) / bareFileName(path)).string(), error);
+            if (!text && !options.presetFolder.empty()) {
+                const auto beside =
+                    platform::pathFromUtf8(options.presetFolder) / platform::pathFromUtf8(bareFileName(path));
+                text = readWholeFile(platform::utf8FromPath(beside), error);
+            }
             // The name stays: a save must not drop a file that is merely not here now.
             if (!text) {
                 outcome[out] = ImportOutcome::Missing;

@@ -9,6 +9,7 @@
 #include "preset/new_preset.h"
 #include "preset/output_procedures.h"
 #include "preset/preset_warnings.h"
+#include "platform/utf8_paths.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -121,7 +122,7 @@ std::string peakSettingsWarning(std::span<const std::string> files, std::int32_t
 }
 
 std::string CaptionForFile(const std::string& path) {
-    return kCaptionPrefix + std::filesystem::path(path).filename().string();
+    return kCaptionPrefix + platform::utf8FromPath(platform::pathFromUtf8(path).filename());
 }
 
 PresetRecord RecordFromModel(const PresetParameters& p, std::int32_t sampleRate, const std::string& path) {
@@ -173,25 +174,25 @@ PresetRecord RecordFromModel(const PresetParameters& p, std::int32_t sampleRate,
 }
 
 bool SavePreset(PresetContext& ctx, const std::string& path) {
+    const std::filesystem::path file = platform::pathFromUtf8(path);
     std::error_code absoluteError;
-    const auto full = std::filesystem::absolute(path, absoluteError);
+    const auto full = std::filesystem::absolute(file, absoluteError);
     // The header names the file by its full path.
     const auto bytes =
-        encodePresetRecord(RecordFromModel(ctx.p, ctx.SampleRate, absoluteError ? path : full.string()));
-    const std::filesystem::path file(path);
+        encodePresetRecord(RecordFromModel(ctx.p, ctx.SampleRate, absoluteError ? path : platform::utf8FromPath(full)));
     std::filesystem::path part = file;
     part += ".part";
     std::error_code ec;
     {
         std::ofstream out(part, std::ios::binary | std::ios::trunc);
         if (!out) {
-            ctx.ui.error("Cannot create " + part.string() + ": " + std::generic_category().message(errno));
+            ctx.ui.error("Cannot create " + platform::utf8FromPath(part) + ": " + std::generic_category().message(errno));
             return false;
         }
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
-            ctx.ui.error("Cannot write " + part.string() + ": " + std::generic_category().message(errno));
+            ctx.ui.error("Cannot write " + platform::utf8FromPath(part) + ": " + std::generic_category().message(errno));
             out.close();
             std::filesystem::remove(part, ec);
             return false;
@@ -210,7 +211,7 @@ bool SavePreset(PresetContext& ctx, const std::string& path) {
 OpenResult OpenPreset(PresetContext& ctx, const std::string& path) {
     std::string error;
     // One byte more than a record: a longer file is refused by its size.
-    auto bytes = readInputFile(path, kPresetRecordSize + 1, error);
+    auto bytes = readInputFile(platform::pathFromUtf8(path), kPresetRecordSize + 1, error);
     if (!bytes) {
         ctx.ui.error(error);
         ctx.p.OpenDialogFileName.clear();
@@ -257,7 +258,7 @@ OpenResult OpenPresetBytes(PresetContext& ctx, const std::string& path, std::spa
     try {
         ApplyRecord(ctx, record, progress);
         // A bare file name lies in the current folder, where its measurement files are looked for.
-        p.PresetFolder = std::filesystem::path(path).parent_path().string();
+        p.PresetFolder = platform::utf8FromPath(platform::pathFromUtf8(path).parent_path());
         if (p.PresetFolder.empty()) p.PresetFolder = ".";
         if (older) {
             p.OpenDialogFileName.clear();

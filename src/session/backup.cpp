@@ -6,6 +6,7 @@
 #include "session/cabinet_load.h"
 #include "session/guarded.h"
 #include "session/operations.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <charconv>
@@ -180,7 +181,7 @@ BackupResult backupBeforeLoadAll(Session& s, const std::string& cabinet) {
     BackupResult backup = backupToFile(s, memories, {{}, false, cabinet}, " Nothing was written.");
     if (backup.result == OperationResult::Done)
         s.ui.information("The cabinet's programs (memories 1 to " + std::to_string(memories.size()) +
-                         ") were saved in " + backup.file->string());
+                         ") were saved in " + platform::utf8FromPath(*backup.file));
     return backup;
 }
 
@@ -240,7 +241,7 @@ LoadAllReport loadAllAfterBackup(Session& s, const FirmwareChoice& firmware, boo
 BackupResult backupCabinet(Session& s) {
     BackupResult backup = backupToFile(s, allMemories(), BackupTarget{});
     if (backup.result == OperationResult::Done)
-        s.ui.information("The cabinet's programs were saved in " + backup.file->string());
+        s.ui.information("The cabinet's programs were saved in " + platform::utf8FromPath(*backup.file));
     return backup;
 }
 

@@ -8,6 +8,7 @@
 #include "preset/program_image.h"
 #include "session/session.h"
 #include "update/sha256.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,7 +34,7 @@ std::string writeChecksum(const fs::path& file, const LibraryBuffer& backup) {
     out << checksumLine(backup, file);
     out.flush();
     if (out) return {};
-    return "the backup was saved, but its checksum file " + sum.string() + " could not be written";
+    return "the backup was saved, but its checksum file " + platform::utf8FromPath(sum) + " could not be written";
 }
 
 SavedBackup saved(const fs::path& file, const LibraryBuffer& backup) {
@@ -91,21 +92,24 @@ std::string checksumLine(const LibraryBuffer& backup, const fs::path& file) {
     Sha256 sha;
     sha.update(std::span<const std::uint8_t>(backup));
     // The bare name, so that sha256sum -c checks it from the folder it lies in.
-    return sha.hexDigest() + "  " + file.filename().string() + "\n";
+    return sha.hexDigest() + "  " + platform::utf8FromPath(file.filename()) + "\n";
 }
 
 SavedBackup saveNewBackup(const fs::path& file, const LibraryBuffer& backup) {
     for (int n = 1; n < 1000; ++n) {
         fs::path candidate = file;
-        if (n > 1)
-            candidate.replace_filename(file.stem().string() + "-" + std::to_string(n) +
-                                       file.extension().string());
+        if (n > 1) {
+            fs::path name = file.stem();
+            name += "-" + std::to_string(n);
+            name += file.extension();
+            candidate.replace_filename(name);
+        }
         bool taken = false;
         const std::string error = createLibraryFile(candidate, backup, taken);
         if (error.empty()) return saved(candidate, backup);
         if (!taken) return {std::nullopt, error, {}};
     }
-    return {std::nullopt, "every name like " + file.string() + " is taken", {}};
+    return {std::nullopt, "every name like " + platform::utf8FromPath(file) + " is taken", {}};
 }
 
 SavedBackup saveBackupAs(const fs::path& file, const LibraryBuffer& backup, bool replace) {
@@ -114,7 +118,7 @@ SavedBackup saveBackupAs(const fs::path& file, const LibraryBuffer& backup, bool
         replace ? saveLibraryFile(file, backup) : createLibraryFile(file, backup, taken);
     if (taken)
         return {
-            std::nullopt, file.string() + " exists already; give another file, or --force to replace it", {}};
+            std::nullopt, platform::utf8FromPath(file) + " exists already; give another file, or --force to replace it", {}};
     if (!error.empty()) return {std::nullopt, error, {}};
     return saved(file, backup);
 }
@@ -135,7 +139,7 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const fs::path& file) {
         return std::nullopt;
     }
     const auto invalid = [&](const std::string& why) {
-        s.ui.error("The backup " + displayText(file.string()) + " is not valid: " + why +
+        s.ui.error("The backup " + displayText(platform::utf8FromPath(file)) + " is not valid: " + why +
                    ". Nothing was sent.");
         return std::nullopt;
     };
@@ -151,9 +155,9 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const fs::path& file) {
         }
         const std::string digest = digestIn(*sum);
         if (digest.empty())
-            return invalid(displayText(sumFile.filename().string()) + " holds no SHA-256 checksum");
+            return invalid(displayText(platform::utf8FromPath(sumFile.filename())) + " holds no SHA-256 checksum");
         if (digest != checksumLine(buffer, file).substr(0, 64))
-            return invalid("it does not match its checksum in " + displayText(sumFile.filename().string()) +
+            return invalid("it does not match its checksum in " + displayText(platform::utf8FromPath(sumFile.filename())) +
                            ": it changed after it was saved");
     }
     const auto entries = libraryEntries(buffer);
@@ -173,8 +177,8 @@ std::optional<LibraryBuffer> readBackupFile(Session& s, const fs::path& file) {
                            modelCodeText(e.modelCode) + "; one cabinet's programs carry one");
     }
     if (!checksummed)
-        s.ui.warning("The backup " + displayText(file.string()) + " has no checksum file (" +
-                     displayText(sumFile.filename().string()) +
+        s.ui.warning("The backup " + displayText(platform::utf8FromPath(file)) + " has no checksum file (" +
+                     displayText(platform::utf8FromPath(sumFile.filename())) +
                      "): whether it changed since it was saved is not known.");
     return buffer;
 }

@@ -3,6 +3,7 @@
 #include "preset/parameter_table.h"
 #include "session/preset_document.h"
 #include "tune/driver_file.h"
+#include "platform/utf8_paths.h"
 
 #include <cmath>
 #include <filesystem>
@@ -64,9 +65,10 @@ std::optional<std::array<DriverResponse, 2>> namedDrivers(const PresetParameters
         auto d = tune::readDriverFile(path, p.Import.ImportDataType, p.Import.Sensitivity.value(), error);
         if (!d && !presetPath.empty()) {
             // A preset moved with its measurements finds them beside it, as the import does.
-            const auto beside = std::filesystem::path(presetPath).parent_path() / bareFileName(path);
+            const auto beside =
+                platform::pathFromUtf8(presetPath).parent_path() / platform::pathFromUtf8(bareFileName(path));
             std::string second;
-            d = tune::readDriverFile(beside.string(), p.Import.ImportDataType, p.Import.Sensitivity.value(), second);
+            d = tune::readDriverFile(platform::utf8FromPath(beside), p.Import.ImportDataType, p.Import.Sensitivity.value(), second);
         }
         if (!d) {
             why = error;

@@ -1,6 +1,7 @@
 #include "session/firmware_choice.h"
 
 #include "core/input_file.h"
+#include "platform/utf8_paths.h"
 
 namespace vela {
 
@@ -10,7 +11,7 @@ FirmwareChoice chooseFirmware(const std::optional<std::filesystem::path>& file, 
     std::string text(builtInFirmwareText());
     choice.source = "the built-in DSP operating system";
     if (file) {
-        choice.source = file->string();
+        choice.source = platform::utf8FromPath(*file);
         // The text is about 46 kB; anything far larger is not one.
         constexpr std::size_t kLongestFirmwareText = 1 << 20;
         std::string readError;

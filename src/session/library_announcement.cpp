@@ -2,6 +2,7 @@
 
 #include "core/text_display.h"
 #include "library/library_file.h"
+#include "platform/utf8_paths.h"
 
 #include <filesystem>
 
@@ -14,7 +15,7 @@ std::string libraryToSend(const LibraryWindow& form) {
     const fs::path path = fs::absolute(form.locate(form.libraryFileName), ec);
     const auto entries = libraryEntries(form.buffer);
     const std::size_t count = entries ? entries->size() : 0;
-    std::string text = "Library " + path.string() + ", " + std::to_string(count) + (count == 1 ? " program:" : " programs:");
+    std::string text = "Library " + platform::utf8FromPath(path) + ", " + std::to_string(count) + (count == 1 ? " program:" : " programs:");
     for (std::size_t k = 0; k < count; ++k)
         text += "\n  " + std::to_string(k + 1) + " - " + unitName((*entries)[k].name);
     return text;
@@ -27,8 +28,8 @@ std::optional<std::string> shadowedLibrary(const LibraryWindow& form) {
     for (const auto& dir : form.dataDirectories) {
         const fs::path installed = dir / file;
         if (fs::exists(installed, ec) && !fs::equivalent(installed, file, ec))
-            return "the file " + file.string() + " in the current directory is used, not the library installed as " +
-                   installed.string();
+            return "the file " + platform::utf8FromPath(file) + " in the current directory is used, not the library installed as " +
+                   platform::utf8FromPath(installed);
     }
     return std::nullopt;
 }

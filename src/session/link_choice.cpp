@@ -2,6 +2,7 @@
 
 #include "link/port_discovery.h"
 #include "link/tcp_socket.h"
+#include "platform/utf8_paths.h"
 #include "session/session.h"
 #include "sim/in_process_unit.h"
 
@@ -21,9 +22,8 @@ std::vector<std::filesystem::path> dataDirectories() {
     static std::mutex reading;
     const std::lock_guard lock(reading);
     if (!QCoreApplication::instance()) return {};
-    // From UTF-16: on Windows a path made from a narrow string reads it in the C locale's
-    // encoding, which garbles a folder whose name has letters outside ASCII.
-    const std::filesystem::path dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdU16String();
+    const std::filesystem::path dir =
+        platform::pathFromUtf8(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
     return {dir / "libraries", dir / "manuals", dir.parent_path() / "share" / "velaupdate" / "libraries",
             dir.parent_path() / "share" / "velaupdate" / "manuals"};
 }

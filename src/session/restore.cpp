@@ -5,6 +5,7 @@
 #include "session/guarded.h"
 #include "session/session.h"
 #include "session/unit_commands.h"
+#include "platform/utf8_paths.h"
 
 #include <algorithm>
 
@@ -146,7 +147,7 @@ std::string restoreSummary(const RestoreReport& report) {
 RestoreReport restoreCabinet(Session& s, const std::filesystem::path& file) {
     const auto backup = readBackupFile(s, file);
     if (!backup) return {};
-    const RestoreReport report = restoreMemories(s, *backup, memoriesOf(*backup), file.filename().string(),
+    const RestoreReport report = restoreMemories(s, *backup, memoriesOf(*backup), platform::utf8FromPath(file.filename()),
                                                  " (enter it in this window first)");
     if (report.result != OperationResult::LinkLost && report.refusal == RestoreReport::Refusal::None)
         s.ui.information(restoreSummary(report));

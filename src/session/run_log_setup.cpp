@@ -2,6 +2,7 @@
 
 #include "core/exit_codes.h"
 #include "link/port_discovery.h"
+#include "platform/utf8_paths.h"
 
 #include <cstdio>
 
@@ -12,7 +13,7 @@ namespace {
 std::string usbDevice(const LinkOptions& link) {
     const auto bridges = link.usbDevice.empty() ? ftdiBridges() : availablePorts();
     for (const PortInfo& p : bridges) {
-        if (!link.usbDevice.empty() && p.path != link.usbDevice) continue;
+        if (!link.usbDevice.empty() && p.path != portName(link.usbDevice)) continue;
         std::string text = p.path;
         if (!p.description.empty()) text += " (" + p.description + ")";
         if (!p.serialNumber.empty()) text += ", serial number " + p.serialNumber;
@@ -52,7 +53,8 @@ std::string describeLink(const LinkOptions& link) {
 void startRunLog(RunLog& log, const Args& args, int argc, char** argv, const LinkOptions& link) {
     const auto named = args.value("log");
     if (named) {
-        if (!log.open(*named)) std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log.errorText().c_str());
+        if (!log.open(platform::pathFromUtf8(*named)))
+            std::fprintf(stderr, "velaupdate: cannot write the log: %s\n", log.errorText().c_str());
     } else {
         log.openNewRun();
     }

@@ -15,5 +15,7 @@ std::unique_ptr<SimEndpoint> ptyEndpoint(SimulatedUnit& unit);
 // What the sim command serves when no way is named: a pseudo-terminal, or on Windows a free
 // TCP port on 127.0.0.1.
 std::unique_ptr<SimEndpoint> defaultEndpoint(SimulatedUnit& unit);
+// The sim command's help lines on --pty and the default.
+extern const char* const kLocalEndpointHelp;
 
 }  // namespace vela::sim

@@ -1,4 +1,5 @@
 #include "sim/unit_store.h"
+#include "platform/utf8_paths.h"
 
 #include <fstream>
 #include <iterator>
@@ -44,7 +45,8 @@ std::filesystem::path UnitStore::file(int k) const {
 void UnitStore::save(const std::filesystem::path& path, const Bytes& data) const {
     if (dir_.empty()) return;
     // Through a temporary file, so that a stopped unit never leaves half a memory behind.
-    const auto tmp = path.string() + ".tmp";
+    auto tmp = path;
+    tmp += ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));

@@ -1,4 +1,5 @@
 #include "tune/driver_file.h"
+#include "platform/utf8_paths.h"
 
 #include <cctype>
 #include <filesystem>
@@ -8,7 +9,7 @@ namespace vela::tune {
 namespace {
 
 std::vector<std::int32_t> formatsFor(const std::string& path, std::int32_t presetFormat) {
-    std::string ext = std::filesystem::path(path).extension().string();
+    std::string ext = platform::utf8FromPath(platform::pathFromUtf8(path).extension());
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == ".frd") return {kFrdFormat};

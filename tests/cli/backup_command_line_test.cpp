@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ void writeBackup(const std::string& file, const std::vector<std::string>& progra
 }
 
 TEST(Probe, AUnitSilentInTheMiddleOfTheReadIsAFailureThatSaysWhy) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     Unit unit("--model-code 2 --fault silent-block@1");
     const Outcome r = run(unit.usb + " probe");
     EXPECT_EQ(r.code, 1) << r.out;
@@ -70,6 +72,7 @@ TEST(Probe, AUnitSilentInTheMiddleOfTheReadIsAFailureThatSaysWhy) {
 }
 
 TEST(ModelLock, HoldsOverEthernetAsOverUsb) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     Unit unit("--model-code 3");
     for (const std::string& link : {unit.usb, unit.ethernet}) {
         const Outcome r = run(link + " load-all --force --model M01");
@@ -84,6 +87,7 @@ TEST(ModelLock, HoldsOverEthernetAsOverUsb) {
 }
 
 TEST(Backup, ThenLoadAllThenRestoreGivesBackEveryMemoryByteForByte) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     // An M09: its own model's programs go back without the service code.
     Unit unit("--model-code 15 --memory-dir " + (dir / "unit"));
@@ -117,6 +121,7 @@ TEST(Backup, ThenLoadAllThenRestoreGivesBackEveryMemoryByteForByte) {
 }
 
 TEST(Compare, AMemoryEmptyOnOneSideOnlyDiffersEitherWay) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     fs::create_directories(dir.path / "unit");
     std::ofstream(dir / "unit/memory-02.bin", std::ios::binary) << programBytes("IN THE UNIT");
@@ -140,6 +145,7 @@ TEST(Compare, AMemoryEmptyOnOneSideOnlyDiffersEitherWay) {
 }
 
 TEST(Backup, NeverReplacesAFileUnlessForcedAndAnEmptyBackupRestoresNothing) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     Unit unit("--empty --trace " + (dir / "trace"));
     writeBackup(dir / "kept.HLB", {programBytes("VENUE")});
@@ -164,6 +170,7 @@ TEST(Backup, NeverReplacesAFileUnlessForcedAndAnEmptyBackupRestoresNothing) {
 }
 
 TEST(LoadAll, WithBackupSavesFirstAndWithAReadFaultWritesNothing) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     const std::string state = "XDG_STATE_HOME=" + (dir / "state") + " ";
     {
@@ -204,6 +211,7 @@ TEST(LoadAll, WithBackupSavesFirstAndWithAReadFaultWritesNothing) {
 }
 
 TEST(Restore, RefusesABadBackupBeforeSendingAnything) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     Unit unit("--trace " + (dir / "trace"));
     std::ofstream(dir / "text.HLB") << "not a library";

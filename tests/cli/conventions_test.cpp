@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +19,10 @@ namespace fs = std::filesystem;
 using vela::test::has;
 using vela::test::Outcome;
 using vela::test::run;
+
+// The program's folder as the system writes it, and its separator.
+const fs::path programFolder = fs::path(vela::test::binary()).parent_path();
+const std::string separator = fs::path("/").make_preferred().string();
 
 struct WorkDir {
     fs::path path = fs::temp_directory_path() /
@@ -74,10 +77,10 @@ TEST(LoadAll, SaysWhichLibraryAndWhichMemoriesItLeaves) {
     const Outcome r = run("--sim load-all --model m02");
     ASSERT_EQ(r.code, 0) << r.out;
     // The full path of the factory library and its program names, before the first memory.
-    const auto library = r.out.find("Library /");
+    const auto library = r.out.find("Library " + programFolder.root_path().string());
     ASSERT_NE(library, std::string::npos) << r.out;
     EXPECT_LT(library, r.out.find("Sending DATA... to Memory 2"));
-    EXPECT_TRUE(has(r, "/M02.HLB, 4 programs:\n  1 - "));
+    EXPECT_TRUE(has(r, separator + "M02.HLB, 4 programs:\n  1 - "));
     EXPECT_TRUE(has(r, "memories 1 to 4 written and the DSP Operating System updated; memories 5 to 13 keep the "
                        "programs they held before"));
     EXPECT_FALSE(has(r, "in the current directory"));
@@ -85,9 +88,9 @@ TEST(LoadAll, SaysWhichLibraryAndWhichMemoriesItLeaves) {
 
 TEST(LoadAll, WarnsWhenAFileHereHidesTheFactoryLibrary) {
     WorkDir dir;
-    const fs::path factory = fs::path(VELAUPDATE_BINARY).parent_path() / "libraries" / "M02.HLB";
+    const fs::path factory = programFolder / "libraries" / "M02.HLB";
     fs::copy_file(factory, dir.path / "M02.HLB");
-    const Outcome r = shell("cd " + dir.path.string() + " && " + VELAUPDATE_BINARY + " --sim load-all --model M02");
+    const Outcome r = run("--sim load-all --model M02", true, {dir.path, {}});
     const std::string& out = r.out;
     EXPECT_EQ(r.code, 0) << out;
     EXPECT_NE(out.find("warning: the file M02.HLB in the current directory is used, not the library installed as " +
@@ -113,8 +116,7 @@ TEST(Output, WithoutATerminalOneLinePerMemoryAndPhaseUnlessVerbose) {
 
 TEST(Output, WithoutATerminalALineAMemoryAndAPhaseAndNothingSentWhileReading) {
     // Standard error alone: the lines a script's log collects.
-    const Outcome load = vela::test::shell(std::string(VELAUPDATE_BINARY) +
-                                           " --sim --yes load-all --model M01 2>&1 >/dev/null");
+    const Outcome load = vela::test::runForErrors("--sim --yes load-all --model M01");
     ASSERT_EQ(load.code, 0) << load.out;
     EXPECT_LE(lineCount(load.out), 15) << load.out;
     for (const char* text : {"Memory 1 of 5", "Status : Offline", "Sending DATA... to Memory 1\nReading"})
@@ -145,17 +147,15 @@ TEST(RunLog, EveryRunIsLoggedWithItsCommandLinkStepsAndOutcome) {
     EXPECT_TRUE(has({log, 0}, "outcome: exit code 3 (bad input file)\n"));
 
     // Without --log: one file per run in the state directory, the last 20 kept.
-    const std::string saved = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
-    ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
-    fs::create_directories(dir.path / "state" / "velaupdate");
-    for (int i = 0; i < 22; ++i) std::ofstream(dir / ("state/velaupdate/run-2000010" + std::to_string(i % 10) + "-0000" +
+    const fs::path logs = vela::test::stateFolderIn(dir.path / "state");
+    fs::create_directories(logs);
+    for (int i = 0; i < 22; ++i) std::ofstream(logs / ("run-2000010" + std::to_string(i % 10) + "-0000" +
                                                       std::to_string(10 + i) + "-1.log"))
                                      << i;
-    EXPECT_EQ(run("models").code, 0);
-    saved.empty() ? ::unsetenv("XDG_STATE_HOME") : ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    EXPECT_EQ(run("models", true, {{}, {vela::test::stateHome(dir.path / "state")}}).code, 0);
     int runs = 0;
     bool modelsLogged = false;
-    for (const auto& e : fs::directory_iterator(dir.path / "state" / "velaupdate")) {
+    for (const auto& e : fs::directory_iterator(logs)) {
         ++runs;
         modelsLogged = modelsLogged || has({readAll(e.path().string()), 0}, "command: velaupdate models\n");
     }
@@ -225,8 +225,7 @@ TEST(PresetPlot, WithoutADesktopSessionSaysNothingOfRuntimeDirectories) {
     WorkDir dir;
     const std::string file = dir / "p.hdp";
     ASSERT_EQ(run("--quiet preset new --out " + file).code, 0);
-    const Outcome r = shell("env -u XDG_RUNTIME_DIR " + std::string(VELAUPDATE_BINARY) + " preset plot " + file +
-                            " --out " + (dir / "q.png"));
+    const Outcome r = run("preset plot " + file + " --out " + (dir / "q.png"), true, {{}, {{"XDG_RUNTIME_DIR", {}}}});
     EXPECT_EQ(r.code, 0);
     EXPECT_FALSE(has(r, "XDG_RUNTIME_DIR")) << r.out;
     EXPECT_TRUE(fs::exists(dir.path / "q.png"));
@@ -245,6 +244,7 @@ std::string germanLocale(const WorkDir& dir) {
 }
 
 TEST(Locale, NumbersUseAPointUnderADecimalCommaLocale) {
+    VELA_LINUX_ONLY("a POSIX shell and its locales");
     WorkDir dir;
     const std::string german = germanLocale(dir);
     if (german.empty()) GTEST_SKIP() << "no de_DE.UTF-8 locale here and localedef could not make one";
@@ -266,7 +266,7 @@ TEST(Locale, NumbersUseAPointUnderADecimalCommaLocale) {
         "--sim load-all --model M02 --json",
     };
     const auto runAs = [&](const std::string& env, const std::string& command) {
-        return shell("cd " + dir.path.string() + " && " + env + VELAUPDATE_BINARY + " " + command).out;
+        return shell("cd " + dir.path.string() + " && " + env + vela::test::binary() + " " + command).out;
     };
     for (const auto& command : commands) {
         const std::string plain = runAs("LC_ALL=C ", command);

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 

@@ -1,7 +1,9 @@
 // Ctrl-C, SIGTERM and a closed terminal during the runs that talk to the unit, sent as real
-// signals to the built program while it works against "velaupdate sim" on a pseudo-terminal.
+// signals to the built program while it works against "velaupdate sim" on a pseudo-terminal
+// (Linux only: signals and pseudo-terminals).
 // The simulated unit takes each byte's wire time, so that a signal lands in the middle.
 
+#include "support/running_command.h"
 #include "support/velaupdate_process.h"
 
 #include <gtest/gtest.h>

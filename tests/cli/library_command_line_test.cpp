@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -109,6 +110,7 @@ TEST(LibraryBuild, ARefusedPresetSavesNothing) {
 }
 
 TEST(LoadAll, BuiltLibraryGoesIntoAUnitOnAPseudoTerminalAndReadsBackTheSame) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     ASSERT_EQ(run("--quiet library build --out " + (dir / "L.HLB") + joined(dir.presets(5))).code, 0);
     SimProcess sim("--pty --memory-dir " + (dir / "unit"));
@@ -127,6 +129,7 @@ TEST(LoadAll, BuiltLibraryGoesIntoAUnitOnAPseudoTerminalAndReadsBackTheSame) {
 }
 
 TEST(LoadAll, AUnitLoadedWithAFactoryLibraryReportsItsModel) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     const Outcome show = run("library show M02.HLB", false);
     EXPECT_TRUE(has(show, "model code 4 (M02)")) << show.out;
@@ -154,6 +157,7 @@ TEST(LibraryBuild, ModelOptionSetsTheCodeAndRefusesUnknownModels) {
 
 // The unit refusing a memory is said once, as what it is, with what was written.
 TEST(LoadAll, AProtectedMemoryEndsTheRunWithWhatWasWritten) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     WorkDir dir;
     ASSERT_EQ(run("--quiet library build --out " + (dir / "L.HLB") + joined(dir.presets(3))).code, 0);
     SimProcess sim("--pty --protect 2");

@@ -35,12 +35,11 @@ TEST(RigLoad, EveryCabinetsBackupGetsItsOwnFileNamedAfterTheCabinet) {
     const auto state =
         std::filesystem::temp_directory_path() / ("vela-rig-backup-" + std::to_string(::getpid()));
     // Two cabinets of one model, loaded in the same second.
-    const Outcome r =
-        vela::test::shell("XDG_STATE_HOME=" + state.string() + " " + VELAUPDATE_BINARY +
-                          " --sim rig load --ethernet a --ethernet b --model M02 --backup --json");
+    const Outcome r = run("--sim rig load --ethernet a --ethernet b --model M02 --backup --json", false,
+                          {{}, {vela::test::stateHome(state)}});
     EXPECT_EQ(r.code, 0) << r.out;
     std::vector<std::string> files;
-    for (const auto& f : std::filesystem::directory_iterator(state / "velaupdate" / "backups"))
+    for (const auto& f : std::filesystem::directory_iterator(vela::test::stateFolderIn(state) / "backups"))
         files.push_back(f.path().filename().string());
     std::filesystem::remove_all(state);
     ASSERT_EQ(files.size(), 4u) << r.out; // each with its checksum
@@ -88,8 +87,11 @@ TEST(RigLoad, AnAddressFileAndALogWithASectionPerCabinet) {
                           " --log " + (dir / "rig.log").string());
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_TRUE(has(r, "cabinets completed: 2 of 2")) << r.out;
-    std::ifstream in(dir / "rig.log");
-    const std::string log{std::istreambuf_iterator<char>(in), {}};
+    std::string log;
+    {
+        std::ifstream in(dir / "rig.log");
+        log.assign(std::istreambuf_iterator<char>(in), {});
+    }
     EXPECT_NE(log.find("[cab1] "), std::string::npos) << log;
     EXPECT_NE(log.find("[cab2:1002] "), std::string::npos) << log;
     EXPECT_NE(log.find("[cab2:1002] outcome: completed"), std::string::npos) << log;

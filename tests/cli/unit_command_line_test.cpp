@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -49,10 +46,10 @@ TEST(SimOption, ProbeReadAndWriteWorkWithNoHardware) {
 
 TEST(SimOption, QuestionsWithoutATerminalAreDeclined) {
     const std::string image = programImage();
-    const Outcome r = run("--sim write 5 --image " + image + " </dev/null");
+    const Outcome r = run("--sim write 5 --image " + image);
     EXPECT_EQ(r.code, 4) << r.out;
     EXPECT_TRUE(has(r, "The memory 5 have a preset stored. Do you want to overwrite it?")) << r.out;
-    EXPECT_EQ(run("--sim reset </dev/null").code, 4);
+    EXPECT_EQ(run("--sim reset").code, 4);
     EXPECT_EQ(run("--sim lock --yes --quiet").code, 0);
     std::remove(image.c_str());
 }
@@ -66,6 +63,13 @@ TEST(UsageErrors, AreRefusedBeforeTheUnitIsTouched) {
     EXPECT_EQ(run("sim --fault sideways").code, 2);
 }
 
+TEST(Devices, NamesPortsAsUsersTypeThem) {
+    // Windows lists its ports as device paths (\\.\COM5); --serial and --usb take COM5.
+    const Outcome r = run("devices --json", false);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_FALSE(has(r, "\"\\\\\\\\.\\\\")) << r.out;
+}
+
 TEST(UpdateDsp, SendsTheStandInOnlyToTheSimulatedUnit) {
     EXPECT_EQ(run("--sim update-dsp --yes --quiet").code, 0);
     const Outcome refused = run("--usb=/dev/null update-dsp --yes");
@@ -74,6 +78,7 @@ TEST(UpdateDsp, SendsTheStandInOnlyToTheSimulatedUnit) {
 }
 
 TEST(SimCommand, ServesAPseudoTerminalAndTcpUntilInterrupted) {
+    VELA_LINUX_ONLY("a pseudo-terminal");
     const std::string trace = ::testing::TempDir() + "vela-trace-" + std::to_string(::getpid()) + ".jsonl";
     SimProcess sim("--pty --tcp 0 --model-code 4 --protect 3 --trace " + trace);
     const std::string pty = sim.line();

@@ -1,5 +1,6 @@
 #include "link/win/com_port.h"
 
+#include "link/port_discovery.h"
 #include "link/win/system_text.h"
 
 #include <windows.h>
@@ -44,9 +45,7 @@ std::string comPortOpenFailure(const std::string& name, unsigned long code) {
     return name + ": " + systemText(code);
 }
 
-ComPort::ComPort(std::string name) : name_(std::move(name)) {
-    if (name_.rfind(kDeviceNamespace, 0) == 0) name_.erase(0, kDeviceNamespace.size());
-}
+ComPort::ComPort(std::string name) : name_(portName(name)) {}
 
 void ComPort::fail(const std::string& what, unsigned long code) {
     error_ = what + ": " + systemText(code);

@@ -7,6 +7,8 @@
 
 namespace vela::platform {
 
+std::FILE* openForReading(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rbe"); }
+
 NewFile createNewFile(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
