@@ -5,10 +5,12 @@
 #include "app/designer_window.h"
 #include "app/em100_form.h"
 #include "app/gui_harness.h"
+#include "app/icon_button.h"
 #include "app/led_button.h"
 #include "app/library_form.h"
 #include "app/main_menu.h"
 #include "app/rig_form.h"
+#include "app/tune_dialog.h"
 #include "session/session.h"
 #include "sim/udp_module_endpoint.h"
 
@@ -55,6 +57,8 @@ void expectUsable(QWidget* window, std::initializer_list<QWidget*> mains) {
         main->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
         EXPECT_TRUE(inSight(main));
+        // A dialog's Close button scrolls with its other controls: it is one of `mains`.
+        if (!qobject_cast<app::IconButton*>(close)) continue;
         // Wherever the content was scrolled to, the close icon stays, and covers no control.
         EXPECT_TRUE(inSight(close));
         const auto inWindow = [window](QWidget* c) { return QRect(c->mapTo(window, QPoint()), c->size()); };
@@ -94,6 +98,13 @@ TEST(Screen, EveryWindowOpensInsideTheScreenWithItsMainControlsReachable) {
     app::DesignerWindow& designer = w.mainMenu->designer();
     designer.bringToFront();
     expectUsable(&designer, {designer.NewButton, designer.SaveButton, designer.RealTimeB});
+
+    // The designer's Tune dialog, framed by the window system: its first field, Fit and Close.
+    for (auto* b : designer.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Tune…")) b->click();
+    auto* tune = designer.findChild<app::TuneDialog*>();
+    ASSERT_NE(tune, nullptr);
+    expectUsable(tune, {tune->TargetList, tune->FitButton, tune->CloseButton});
 }
 
 TEST(Screen, AWindowLargerThanTheScreenScrollsInsideItWithItsIconsAtItsTopRight) {
