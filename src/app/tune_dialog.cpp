@@ -85,6 +85,8 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
 
     auto* options = new QGroupBox(QStringLiteral("Fit"), content);
     auto* form = new QFormLayout(options);
+    // Fields at their own width: on a narrow screen a stretched field is wider than the view.
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     TargetList = namedList(options);
     TargetList->addItems({QStringLiteral("Flat"), QStringLiteral("Slope"), QStringLiteral("From a file")});
     TargetList->setAccessibleName(QStringLiteral("Target"));
