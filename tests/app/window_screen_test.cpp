@@ -2,6 +2,7 @@
 // its main control and its close icon in sight once the keyboard goes there. The same tests
 // run on this screen and on a 1024 x 600 one at 100 % and 200 % (see tests/CMakeLists.txt).
 #include "app/connect_form.h"
+#include "app/designer_controls.h"
 #include "app/designer_window.h"
 #include "app/em100_form.h"
 #include "app/gui_harness.h"
@@ -11,6 +12,7 @@
 #include "app/main_menu.h"
 #include "app/rig_form.h"
 #include "app/tune_dialog.h"
+#include "app/two_way_measurements.h"
 #include "session/session.h"
 #include "sim/udp_module_endpoint.h"
 
@@ -19,6 +21,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -99,12 +102,21 @@ TEST(Screen, EveryWindowOpensInsideTheScreenWithItsMainControlsReachable) {
     designer.bringToFront();
     expectUsable(&designer, {designer.NewButton, designer.SaveButton, designer.RealTimeB});
 
-    // The designer's Tune dialog, framed by the window system: its first field, Fit and Close.
+    // The designer's Tune dialog, framed by the window system, with a fit's figures under its
+    // preview: its first field, Fit, Apply and Close.
+    QTemporaryDir dir;
+    const auto [woofer, tweeter] = writeTwoWay(dir.path());
+    designer.controls().set("import.type", "11");
+    designer.controls().set("import.1", woofer.toStdString());
+    designer.controls().set("import.2", tweeter.toStdString());
     for (auto* b : designer.findChildren<QPushButton*>())
         if (b->text() == QStringLiteral("Tune…")) b->click();
     auto* tune = designer.findChild<app::TuneDialog*>();
     ASSERT_NE(tune, nullptr);
-    expectUsable(tune, {tune->TargetList, tune->FitButton, tune->CloseButton});
+    tune->FitButton->click();
+    ASSERT_TRUE(waitFor([&] { return !tune->fitting(); }, 60000));
+    ASSERT_TRUE(tune->ApplyButton->isEnabled()) << tune->StatusText->text().toStdString();
+    expectUsable(tune, {tune->TargetList, tune->FitButton, tune->ApplyButton, tune->CloseButton});
 }
 
 TEST(Screen, AWindowLargerThanTheScreenScrollsInsideItWithItsIconsAtItsTopRight) {
