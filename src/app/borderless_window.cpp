@@ -3,8 +3,8 @@
 #include "app/artwork.h"
 #include "app/icon_button.h"
 #include "app/panel_style.h"
+#include "app/scrolling_area.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -121,21 +120,10 @@ void BorderlessWindow::keepOnScreen() {
     // The controls are moved into a scrolling area only once the window has made them all.
     if (shown_ && (scroll_ || size.width() > area.width() || size.height() > area.height())) {
         if (!scroll_) startScrolling();
-        // A scroll bar in one direction takes room from the other.
-        scroll_->verticalScrollBar()->ensurePolished();
-        scroll_->horizontalScrollBar()->ensurePolished();
-        const int barWidth = scroll_->verticalScrollBar()->sizeHint().width();
-        const int barHeight = scroll_->horizontalScrollBar()->sizeHint().height();
         // The icons keep a strip of their own above the controls, as a title bar would.
         int strip = 0;
         for (const Icon& icon : icons_) strip = std::max(strip, icon.button->geometry().bottom() + 1 + kIconGap);
-        bool tall = false;
-        bool wide = false;
-        for (int pass = 0; pass < 2; ++pass) {
-            tall = design_.height() + strip + (wide ? barHeight : 0) > area.height();
-            wide = design_.width() + (tall ? barWidth : 0) > area.width();
-        }
-        size = (design_ + QSize(tall ? barWidth : 0, strip + (wide ? barHeight : 0))).boundedTo(area.size());
+        size = scrollingSize(scroll_, design_, area.size() - QSize(0, strip)) + QSize(0, strip);
         scroll_->setGeometry(0, strip, size.width(), size.height() - strip);
     }
     if (shown_ && size != this->size()) setFixedSize(size);
@@ -149,16 +137,10 @@ void BorderlessWindow::keepOnScreen() {
 }
 
 void BorderlessWindow::startScrolling() {
-    scroll_ = new QScrollArea(this);
-    scroll_->setObjectName("WindowScrollArea");
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setFocusPolicy(Qt::NoFocus);
-    scroll_->setStyleSheet("QScrollArea { background: transparent; }");
-    scroll_->viewport()->setAutoFillBackground(false);
     content_ = new PanelContent;
     content_->setObjectName("WindowContent");
     content_->setFixedSize(design_);
-    scroll_->setWidget(content_);
+    scroll_ = scrollingArea(content_, this);
     // Within one window a new parent keeps a control's place in the Tab order.
     const QObjectList kids = children();  // a copy: the loop takes them away
     for (QObject* child : kids) {
@@ -173,10 +155,6 @@ void BorderlessWindow::startScrolling() {
     }
     scroll_->lower();
     scroll_->show();
-    // A control that takes the focus, by Tab or otherwise, scrolls into sight.
-    connect(qApp, &QApplication::focusChanged, scroll_, [this](QWidget*, QWidget* now) {
-        if (now && content_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now);
-    });
 }
 
 void BorderlessWindow::placeIcons() {

@@ -2,6 +2,7 @@
 
 #include "app/designer_controls.h"
 #include "app/fit_preview_view.h"
+#include "app/scrolling_area.h"
 #include "dsp/number_text.h"
 #include "session/preset_document.h"
 
@@ -18,9 +19,12 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace vela::app {
 namespace {
@@ -76,10 +80,13 @@ QString resultText(const tune::FitResult& r, bool magnitudeOnly) {
 TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(parent), document_(document) {
     setWindowTitle(QStringLiteral("Tune the cabinet"));
     setAccessibleName(QStringLiteral("Tune the cabinet"));
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
 
-    auto* options = new QGroupBox(QStringLiteral("Fit"), this);
+    auto* options = new QGroupBox(QStringLiteral("Fit"), content);
     auto* form = new QFormLayout(options);
+    // Fields at their own width: on a narrow screen a stretched field is wider than the view.
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     TargetList = namedList(options);
     TargetList->addItems({QStringLiteral("Flat"), QStringLiteral("Slope"), QStringLiteral("From a file")});
     TargetList->setAccessibleName(QStringLiteral("Target"));
@@ -141,37 +148,44 @@ TuneDialog::TuneDialog(PresetDocument& document, QWidget* parent) : QDialog(pare
     layout->addWidget(options);
 
     auto* runRow = new QHBoxLayout;
-    FitButton = new QPushButton(QStringLiteral("Fit"), this);
+    FitButton = new QPushButton(QStringLiteral("Fit"), content);
     FitButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), content);
     CancelButton->setAccessibleDescription(QStringLiteral("Cancel the fit"));
-    Progress = new QProgressBar(this);
+    Progress = new QProgressBar(content);
     Progress->setRange(0, 100);
     Progress->setAccessibleName(QStringLiteral("Fit progress"));
     runRow->addWidget(FitButton);
     runRow->addWidget(CancelButton);
     runRow->addWidget(Progress, 1);
     layout->addLayout(runRow);
-    StatusText = new QLabel(this);
+    StatusText = new QLabel(content);
     StatusText->setWordWrap(true);
     layout->addWidget(StatusText);
 
-    Preview = new FitPreviewView(this);
+    Preview = new FitPreviewView(content);
     Preview->setMinimumSize(640, 260);
     layout->addWidget(Preview, 1);
-    FiguresText = new QLabel(this);
+    FiguresText = new QLabel(content);
     FiguresText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     FiguresText->setAccessibleName(QStringLiteral("Fit result"));
     layout->addWidget(FiguresText);
 
     auto* endRow = new QHBoxLayout;
     endRow->addStretch(1);
-    ApplyButton = new QPushButton(QStringLiteral("Apply"), this);
+    ApplyButton = new QPushButton(QStringLiteral("Apply"), content);
     ApplyButton->setAccessibleDescription(QStringLiteral("Apply the fit to the preset as one step"));
-    CloseButton = new QPushButton(QStringLiteral("Close"), this);
+    CloseButton = new QPushButton(QStringLiteral("Close"), content);
     endRow->addWidget(ApplyButton);
     endRow->addWidget(CloseButton);
     layout->addLayout(endRow);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    area_ = scrollingArea(content, this);
+    // The preview takes whatever room the dialog has beyond its controls.
+    area_->setWidgetResizable(true);
+    outer->addWidget(area_);
 
     connect(TargetList, &QComboBox::currentIndexChanged, this, &TuneDialog::showState);
     connect(MagnitudeOnlyBox, &QCheckBox::toggled, this, &TuneDialog::showState);
@@ -203,6 +217,23 @@ bool TuneDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous() && isVisible())
         reject();
     return QDialog::eventFilter(watched, event);
+}
+
+void TuneDialog::showEvent(QShowEvent* event) {
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (const QScreen* screen = owner ? owner->screen() : this->screen()) {
+        // The window system's frame is known once the dialog was mapped; before, the frame
+        // that Qt itself reckons with when it places a dialog.
+        QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        if (frame.isNull()) frame = QMargins(5, 35, 5, 5);
+        const QSize room = screen->availableGeometry().size().shrunkBy(frame);
+        // At first all of it where the screen has room; later the size the engineer left it at.
+        const QSize wanted = sized_ ? size() : scrollingSize(area_, area_->widget()->sizeHint(), room);
+        resize(wanted.boundedTo(room));
+        sized_ = true;
+    }
+    // Centres the dialog over its window, inside the screen.
+    QDialog::showEvent(event);
 }
 
 void TuneDialog::showState() {

@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 
 namespace vela {
@@ -63,6 +64,9 @@ public slots:
 
 protected:
     void reject() override;
+    // Sizes the dialog to fit the available area of its window's screen; its controls scroll
+    // where the screen is smaller than they need.
+    void showEvent(QShowEvent* event) override;
     // The designer closed: the fit ends and the dialog with it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -74,6 +78,8 @@ private:
     std::optional<tune::FitOptions> options();
 
     PresetDocument& document_;
+    QScrollArea* area_;
+    bool sized_ = false;
     CabinetFit fit_;
     FitOutcome outcome_;
     int generation_ = 0;

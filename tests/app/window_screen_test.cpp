@@ -2,13 +2,17 @@
 // its main control and its close icon in sight once the keyboard goes there. The same tests
 // run on this screen and on a 1024 x 600 one at 100 % and 200 % (see tests/CMakeLists.txt).
 #include "app/connect_form.h"
+#include "app/designer_controls.h"
 #include "app/designer_window.h"
 #include "app/em100_form.h"
 #include "app/gui_harness.h"
+#include "app/icon_button.h"
 #include "app/led_button.h"
 #include "app/library_form.h"
 #include "app/main_menu.h"
 #include "app/rig_form.h"
+#include "app/tune_dialog.h"
+#include "app/two_way_measurements.h"
 #include "session/session.h"
 #include "sim/udp_module_endpoint.h"
 
@@ -17,6 +21,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -55,6 +60,8 @@ void expectUsable(QWidget* window, std::initializer_list<QWidget*> mains) {
         main->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
         EXPECT_TRUE(inSight(main));
+        // A dialog's Close button scrolls with its other controls: it is one of `mains`.
+        if (!qobject_cast<app::IconButton*>(close)) continue;
         // Wherever the content was scrolled to, the close icon stays, and covers no control.
         EXPECT_TRUE(inSight(close));
         const auto inWindow = [window](QWidget* c) { return QRect(c->mapTo(window, QPoint()), c->size()); };
@@ -94,6 +101,22 @@ TEST(Screen, EveryWindowOpensInsideTheScreenWithItsMainControlsReachable) {
     app::DesignerWindow& designer = w.mainMenu->designer();
     designer.bringToFront();
     expectUsable(&designer, {designer.NewButton, designer.SaveButton, designer.RealTimeB});
+
+    // The designer's Tune dialog, framed by the window system, with a fit's figures under its
+    // preview: its first field, Fit, Apply and Close.
+    QTemporaryDir dir;
+    const auto [woofer, tweeter] = writeTwoWay(dir.path());
+    designer.controls().set("import.type", "11");
+    designer.controls().set("import.1", woofer.toStdString());
+    designer.controls().set("import.2", tweeter.toStdString());
+    for (auto* b : designer.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Tune…")) b->click();
+    auto* tune = designer.findChild<app::TuneDialog*>();
+    ASSERT_NE(tune, nullptr);
+    tune->FitButton->click();
+    ASSERT_TRUE(waitFor([&] { return !tune->fitting(); }, 60000));
+    ASSERT_TRUE(tune->ApplyButton->isEnabled()) << tune->StatusText->text().toStdString();
+    expectUsable(tune, {tune->TargetList, tune->FitButton, tune->ApplyButton, tune->CloseButton});
 }
 
 TEST(Screen, AWindowLargerThanTheScreenScrollsInsideItWithItsIconsAtItsTopRight) {
