@@ -2,6 +2,7 @@
 
 #include "link/port_discovery.h"
 #include "link/win/system_text.h"
+#include "platform/utf8_paths.h"
 
 #include <windows.h>
 
@@ -11,18 +12,11 @@
 namespace vela {
 namespace {
 
-std::wstring wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
-    return w;
-}
-
 constexpr std::string_view kDeviceNamespace = "\\\\.\\";
 
 // COM10 and above are reachable only through the device namespace; COM1..COM9 are too.
 std::wstring devicePath(const std::string& name) {
-    return wide(std::string(kDeviceNamespace) + name);
+    return platform::pathFromUtf8(std::string(kDeviceNamespace) + name).native();
 }
 
 HANDLE handleOf(void* h) {

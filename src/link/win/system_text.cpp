@@ -1,5 +1,7 @@
 #include "link/win/system_text.h"
 
+#include "platform/utf8_paths.h"
+
 #include <windows.h>
 
 namespace vela {
@@ -13,12 +15,7 @@ std::string systemText(unsigned long code) {
     LocalFree(buffer);
     while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.'))
         w.pop_back();
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), text.data(), size, nullptr,
-                        nullptr);
-    return text;
+    return platform::utf8FromPath(std::filesystem::path(std::move(w)));
 }
 
 } // namespace vela
